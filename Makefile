@@ -1,0 +1,44 @@
+# Front door for newcomers and CI: `make demo` and `make test`.
+JOBS    ?= $(shell nproc)
+BUILD   ?= build
+ASAN    ?= build-asan
+TSAN    ?= build-tsan
+FUZZ    ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build demo test test-main test-asan tsan bench fuzz clean
+
+all: build
+
+deps:
+	@./scripts/ensure-packages.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	./$(BUILD)/tools/brindle demo
+
+test-main: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DBRINDLE_SANITIZE=address,undefined -DBRINDLE_BENCH=OFF
+	cmake --build $(ASAN) -j $(JOBS)
+	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+test: test-main test-asan
+
+tsan: deps
+	cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_SANITIZE=thread -DBRINDLE_BENCH=OFF
+	cmake --build $(TSAN) -j $(JOBS)
+	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN) $(TSAN) $(FUZZ)
