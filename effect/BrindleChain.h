@@ -1,0 +1,50 @@
+// The Brindle signal chain, free of any host or plug-in framework: filter set-up for a sample rate,
+// the per-sample fuzz/tone and cabinet stages, and two block renderers over the same arithmetic.
+//
+// BrindleProcessPlain is the reference: one sample at a time through all stages, exactly as the
+// chain is defined. BrindleProcessFast produces bit-identical output several times faster by
+// visiting stages and samples in a different order (a wavefront across the filter cascade, see
+// BrindleWavefront.cpp); the per-stage arithmetic and its order of summation are unchanged.
+//
+// Both read the settings once per block and the noise table from entry 0 at the start of every
+// block. Blocks longer than the table wrap around to entry 0 again, so any block length is safe.
+// In-place use (an output buffer equal to an input buffer) is allowed.
+#pragma once
+
+#include "effect/AuDSP.h"
+#include "effect/BrindleNoise.h"
+
+constexpr int kBrindleNumStages = 22;    // biquad slots 0..21
+constexpr int kBrindleFirstCabStage = 12; // slots 12..21 form the cabinet
+constexpr double kBrindleFuzzLevel = 0.8;
+
+struct BrindleSettings {
+    double outputGain = 2.0; // 4 x "Level"
+    double drive = 2.5;      // 5 x "Attack"
+    double attack = 0.5;     // "Attack"
+    bool effectOn = true;
+    bool cabinetOn = true;
+};
+
+// Two input channels are summed; both outputs receive the same result.
+struct BrindleBlock {
+    const double* in0;
+    const double* in1;
+    double* out0;
+    double* out1;
+    int frames;
+};
+
+// Full reset of the filter bank, then slots 0..21 designed for the sample rate.
+void BrindleDesignFilters(AuDSP& dsp, double sampleRate);
+
+// Fuzz and tone stage for one sample: band limit, fuzz, mix, ten tone biquads, output gain.
+void BrindleDriveA(AuDSP& dsp, double drive, double attack, double outputGain, double input,
+                   double& output);
+// Cabinet stage for one sample: slots 12..21.
+void BrindleCab(AuDSP& dsp, double input, double& output);
+
+void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+                         const BrindleBlock& block);
+void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+                        const BrindleBlock& block);
