@@ -1,0 +1,34 @@
+#include "raster/Raster_Kernels.h"
+
+#include "raster/Raster_KernelChoice.h"
+
+static_assert(_Raster_RGB2HSV_invtabData.v[0] == 0, "reciprocal table entry 0");
+static_assert(_Raster_RGB2HSV_invtabData.v[1] == 65535, "reciprocal table entry 1");
+static_assert(_Raster_RGB2HSV_invtabData.v[255] == 256, "reciprocal table entry 255");
+
+unsigned int Raster_CombinePixels(unsigned int dest, unsigned int src, float alpha, int mode)
+{
+  const int w = Raster_WeightFromAlpha(alpha);
+  unsigned int out = dest;
+  unsigned char *p = (unsigned char *)&out;
+  Raster_WithKernel(mode & (RASTER_BLEND_MODE_MASK | RASTER_BLEND_USE_SOURCE_ALPHA), w, [&](auto kernel) {
+    decltype(kernel)::doPix(p, Raster_GetR(src), Raster_GetG(src), Raster_GetB(src), Raster_GetA(src), w);
+  });
+  return out;
+}
+
+void Raster_CombinePixels2(unsigned int *dest, int r, int g, int b, int a, int alpha, int mode)
+{
+  if (!dest) return;
+  unsigned char *p = (unsigned char *)dest;
+  Raster_WithKernel(mode & (RASTER_BLEND_MODE_MASK | RASTER_BLEND_USE_SOURCE_ALPHA), alpha,
+                    [&](auto kernel) { decltype(kernel)::doPix(p, r, g, b, a, alpha); });
+}
+
+void Raster_CombinePixels2Clamp(unsigned int *dest, int r, int g, int b, int a, int alpha, int mode)
+{
+  if (!dest) return;
+  unsigned char *p = (unsigned char *)dest;
+  Raster_WithClampKernel(mode & (RASTER_BLEND_MODE_MASK | RASTER_BLEND_USE_SOURCE_ALPHA), alpha,
+                         [&](auto kernel) { decltype(kernel)::doPix(p, r, g, b, a, alpha); });
+}

@@ -1,0 +1,384 @@
+#pragma once
+// The per-pixel combine kernels: one small class per blend formula, each with a static
+// doPix(dest, r, g, b, a, alpha) that writes the four bytes of one destination pixel (r, g, b to bytes
+// 1, 2, 3 and a to byte 0) at integer weight alpha (256 = full). Loops over pixels are written once as
+// templates over a kernel and instantiated per blend mode (see Raster_KernelChoice.h), so each mode gets
+// its own inlined loop.
+//
+// The arithmetic is exactly as below, including truncation toward zero of every signed division
+// (Raster_FixedPoint.h): the editor's half-transparent and additive looks depend on these roundings.
+// The "FAST" kernels work on whole pixel words for the special weights 64, 128, 192 and 256.
+
+#include "raster/Raster_FixedPoint.h"
+#include "raster/Raster_Pixel.h"
+
+// Reciprocal table for the HSV kernel: entry 0 is 0, entry i is floor(65536 / i) - 1.
+struct Raster_InvTable
+{
+  unsigned short v[256];
+};
+constexpr Raster_InvTable Raster_MakeInvTable()
+{
+  Raster_InvTable t{};
+  for (int i = 1; i < 256; ++i) t.v[i] = (unsigned short)(65536 / i - 1);
+  return t;
+}
+inline constexpr Raster_InvTable _Raster_RGB2HSV_invtabData = Raster_MakeInvTable();
+inline constexpr const unsigned short *_Raster_RGB2HSV_invtab = _Raster_RGB2HSV_invtabData.v;
+
+// ---- plain kernels --------------------------------------------------------------------------------
+
+struct _Raster_CombinePixelsClobberNoClamp
+{
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    (void)alpha;
+    dest[1] = (unsigned char)r;
+    dest[2] = (unsigned char)g;
+    dest[3] = (unsigned char)b;
+    dest[0] = (unsigned char)a;
+  }
+};
+
+struct _Raster_CombinePixelsClobberClamp
+{
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    (void)alpha;
+    dest[1] = (unsigned char)Raster_Clamp255(r);
+    dest[2] = (unsigned char)Raster_Clamp255(g);
+    dest[3] = (unsigned char)Raster_Clamp255(b);
+    dest[0] = (unsigned char)Raster_Clamp255(a);
+  }
+};
+
+struct _Raster_CombinePixelsCopyNoClamp
+{
+  static inline int mix(int d, int s, int inv) { return s + (d - s) * inv / 256; }
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    const int inv = 256 - alpha;
+    dest[1] = (unsigned char)mix(dest[1], r, inv);
+    dest[2] = (unsigned char)mix(dest[2], g, inv);
+    dest[3] = (unsigned char)mix(dest[3], b, inv);
+    dest[0] = (unsigned char)mix(dest[0], a, inv);
+  }
+};
+
+struct _Raster_CombinePixelsCopyClamp
+{
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    const int inv = 256 - alpha;
+    dest[1] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsCopyNoClamp::mix(dest[1], r, inv));
+    dest[2] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsCopyNoClamp::mix(dest[2], g, inv));
+    dest[3] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsCopyNoClamp::mix(dest[3], b, inv));
+    dest[0] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsCopyNoClamp::mix(dest[0], a, inv));
+  }
+};
+
+struct _Raster_CombinePixelsHalfMixNoClamp
+{
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    (void)alpha;
+    dest[1] = (unsigned char)((dest[1] + r) >> 1);
+    dest[2] = (unsigned char)((dest[2] + g) >> 1);
+    dest[3] = (unsigned char)((dest[3] + b) >> 1);
+    dest[0] = (unsigned char)((dest[0] + a) >> 1);
+  }
+};
+
+struct _Raster_CombinePixelsAdd
+{
+  static inline int add(int d, int s, int alpha) { return Raster_Clamp255(d + s * alpha / 256); }
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    dest[1] = (unsigned char)add(dest[1], r, alpha);
+    dest[2] = (unsigned char)add(dest[2], g, alpha);
+    dest[3] = (unsigned char)add(dest[3], b, alpha);
+    dest[0] = (unsigned char)add(dest[0], a, alpha);
+  }
+};
+
+struct _Raster_CombinePixelsColorDodge
+{
+  static inline int dodge(int d, int s, int alpha)
+  {
+    const int n = 256 - s * alpha / 256;
+    return Raster_Clamp255(n >= 2 ? (d * 256) / n : d * 256);
+  }
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    dest[1] = (unsigned char)dodge(dest[1], r, alpha);
+    dest[2] = (unsigned char)dodge(dest[2], g, alpha);
+    dest[3] = (unsigned char)dodge(dest[3], b, alpha);
+    dest[0] = (unsigned char)dodge(dest[0], a, alpha);
+  }
+};
+
+struct _Raster_CombinePixelsMulNoClamp
+{
+  static inline int mul(int d, int s, int alpha) { return d * (s * alpha + (256 - alpha) * 256) / 65536; }
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    dest[1] = (unsigned char)mul(dest[1], r, alpha);
+    dest[2] = (unsigned char)mul(dest[2], g, alpha);
+    dest[3] = (unsigned char)mul(dest[3], b, alpha);
+    dest[0] = (unsigned char)mul(dest[0], a, alpha);
+  }
+};
+
+struct _Raster_CombinePixelsMulClamp
+{
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    dest[1] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsMulNoClamp::mul(dest[1], r, alpha));
+    dest[2] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsMulNoClamp::mul(dest[2], g, alpha));
+    dest[3] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsMulNoClamp::mul(dest[3], b, alpha));
+    dest[0] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsMulNoClamp::mul(dest[0], a, alpha));
+  }
+};
+
+struct _Raster_CombinePixelsOverlay
+{
+  static inline int overlay(int d, int s, int alpha)
+  {
+    const int sa = s * alpha;
+    const int m = (256 - alpha) * 128;
+    const int t = (32768 - sa - m) * d / 256;
+    return Raster_Clamp255((t + sa + m) * d / 32768);
+  }
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    dest[1] = (unsigned char)overlay(dest[1], r, alpha);
+    dest[2] = (unsigned char)overlay(dest[2], g, alpha);
+    dest[3] = (unsigned char)overlay(dest[3], b, alpha);
+    dest[0] = (unsigned char)overlay(dest[0], a, alpha);
+  }
+};
+
+// HSV adjust: r, g, b are not a colour but adjustments centred on 128 - r turns the hue (a circle of 384
+// steps, 6 sectors of 64), g moves the saturation, b the value. The alpha byte takes the offered a.
+struct _Raster_CombinePixelsHSVAdjust
+{
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    const int R = dest[1], G = dest[2], B = dest[3];
+    int mx, mn, base, num;
+    if (R < G) {
+      if (B < G) {
+        mx = G;
+        mn = R < B ? R : B;
+        base = 128;
+        num = B - R;
+      } else {
+        mx = B;
+        mn = R;
+        base = 256;
+        num = R - G;
+      }
+    } else {
+      if (B < R) {
+        mx = R;
+        mn = G < B ? G : B;
+        base = G < B ? 383 : 0;
+        num = G - B;
+      } else {
+        mx = B;
+        mn = G;
+        base = 256;
+        num = R - G;
+      }
+    }
+    const int delta = mx - mn;
+
+    int hue = base + num * (_Raster_RGB2HSV_invtab[delta] + 1) / 1024 + alpha * (r + r / 2 - 192) / 256;
+    if (hue < 0) hue += 384;
+    else if (hue >= 384) hue -= 384;
+    if (hue < 0 || hue >= 384) hue = ((hue % 384) + 384) % 384; // only weights above 256 get here
+
+    const int sat = Raster_Clamp255(delta * _Raster_RGB2HSV_invtab[mx] / 256 + alpha * (g - 128) / 128);
+    const int val = Raster_Clamp255(mx + alpha * (b - 128) / 128);
+
+    const int p = val * (256 - sat) / 256;
+    const int k = hue / 64;
+    const int f = hue - 64 * k;
+    const int rising = val * (16384 - sat * (64 - f)) / 16384;
+    const int falling = val * (16384 - sat * f) / 16384;
+    int oR, oG, oB;
+    switch (k) {
+    case 0: oR = val; oG = rising; oB = p; break;
+    case 1: oR = falling; oG = val; oB = p; break;
+    case 2: oR = p; oG = val; oB = rising; break;
+    case 3: oR = p; oG = falling; oB = val; break;
+    case 4: oR = rising; oG = p; oB = val; break;
+    default: oR = val; oG = p; oB = falling; break;
+    }
+    dest[1] = (unsigned char)oR;
+    dest[2] = (unsigned char)oG;
+    dest[3] = (unsigned char)oB;
+    // Fills offer their weight here, which may be 256: keep it a byte instead of letting it wrap to 0.
+    dest[0] = (unsigned char)Raster_Clamp255(a);
+  }
+};
+
+// ---- source-alpha kernels: the weight becomes alpha' = alpha * (sa + 1) / 256 with sa = the offered a ---
+
+struct _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp
+{
+  static inline int mix(int d, int s, int sa) { return s + (d - s) * (255 - sa) / 256; }
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    (void)alpha;
+    if (a == 0) return;
+    if (a == 255) {
+      dest[1] = (unsigned char)r;
+      dest[2] = (unsigned char)g;
+      dest[3] = (unsigned char)b;
+      dest[0] = 255;
+      return;
+    }
+    dest[1] = (unsigned char)mix(dest[1], r, a);
+    dest[2] = (unsigned char)mix(dest[2], g, a);
+    dest[3] = (unsigned char)mix(dest[3], b, a);
+    const int na = dest[0] + a;
+    dest[0] = (unsigned char)(na < 255 ? na : 255);
+  }
+};
+
+struct _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmClamp
+{
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    (void)alpha;
+    if (a == 0) return;
+    if (a == 255) {
+      dest[1] = (unsigned char)Raster_Clamp255(r);
+      dest[2] = (unsigned char)Raster_Clamp255(g);
+      dest[3] = (unsigned char)Raster_Clamp255(b);
+      dest[0] = 255;
+      return;
+    }
+    using K = _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp;
+    dest[1] = (unsigned char)Raster_Clamp255(K::mix(dest[1], r, a));
+    dest[2] = (unsigned char)Raster_Clamp255(K::mix(dest[2], g, a));
+    dest[3] = (unsigned char)Raster_Clamp255(K::mix(dest[3], b, a));
+    const int na = dest[0] + a;
+    dest[0] = (unsigned char)(na < 255 ? na : 255);
+  }
+};
+
+struct _Raster_CombinePixelsCopySourceAlphaNoClamp
+{
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    if (a == 0) return;
+    const int w = alpha * (a + 1) / 256;
+    const int inv = 256 - w;
+    dest[1] = (unsigned char)_Raster_CombinePixelsCopyNoClamp::mix(dest[1], r, inv);
+    dest[2] = (unsigned char)_Raster_CombinePixelsCopyNoClamp::mix(dest[2], g, inv);
+    dest[3] = (unsigned char)_Raster_CombinePixelsCopyNoClamp::mix(dest[3], b, inv);
+    const int na = dest[0] + w;
+    dest[0] = (unsigned char)(na < 255 ? na : 255);
+  }
+};
+
+struct _Raster_CombinePixelsAddSourceAlpha
+{
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    if (a == 0) return;
+    const int w = alpha * (a + 1) / 256;
+    _Raster_CombinePixelsAdd::doPix(dest, r, g, b, a, w);
+  }
+};
+
+struct _Raster_CombinePixelsMulSourceAlphaNoClamp
+{
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    if (a == 0) return;
+    _Raster_CombinePixelsMulNoClamp::doPix(dest, r, g, b, a, alpha * (a + 1) / 256);
+  }
+};
+
+struct _Raster_CombinePixelsColorDodgeSourceAlpha
+{
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    _Raster_CombinePixelsColorDodge::doPix(dest, r, g, b, a, alpha * (a + 1) / 256);
+  }
+};
+
+struct _Raster_CombinePixelsOverlaySourceAlpha
+{
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    _Raster_CombinePixelsOverlay::doPix(dest, r, g, b, a, alpha * (a + 1) / 256);
+  }
+};
+
+struct _Raster_CombinePixelsHSVAdjustSourceAlpha
+{
+  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  {
+    _Raster_CombinePixelsHSVAdjust::doPix(dest, r, g, b, a, alpha * (a + 1) / 256);
+  }
+};
+
+// ---- whole-word kernels (c = colour word, D = destination word) ------------------------------------
+
+struct _Raster_CombinePixelsClobberFAST
+{
+  static inline Raster_PixelWord combine(Raster_PixelWord D, Raster_PixelWord c)
+  {
+    (void)D;
+    return c;
+  }
+  static inline void doPix(Raster_PixelWord *dest, Raster_PixelWord c) { *dest = c; }
+};
+
+struct _Raster_CombinePixelsHalfMixFAST
+{
+  static inline Raster_PixelWord combine(Raster_PixelWord D, Raster_PixelWord c)
+  {
+    return ((D >> 1) & 0x7F7F7F7Fu) + ((c >> 1) & 0x7F7F7F7Fu);
+  }
+  static inline void doPix(Raster_PixelWord *dest, Raster_PixelWord c) { *dest = combine(*dest, c); }
+};
+
+struct _Raster_CombinePixelsHalfMix2FAST : _Raster_CombinePixelsHalfMixFAST
+{
+};
+
+struct _Raster_CombinePixelsQuarterMix2FAST
+{
+  static inline Raster_PixelWord combine(Raster_PixelWord D, Raster_PixelWord c)
+  {
+    return ((c >> 2) & 0x3F3F3F3Fu) + ((D >> 1) & 0x7F7F7F7Fu) + ((D >> 2) & 0x3F3F3F3Fu);
+  }
+  static inline void doPix(Raster_PixelWord *dest, Raster_PixelWord c) { *dest = combine(*dest, c); }
+};
+
+struct _Raster_CombinePixelsThreeQuarterMix2FAST
+{
+  static inline Raster_PixelWord combine(Raster_PixelWord D, Raster_PixelWord c)
+  {
+    return ((c >> 1) & 0x7F7F7F7Fu) + ((c >> 2) & 0x3F3F3F3Fu) + ((D >> 2) & 0x3F3F3F3Fu);
+  }
+  static inline void doPix(Raster_PixelWord *dest, Raster_PixelWord c) { *dest = combine(*dest, c); }
+};
+
+// ---- single-pixel entry points ---------------------------------------------------------------------
+
+// The destination pixel after combining src into it (bits 0-7 and 16 of mode are used); a weight of 0
+// (or below) or an unknown mode returns dest unchanged.
+unsigned int Raster_CombinePixels(unsigned int dest, unsigned int src, float alpha, int mode);
+
+// Combine the colour (r, g, b, a) into *dest in place at integer weight alpha; alpha <= 0 does nothing.
+void Raster_CombinePixels2(unsigned int *dest, int r, int g, int b, int a, int alpha, int mode);
+
+// As Raster_CombinePixels2, for channel values that may lie outside 0..255 (gradients): the copy and
+// multiply modes clamp every written channel.
+void Raster_CombinePixels2Clamp(unsigned int *dest, int r, int g, int b, int a, int alpha, int mode);
