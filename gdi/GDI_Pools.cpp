@@ -1,0 +1,119 @@
+// Recycling pools for context and object records, and the layer's process-wide locks.
+
+#include "gdi/GDI_Lock.h"
+#include "gdi/GDI_Records.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace
+{
+const int kMaxPooledContexts = 100;
+const int kMaxPooledObjects = 200;
+
+HDC__ *m_ctxpool = nullptr;
+int m_ctxpool_size = 0;
+HGDIOBJ__ *m_objpool = nullptr;
+int m_objpool_size = 0;
+} // namespace
+
+GDI_Mutex &GDI_PoolMutex()
+{
+  // Never destroyed: records may still be recycled by static destructors at exit.
+  static GDI_Mutex *m = new GDI_Mutex;
+  return *m;
+}
+
+GDI_Mutex &GDI_FontNameCacheMutex()
+{
+  static GDI_Mutex *m = new GDI_Mutex;
+  return *m;
+}
+
+GDI_Mutex &GDI_FreeTypeMutex()
+{
+  static GDI_Mutex *m = new GDI_Mutex;
+  return *m;
+}
+
+HDC__ *GDI_GDP_CTX_NEW()
+{
+  HDC__ *ctx = nullptr;
+  {
+    GDI_Lock lock(GDI_PoolMutex());
+    if (m_ctxpool)
+    {
+      ctx = m_ctxpool;
+      m_ctxpool = ctx->mPoolNext;
+      m_ctxpool_size--;
+    }
+  }
+  if (!ctx) ctx = static_cast<HDC__ *>(std::malloc(sizeof(HDC__)));
+  if (ctx) std::memset(ctx, 0, sizeof(HDC__));
+  return ctx;
+}
+
+HGDIOBJ__ *GDP_OBJECT_NEW()
+{
+  HGDIOBJ__ *obj = nullptr;
+  {
+    GDI_Lock lock(GDI_PoolMutex());
+    if (m_objpool)
+    {
+      obj = m_objpool;
+      m_objpool = obj->mPoolNext;
+      m_objpool_size--;
+    }
+  }
+  if (!obj) obj = static_cast<HGDIOBJ__ *>(std::malloc(sizeof(HGDIOBJ__)));
+  if (obj) std::memset(obj, 0, sizeof(HGDIOBJ__));
+  return obj;
+}
+
+void GDI_RecycleContext(HDC__ *ctx)
+{
+  if (!ctx) return;
+  std::memset(ctx, 0, sizeof(HDC__));
+  ctx->mInPool = 1;
+  {
+    GDI_Lock lock(GDI_PoolMutex());
+    if (m_ctxpool_size < kMaxPooledContexts)
+    {
+      ctx->mPoolNext = m_ctxpool;
+      m_ctxpool = ctx;
+      m_ctxpool_size++;
+      return;
+    }
+  }
+  std::free(ctx);
+}
+
+void GDI_RecycleObject(HGDIOBJ__ *obj)
+{
+  if (!obj) return;
+  std::memset(obj, 0, sizeof(HGDIOBJ__));
+  obj->mInPool = 1;
+  {
+    GDI_Lock lock(GDI_PoolMutex());
+    if (m_objpool_size < kMaxPooledObjects)
+    {
+      obj->mPoolNext = m_objpool;
+      m_objpool = obj;
+      m_objpool_size++;
+      return;
+    }
+  }
+  std::free(obj);
+}
+
+int GDI_ContextPoolSize()
+{
+  GDI_Lock lock(GDI_PoolMutex());
+  return m_ctxpool_size;
+}
+
+int GDI_ObjectPoolSize()
+{
+  GDI_Lock lock(GDI_PoolMutex());
+  return m_objpool_size;
+}
