@@ -1,0 +1,248 @@
+#pragma once
+// IEffectBase: the host-neutral core of a plug-in object.
+//
+// It holds the plug-in's identity (names, codes, version), its parameters and
+// preset slots, its channel configuration, and the per-channel buffer bookkeeping
+// that turns whatever the host hands over (single- or double-precision buffers,
+// fewer channels than declared) into the fixed set of double-precision channel
+// pointers the processing routine expects. Host adapters derive from it and fill
+// in the host-facing operations (the pure virtual ones); products override the
+// processing and parameter hooks.
+//
+// Threads: the object's recursive mutex (GetMutex) serialises parameter changes,
+// resets and editor attachment between the host's threads. The processing path
+// (attach, ProcessBuffers, PassThroughBuffers) takes no lock, allocates nothing and
+// never touches more than the block size (SetBlockSize) of frames: larger frame
+// counts are clamped to the block size.
+
+#include "containers/Core_Mutex.h"
+#include "containers/Core_PtrList.h"
+#include "containers/Core_String.h"
+#include "containers/Core_TypedBuf.h"
+#include "plugcore/HostInfo.h"
+#include "plugcore/IEditorDelegate.h"
+#include "plugcore/IParam.h"
+#include "plugcore/IPreset.h"
+#include "plugcore/ITimeInfo.h"
+
+class ByteChunk;
+struct IMidiMsg;
+struct ISysEx;
+class NChanDelayLine;
+
+class IEffectBase
+{
+public:
+  // Names are cut to kNameSize - 1 characters.
+  static constexpr int kNameSize = 128;
+  // Channel counts in the channel-IO string are limited to this many channels.
+  static constexpr int kMaxChannels = 1024;
+
+  struct ChannelIO
+  {
+    int mIn;
+    int mOut;
+  };
+
+  struct InChannel
+  {
+    bool mConnected = false;
+    double** mDataSlot = nullptr; // this channel's entry in mInData
+    Core_TypedBuf<double> mScratchBuffer;
+    Core_String mLabel;
+  };
+
+  struct OutChannel
+  {
+    bool mConnected = false;
+    double** mDataSlot = nullptr; // this channel's entry in mOutData
+    float* mHostBuffer = nullptr; // the host's buffer for a single-precision attach
+    Core_TypedBuf<double> mScratchBuffer;
+    Core_String mLabel;
+  };
+
+  // channelIOStr lists the legal in-out channel-count pairs, e.g. "1-1 2-2".
+  IEffectBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
+              const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID,
+              int latency, bool spareFlag, bool plugDoesChunks, bool plugIsInst, EAPI plugAPI);
+  virtual ~IEffectBase();
+
+  IEffectBase(const IEffectBase&) = delete;
+  IEffectBase& operator=(const IEffectBase&) = delete;
+
+  // ---- Virtual operations (host adapters implement the pure ones) ----
+
+  virtual void Reset();
+  virtual void OnParamChange(int paramIdx);
+  // Default: copies input i to output i below the input count, zeroes the rest.
+  virtual void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames);
+  // Default: copies every input to its output, zeroes outputs from the input count
+  // up; outputs must have at least as many entries as there are input channels.
+  virtual void ProcessSingleReplacing(float** inputs, float** outputs, int nFrames);
+  virtual void OnGUIOpen() {}
+  virtual void OnGUIClose() {}
+  virtual void OnIdle() {}
+  virtual void OnActivate(bool active);
+  virtual void ProcessMidiMsg(IMidiMsg* pMsg);
+  virtual void ProcessSysEx(ISysEx* /*pSysEx*/) {}
+  // Writes an empty name (when given a buffer) and returns false.
+  virtual bool MidiNoteName(int noteNumber, char* rName);
+  // State operations (SerializeState, UnserializeState, CompareState) are declared
+  // with the preset members below and live in IEffectBaseState.cpp.
+  virtual void OnWindowResize() {}
+  virtual bool HostRequestingAboutBox() { return false; }
+  virtual void OnHostIdentified() {}
+  virtual void PopupHostContextMenuForParam(int /*paramIdx*/, int /*x*/, int /*y*/) {}
+  // The editor's way to change a parameter: sets it, tells the host, calls
+  // OnParamChange, all under the mutex. Indices outside the list are ignored.
+  virtual void SetParameterFromGUI(int paramIdx, double normalizedValue);
+  virtual void BeginInformHostOfParamChange(int paramIdx) = 0;
+  virtual void InformHostOfParamChange(int paramIdx, double normalizedValue) = 0;
+  virtual void EndInformHostOfParamChange(int paramIdx) = 0;
+  virtual void InformHostOfProgramChange() = 0;
+  virtual bool IsRenderingOffline() { return false; }
+  virtual int GetSamplePos() = 0;
+  virtual double GetTempo() = 0;
+  virtual void GetTimeSig(int* pNum, int* pDenom) = 0;
+  virtual void GetTime(ITimeInfo* pTimeInfo) = 0;
+  virtual EHost GetHost() { return static_cast<EHost>(mHost); }
+  virtual EAPI GetAPI() { return mAPI; }
+  virtual void ResizeGraphics(int w, int h) = 0;
+  virtual void HostSpecificInit() {}
+  // Takes ownership of the editor and shows every parameter in it; null is ignored.
+  virtual void AttachGraphics(IEditorDelegate* pGraphics);
+  virtual void SetLatency(int samples) { mLatency = samples; }
+  virtual bool SendMidiMsg(IMidiMsg* pMsg) = 0;
+  virtual bool SendSysEx(ISysEx* /*pSysEx*/) { return false; }
+  // RedrawParamControls is declared with the preset members below.
+  virtual void DirtyPTCompareState() {}
+  virtual void PresetsChangedByHost() {}
+  // Sizes every scratch buffer to blockSize doubles (zeroed) when the size changes.
+  virtual void SetBlockSize(int blockSize);
+
+  // ---- Channel configuration ----
+
+  // True when a channel-IO pair matches; a negative count matches any count.
+  bool LegalIO(int nIn, int nOut);
+  int NLegalIOs() const { return mLegalIO.GetSize(); }
+  // Pair index of the channel-IO list, or null outside it.
+  const ChannelIO* GetLegalIO(int index) const { return mLegalIO.Get(index); }
+  int NInChannels() const { return mInChannels.GetSize(); }
+  int NOutChannels() const { return mOutChannels.GetSize(); }
+
+  void SetInputChannelConnections(int idx, int n, bool connected);
+  void SetOutputChannelConnections(int idx, int n, bool connected);
+  bool IsInChannelConnected(int chIdx) const;
+  bool IsOutChannelConnected(int chIdx) const;
+  // Disconnects inputs from index 2 on and marks outputs from index 2 on as connected.
+  void LimitToStereoIO();
+
+  void SetInputLabel(int idx, const char* label);
+  void SetOutputLabel(int idx, const char* label);
+  // "" for a channel outside the list.
+  const char* GetInputLabel(int idx) const;
+  const char* GetOutputLabel(int idx) const;
+  // Input buses 0 and 1 only; output buses any index >= 0.
+  void SetInputBusLabel(int idx, const char* label);
+  void SetOutputBusLabel(int idx, const char* label);
+  // Null when there is no such label.
+  const Core_String* GetInputBusLabel(int idx) const { return mInBusLabels.Get(idx); }
+  const Core_String* GetOutputBusLabel(int idx) const { return mOutBusLabels.Get(idx); }
+
+  // ---- Buffers and processing (no locking, no allocation) ----
+  //
+  // Each attach visits channels idx .. idx+n-1 that exist and takes one host
+  // pointer per connected channel among them. Frame counts are clamped to the
+  // block size; a call with a negative first channel or a null list does nothing.
+
+  void AttachInputBuffers(int idx, int n, double** ppData, int nFrames);
+  void AttachInputBuffers(int idx, int n, float** ppData, int nFrames);
+  void AttachOutputBuffers(int idx, int n, double** ppData);
+  void AttachOutputBuffers(int idx, int n, float** ppData);
+
+  void PassThroughBuffers(double sampleType, int nFrames);
+  void PassThroughBuffers(float sampleType, int nFrames);
+  void ProcessBuffers(double sampleType, int nFrames);
+  void ProcessBuffers(float sampleType, int nFrames);
+  void ProcessBuffersAccumulating(float sampleType, int nFrames);
+  void ZeroScratchBuffers();
+
+  // ---- Parameters ----
+
+  int NParams() const { return mParams.GetSize(); }
+  // Null for an index outside the list.
+  IParam* GetParam(int idx) const { return mParams.Get(idx); }
+  // Calls OnParamChange for every parameter in index order.
+  void OnParamReset();
+
+  // ---- Identity, timing, host ----
+
+  const char* GetEffectName() const { return mEffectName; }
+  const char* GetProductName() const { return mProductName; }
+  const char* GetMfrName() const { return mMfrName; }
+  int GetPlugID() const { return mPlugID; }
+  int GetMakerID() const { return mMakerID; }
+  int GetLatency() const { return mLatency; }
+  bool UsesChunks() const { return mUsesChunks; }
+  bool IsInstrument() const { return mIsInstrument; }
+  bool IsBypassed() const { return mBypassed; }
+  double GetSampleRate() const { return mSampleRate; }
+  void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
+  int GetBlockSize() const { return mBlockSize; }
+  // Samples per beat at the host's tempo; 0 when the tempo is not positive.
+  double GetSamplesPerBeat();
+  IEditorDelegate* GetGUI() const { return mGraphics; }
+  Core_Mutex& GetMutex() { return mMutex; }
+
+  // Identifies the host from its name (no OnHostIdentified call).
+  void SetHost(const char* host, int version);
+  int GetHostVersion(bool decimal);
+  // out holds kVersionStrSize bytes.
+  void GetHostVersionStr(char* out);
+  int GetEffectVersion(bool decimal) const;
+  void GetEffectVersionStr(char* out) const;
+  const char* GetAPIString();
+  const char* GetArchString() const;
+
+  // ---- State chunks and presets (IEffectBaseState.cpp) ----
+
+protected:
+  Core_PtrList<ChannelIO> mLegalIO;
+  Core_Mutex mMutex;
+  char mEffectName[kNameSize];
+  char mProductName[kNameSize];
+  char mMfrName[kNameSize];
+  int mPlugID;
+  int mMakerID;
+  int mVersion;
+  EAPI mAPI;
+  int mHost;
+  int mHostVersion;
+  bool mUsesChunks;
+  bool mIsInstrument;
+  bool mSpareFlag;
+  bool mBypassed;
+  int mCurrentPreset;
+  double mSampleRate;
+  int mBlockSize;
+  int mLatency;
+  Core_String mPresetPath;
+  NChanDelayLine* mLatencyDelay; // never created in this system; stays null
+  Core_PtrList<const char> mParamGroups; // the parameters' own group texts, not owned
+  IEditorDelegate* mGraphics;
+  Core_PtrList<IParam> mParams;
+  Core_PtrList<IPreset> mPresets;
+  Core_TypedBuf<double*> mInData;
+  Core_TypedBuf<double*> mOutData;
+  Core_PtrList<InChannel> mInChannels;
+  Core_PtrList<OutChannel> mOutChannels;
+  Core_PtrList<Core_String> mInBusLabels;
+  Core_PtrList<Core_String> mOutBusLabels;
+
+private:
+  void ParseChannelIO(const char* channelIOStr, int* maxIn, int* maxOut);
+  int ClampFrames(int nFrames) const;
+  // True when every channel's data entry points somewhere.
+  bool DataSlotsReady() const;
+  void WriteBackFloat(int nFrames, bool accumulate);
+};
