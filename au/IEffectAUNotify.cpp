@@ -1,0 +1,47 @@
+// Host notifications: property listeners and parameter-change events.
+#include "au/IEffectAU.h"
+
+#include "plugcore/Trace.h"
+
+void IEffectAU::NotifyListeners(AudioUnitPropertyID propID, AudioUnitScope scope,
+                                AudioUnitElement element)
+{
+  // By index, re-reading the size each time: a listener may add or remove
+  // listeners while it is being told.
+  for (size_t i = 0; i < mPropertyListeners.size(); ++i)
+  {
+    const PropertyListener listener = mPropertyListeners[i];
+    if (listener.mPropID == propID && listener.mListenerProc)
+      listener.mListenerProc(listener.mProcArgs, mInstance, propID, scope, element);
+  }
+}
+
+void IEffectAU::InformListeners(AudioUnitPropertyID propID, AudioUnitScope scope)
+{
+  NotifyListeners(propID, scope, 0);
+}
+
+void IEffectAU::InformHostOfProgramChange()
+{
+  NotifyListeners(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0);
+}
+
+void IEffectAU::SendParamEvent(AudioUnitEventType /*type*/, int /*idx*/) {}
+
+void IEffectAU::BeginInformHostOfParamChange(int idx)
+{
+  Trace("BeginInformHostOfParamChange", __LINE__, "%d", idx);
+  SendParamEvent(kAudioUnitEvent_BeginParameterChangeGesture, idx);
+}
+
+void IEffectAU::InformHostOfParamChange(int idx, double normalizedValue)
+{
+  Trace("InformHostOfParamChange", __LINE__, "%d:%f", idx, normalizedValue);
+  SendParamEvent(kAudioUnitEvent_ParameterValueChange, idx);
+}
+
+void IEffectAU::EndInformHostOfParamChange(int idx)
+{
+  Trace("EndInformHostOfParamChange", __LINE__, "%d", idx);
+  SendParamEvent(kAudioUnitEvent_EndParameterChangeGesture, idx);
+}
