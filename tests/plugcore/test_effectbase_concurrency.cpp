@@ -32,7 +32,7 @@ public:
       for (int s = 0; s < nFrames; ++s) outputs[c][s] = gain * inputs[c][s];
   }
   std::atomic<double> mGain{1.0};
-  int mInformed = 0;
+  std::atomic<int> mInformed{0};
 };
 } // namespace
 
@@ -52,7 +52,8 @@ TEST(EffectBaseConcurrency, GuiParameterChangesWhileProcessing)
   std::vector<float> in(kFrames, 1.0f), out0(kFrames), out1(kFrames);
   float* ins[] = {in.data(), in.data()};
   float* outs[] = {out0.data(), out1.data()};
-  for (int block = 0; block < 20000; ++block)
+  // Keep processing until the editor thread has really been changing values meanwhile.
+  for (int block = 0; block < 2000 || plug.mInformed.load() < 2000; ++block)
   {
     plug.AttachInputBuffers(0, 2, ins, kFrames);
     plug.AttachOutputBuffers(0, 2, outs);
@@ -66,6 +67,6 @@ TEST(EffectBaseConcurrency, GuiParameterChangesWhileProcessing)
   gui.join();
 
   Core_MutexLock lock(plug.GetMutex());
-  EXPECT_GT(plug.mInformed, 0);
+  EXPECT_GE(plug.mInformed.load(), 2000);
   EXPECT_EQ(plug.mGain.load(), plug.GetParam(0)->mValue);
 }
