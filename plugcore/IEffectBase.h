@@ -204,7 +204,72 @@ public:
   const char* GetAPIString();
   const char* GetArchString() const;
 
-  // ---- State chunks and presets (IEffectBaseState.cpp) ----
+  // ---- State chunks and presets (IEffectBaseState.cpp, IEffectBasePresets.cpp) ----
+  //
+  // The default state is one 8-byte double per parameter (its real value), in index
+  // order, with no header. Reads take a start position and return the next position,
+  // or -1 once the data ends early; whatever was read before that stays applied.
+
+  virtual bool SerializeState(ByteChunk* pChunk);
+  virtual int UnserializeState(ByteChunk* pChunk, int startPos);
+  // pIncomingState holds doubles and startPos counts doubles; equal when every
+  // parameter is within 1e-5 of its stored value in single precision.
+  virtual bool CompareState(const unsigned char* pIncomingState, int startPos);
+  // Shows every parameter's real value in the editor, if one is attached.
+  virtual void RedrawParamControls();
+
+  // Under the mutex. Unserializing clamps each value into its parameter and then
+  // calls OnParamChange for every parameter.
+  bool SerializeParams(ByteChunk* pChunk);
+  int UnserializeParams(ByteChunk* pChunk, int startPos);
+  // Bank form: per preset its name (PutString), its initialized flag and, when set,
+  // its state. Reading loads each state through UnserializeState, then restores the
+  // current preset.
+  bool SerializePresets(ByteChunk* pChunk);
+  int UnserializePresets(ByteChunk* pChunk, int startPos);
+
+  // Each maker fills the next uninitialized preset slot and does nothing when none
+  // is left. Names are cut to IPreset::kNameSize - 1 characters.
+  // nPresets slots become copies of the current state, named name (null: "Empty").
+  void MakeDefaultPreset(const char* name = nullptr, int nPresets = 1);
+  // One value per parameter: int for bool/int/enum parameters, double otherwise.
+  void MakePreset(const char* name, ...);
+  // nParamsNamed pairs (int index, value typed as for MakePreset); unnamed
+  // parameters take their current value. An index outside the parameter list ends
+  // the pair list, since the type of the value after it is unknown.
+  void MakePresetFromNamedParams(const char* name, int nParamsNamed, ...);
+  void MakePresetFromChunk(const char* name, ByteChunk* pChunk);
+  // The chunk is sizeOfChunk bytes: the Base64 blob decoded into it, zero-filled after.
+  void MakePresetFromBlob(const char* name, const char* blob, int sizeOfChunk);
+  // Every still uninitialized slot becomes a copy of the current state named "Empty".
+  void EnsureDefaultPreset();
+  // Deletes the uninitialized slots, keeping the order of the others.
+  void PruneUninitializedPresets();
+
+  // Loads a preset into the parameters; an uninitialized slot instead captures the
+  // current state under a "user preset N" name. On success the preset becomes
+  // current, PresetsChangedByHost and RedrawParamControls are called.
+  bool RestorePreset(int idx);
+  // The first preset with exactly this name; false for null, "" or no match.
+  bool RestorePreset(const char* name);
+  // "" for an index outside the list.
+  const char* GetPresetName(int idx) const;
+  // Stores the current state (and the name, when given and not empty) into the
+  // current preset.
+  void ModifyCurrentPreset(const char* name = nullptr);
+  // Under the mutex: tells the host every parameter's normalized value.
+  void DirtyParameters();
+
+  int NPresets() const { return mPresets.GetSize(); }
+  int GetCurrentPresetIdx() const { return mCurrentPreset; }
+  // Null for an index outside the list.
+  IPreset* GetPreset(int idx) const { return mPresets.Get(idx); }
+
+  // Clears the chunk and writes the 8-byte header: kIEffectVerMagic, kIEffectVer.
+  static void InitChunkWithIEffectVer(ByteChunk* pChunk);
+  // The version word after the header at *pPos, advancing *pPos past it. Without the
+  // magic: 0 and *pPos unchanged; magic but no room for the word: 0 and *pPos = -1.
+  static int GetIEffectVerFromChunk(ByteChunk* pChunk, int* pPos);
 
 protected:
   Core_PtrList<ChannelIO> mLegalIO;

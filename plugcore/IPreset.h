@@ -10,6 +10,9 @@
 
 #include "plugcore/ByteChunk.h"
 
+template <class T>
+class Core_PtrList;
+
 // 'pfft' as a native 32-bit integer (bytes 74 66 66 70 on little-endian machines).
 constexpr int32_t kIEffectVerMagic = 0x70666674;
 // Version word of the framework's state format, 1.0.0.
@@ -31,3 +34,10 @@ struct IPreset
   // Copies the name, cut to fit the buffer; null gives "".
   void SetName(const char* name);
 };
+
+// The first preset whose mInitialized is false, or null.
+IPreset* GetNextUninitializedPreset(const Core_PtrList<IPreset>* presets);
+
+// Writes "user preset N" into out (outSize bytes), N being one more than the number
+// of presets whose name contains "user preset".
+void MakeDefaultUserPresetName(const Core_PtrList<IPreset>* presets, char* out, int outSize = IPreset::kNameSize);
