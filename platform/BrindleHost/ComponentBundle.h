@@ -61,6 +61,7 @@ typedef struct BrindleHost_ComponentBundle {
  * registered or loaded and *out is zeroed. Results:
  *   noErr                      loaded;
  *   fnfErr                     no such folder, no Contents/Info.plist, or no library file;
+ *   memFullErr                 the Component Manager table is full;
  *   paramErr                   NULL argument, or Info.plist unreadable or missing a required key, a
  *                              code not of four characters, or more than
  *                              kBrindleHost_MaxBundleComponents components;

@@ -15,7 +15,6 @@ extern "C" {
 
 typedef UInt32 CFStringEncoding;
 enum {
-  kCFStringEncodingMacRoman = 0,
   kCFStringEncodingASCII = 0x0600,
   kCFStringEncodingUTF8 = 0x08000100
 };
@@ -25,8 +24,8 @@ enum { kCFCompareCaseInsensitive = 1 };
 
 CFTypeID CFStringGetTypeID(void);
 
-/* NULL when cStr is NULL or not valid in the encoding (ASCII: bytes above 0x7F; MacRoman is
- * accepted for its ASCII half only). */
+/* NULL when cStr is NULL or not valid in the encoding (malformed UTF-8; ASCII with bytes above
+ * 0x7F). Only UTF-8 and ASCII are supported; other encodings give NULL. */
 CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
                                       CFStringEncoding encoding);
 /* Same as above; the text is copied all the same, and `contentsDeallocator` (when it is neither

@@ -101,13 +101,18 @@ Component FindNextComponent(Component aComponent, ComponentDescription* looking)
 OSErr GetComponentInfo(Component aComponent, ComponentDescription* cd, Handle componentName,
                        Handle componentInfo, Handle componentIcon);
 
-/* Opens an instance: calls the entry with kComponentOpenSelect; a non-zero result closes nothing
- * (the entry refused) and is returned, with *ci set to NULL. */
+/* Opens an instance: calls the entry with kComponentOpenSelect. When the entry refuses (non-zero
+ * result), the entry is still sent kComponentCloseSelect so that it can free what the open left, the
+ * instance is forgotten, *ci is NULL and the open result is returned. invalidComponentID for an
+ * unknown component, memFullErr when no instance slot is free. */
 OSErr OpenAComponent(Component aComponent, ComponentInstance* ci);
 ComponentInstance OpenComponent(Component aComponent);
 
 /* Calls the entry with kComponentCloseSelect, then forgets the instance, whatever the entry said. */
 OSErr CloseComponent(ComponentInstance aComponentInstance);
+
+/* Number of open instances of a component; invalidComponentID for an unknown component. */
+long CountComponentInstances(Component aComponent);
 
 void SetComponentInstanceStorage(ComponentInstance aComponentInstance, Handle theStorage);
 Handle GetComponentInstanceStorage(ComponentInstance aComponentInstance);
