@@ -5,16 +5,21 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include "containers/Core_AssocArray.h"
+
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
-#include <map>
 
 namespace
 {
-// s_fontnamecache: "<face>[ Bold][ Italic]" -> platform font name; sorted, so lookups are binary searches.
-std::map<std::string, std::string> &FontNameCache()
+void FreeName(char *name) { std::free(name); }
+
+// s_fontnamecache: "<face>[ Bold][ Italic]" -> platform font name; sorted, so lookups are binary
+// searches. Lives until exit.
+Core_StringKeyedArray<char *> &FontNameCache()
 {
-  static std::map<std::string, std::string> *cache = new std::map<std::string, std::string>;
+  static Core_StringKeyedArray<char *> *cache = new Core_StringKeyedArray<char *>(&FreeName);
   return *cache;
 }
 
@@ -108,14 +113,14 @@ std::string GDI_ResolveFontName(const char *face, bool bold, bool italic)
   if (italic) key += " Italic";
   {
     GDI_Lock lock(GDI_FontNameCacheMutex());
-    auto it = FontNameCache().find(key);
-    if (it != FontNameCache().end()) return it->second;
+    if (char *cached = FontNameCache().Get(key.c_str(), nullptr)) return cached;
   }
   std::string name = ResolveUncached(face, bold, italic);
   if (!name.empty())
   {
     GDI_Lock lock(GDI_FontNameCacheMutex());
-    FontNameCache()[key] = name;
+    if (char *copy = strdup(name.c_str()))
+      if (FontNameCache().Insert(key.c_str(), copy) < 0) std::free(copy);
   }
   return name;
 }
@@ -123,5 +128,5 @@ std::string GDI_ResolveFontName(const char *face, bool bold, bool italic)
 int GDI_FontNameCacheSize()
 {
   GDI_Lock lock(GDI_FontNameCacheMutex());
-  return (int)FontNameCache().size();
+  return FontNameCache().GetSize();
 }

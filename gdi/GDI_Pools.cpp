@@ -17,22 +17,22 @@ HGDIOBJ__ *m_objpool = nullptr;
 int m_objpool_size = 0;
 } // namespace
 
-GDI_Mutex &GDI_PoolMutex()
+Core_Mutex &GDI_PoolMutex()
 {
   // Never destroyed: records may still be recycled by static destructors at exit.
-  static GDI_Mutex *m = new GDI_Mutex;
+  static Core_Mutex *m = new Core_Mutex;
   return *m;
 }
 
-GDI_Mutex &GDI_FontNameCacheMutex()
+Core_Mutex &GDI_FontNameCacheMutex()
 {
-  static GDI_Mutex *m = new GDI_Mutex;
+  static Core_Mutex *m = new Core_Mutex;
   return *m;
 }
 
-GDI_Mutex &GDI_FreeTypeMutex()
+Core_Mutex &GDI_FreeTypeMutex()
 {
-  static GDI_Mutex *m = new GDI_Mutex;
+  static Core_Mutex *m = new Core_Mutex;
   return *m;
 }
 
