@@ -29,6 +29,10 @@
  *                        "Brindle_Entry" for the effect and "Brindle_ViewEntry" for its view.
  *
  * Four-character codes become big-endian 32-bit values ("aufx" = 0x61756678), as on a Mac.
+ *
+ * The plug-in library links brindle_platform, which is a shared library: host and plug-in then share
+ * one Component Manager (instance storage set inside the plug-in is seen by the host), one bundle
+ * registry and one set of event listeners, as they share the system frameworks on a Mac.
  */
 #ifndef BRINDLE_PLATFORM_COMPONENTBUNDLE_H
 #define BRINDLE_PLATFORM_COMPONENTBUNDLE_H
