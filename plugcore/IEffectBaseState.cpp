@@ -66,7 +66,7 @@ int IEffectBase::UnserializeParams(ByteChunk* chunk, int startPos)
     Trace("UnserializeParams", __LINE__, "%d %s %f", i, param->GetNameForHost(), param->mValue);
   }
   for (int i = 0; i < n; ++i) OnParamChange(i);
-  return pos;
+  return pos < 0 ? -1 : pos;
 }
 
 bool IEffectBase::CompareState(const unsigned char* state, int startPos)
