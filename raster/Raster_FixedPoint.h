@@ -9,15 +9,17 @@
 //  - Positions and steps in scaled, rotated and gradient loops are 16.16: 65536 is one pixel (or one
 //    channel unit); the integer part is u / 65536 (truncating toward zero), the fraction u & 0xFFFF.
 //  - Float-to-integer conversions saturate instead of overflowing: weights are kept within
-//    +-kRaster_WeightLimit and 16.16 values within the int range, so absurd inputs (huge alphas, NaN)
-//    never reach undefined integer arithmetic. Ordinary values convert exactly as a plain (int) cast.
+//    +-kRaster_WeightLimit, channel values offered to kernels within +-kRaster_ChannelLimit and 16.16
+//    values within the int range, so absurd inputs (huge alphas, NaN) never reach undefined integer
+//    arithmetic. Ordinary values convert exactly as a plain (int) cast.
 
 #include <cmath>
 #include <climits>
 
 enum {
   kRaster_WeightOne = 256,        // the weight of an opaque draw
-  kRaster_WeightLimit = 256 * 16, // weights beyond alpha 16.0 saturate (keeps every kernel inside int)
+  kRaster_WeightLimit = 256 * 4,  // weights beyond alpha 4.0 saturate (keeps every kernel inside int)
+  kRaster_ChannelLimit = 4096,    // channel values offered to a kernel stay within +-this
   kRaster_FixedOne = 65536,       // one pixel in 16.16
 };
 

@@ -17,9 +17,24 @@ unsigned int Raster_CombinePixels(unsigned int dest, unsigned int src, float alp
   return out;
 }
 
+namespace {
+
+// Callers may offer any ints; keep them where the kernels' int arithmetic cannot overflow.
+int limitChannel(int v)
+{
+  return v < -kRaster_ChannelLimit ? -kRaster_ChannelLimit : (v > kRaster_ChannelLimit ? kRaster_ChannelLimit : v);
+}
+
+} // namespace
+
 void Raster_CombinePixels2(unsigned int *dest, int r, int g, int b, int a, int alpha, int mode)
 {
   if (!dest) return;
+  r = limitChannel(r);
+  g = limitChannel(g);
+  b = limitChannel(b);
+  a = limitChannel(a);
+  if (alpha > kRaster_WeightLimit) alpha = kRaster_WeightLimit;
   unsigned char *p = (unsigned char *)dest;
   Raster_WithKernel(mode & (RASTER_BLEND_MODE_MASK | RASTER_BLEND_USE_SOURCE_ALPHA), alpha,
                     [&](auto kernel) { decltype(kernel)::doPix(p, r, g, b, a, alpha); });
@@ -28,6 +43,11 @@ void Raster_CombinePixels2(unsigned int *dest, int r, int g, int b, int a, int a
 void Raster_CombinePixels2Clamp(unsigned int *dest, int r, int g, int b, int a, int alpha, int mode)
 {
   if (!dest) return;
+  r = limitChannel(r);
+  g = limitChannel(g);
+  b = limitChannel(b);
+  a = limitChannel(a);
+  if (alpha > kRaster_WeightLimit) alpha = kRaster_WeightLimit;
   unsigned char *p = (unsigned char *)dest;
   Raster_WithClampKernel(mode & (RASTER_BLEND_MODE_MASK | RASTER_BLEND_USE_SOURCE_ALPHA), alpha,
                          [&](auto kernel) { decltype(kernel)::doPix(p, r, g, b, a, alpha); });

@@ -12,6 +12,11 @@
 #include "raster/Raster_FixedPoint.h"
 #include "raster/Raster_Pixel.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define RASTER_HAVE_SSE2 1
+#endif
+
 // Reciprocal table for the HSV kernel: entry 0 is 0, entry i is floor(65536 / i) - 1.
 struct Raster_InvTable
 {
@@ -328,6 +333,12 @@ struct _Raster_CombinePixelsHSVAdjustSourceAlpha
 };
 
 // ---- whole-word kernels (c = colour word, D = destination word) ------------------------------------
+// Each also has combine4, the same formula on four words at once (SSE2), bit for bit.
+
+#if RASTER_HAVE_SSE2
+inline __m128i Raster_Shr1Mask4(__m128i v) { return _mm_and_si128(_mm_srli_epi32(v, 1), _mm_set1_epi8(0x7F)); }
+inline __m128i Raster_Shr2Mask4(__m128i v) { return _mm_and_si128(_mm_srli_epi32(v, 2), _mm_set1_epi8(0x3F)); }
+#endif
 
 struct _Raster_CombinePixelsClobberFAST
 {
@@ -337,6 +348,13 @@ struct _Raster_CombinePixelsClobberFAST
     return c;
   }
   static inline void doPix(Raster_PixelWord *dest, Raster_PixelWord c) { *dest = c; }
+#if RASTER_HAVE_SSE2
+  static inline __m128i combine4(__m128i D, __m128i c)
+  {
+    (void)D;
+    return c;
+  }
+#endif
 };
 
 struct _Raster_CombinePixelsHalfMixFAST
@@ -346,6 +364,12 @@ struct _Raster_CombinePixelsHalfMixFAST
     return ((D >> 1) & 0x7F7F7F7Fu) + ((c >> 1) & 0x7F7F7F7Fu);
   }
   static inline void doPix(Raster_PixelWord *dest, Raster_PixelWord c) { *dest = combine(*dest, c); }
+#if RASTER_HAVE_SSE2
+  static inline __m128i combine4(__m128i D, __m128i c)
+  {
+    return _mm_add_epi32(Raster_Shr1Mask4(D), Raster_Shr1Mask4(c));
+  }
+#endif
 };
 
 struct _Raster_CombinePixelsHalfMix2FAST : _Raster_CombinePixelsHalfMixFAST
@@ -359,6 +383,12 @@ struct _Raster_CombinePixelsQuarterMix2FAST
     return ((c >> 2) & 0x3F3F3F3Fu) + ((D >> 1) & 0x7F7F7F7Fu) + ((D >> 2) & 0x3F3F3F3Fu);
   }
   static inline void doPix(Raster_PixelWord *dest, Raster_PixelWord c) { *dest = combine(*dest, c); }
+#if RASTER_HAVE_SSE2
+  static inline __m128i combine4(__m128i D, __m128i c)
+  {
+    return _mm_add_epi32(_mm_add_epi32(Raster_Shr2Mask4(c), Raster_Shr1Mask4(D)), Raster_Shr2Mask4(D));
+  }
+#endif
 };
 
 struct _Raster_CombinePixelsThreeQuarterMix2FAST
@@ -368,6 +398,12 @@ struct _Raster_CombinePixelsThreeQuarterMix2FAST
     return ((c >> 1) & 0x7F7F7F7Fu) + ((c >> 2) & 0x3F3F3F3Fu) + ((D >> 2) & 0x3F3F3F3Fu);
   }
   static inline void doPix(Raster_PixelWord *dest, Raster_PixelWord c) { *dest = combine(*dest, c); }
+#if RASTER_HAVE_SSE2
+  static inline __m128i combine4(__m128i D, __m128i c)
+  {
+    return _mm_add_epi32(_mm_add_epi32(Raster_Shr1Mask4(c), Raster_Shr2Mask4(c)), Raster_Shr2Mask4(D));
+  }
+#endif
 };
 
 // ---- single-pixel entry points ---------------------------------------------------------------------
