@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "au/IEffectAUStrings.h"
 #include "plugcore/Trace.h"
 
 namespace
@@ -219,6 +220,10 @@ EHost IEffectAU::GetHost()
 {
   if (mHost == kHostUninit)
   {
+    // The host application is the process's main bundle.
+    CFBundleRef mainBundle = CFBundleGetMainBundle();
+    CFStringRef id = mainBundle ? CFBundleGetIdentifier(mainBundle) : nullptr;
+    if (id) SetHost(IEffectAU_CFStringToUTF8(id).c_str(), 0);
     if (mHost == kHostUninit) SetHost("", 0);
   }
   return static_cast<EHost>(mHost);

@@ -40,6 +40,9 @@ enum EAUInputType
 };
 const char* AUInputTypeStr(int type);
 
+// Posts a parameter event (value change or gesture) for the unit's parameter.
+void SendAUEvent(AudioUnitEventType type, AudioUnit instance, int paramIdx);
+
 // The canonical 32-bit float linear-PCM format for nChannels at sampleRate.
 void MakeDefaultASBD(AudioStreamBasicDescription* pASBD, double sampleRate, int nChannels,
                      bool interleaved);

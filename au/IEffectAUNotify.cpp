@@ -1,6 +1,8 @@
 // Host notifications: property listeners and parameter-change events.
 #include "au/IEffectAU.h"
 
+#include <cstring>
+
 #include "plugcore/Trace.h"
 
 void IEffectAU::NotifyListeners(AudioUnitPropertyID propID, AudioUnitScope scope,
@@ -26,7 +28,22 @@ void IEffectAU::InformHostOfProgramChange()
   NotifyListeners(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0);
 }
 
-void IEffectAU::SendParamEvent(AudioUnitEventType /*type*/, int /*idx*/) {}
+void SendAUEvent(AudioUnitEventType type, AudioUnit instance, int paramIdx)
+{
+  AudioUnitEvent event;
+  std::memset(&event, 0, sizeof(event));
+  event.mEventType = type;
+  event.mArgument.mParameter.mAudioUnit = instance;
+  event.mArgument.mParameter.mParameterID = static_cast<AudioUnitParameterID>(paramIdx);
+  event.mArgument.mParameter.mScope = kAudioUnitScope_Global;
+  event.mArgument.mParameter.mElement = 0;
+  AUEventListenerNotify(nullptr, nullptr, &event);
+}
+
+void IEffectAU::SendParamEvent(AudioUnitEventType type, int idx)
+{
+  SendAUEvent(type, mInstance, idx);
+}
 
 void IEffectAU::BeginInformHostOfParamChange(int idx)
 {

@@ -1,0 +1,262 @@
+// Rendering and the host's parameter calls. This is the audio path: nothing here
+// allocates, locks (except the parameter calls, which the host makes off the
+// render thread or through the dispatcher) or does I/O; buffer lists live on the
+// stack and scratch memory was sized by SetBlockSize.
+#include "au/IEffectAU.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <new>
+
+#include "plugcore/Trace.h"
+
+namespace
+{
+// A buffer list with room for a full bus, on the stack.
+struct StackBufferList
+{
+  alignas(AudioBufferList) unsigned char mBytes[offsetof(AudioBufferList, mBuffers) +
+                                                sizeof(AudioBuffer) * IEffectAU::kMaxBusChannels];
+
+  AudioBufferList* Init(UInt32 nBuffers, UInt32 nFrames)
+  {
+    AudioBufferList* list = reinterpret_cast<AudioBufferList*>(mBytes);
+    list->mNumberBuffers = nBuffers;
+    for (UInt32 i = 0; i < nBuffers; ++i)
+    {
+      list->mBuffers[i].mNumberChannels = 1;
+      list->mBuffers[i].mDataByteSize = nFrames * sizeof(float);
+      list->mBuffers[i].mData = nullptr;
+    }
+    return list;
+  }
+};
+
+OSStatus StatusForCurrentException()
+{
+  try
+  {
+    throw;
+  }
+  catch (const std::bad_alloc&)
+  {
+    return memFullErr;
+  }
+  catch (...)
+  {
+    return kAudioUnitErr_CannotDoInCurrentContext;
+  }
+}
+} // namespace
+
+OSStatus IEffectAU::RenderProc(void* plug, AudioUnitRenderActionFlags* pFlags,
+                               const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx,
+                               UInt32 nFrames, AudioBufferList* pOutBufList)
+{
+  try
+  {
+    if (!plug) return paramErr;
+    return static_cast<IEffectAU*>(plug)->Render(pFlags, pTimestamp, outputBusIdx, nFrames,
+                                                 pOutBufList);
+  }
+  catch (...)
+  {
+    return StatusForCurrentException();
+  }
+}
+
+void IEffectAU::CallRenderNotifiers(int nNotifiers, AudioUnitRenderActionFlags flag,
+                                    const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx,
+                                    UInt32 nFrames, AudioBufferList* pOutBufList)
+{
+  // A notifier may remove itself: never read past the list as it is now.
+  for (int i = 0; i < nNotifiers && i < static_cast<int>(mRenderNotifiers.size()); ++i)
+  {
+    const RenderNotify notify = mRenderNotifiers[static_cast<size_t>(i)];
+    AudioUnitRenderActionFlags flags = flag;
+    if (notify.mFunc)
+      notify.mFunc(notify.mFuncArgs, &flags, pTimestamp, outputBusIdx, nFrames, pOutBufList);
+  }
+}
+
+OSStatus IEffectAU::PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames)
+{
+  const int nIn = NInChannels();
+  for (size_t busIdx = 0; busIdx < mInBuses.size() && busIdx < mInputConnections.size(); ++busIdx)
+  {
+    const BusChannels& bus = mInBuses[busIdx];
+    const InputBusConnection& conn = mInputConnections[busIdx];
+    if (!bus.mConnected || conn.mInputType == eNotConnected) continue;
+
+    // Only the plug-in's own channels are pulled; the scratch memory has no room
+    // for more.
+    const int first = bus.mFirstPlugChannel;
+    const int nChannels =
+      std::max(0, std::min({bus.mHostChannels, kMaxBusChannels, nIn - first}));
+    StackBufferList storage;
+    AudioBufferList* list = storage.Init(static_cast<UInt32>(nChannels), nFrames);
+    AudioUnitRenderActionFlags flags = 0;
+    OSStatus r = noErr;
+
+    switch (conn.mInputType)
+    {
+      case eRenderCallback:
+        for (int j = 0; j < nChannels; ++j)
+          list->mBuffers[j].mData =
+            mInputScratch.data() + static_cast<size_t>(nFrames) * static_cast<size_t>(first + j);
+        r = conn.mRenderCallback.inputProc(conn.mRenderCallback.inputProcRefCon, &flags, pTimestamp,
+                                           static_cast<UInt32>(busIdx), nFrames, list);
+        break;
+      case eDirectNoFastProc:
+        r = AudioUnitRender(conn.mSourceUnit, &flags, pTimestamp,
+                            static_cast<UInt32>(conn.mSourceBus), nFrames, list);
+        break;
+      case eDirectFastProc:
+        r = conn.mSourceRenderProc(conn.mSourcePlug, &flags, pTimestamp,
+                                   static_cast<UInt32>(conn.mSourceBus), nFrames, list);
+        break;
+      default: break;
+    }
+    if (r != noErr) return r;
+
+    // A source must hand back as many full buffers as it was asked for.
+    if (list->mNumberBuffers < static_cast<UInt32>(nChannels)) return kAudioUnitErr_NoConnection;
+    for (int j = 0; j < nChannels; ++j)
+    {
+      AudioBuffer& buffer = list->mBuffers[j];
+      if (!buffer.mData || buffer.mDataByteSize < nFrames * sizeof(float))
+        return kAudioUnitErr_NoConnection;
+    }
+    for (int j = 0; j < nChannels; ++j)
+    {
+      float* data = static_cast<float*>(list->mBuffers[j].mData);
+      AttachInputBuffers(first + j, 1, &data, static_cast<int>(nFrames));
+    }
+  }
+  mLastPullSampleTime = pTimestamp->mSampleTime;
+  return noErr;
+}
+
+OSStatus IEffectAU::Render(AudioUnitRenderActionFlags* /*pFlags*/, const AudioTimeStamp* pTimestamp,
+                           UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pOutBufList)
+{
+  if (!pTimestamp || !(pTimestamp->mFlags & kAudioTimeStampSampleTimeValid) ||
+      outputBusIdx >= mOutBuses.size() || nFrames > static_cast<UInt32>(GetBlockSize()))
+    return kAudioUnitErr_InvalidPropertyValue;
+
+  // The host's buffer list must fit the bus and each buffer with data must hold
+  // the slice; anything else would have us write outside the host's memory.
+  BusChannels& outBus = mOutBuses[outputBusIdx];
+  if (!pOutBufList || pOutBufList->mNumberBuffers > static_cast<UInt32>(outBus.mPlugChannels))
+    return kAudioUnitErr_InvalidPropertyValue;
+  const UInt32 nBuffers = pOutBufList->mNumberBuffers;
+  for (UInt32 i = 0; i < nBuffers; ++i)
+  {
+    const AudioBuffer& buffer = pOutBufList->mBuffers[i];
+    if (buffer.mData && buffer.mDataByteSize < nFrames * sizeof(float))
+      return kAudioUnitErr_InvalidPropertyValue;
+  }
+
+  const int nNotifiers = static_cast<int>(mRenderNotifiers.size());
+  CallRenderNotifiers(nNotifiers, kAudioUnitRenderAction_PreRender, pTimestamp, outputBusIdx,
+                      nFrames, pOutBufList);
+
+  if (pTimestamp->mSampleTime != mLastPullSampleTime)
+  {
+    const OSStatus r = PullInputs(pTimestamp, nFrames);
+    if (r != noErr) return r;
+  }
+
+  const int first = outBus.mFirstPlugChannel;
+  const int b = static_cast<int>(nBuffers);
+  if (!outBus.mConnected || outBus.mHostChannels != b)
+  {
+    // Until the host sets a format the bus carries all of its plug-in channels.
+    const int hostChannels = outBus.mHostChannels >= 0 ? outBus.mHostChannels : outBus.mPlugChannels;
+    const int c = std::max(0, std::min(hostChannels, b));
+    SetOutputChannelConnections(first, c, true);
+    SetOutputChannelConnections(first + c, std::max(outBus.mPlugChannels - c, 0), false);
+    outBus.mConnected = true;
+  }
+
+  for (int i = 0; i < b; ++i)
+  {
+    AudioBuffer& buffer = pOutBufList->mBuffers[i];
+    if (!buffer.mData)
+    {
+      buffer.mData =
+        mOutputScratch.data() + static_cast<size_t>(nFrames) * static_cast<size_t>(first + i);
+      buffer.mDataByteSize = nFrames * sizeof(float);
+    }
+    float* data = static_cast<float*>(buffer.mData);
+    AttachOutputBuffers(first + i, 1, &data);
+  }
+
+  // Process once per render cycle, when the last connected output bus is rendered.
+  const int nOutBuses = static_cast<int>(mOutBuses.size());
+  int lastConnected = 0;
+  while (lastConnected < nOutBuses && mOutBuses[static_cast<size_t>(lastConnected)].mConnected)
+    ++lastConnected;
+  if (lastConnected == static_cast<int>(outputBusIdx) + 1)
+  {
+    if (lastConnected < nOutBuses)
+      SetOutputChannelConnections(2 * lastConnected, 2 * (nOutBuses - lastConnected), false);
+    if (IsBypassed())
+      PassThroughBuffers(0.0f, static_cast<int>(nFrames));
+    else
+      ProcessBuffers(0.0f, static_cast<int>(nFrames));
+  }
+
+  CallRenderNotifiers(nNotifiers, kAudioUnitRenderAction_PostRender, pTimestamp, outputBusIdx,
+                      nFrames, pOutBufList);
+  return noErr;
+}
+
+OSStatus IEffectAU::GetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope,
+                                 AudioUnitElement element, AudioUnitParameterValue* pValue)
+{
+  try
+  {
+    Trace("GetParamProc", __LINE__, "%d:(%d:%s):%d", static_cast<int>(paramID),
+          static_cast<int>(scope), AUScopeStr(static_cast<int>(scope)), static_cast<int>(element));
+    if (!plug || !pValue) return paramErr;
+    if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidProperty;
+    IEffectAU* self = static_cast<IEffectAU*>(plug);
+    Core_MutexLock lock(self->mMutex);
+    IParam* param =
+      paramID < static_cast<UInt32>(self->NParams()) ? self->GetParam(static_cast<int>(paramID)) : nullptr;
+    if (!param) return kAudioUnitErr_InvalidProperty;
+    *pValue = static_cast<AudioUnitParameterValue>(param->mValue);
+    return noErr;
+  }
+  catch (...)
+  {
+    return StatusForCurrentException();
+  }
+}
+
+OSStatus IEffectAU::SetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope,
+                                 AudioUnitElement element, AudioUnitParameterValue value,
+                                 UInt32 /*offsetFrames*/)
+{
+  try
+  {
+    Trace("SetParamProc", __LINE__, "%d:(%d:%s):%d", static_cast<int>(paramID),
+          static_cast<int>(scope), AUScopeStr(static_cast<int>(scope)), static_cast<int>(element));
+    if (!plug) return paramErr;
+    if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidProperty;
+    IEffectAU* self = static_cast<IEffectAU*>(plug);
+    Core_MutexLock lock(self->mMutex);
+    const int idx = static_cast<int>(paramID);
+    IParam* param = paramID < static_cast<UInt32>(self->NParams()) ? self->GetParam(idx) : nullptr;
+    if (!param) return kAudioUnitErr_InvalidProperty;
+    param->Set(static_cast<double>(value));
+    if (IEditorDelegate* gui = self->GetGUI()) gui->SetParameterFromPlug(idx, value, false);
+    self->OnParamChange(idx);
+    return noErr;
+  }
+  catch (...)
+  {
+    return StatusForCurrentException();
+  }
+}
