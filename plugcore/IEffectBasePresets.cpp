@@ -77,7 +77,7 @@ int IEffectBase::UnserializePresets(ByteChunk* chunk, int startPos)
     }
   }
   RestorePreset(mCurrentPreset);
-  return pos;
+  return pos < 0 ? -1 : pos;
 }
 
 namespace {
