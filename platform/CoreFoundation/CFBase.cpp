@@ -53,7 +53,7 @@ __CFAllocator* NullAllocator() {
   return sNull;
 }
 
-__CFAllocator* Resolve(CFAllocatorRef allocator) {
+const __CFAllocator* Resolve(CFAllocatorRef allocator) {
   return allocator ? allocator : SystemAllocator();
 }
 
@@ -96,7 +96,7 @@ CFAllocatorRef CFAllocatorCreate(CFAllocatorRef allocator, CFAllocatorContext* c
 
 void* CFAllocatorAllocate(CFAllocatorRef allocator, CFIndex size, CFOptionFlags hint) {
   if (size <= 0) return nullptr;
-  __CFAllocator* a = Resolve(allocator);
+  const __CFAllocator* a = Resolve(allocator);
   switch (a->mKind) {
     case AllocatorKind::kSystem: return std::malloc(static_cast<size_t>(size));
     case AllocatorKind::kNull: return nullptr;
@@ -107,7 +107,7 @@ void* CFAllocatorAllocate(CFAllocatorRef allocator, CFIndex size, CFOptionFlags 
 
 void CFAllocatorDeallocate(CFAllocatorRef allocator, void* ptr) {
   if (!ptr) return;
-  __CFAllocator* a = Resolve(allocator);
+  const __CFAllocator* a = Resolve(allocator);
   switch (a->mKind) {
     case AllocatorKind::kSystem: std::free(ptr); break;
     case AllocatorKind::kNull: break;

@@ -23,7 +23,7 @@ typedef unsigned long CFHashCode;
 typedef unsigned long CFTypeID;
 typedef double CFTimeInterval;
 
-typedef struct __CFAllocator* CFAllocatorRef;
+typedef const struct __CFAllocator* CFAllocatorRef;
 typedef const struct __CFString* CFStringRef;
 typedef struct __CFString* CFMutableStringRef;
 typedef CFTypeRef CFPropertyListRef;

@@ -11,7 +11,7 @@
 extern "C" {
 #endif
 
-typedef struct __CFNumber* CFNumberRef;
+typedef const struct __CFNumber* CFNumberRef;
 
 typedef CFIndex CFNumberType;
 enum {

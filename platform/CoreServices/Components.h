@@ -10,8 +10,10 @@
  *   - the selector's arguments occupy one `long` slot each, stored LAST FIRST: for a call with n
  *     arguments, argument i (0 = first in the published order) is at params[n - 1 - i], and
  *     `paramSize` is n * sizeof(long);
- *   - each value lies in the low-address bytes of its slot (the rest zeroed), so it is read as
- *     `*(T*)&params->params[n - 1 - i]` with T the argument's published type;
+ *   - each value lies in the low-address bytes of its slot (the rest zeroed); read it by copying
+ *     sizeof(T) bytes out of the slot, T being the argument's published type:
+ *       T value; memcpy(&value, &params->params[n - 1 - i], sizeof value);
+ *     (a copy rather than a cast through T*, which would break C++ aliasing rules);
  *   - the calling instance follows the counted arguments, at params[n]; the entry function is handed
  *     the block (with the instance outside `paramSize`) and the instance's storage.
  *
