@@ -5,6 +5,7 @@
 #include "au/IEffectAU.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <new>
 
@@ -250,6 +251,8 @@ OSStatus IEffectAU::SetParamProc(void* plug, AudioUnitParameterID paramID, Audio
     const int idx = static_cast<int>(paramID);
     IParam* param = paramID < static_cast<UInt32>(self->NParams()) ? self->GetParam(idx) : nullptr;
     if (!param) return kAudioUnitErr_InvalidProperty;
+    // A NaN would pass the clamp and reach the product's arithmetic.
+    if (std::isnan(value)) return kAudioUnitErr_InvalidPropertyValue;
     param->Set(static_cast<double>(value));
     if (IEditorDelegate* gui = self->GetGUI()) gui->SetParameterFromPlug(idx, value, false);
     self->OnParamChange(idx);
