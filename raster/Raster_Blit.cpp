@@ -1,0 +1,124 @@
+// Raster_Copy and the clipped rectangle blit.
+
+#include "raster/Raster_Blit.h"
+
+#include "raster/Raster_BlitInternal.h"
+#include "raster/Raster_BlitSIMD.h"
+#include "raster/Raster_KernelChoice.h"
+#include "raster/Raster_Template_Blit2.h"
+
+#include <cstring>
+
+using namespace Raster_BlitDetail;
+
+namespace {
+
+void copyChannel(Raster_PixelWord *dest, const Raster_PixelWord *src, int w, int h, long srcStep, long destStep,
+                 int mode)
+{
+  const int from = mode & 3, to = (mode >> 2) & 3;
+  for (int y = 0; y < h; y++) {
+    unsigned char *d = (unsigned char *)rowAt(dest, destStep, y);
+    const unsigned char *s = (const unsigned char *)rowAt(src, srcStep, y);
+    for (int x = 0; x < w; x++) d[4 * x + to] = s[4 * x + from];
+  }
+}
+
+void halfMixRows(Raster_PixelWord *dest, const Raster_PixelWord *src, int w, int h, long srcStep, long destStep)
+{
+  const bool simd = Raster_BlitSimdEnabled();
+  for (int y = 0; y < h; y++) {
+    Raster_PixelWord *d = rowAt(dest, destStep, y);
+    const Raster_PixelWord *s = rowAt(src, srcStep, y);
+    if (simd) Raster_SIMD_HalfMixRow(d, s, w);
+    else
+      for (int x = 0; x < w; x++) d[x] = _Raster_CombinePixelsHalfMixFAST::combine(d[x], s[x]);
+  }
+}
+
+} // namespace
+
+void Raster_BlitRect(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, long long dsty, long long left,
+                     long long top, long long right, long long bottom, float alpha, int mode)
+{
+  if (!dest || !src || alpha == 0.0f) return;
+  const long long srcW = src->getWidth(), srcH = src->getHeight();
+  const long long dstW = dest->getWidth(), dstH = dest->getHeight();
+
+  // Source bounds: what lies left of or above the source moves the drawing right or down instead.
+  if (left < 0) {
+    dstx -= left;
+    left = 0;
+  }
+  if (top < 0) {
+    dsty -= top;
+    top = 0;
+  }
+  if (right > srcW) right = srcW;
+  if (bottom > srcH) bottom = srcH;
+
+  // Destination clip.
+  if (dstx < 0) {
+    left -= dstx;
+    dstx = 0;
+  }
+  if (dsty < 0) {
+    top -= dsty;
+    dsty = 0;
+  }
+  if (dstx + (right - left) > dstW) right = left + dstW - dstx;
+  if (dsty + (bottom - top) > dstH) bottom = top + dstH - dsty;
+  if (right <= left || bottom <= top) return;
+
+  Raster_PixelWord *dbits = dest->getBits();
+  Raster_PixelWord *sbits = src->getBits();
+  if (!dbits || !sbits) return;
+
+  const int w = (int)(right - left), h = (int)(bottom - top);
+  Raster_PixelWord *d = Raster_ImageRow(dest, dbits, (int)dsty) + dstx;
+  const Raster_PixelWord *s = Raster_ImageRow(src, sbits, (int)top) + left;
+  const long destStep = Raster_ImageRowStep(dest), srcStep = Raster_ImageRowStep(src);
+
+  if ((mode & RASTER_BLEND_CHANCOPY) == RASTER_BLEND_CHANCOPY) {
+    copyChannel(d, s, w, h, srcStep, destStep, mode);
+    return;
+  }
+  if ((mode & (RASTER_BLEND_MODE_MASK | RASTER_BLEND_USE_SOURCE_ALPHA)) == RASTER_BLEND_COPY) {
+    if (alpha == 1.0f) {
+      // memmove: a bitmap blitted onto itself may overlap within a row.
+      for (int y = 0; y < h; y++) memmove(rowAt(d, destStep, y), rowAt(s, srcStep, y), (size_t)w * 4);
+      return;
+    }
+    if (alpha == 0.5f) {
+      halfMixRows(d, s, w, h, srcStep, destStep);
+      return;
+    }
+  }
+  const int weight = Raster_WeightFromAlpha(alpha);
+  Raster_WithKernel(mode, weight, [&](auto kernel) {
+    _Raster_Template_Blit2<decltype(kernel)>::blit(d, s, w, h, srcStep, destStep, weight);
+  });
+}
+
+void Raster_Copy(Raster_IBitmap *dest, Raster_IBitmap *src)
+{
+  if (!dest || !src) return;
+  dest->resize(src->getWidth(), src->getHeight());
+  Raster_Blit(dest, src, 0, 0, nullptr, 1.0f, RASTER_BLEND_COPY);
+}
+
+void Raster_Blit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, RECT *srcrect, float alpha, int mode)
+{
+  if (!src) return;
+  if (!srcrect) {
+    Raster_BlitRect(dest, src, dstx, dsty, 0, 0, src->getWidth(), src->getHeight(), alpha, mode);
+    return;
+  }
+  Raster_BlitRect(dest, src, dstx, dsty, srcrect->left, srcrect->top, srcrect->right, srcrect->bottom, alpha, mode);
+}
+
+void Raster_Blit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, int srcx, int srcy, int srcw,
+                 int srch, float alpha, int mode)
+{
+  Raster_BlitRect(dest, src, dstx, dsty, srcx, srcy, (long long)srcx + srcw, (long long)srcy + srch, alpha, mode);
+}
