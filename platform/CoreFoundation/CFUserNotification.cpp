@@ -3,7 +3,6 @@
 #include <CoreFoundation/CFUserNotification.h>
 #include <BrindleHost/HostControls.h>
 
-#include <atomic>
 #include <cstdio>
 #include <mutex>
 
@@ -36,10 +35,11 @@ SInt32 CFUserNotificationDisplayAlert(CFTimeInterval, CFOptionFlags flags, CFURL
   const std::string alternate = alternateButtonTitle ? CFRuntimeStringText(alternateButtonTitle) : "";
   const std::string other = otherButtonTitle ? CFRuntimeStringText(otherButtonTitle) : "";
 
-  std::fprintf(stderr, "[alert] %s\n[alert] %s\n[alert] buttons: [%s]%s%s%s%s%s\n", header.c_str(),
-               message.c_str(), defaultButton.c_str(), alternateButtonTitle ? " [" : "",
-               alternateButtonTitle ? alternate.c_str() : "", alternateButtonTitle ? "]" : "",
-               otherButtonTitle ? " [" : "", otherButtonTitle ? (other + "]").c_str() : "");
+  std::string buttons = "[" + defaultButton + "]";
+  if (alternateButtonTitle) buttons += " [" + alternate + "]";
+  if (otherButtonTitle) buttons += " [" + other + "]";
+  std::fprintf(stderr, "[alert] %s\n[alert] %s\n[alert] buttons: %s\n", header.c_str(),
+               message.c_str(), buttons.c_str());
 
   BrindleHost_Alert alert = {flags,
                              header.c_str(),
