@@ -74,10 +74,25 @@ FcPattern *MatchFamily(const char *family, bool bold, bool italic)
   return match;
 }
 
+void ReleaseFontconfig()
+{
+  GDI_Lock lock(GDI_FreeTypeMutex());
+  FcFini();
+}
+
+// Loads fontconfig's configuration once, and has it released at exit (its configuration holds
+// allocations that would otherwise show as leaks).
+bool InitFontconfig()
+{
+  static const bool ready = FcInit() && std::atexit(&ReleaseFontconfig) == 0;
+  return ready;
+}
+
 std::string ResolveUncached(const char *face, bool bold, bool italic)
 {
   // fontconfig keeps process-wide state; serialise it with the other font-library calls.
   GDI_Lock lock(GDI_FreeTypeMutex());
+  if (!InitFontconfig()) return std::string();
   FcPattern *match = face[0] ? MatchFamily(face, bold, italic) : nullptr;
   if (match && !MatchHasFamily(match, face))
   {

@@ -90,11 +90,11 @@ TEST(GdiContext, PoolsAreBounded)
 
   // Leave room in both pools, so that records other tests delete are pooled (and their stale
   // handles stay readable) rather than freed. The parked records stay reachable until exit.
-  static std::vector<void *> parked;
+  static std::vector<void *> *parked = new std::vector<void *>;
   for (int i = 0; i < 50; i++)
   {
-    parked.push_back(GDI_GDP_CTX_NEW());
-    parked.push_back(GDP_OBJECT_NEW());
+    parked->push_back(GDI_GDP_CTX_NEW());
+    parked->push_back(GDP_OBJECT_NEW());
   }
   EXPECT_EQ(GDI_ContextPoolSize(), 50);
   EXPECT_EQ(GDI_ObjectPoolSize(), 150);
