@@ -48,3 +48,7 @@ void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const doub
                          const BrindleBlock& block);
 void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                         const BrindleBlock& block);
+// The fast renderer built for the baseline instruction set only; BrindleProcessFast uses the
+// widest vectors the CPU offers and gives the same bits.
+void BrindleProcessFastPortable(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+                                const BrindleBlock& block);

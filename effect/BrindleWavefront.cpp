@@ -10,8 +10,9 @@
 // are visited changes, letting independent recurrences overlap.
 //
 // Layout: slots 0 and 1 (input band limit) form a two-lane front; the fuzz and mix run on the
-// front's second lane in scalar-equivalent vector code and feed, D steps later, the first lane of
-// the back cascade (slots 2..11, plus slots 12..21 when the cabinet is on) in four-lane vectors.
+// front's second lane in scalar-equivalent vector code and feed, kFuzzLag steps later, the first
+// lane of the back cascade (slots 2..11, plus slots 12..21 when the cabinet is on) in vectors of
+// W lanes (8 with AVX-512, 4 otherwise; the generic build lowers them to SSE2 or scalar code).
 // The output gain enters as a multiplier vector that is 1.0 in every lane but slot 12's input
 // (x * 1.0 is exact). The first and last dOut steps of a block are the pipeline's fill and
 // drain: lanes whose sample lies outside the block keep their state through a lane mask. Filter
@@ -20,18 +21,40 @@
 #include "effect/BrindleChain.h"
 
 #include <cstdint>
+#include <type_traits>
 
 namespace {
-
-typedef double V2 __attribute__((vector_size(16)));
-typedef std::int64_t I2 __attribute__((vector_size(16)));
-typedef double V4 __attribute__((vector_size(32)));
-typedef std::int64_t I4 __attribute__((vector_size(32)));
 
 #define BRINDLE_ALWAYS_INLINE inline __attribute__((always_inline))
 
 constexpr int kDelta = 2;   // steps between neighbouring lanes: hides the shuffle-and-filter latency
-constexpr int kFuzzLag = 1; // extra steps between the front and the back for the fuzz
+constexpr int kFuzzLag = 1; // extra steps between slots 1 and 2 for the fuzz and mix
+constexpr int kMinWavefrontFrames = 32;
+
+typedef double V2 __attribute__((vector_size(16)));
+typedef std::int64_t I2 __attribute__((vector_size(16)));
+typedef std::uint64_t U2 __attribute__((vector_size(16)));
+
+template <int W>
+struct Lanes;
+template <>
+struct Lanes<4> {
+    typedef double V __attribute__((vector_size(32)));
+    typedef std::int64_t I __attribute__((vector_size(32)));
+    typedef std::uint64_t U __attribute__((vector_size(32)));
+    // {a[3], b[0], b[1], b[2]}: b moved up one lane, a's top lane entering at the bottom.
+    static BRINDLE_ALWAYS_INLINE void ShiftIn(const V& a, const V& b, V& out) { out = __builtin_shuffle(a, b, I{3, 4, 5, 6}); }
+};
+template <>
+struct Lanes<8> {
+    typedef double V __attribute__((vector_size(64)));
+    typedef std::int64_t I __attribute__((vector_size(64)));
+    typedef std::uint64_t U __attribute__((vector_size(64)));
+    static BRINDLE_ALWAYS_INLINE void ShiftIn(const V& a, const V& b, V& out)
+    {
+        out = __builtin_shuffle(a, b, I{7, 8, 9, 10, 11, 12, 13, 14});
+    }
+};
 
 // fuzzdrive3 followed by xmix, written with lane selects; identical operations to AuDSP's.
 BRINDLE_ALWAYS_INLINE V2 FuzzAndMix(const V2& b, double drive, double wetWeight, double dryWeight)
@@ -48,199 +71,172 @@ BRINDLE_ALWAYS_INLINE V2 FuzzAndMix(const V2& b, double drive, double wetWeight,
     return wetWeight * fz + dryWeight * (2.0 * b);
 }
 
-template <int NS, bool Masked>
-struct Step;
+// Per-lane constants, laid out so that lane vectors load straight from them.
+template <int NL>
+struct alignas(64) LaneConstants {
+    double b0[NL], b1[NL], b2[NL], a1[NL], a2[NL], gain[NL];
+    std::int64_t lag[NL];
+};
 
-// All lane state of one block. NS is the number of back-cascade stages (10 or 20).
-template <int NS>
-struct Wavefront {
-    static constexpr int NV = (NS + 3) / 4;
-    static constexpr int kBackLag = kDelta + kFuzzLag;            // sample lag of slot 2
-    static constexpr int kOutLag = kBackLag + (NS - 1) * kDelta; // sample lag of the last stage
-    static constexpr int kLastVector = (NS - 1) / 4;
-    static constexpr int kLastLane = (NS - 1) % 4;
+// Renders one block. NS is the number of stages: 12 without, 22 with the cabinet.
+template <int NS, int W>
+BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& settings,
+                                        const double* noise, const BrindleBlock& block)
+{
+    typedef typename Lanes<W>::V V;
+    typedef typename Lanes<W>::I I;
+    typedef typename Lanes<W>::U U;
+    constexpr int NV = (NS + W - 1) / W;
+    constexpr int NL = NV * W;
+    constexpr bool kCabinet = NS > kBrindleFirstCabStage;
+    constexpr int kFuzzSlot = 2; // the stage that reads the fuzz and mix of slot 1's output
+    constexpr int kFuzzVector = kFuzzSlot / W, kFuzzLane = kFuzzSlot % W;
+    constexpr int kGainVector = kBrindleFirstCabStage / W;
+    // Sample lag of a lane: kDelta per stage, plus kFuzzLag between slots 1 and 2.
+    auto lagOf = [](int g) { return g * kDelta + (g >= kFuzzSlot ? kFuzzLag : 0); };
+    const std::int64_t outLag = lagOf(NS - 1);
+    constexpr int kLastVector = (NS - 1) / W;
+    constexpr int kLastLane = (NS - 1) % W;
+    constexpr int kRing = 8; // fuzz results by step, enough for kDelta + kFuzzLag + 2
+    static_assert(kDelta + kFuzzLag >= 2 && kDelta + kFuzzLag + 2 <= kRing, "fuzz ring too short");
 
-    // front: slots 0 and 1
-    V2 fb0, fb1, fb2, fa1, fa2, fx1, fx2, fy1, fy2;
-    V2 fOut[kDelta];
-    I2 fLag;
-    // back: slot 2 + lane
-    V4 b0[NV], b1[NV], b2[NV], a1[NV], a2[NV], x1[NV], x2[NV], y1[NV], y2[NV];
-    V4 out[kDelta][NV];
-    I4 lag[NV];
-    V4 gainLanes[NV];
-    double fuzzQueue[kFuzzLag];
+    LaneConstants<NL> k;
+    alignas(64) double sx1[NL], sx2[NL], sy1[NL], sy2[NL];
+    for (int g = 0; g < NL; ++g) {
+        const bool real = g < NS;
+        const int slot = real ? g : 0;
+        k.b0[g] = real ? dsp.b0[slot] : 0.0;
+        k.b1[g] = real ? dsp.b1[slot] : 0.0;
+        k.b2[g] = real ? dsp.b2[slot] : 0.0;
+        k.a1[g] = real ? dsp.a1[slot] : 0.0;
+        k.a2[g] = real ? dsp.a2[slot] : 0.0;
+        // Slot 12 receives slot 11's output times the output gain (x * 1.0 is exact elsewhere).
+        k.gain[g] = (kCabinet && g == kBrindleFirstCabStage) ? settings.outputGain : 1.0;
+        k.lag[g] = lagOf(g);
+        sx1[g] = real ? dsp.x1[slot] : 0.0;
+        sx2[g] = real ? dsp.x2[slot] : 0.0;
+        sy1[g] = real ? dsp.y1[slot] : 0.0;
+        sy2[g] = real ? dsp.y2[slot] : 0.0;
+    }
+    V x1[NV], x2[NV], y1[NV], y2[NV], hist[kDelta][NV];
+#pragma GCC unroll 8
+    for (int v = 0; v < NV; ++v) {
+        __builtin_memcpy(&x1[v], sx1 + v * W, sizeof(V));
+        __builtin_memcpy(&x2[v], sx2 + v * W, sizeof(V));
+        __builtin_memcpy(&y1[v], sy1 + v * W, sizeof(V));
+        __builtin_memcpy(&y2[v], sy2 + v * W, sizeof(V));
+#pragma GCC unroll 4
+        for (int h = 0; h < kDelta; ++h)
+            hist[h][v] = V{};
+    }
+    double pendingB = 0.0;          // slot 1's output of the last even step
+    double fuzzRing[kRing] = {};    // fuzz and mix results by step
+    const double drive = settings.drive;
+    const double mixAmount = AuDSP::Clamp(0.5 * settings.attack, -0.5, 0.5);
+    const double wet = mixAmount + 0.5, dry = 0.5 - mixAmount;
+    const double gain = settings.outputGain;
+    const std::int64_t frames = block.frames;
 
-    double drive, wetWeight, dryWeight, gain;
-
-    BRINDLE_ALWAYS_INLINE void Load(const AuDSP& d, const BrindleSettings& s, bool cabinet)
-    {
-        fb0 = V2{d.b0[0], d.b0[1]};
-        fb1 = V2{d.b1[0], d.b1[1]};
-        fb2 = V2{d.b2[0], d.b2[1]};
-        fa1 = V2{d.a1[0], d.a1[1]};
-        fa2 = V2{d.a2[0], d.a2[1]};
-        fx1 = V2{d.x1[0], d.x1[1]};
-        fx2 = V2{d.x2[0], d.x2[1]};
-        fy1 = V2{d.y1[0], d.y1[1]};
-        fy2 = V2{d.y2[0], d.y2[1]};
-        fLag = I2{0, kDelta};
-        for (int k = 0; k < kDelta; ++k)
-            fOut[k] = V2{0.0, 0.0};
+    // One wavefront step. Masked: lanes whose sample lies outside [0, frames) keep their state
+    // (pipeline fill and drain); unmasked: every lane is known to be inside.
+    auto step = [&](std::int64_t t, double input, auto masked) __attribute__((always_inline)) {
+        constexpr bool kMasked = decltype(masked)::value;
+        V o[NV];
+#pragma GCC unroll 8
         for (int v = 0; v < NV; ++v) {
-            for (int l = 0; l < 4; ++l) {
-                const int g = 4 * v + l;
-                const bool real = g < NS;
-                const int slot = 2 + g;
-                b0[v][l] = real ? d.b0[slot] : 0.0;
-                b1[v][l] = real ? d.b1[slot] : 0.0;
-                b2[v][l] = real ? d.b2[slot] : 0.0;
-                a1[v][l] = real ? d.a1[slot] : 0.0;
-                a2[v][l] = real ? d.a2[slot] : 0.0;
-                x1[v][l] = real ? d.x1[slot] : 0.0;
-                x2[v][l] = real ? d.x2[slot] : 0.0;
-                y1[v][l] = real ? d.y1[slot] : 0.0;
-                y2[v][l] = real ? d.y2[slot] : 0.0;
-                lag[v][l] = kBackLag + g * kDelta;
-                // Slot 12 (back lane 10) receives slot 11's output times the output gain.
-                gainLanes[v][l] = (cabinet && slot == kBrindleFirstCabStage) ? s.outputGain : 1.0;
+            V in;
+            Lanes<W>::ShiftIn(hist[kDelta - 1][v == 0 ? 0 : v - 1], hist[kDelta - 1][v], in);
+            if (v == 0)
+                in[0] = input;
+            if (v == kFuzzVector)
+                in[kFuzzLane] = fuzzRing[(t - kDelta - kFuzzLag) & (kRing - 1)];
+            if (kCabinet && v == kGainVector) {
+                V g;
+                __builtin_memcpy(&g, k.gain + v * W, sizeof(V));
+                in = in * g;
             }
-            for (int k = 0; k < kDelta; ++k)
-                out[k][v] = V4{0.0, 0.0, 0.0, 0.0};
-        }
-        for (int k = 0; k < kFuzzLag; ++k)
-            fuzzQueue[k] = 0.0;
-        drive = s.drive;
-        const double m = AuDSP::Clamp(0.5 * s.attack, -0.5, 0.5);
-        wetWeight = m + 0.5;
-        dryWeight = 0.5 - m;
-        gain = s.outputGain;
-    }
-
-    BRINDLE_ALWAYS_INLINE void Store(AuDSP& d) const
-    {
-        for (int l = 0; l < 2; ++l) {
-            d.x1[l] = fx1[l];
-            d.x2[l] = fx2[l];
-            d.y1[l] = fy1[l];
-            d.y2[l] = fy2[l];
-        }
-        for (int g = 0; g < NS; ++g) {
-            const int v = g / 4, l = g % 4, slot = 2 + g;
-            d.x1[slot] = x1[v][l];
-            d.x2[slot] = x2[v][l];
-            d.y1[slot] = y1[v][l];
-            d.y2[slot] = y2[v][l];
-        }
-    }
-
-    // One wavefront step. With Masked, lanes whose sample lies outside [0, frames) keep their
-    // state (fill and drain); without, every lane is known to be inside.
-    template <bool Masked>
-    BRINDLE_ALWAYS_INLINE void Run(std::int64_t t, double input, std::int64_t frames,
-                                   const BrindleBlock& block)
-    {
-        // Front: slot 0 on sample t, slot 1 on sample t - kDelta.
-        const V2 fin = {input, fOut[kDelta - 1][0]};
-        const V2 fy = fb1 * fx1 + fb0 * fin + fb2 * fx2 - fa1 * fy1 - fa2 * fy2;
-        const V2 fo = fy + AuDSP::kDenormalOffset;
-        if (Masked) {
-            const I2 s = t - fLag;
-            const I2 on = (s >= 0) & (s < frames);
-            fx2 = on ? fx1 : fx2;
-            fx1 = on ? fin : fx1;
-            fy2 = on ? fy1 : fy2;
-            fy1 = on ? fy : fy1;
-        } else {
-            fx2 = fx1;
-            fx1 = fin;
-            fy2 = fy1;
-            fy1 = fy;
-        }
-        for (int k = kDelta - 1; k > 0; --k)
-            fOut[k] = fOut[k - 1];
-        fOut[0] = fo;
-
-        // Fuzz and mix of slot 1's output; the back reads it kFuzzLag steps later.
-        const V2 bb = {fo[1], fo[1]};
-        const V2 mixed = FuzzAndMix(bb, drive, wetWeight, dryWeight);
-        const double backIn = fuzzQueue[kFuzzLag - 1];
-        for (int k = kFuzzLag - 1; k > 0; --k)
-            fuzzQueue[k] = fuzzQueue[k - 1];
-        fuzzQueue[0] = mixed[0];
-
-        // Back cascade.
-        V4 in[NV];
-        const V4 head = {backIn, backIn, backIn, backIn};
-        in[0] = __builtin_shuffle(head, out[kDelta - 1][0], I4{3, 4, 5, 6});
-#pragma GCC unroll 8
-        for (int v = 1; v < NV; ++v)
-            in[v] = __builtin_shuffle(out[kDelta - 1][v - 1], out[kDelta - 1][v], I4{3, 4, 5, 6});
-        if (NS > 12)
-            in[2] = in[2] * gainLanes[2];
-        V4 o[NV];
-#pragma GCC unroll 8
-        for (int v = 0; v < NV; ++v) {
-            const V4 y = b1[v] * x1[v] + b0[v] * in[v] + b2[v] * x2[v] - a1[v] * y1[v] - a2[v] * y2[v];
+            V b0, b1, b2, a1, a2;
+            __builtin_memcpy(&b0, k.b0 + v * W, sizeof(V));
+            __builtin_memcpy(&b1, k.b1 + v * W, sizeof(V));
+            __builtin_memcpy(&b2, k.b2 + v * W, sizeof(V));
+            __builtin_memcpy(&a1, k.a1 + v * W, sizeof(V));
+            __builtin_memcpy(&a2, k.a2 + v * W, sizeof(V));
+            const V y = b1 * x1[v] + b0 * in + b2 * x2[v] - a1 * y1[v] - a2 * y2[v];
             o[v] = y + AuDSP::kDenormalOffset;
-            if (Masked) {
-                const I4 s = t - lag[v];
-                const I4 on = (s >= 0) & (s < frames);
+            if (kMasked) {
+                I lag;
+                __builtin_memcpy(&lag, k.lag + v * W, sizeof(I));
+                // One unsigned compare covers both ends: samples before 0 wrap to huge numbers.
+                const I on = (U)(t - lag) < (std::uint64_t)frames;
                 x2[v] = on ? x1[v] : x2[v];
-                x1[v] = on ? in[v] : x1[v];
+                x1[v] = on ? in : x1[v];
                 y2[v] = on ? y1[v] : y2[v];
                 y1[v] = on ? y : y1[v];
             } else {
                 x2[v] = x1[v];
-                x1[v] = in[v];
+                x1[v] = in;
                 y2[v] = y1[v];
                 y1[v] = y;
             }
         }
 #pragma GCC unroll 8
         for (int v = 0; v < NV; ++v) {
-            for (int k = kDelta - 1; k > 0; --k)
-                out[k][v] = out[k - 1][v];
-            out[0][v] = o[v];
+#pragma GCC unroll 4
+            for (int h = kDelta - 1; h > 0; --h)
+                hist[h][v] = hist[h - 1][v];
+            hist[0][v] = o[v];
         }
 
-        // The last stage finishes sample t - kOutLag.
-        const std::int64_t n = t - kOutLag;
-        if (!Masked || (n >= 0 && n < frames)) {
+        // Fuzz and mix of slot 1's output, two steps at a time in the two lanes of one vector.
+        const double b = o[(kFuzzSlot - 1) / W][(kFuzzSlot - 1) % W];
+        if (t & 1) {
+            const V2 mixed = FuzzAndMix(V2{pendingB, b}, drive, wet, dry);
+            fuzzRing[(t - 1) & (kRing - 1)] = mixed[0];
+            fuzzRing[t & (kRing - 1)] = mixed[1];
+        } else {
+            pendingB = b;
+        }
+
+        // The last stage finishes sample t - outLag.
+        const std::int64_t n = t - outLag;
+        if (!kMasked || (n >= 0 && n < frames)) {
             double result = o[kLastVector][kLastLane];
-            if (NS <= 12)
-                result = result * gain; // no cabinet: the gain is the chain's last operation
+            if (!kCabinet)
+                result = result * gain; // without the cabinet the gain is the chain's last step
             block.out1[n] = result;
             block.out0[n] = result;
         }
-    }
-};
+    };
 
-template <int NS>
-BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& settings,
-                                        const double* noise, const BrindleBlock& block)
-{
-    Wavefront<NS> w;
-    w.Load(dsp, settings, NS > 12);
-    const std::int64_t frames = block.frames;
-    const std::int64_t lag = Wavefront<NS>::kOutLag;
-    const std::int64_t steadyBegin = lag < frames ? lag : frames;
-    const std::int64_t steadyEnd = frames;
+    const std::int64_t steadyBegin = outLag < frames ? outLag : frames;
     int noiseIndex = 0;
-    auto input = [&](std::int64_t t) {
+    std::int64_t t = 0;
+    auto input = [&]() {
         const double x = block.in0[t] + block.in1[t] + noise[noiseIndex];
         if (++noiseIndex == kBrindleNoiseTableSize)
-            noiseIndex = 0;
+            noiseIndex = 0; // blocks longer than the table reuse it from the start
         return x;
     };
-    std::int64_t t = 0;
     for (; t < steadyBegin; ++t)
-        w.template Run<true>(t, input(t), frames, block);
-    for (; t < steadyEnd; ++t)
-        w.template Run<false>(t, input(t), frames, block);
-    for (; t < frames + lag; ++t)
-        w.template Run<true>(t, 0.0, frames, block);
-    w.Store(dsp);
+        step(t, input(), std::true_type{});
+    for (; t < frames; ++t)
+        step(t, input(), std::false_type{});
+    for (; t < frames + outLag; ++t)
+        step(t, 0.0, std::true_type{});
+
+#pragma GCC unroll 8
+    for (int v = 0; v < NV; ++v) {
+        __builtin_memcpy(sx1 + v * W, &x1[v], sizeof(V));
+        __builtin_memcpy(sx2 + v * W, &x2[v], sizeof(V));
+        __builtin_memcpy(sy1 + v * W, &y1[v], sizeof(V));
+        __builtin_memcpy(sy2 + v * W, &y2[v], sizeof(V));
+    }
+    for (int g = 0; g < NS; ++g) {
+        dsp.x1[g] = sx1[g];
+        dsp.x2[g] = sx2[g];
+        dsp.y1[g] = sy1[g];
+        dsp.y2[g] = sy2[g];
+    }
 }
 
 void PassThroughSum(const BrindleBlock& block)
@@ -252,49 +248,79 @@ void PassThroughSum(const BrindleBlock& block)
     }
 }
 
-void RenderGeneric(AuDSP& dsp, const BrindleSettings& s, const double* noise, const BrindleBlock& b)
+} // namespace
+
+void BrindleProcessFastPortable(AuDSP& dsp, const BrindleSettings& s, const double* noise,
+                                const BrindleBlock& b)
 {
-    if (s.cabinetOn)
-        RunWavefront<20>(dsp, s, noise, b);
+    if (b.frames <= 0)
+        return;
+    if (!s.effectOn)
+        PassThroughSum(b);
+    else if (s.cabinetOn)
+        RunWavefront<22, 4>(dsp, s, noise, b);
     else
-        RunWavefront<10>(dsp, s, noise, b);
+        RunWavefront<12, 4>(dsp, s, noise, b);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-// Same source, compiled for 256-bit registers. No FMA is enabled, so every operation rounds
-// exactly as in the generic build and the result does not depend on the CPU.
+namespace {
+// The same source for wider registers. No FMA is enabled and contraction is off, so every
+// operation rounds exactly as in the portable build: the output does not depend on the CPU.
 __attribute__((target("avx2"))) void RenderAvx2(AuDSP& dsp, const BrindleSettings& s,
                                                 const double* noise, const BrindleBlock& b)
 {
     if (s.cabinetOn)
-        RunWavefront<20>(dsp, s, noise, b);
+        RunWavefront<22, 4>(dsp, s, noise, b);
     else
-        RunWavefront<10>(dsp, s, noise, b);
+        RunWavefront<12, 4>(dsp, s, noise, b);
 }
 
-bool HasAvx2()
+__attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) void RenderAvx512(AuDSP& dsp, const BrindleSettings& s,
+                                                     const double* noise, const BrindleBlock& b)
 {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    if (s.cabinetOn)
+        RunWavefront<22, 8>(dsp, s, noise, b);
+    else
+        RunWavefront<12, 8>(dsp, s, noise, b);
 }
-#endif
 
+enum class Isa { kGeneric, kAvx2, kAvx512 };
+
+Isa DetectIsa()
+{
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw"))
+        return Isa::kAvx512;
+    if (__builtin_cpu_supports("avx2"))
+        return Isa::kAvx2;
+    return Isa::kGeneric;
+}
 } // namespace
+#endif
 
 void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                         const BrindleBlock& block)
 {
-    if (block.frames <= 0)
-        return;
-    if (!settings.effectOn) {
-        PassThroughSum(block);
+    // Filling and draining the wavefront costs about as much as forty plain samples, so short
+    // blocks go through the plain loop (same bits either way).
+    if (settings.effectOn && block.frames < kMinWavefrontFrames) {
+        BrindleProcessPlain(dsp, settings, noiseTable, block);
         return;
     }
 #if defined(__x86_64__) || defined(__i386__)
-    if (HasAvx2()) {
-        RenderAvx2(dsp, settings, noiseTable, block);
-        return;
+    static const Isa isa = DetectIsa();
+    if (block.frames > 0 && settings.effectOn) {
+        if (isa == Isa::kAvx512) {
+            RenderAvx512(dsp, settings, noiseTable, block);
+            return;
+        }
+        if (isa == Isa::kAvx2) {
+            RenderAvx2(dsp, settings, noiseTable, block);
+            return;
+        }
     }
 #endif
-    RenderGeneric(dsp, settings, noiseTable, block);
+    BrindleProcessFastPortable(dsp, settings, noiseTable, block);
 }

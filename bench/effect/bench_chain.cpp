@@ -50,7 +50,7 @@ void Chain(benchmark::State& state)
 
 void Sizes(benchmark::internal::Benchmark* b)
 {
-    b->Args({512, 1})->Args({64, 1})->Args({4096, 1})->Args({512, 0});
+    b->Args({512, 1})->Args({64, 1})->Args({4096, 1})->Args({512, 0})->Args({1, 1})->Args({41, 1});
 }
 
 } // namespace

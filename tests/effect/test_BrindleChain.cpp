@@ -103,11 +103,19 @@ TEST(BrindleChainNoise, TableIsARunningSumOfTheGenerator)
     rand_state = saved;
 }
 
-TEST(BrindleChainFast, BitIdenticalToPlainAcrossSizesAndSettings)
+using FastRenderer = void (*)(AuDSP&, const BrindleSettings&, const double*, const BrindleBlock&);
+
+class BrindleChainFastBuild : public ::testing::TestWithParam<FastRenderer> {};
+
+INSTANTIATE_TEST_SUITE_P(Builds, BrindleChainFastBuild,
+                         ::testing::Values(&BrindleProcessFast, &BrindleProcessFastPortable));
+
+TEST_P(BrindleChainFastBuild, BitIdenticalToPlainAcrossSizesAndSettings)
 {
+    const FastRenderer render = GetParam();
     std::vector<double> noise(kBrindleNoiseTableSize);
     BrindleFillNoiseTable(noise.data());
-    const int sizes[] = {1, 2, 3, 7, 40, 41, 42, 43, 44, 45, 46, 64, 81, 128, 511, 512, 1024, 3001};
+    const int sizes[] = {1, 2, 3, 7, 31, 32, 33, 40, 43, 44, 45, 46, 47, 64, 81, 128, 511, 512, 1024, 3001};
     const double attacks[] = {0.0, 0.5, 1.0, 0.137};
     const double levels[] = {0.0, 0.5, 1.0};
     const double scales[] = {0.0, 0.05, 1.0, 30.0};
@@ -129,8 +137,8 @@ TEST(BrindleChainFast, BitIdenticalToPlainAcrossSizesAndSettings)
                     std::vector<double> p0(size), p1(size), f0(size), f1(size, 99.0);
                     BrindleProcessPlain(plain, st, noise.data(),
                                         {sig.left.data(), sig.right.data(), p0.data(), p1.data(), size});
-                    BrindleProcessFast(fast, st, noise.data(),
-                                       {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
+                    render(fast, st, noise.data(),
+                           {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
                     for (int i = 0; i < size; ++i) {
                         ASSERT_TRUE(SameBits(p0[i], f0[i]))
                             << "cab " << cabinet << " attack " << attack << " scale " << scale
