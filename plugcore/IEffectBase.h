@@ -114,6 +114,9 @@ public:
   virtual void SetLatency(int samples) { mLatency = samples; }
   virtual bool SendMidiMsg(IMidiMsg* pMsg) = 0;
   virtual bool SendSysEx(ISysEx* /*pSysEx*/) { return false; }
+  // Sends each message in order through SendMidiMsg; true only when every send
+  // succeeded (also for an empty or null list).
+  bool SendMidiMsgs(const Core_TypedBuf<IMidiMsg>* pMsgs);
   // RedrawParamControls is declared with the preset members below.
   virtual void DirtyPTCompareState() {}
   virtual void PresetsChangedByHost() {}

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
+#include "StateTestPlug.h"
 #include "plugcore/IMidiMsg.h"
 
 namespace {
@@ -172,6 +174,34 @@ TEST(SysEx, ClearForgetsTheBlock)
   EXPECT_EQ(s.mOffset, 0);
   EXPECT_EQ(s.mSize, 0);
   EXPECT_EQ(s.mData, nullptr);
+}
+
+class MidiPlug : public StateTestPlug
+{
+public:
+  MidiPlug() : StateTestPlug(0, 0) {}
+  bool SendMidiMsg(IMidiMsg* pMsg) override
+  {
+    mSent.push_back(pMsg->mData1);
+    return pMsg->mData1 != mRefuse;
+  }
+  std::vector<int> mSent;
+  int mRefuse = -1;
+};
+
+TEST(SendMidiMsgs, SendsAllInOrderAndReportsAnyRefusal)
+{
+  MidiPlug plug;
+  Core_TypedBuf<IMidiMsg> list;
+  EXPECT_TRUE(plug.SendMidiMsgs(&list));
+  EXPECT_TRUE(plug.SendMidiMsgs(nullptr));
+  for (int note : {60, 64, 67}) list.Add(IMidiMsg(0, 0x90, static_cast<uint8_t>(note), 100));
+  EXPECT_TRUE(plug.SendMidiMsgs(&list));
+  EXPECT_EQ(plug.mSent, (std::vector<int>{60, 64, 67}));
+  plug.mSent.clear();
+  plug.mRefuse = 64;
+  EXPECT_FALSE(plug.SendMidiMsgs(&list));
+  EXPECT_EQ(plug.mSent, (std::vector<int>{60, 64, 67})) << "a refusal does not stop the rest";
 }
 
 }  // namespace
