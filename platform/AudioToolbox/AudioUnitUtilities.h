@@ -65,7 +65,8 @@ OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inCallbackRefCo
                                Float32 inNotificationInterval, Float32 inValueChangeGranularity,
                                AUEventListenerRef* outListener);
 /* Registers interest in the event's type and target; inObject is handed back with each delivery.
- * Registering the same type, target and object twice keeps one registration. */
+ * Registering the same type, target and object twice keeps one registration. paramErr for an
+ * unknown listener, a NULL event or an unknown event type. */
 OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject,
                                      const AudioUnitEvent* inEvent);
 /* Removes a registration made with the same type, target and object; paramErr when there is none. */

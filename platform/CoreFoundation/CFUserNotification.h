@@ -1,6 +1,6 @@
 /*
  * CFUserNotification.h — simple alerts. This system has no display of its own: the alert is written
- * to standard error and answered by the headless responder (BrindleHost/HeadlessAlerts.h), which
+ * to standard error and answered by the headless responder (BrindleHost/HostControls.h), which
  * chooses the default button unless a host or test installs another answer.
  */
 #ifndef BRINDLE_PLATFORM_CFUSERNOTIFICATION_H

@@ -84,7 +84,8 @@ enum {
 
 /* Registers a component given its description and entry function. `componentName` may be NULL or a
  * handle to a Pascal string; `componentInfo` and `componentIcon` must be NULL here. `global` is
- * accepted for compatibility (registrations are process-wide). Returns NULL when the table is full. */
+ * accepted for compatibility (registrations are process-wide). Returns NULL for a NULL description or
+ * entry, non-NULL info or icon handles, or a full table. */
 Component RegisterComponent(ComponentDescription* cd, ComponentRoutineUPP componentEntryPoint,
                             SInt16 global, Handle componentName, Handle componentInfo,
                             Handle componentIcon);

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -198,6 +200,52 @@ TEST(CFOwnership, ArraysOfObjectsAndRawPointers) {
   CFRelease(array);
   EXPECT_EQ(1, CFGetRetainCount(a));
   CFRelease(a);
+}
+
+TEST(CFOwnership, RawPointerDictionariesCompareByIdentity) {
+  CFMutableDictionaryRef raw = CFDictionaryCreateMutable(nullptr, 0, nullptr, nullptr);
+  CFStringRef a = CFStringCreateWithCString(nullptr, "k", kCFStringEncodingUTF8);
+  CFStringRef b = CFStringCreateWithCString(nullptr, "k", kCFStringEncodingUTF8);
+  int value = 5;
+  CFDictionarySetValue(raw, a, &value);
+  EXPECT_EQ(1, CFGetRetainCount(a));  // nothing retained without callbacks
+  EXPECT_EQ(&value, CFDictionaryGetValue(raw, a));
+  EXPECT_EQ(nullptr, CFDictionaryGetValue(raw, b));  // equal text, different key
+  CFRelease(raw);
+  CFRelease(b);
+  CFRelease(a);
+}
+
+TEST(CFOwnership, NoCopyStringsHandTheBufferToItsDeallocator) {
+  CountingHeap heap;
+  CFAllocatorRef allocator = MakeCountingAllocator(&heap);
+  char* buffer = static_cast<char*>(CFAllocatorAllocate(allocator, 6, 0));
+  std::memcpy(buffer, "Level", 6);
+  CFStringRef s = CFStringCreateWithCStringNoCopy(nullptr, buffer, kCFStringEncodingUTF8, allocator);
+  EXPECT_EQ(1, heap.frees);  // the string keeps its own text; the buffer goes back at once
+  EXPECT_EQ(5, CFStringGetLength(s));
+  CFRelease(s);
+  char caller[] = "Caption";
+  CFStringRef wrapped = CFStringCreateWithCStringNoCopy(nullptr, caller, kCFStringEncodingUTF8, kCFAllocatorNull);
+  EXPECT_EQ(7, CFStringGetLength(wrapped));
+  CFRelease(wrapped);
+  EXPECT_EQ(nullptr, CFStringCreateWithCString(kCFAllocatorNull, "x", kCFStringEncodingUTF8));
+  CFRelease(allocator);
+}
+
+TEST(CFOwnership, RetainCountsHoldUnderConcurrentUse) {
+  CFStringRef shared = CFStringCreateWithCString(nullptr, "shared", kCFStringEncodingUTF8);
+  auto churn = [shared] {
+    for (int i = 0; i < 20000; ++i) {
+      CFRetain(shared);
+      CFRelease(shared);
+    }
+  };
+  std::thread other(churn);
+  churn();
+  other.join();
+  EXPECT_EQ(1, CFGetRetainCount(shared));
+  CFRelease(shared);
 }
 
 TEST(CFOwnershipDeathTest, ReleasingNullStopsTheProcess) {
