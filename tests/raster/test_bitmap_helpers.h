@@ -28,7 +28,7 @@ public:
       if (mPixels[(size_t)y * (mW + 1) + mW] != kGuard) return false;
     return true;
   }
-  static const Raster_PixelWord kGuard = 0xDEADBEEFu;
+  static constexpr Raster_PixelWord kGuard = 0xDEADBEEFu;
 
 private:
   void fillGuards()
