@@ -1,20 +1,33 @@
 // brindle: the project's command-line front end.
+#include "tools/Commands.h"
+
 #include <cstdio>
 #include <cstring>
 
+namespace {
+const char kUsage[] =
+    "usage: brindle <command> [options]\n"
+    "\n"
+    "commands:\n"
+    "  render IN OUT [options]   run a sound file through the fuzz\n"
+    "  demo [options]            synthesize a plucked-string riff and render it dry and fuzzed\n"
+    "\n"
+    "'brindle <command> --help' describes each command.\n";
+}
+
 int main(int argc, char** argv)
 {
-    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
-        std::puts("usage: brindle <command> [options]\n\n"
-                  "commands:\n"
-                  "  demo    render a built-in riff dry and through the fuzz");
-        return argc < 2 ? 1 : 0;
-    }
-    if (!std::strcmp(argv[1], "demo")) {
-        std::puts("brindle demo: will synthesize a plucked-string riff and write out/demo/brindle-dry.wav "
-                  "and out/demo/brindle-fuzz.wav once the effect is built.");
-        return 0;
-    }
-    std::fprintf(stderr, "brindle: unknown command '%s' (try --help)\n", argv[1]);
+  if (argc < 2) {
+    std::fputs(kUsage, stderr);
     return 2;
+  }
+  const char* command = argv[1];
+  if (!std::strcmp(command, "--help") || !std::strcmp(command, "-h") || !std::strcmp(command, "help")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (!std::strcmp(command, "render")) return RunRenderCommand(argc - 2, argv + 2);
+  if (!std::strcmp(command, "demo")) return RunDemoCommand(argc - 2, argv + 2);
+  std::fprintf(stderr, "brindle: unknown command '%s' (try 'brindle --help')\n", command);
+  return 2;
 }

@@ -1,0 +1,161 @@
+// libsndfile reading and temp-file-and-rename writing.
+#include "tools/AudioFiles.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The one temporary file in flight, for the signal handler (async-signal-safe access only).
+char gTempPath[4096];
+std::atomic<bool> gTempActive{false};
+
+void RemoveTempAndExit(int sig)
+{
+  if (gTempActive.load()) unlink(gTempPath);
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
+std::string FolderOf(const std::string& path)
+{
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+} // namespace
+
+void InstallTempFileCleanup()
+{
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, RemoveTempAndExit);
+}
+
+SoundReader::~SoundReader()
+{
+  if (mFile) sf_close(mFile);
+}
+
+bool SoundReader::Open(const std::string& path, std::string& error)
+{
+  mInfo = SF_INFO{};
+  mFile = sf_open(path.c_str(), SFM_READ, &mInfo);
+  if (!mFile) {
+    error = "cannot read '" + path + "': " + sf_strerror(nullptr);
+    return false;
+  }
+  return true;
+}
+
+long SoundReader::Read(float* interleaved, long frames, std::string& error)
+{
+  const sf_count_t got = sf_readf_float(mFile, interleaved, frames);
+  if (got < frames && sf_error(mFile) != SF_ERR_NO_ERROR) {
+    error = std::string("read error: ") + sf_strerror(mFile);
+    return -1;
+  }
+  return static_cast<long>(got);
+}
+
+SafeSoundWriter::~SafeSoundWriter()
+{
+  Abandon();
+}
+
+bool SafeSoundWriter::Open(const std::string& path, int format, int channels, int sampleRate,
+                           std::string& error)
+{
+  mPath = path;
+  std::string base = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+  std::string pattern = FolderOf(path) + "/." + base + ".tmp-XXXXXX";
+  if (pattern.size() >= sizeof gTempPath) {
+    error = "output path too long";
+    return false;
+  }
+  std::strcpy(gTempPath, pattern.c_str());
+  const int fd = mkstemp(gTempPath);
+  if (fd < 0) {
+    error = "cannot create a file in '" + FolderOf(path) + "': " + std::strerror(errno);
+    return false;
+  }
+  mTempPath = gTempPath;
+  gTempActive.store(true);
+  SF_INFO info{};
+  info.channels = channels;
+  info.samplerate = sampleRate;
+  info.format = format;
+  if (!sf_format_check(&info)) {
+    close(fd);
+    Abandon();
+    error = "this file type cannot be written";
+    return false;
+  }
+  mFile = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+  if (!mFile) {
+    error = std::string("cannot write '") + path + "': " + sf_strerror(nullptr);
+    close(fd);
+    Abandon();
+    return false;
+  }
+  // Integer formats clip rather than wrap around when the effect goes past full scale.
+  sf_command(mFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  return true;
+}
+
+bool SafeSoundWriter::Write(const float* interleaved, long frames, std::string& error)
+{
+  if (sf_writef_float(mFile, interleaved, frames) != frames) {
+    error = std::string("write error: ") + sf_strerror(mFile);
+    return false;
+  }
+  return true;
+}
+
+bool SafeSoundWriter::Commit(std::string& error)
+{
+  if (!mFile) {
+    error = "nothing to commit";
+    return false;
+  }
+  sf_write_sync(mFile);
+  const int closeErr = sf_close(mFile);
+  mFile = nullptr;
+  if (closeErr != 0) {
+    error = std::string("cannot finish the output: ") + sf_error_number(closeErr);
+    Abandon();
+    return false;
+  }
+  // mkstemp creates the file private to the user; give it the usual permissions.
+  const mode_t mask = umask(0);
+  umask(mask);
+  chmod(mTempPath.c_str(), 0666 & ~mask);
+  if (std::rename(mTempPath.c_str(), mPath.c_str()) != 0) {
+    error = "cannot move the output into place at '" + mPath + "': " + std::strerror(errno);
+    Abandon();
+    return false;
+  }
+  mTempPath.clear();
+  gTempActive.store(false);
+  return true;
+}
+
+void SafeSoundWriter::Abandon()
+{
+  if (mFile) {
+    sf_close(mFile);
+    mFile = nullptr;
+  }
+  if (!mTempPath.empty()) {
+    unlink(mTempPath.c_str());
+    mTempPath.clear();
+  }
+  gTempActive.store(false);
+}

@@ -1,0 +1,11 @@
+// Subcommands of the brindle command. Each takes the arguments after its own name and returns the
+// process exit status: 0 on success, 1 when the work failed, 2 for a usage error.
+#pragma once
+
+int RunRenderCommand(int argc, char** argv);
+int RunDemoCommand(int argc, char** argv);
+
+// Parses a real number that must lie in [lo, hi]; false for anything else (junk, NaN, range).
+bool ParseRealInRange(const char* text, double lo, double hi, double& value);
+// Parses "on" or "off" into 1 or 0.
+bool ParseOnOff(const char* text, int& value);
