@@ -105,7 +105,7 @@ HGDIOBJ__ *CreateFontIndirect(const LOGFONT *lf)
 HGDIOBJ__ *SelectObject(HDC__ *ctx, HGDIOBJ__ *obj)
 {
   if (!GDI_IsLiveContext(ctx)) return nullptr;
-  const unsigned long handle = (unsigned long)obj;
+  const uintptr_t handle = (uintptr_t)obj;
   if (handle >= 1 && handle <= 3)
   {
     HGDIOBJ__ **slot = handle == GDI_OBJ_PEN ? &ctx->mCurPen : handle == GDI_OBJ_BRUSH ? &ctx->mCurBrush : &ctx->mCurFont;
@@ -125,7 +125,7 @@ HGDIOBJ__ *SelectObject(HDC__ *ctx, HGDIOBJ__ *obj)
   HGDIOBJ__ *previous = *slot;
   *slot = obj;
   // A stale (already deleted) previous object is reported as an empty slot.
-  return GDI_IsLiveObject(previous) ? previous : reinterpret_cast<HGDIOBJ__ *>((unsigned long)obj->mType);
+  return GDI_IsLiveObject(previous) ? previous : reinterpret_cast<HGDIOBJ__ *>((uintptr_t)obj->mType);
 }
 
 void DeleteObject(HGDIOBJ__ *obj)

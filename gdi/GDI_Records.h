@@ -4,6 +4,8 @@
 
 #include "gdi/gdi.h"
 
+#include <cstdint>
+
 struct GDI_Surface;
 struct GDI_Font;
 
@@ -60,12 +62,12 @@ struct HGDIOBJ__
 // A context that can be used: not null, not a small number, not sitting in the pool.
 inline bool GDI_IsLiveContext(const HDC__ *ctx)
 {
-  return (unsigned long)ctx >= 5 && !ctx->mInPool;
+  return (uintptr_t)ctx >= 5 && !ctx->mInPool;
 }
 
 inline bool GDI_IsLiveObject(const HGDIOBJ__ *obj)
 {
-  return (unsigned long)obj >= 5 && !obj->mInPool;
+  return (uintptr_t)obj >= 5 && !obj->mInPool;
 }
 
 // The context's surface when it has pixels to draw into, else null.

@@ -1,9 +1,13 @@
 // Pens, brushes, fonts and stock objects: selection, deletion, cloning and font sizes.
 
+#include "gdi/GDI_Font.h"
 #include "tests/gdi/GdiTestUtil.h"
 
 #include <climits>
 #include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -163,4 +167,44 @@ TEST(GdiObjects, StaleFontSlotFallsBackToDefaultFont)
   EXPECT_EQ(GetTextMetrics(m.dc(), &tm), 1);
   EXPECT_EQ(tm.tmHeight, 12); // the default size-10 font, not the freed one
   EXPECT_EQ(SelectObject(m.dc(), AsHandle(3)), AsHandle(3));
+}
+
+TEST(GdiObjects, FaceNamesResolveOncePerStyle)
+{
+  const int before = GDI_FontNameCacheSize();
+  for (int i = 0; i < 3; i++) DeleteObject(MakeFont(12, "DejaVu Serif"));
+  EXPECT_EQ(GDI_FontNameCacheSize(), before + 1);
+  DeleteObject(MakeFont(30, "DejaVu Serif")); // another size, same name
+  EXPECT_EQ(GDI_FontNameCacheSize(), before + 1);
+  DeleteObject(MakeFont(12, "DejaVu Serif", FW_BOLD));
+  DeleteObject(MakeFont(12, "DejaVu Serif", FW_BOLD, 1));
+  EXPECT_EQ(GDI_FontNameCacheSize(), before + 3);
+}
+
+TEST(GdiObjects, FontsFromManyThreads)
+{
+  // Widths of "Hi" at size 20: 21 in the sans face (also the fallback for unknown names), and
+  // 2 * 1233 * 20 / 2048 = 24.1 -> 24 in the monospaced face "Monaco" falls back to.
+  auto worker = [](int id, int *failures) {
+    MemContext m(4, 4);
+    for (int i = 0; i < 40; i++)
+    {
+      const std::string unknown = "Unknown Face " + std::to_string(id * 1000 + i % 5);
+      const char *faces[3] = {"DejaVu Sans", "Monaco", unknown.c_str()};
+      const int expected[3] = {21, 24, 21};
+      const int k = (i + id) % 3;
+      HGDIOBJ__ *f = MakeFont(20, faces[k]);
+      SelectObject(m.dc(), f);
+      RECT r = {0, 0, 0, 0};
+      GDI_DrawText(m.dc(), "Hi", -1, &r, TEXT_CALCRECT);
+      if (r.right != expected[k]) (*failures)++;
+      SelectObject(m.dc(), AsHandle(3));
+      DeleteObject(f);
+    }
+  };
+  int failures[4] = {0, 0, 0, 0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; t++) threads.emplace_back(worker, t, &failures[t]);
+  for (std::thread &t : threads) t.join();
+  for (int f : failures) EXPECT_EQ(f, 0);
 }
