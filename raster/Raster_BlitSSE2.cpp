@@ -3,15 +3,7 @@
 // entry points run plain scalar code and the switch stays off.
 
 #include "raster/Raster_BlitSIMD.h"
-
-#include <cstring>
-
-#if defined(__SSE2__) && !defined(BRINDLE_RASTER_NO_SIMD)
-#define RASTER_HAVE_SSE2 1
-#include <emmintrin.h>
-#else
-#define RASTER_HAVE_SSE2 0
-#endif
+#include "raster/Raster_BlitSSE2Config.h"
 
 namespace {
 
@@ -31,22 +23,6 @@ inline void copySourceAlphaPixel(Raster_PixelWord *d, Raster_PixelWord s)
   }
   const int a = db[0] + sa;
   db[0] = (unsigned char)(a > 255 ? 255 : a);
-}
-
-inline Raster_PixelWord bilinearPixel(const Raster_PixelWord *top, const Raster_PixelWord *bottom, int u, int yf)
-{
-  const int cx = u / 65536;
-  const unsigned xf = (unsigned)u & 0xFFFF, uyf = (unsigned)yf;
-  const unsigned w11 = (uyf * xf) >> 16, wTR = xf - w11, wBL = uyf - w11, wTL = 65536 - uyf - wTR;
-  const Raster_PixelWord p00 = top[cx], p10 = top[cx + 1], p01 = bottom[cx], p11 = bottom[cx + 1];
-  Raster_PixelWord out = 0;
-  for (int sh = 0; sh < 32; sh += 8) {
-    const unsigned v = (wTL * ((p00 >> sh) & 0xFF) + wTR * ((p10 >> sh) & 0xFF) + wBL * ((p01 >> sh) & 0xFF) +
-                        w11 * ((p11 >> sh) & 0xFF)) >>
-                       16;
-    out |= (Raster_PixelWord)v << sh;
-  }
-  return out;
 }
 
 // Division of a channel total by a tap count through a 16-bit multiply: exact for every total a window of
@@ -134,63 +110,6 @@ void Raster_SIMD_HalfMixRow(Raster_PixelWord *d, const Raster_PixelWord *s, int 
   for (; i < n; i++) d[i] = ((d[i] >> 1) & 0x7F7F7F7F) + ((s[i] >> 1) & 0x7F7F7F7F);
 }
 
-namespace {
-
-// One bilinear pixel: the two horizontal pairs of bytes, interleaved as 16-bit (left, right) pairs, are
-// weighted with madd. Weights reach 65536, beyond a signed 16-bit lane, so each is split into a high part
-// (w >> 8, at most 256) and a low byte; the total is rebuilt as (high << 8) + low, which is exact.
-template <int kLane>
-inline __m128i bilinearTaps(const Raster_PixelWord *top, const Raster_PixelWord *bottom, int cx, __m128i hiT,
-                            __m128i loT, __m128i hiB, __m128i loB)
-{
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i t = _mm_loadl_epi64((const __m128i *)(top + cx));
-  const __m128i b = _mm_loadl_epi64((const __m128i *)(bottom + cx));
-  const __m128i tp = _mm_unpacklo_epi8(_mm_unpacklo_epi8(t, _mm_srli_si128(t, 4)), zero);
-  const __m128i bp = _mm_unpacklo_epi8(_mm_unpacklo_epi8(b, _mm_srli_si128(b, 4)), zero);
-  const int sel = kLane * 0x55;
-  const __m128i high = _mm_add_epi32(_mm_madd_epi16(tp, _mm_shuffle_epi32(hiT, sel)),
-                                     _mm_madd_epi16(bp, _mm_shuffle_epi32(hiB, sel)));
-  const __m128i low = _mm_add_epi32(_mm_madd_epi16(tp, _mm_shuffle_epi32(loT, sel)),
-                                    _mm_madd_epi16(bp, _mm_shuffle_epi32(loB, sel)));
-  return _mm_srli_epi32(_mm_add_epi32(_mm_slli_epi32(high, 8), low), 16);
-}
-
-inline __m128i pairOf(__m128i left, __m128i right) { return _mm_or_si128(left, _mm_slli_epi32(right, 16)); }
-
-} // namespace
-
-void Raster_SIMD_BilinearRow(Raster_PixelWord *out, const Raster_PixelWord *top, const Raster_PixelWord *bottom,
-                             int u0, int du, int yf, int n)
-{
-  const __m128i low16 = _mm_set1_epi32(0xFFFF);
-  const __m128i byteMask = _mm_set1_epi32(0xFF);
-  const __m128i one = _mm_set1_epi32(65536);
-  const __m128i yv = _mm_set1_epi32(yf);
-  int i = 0;
-  for (; i + 4 <= n; i += 4) {
-    // Positions are formed from the start each time so that no step past the last pixel can overflow.
-    const int ua = (int)(u0 + (long long)i * du), ub = (int)(u0 + (long long)(i + 1) * du);
-    const int uc = (int)(u0 + (long long)(i + 2) * du), ud = (int)(u0 + (long long)(i + 3) * du);
-    const __m128i xf = _mm_and_si128(_mm_set_epi32(ud, uc, ub, ua), low16);
-    const __m128i w11 = _mm_mulhi_epu16(xf, yv); // (xf * yf) >> 16; the upper 16-bit lanes are 0 * 0
-    const __m128i wTR = _mm_sub_epi32(xf, w11);
-    const __m128i wBL = _mm_sub_epi32(yv, w11);
-    const __m128i wTL = _mm_sub_epi32(_mm_sub_epi32(one, yv), wTR);
-    const __m128i hiT = pairOf(_mm_srli_epi32(wTL, 8), _mm_srli_epi32(wTR, 8));
-    const __m128i loT = pairOf(_mm_and_si128(wTL, byteMask), _mm_and_si128(wTR, byteMask));
-    const __m128i hiB = pairOf(_mm_srli_epi32(wBL, 8), _mm_srli_epi32(w11, 8));
-    const __m128i loB = pairOf(_mm_and_si128(wBL, byteMask), _mm_and_si128(w11, byteMask));
-    const __m128i p0 = bilinearTaps<0>(top, bottom, ua / 65536, hiT, loT, hiB, loB);
-    const __m128i p1 = bilinearTaps<1>(top, bottom, ub / 65536, hiT, loT, hiB, loB);
-    const __m128i p2 = bilinearTaps<2>(top, bottom, uc / 65536, hiT, loT, hiB, loB);
-    const __m128i p3 = bilinearTaps<3>(top, bottom, ud / 65536, hiT, loT, hiB, loB);
-    const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(p0, p1), _mm_packs_epi32(p2, p3));
-    _mm_storeu_si128((__m128i *)(out + i), packed);
-  }
-  for (; i < n; i++) out[i] = bilinearPixel(top, bottom, (int)(u0 + (long long)i * du), yf);
-}
-
 void Raster_SIMD_ColumnSums(uint16_t *sums, const Raster_PixelWord *const *rows, int rowCount, int x0, int n)
 {
   const __m128i zero = _mm_setzero_si128();
@@ -251,12 +170,6 @@ void Raster_SIMD_CopySourceAlphaRow(Raster_PixelWord *d, const Raster_PixelWord 
 void Raster_SIMD_HalfMixRow(Raster_PixelWord *d, const Raster_PixelWord *s, int n)
 {
   for (int i = 0; i < n; i++) d[i] = ((d[i] >> 1) & 0x7F7F7F7F) + ((s[i] >> 1) & 0x7F7F7F7F);
-}
-
-void Raster_SIMD_BilinearRow(Raster_PixelWord *out, const Raster_PixelWord *top, const Raster_PixelWord *bottom,
-                             int u0, int du, int yf, int n)
-{
-  for (int i = 0; i < n; i++) out[i] = bilinearPixel(top, bottom, (int)(u0 + (long long)i * du), yf);
 }
 
 void Raster_SIMD_ColumnSums(uint16_t *sums, const Raster_PixelWord *const *rows, int rowCount, int x0, int n)
