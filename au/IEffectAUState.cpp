@@ -153,8 +153,9 @@ ComponentResult IEffectAU::SetState(CFPropertyListRef pPropList)
 
   RestorePreset(presetName);
 
+  // A read that ran out of data (-1) is a failed restore, not a success.
   ByteChunk chunk;
-  if (GetDataFromDict(dict, "data", &chunk) && UnserializeState(&chunk, 0) != 0)
+  if (GetDataFromDict(dict, "data", &chunk) && UnserializeState(&chunk, 0) > 0)
   {
     RedrawParamControls();
     return noErr;
