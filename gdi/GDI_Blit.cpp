@@ -47,13 +47,14 @@ void DrawScaled(GDI_Surface *dst, double dx0, double dy0, double dx1, double dy1
   std::vector<int> cols(px1 - px0);
   for (int px = px0; px < px1; px++)
   {
-    const int c = (int)std::floor(sx0 + (px + 0.5 - dx0) * scaleX);
-    cols[px - px0] = std::min(colMax, std::max(colMin, c));
+    // Clamped while still a double: extreme scales must not overflow the conversion.
+    const double c = std::floor(sx0 + (px + 0.5 - dx0) * scaleX);
+    cols[px - px0] = (int)std::min((double)colMax, std::max((double)colMin, c));
   }
   for (int py = py0; py < py1; py++)
   {
-    int row = (int)std::floor(sy0 + (py + 0.5 - dy0) * scaleY);
-    row = std::min(rowMax, std::max(rowMin, row));
+    const double r = std::floor(sy0 + (py + 0.5 - dy0) * scaleY);
+    const int row = (int)std::min((double)rowMax, std::max((double)rowMin, r));
     const unsigned char *srow = src.mBits + (long)row * src.mRowBytes;
     unsigned char *d = dst->Pixel(px0, py);
     for (int px = px0; px < px1; px++, d += 4)

@@ -64,6 +64,18 @@ TEST(GdiBlit, SourceAreaIsClippedToTheSource)
   BitBlt(nullptr, 0, 0, 4, 4, src.dc(), 0, 0, SRCCOPY);
   BitBlt(dst.dc(), 0, 0, 4, 4, nullptr, 0, 0, SRCCOPY);
   EXPECT_EQ(dst.countTouched(), 2 * 4);
+
+  // Extreme scales: the whole source squeezed below one pixel, and vast source areas cut down to
+  // the source draw nothing; one source pixel stretched over two billion covers the whole frame.
+  MemContext big(8, 8);
+  StretchBlt(big.dc(), 0, 0, 1, 1, src.dc(), INT_MIN, INT_MIN, INT_MAX, INT_MAX, SRCCOPY);
+  StretchBlt(big.dc(), 0, 0, 8, 8, src.dc(), -INT_MAX, 0, INT_MAX, 4, SRCCOPY);
+  StretchBlt(big.dc(), 0, 0, 1, 1, src.dc(), 0, 0, INT_MAX, INT_MAX, SRCCOPY);
+  EXPECT_EQ(big.countTouched(), 0);
+  StretchBlt(big.dc(), -1000000000, -1000000000, 2000000000, 2000000000, src.dc(), 1, 2, 1, 1, SRCCOPY);
+  EXPECT_EQ(big.countTouched(), 64);
+  EXPECT_EQ(big.at(7, 7, 1), 11);
+  EXPECT_EQ(big.at(0, 0, 2), 21);
 }
 
 TEST(GdiBlit, StretchDoublesPixels)
