@@ -24,8 +24,7 @@ namespace {
 
 std::string BrindleExe()
 {
-    const char* dir = std::getenv("BRINDLE_BINARY_DIR");
-    return std::string(dir ? dir : ".") + "/tools/brindle";
+    return BRINDLE_EXE;
 }
 
 struct RunResult {
