@@ -110,8 +110,16 @@ std::string ResolveUncached(const char *face, bool bold, bool italic)
     FcPatternGetInteger(match, FC_INDEX, 0, &index);
     FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
     FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-    const bool embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
-    const bool oblique = italic && slant == FC_SLANT_ROMAN;
+    // fontconfig's own synthetic-style rules (when configured) mark the match with embolden or a
+    // shear matrix and report the requested weight and slant; without them the font's own weight
+    // and slant tell.
+    FcBool configEmbolden = FcFalse;
+    FcMatrix *shear = nullptr;
+    FcPatternGetBool(match, FC_EMBOLDEN, 0, &configEmbolden);
+    const bool configOblique = FcPatternGetMatrix(match, FC_MATRIX, 0, &shear) == FcResultMatch && shear &&
+                               shear->xy != 0.0;
+    const bool embolden = bold && (configEmbolden || weight < FC_WEIGHT_DEMIBOLD);
+    const bool oblique = italic && (configOblique || slant == FC_SLANT_ROMAN);
     name = std::string(reinterpret_cast<const char *>(file)) + "|" + std::to_string(index) + "|" +
            (embolden ? "1" : "0") + "|" + (oblique ? "1" : "0");
   }

@@ -4,6 +4,7 @@
 // DejaVu Sans Bold H 1714, i 702; every glyph of DejaVu Sans Mono 1233. At size 20 a line measures
 // floor((1901 + 483) * 20 / 2048 + 1.5) = 24, so one line answers 25.
 
+#include "gdi/GDI_Font.h"
 #include "tests/gdi/GdiTestUtil.h"
 
 #include <climits>
@@ -322,4 +323,72 @@ TEST_F(TextTest, Utf8AndControlBytes)
   EXPECT_EQ(Measure(m.dc(), "\xE2\x82", 0, 2).h, 25);
   Draw("\xC3\xA9\xF0\x9F\x98\x80", RECT{0, 0, 120, 60});
   EXPECT_GT(m.countTouched(), 0);
+}
+
+TEST(GdiSyntheticStyles, FaceWithoutBoldOrItalicAndWithLineGap)
+{
+  // DejaVu Math TeX Gyre has one upright, regular style: bold and italic are made up. Units per em
+  // 1000, ascent 792, descent 208, line gap 200; H 872, i 319.
+  const char *face = "DejaVu Math TeX Gyre";
+  if (GDI_ResolveFontName(face, false, false).find("MathTeXGyre") == std::string::npos)
+    GTEST_SKIP() << "face not installed";
+  MemContext m(120, 50);
+  SetTextColor(m.dc(), GDI_RGB(255, 255, 255));
+  HGDIOBJ__ *regular = MakeFont(24, face), *bold = MakeFont(24, face, FW_BOLD);
+
+  // Size 24: ascent 19.01, descent 4.99, leading 4.8 -> 19 + 4 + 4 = 27 (+1), average 27 * 2 / 3.
+  SelectObject(m.dc(), regular);
+  TEXTMETRIC tm;
+  GetTextMetrics(m.dc(), &tm);
+  EXPECT_EQ(tm.tmHeight, 28);
+  EXPECT_EQ(tm.tmAscent, 19);
+  EXPECT_EQ(tm.tmDescent, 4);
+  EXPECT_EQ(tm.tmInternalLeading, 4);
+  EXPECT_EQ(tm.tmAveCharWidth, 18);
+  // A line: floor(19.01 + 4.99 + 4.8 + 1.5) = 30 (+1). Width (872 + 319) * 24 / 1000 = 28.6 -> 29.
+  RECT r = {0, 0, 0, 0};
+  EXPECT_EQ(GDI_DrawText(m.dc(), "Hi", -1, &r, TEXT_CALCRECT), 31);
+  EXPECT_EQ(r.right, 29);
+  RECT area = {0, 0, 120, 50};
+  GDI_DrawText(m.dc(), "Hi", -1, &area, 0);
+  const long regularInk = m.sum(1);
+
+  // Synthetic bold thickens by 24 / 24 = 1 pixel per glyph: 30.6 -> 31.
+  SelectObject(m.dc(), bold);
+  r = RECT{0, 0, 0, 0};
+  GDI_DrawText(m.dc(), "Hi", -1, &r, TEXT_CALCRECT);
+  EXPECT_EQ(r.right, 31);
+  MemContext b(120, 50);
+  SetTextColor(b.dc(), GDI_RGB(255, 255, 255));
+  SelectObject(b.dc(), bold);
+  GDI_DrawText(b.dc(), "Hi", -1, &area, 0);
+  EXPECT_GT(b.sum(1), regularInk * 5 / 4);
+
+  // Synthetic italic: the stem of an "l" leans right. Between rows at a fifth and four fifths of
+  // the ink's height (clear of the serifs) a 0.2 shear moves it by about 0.2 * 0.6 * 28 = 3.4 pixels.
+  auto lean = [&](char italicFlag) {
+    MemContext c(80, 60);
+    HGDIOBJ__ *font = MakeFont(40, face, FW_NORMAL, italicFlag);
+    SetTextColor(c.dc(), GDI_RGB(255, 255, 255));
+    SelectObject(c.dc(), font);
+    RECT lr = {20, 0, 80, 60};
+    GDI_DrawText(c.dc(), "l", -1, &lr, 0);
+    SelectObject(c.dc(), kNoFont);
+    DeleteObject(font);
+    const RECT ink = c.inkBox();
+    const int high = ink.top + (ink.bottom - ink.top) / 5, low = ink.bottom - 1 - (ink.bottom - ink.top) / 5;
+    int top = -1, bottom = -1;
+    for (int x = ink.left; x < ink.right && top < 0; x++)
+      if (c.at(x, high, 1) > 128) top = x;
+    for (int x = ink.left; x < ink.right && bottom < 0; x++)
+      if (c.at(x, low, 1) > 128) bottom = x;
+    return top - bottom;
+  };
+  EXPECT_LE(lean(0), 1);
+  EXPECT_GE(lean(1), 2);
+
+  SelectObject(m.dc(), kNoFont);
+  SelectObject(b.dc(), kNoFont);
+  DeleteObject(regular);
+  DeleteObject(bold);
 }
