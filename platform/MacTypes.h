@@ -35,31 +35,15 @@ typedef SInt32 OSStatus;
 
 typedef UInt32 FourCharCode;
 typedef FourCharCode OSType;
-typedef FourCharCode ResType;
 
 typedef char* Ptr;
 typedef Ptr* Handle;
-typedef long Size;
-
-/* Pascal string (length byte first), as carried in component name handles. */
-typedef unsigned char Str255[256];
-typedef unsigned char* StringPtr;
-typedef const unsigned char* ConstStringPtr;
-
-/* Four-part version with the major revision in the most significant byte. */
-typedef struct NumVersion {
-  UInt8 nonRelRev;
-  UInt8 stage;
-  UInt8 minorAndBugRev;
-  UInt8 majorRev;
-} NumVersion;
 
 enum {
   noErr = 0,
-  paramErr = -50,
-  memFullErr = -108,
   fnfErr = -43,
-  resFNotFound = -193
+  paramErr = -50,
+  memFullErr = -108
 };
 
 #ifdef __cplusplus

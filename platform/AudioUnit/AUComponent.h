@@ -46,17 +46,11 @@ typedef UInt32 AudioUnitParameterID;
 typedef Float32 AudioUnitParameterValue;
 typedef UInt32 AudioUnitRenderActionFlags;
 
-/* Component types and the manufacturer code of Apple's own units. */
+/* Component types of effects and instruments. */
 enum {
-  kAudioUnitType_Output = 0x61756F75,          /* 'auou' */
-  kAudioUnitType_MusicDevice = 0x61756D75,     /* 'aumu' */
-  kAudioUnitType_MusicEffect = 0x61756D66,     /* 'aumf' */
-  kAudioUnitType_FormatConverter = 0x61756663, /* 'aufc' */
-  kAudioUnitType_Effect = 0x61756678,          /* 'aufx' */
-  kAudioUnitType_Mixer = 0x61756D78,           /* 'aumx' */
-  kAudioUnitType_Panner = 0x6175706E,          /* 'aupn' */
-  kAudioUnitType_Generator = 0x6175676E,       /* 'augn' */
-  kAudioUnitType_OfflineEffect = 0x61756F6C    /* 'auol' */
+  kAudioUnitType_MusicDevice = 0x61756D75, /* 'aumu' */
+  kAudioUnitType_MusicEffect = 0x61756D66, /* 'aumf' */
+  kAudioUnitType_Effect = 0x61756678       /* 'aufx' */
 };
 
 enum {

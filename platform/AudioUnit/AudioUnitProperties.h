@@ -43,10 +43,8 @@ enum {
   kAudioUnitProperty_LastRenderError = 22,
   kAudioUnitProperty_SetRenderCallback = 23,
   kAudioUnitProperty_FactoryPresets = 24,
-  kAudioUnitProperty_RenderQuality = 26,
   kAudioUnitProperty_HostCallbacks = 27,
   kAudioUnitProperty_CurrentPreset = 28,
-  kAudioUnitProperty_InPlaceProcessing = 29,
   kAudioUnitProperty_ElementName = 30,
   kAudioUnitProperty_CocoaUI = 31,
   kAudioUnitProperty_SupportedChannelLayoutTags = 32,
@@ -56,8 +54,6 @@ enum {
   kAudioUnitProperty_PresentPreset = 36,
   kAudioUnitProperty_OfflineRender = 37,
   kAudioUnitProperty_ParameterValueFromString = 38,
-  kAudioUnitProperty_IconLocation = 39,
-  kAudioUnitProperty_PresentationLatency = 40,
   kAudioUnitProperty_AUHostIdentifier = 46
 };
 

@@ -64,7 +64,6 @@ __CFRuntimeBase* Base(CFTypeRef cf) {
 }  // namespace
 
 const CFAllocatorRef kCFAllocatorSystemDefault = SystemAllocator();
-const CFAllocatorRef kCFAllocatorMalloc = SystemAllocator();
 const CFAllocatorRef kCFAllocatorNull = NullAllocator();
 
 void CFRuntimeFatal(const char* function, const char* message) {
@@ -81,8 +80,6 @@ void CFRuntimeRetainAllocator(CFAllocatorRef allocator) {
 }
 
 CFTypeID CFAllocatorGetTypeID(void) { return kCFRuntimeAllocatorTypeID; }
-
-CFAllocatorRef CFAllocatorGetDefault(void) { return SystemAllocator(); }
 
 CFAllocatorRef CFAllocatorCreate(CFAllocatorRef allocator, CFAllocatorContext* context) {
   if (!context || !context->allocate || !context->deallocate) return nullptr;
@@ -144,11 +141,6 @@ CFIndex CFGetRetainCount(CFTypeRef cf) {
 CFTypeID CFGetTypeID(CFTypeRef cf) {
   if (!cf) CFRuntimeFatal("CFGetTypeID", "called with NULL");
   return Base(cf)->mClass->mTypeID;
-}
-
-CFAllocatorRef CFGetAllocator(CFTypeRef cf) {
-  if (!cf) CFRuntimeFatal("CFGetAllocator", "called with NULL");
-  return Resolve(Base(cf)->mAllocator);
 }
 
 Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2) {

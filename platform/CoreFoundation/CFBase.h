@@ -52,7 +52,6 @@ enum { kCFNotFound = -1 };
  * allocates nothing and frees nothing (for buffers the caller keeps). */
 #define kCFAllocatorDefault ((CFAllocatorRef)NULL)
 extern const CFAllocatorRef kCFAllocatorSystemDefault;
-extern const CFAllocatorRef kCFAllocatorMalloc;
 extern const CFAllocatorRef kCFAllocatorNull;
 
 typedef const void* (*CFAllocatorRetainCallBack)(const void* info);
@@ -82,14 +81,12 @@ typedef struct CFAllocatorContext {
 CFAllocatorRef CFAllocatorCreate(CFAllocatorRef allocator, CFAllocatorContext* context);
 void* CFAllocatorAllocate(CFAllocatorRef allocator, CFIndex size, CFOptionFlags hint);
 void CFAllocatorDeallocate(CFAllocatorRef allocator, void* ptr);
-CFAllocatorRef CFAllocatorGetDefault(void);
 
 /* Any object. */
 CFTypeRef CFRetain(CFTypeRef cf);
 void CFRelease(CFTypeRef cf);
 CFIndex CFGetRetainCount(CFTypeRef cf);
 CFTypeID CFGetTypeID(CFTypeRef cf);
-CFAllocatorRef CFGetAllocator(CFTypeRef cf);
 Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2);
 CFHashCode CFHash(CFTypeRef cf);
 /* A new string describing the object: a string's own text, a number's value, otherwise the kind of

@@ -149,11 +149,6 @@ CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle) {
   return MakeURL(Checked(bundle, "CFBundleCopyBundleURL")->mPath, true);
 }
 
-CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle) {
-  return MakeURL(Checked(bundle, "CFBundleCopyResourcesDirectoryURL")->mPath + "/Contents/Resources",
-                 true);
-}
-
 CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,
                                  CFStringRef resourceType, CFStringRef subDirName) {
   const __CFBundle* b = Checked(bundle, "CFBundleCopyResourceURL");

@@ -31,7 +31,6 @@ CFStringRef CFBundleGetIdentifier(CFBundleRef bundle);
 /* New URLs. A resource is looked for as Contents/Resources/[subDirName/]name[.type]; NULL when no
  * such file exists. */
 CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle);
-CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle);
 CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,
                                  CFStringRef resourceType, CFStringRef subDirName);
 

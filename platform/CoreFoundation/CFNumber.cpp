@@ -8,7 +8,6 @@
 #include <limits>
 
 struct __CFNumber : __CFRuntimeBase {
-  CFNumberType mType = kCFNumberSInt32Type;
   bool mIsFloat = false;
   int64_t mInteger = 0;
   double mFloat = 0.0;
@@ -108,17 +107,10 @@ CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType theType, const
   }
   __CFNumber* n = CFRuntimeCreate<__CFNumber>(allocator, &kNumberClass);
   if (!n) return nullptr;
-  n->mType = theType;
   n->mIsFloat = isFloat;
   n->mInteger = integer;
   n->mFloat = real;
   return n;
-}
-
-CFNumberType CFNumberGetType(CFNumberRef number) { return Checked(number, "CFNumberGetType")->mType; }
-
-Boolean CFNumberIsFloatType(CFNumberRef number) {
-  return Checked(number, "CFNumberIsFloatType")->mIsFloat;
 }
 
 Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr) {

@@ -34,8 +34,6 @@ enum {
 CFTypeID CFNumberGetTypeID(void);
 /* NULL for an unknown type or a NULL valuePtr. */
 CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType theType, const void* valuePtr);
-CFNumberType CFNumberGetType(CFNumberRef number);
-Boolean CFNumberIsFloatType(CFNumberRef number);
 /* Stores the value converted to theType; false when that loses information (out of range, or a
  * fraction read as an integer), in which case the converted value is stored all the same. */
 Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr);

@@ -156,15 +156,11 @@ CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString
                                    CFStringCompareFlags compareOptions) {
   const std::string& a = CheckedCast(theString1, "CFStringCompare")->mText;
   const std::string& b = CheckedCast(theString2, "CFStringCompare")->mText;
-  const bool fold = (compareOptions & kCFCompareCaseInsensitive) != 0;
+  if (compareOptions != 0) CFRuntimeFatal("CFStringCompare", "comparison options are not supported");
   const size_t n = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (fold) {
-      if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-      if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-    }
+    const unsigned char x = static_cast<unsigned char>(a[i]);
+    const unsigned char y = static_cast<unsigned char>(b[i]);
     // UTF-8 byte order is code-point order.
     if (x != y) return x < y ? kCFCompareLessThan : kCFCompareGreaterThan;
   }

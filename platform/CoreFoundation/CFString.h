@@ -20,7 +20,6 @@ enum {
 };
 
 typedef CFOptionFlags CFStringCompareFlags;
-enum { kCFCompareCaseInsensitive = 1 };
 
 CFTypeID CFStringGetTypeID(void);
 
@@ -51,7 +50,7 @@ const char* CFStringGetCStringPtr(CFStringRef theString, CFStringEncoding encodi
 /* Bytes that `length` UTF-16 units may need in the encoding, without the terminating zero. */
 CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding);
 
-/* Orders by Unicode code point; kCFCompareCaseInsensitive folds ASCII letters. */
+/* Orders by Unicode code point. No comparison options are supported: compareOptions must be 0. */
 CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2,
                                    CFStringCompareFlags compareOptions);
 

@@ -65,7 +65,3 @@ Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean, UInt8* buffer, C
   std::memcpy(buffer, path.c_str(), path.size() + 1);
   return true;
 }
-
-Boolean CFURLHasDirectoryPath(CFURLRef anURL) {
-  return Checked(anURL, "CFURLHasDirectoryPath")->mIsDirectory;
-}

@@ -20,7 +20,6 @@ CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef allocator, const
  * resolveAgainstBase is accepted for compatibility: every URL here is already absolute. */
 Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBase, UInt8* buffer,
                                          CFIndex maxBufLen);
-Boolean CFURLHasDirectoryPath(CFURLRef anURL);
 
 #ifdef __cplusplus
 }

@@ -75,8 +75,6 @@ enum {
 enum {
   invalidComponentID = -3000,
   validInstancesExist = -3001,
-  componentNotCaptured = -3002,
-  componentDontRegister = -3003,
   unresolvedComponentDLLErr = -3004
 };
 #define badComponentInstance ((OSStatus)0x80008001)
