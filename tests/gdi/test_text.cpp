@@ -197,6 +197,23 @@ TEST_F(TextTest, OpaqueBackgroundFillsTheTextBox)
   SetBkMode(m.dc(), TRANSPARENT);
 }
 
+TEST_F(TextTest, OpaqueBackgroundPerLine)
+{
+  SetBkMode(m.dc(), OPAQUE);
+  SetBkColor(m.dc(), GDI_RGB(0, 0, 200));
+  SetTextColor(m.dc(), GDI_RGB(255, 0, 0));
+  Draw("Hi\nab", RECT{0, 0, 120, 60});
+  // Each line's box is as wide as that line: "Hi" 21, "ab" 25. The second starts at
+  // floor(23.28 + 0.5) = 23 and reaches 23 + 23.28.
+  EXPECT_FALSE(m.touched(22, 5));
+  EXPECT_EQ(m.at(22, 30, 3), 200);
+  EXPECT_EQ(m.at(0, 0, 3), 200);
+  EXPECT_FALSE(m.touched(26, 30));
+  EXPECT_FALSE(m.touched(5, 47));
+  EXPECT_EQ(m.inkBox().right, 25);
+  SetBkMode(m.dc(), TRANSPARENT);
+}
+
 TEST_F(TextTest, BoldIsWiderAndHeavier)
 {
   Draw("Hi", RECT{0, 0, 120, 30});
