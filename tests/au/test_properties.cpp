@@ -107,7 +107,7 @@ TEST_F(AUPropertyTest, RefusedReadsAndUnknownProperties)
     {kAudioUnitProperty_CocoaUI, kGlobal, 0, kAudioUnitErr_InvalidProperty},  // no editor
     {kAudioUnitProperty_SupportedChannelLayoutTags, kOut, 0, kAudioUnitErr_InvalidProperty},
     {kMusicDeviceProperty_InstrumentCount, kGlobal, 0, kAudioUnitErr_InvalidProperty},
-    {kAudioUnitProperty_CPULoad, kGlobal, 0, kAudioUnitErr_InvalidProperty},
+    {6 /* CPU load */, kGlobal, 0, kAudioUnitErr_InvalidProperty},
     {kAudioUnitProperty_OfflineRender, kGlobal, 0, kAudioUnitErr_InvalidProperty},
     {kAudioUnitProperty_AUHostIdentifier, kGlobal, 0, kAudioUnitErr_InvalidProperty},
     {39, kGlobal, 0, kAudioUnitErr_InvalidProperty},
