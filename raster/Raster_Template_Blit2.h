@@ -274,8 +274,9 @@ private:
       last[(size_t)x] -= (int)colMin;
     }
     const int cols = (int)(colMax - colMin);
+    constexpr bool kDirect = std::is_same<K, _Raster_CombinePixelsClobberNoClamp>::value;
     std::vector<uint16_t> sums((size_t)cols * 4 + 8);
-    std::vector<Raster_PixelWord> row((size_t)(xEnd - xBegin));
+    std::vector<Raster_PixelWord> row(kDirect ? 0 : (size_t)(xEnd - xBegin));
     const Raster_PixelWord *rows[5];
     for (int y = 0; y < h; y++) {
       const long long v = vStart + (long long)y * dv;
@@ -287,9 +288,10 @@ private:
         if (sy >= 0 && sy < clamph) rows[rowCount++] = rowAt(src, srcRowStep, sy);
       }
       Raster_SIMD_ColumnSums(sums.data(), rows, rowCount, (int)colMin, cols);
-      Raster_SIMD_BoxFromColumnSums(row.data(), sums.data(), first.data() + xBegin, last.data() + xBegin, rowCount,
-                                    xEnd - xBegin);
-      offerRow<K>(rowAt(dest, destRowStep, y) + xBegin, row.data(), xEnd - xBegin, alpha);
+      Raster_PixelWord *d = rowAt(dest, destRowStep, y) + xBegin;
+      Raster_SIMD_BoxFromColumnSums(kDirect ? d : row.data(), sums.data(), first.data() + xBegin,
+                                    last.data() + xBegin, rowCount, xEnd - xBegin);
+      if (!kDirect) offerRow<K>(d, row.data(), xEnd - xBegin, alpha);
     }
   }
 };
