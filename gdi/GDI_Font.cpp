@@ -22,6 +22,10 @@ struct GDI_Font
   bool mOblique = false;
   double mUnitScale = 0.0; // pixels per font unit
   GDI_FontMetrics mMetrics = {0.0, 0.0, 0.0};
+  std::string mPlatformName;
+  // The label face at the same size, for characters this face lacks; opened on first need.
+  GDI_Font *mFallback = nullptr;
+  bool mFallbackTried = false;
 };
 
 namespace
@@ -93,6 +97,25 @@ void ApplySyntheticStyle(GDI_Font *font)
   }
 }
 
+// The face characters missing from font are taken from, or null (none, or font is that face).
+// Called with the FreeType lock held.
+GDI_Font *Fallback(GDI_Font *font)
+{
+  if (!font->mFallbackTried)
+  {
+    font->mFallbackTried = true;
+    std::string name = GDI_ResolveFontName("sans-serif", false, false);
+    // Same file: no point. Otherwise the main face's synthetic style carries over.
+    if (!name.empty() && name.substr(0, name.find('|')) != font->mPlatformName.substr(0, font->mPlatformName.find('|')))
+    {
+      const size_t flags = name.find('|', name.find('|') + 1);
+      name = name.substr(0, flags) + (font->mEmbolden ? "|1" : "|0") + (font->mOblique ? "|1" : "|0");
+      font->mFallback = GDI_FontOpen(name, font->mSize);
+    }
+  }
+  return font->mFallback;
+}
+
 // Blends a rendered glyph bitmap whose top-left pixel lands at (left, top).
 void BlendBitmap(const FT_Bitmap &bm, int left, int top, GDI_Surface *surface, const GDI_Color &color)
 {
@@ -146,6 +169,7 @@ GDI_Font *GDI_FontOpen(const std::string &platformName, float size)
   }
   font->mFace = face;
   font->mSize = size;
+  font->mPlatformName = platformName;
   font->mEmbolden = platformName[b + 1] == '1';
   font->mOblique = platformName[c + 1] == '1';
   font->mUnitScale = (double)size / face->units_per_EM;
@@ -172,6 +196,11 @@ void GDI_FontRelease(GDI_Font *font)
 {
   if (!font || font == GDI_DefaultFont()) return;
   GDI_Lock lock(GDI_FreeTypeMutex());
+  if (font->mFallback)
+  {
+    FT_Done_Face(font->mFallback->mFace);
+    delete font->mFallback;
+  }
   FT_Done_Face(font->mFace);
   delete font;
 }
@@ -201,27 +230,36 @@ void GDI_FontLayoutLine(GDI_Font *font, const char *text, int len, GDI_LineLayou
   out->mGlyphs.clear();
   out->mWidth = 0.0;
   if (!font || !text || len <= 0) return;
+  // Resolving the fallback face may consult fontconfig, which takes this lock too (it is recursive).
   GDI_Lock lock(GDI_FreeTypeMutex());
-  FT_Face face = font->mFace;
-  const bool kerning = FT_HAS_KERNING(face);
-  const double extra = font->mEmbolden ? EmboldenStrength(font) : 0.0;
   const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
   double pen = 0.0;
+  GDI_Font *previousFont = nullptr;
   unsigned int previous = 0;
   for (int i = 0; i < len;)
   {
     unsigned int cp = 0;
     i += DecodeUtf8(p + i, len - i, &cp);
     if (cp == '\t') cp = ' ';
-    const unsigned int glyph = FT_Get_Char_Index(face, cp);
-    if (kerning && previous && glyph)
+    GDI_Font *from = font;
+    unsigned int glyph = FT_Get_Char_Index(font->mFace, cp);
+    if (!glyph && cp >= 0x20)
+      if (GDI_Font *fb = Fallback(font))
+        if (const unsigned int g = FT_Get_Char_Index(fb->mFace, cp))
+        {
+          from = fb;
+          glyph = g;
+        }
+    if (from == previousFont && previous && glyph && FT_HAS_KERNING(from->mFace))
     {
       FT_Vector delta;
-      if (FT_Get_Kerning(face, previous, glyph, FT_KERNING_UNSCALED, &delta) == 0)
-        pen += delta.x * font->mUnitScale;
+      if (FT_Get_Kerning(from->mFace, previous, glyph, FT_KERNING_UNSCALED, &delta) == 0)
+        pen += delta.x * from->mUnitScale;
     }
-    out->mGlyphs.push_back({glyph, pen});
-    if (LoadGlyph(font, glyph)) pen += face->glyph->linearHoriAdvance / 65536.0 + extra;
+    out->mGlyphs.push_back({from, glyph, pen});
+    if (LoadGlyph(from, glyph))
+      pen += from->mFace->glyph->linearHoriAdvance / 65536.0 + (from->mEmbolden ? EmboldenStrength(from) : 0.0);
+    previousFont = from;
     previous = glyph;
   }
   out->mWidth = pen;
@@ -238,14 +276,14 @@ void GDI_FontDrawLine(GDI_Font *font, const GDI_LineLayout &line, GDI_Surface *s
   if (!(y + reach >= st.mClipTop && y - reach <= st.mClipBottom)) return;
 
   GDI_Lock lock(GDI_FreeTypeMutex());
-  FT_Face face = font->mFace;
   for (const GDI_PlacedGlyph &g : line.mGlyphs)
   {
     const double gx = x + g.mX;
     if (!(gx + reach >= st.mClipLeft && gx - reach <= st.mClipRight)) continue;
-    if (!LoadGlyph(font, g.mGlyph)) continue;
-    ApplySyntheticStyle(font);
-    FT_GlyphSlot slot = face->glyph;
+    GDI_Font *from = g.mFont ? g.mFont : font;
+    if (!LoadGlyph(from, g.mGlyph)) continue;
+    ApplySyntheticStyle(from);
+    FT_GlyphSlot slot = from->mFace->glyph;
     if (slot->format != FT_GLYPH_FORMAT_OUTLINE) continue;
     // Whole-pixel origin plus a sub-pixel shift of the outline (FreeType's y axis points up).
     const double ox = std::floor(gx), oy = std::floor(y);

@@ -16,9 +16,13 @@ struct GDI_FontMetrics
   double mLeading; // extra gap between lines
 };
 
-// One glyph placed on a line: its index in the face and its pen position from the line's start.
+struct GDI_Font;
+
+// One glyph placed on a line: the font it comes from (the line's font, or the fallback face for
+// characters that font lacks), its index there and its pen position from the line's start.
 struct GDI_PlacedGlyph
 {
+  GDI_Font *mFont;
   unsigned int mGlyph;
   double mX;
 };
@@ -28,8 +32,6 @@ struct GDI_LineLayout
   std::vector<GDI_PlacedGlyph> mGlyphs;
   double mWidth = 0.0; // typographic width: the sum of advances and kerning
 };
-
-struct GDI_Font;
 
 // The platform font name for a face and style ("<file>|<index>|<embolden>|<oblique>"), resolved
 // through fontconfig once per face and style; faces that are not installed fall back to an

@@ -274,6 +274,17 @@ TEST_F(TextTest, MissingFacesFallBack)
   EXPECT_EQ(Measure(m.dc(), "Hi").w, 21);
 }
 
+TEST_F(TextTest, MissingCharactersComeFromTheLabelFace)
+{
+  // U+01C4 is not in DejaVu Sans Mono (what "Monaco" becomes) but is in DejaVu Sans, 2912 units
+  // wide: "i" + U+01C4 = (1233 + 2912) * 20 / 2048 = 40.5 -> 40 (not 24 for two monospaced cells).
+  Use(MakeFont(20, "Monaco"));
+  EXPECT_EQ(Measure(m.dc(), "i\xC7\x84").w, 40);
+  Draw("i\xC7\x84", RECT{0, 0, 120, 60});
+  EXPECT_GT(m.inkBox().right, 30);
+  EXPECT_LE(m.inkBox().right, 41);
+}
+
 TEST_F(TextTest, QualitySwitchesAntiAliasing)
 {
   auto countPartial = [](const MemContext &c) {
