@@ -40,5 +40,12 @@ tsan: deps
 bench: build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done
 
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_FUZZ=ON -DBRINDLE_TESTS=OFF -DBRINDLE_BENCH=OFF
+	cmake --build $(FUZZ) --target fuzz_png_memory -j $(JOBS)
+	mkdir -p $(FUZZ)/corpus/png
+	./$(FUZZ)/fuzz/fuzz_png_memory -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -print_final_stats=1 \
+	  $(FUZZ)/corpus/png fuzz/seeds/png
+
 clean:
 	rm -rf $(BUILD) $(ASAN) $(TSAN) $(FUZZ)

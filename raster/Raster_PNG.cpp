@@ -139,9 +139,14 @@ Raster_IBitmap *finish(DecodeState *st, bool ok)
 // The version the loader was written against; libpng accepts any 1.6.x library for it.
 const char *const kPngVersion = "1.6.8";
 
+// Decoding failures are answered with null; libpng's own messages would only land on the host's
+// console, so errors go straight back to the set-jump point and warnings are dropped.
+void silentError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void silentWarning(png_structp, png_const_charp) {}
+
 bool createStructs(DecodeState *st)
 {
-  st->mPng = png_create_read_struct(kPngVersion, nullptr, nullptr, nullptr);
+  st->mPng = png_create_read_struct(kPngVersion, nullptr, silentError, silentWarning);
   if (!st->mPng) return false;
   st->mInfo = png_create_info_struct(st->mPng);
   return st->mInfo != nullptr;
