@@ -5,12 +5,31 @@
 #include "raster/Raster_FixedPoint.h"
 #include "raster/Raster_Kernels.h"
 
+#include <type_traits>
+
+// True for kernels whose every output byte depends only on that byte of the destination (given fixed
+// offered values and weight) - all but HSV adjust, which works on the three colour bytes together.
+template <class K>
+struct Raster_KernelIsPerChannel
+    : std::integral_constant<bool, !std::is_same<K, _Raster_CombinePixelsHSVAdjust>::value &&
+                                       !std::is_same<K, _Raster_CombinePixelsHSVAdjustSourceAlpha>::value>
+{
+};
+
 template <class K> struct _Raster_Template_Blit1
 {
   // Every pixel of a w x h block combines the colour (r, g, b) at weight alpha; the value offered to the
   // alpha byte is the weight itself.
+  //
+  // With a solid colour a per-channel kernel maps each destination byte value to one result, so larger
+  // blocks first run the kernel over all 256 values of each byte and then only look results up: the
+  // integers are the kernel's own, at a fraction of the cost.
   static void solidBlit(unsigned char *dest, int w, int h, int r, int g, int b, int alpha, long rowStep)
   {
+    if (Raster_KernelIsPerChannel<K>::value && (long long)w * h >= kTableMinPixels) {
+      solidBlitByTable(dest, w, h, r, g, b, alpha, rowStep);
+      return;
+    }
     for (; h > 0; --h, dest += rowStep) {
       unsigned char *p = dest;
       for (int x = 0; x < w; ++x, p += 4) K::doPix(p, r, g, b, alpha, alpha);
@@ -47,6 +66,28 @@ template <class K> struct _Raster_Template_Blit1
   }
 
 private:
+  enum { kTableMinPixels = 512 };
+
+  static void solidBlitByTable(unsigned char *dest, int w, int h, int r, int g, int b, int alpha, long rowStep)
+  {
+    Raster_PixelWord tab[4][256];
+    for (int v = 0; v < 256; ++v) {
+      unsigned char px[4] = {(unsigned char)v, (unsigned char)v, (unsigned char)v, (unsigned char)v};
+      K::doPix(px, r, g, b, alpha, alpha);
+      tab[0][v] = px[0];
+      tab[1][v] = (Raster_PixelWord)px[1] << 8;
+      tab[2][v] = (Raster_PixelWord)px[2] << 16;
+      tab[3][v] = (Raster_PixelWord)px[3] << 24;
+    }
+    for (; h > 0; --h, dest += rowStep) {
+      Raster_PixelWord *row = (Raster_PixelWord *)dest;
+      for (int x = 0; x < w; ++x) {
+        const Raster_PixelWord D = row[x];
+        row[x] = tab[0][D & 0xFF] | tab[1][(D >> 8) & 0xFF] | tab[2][(D >> 16) & 0xFF] | tab[3][D >> 24];
+      }
+    }
+  }
+
   // Integer part, held within the range the kernels' int arithmetic is safe for.
   static inline int channel(long long v)
   {

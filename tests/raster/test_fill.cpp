@@ -254,3 +254,34 @@ TEST(RasterProcessRect, VisitsTheClippedRectangleRowByRow)
   Raster_ProcessRect(&fl, 0, 0, 3, 3, nullptr, nullptr);
   EXPECT_TRUE(fl.guardsIntact());
 }
+
+TEST(RasterFillRect, LargeBlocksMatchSinglePixelFillsInEveryMode)
+{
+  // Large fills look results up per byte value; each pixel must equal the same fill done on it alone,
+  // over every byte value in every channel.
+  Raster_MemBitmap big(64, 16, 4), one(1, 1, 4);
+  auto source = [](int x, int y) {
+    const int v = y * 64 + x; // 0..1023
+    return Raster_RGBA(v & 0xFF, (v * 7 + 3) & 0xFF, (v * 13 + 1) & 0xFF, (255 - v) & 0xFF);
+  };
+  const Raster_PixelWord colour = Raster_RGBA(200, 17, 128, 99);
+  for (int mode = RASTER_BLEND_COPY; mode <= RASTER_BLEND_HSVADJ; ++mode) {
+    for (float alpha : {0.3f, 0.9f, 1.0f}) {
+      for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 64; ++x) PixelOf(big, x, y) = source(x, y);
+      Raster_FillRect(&big, 0, 0, 64, 16, colour, alpha, mode);
+      for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 64; ++x) {
+          PixelOf(one, 0, 0) = source(x, y);
+          Raster_FillRect(&one, 0, 0, 1, 1, colour, alpha, mode);
+          ASSERT_EQ(PixelOf(big, x, y), PixelOf(one, 0, 0)) << "mode " << mode << " alpha " << alpha << " at " << x
+                                                            << "," << y;
+        }
+    }
+  }
+  // And one worked value inside a large block: copy at 0.3 (weight 76) of R 200 over R 100 gives 130.
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 64; ++x) PixelOf(big, x, y) = Raster_RGBA(100, 0, 0, 0);
+  Raster_FillRect(&big, 0, 0, 64, 16, Raster_RGBA(200, 0, 0, 255), 0.3f, RASTER_BLEND_COPY);
+  EXPECT_EQ(PixelOf(big, 63, 15), Raster_RGBA(130, 0, 0, 23));
+}
