@@ -12,7 +12,7 @@
 class TestBitmap : public Raster_IBitmap
 {
 public:
-  static const Raster_PixelWord kPad = 0xDEADBEEF;
+  static constexpr Raster_PixelWord kPad = 0xDEADBEEF;
 
   TestBitmap(int w, int h, bool flipped = false, int pad = 3)
       : mWidth(w), mHeight(h), mSpan(w + pad), mFlipped(flipped), mPixels((size_t)(w + pad) * h, kPad)

@@ -127,15 +127,51 @@ TEST(RasterScaledBlit, ShrinkingAveragesABoxOfThreeOrFive)
 
 TEST(RasterScaledBlit, NegativeWidthMirrors)
 {
-  TestBitmap src(4, 1), dest(4, 1);
-  for (int x = 0; x < 4; x++) src.set(x, 0, px(x + 1, 0, 0, 255));
-  // srcx becomes 4 and du -65536: the first destination pixel samples column 4, past clampw = 4,
-  // and stays as it was; the rest read columns 3, 2, 1.
-  Raster_ScaledBlit(&dest, &src, 4, 0, -4, 1, 0, 0, 4, 1, 1.0f, RASTER_BLEND_COPY);
-  EXPECT_EQ(dest.get(0, 0), 0u);
-  EXPECT_EQ(dest.get(1, 0), src.get(3, 0));
-  EXPECT_EQ(dest.get(2, 0), src.get(2, 0));
-  EXPECT_EQ(dest.get(3, 0), src.get(1, 0));
+  for (int flips = 0; flips < 4; flips++) {
+    TestBitmap src(4, 2, flips & 1), dest(4, 2, flips & 2);
+    for (int x = 0; x < 4; x++) {
+      src.set(x, 0, px(x + 1, 0, 0, 255));
+      src.set(x, 1, px(x + 1, 1, 0, 255));
+    }
+    // srcx becomes 4 and du -65536: the first destination pixel samples column 4, past clampw = 4,
+    // and stays as it was; the rest read columns 3, 2, 1. Rows are not mirrored.
+    Raster_ScaledBlit(&dest, &src, 4, 0, -4, 2, 0, 0, 4, 2, 1.0f, RASTER_BLEND_COPY);
+    for (int y = 0; y < 2; y++) {
+      EXPECT_EQ(dest.get(0, y), 0u) << flips;
+      EXPECT_EQ(dest.get(1, y), src.get(3, y)) << flips;
+      EXPECT_EQ(dest.get(2, y), src.get(2, y)) << flips;
+      EXPECT_EQ(dest.get(3, y), src.get(1, y)) << flips;
+    }
+  }
+}
+
+TEST(RasterScaledBlit, BoxAverageGoesThroughTheModesKernel)
+{
+  for (bool simd : {false, true}) {
+    SimdSwitch sw(simd);
+    TestBitmap src(6, 6), dest(3, 3);
+    src.fill(0x64646464);  // 100 in every byte
+    dest.fill(0x32323232); // 50
+    Raster_ScaledBlit(&dest, &src, 0, 0, 3, 3, 0, 0, 6, 6, 1.0f, kBilinear | RASTER_BLEND_ADD);
+    for (int y = 0; y < 3; y++)
+      for (int x = 0; x < 3; x++) EXPECT_EQ(dest.get(x, y), 0x96969696u) << x << "," << y; // 50 + 100
+  }
+}
+
+TEST(RasterScaledBlit, SaturatedWeightsStayDefined)
+{
+  // Alphas far beyond 1 saturate to a bounded weight: the kernels' integers then stay in range.
+  TestBitmap src(5, 5), dest(7, 7, true);
+  for (int y = 0; y < 5; y++)
+    for (int x = 0; x < 5; x++) src.set(x, y, px(50 * x, 40 * y, 255, 60 * x));
+  for (float alpha : {1e30f, -1e30f, 17.0f})
+    for (int mode = 0; mode <= RASTER_BLEND_HSVADJ; mode++)
+      for (int flags : {0, RASTER_BLEND_USE_SOURCE_ALPHA, kBilinear, kBilinear | RASTER_BLEND_USE_SOURCE_ALPHA}) {
+        Raster_ScaledBlit(&dest, &src, 0, 0, 7, 7, 0, 0, 5, 5, alpha, mode | flags);
+        Raster_Blit(&dest, &src, 1, 1, nullptr, alpha, mode | flags);
+        Raster_RotatedBlit(&dest, &src, 0, 0, 7, 7, 0, 0, 5, 5, 0.3f, false, alpha, mode | flags, 0, 0);
+      }
+  EXPECT_TRUE(dest.padIntact());
 }
 
 TEST(RasterScaledBlit, NearestClipsAgainstTheSourceAndMixesHalfWords)
