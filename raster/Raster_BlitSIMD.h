@@ -17,6 +17,9 @@ void Raster_SetBlitSimdEnabled(bool on);
 // Source-alpha copy at full weight, n pixels from s onto d.
 void Raster_SIMD_CopySourceAlphaRow(Raster_PixelWord *d, const Raster_PixelWord *s, int n);
 
+// Source-alpha copy at a weight 0 < alpha < 256, n pixels from s onto d.
+void Raster_SIMD_CopySourceAlphaWeightedRow(Raster_PixelWord *d, const Raster_PixelWord *s, int n, int alpha);
+
 // Half mix of two words, n pixels: d = ((d >> 1) & 0x7F7F7F7F) + ((s >> 1) & 0x7F7F7F7F).
 void Raster_SIMD_HalfMixRow(Raster_PixelWord *d, const Raster_PixelWord *s, int n);
 

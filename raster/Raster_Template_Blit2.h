@@ -44,6 +44,12 @@ template <class K> inline void offerRow(Raster_PixelWord *d, const Raster_PixelW
       return;
     }
     for (int i = 0; i < n; i++) offer<K>(d + i, p[i], alpha);
+  } else if constexpr (std::is_same<K, _Raster_CombinePixelsCopySourceAlphaNoClamp>::value) {
+    if (Raster_BlitSimdEnabled() && alpha > 0 && alpha < 256) {
+      Raster_SIMD_CopySourceAlphaWeightedRow(d, p, n, alpha);
+      return;
+    }
+    for (int i = 0; i < n; i++) offer<K>(d + i, p[i], alpha);
   } else {
     for (int i = 0; i < n; i++) offer<K>(d + i, p[i], alpha);
   }

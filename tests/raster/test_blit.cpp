@@ -112,10 +112,16 @@ TEST(RasterBlit, SourceAlphaCopyWeightsEachPixelByItsAlpha)
     }
 
     // At alpha 0.5 the weight is 128 * (128 + 1) / 256 = 64: R 200 + (-100 * 192) / 256 = 125, A 50 + 64.
-    TestBitmap d2(1, 1);
-    d2.set(0, 0, px(100, 250, 0, 50));
-    Raster_Blit(&d2, &src, 0, 0, 0, 0, 1, 1, 0.5f, RASTER_BLEND_COPY | RASTER_BLEND_USE_SOURCE_ALPHA);
-    EXPECT_EQ(d2.get(0, 0), px(125, 10 + 240 * 192 / 256, 0, 114));
+    // The opaque pixel weighs 128 * 256 / 256 = 128: B 7 + (-7 * 128) / 256 = 7 - 3.
+    TestBitmap d2(11, 1);
+    d2.fill(px(100, 250, 0, 50));
+    Raster_Blit(&d2, &src, 0, 0, nullptr, 0.5f, RASTER_BLEND_COPY | RASTER_BLEND_USE_SOURCE_ALPHA);
+    for (int x = 0; x < 11; x++) {
+      const Raster_PixelWord want = x == 3 || x == 10 ? px(100, 250, 0, 50)
+                                    : x == 6          ? px(9 + 91 * 128 / 256, 8 + 242 * 128 / 256, 4, 178)
+                                                      : px(125, 10 + 240 * 192 / 256, 0, 114);
+      EXPECT_EQ(d2.get(x, 0), want) << "simd " << simd << " x " << x;
+    }
   }
 }
 
