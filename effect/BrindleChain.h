@@ -48,7 +48,13 @@ void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const doub
                          const BrindleBlock& block);
 void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                         const BrindleBlock& block);
-// The fast renderer built for the baseline instruction set only; BrindleProcessFast uses the
-// widest vectors the CPU offers and gives the same bits.
-void BrindleProcessFastPortable(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
-                                const BrindleBlock& block);
+
+// The builds behind BrindleProcessFast, all bit-identical: the plain loop, the wavefront for the
+// baseline instruction set (generic vectors), and the wavefront for AVX2 and for AVX-512.
+enum class BrindleKernel { kPlain, kPortable, kAvx2, kAvx512 };
+bool BrindleKernelAvailable(BrindleKernel kernel);
+// The kernel BrindleProcessFast uses for blocks that are not short.
+BrindleKernel BrindleFastKernel();
+// Runs the given kernel; false (and nothing done) when this CPU cannot run it.
+bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings,
+                              const double* noiseTable, const BrindleBlock& block);

@@ -1,39 +1,40 @@
 // Fast block renderer for the Brindle chain: a wavefront across the filter cascade.
 //
 // The plain loop runs each sample through 22 biquads in turn, so every stage waits for the one
-// before it. Here the stages sit in the lanes of short vectors and each lane works on a different
-// sample: at step t, the stage in lane j processes sample t - d_j, where d_j grows by DELTA per
-// lane. A lane's input is the output its left neighbour produced DELTA steps earlier, moved one
-// lane up by a shuffle. Every stage still sees its samples in order and performs exactly the
-// arithmetic of AuDSP::biquadFilterProcess (same operations, same order, no contraction), so the
-// output is bit-identical to BrindleProcessPlain; only the order in which (stage, sample) pairs
-// are visited changes, letting independent recurrences overlap.
+// before it. Here the stages sit in the lanes of short vectors (slot g in lane g) and each lane
+// works on a different sample: at step t, lane g processes sample t - d_g, where d_g grows by
+// kDelta per lane. A lane's input is the output its left neighbour produced kDelta steps earlier,
+// moved one lane up by a shuffle. Every stage still sees its samples in order and performs exactly
+// the arithmetic of AuDSP::biquadFilterProcess (same operations, same order, no contraction), so
+// the output is bit-identical to BrindleProcessPlain; only the order in which (stage, sample)
+// pairs are visited changes, letting the independent recurrences of 22 stages overlap.
 //
-// Layout: slots 0 and 1 (input band limit) form a two-lane front; the fuzz and mix run on the
-// front's second lane in scalar-equivalent vector code and feed, kFuzzLag steps later, the first
-// lane of the back cascade (slots 2..11, plus slots 12..21 when the cabinet is on) in vectors of
-// W lanes (8 with AVX-512, 4 otherwise; the generic build lowers them to SSE2 or scalar code).
-// The output gain enters as a multiplier vector that is 1.0 in every lane but slot 12's input
-// (x * 1.0 is exact). The first and last dOut steps of a block are the pipeline's fill and
-// drain: lanes whose sample lies outside the block keep their state through a lane mask. Filter
-// histories live in AuDSP between blocks; the kernel loads them into lanes and stores them back,
-// so no latency is added and plain and fast calls can be mixed freely.
+// The memoryless parts ride along: the input sum enters lane 0; slot 1's outputs are collected
+// for W steps and run through fuzz and mix as one vector, whose results enter lane 2 (so slot 2
+// lags slot 1 by W steps instead of kDelta); the output gain is a multiplier vector that is 1.0
+// in every lane but slot 12's input (x * 1.0 is exact). The first and last steps of a block are
+// the pipeline's fill and drain: lanes whose sample lies outside the block keep their state
+// through a lane mask. Filter histories live in AuDSP between blocks; the kernel loads them into
+// lanes and stores them back, so no latency is added and plain and fast calls mix freely.
+//
+// W is 8 with AVX-512 and 4 with AVX2; the portable build uses W = 4 generic vectors, which the
+// compiler lowers to SSE2 or scalar code.
 #include "effect/BrindleChain.h"
 
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
 namespace {
 
 #define BRINDLE_ALWAYS_INLINE inline __attribute__((always_inline))
 
-constexpr int kDelta = 2;   // steps between neighbouring lanes: hides the shuffle-and-filter latency
-constexpr int kFuzzLag = 1; // extra steps between slots 1 and 2 for the fuzz and mix
+// Steps between neighbouring lanes: a lane's input path (shuffle, multiply, four adds, offset)
+// takes about twice as long as one step, so each lane reads its neighbour's output from two
+// steps back and never waits for it.
+constexpr int kDelta = 2;
+// Below this many frames the fill and drain cost more than the plain loop.
 constexpr int kMinWavefrontFrames = 32;
-
-typedef double V2 __attribute__((vector_size(16)));
-typedef std::int64_t I2 __attribute__((vector_size(16)));
-typedef std::uint64_t U2 __attribute__((vector_size(16)));
 
 template <int W>
 struct Lanes;
@@ -43,7 +44,10 @@ struct Lanes<4> {
     typedef std::int64_t I __attribute__((vector_size(32)));
     typedef std::uint64_t U __attribute__((vector_size(32)));
     // {a[3], b[0], b[1], b[2]}: b moved up one lane, a's top lane entering at the bottom.
-    static BRINDLE_ALWAYS_INLINE void ShiftIn(const V& a, const V& b, V& out) { out = __builtin_shuffle(a, b, I{3, 4, 5, 6}); }
+    static BRINDLE_ALWAYS_INLINE void ShiftIn(const V& a, const V& b, V& out)
+    {
+        out = __builtin_shuffle(a, b, I{3, 4, 5, 6});
+    }
 };
 template <>
 struct Lanes<8> {
@@ -56,20 +60,37 @@ struct Lanes<8> {
     }
 };
 
-// fuzzdrive3 followed by xmix, written with lane selects; identical operations to AuDSP's.
-BRINDLE_ALWAYS_INLINE V2 FuzzAndMix(const V2& b, double drive, double wetWeight, double dryWeight)
+// fuzzdrive3 followed by xmix on every lane, written with lane selects; the operations and their
+// order are AuDSP's, so each lane rounds exactly as the scalar shaper does.
+template <typename V>
+BRINDLE_ALWAYS_INLINE void FuzzAndMix(const V& b, double drive, double wetWeight, double dryWeight, V& out)
 {
-    const V2 x = b * drive;
-    const V2 zero = {0.0, 0.0};
-    const V2 e = x < zero ? -x : x;
-    const V2 level = {kBrindleFuzzLevel, kBrindleFuzzLevel};
-    const V2 curve = (1.0 - e / 0.4) * x * kBrindleFuzzLevel * 10.0;
-    const V2 flat = x >= zero ? level : -level;
-    const V2 f = e < 0.2 ? curve : flat;
-    const V2 h = f < zero ? zero : (f > 0.3 ? V2{0.3, 0.3} : f);
-    const V2 fz = x > -0.2 ? h - 0.2 : h + 0.02;
-    return wetWeight * fz + dryWeight * (2.0 * b);
+    const V zero{};
+    const V x = b * drive;
+    const V e = x < zero ? -x : x;
+    const V level = zero + kBrindleFuzzLevel;
+    const V curve = (1.0 - e / 0.4) * x * kBrindleFuzzLevel * 10.0;
+    const V flat = x >= zero ? level : -level;
+    const V f = e < 0.2 ? curve : flat;
+    const V h = f < zero ? zero : (f > 0.3 ? zero + 0.3 : f);
+    const V fz = x > -0.2 ? h - 0.2 : h + 0.02;
+    out = wetWeight * fz + dryWeight * (2.0 * b);
 }
+
+// Calls f(integral_constant<int, 0>) ... f(integral_constant<int, N - 1>) in order.
+template <int N>
+struct Batch {
+    template <typename F, int... P>
+    static BRINDLE_ALWAYS_INLINE void Each(F&& f, std::integer_sequence<int, P...>)
+    {
+        (f(std::integral_constant<int, P>{}), ...);
+    }
+    template <typename F>
+    static BRINDLE_ALWAYS_INLINE void Run(F&& f)
+    {
+        Each(f, std::make_integer_sequence<int, N>{});
+    }
+};
 
 // Per-lane constants, laid out so that lane vectors load straight from them.
 template <int NL>
@@ -92,13 +113,14 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     constexpr int kFuzzSlot = 2; // the stage that reads the fuzz and mix of slot 1's output
     constexpr int kFuzzVector = kFuzzSlot / W, kFuzzLane = kFuzzSlot % W;
     constexpr int kGainVector = kBrindleFirstCabStage / W;
+    constexpr int kFuzzLag = W - kDelta;
+    static_assert(kFuzzLag >= 0, "vectors narrower than the lane step");
     // Sample lag of a lane: kDelta per stage, plus kFuzzLag between slots 1 and 2.
     auto lagOf = [](int g) { return g * kDelta + (g >= kFuzzSlot ? kFuzzLag : 0); };
     const std::int64_t outLag = lagOf(NS - 1);
     constexpr int kLastVector = (NS - 1) / W;
     constexpr int kLastLane = (NS - 1) % W;
-    constexpr int kRing = 8; // fuzz results by step, enough for kDelta + kFuzzLag + 2
-    static_assert(kDelta + kFuzzLag >= 2 && kDelta + kFuzzLag + 2 <= kRing, "fuzz ring too short");
+    constexpr int kRing = 2 * W; // fuzz results by step: the batch being read and the next
 
     LaneConstants<NL> k;
     alignas(64) double sx1[NL], sx2[NL], sy1[NL], sy2[NL];
@@ -129,8 +151,8 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
         for (int h = 0; h < kDelta; ++h)
             hist[h][v] = V{};
     }
-    double pendingB = 0.0;          // slot 1's output of the last even step
-    double fuzzRing[kRing] = {};    // fuzz and mix results by step
+    alignas(64) double fuzzIn[W] = {};      // slot 1's outputs of the current batch of steps
+    alignas(64) double fuzzRing[kRing] = {}; // fuzz and mix results by step
     const double drive = settings.drive;
     const double mixAmount = AuDSP::Clamp(0.5 * settings.attack, -0.5, 0.5);
     const double wet = mixAmount + 0.5, dry = 0.5 - mixAmount;
@@ -139,8 +161,10 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
 
     // One wavefront step. Masked: lanes whose sample lies outside [0, frames) keep their state
     // (pipeline fill and drain); unmasked: every lane is known to be inside.
-    auto step = [&](std::int64_t t, double input, auto masked) __attribute__((always_inline)) {
+    // kPhase is t mod W when known at compile time, else -1.
+    auto step = [&](std::int64_t t, double input, auto masked, auto phaseTag) __attribute__((always_inline)) {
         constexpr bool kMasked = decltype(masked)::value;
+        constexpr int kPhase = decltype(phaseTag)::value;
         V o[NV];
 #pragma GCC unroll 8
         for (int v = 0; v < NV; ++v) {
@@ -187,14 +211,15 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
             hist[0][v] = o[v];
         }
 
-        // Fuzz and mix of slot 1's output, two steps at a time in the two lanes of one vector.
-        const double b = o[(kFuzzSlot - 1) / W][(kFuzzSlot - 1) % W];
-        if (t & 1) {
-            const V2 mixed = FuzzAndMix(V2{pendingB, b}, drive, wet, dry);
-            fuzzRing[(t - 1) & (kRing - 1)] = mixed[0];
-            fuzzRing[t & (kRing - 1)] = mixed[1];
-        } else {
-            pendingB = b;
+        // Fuzz and mix of slot 1's output, W steps at a time in the lanes of one vector; slot 2
+        // reads a result only once its whole batch is done (kDelta + kFuzzLag = W steps later).
+        const int phase = kPhase >= 0 ? kPhase : static_cast<int>(t & (W - 1));
+        fuzzIn[phase] = o[(kFuzzSlot - 1) / W][(kFuzzSlot - 1) % W];
+        if (phase == W - 1) {
+            V b, mixed;
+            __builtin_memcpy(&b, fuzzIn, sizeof(V));
+            FuzzAndMix(b, drive, wet, dry, mixed);
+            __builtin_memcpy(fuzzRing + ((t - (W - 1)) & (kRing - 1)), &mixed, sizeof(V));
         }
 
         // The last stage finishes sample t - outLag.
@@ -208,21 +233,26 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
         }
     };
 
-    const std::int64_t steadyBegin = outLag < frames ? outLag : frames;
+    // The steady loop runs whole batches of W steps, so it starts at a multiple of W.
+    const std::int64_t firstFull = (outLag + W - 1) / W * W;
+    const std::int64_t steadyBegin = firstFull < frames ? firstFull : frames;
     int noiseIndex = 0;
     std::int64_t t = 0;
-    auto input = [&]() {
-        const double x = block.in0[t] + block.in1[t] + noise[noiseIndex];
+    auto input = [&](std::int64_t i) __attribute__((always_inline)) {
+        const double x = block.in0[i] + block.in1[i] + noise[noiseIndex];
         if (++noiseIndex == kBrindleNoiseTableSize)
             noiseIndex = 0; // blocks longer than the table reuse it from the start
         return x;
     };
+    using Unknown = std::integral_constant<int, -1>;
     for (; t < steadyBegin; ++t)
-        step(t, input(), std::true_type{});
+        step(t, input(t), std::true_type{}, Unknown{});
+    for (; t + W <= frames; t += W)
+        Batch<W>::Run([&](auto phase) __attribute__((always_inline)) { step(t + phase, input(t + phase), std::false_type{}, phase); });
     for (; t < frames; ++t)
-        step(t, input(), std::false_type{});
+        step(t, input(t), std::false_type{}, Unknown{});
     for (; t < frames + outLag; ++t)
-        step(t, 0.0, std::true_type{});
+        step(t, 0.0, std::true_type{}, Unknown{});
 
 #pragma GCC unroll 8
     for (int v = 0; v < NV; ++v) {
@@ -250,19 +280,6 @@ void PassThroughSum(const BrindleBlock& block)
 
 } // namespace
 
-void BrindleProcessFastPortable(AuDSP& dsp, const BrindleSettings& s, const double* noise,
-                                const BrindleBlock& b)
-{
-    if (b.frames <= 0)
-        return;
-    if (!s.effectOn)
-        PassThroughSum(b);
-    else if (s.cabinetOn)
-        RunWavefront<22, 4>(dsp, s, noise, b);
-    else
-        RunWavefront<12, 4>(dsp, s, noise, b);
-}
-
 #if defined(__x86_64__) || defined(__i386__)
 namespace {
 // The same source for wider registers. No FMA is enabled and contraction is off, so every
@@ -276,51 +293,92 @@ __attribute__((target("avx2"))) void RenderAvx2(AuDSP& dsp, const BrindleSetting
         RunWavefront<12, 4>(dsp, s, noise, b);
 }
 
-__attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) void RenderAvx512(AuDSP& dsp, const BrindleSettings& s,
-                                                     const double* noise, const BrindleBlock& b)
+__attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) void RenderAvx512(
+    AuDSP& dsp, const BrindleSettings& s, const double* noise, const BrindleBlock& b)
 {
     if (s.cabinetOn)
         RunWavefront<22, 8>(dsp, s, noise, b);
     else
         RunWavefront<12, 8>(dsp, s, noise, b);
 }
-
-enum class Isa { kGeneric, kAvx2, kAvx512 };
-
-Isa DetectIsa()
-{
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw"))
-        return Isa::kAvx512;
-    if (__builtin_cpu_supports("avx2"))
-        return Isa::kAvx2;
-    return Isa::kGeneric;
-}
 } // namespace
 #endif
+
+namespace {
+void RenderPortable(AuDSP& dsp, const BrindleSettings& s, const double* noise, const BrindleBlock& b)
+{
+    if (s.cabinetOn)
+        RunWavefront<22, 4>(dsp, s, noise, b);
+    else
+        RunWavefront<12, 4>(dsp, s, noise, b);
+}
+} // namespace
+
+bool BrindleKernelAvailable(BrindleKernel kernel)
+{
+    switch (kernel) {
+    case BrindleKernel::kPlain:
+    case BrindleKernel::kPortable:
+        return true;
+#if defined(__x86_64__) || defined(__i386__)
+    case BrindleKernel::kAvx2:
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2");
+    case BrindleKernel::kAvx512:
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+               __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw");
+#endif
+    default:
+        return false;
+    }
+}
+
+BrindleKernel BrindleFastKernel()
+{
+    // The portable build of the wavefront is kept for its proof of bit-identity on any target, but
+    // with only 16 narrow registers it spills and loses to the plain loop, which is used instead.
+    static const BrindleKernel best = BrindleKernelAvailable(BrindleKernel::kAvx512) ? BrindleKernel::kAvx512
+                                      : BrindleKernelAvailable(BrindleKernel::kAvx2) ? BrindleKernel::kAvx2
+                                                                                    : BrindleKernel::kPlain;
+    return best;
+}
+
+bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings,
+                              const double* noiseTable, const BrindleBlock& block)
+{
+    if (!BrindleKernelAvailable(kernel))
+        return false;
+    if (block.frames <= 0)
+        return true;
+    if (!settings.effectOn) {
+        PassThroughSum(block);
+        return true;
+    }
+    switch (kernel) {
+    case BrindleKernel::kPortable:
+        RenderPortable(dsp, settings, noiseTable, block);
+        break;
+#if defined(__x86_64__) || defined(__i386__)
+    case BrindleKernel::kAvx2:
+        RenderAvx2(dsp, settings, noiseTable, block);
+        break;
+    case BrindleKernel::kAvx512:
+        RenderAvx512(dsp, settings, noiseTable, block);
+        break;
+#endif
+    default:
+        BrindleProcessPlain(dsp, settings, noiseTable, block);
+        break;
+    }
+    return true;
+}
 
 void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                         const BrindleBlock& block)
 {
     // Filling and draining the wavefront costs about as much as forty plain samples, so short
     // blocks go through the plain loop (same bits either way).
-    if (settings.effectOn && block.frames < kMinWavefrontFrames) {
-        BrindleProcessPlain(dsp, settings, noiseTable, block);
-        return;
-    }
-#if defined(__x86_64__) || defined(__i386__)
-    static const Isa isa = DetectIsa();
-    if (block.frames > 0 && settings.effectOn) {
-        if (isa == Isa::kAvx512) {
-            RenderAvx512(dsp, settings, noiseTable, block);
-            return;
-        }
-        if (isa == Isa::kAvx2) {
-            RenderAvx2(dsp, settings, noiseTable, block);
-            return;
-        }
-    }
-#endif
-    BrindleProcessFastPortable(dsp, settings, noiseTable, block);
+    const BrindleKernel kernel = block.frames < kMinWavefrontFrames ? BrindleKernel::kPlain : BrindleFastKernel();
+    BrindleProcessWithKernel(kernel, dsp, settings, noiseTable, block);
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -103,16 +104,23 @@ TEST(BrindleChainNoise, TableIsARunningSumOfTheGenerator)
     rand_state = saved;
 }
 
-using FastRenderer = void (*)(AuDSP&, const BrindleSettings&, const double*, const BrindleBlock&);
+class BrindleChainKernel : public ::testing::TestWithParam<BrindleKernel> {};
 
-class BrindleChainFastBuild : public ::testing::TestWithParam<FastRenderer> {};
-
-INSTANTIATE_TEST_SUITE_P(Builds, BrindleChainFastBuild,
-                         ::testing::Values(&BrindleProcessFast, &BrindleProcessFastPortable));
-
-TEST_P(BrindleChainFastBuild, BitIdenticalToPlainAcrossSizesAndSettings)
+std::string KernelName(const ::testing::TestParamInfo<BrindleKernel>& info)
 {
-    const FastRenderer render = GetParam();
+    static const char* const names[] = {"Plain", "Portable", "Avx2", "Avx512"};
+    return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, BrindleChainKernel,
+                         ::testing::Values(BrindleKernel::kPortable, BrindleKernel::kAvx2, BrindleKernel::kAvx512),
+                         KernelName);
+
+TEST_P(BrindleChainKernel, BitIdenticalToPlainAcrossSizesAndSettings)
+{
+    const BrindleKernel kernel = GetParam();
+    if (!BrindleKernelAvailable(kernel))
+        GTEST_SKIP() << "this CPU cannot run the kernel";
     std::vector<double> noise(kBrindleNoiseTableSize);
     BrindleFillNoiseTable(noise.data());
     const int sizes[] = {1, 2, 3, 7, 31, 32, 33, 40, 43, 44, 45, 46, 47, 64, 81, 128, 511, 512, 1024, 3001};
@@ -137,8 +145,8 @@ TEST_P(BrindleChainFastBuild, BitIdenticalToPlainAcrossSizesAndSettings)
                     std::vector<double> p0(size), p1(size), f0(size), f1(size, 99.0);
                     BrindleProcessPlain(plain, st, noise.data(),
                                         {sig.left.data(), sig.right.data(), p0.data(), p1.data(), size});
-                    render(fast, st, noise.data(),
-                           {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
+                    BrindleProcessWithKernel(kernel, fast, st, noise.data(),
+                                             {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
                     for (int i = 0; i < size; ++i) {
                         ASSERT_TRUE(SameBits(p0[i], f0[i]))
                             << "cab " << cabinet << " attack " << attack << " scale " << scale
