@@ -7,7 +7,7 @@
 
 namespace {
 
-bool gSimdOn = RASTER_HAVE_SSE2 != 0;
+bool gSimdOn = RASTER_BLIT_SSE2 != 0;
 
 // --- scalar forms, used for tails and when SSE2 is missing ---
 
@@ -43,9 +43,9 @@ inline void copySourceAlphaWeightedPixel(Raster_PixelWord *d, Raster_PixelWord s
 
 bool Raster_BlitSimdEnabled() { return gSimdOn; }
 
-void Raster_SetBlitSimdEnabled(bool on) { gSimdOn = on && RASTER_HAVE_SSE2; }
+void Raster_SetBlitSimdEnabled(bool on) { gSimdOn = on && RASTER_BLIT_SSE2; }
 
-#if RASTER_HAVE_SSE2
+#if RASTER_BLIT_SSE2
 
 namespace {
 

@@ -25,7 +25,7 @@ inline Raster_PixelWord bilinearPixel(const Raster_PixelWord *top, const Raster_
 
 } // namespace
 
-#if RASTER_HAVE_SSE2
+#if RASTER_BLIT_SSE2
 
 namespace {
 

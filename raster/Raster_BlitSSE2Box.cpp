@@ -33,7 +33,7 @@ Raster_PixelWord boxScalar(const uint16_t *sums, int first, int last, int rowCou
 
 } // namespace
 
-#if RASTER_HAVE_SSE2
+#if RASTER_BLIT_SSE2
 
 namespace {
 

@@ -3,8 +3,8 @@
 // defined, in which case every Raster_SIMD_ routine is its scalar stand-in and the switch stays off.
 
 #if defined(__SSE2__) && !defined(BRINDLE_RASTER_NO_SIMD)
-#define RASTER_HAVE_SSE2 1
+#define RASTER_BLIT_SSE2 1
 #include <emmintrin.h>
 #else
-#define RASTER_HAVE_SSE2 0
+#define RASTER_BLIT_SSE2 0
 #endif

@@ -86,22 +86,16 @@ inline bool sampleBilinear(const Raster_PixelWord *src, long srcStep, long long 
 {
   if (u < -65535 || v < -65535) return false;
   const long long cx = u / 65536, cy = v / 65536;
+  if (cx >= clampw || cy >= clamph) return false;
   const unsigned xf = (unsigned)(u & 0xFFFF), yf = (unsigned)(v & 0xFFFF);
   const Raster_PixelWord *row = rowAt(src, srcStep, cy);
   if (cy < clamph - 1) {
     const Raster_PixelWord *below = rowAt(src, srcStep, cy + 1);
-    if (cx < clampw - 1) *out = mix4(row[cx], row[cx + 1], below[cx], below[cx + 1], xf, yf);
-    else if (cx == clampw - 1) *out = mix2(row[cx], below[cx], yf);
-    else return false;
-    return true;
+    *out = cx < clampw - 1 ? mix4(row[cx], row[cx + 1], below[cx], below[cx + 1], xf, yf) : mix2(row[cx], below[cx], yf);
+  } else {
+    *out = cx < clampw - 1 ? mix2(row[cx], row[cx + 1], xf) : row[cx];
   }
-  if (cy == clamph - 1) {
-    if (cx < clampw - 1) *out = mix2(row[cx], row[cx + 1], xf);
-    else if (cx == clampw - 1) *out = row[cx];
-    else return false;
-    return true;
-  }
-  return false;
+  return true;
 }
 
 // Runs of destination columns sharing one sampling case, found once per blit (the column positions are
