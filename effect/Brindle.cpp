@@ -93,6 +93,7 @@ void Brindle::Init()
   mPrevSampleRate = mFilterSampleRate;
   BrindleDesignFilters(mDSP, mFilterSampleRate);
   BrindleFillNoiseTable(mNoiseTable);
+  BrindleFastKernel(); // settles the CPU check here rather than on the first render
 }
 
 void Brindle::Reset()
