@@ -9,6 +9,9 @@
 
 #include <vector>
 
+// In their own namespace so that other raster tests in the same binary can have helpers of these names.
+namespace BlitTest {
+
 class TestBitmap : public Raster_IBitmap
 {
 public:
@@ -76,3 +79,7 @@ struct SimdSwitch
   ~SimdSwitch() { Raster_SetBlitSimdEnabled(mWas); }
   bool mWas;
 };
+
+} // namespace BlitTest
+
+using namespace BlitTest;
