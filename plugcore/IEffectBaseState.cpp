@@ -80,7 +80,9 @@ bool IEffectBase::CompareState(const unsigned char* state, int startPos)
     std::memcpy(&stored, state + (static_cast<size_t>(startPos) + static_cast<size_t>(i)) * sizeof(double),
                 sizeof(double));
     const float diff = ToFloat(GetParam(i)->mValue) - ToFloat(stored);
-    if (!(std::fabs(diff) < 1e-5f)) return false;
+    // The single-precision difference is held against 1e-5 itself, not against the
+    // float nearest it (which lies just below): a difference of exactly 1e-5f is equal.
+    if (!(static_cast<double>(std::fabs(diff)) < 1e-5)) return false;
   }
   return true;
 }

@@ -124,6 +124,24 @@ TEST(StateParams, CompareStateUsesSinglePrecisionAndCountsDoubles)
   EXPECT_TRUE(none.CompareState(nullptr, 0)) << "no parameters: equal";
 }
 
+TEST(StateParams, CompareStateLimitIsTheRealNumberOneInHundredThousand)
+{
+  // The float nearest 1e-5 is 9.99999974737875e-06, just below 1e-5: a single-precision
+  // difference of exactly that much is still "below 1e-5". The next float up,
+  // 1.00000006e-05, is not.
+  const float nearest = 1e-5f;
+  ASSERT_LT(static_cast<double>(nearest), 1e-5);
+  const float above = std::nextafter(nearest, 1.0f);
+  ASSERT_GT(static_cast<double>(above), 1e-5);
+
+  StateTestPlug plug;
+  ByteChunk stored = ChunkOfDoubles({0.5, 0.0, 0.0, 3.0});
+  plug.SetValues(0.5, static_cast<double>(nearest), 0.0, 3.0);
+  EXPECT_TRUE(plug.CompareState(stored.Bytes(), 0));
+  plug.SetValues(0.5, static_cast<double>(above), 0.0, 3.0);
+  EXPECT_FALSE(plug.CompareState(stored.Bytes(), 0));
+}
+
 TEST(StateVersionHeader, WritesMagicAndVersionAfterClearing)
 {
   ByteChunk chunk = ChunkOfDoubles({1.0});
