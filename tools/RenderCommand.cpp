@@ -3,6 +3,8 @@
 
 #include "tools/RenderJob.h"
 #include "tools/AudioFiles.h"
+#include "tools/ComponentEngine.h"
+#include "tools/ComponentHost.h"
 
 #include <cerrno>
 #include <cmath>
@@ -27,6 +29,12 @@ const char kUsage[] =
     "  --effect on|off    fuzz effect (default on; off sums the inputs to mono)\n"
     "  --cabinet on|off   speaker cabinet (default on)\n"
     "  --block N          frames per processing block, 1 to 1048576 (default 512)\n"
+    "  --preset FILE      restore the state saved in FILE (an .aupreset) first; the settings\n"
+    "                     above are applied after it\n"
+    "  --component PATH   the Brindle.component bundle (default: $BRINDLE_COMPONENT, else the one\n"
+    "                     built next to this program)\n"
+    "  --engine NAME      direct (default: call the plug-in class in-process) or component (load\n"
+    "                     the component and drive it as a host does; --preset implies it)\n"
     "  --quiet            no progress bar\n"
     "  --stats            print frames, processing time and real-time factor\n"
     "  -h, --help         this text\n";
@@ -63,6 +71,7 @@ int RunRenderCommand(int argc, char** argv)
   RenderSettings settings;
   bool quiet = false, stats = false;
   std::vector<std::string> paths;
+  std::string componentPath, presetPath, engineName; // empty: chosen below
   for (int i = 0; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "-h" || arg == "--help") {
@@ -78,7 +87,8 @@ int RunRenderCommand(int argc, char** argv)
         name = arg.substr(0, eq);
         value = arg.substr(eq + 1);
       } else if (name == "--level" || name == "--attack" || name == "--effect" ||
-                 name == "--cabinet" || name == "--block") {
+                 name == "--cabinet" || name == "--block" || name == "--preset" ||
+                 name == "--component" || name == "--engine") {
         if (i + 1 >= argc) return Usage(name + " needs a value");
         value = argv[++i];
       } else {
@@ -101,6 +111,14 @@ int RunRenderCommand(int argc, char** argv)
         if (!ParseRealInRange(value.c_str(), 1, kMaxBlockSize, n) || n != std::floor(n))
           return Usage("--block must be a whole number from 1 to " + std::to_string(kMaxBlockSize) + ", not '" + value + "'");
         settings.blockSize = static_cast<int>(n);
+      } else if (name == "--preset") {
+        presetPath = value;
+      } else if (name == "--component") {
+        componentPath = value;
+      } else if (name == "--engine") {
+        if (value != "component" && value != "direct")
+          return Usage("--engine takes component or direct, not '" + value + "'");
+        engineName = value;
       } else {
         return Usage("unknown option '" + name + "'");
       }
@@ -109,12 +127,32 @@ int RunRenderCommand(int argc, char** argv)
     paths.push_back(arg);
   }
   if (paths.size() != 2) return Usage("expected an input and an output file");
+  const bool needsComponent = !presetPath.empty() || !componentPath.empty();
+  if (engineName == "direct" && needsComponent) return Usage("--preset and --component need the component engine");
+  if (engineName.empty()) engineName = needsComponent ? "component" : "direct";
 
   settings.progress = !quiet && isatty(STDERR_FILENO);
   InstallTempFileCleanup();
-  std::unique_ptr<IRenderEngine> engine = MakeDirectEngine();
-  RenderStats result;
   std::string error;
+  std::unique_ptr<IRenderEngine> engine;
+  if (engineName == "direct") {
+    engine = MakeDirectEngine();
+  } else {
+    ComponentEngineOptions options;
+    options.bundlePath = ResolveComponentPath(componentPath);
+    if (!presetPath.empty()) {
+      AUPresetContents preset;
+      if (!ReadAUPresetFile(presetPath, preset, error) ||
+          !CheckAUPresetIdentity(preset, kBrindleComponentType, kBrindleComponentSubType,
+                                 kBrindleComponentManufacturer, error)) {
+        std::fprintf(stderr, "brindle render: %s\n", error.c_str());
+        return 1;
+      }
+      options.preset = std::move(preset);
+    }
+    engine = MakeComponentEngine(options);
+  }
+  RenderStats result;
   if (!RenderFile(paths[0], paths[1], settings, *engine, result, error)) {
     std::fprintf(stderr, "brindle render: %s\n", error.c_str());
     return 1;

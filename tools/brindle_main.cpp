@@ -11,6 +11,9 @@ const char kUsage[] =
     "commands:\n"
     "  render IN OUT [options]   run a sound file through the fuzz\n"
     "  demo [options]            synthesize a plucked-string riff and render it dry and fuzzed\n"
+    "  info [options]            describe the component: identity, parameters, channels, presets\n"
+    "  validate [options]        check the component as a host would, one line per check\n"
+    "  save-preset OUT [options] write the component's state as an .aupreset file\n"
     "\n"
     "'brindle <command> --help' describes each command.\n";
 }
@@ -28,6 +31,9 @@ int main(int argc, char** argv)
   }
   if (!std::strcmp(command, "render")) return RunRenderCommand(argc - 2, argv + 2);
   if (!std::strcmp(command, "demo")) return RunDemoCommand(argc - 2, argv + 2);
+  if (!std::strcmp(command, "info")) return RunInfoCommand(argc - 2, argv + 2);
+  if (!std::strcmp(command, "validate")) return RunValidateCommand(argc - 2, argv + 2);
+  if (!std::strcmp(command, "save-preset")) return RunSavePresetCommand(argc - 2, argv + 2);
   std::fprintf(stderr, "brindle: unknown command '%s' (try 'brindle --help')\n", command);
   return 2;
 }

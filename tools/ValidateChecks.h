@@ -1,0 +1,106 @@
+// The checks of `brindle validate`: each is a small function that exercises the component through
+// its entry alone (the Component Manager and the AudioUnit* calls, as a host validator does) and
+// answers PASS or FAIL with a one-line reason. The table lists them in the order they run; a check
+// may carry an argument (a sample rate, a property index) so one function serves several lines.
+#pragma once
+
+#include "tools/ComponentHost.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct CheckOutcome {
+  bool pass = true;
+  std::string detail; // reason for a failure; optional note for a pass
+};
+
+struct ValidateContext {
+  Component component = nullptr;
+  std::uint32_t seed = 1;
+};
+
+using CheckFunction = CheckOutcome (*)(ValidateContext& context, int argument);
+
+struct ValidateCheck {
+  std::string name;
+  CheckFunction run;
+  int argument;
+};
+
+// Every check, in running order.
+std::vector<ValidateCheck> ValidateCheckTable();
+
+inline CheckOutcome Pass(std::string note = {}) { return {true, std::move(note)}; }
+inline CheckOutcome Fail(std::string reason) { return {false, std::move(reason)}; }
+
+// Check families (one file each).
+CheckOutcome CheckOpenCloseTimes(ValidateContext&, int);
+CheckOutcome CheckRepeatedOpenClose(ValidateContext&, int cycles);
+CheckOutcome CheckRequiredProperty(ValidateContext&, int propertyIndex);
+std::vector<std::string> RequiredPropertyNames();
+CheckOutcome CheckChannelConfigurations(ValidateContext&, int);
+CheckOutcome CheckParameterInfo(ValidateContext&, int);
+CheckOutcome CheckParameterValueStrings(ValidateContext&, int);
+CheckOutcome CheckParameterSetAndReadBack(ValidateContext&, int);
+CheckOutcome CheckParameterTextRoundTrip(ValidateContext&, int);
+CheckOutcome CheckRenderAtRate(ValidateContext&, int sampleRate);
+CheckOutcome CheckOversizeRenderRefused(ValidateContext&, int);
+CheckOutcome CheckBypass(ValidateContext&, int);
+CheckOutcome CheckReset(ValidateContext&, int);
+CheckOutcome CheckStateRoundTrip(ValidateContext&, int);
+CheckOutcome CheckForeignStateRefused(ValidateContext&, int);
+CheckOutcome CheckNoiseOutputClean(ValidateContext&, int);
+CheckOutcome CheckRenderWhileSettingParameters(ValidateContext&, int);
+
+// Shared helpers for the checks.
+namespace validate {
+
+// Deterministic noise in [-amplitude, amplitude).
+class Noise
+{
+public:
+  explicit Noise(std::uint32_t seed) : mState(seed ? seed : 1) {}
+  std::uint32_t NextWord()
+  {
+    mState ^= mState << 13;
+    mState ^= mState >> 17;
+    mState ^= mState << 5;
+    return mState;
+  }
+  // Uniform in [0, 1).
+  double Unit() { return (NextWord() >> 8) * (1.0 / 16777216.0); }
+  void Fill(float* out, int n, float amplitude)
+  {
+    for (int i = 0; i < n; ++i) out[i] = amplitude * static_cast<float>(2.0 * Unit() - 1.0);
+  }
+
+private:
+  std::uint32_t mState;
+};
+
+// Planar audio for up to ComponentHost::kMaxChannels channels.
+struct Planar {
+  Planar(int channels, int frames);
+  std::vector<std::vector<float>> data;
+  std::vector<const float*> in;
+  std::vector<float*> out;
+};
+
+// Opens, configures (channels in and out, rate, max frames) and initializes; false with the reason.
+bool PrepareHost(ValidateContext& context, ComponentHost& host, const HostFormat& format, std::string& error);
+HostFormat Stereo(double rate, int maxFrames);
+
+// "" when every sample is finite and not subnormal, else the first offence ("NaN at channel 0
+// frame 17").
+std::string FindBadSample(const Planar& audio, int channels, int frames);
+
+// Parameter IDs with their info; false with a reason.
+struct ParameterDescription {
+  AudioUnitParameterID id;
+  AudioUnitParameterInfo info; // names released; cfNameString and unitName are null
+  std::string name;
+};
+bool DescribeParameters(ComponentHost& host, std::vector<ParameterDescription>& out, std::string& error);
+
+} // namespace validate
