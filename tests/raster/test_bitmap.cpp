@@ -1,5 +1,6 @@
 // Heap and drawing-context bitmaps: spans, alignment, the storage growth policy, bad sizes.
 
+#include "raster/Raster_Fill.h"
 #include "raster/Raster_MemBitmap.h"
 #include "raster/Raster_SysBitmap.h"
 
@@ -127,4 +128,15 @@ TEST(RasterSysBitmap, EmptyAndBadSizes)
   EXPECT_EQ(bm.getBits(), nullptr);
   EXPECT_EQ(bm.getWidth(), 0);
   EXPECT_EQ(bm.getHeight(), 0);
+}
+
+TEST(RasterSysBitmap, PlatformAndRasterDrawingShareThePixels)
+{
+  Raster_SysBitmap bm(5, 3);
+  ASSERT_NE(bm.getDC(), nullptr);
+  Raster_Clear(&bm, 0);
+  // A context colour 0xRRGGBB set through the drawing context reads back as the raster word's R, G, B.
+  GDI_SetPixel(bm.getDC(), 2, 1, 0x112233);
+  EXPECT_EQ(Raster_GetPixel(&bm, 2, 1) & 0xFFFFFF00u, Raster_RGBA(0x11, 0x22, 0x33, 0));
+  EXPECT_EQ(Raster_GetPixel(&bm, 1, 1), 0u);
 }

@@ -298,4 +298,9 @@ TEST(RasterPNG, AbsurdHeadersAllocateNothing)
     EXPECT_EQ(Raster_LoadPNGFromMemory(png.data(), (int)png.size(), &mine), nullptr);
     EXPECT_EQ(mine.getWidth(), 3); // refused before touching the caller's bitmap
   }
+  // From a file too: the file's size bounds what its header may claim.
+  const std::string path = WriteTemp(ForgedHeaderPng(100000, 100000), TempDir(),
+                                     "raster_png_forged_" + std::to_string(getpid()) + ".png");
+  EXPECT_EQ(Raster_LoadPNG(path.c_str(), nullptr), nullptr);
+  std::remove(path.c_str());
 }
