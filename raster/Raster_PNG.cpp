@@ -23,7 +23,7 @@ const double kMaxInflateRatio = 1100.0;
 const double kInflateSlackBytes = 65536.0;
 // Nothing the editor draws comes near this; it bounds the pixels any input can make us allocate.
 const png_uint_32 kMaxSide = 32768;
-const double kMaxPixels = 64.0 * 1024 * 1024;
+const double kMaxPixels = 32.0 * 1024 * 1024; // 128 MB of pixels
 
 struct MemReader
 {
