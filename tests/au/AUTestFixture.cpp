@@ -5,8 +5,8 @@
 const char* const kLongPresetName =
   "A preset name that is exactly sixty-three bytes long, no more!!";
 
-TestPlug::TestPlug()
-  : IEffectAU(IEffectInstanceInfo{"org.brindle.test.au", "Test_View"}, kNumParams, "1-1 2-2", 3,
+TestPlug::TestPlug(IEffectInstanceInfo info)
+  : IEffectAU(std::move(info), kNumParams, "1-1 2-2", 3,
               "TestPlug", "TestProduct", "TestMaker", kTestVersion, static_cast<int>(kTestSubType),
               static_cast<int>(kTestMfr), kTestLatency, false, false, false, 0)
 {

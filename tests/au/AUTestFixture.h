@@ -43,7 +43,7 @@ public:
     kNumParams
   };
 
-  TestPlug();
+  explicit TestPlug(IEffectInstanceInfo info = IEffectInstanceInfo{"org.brindle.test.au", "Test_View"});
 
   void Reset() override { ++mResets; }
   void OnParamChange(int idx) override
