@@ -30,7 +30,8 @@ test-asan: deps
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
-test: test-main test-asan
+# The PNG decoder fuzz target runs for a bounded time (FUZZ_SECONDS) after the two suites.
+test: test-main test-asan fuzz
 
 tsan: deps
 	cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_SANITIZE=thread -DBRINDLE_BENCH=OFF
