@@ -70,7 +70,7 @@ public:
   IEffectBase(const IEffectBase&) = delete;
   IEffectBase& operator=(const IEffectBase&) = delete;
 
-  // ---- Virtual operations (host adapters implement the pure ones) ----
+  // ---- Virtual operations, in table order (host adapters implement the pure ones) ----
 
   virtual void Reset();
   virtual void OnParamChange(int paramIdx);
@@ -87,8 +87,14 @@ public:
   virtual void ProcessSysEx(ISysEx* /*pSysEx*/) {}
   // Writes an empty name (when given a buffer) and returns false.
   virtual bool MidiNoteName(int noteNumber, char* rName);
-  // State operations (SerializeState, UnserializeState, CompareState) are declared
-  // with the preset members below and live in IEffectBaseState.cpp.
+  // The default state is one 8-byte double per parameter (its real value), in index
+  // order, with no header. Reads take a start position and return the next position,
+  // or -1 once the data ends early; whatever was read before that stays applied.
+  virtual bool SerializeState(ByteChunk* pChunk);
+  virtual int UnserializeState(ByteChunk* pChunk, int startPos);
+  // pIncomingState holds doubles and startPos counts doubles; equal when every
+  // parameter is within 1e-5 of its stored value in single precision.
+  virtual bool CompareState(const unsigned char* pIncomingState, int startPos);
   virtual void OnWindowResize() {}
   virtual bool HostRequestingAboutBox() { return false; }
   virtual void OnHostIdentified() {}
@@ -117,7 +123,8 @@ public:
   // Sends each message in order through SendMidiMsg; true only when every send
   // succeeded (also for an empty or null list).
   bool SendMidiMsgs(const Core_TypedBuf<IMidiMsg>* pMsgs);
-  // RedrawParamControls is declared with the preset members below.
+  // Shows every parameter's real value in the editor, if one is attached.
+  virtual void RedrawParamControls();
   virtual void DirtyPTCompareState() {}
   virtual void PresetsChangedByHost() {}
   // Sizes every scratch buffer to blockSize doubles (zeroed) when the size changes.
@@ -208,18 +215,6 @@ public:
   const char* GetArchString() const;
 
   // ---- State chunks and presets (IEffectBaseState.cpp, IEffectBasePresets.cpp) ----
-  //
-  // The default state is one 8-byte double per parameter (its real value), in index
-  // order, with no header. Reads take a start position and return the next position,
-  // or -1 once the data ends early; whatever was read before that stays applied.
-
-  virtual bool SerializeState(ByteChunk* pChunk);
-  virtual int UnserializeState(ByteChunk* pChunk, int startPos);
-  // pIncomingState holds doubles and startPos counts doubles; equal when every
-  // parameter is within 1e-5 of its stored value in single precision.
-  virtual bool CompareState(const unsigned char* pIncomingState, int startPos);
-  // Shows every parameter's real value in the editor, if one is attached.
-  virtual void RedrawParamControls();
 
   // Under the mutex. Unserializing clamps each value into its parameter and then
   // calls OnParamChange for every parameter.
