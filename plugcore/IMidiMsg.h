@@ -11,8 +11,10 @@
 
 struct IMidiMsg
 {
-  // Message type: the upper four bits of a channel status byte.
-  enum EStatusMsg
+  // Message type: the upper four bits of a channel status byte. Both enumerations
+  // are int-based so that any number read from a host's bytes (a data byte of 128 or
+  // more, a status of 15) is a valid value of them rather than undefined behaviour.
+  enum EStatusMsg : int
   {
     kNone = 0,
     kNoteOff = 8,
@@ -25,7 +27,7 @@ struct IMidiMsg
   };
 
   // A controller number 0-127; the usual ones are named, any other number may be cast.
-  enum EControlChangeMsg
+  enum EControlChangeMsg : int
   {
     kBankSelect = 0,
     kModWheel = 1,

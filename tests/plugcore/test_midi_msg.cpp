@@ -125,6 +125,20 @@ TEST(IMidiMsg, OtherChannelMessagesDecode)
   EXPECT_EQ(chat.mStatus + chat.mData1 + chat.mData2 + chat.mOffset, 0);
 }
 
+TEST(IMidiMsg, HostBytesOutsideMidiRangesStayValidControllerNumbers)
+{
+  // A host may hand over any byte; every one must be a valid controller value
+  // (UBSan's enum check flags loads of out-of-range enumeration values).
+  for (int d = 0; d < 256; ++d)
+  {
+    IMidiMsg cc(0, 0xB2, static_cast<uint8_t>(d), 127);
+    const IMidiMsg::EControlChangeMsg idx = cc.ControlChangeIdx();
+    ASSERT_EQ(static_cast<int>(idx), d);
+    ASSERT_EQ(cc.ControlChange(idx), 1.0) << d;
+  }
+  EXPECT_STREQ(IMidiMsg::StatusMsgStr(static_cast<IMidiMsg::EStatusMsg>(200)), "unknown");
+}
+
 TEST(IMidiMsg, StatusNames)
 {
   const char* expected[15] = {"none", "unknown", "unknown", "unknown", "unknown", "unknown", "unknown", "unknown",
