@@ -3,8 +3,11 @@
 // host application's name to its id, the display names, and two small character
 // helpers used by the lookup.
 
+// Both enumerations are int-based: ids arrive as plain ints (from the adapter, from
+// a host), and any int must be a valid value of them, if only to answer "Unknown".
+
 // Which host interface built the plug-in object.
-enum EAPI
+enum EAPI : int
 {
   kAPIVST2 = 0,
   kAPIVST3 = 1,
@@ -15,7 +18,7 @@ enum EAPI
 };
 
 // Identified host application; kHostUninit until identification was tried.
-enum EHost
+enum EHost : int
 {
   kHostUninit = -1,
   kHostUnknown = 0,

@@ -17,7 +17,7 @@
 class IParam
 {
 public:
-  enum EParamType
+  enum EParamType : int
   {
     kTypeNone = 0,
     kTypeBool = 1,
