@@ -121,7 +121,8 @@ ComponentResult IEffectAU::IEffectAUEntry(ComponentParameters* params, void* sto
       {
         const ComponentInstance ci = args.Get<ComponentInstance>(0);
         const IEffectAUFactory factory = GetPlugFactory();
-        if (!ci || !factory) return memFullErr;
+        if (!ci) return paramErr;
+        if (!factory) return memFullErr;
         std::unique_ptr<IEffectAU> plug(factory());
         if (!plug) return memFullErr;
         plug->HostSpecificInit();
