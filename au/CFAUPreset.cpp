@@ -84,14 +84,7 @@ void CFAUPresetArrayCallBacks_Init(CFArrayCallBacks* callBacks)
   callBacks->equal = CFAUPresetArrayEqualCallBack;
 }
 
-namespace
-{
-CFArrayCallBacks MakeCallBacks()
-{
-  CFArrayCallBacks callBacks;
-  CFAUPresetArrayCallBacks_Init(&callBacks);
-  return callBacks;
-}
-} // namespace
-
-const CFArrayCallBacks kCFAUPresetArrayCallBacks = MakeCallBacks();
+// Constant-initialized, so the callbacks are in place before any code runs.
+const CFArrayCallBacks kCFAUPresetArrayCallBacks = {
+  0, CFAUPresetArrayRetainCallBack, CFAUPresetArrayReleaseCallBack,
+  CFAUPresetArrayCopyDescriptionCallBack, CFAUPresetArrayEqualCallBack};
