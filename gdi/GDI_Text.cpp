@@ -170,7 +170,9 @@ int GDI_DrawText(HDC__ *ctx, const char *text, int len, RECT *r, int format)
 
   // Device coordinates for the glyph drawing (paths apply the origin themselves).
   const double ox = surface->mState.mOriginX, oy = surface->mState.mOriginY;
-  if (lines.size() == 1)
+  // Text with a line feed is laid out line by line even when it holds a single line ("ab\n"):
+  // its background is then the line's box, not the whole answered height.
+  if (!multiLine)
   {
     if (background) GDI_FillRectF(surface, (double)x, (double)y, (double)x + width, (double)y + h, bkColor, true);
     GDI_FontDrawLine(font, lines[0], surface, ox + x, oy + y + m.mAscent, textColor, antiAlias);

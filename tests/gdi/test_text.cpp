@@ -214,6 +214,20 @@ TEST_F(TextTest, OpaqueBackgroundPerLine)
   SetBkMode(m.dc(), TRANSPARENT);
 }
 
+TEST_F(TextTest, TrailingLineFeedKeepsTheLineBackground)
+{
+  // "Hi\n" is multi-line text of one line: it measures as one line (25) but its background is the
+  // line's box, 23.28 rows high, not the whole answered height.
+  SetBkMode(m.dc(), OPAQUE);
+  SetBkColor(m.dc(), GDI_RGB(0, 0, 200));
+  EXPECT_EQ(Measure(m.dc(), "Hi\n").h, 25);
+  Draw("Hi\n", RECT{10, 10, 110, 50});
+  EXPECT_EQ(m.at(10, 32, 3), 200);
+  EXPECT_FALSE(m.touched(10, 34));
+  EXPECT_EQ(m.inkBox().bottom, 34);
+  SetBkMode(m.dc(), TRANSPARENT);
+}
+
 TEST_F(TextTest, BoldIsWiderAndHeavier)
 {
   Draw("Hi", RECT{0, 0, 120, 30});
