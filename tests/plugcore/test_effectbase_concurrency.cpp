@@ -53,16 +53,20 @@ TEST(EffectBaseConcurrency, GuiParameterChangesWhileProcessing)
   float* ins[] = {in.data(), in.data()};
   float* outs[] = {out0.data(), out1.data()};
   // Keep processing until the editor thread has really been changing values meanwhile.
-  for (int block = 0; block < 2000 || plug.mInformed.load() < 2000; ++block)
-  {
-    plug.AttachInputBuffers(0, 2, ins, kFrames);
-    plug.AttachOutputBuffers(0, 2, outs);
-    plug.ProcessBuffers(0.0f, kFrames);
-    // Every sample of a block uses one gain from the parameter's range.
-    ASSERT_GE(out0[0], 0.0f);
-    ASSERT_LE(out0[0], 2.0f);
-    ASSERT_EQ(out0[kFrames - 1], out0[0]);
-  }
+  // (In a lambda so that a failed assertion still stops and joins the editor thread.)
+  auto process = [&] {
+    for (int block = 0; block < 2000 || plug.mInformed.load() < 2000; ++block)
+    {
+      plug.AttachInputBuffers(0, 2, ins, kFrames);
+      plug.AttachOutputBuffers(0, 2, outs);
+      plug.ProcessBuffers(0.0f, kFrames);
+      // Every sample of a block uses one gain from the parameter's range.
+      ASSERT_GE(out0[0], 0.0f);
+      ASSERT_LE(out0[0], 2.0f);
+      ASSERT_EQ(out0[kFrames - 1], out0[0]);
+    }
+  };
+  process();
   stop = true;
   gui.join();
 
