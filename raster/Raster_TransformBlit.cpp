@@ -19,6 +19,14 @@ bool allFinite(std::initializer_list<double> values)
   return true;
 }
 
+// v rounded to float. Through a volatile: GCC 12's SLP vectoriser drops the rounding when two
+// neighbouring double -> float -> double conversions are stored side by side.
+double asFloat(double v)
+{
+  volatile float f = (float)v;
+  return f;
+}
+
 // Clamp-rectangle edge: truncation toward zero of a value already limited to [0, limit].
 int edge(double v, int limit)
 {
@@ -204,8 +212,9 @@ private:
     plan.mDstY = y;
     plan.mDstW = w;
     plan.mDstH = h;
-    plan.mU = (double)tl[0];
-    plan.mV = (double)tl[1];
+    // The start goes in as a delta blit's float source position, whatever the point type.
+    plan.mU = asFloat((double)tl[0]);
+    plan.mV = asFloat((double)tl[1]);
     plan.mDuDx = topDu / (double)w;
     plan.mDvDx = topDv / (double)w;
     plan.mDuDy = ((double)bl[0] - tl[0]) / (double)h;

@@ -135,6 +135,18 @@ TEST(RasterTransformBlit, AnEvenGridCopiesAndBothPointTypesAgree)
   EXPECT_EQ(c.snapshot(), before);
 }
 
+TEST(RasterTransformBlit, CellStartsArriveAsFloats)
+{
+  // Each cell is a delta blit whose start is a float: 1.9999999999 becomes 2.0f, so the one-pixel
+  // cell samples column 2 (as a double it would give 131071 in 16.16, column 1).
+  TestBitmap src(4, 1);
+  fillPattern(src);
+  double pts[8] = {1.9999999999, 0, 2.9999999999, 0, 1.9999999999, 1, 2.9999999999, 1};
+  TestBitmap dest(1, 1);
+  Raster_TransformBlit2(&dest, &src, 0, 0, 1, 1, pts, 2, 2, 1.0f, RASTER_BLEND_COPY);
+  EXPECT_EQ(dest.get(0, 0), src.get(2, 0));
+}
+
 TEST(RasterAffineBlits, WildDerivativesStayInsideBothBitmaps)
 {
   TestBitmap src(5, 5), dest(7, 7, true);
