@@ -68,7 +68,8 @@ void Raster_DeltaBlitClipped(Raster_IBitmap *dest, Raster_IBitmap *src, const Ra
   // source distance, so the row-start step takes that change along too.
   const double skipX = dx < 0 ? (double)-dx : 0.0, skipY = dy < 0 ? (double)-dy : 0.0;
   const double dudx = plan.mDuDx + skipY * plan.mDuDxPerRow, dvdx = plan.mDvDx + skipY * plan.mDvDxPerRow;
-  const double u = plan.mU + skipY * plan.mDuDy + skipX * dudx, v = plan.mV + skipY * plan.mDvDy + skipX * dvdx;
+  // The start moves along the row first, then down the rows (the order matters to the last bit).
+  const double u = plan.mU + skipX * dudx + skipY * plan.mDuDy, v = plan.mV + skipX * dvdx + skipY * plan.mDvDy;
   const double dudy = plan.mDuDy + skipX * plan.mDuDxPerRow, dvdy = plan.mDvDy + skipX * plan.mDvDxPerRow;
   if (dx < 0) {
     w += dx;

@@ -103,6 +103,16 @@ TEST(RasterDeltaBlit, CuttingRowsOffTheTopKeepsTheWarpOfTheRowsLeft)
   EXPECT_EQ(whole.get(2, 2), src.get(4, 2));
 }
 
+TEST(RasterDeltaBlit, ClippedStartMovesAlongTheRowFirst)
+{
+  // Cut one column and one row: the start moves by the x step first, then by the y step:
+  // (0.5 + 0.08) + 0.42 = 1.0 exactly -> column 1 (the other order gives 0.9999999999999999).
+  TestBitmap src(4, 4), dest(2, 2);
+  fillPattern(src);
+  Raster_DeltaBlit(&dest, &src, -1, -1, 3, 3, 0.5f, 0, 4, 4, 0.08, 0, 0.42, 1, 0, 0, false, 1.0f, RASTER_BLEND_COPY);
+  EXPECT_EQ(dest.get(0, 0), src.get(1, 1));
+}
+
 TEST(RasterTransformBlit, AnEvenGridCopiesAndBothPointTypesAgree)
 {
   TestBitmap src(8, 8, true);
