@@ -193,15 +193,15 @@ OSStatus IEffectAU::Render(AudioUnitRenderActionFlags* /*pFlags*/, const AudioTi
     AttachOutputBuffers(first + i, 1, &data);
   }
 
-  // Process once per render cycle, when the last connected output bus is rendered.
+  // Process once per render cycle: when the bus just rendered is the last connected one.
   const int nOutBuses = static_cast<int>(mOutBuses.size());
-  int lastConnected = 0;
-  while (lastConnected < nOutBuses && mOutBuses[static_cast<size_t>(lastConnected)].mConnected)
-    ++lastConnected;
-  if (lastConnected == static_cast<int>(outputBusIdx) + 1)
+  int firstUnconnected = 0;
+  while (firstUnconnected < nOutBuses && mOutBuses[static_cast<size_t>(firstUnconnected)].mConnected)
+    ++firstUnconnected;
+  if (firstUnconnected == static_cast<int>(outputBusIdx) + 1)
   {
-    if (lastConnected < nOutBuses)
-      SetOutputChannelConnections(2 * lastConnected, 2 * (nOutBuses - lastConnected), false);
+    if (firstUnconnected < nOutBuses)
+      SetOutputChannelConnections(2 * firstUnconnected, 2 * (nOutBuses - firstUnconnected), false);
     if (IsBypassed())
       PassThroughBuffers(0.0f, static_cast<int>(nFrames));
     else
