@@ -81,5 +81,6 @@ int RunValidateCommand(int argc, char** argv)
     std::fflush(stdout);
   }
   std::printf("%d checks: %d passed, %d failed\n", passed + failed, passed, failed);
+  std::fflush(stdout);
   return failed ? 1 : 0;
 }

@@ -101,6 +101,16 @@ std::string CheckValue(ComponentHost& host, const PropertySpec& spec, std::vecto
     if (preset.presetName) CFRelease(preset.presetName);
     return preset.presetName ? "" : "no preset name";
   }
+  case kAudioUnitProperty_ParameterInfo: {
+    AudioUnitParameterInfo info{};
+    as(info);
+    const bool named = info.cfNameString != nullptr || info.name[0] != '\0';
+    if (info.flags & kAudioUnitParameterFlag_CFNameRelease) {
+      if (info.cfNameString) CFRelease(info.cfNameString);
+      if (info.unitName) CFRelease(info.unitName);
+    }
+    return named ? "" : "no parameter name";
+  }
   case kAudioUnitProperty_FastDispatch: {
     void* function = nullptr;
     as(function);
