@@ -2,6 +2,12 @@
 # Floating-point contraction stays off so that DSP results are the same on every CPU.
 add_compile_options(-Wall -Wextra -ffp-contract=off)
 
+# GCC 12's straight-line (SLP) vectoriser drops a double->float->double rounding when two such
+# conversions are stored side by side; our DSP and raster results depend on that rounding.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options(-fno-tree-slp-vectorize)
+endif()
+
 if(BRINDLE_SANITIZE)
   add_compile_options(-fsanitize=${BRINDLE_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=${BRINDLE_SANITIZE})
