@@ -10,7 +10,14 @@ struct Record {
     double u, v, span;
 };
 
-__attribute__((noinline)) Record RoundPair(const double* in)
+Record gSeen;
+
+__attribute__((noipa)) void Keep(const Record& r)
+{
+    gSeen = r;
+}
+
+__attribute__((noipa)) void RoundPair(const double* in)
 {
     Record r{};
     r.a = 1;
@@ -20,7 +27,7 @@ __attribute__((noinline)) Record RoundPair(const double* in)
     r.u = static_cast<float>(in[0]);
     r.v = static_cast<float>(in[1]);
     r.span = in[2] - in[0];
-    return r;
+    Keep(r);
 }
 
 } // namespace
@@ -28,7 +35,8 @@ __attribute__((noinline)) Record RoundPair(const double* in)
 TEST(Toolchain, AdjacentFloatRoundingsAreKept)
 {
     const double in[3] = {1.9999999999, 2.9999999999, 5.0};
-    const Record r = RoundPair(in);
+    RoundPair(in);
+    const Record& r = gSeen;
     EXPECT_EQ(r.u, 2.0);
     EXPECT_EQ(r.v, 3.0);
     EXPECT_EQ(r.span, 5.0 - 1.9999999999);
