@@ -19,6 +19,7 @@
 #include <CoreServices/Components.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // The identity the host looks for in the bundle.
