@@ -43,6 +43,14 @@ void BrindleDesignFilters(AuDSP& dsp, double sampleRate)
     dsp.dspFullReset();
     for (int slot = 0; slot < kBrindleNumStages; ++slot) {
         const StageDesign& d = kStages[slot];
+        if (d.frequency >= 0.5 * sampleRate) {
+            // At low host rates (11025, 22050 Hz) the upper tone and cabinet stages sit at or above
+            // half the rate: there is none of their band to shape, and their designs there are
+            // unstable (NaN exactly at half the rate). Such a stage passes its input through.
+            dsp.b0[slot] = 1.0;
+            dsp.b1[slot] = dsp.b2[slot] = dsp.a1[slot] = dsp.a2[slot] = 0.0;
+            continue;
+        }
         dsp.biquadFilterInit(slot, d.type, d.frequency, d.bandwidth, d.gainDB, sampleRate);
     }
 }

@@ -72,6 +72,37 @@ TEST(BrindleChainSetup, SlotsMatchTheTable)
     EXPECT_GT(e.b0[0], d.b0[0]);
 }
 
+TEST(BrindleChainSetup, StagesAtOrAboveHalfTheRatePassThroughAndStayFinite)
+{
+    // At 22050 Hz the 14.1 and 11.2 kHz shelves lie above half the rate; at 14000 Hz the 7 kHz peak
+    // sits exactly on it, where its design divides by sin(pi) and turns NaN.
+    for (const double rate : {11025.0, 14000.0, 22050.0}) {
+        AuDSP d;
+        BrindleDesignFilters(d, rate);
+        for (int s = 0; s < kBrindleNumStages; ++s) {
+            ASSERT_TRUE(std::isfinite(d.b0[s]) && std::isfinite(d.a1[s]) && std::isfinite(d.a2[s]))
+                << "slot " << s << " at " << rate;
+        }
+        EXPECT_EQ(d.b0[10], 1.0);
+        EXPECT_EQ(d.b1[10], 0.0);
+        EXPECT_EQ(d.a1[10], 0.0);
+        EXPECT_EQ(d.a2[11], 0.0);
+
+        std::vector<double> noise(kBrindleNoiseTableSize, 0.0);
+        const Signal in = MakeSignal(8192, 7, 1.0);
+        std::vector<double> o0(in.left.size()), o1(in.left.size());
+        BrindleSettings st;
+        const BrindleBlock b{in.left.data(), in.right.data(), o0.data(), o1.data(), int(o0.size())};
+        BrindleProcessPlain(d, st, noise.data(), b);
+        for (size_t i = 0; i < o0.size(); ++i)
+            ASSERT_TRUE(std::isfinite(o0[i]) && std::fabs(o0[i]) < 100.0) << "frame " << i << " at " << rate;
+    }
+    // At 44100 Hz every stage keeps its own design.
+    AuDSP d;
+    BrindleDesignFilters(d, 44100.0);
+    EXPECT_NE(d.a1[10], 0.0);
+}
+
 TEST(BrindleChainNoise, TableIsARunningSumOfTheGenerator)
 {
     const std::uint32_t saved = rand_state;
