@@ -46,7 +46,9 @@ public:
       error = "no such parameter";
       return false;
     }
-    param->Set(value);
+    // A host hands parameter values over as 32-bit floats; round the same way so that this engine
+    // and the component give the same output.
+    param->Set(static_cast<float>(value));
     mPlug->OnParamChange(index);
     return true;
   }

@@ -33,8 +33,8 @@ const char kUsage[] =
     "                     above are applied after it\n"
     "  --component PATH   the Brindle.component bundle (default: $BRINDLE_COMPONENT, else the one\n"
     "                     built next to this program)\n"
-    "  --engine NAME      direct (default: call the plug-in class in-process) or component (load\n"
-    "                     the component and drive it as a host does; --preset implies it)\n"
+    "  --engine NAME      component (default: load the component and drive it as a host does)\n"
+    "                     or direct (call the plug-in class in-process; same output)\n"
     "  --quiet            no progress bar\n"
     "  --stats            print frames, processing time and real-time factor\n"
     "  -h, --help         this text\n";
@@ -129,7 +129,7 @@ int RunRenderCommand(int argc, char** argv)
   if (paths.size() != 2) return Usage("expected an input and an output file");
   const bool needsComponent = !presetPath.empty() || !componentPath.empty();
   if (engineName == "direct" && needsComponent) return Usage("--preset and --component need the component engine");
-  if (engineName.empty()) engineName = needsComponent ? "component" : "direct";
+  if (engineName.empty()) engineName = "component";
 
   settings.progress = !quiet && isatty(STDERR_FILENO);
   InstallTempFileCleanup();

@@ -164,9 +164,10 @@ TEST(BrindleRender, MatchesDirectProcessingBitForBit)
     };
     BrindleSettings defaults;
     BrindleSettings custom;
-    custom.outputGain = 4.0 * 0.3;
-    custom.drive = 5.0 * 0.9;
-    custom.attack = 0.9;
+    // Settings reach the plug-in as a host's 32-bit parameter values.
+    custom.outputGain = 4.0 * double(0.3f);
+    custom.drive = 5.0 * double(0.9f);
+    custom.attack = double(0.9f);
     custom.cabinetOn = false;
     BrindleSettings off;
     off.effectOn = false;
