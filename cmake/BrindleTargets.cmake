@@ -34,3 +34,25 @@ function(brindle_bench name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark Threads::Threads)
 endfunction()
+
+# brindle_header_checks(OUT_VAR FOLDER [ROOT DIR]) — every public header of FOLDER must compile on its
+# own: appends to OUT_VAR one generated source per header that includes only that header (twice, so a
+# missing include guard shows too), compiled with warnings as errors. Headers are named relative to
+# ROOT (default: the repository root), the way their users include them.
+function(brindle_header_checks out_var folder)
+  cmake_parse_arguments(ARG "" "ROOT" "" ${ARGN})
+  if(NOT ARG_ROOT)
+    set(ARG_ROOT ${PROJECT_SOURCE_DIR})
+  endif()
+  file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.h)
+  set(generated_sources)
+  foreach(header IN LISTS headers)
+    file(RELATIVE_PATH include_name ${ARG_ROOT} ${header})
+    string(MAKE_C_IDENTIFIER ${include_name} stem)
+    set(generated ${CMAKE_CURRENT_BINARY_DIR}/selfcontained/${stem}.cpp)
+    file(CONFIGURE OUTPUT ${generated} CONTENT "#include \"${include_name}\"\n#include \"${include_name}\"\n")
+    set_source_files_properties(${generated} PROPERTIES COMPILE_OPTIONS -Werror)
+    list(APPEND generated_sources ${generated})
+  endforeach()
+  set(${out_var} ${${out_var}} ${generated_sources} PARENT_SCOPE)
+endfunction()
