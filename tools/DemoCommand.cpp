@@ -2,6 +2,7 @@
 #include "tools/Commands.h"
 
 #include "tools/AudioFiles.h"
+#include "tools/PlotFiles.h"
 #include "tools/RenderJob.h"
 #include "tools/RiffSynth.h"
 
@@ -20,7 +21,8 @@ const char kUsage[] =
     "  brindle-dry.wav          the riff itself\n"
     "  brindle-fuzz.wav         through Brindle at its default settings\n"
     "  brindle-fuzz-hot.wav     \"Level\" 0.8, \"Attack\" 1\n"
-    "  brindle-fuzz-nocab.wav   cabinet off\n";
+    "  brindle-fuzz-nocab.wav   cabinet off\n"
+    "  brindle-demo.png         waveforms and spectra of the four, one row each\n";
 
 constexpr int kDemoRate = 44100;
 
@@ -87,6 +89,8 @@ int RunDemoCommand(int argc, char** argv)
   variants[2].file = "brindle-fuzz-nocab.wav";
   variants[2].settings.cabinet = 0;
   const char* descriptions[3] = {"default settings", "Level 0.8, Attack 1", "cabinet off"};
+  std::vector<PlotInput> pictureRows = {{dry, "Dry riff"}};
+  const char* rowTitles[3] = {"Fuzz, default settings", "Fuzz, hot: Level 0.8, Attack 1", "Fuzz, cabinet off"};
   for (int v = 0; v < 3; ++v) {
     const std::string path = folder + "/" + variants[v].file;
     std::unique_ptr<IRenderEngine> engine = MakeDirectEngine();
@@ -96,6 +100,15 @@ int RunDemoCommand(int argc, char** argv)
       return 1;
     }
     std::printf("wrote %s (fuzz, %s)\n", path.c_str(), descriptions[v]);
+    pictureRows.push_back({path, rowTitles[v]});
   }
+  const std::string picture = folder + "/brindle-demo.png";
+  if (!PlotSoundFiles(pictureRows, "Brindle demo: the plucked riff, dry and through the fuzz",
+                      "Grey in each spectrum is the dry riff; every waveform shares one amplitude scale.", picture,
+                      error)) {
+    std::fprintf(stderr, "brindle demo: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("wrote %s (waveforms and spectra)\n", picture.c_str());
   return 0;
 }

@@ -14,6 +14,7 @@ const char kUsage[] =
     "  info [options]            describe the component: identity, parameters, channels, presets\n"
     "  validate [options]        check the component as a host would, one line per check\n"
     "  save-preset OUT [options] write the component's state as an .aupreset file\n"
+    "  plot IN... -o OUT.png     draw waveforms and spectra of sound files into a picture\n"
     "\n"
     "'brindle <command> --help' describes each command.\n";
 }
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
   if (!std::strcmp(command, "info")) return RunInfoCommand(argc - 2, argv + 2);
   if (!std::strcmp(command, "validate")) return RunValidateCommand(argc - 2, argv + 2);
   if (!std::strcmp(command, "save-preset")) return RunSavePresetCommand(argc - 2, argv + 2);
+  if (!std::strcmp(command, "plot")) return RunPlotCommand(argc - 2, argv + 2);
   std::fprintf(stderr, "brindle: unknown command '%s' (try 'brindle --help')\n", command);
   return 2;
 }
