@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,19 @@
 namespace
 {
 std::atomic<IEffectAUFactory> sPlugFactory{nullptr};
+
+// A host's number truncated to int. Converting a value outside int's range (a
+// timeline position past 2^31 samples, a NaN) is undefined: those are clamped,
+// NaN reads as 0.
+int HostValueToInt(double value)
+{
+  if (std::isnan(value)) return 0;
+  if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
+  if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+int HostCountToInt(UInt32 value) { return static_cast<int>(std::min<UInt32>(value, INT_MAX)); }
 } // namespace
 
 const char* AUInputTypeStr(int type)
@@ -151,7 +165,7 @@ int IEffectAU::GetSamplePos()
     Float64 samplePos = 0.0, cycleStart = 0.0, cycleEnd = 0.0;
     mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed, &samplePos,
                                       &cycling, &cycleStart, &cycleEnd);
-    return static_cast<int>(samplePos + 0.5);
+    return HostValueToInt(samplePos + 0.5);
   }
   return 0;
 }
@@ -175,8 +189,8 @@ void IEffectAU::GetTimeSig(int* pNum, int* pDenom)
   Float64 downBeat = 0.0;
   mHostCallbacks.musicalTimeLocationProc(mHostCallbacks.hostUserData, &delta, &num, &denom,
                                          &downBeat);
-  if (pNum) *pNum = static_cast<int>(num);
-  if (pDenom) *pDenom = static_cast<int>(denom);
+  if (pNum) *pNum = HostValueToInt(num);
+  if (pDenom) *pDenom = HostCountToInt(denom);
 }
 
 void IEffectAU::GetTime(ITimeInfo* pTimeInfo)
@@ -208,8 +222,8 @@ void IEffectAU::GetTime(ITimeInfo* pTimeInfo)
     Float64 downBeat = 0.0;
     mHostCallbacks.musicalTimeLocationProc(mHostCallbacks.hostUserData, &delta, &num, &denom,
                                            &downBeat);
-    pTimeInfo->mTimeSigNum = static_cast<int>(num);
-    pTimeInfo->mTimeSigDen = static_cast<int>(denom);
+    pTimeInfo->mTimeSigNum = HostValueToInt(num);
+    pTimeInfo->mTimeSigDen = HostCountToInt(denom);
     if (downBeat > 0.0) pTimeInfo->mBarStartBeat = downBeat;
   }
 }
