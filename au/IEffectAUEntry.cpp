@@ -4,6 +4,8 @@
 #include "au/IEffectAU.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -75,6 +77,16 @@ int ArgCount(int select)
     case kMusicDeviceReleaseInstrumentSelect: return 1;
     default: return -1;
   }
+}
+
+// A host's float note value truncated to int; outside int's range (or NaN) the
+// plain conversion is undefined, so those are clamped and NaN reads as 0.
+int NoteValueToInt(Float32 value)
+{
+  if (std::isnan(value)) return 0;
+  if (value >= static_cast<Float32>(INT_MAX)) return INT_MAX;
+  if (value <= static_cast<Float32>(INT_MIN)) return INT_MIN;
+  return static_cast<int>(value);
 }
 
 // What an exception escaping a selector becomes.
@@ -310,10 +322,10 @@ ComponentResult IEffectAU::DoSelector(ComponentParameters* params)
       const UInt32 offset = args.Get<UInt32>(3);
       const MusicDeviceNoteParams* note = args.Get<const MusicDeviceNoteParams*>(4);
       if (!note) return paramErr;
-      const int pitch = static_cast<int>(note->mPitch);
+      const int pitch = NoteValueToInt(note->mPitch);
       if (pNoteID) *pNoteID = static_cast<NoteInstanceID>(pitch);
       IMidiMsg msg;
-      msg.MakeNoteOnMsg(pitch, static_cast<int>(note->mVelocity), static_cast<int>(offset), 0);
+      msg.MakeNoteOnMsg(pitch, NoteValueToInt(note->mVelocity), static_cast<int>(offset), 0);
       ProcessMidiMsg(&msg);
       return noErr;
     }

@@ -83,3 +83,28 @@ TEST_F(AUHostValueTest, TransportNumbersOutsideIntRangeAreClamped)
   plug->GetTime(&t);
   EXPECT_EQ(t.mTimeSigNum, INT_MIN);
 }
+
+TEST_F(AUHostValueTest, StartNoteTruncatesPitchesInsideIntRange)
+{
+  MusicDeviceNoteParams note;
+  std::memset(&note, 0, sizeof(note));
+  note.argCount = 2;
+  note.mVelocity = 1.0e30f;
+  struct Case
+  {
+    Float32 pitch;
+    NoteInstanceID id;
+  };
+  const Case cases[] = {{72.9f, 72u},
+                        {1.0e10f, 0x7FFFFFFFu},
+                        {std::nanf(""), 0u},
+                        {-5.5f, static_cast<NoteInstanceID>(-5)},
+                        {-1.0e10f, 0x80000000u}};
+  for (const Case& c : cases)
+  {
+    note.mPitch = c.pitch;
+    NoteInstanceID id = 12345;
+    EXPECT_EQ(MusicDeviceStartNote(mUnit, 0, 0, &id, 0, &note), noErr);
+    EXPECT_EQ(id, c.id) << c.pitch;
+  }
+}
