@@ -108,3 +108,22 @@ TEST_F(AUHostValueTest, StartNoteTruncatesPitchesInsideIntRange)
     EXPECT_EQ(id, c.id) << c.pitch;
   }
 }
+
+TEST_F(AUHostValueTest, ParameterIDNamesAreCutBetweenCharacters)
+{
+  // "Pégase": P, then é as two bytes (C3 A9), then gase.
+  Plug(mUnit)->GetParam(TestPlug::kGain)->InitDouble("P\xC3\xA9gase", 1.0, 0.0, 2.0, 0.01, "x", "Main");
+  const std::pair<SInt32, std::string> lengths[] = {
+    {1, "P"}, {2, "P"}, {3, "P\xC3\xA9"}, {4, "P\xC3\xA9g"}, {kAudioUnitParameterName_Full, "P\xC3\xA9gase"}};
+  for (const auto& l : lengths)
+  {
+    AudioUnitParameterIDName name = {TestPlug::kGain, l.first, nullptr};
+    UInt32 size = sizeof(name);
+    ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterIDName, kAudioUnitScope_Global, 0, &name,
+                                   &size),
+              noErr)
+      << l.first;
+    EXPECT_EQ(ToStd(name.outName), l.second) << l.first;
+    CFRelease(name.outName);
+  }
+}
