@@ -203,3 +203,177 @@ TEST(BrindleFactory, MakePlugBuildsTheProductWithItsIdentity)
     delete plug;
   }
 }
+
+namespace
+{
+SInt32 DictNumber(CFDictionaryRef dict, const char* key)
+{
+  CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
+  SInt32 value = -1;
+  CFTypeRef n = CFDictionaryGetValue(dict, k);
+  if (n && CFGetTypeID(n) == CFNumberGetTypeID())
+    CFNumberGetValue(static_cast<CFNumberRef>(const_cast<void*>(n)), kCFNumberSInt32Type, &value);
+  CFRelease(k);
+  return value;
+}
+
+CFTypeRef DictValue(CFDictionaryRef dict, const char* key)
+{
+  CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
+  CFTypeRef value = CFDictionaryGetValue(dict, k);
+  CFRelease(k);
+  return value;
+}
+
+float ParamValue(ComponentInstance unit, AudioUnitParameterID id)
+{
+  AudioUnitParameterValue v = -1.0f;
+  EXPECT_EQ(AudioUnitGetParameter(unit, id, kAudioUnitScope_Global, 0, &v), noErr);
+  return v;
+}
+} // namespace
+
+TEST_F(BrindleBundleTest, ParametersAsTheHostSeesThem)
+{
+  ComponentInstance unit = OpenComponent(Find(kAufx));
+  ASSERT_NE(unit, nullptr);
+  // Level and Attack: 0..1 doubles without label (generic unit); Effect and Cabinet:
+  // two-entry enums (indexed unit) with the texts Off and On. All automatable, no group.
+  struct Row
+  {
+    const char* name;
+    UInt32 unit;
+    float value;
+  };
+  const Row rows[] = {{"Level", kAudioUnitParameterUnit_Generic, 0.5f},
+                      {"Attack", kAudioUnitParameterUnit_Generic, 0.5f},
+                      {"Effect", kAudioUnitParameterUnit_Indexed, 1.0f},
+                      {"Cabinet", kAudioUnitParameterUnit_Indexed, 1.0f}};
+  for (UInt32 i = 0; i < 4; ++i)
+  {
+    AudioUnitParameterInfo info;
+    UInt32 size = sizeof(info);
+    ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, i, &info, &size),
+              noErr);
+    EXPECT_STREQ(info.name, rows[i].name);
+    EXPECT_EQ(ToStd(info.cfNameString), rows[i].name);
+    EXPECT_EQ(info.flags, 0xF8000010u) << i;
+    EXPECT_EQ(info.unit, rows[i].unit) << i;
+    EXPECT_EQ(info.unitName, nullptr) << i;
+    EXPECT_EQ(info.minValue, 0.0f);
+    EXPECT_EQ(info.maxValue, 1.0f);
+    EXPECT_EQ(info.defaultValue, rows[i].value) << i; // the parameter defaults of a fresh instance
+    EXPECT_EQ(info.clumpID, 0u);
+    CFRelease(info.cfNameString);
+  }
+
+  CFArrayRef texts = nullptr;
+  UInt32 size = sizeof(texts);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, 2, &texts,
+                                 &size),
+            noErr);
+  ASSERT_EQ(CFArrayGetCount(texts), 2);
+  EXPECT_EQ(ToStd(static_cast<CFStringRef>(CFArrayGetValueAtIndex(texts, 0))), "Off");
+  EXPECT_EQ(ToStd(static_cast<CFStringRef>(CFArrayGetValueAtIndex(texts, 1))), "On");
+  CFRelease(texts);
+  EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, 0, &texts,
+                                 &size),
+            kAudioUnitErr_InvalidProperty);
+
+  // Value texts: three decimals for the knobs, the table for the switches.
+  const std::pair<AudioUnitParameterID, float> values[] = {{0, 0.25f}, {1, 1.0f}, {2, 0.0f}, {3, 1.0f}};
+  const char* expected[] = {"0.250", "1.000", "Off", "On"};
+  for (int i = 0; i < 4; ++i)
+  {
+    AudioUnitParameterStringFromValue sfv = {values[i].first, &values[i].second, nullptr};
+    size = sizeof(sfv);
+    ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
+                                   &sfv, &size),
+              noErr);
+    EXPECT_EQ(ToStd(sfv.outString), expected[i]);
+    CFRelease(sfv.outString);
+  }
+
+  // "1-1 2-2": two channel pairs; zero latency and tail.
+  AUChannelInfo io[2] = {};
+  size = sizeof(io);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0, io, &size),
+            noErr);
+  EXPECT_EQ(size, 8u);
+  EXPECT_TRUE(io[0].inChannels == 1 && io[0].outChannels == 1 && io[1].inChannels == 2 && io[1].outChannels == 2);
+  Float64 seconds = -1.0;
+  size = sizeof(seconds);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &seconds, &size), noErr);
+  EXPECT_EQ(seconds, 0.0);
+  CloseComponent(unit);
+}
+
+TEST_F(BrindleBundleTest, StateDictionaryAndTheInitPreset)
+{
+  ComponentInstance unit = OpenComponent(Find(kAufx));
+  ASSERT_NE(unit, nullptr);
+
+  // One factory preset: number 0, "Init".
+  CFArrayRef presets = nullptr;
+  UInt32 size = sizeof(presets);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size),
+            noErr);
+  ASSERT_EQ(CFArrayGetCount(presets), 1);
+  const AUPreset* init = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, 0));
+  EXPECT_EQ(init->presetNumber, 0);
+  EXPECT_EQ(ToStd(init->presetName), "Init");
+  CFRelease(presets);
+
+  AudioUnitSetParameter(unit, 0, kAudioUnitScope_Global, 0, 0.25f, 0);
+  AudioUnitSetParameter(unit, 1, kAudioUnitScope_Global, 0, 0.75f, 0);
+  AudioUnitSetParameter(unit, 2, kAudioUnitScope_Global, 0, 0.0f, 0);
+  AudioUnitSetParameter(unit, 3, kAudioUnitScope_Global, 0, 1.0f, 0);
+  CFPropertyListRef state = nullptr;
+  size = sizeof(state);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size),
+            noErr);
+  CFDictionaryRef dict = static_cast<CFDictionaryRef>(state);
+  EXPECT_EQ(CFDictionaryGetCount(dict), 6);
+  EXPECT_EQ(DictNumber(dict, "version"), 131840);
+  EXPECT_EQ(DictNumber(dict, "type"), static_cast<SInt32>(kAufx));
+  EXPECT_EQ(DictNumber(dict, "subtype"), static_cast<SInt32>(kBdl3));
+  EXPECT_EQ(DictNumber(dict, "manufacturer"), static_cast<SInt32>(kQxlo));
+  CFTypeRef name = DictValue(dict, "name");
+  ASSERT_TRUE(name && CFGetTypeID(name) == CFStringGetTypeID());
+  EXPECT_EQ(ToStd(static_cast<CFStringRef>(name)), "Init");
+  CFTypeRef data = DictValue(dict, "data");
+  ASSERT_TRUE(data && CFGetTypeID(data) == CFDataGetTypeID());
+  const double saved[4] = {0.25, 0.75, 0.0, 1.0};
+  ASSERT_EQ(CFDataGetLength(static_cast<CFDataRef>(data)), 32);
+  EXPECT_EQ(std::memcmp(CFDataGetBytePtr(static_cast<CFDataRef>(data)), saved, sizeof(saved)), 0);
+
+  // A second instance restores it: "Init" first (Level 1.0), then the saved values.
+  ComponentInstance other = OpenComponent(Find(kAufx));
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(ParamValue(other, 0), 0.5f);
+  ASSERT_EQ(AudioUnitSetProperty(other, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof(state)),
+            noErr);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(ParamValue(other, static_cast<AudioUnitParameterID>(i)), saved[i]) << i;
+
+  // Without "data" only the named preset is selected: Init's Level 1.0, Attack 0.5, both switches on.
+  // (The dictionary the unit handed over is mutable; it is the host's to change.)
+  CFStringRef dataKey = CFStringCreateWithCString(nullptr, "data", kCFStringEncodingUTF8);
+  CFDictionaryRemoveValue(static_cast<CFMutableDictionaryRef>(const_cast<void*>(state)), dataKey);
+  CFRelease(dataKey);
+  EXPECT_EQ(AudioUnitSetProperty(other, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof(state)),
+            kAudioUnitErr_InvalidPropertyValue);
+  const float initValues[4] = {1.0f, 0.5f, 1.0f, 1.0f};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(ParamValue(other, static_cast<AudioUnitParameterID>(i)), initValues[i]) << i;
+
+  AUPreset present = {-1, nullptr};
+  size = sizeof(present);
+  ASSERT_EQ(AudioUnitGetProperty(other, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &present, &size),
+            noErr);
+  EXPECT_EQ(present.presetNumber, 0);
+  EXPECT_EQ(ToStd(present.presetName), "Init");
+  CFRelease(present.presetName);
+
+  CFRelease(state);
+  CloseComponent(other);
+  CloseComponent(unit);
+}
