@@ -200,6 +200,15 @@ TEST(BrindleFactory, MakePlugBuildsTheProductWithItsIdentity)
     EXPECT_STREQ(plug->GetViewClassName(), "Brindle_View");
     EXPECT_EQ(plug->NParams(), 4);
     EXPECT_TRUE(plug->LegalIO(1, 1) && plug->LegalIO(2, 2) && !plug->LegalIO(1, 2));
+    EXPECT_STREQ(plug->GetProductName(), "");
+    EXPECT_EQ(plug->GetLatency(), 0);
+    EXPECT_FALSE(plug->UsesChunks());
+    EXPECT_FALSE(plug->IsInstrument());
+    EXPECT_EQ(plug->GetAPI(), kAPIAU);
+    EXPECT_EQ(plug->NPresets(), 1);
+    EXPECT_STREQ(plug->GetPresetName(0), "Init");
+    EXPECT_EQ(plug->NInBuses(), 1);
+    EXPECT_EQ(plug->NOutBuses(), 1);
     delete plug;
   }
 }
