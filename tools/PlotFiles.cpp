@@ -56,10 +56,13 @@ bool LoadRow(const PlotInput& input, FigureRow& row, std::string& error)
   }
   row.sampleRate = rate;
   row.title = input.title.empty() ? FileName(input.path) : input.title;
+  const double seconds = static_cast<double>(row.samples.size()) / rate;
   char format[96];
-  std::snprintf(format, sizeof format, "%s, %d Hz, %.2f s", channels == 1 ? "mono" : channels == 2 ? "stereo" : "",
-                rate, static_cast<double>(row.samples.size()) / rate);
-  std::string detail = format;
+  if (seconds < 1)
+    std::snprintf(format, sizeof format, "%d Hz, %.3g ms", rate, seconds * 1000);
+  else
+    std::snprintf(format, sizeof format, "%d Hz, %.*f s", rate, seconds < 10 ? 2 : 1, seconds);
+  std::string detail = std::string(channels == 1 ? "mono, " : channels == 2 ? "stereo, " : ", ") + format;
   if (channels > 2) detail = std::to_string(channels) + " channels" + detail;
   if (channels > 1) detail += " (mixed to mono)";
   row.detail = (input.title.empty() ? std::string() : FileName(input.path) + ", ") + detail;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -26,7 +27,9 @@ constexpr int kRowGap = 18;
 constexpr int kRowHeight = kRowTitleHeight + kPlotHeight + kTickHeight + kRowGap;
 constexpr int kFooterHeight = 28;
 
+// Frames for the average spectrum; shorter signals use the largest power of two that they fill.
 constexpr int kFftSize = 4096;
+constexpr int kMinFftSize = 256;
 constexpr double kLowHz = 20.0;
 constexpr double kHighHz = 20000.0;
 constexpr double kDbSpan = 100.0;
@@ -54,10 +57,11 @@ struct PlotRect {
 
 std::string FormatNumber(double v, const char* format)
 {
-  if (std::fabs(v) < 1e-9) v = 0;
   char text[48];
   std::snprintf(text, sizeof text, format, std::fabs(v));
-  return (v < 0 ? std::string(kMinus) : std::string()) + text;
+  // No minus on what rounds to zero ("-0.0").
+  const bool negative = v < 0 && std::strtod(text, nullptr) != 0;
+  return (negative ? std::string(kMinus) : std::string()) + text;
 }
 
 std::string FormatHz(double hz)
@@ -236,7 +240,9 @@ std::unique_ptr<FigureCanvas> DrawComparisonFigure(const ComparisonFigure& figur
   std::vector<AverageSpectrum> spectra;
   double peak = 0, topDb = -300;
   for (const FigureRow& row : figure.rows) {
-    spectra.push_back(ComputeAverageSpectrum(row.samples.data(), row.samples.size(), row.sampleRate, kFftSize));
+    int fftSize = kFftSize;
+    while (fftSize > kMinFftSize && row.samples.size() < static_cast<size_t>(fftSize)) fftSize /= 2;
+    spectra.push_back(ComputeAverageSpectrum(row.samples.data(), row.samples.size(), row.sampleRate, fftSize));
     for (float s : row.samples) peak = std::max(peak, static_cast<double>(std::fabs(s)));
     for (double hz = kLowHz; hz < kHighHz; hz *= 1.02)
       topDb = std::max(topDb, spectra.back().LevelDbAt(hz, -300));
