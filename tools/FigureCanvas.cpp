@@ -7,12 +7,12 @@
 
 namespace {
 
-struct FontSpec {
+struct FontChoice {
   int pixels;
   int weight;
 };
 // Indexed by FigureCanvas::TextStyle.
-constexpr FontSpec kFontSpecs[] = {{11, FW_NORMAL}, {13, FW_NORMAL}, {15, FW_BOLD}, {22, FW_BOLD}};
+constexpr FontChoice kFontChoices[] = {{11, FW_NORMAL}, {13, FW_NORMAL}, {15, FW_BOLD}, {22, FW_BOLD}};
 
 Raster_PixelWord Pixel(FigureColor c)
 {
@@ -34,9 +34,9 @@ FigureColor FigureColor::Tint(double weight) const
 
 FigureCanvas::FigureCanvas(int width, int height, FigureColor background) : mBitmap(width, height)
 {
-  static_assert(sizeof kFontSpecs / sizeof kFontSpecs[0] == kStyleCount, "one font per text style");
+  static_assert(sizeof kFontChoices / sizeof kFontChoices[0] == kStyleCount, "one font per text style");
   for (int i = 0; i < kStyleCount; ++i)
-    mFonts[i] = CreateFont(kFontSpecs[i].pixels, 0, 0, 0, kFontSpecs[i].weight, 0, 0, 0, 0, 0, 0,
+    mFonts[i] = CreateFont(kFontChoices[i].pixels, 0, 0, 0, kFontChoices[i].weight, 0, 0, 0, 0, 0, 0,
                            ANTIALIASED_QUALITY, 0, "DejaVu Sans");
   if (HDC__* dc = mBitmap.getDC()) SetBkMode(dc, TRANSPARENT);
   FillRect(0, 0, width, height, background);
@@ -91,7 +91,7 @@ int FigureCanvas::TextWidth(const std::string& text, TextStyle style)
 int FigureCanvas::LineHeight(TextStyle style)
 {
   HDC__* dc = mBitmap.getDC();
-  if (!dc) return kFontSpecs[style].pixels;
+  if (!dc) return kFontChoices[style].pixels;
   SelectObject(dc, mFonts[style]);
   TEXTMETRIC tm;
   GetTextMetrics(dc, &tm);
