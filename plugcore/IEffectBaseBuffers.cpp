@@ -4,49 +4,10 @@
 
 #include <cstring>
 
+#include "plugcore/SampleConversion.h"
+
 namespace
 {
-// Sample conversions of the audio path. Written four at a time on non-aliasing
-// pointers so the compiler turns each group into vector instructions.
-void FloatToDouble(const float* __restrict src, double* __restrict dst, int n)
-{
-  int s = 0;
-  for (; s + 4 <= n; s += 4)
-  {
-    dst[s] = src[s];
-    dst[s + 1] = src[s + 1];
-    dst[s + 2] = src[s + 2];
-    dst[s + 3] = src[s + 3];
-  }
-  for (; s < n; ++s) dst[s] = src[s];
-}
-
-void DoubleToFloat(const double* __restrict src, float* __restrict dst, int n)
-{
-  int s = 0;
-  for (; s + 4 <= n; s += 4)
-  {
-    dst[s] = static_cast<float>(src[s]);
-    dst[s + 1] = static_cast<float>(src[s + 1]);
-    dst[s + 2] = static_cast<float>(src[s + 2]);
-    dst[s + 3] = static_cast<float>(src[s + 3]);
-  }
-  for (; s < n; ++s) dst[s] = static_cast<float>(src[s]);
-}
-
-void AddDoubleToFloat(const double* __restrict src, float* __restrict dst, int n)
-{
-  int s = 0;
-  for (; s + 4 <= n; s += 4)
-  {
-    dst[s] += static_cast<float>(src[s]);
-    dst[s + 1] += static_cast<float>(src[s + 1]);
-    dst[s + 2] += static_cast<float>(src[s + 2]);
-    dst[s + 3] += static_cast<float>(src[s + 3]);
-  }
-  for (; s < n; ++s) dst[s] += static_cast<float>(src[s]);
-}
-
 // The channel range [first, end) an attach or connection call visits.
 int RangeEnd(int first, int n, int nChannels)
 {
@@ -143,7 +104,7 @@ void IEffectBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames
     if (scratch)
     {
       if (hostBuffer)
-        FloatToDouble(hostBuffer, scratch, nFrames);
+        ConvertFloatToDouble(hostBuffer, scratch, nFrames);
       else
         std::memset(scratch, 0, sizeof(double) * static_cast<size_t>(nFrames));
     }
@@ -188,7 +149,7 @@ void IEffectBase::WriteBackFloat(int nFrames, bool accumulate)
     if (accumulate)
       AddDoubleToFloat(out, host, nFrames);
     else
-      DoubleToFloat(out, host, nFrames);
+      ConvertDoubleToFloat(out, host, nFrames);
   }
 }
 
