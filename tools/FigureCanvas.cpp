@@ -88,6 +88,20 @@ int FigureCanvas::TextWidth(const std::string& text, TextStyle style)
   return r.right - r.left;
 }
 
+std::string FigureCanvas::Elide(const std::string& text, TextStyle style, int maxWidth)
+{
+  if (TextWidth(text, style) <= maxWidth) return text;
+  const std::string ellipsis = "\xE2\x80\xA6";
+  std::string cut = text;
+  while (!cut.empty()) {
+    // Drop one whole UTF-8 character: its continuation bytes, then its lead byte.
+    while (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0) == 0x80) cut.pop_back();
+    if (!cut.empty()) cut.pop_back();
+    if (TextWidth(cut + ellipsis, style) <= maxWidth) break;
+  }
+  return cut + ellipsis;
+}
+
 int FigureCanvas::LineHeight(TextStyle style)
 {
   HDC__* dc = mBitmap.getDC();

@@ -41,6 +41,8 @@ public:
   // One line of text whose top is at y, placed left of, centred on or right of x. Answers its width.
   int Text(int x, int y, const std::string& text, TextStyle style, FigureColor color, Align align = kAlignLeft);
   int TextWidth(const std::string& text, TextStyle style);
+  // The text, or as much of its start as fits in maxWidth followed by an ellipsis.
+  std::string Elide(const std::string& text, TextStyle style, int maxWidth);
   int LineHeight(TextStyle style);
 
   // Alpha 255 everywhere: the drawing context leaves the alpha byte to its own devices.

@@ -199,13 +199,14 @@ void DrawSpectrum(FigureCanvas& canvas, const PlotRect& r, const AverageSpectrum
   if (reference) {
     canvas.Polyline(SpectrumCurve(r, *reference, topDb), kReference, 1, &clip);
     // Legend in the top right corner.
-    const int textWidth = canvas.TextWidth(referenceTitle, FigureCanvas::kSmall);
+    const std::string legend = canvas.Elide(referenceTitle, FigureCanvas::kSmall, r.w / 2);
+    const int textWidth = canvas.TextWidth(legend, FigureCanvas::kSmall);
     const int x = r.Right() - 10 - textWidth;
     const int y = r.y + 7;
     canvas.FillRect(x - 28, y - 2, textWidth + 34, canvas.LineHeight(FigureCanvas::kSmall) + 2, kPlotBackground,
                     0.85f);
     canvas.FillRect(x - 24, y + smallHalf, 16, 1, kReference);
-    canvas.Text(x, y, referenceTitle, FigureCanvas::kSmall, kMuted);
+    canvas.Text(x, y, legend, FigureCanvas::kSmall, kMuted);
   }
   canvas.Polyline(curve, color, 2, &clip);
   canvas.FrameRect(r.x - 1, r.y - 1, r.w + 2, r.h + 2, kFrame);
@@ -213,8 +214,11 @@ void DrawSpectrum(FigureCanvas& canvas, const PlotRect& r, const AverageSpectrum
 
 void DrawHeader(FigureCanvas& canvas, const ComparisonFigure& figure)
 {
-  canvas.Text(kWaveLeft - 40, 16, figure.title, FigureCanvas::kTitle, kText);
-  canvas.Text(kWaveLeft - 40, 48, figure.subtitle, FigureCanvas::kBody, kMuted);
+  const int maxWidth = kWidth - 2 * (kWaveLeft - 40);
+  canvas.Text(kWaveLeft - 40, 16, canvas.Elide(figure.title, FigureCanvas::kTitle, maxWidth), FigureCanvas::kTitle,
+              kText);
+  canvas.Text(kWaveLeft - 40, 48, canvas.Elide(figure.subtitle, FigureCanvas::kBody, maxWidth), FigureCanvas::kBody,
+              kMuted);
   const int y = kHeaderHeight - 30;
   int w = canvas.Text(kWaveLeft, y, "Waveform", FigureCanvas::kHeading, kText);
   canvas.Text(kWaveLeft + w + 10, y + 2, "amplitude over time: min/max (light) and RMS (dark) per pixel column",
@@ -261,7 +265,8 @@ std::unique_ptr<FigureCanvas> DrawComparisonFigure(const ComparisonFigure& figur
     const int top = kHeaderHeight + i * kRowHeight;
     // Row title: a colour swatch, the title, then the detail and levels in muted text.
     canvas->FillRect(kWaveLeft, top + 5, 12, 12, color);
-    const int w = canvas->Text(kWaveLeft + 18, top, row.title, FigureCanvas::kHeading, kText);
+    const std::string title = canvas->Elide(row.title, FigureCanvas::kHeading, kWaveWidth / 2);
+    const int w = canvas->Text(kWaveLeft + 18, top, title, FigureCanvas::kHeading, kText);
     double rowPeak = 0, sumSquares = 0;
     for (float s : row.samples) {
       rowPeak = std::max(rowPeak, static_cast<double>(std::fabs(s)));
@@ -270,7 +275,9 @@ std::unique_ptr<FigureCanvas> DrawComparisonFigure(const ComparisonFigure& figur
     const double rms = row.samples.empty() ? 0.0 : std::sqrt(sumSquares / static_cast<double>(row.samples.size()));
     std::string detail = row.detail.empty() ? std::string() : row.detail + "   \xC2\xB7   ";
     detail += "peak " + FormatDbfs(rowPeak) + ", RMS " + FormatDbfs(rms);
-    canvas->Text(kWaveLeft + 18 + w + 12, top + 2, detail, FigureCanvas::kBody, kMuted);
+    const int detailLeft = kWaveLeft + 18 + w + 12;
+    canvas->Text(detailLeft, top + 2, canvas->Elide(detail, FigureCanvas::kBody, kWidth - 20 - detailLeft),
+                 FigureCanvas::kBody, kMuted);
 
     const int plotTop = top + kRowTitleHeight;
     DrawWaveform(*canvas, PlotRect{kWaveLeft, plotTop, kWaveWidth, kPlotHeight}, row, range, color);
