@@ -233,13 +233,13 @@ TEST(InfoCommand, DescribesIdentityParametersChannelsAndPresets)
 
 TEST(HostCommands, EveryCommandHasHelp)
 {
-  for (const char* command : {"render", "demo", "info", "validate", "save-preset"}) {
+  for (const char* command : {"render", "demo", "info", "validate", "save-preset", "plot"}) {
     const RunResult r = RunBrindle(std::string(command) + " --help");
     EXPECT_EQ(r.status, 0) << command;
     EXPECT_EQ(r.out.rfind(std::string("usage: brindle ") + command, 0), 0u) << r.out;
     EXPECT_TRUE(r.err.empty()) << r.err;
   }
   const RunResult top = RunBrindle("--help");
-  for (const char* command : {"info", "validate", "save-preset"})
+  for (const char* command : {"info", "validate", "save-preset", "plot"})
     EXPECT_NE(top.out.find(std::string("  ") + command), std::string::npos) << command;
 }
