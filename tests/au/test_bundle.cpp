@@ -6,6 +6,7 @@
 #include <CoreServices/CoreServices.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <set>
@@ -384,5 +385,55 @@ TEST_F(BrindleBundleTest, StateDictionaryAndTheInitPreset)
 
   CFRelease(state);
   CloseComponent(other);
+  CloseComponent(unit);
+}
+
+// The host's render thread renders through the fast-dispatch function (no lock)
+// while its interface thread sets and reads parameters and toggles bypass through
+// the entry. Run under ThreadSanitizer (BRINDLE_SANITIZE=thread) to check for races.
+TEST_F(BrindleBundleTest, ParameterChangesWhileRenderingThroughFastDispatch)
+{
+  ComponentInstance unit = OpenComponent(Find(kAufx));
+  ASSERT_NE(unit, nullptr);
+  AURenderCallbackStruct cb = {Sine, nullptr};
+  ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb,
+                                 sizeof(cb)),
+            noErr);
+  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+  AudioUnitRenderProc render = nullptr;
+  UInt32 size = sizeof(render);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect,
+                                 &render, &size),
+            noErr);
+  void* storage = GetComponentInstanceStorage(unit);
+
+  std::atomic<bool> stop{false};
+  std::atomic<int> changes{0};
+  std::thread ui([&] {
+    for (int i = 0; !stop.load(); ++i)
+    {
+      const AudioUnitParameterID id = static_cast<AudioUnitParameterID>(i % 4);
+      AudioUnitSetParameter(unit, id, kAudioUnitScope_Global, 0, static_cast<float>(i % 7) / 6.0f, 0);
+      AudioUnitParameterValue v = 0;
+      AudioUnitGetParameter(unit, id, kAudioUnitScope_Global, 0, &v);
+      ++changes;
+    }
+  });
+
+  HostBuffers out(2, 64);
+  bool allFinite = true;
+  OSStatus result = noErr;
+  for (int block = 0; (block < 500 || changes.load() < 500) && block < 200000 && result == noErr; ++block)
+  {
+    AudioUnitRenderActionFlags flags = 0;
+    const AudioTimeStamp ts = SampleTimeStamp(64.0 * block);
+    result = render(storage, &flags, &ts, 0, 64, out.List());
+    for (int i = 0; i < 64; ++i) allFinite = allFinite && std::isfinite(out.Channel(0)[i]);
+  }
+  stop = true;
+  ui.join();
+  EXPECT_EQ(result, noErr);
+  EXPECT_TRUE(allFinite);
+  EXPECT_GE(changes.load(), 500);
   CloseComponent(unit);
 }
