@@ -38,11 +38,13 @@ ComponentResult IEffectAU::SetConnection(AudioUnitScope scope, const AudioUnitCo
   bool ok = true;
   if (pConn->sourceAudioUnit)
   {
-    AudioStreamBasicDescription format;
+    AudioStreamBasicDescription format{};
     UInt32 size = sizeof(format);
+    // A source that answers with less than a whole format has not told us one.
     ok = AudioUnitGetProperty(pConn->sourceAudioUnit, kAudioUnitProperty_StreamFormat,
                               kAudioUnitScope_Output, pConn->sourceOutputNumber, &format,
-                              &size) == noErr;
+                              &size) == noErr &&
+         size >= sizeof(format);
     // Applied through SetProperty so that listeners hear of it and the channel
     // negotiation runs.
     ok = ok && SetProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, dest, &format,

@@ -3,6 +3,7 @@
 #include "AUTestFixture.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -21,6 +22,24 @@ ComponentResult MuteEntry(ComponentParameters* params, Handle)
 {
   if (params->what == kComponentOpenSelect || params->what == kComponentCloseSelect) return noErr;
   return badComponentSelector;
+}
+
+// A source unit that answers a stream-format read with success but a size of 8
+// bytes: only a sample rate is promised, whatever else lies in the buffer (here a
+// format that would otherwise be accepted).
+ComponentResult ShortFormatEntry(ComponentParameters* params, Handle)
+{
+  if (params->what == kComponentOpenSelect || params->what == kComponentCloseSelect) return noErr;
+  if (params->what != kAudioUnitGetPropertySelect) return badComponentSelector;
+  // Arguments (ID, scope, element, data, size) sit last to first.
+  void* data = reinterpret_cast<void*>(params->params[1]);
+  UInt32* pSize = reinterpret_cast<UInt32*>(params->params[0]);
+  if (static_cast<AudioUnitPropertyID>(params->params[4]) != kAudioUnitProperty_StreamFormat) return badComponentSelector;
+  AudioStreamBasicDescription format;
+  MakeDefaultASBD(&format, 44100.0, 2, false);
+  std::memcpy(data, &format, sizeof(format));
+  *pSize = sizeof(Float64);
+  return noErr;
 }
 } // namespace
 
@@ -233,4 +252,20 @@ TEST_F(AURenderTest, ParameterCallsClampAndCheckScopeAndIds)
   EXPECT_EQ(AudioUnitSetParameter(mUnit, TestPlug::kGain, kAudioUnitScope_Global, 0, std::nanf(""), 0),
             kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(AudioUnitGetParameter(mUnit, TestPlug::kGain, kAudioUnitScope_Global, 0, nullptr), paramErr);
+}
+
+TEST_F(AURenderTest, ConnectionToASourceWithAPartialFormatIsRefused)
+{
+  ComponentDescription cd = {kTestType, 0x73686f72 /* 'shor' */, kTestMfr, 0, 0};
+  Component shortFormat = RegisterComponent(&cd, ShortFormatEntry, 0, nullptr, nullptr, nullptr);
+  ASSERT_NE(shortFormat, nullptr);
+  ComponentInstance source = nullptr;
+  ASSERT_EQ(OpenAComponent(shortFormat, &source), noErr);
+  AudioUnitConnection conn = {source, 0, 0};
+  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &conn,
+                                 sizeof(conn)),
+            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(Plug(mUnit)->GetInputConnection(0)->mInputType, eNotConnected);
+  CloseComponent(source);
+  UnregisterComponent(shortFormat);
 }
