@@ -9,12 +9,17 @@ void IEffectAU::NotifyListeners(AudioUnitPropertyID propID, AudioUnitScope scope
                                 AudioUnitElement element)
 {
   // By index, re-reading the size each time: a listener may add or remove
-  // listeners while it is being told.
-  for (size_t i = 0; i < mPropertyListeners.size(); ++i)
+  // listeners while it is being told. When the record at i is no longer the one
+  // just told, an earlier one (or itself) was removed and the next record has moved
+  // into place: it is told without stepping on.
+  for (size_t i = 0; i < mPropertyListeners.size();)
   {
     const PropertyListener listener = mPropertyListeners[i];
     if (listener.mPropID == propID && listener.mListenerProc)
       listener.mListenerProc(listener.mProcArgs, mInstance, propID, scope, element);
+    if (i < mPropertyListeners.size() && mPropertyListeners[i].mPropID == listener.mPropID &&
+        mPropertyListeners[i].mListenerProc == listener.mListenerProc)
+      ++i;
   }
 }
 

@@ -282,3 +282,37 @@ TEST_F(AUEntryTest, CarbonViewOpensAndClosesButCreatesNoView)
   EXPECT_EQ(IEffectAU::IEffectAUCarbonViewEntry(close.Get(), record), noErr);
   SetComponentInstanceStorage(viewHandle, static_cast<Handle>(plugStorage));
 }
+
+namespace
+{
+// A listener that removes itself the first time it is told.
+struct SelfRemover
+{
+  AudioUnit mUnit = nullptr;
+  int mCalls = 0;
+  static void Proc(void* refCon, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement)
+  {
+    SelfRemover* self = static_cast<SelfRemover*>(refCon);
+    ++self->mCalls;
+    AudioUnitRemovePropertyListenerWithUserData(unit, id, Proc, refCon);
+  }
+};
+} // namespace
+
+TEST_F(AUEntryTest, AListenerRemovingItselfDoesNotSilenceTheNext)
+{
+  SelfRemover remover;
+  ListenerLog after;
+  ASSERT_EQ(AudioUnitAddPropertyListener(mUnit, kAudioUnitProperty_SampleRate, SelfRemover::Proc, &remover), noErr);
+  ASSERT_EQ(AudioUnitAddPropertyListener(mUnit, kAudioUnitProperty_SampleRate, Listener, &after), noErr);
+  const Float64 rate = 48000.0;
+  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate, sizeof(rate)),
+            noErr);
+  EXPECT_EQ(remover.mCalls, 1);
+  EXPECT_EQ(after.mCalls, 1);
+  // The remover is gone; the other listener still hears every write.
+  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate, sizeof(rate)),
+            noErr);
+  EXPECT_EQ(remover.mCalls, 1);
+  EXPECT_EQ(after.mCalls, 2);
+}
