@@ -15,6 +15,8 @@
 // never touches more than the block size (SetBlockSize) of frames: larger frame
 // counts are clamped to the block size.
 
+#include <atomic>
+
 #include "containers/Core_Mutex.h"
 #include "containers/Core_PtrList.h"
 #include "containers/Core_String.h"
@@ -195,7 +197,7 @@ public:
   int GetLatency() const { return mLatency; }
   bool UsesChunks() const { return mUsesChunks; }
   bool IsInstrument() const { return mIsInstrument; }
-  bool IsBypassed() const { return mBypassed; }
+  bool IsBypassed() const { return mBypassed.load(std::memory_order_relaxed); }
   double GetSampleRate() const { return mSampleRate; }
   void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
   int GetBlockSize() const { return mBlockSize; }
@@ -284,7 +286,8 @@ protected:
   bool mUsesChunks;
   bool mIsInstrument;
   bool mSpareFlag;
-  bool mBypassed;
+  // Written by the host's property calls, read by the lock-free render.
+  std::atomic<bool> mBypassed;
   int mCurrentPreset;
   double mSampleRate;
   int mBlockSize;

@@ -416,6 +416,10 @@ TEST_F(BrindleBundleTest, ParameterChangesWhileRenderingThroughFastDispatch)
       AudioUnitSetParameter(unit, id, kAudioUnitScope_Global, 0, static_cast<float>(i % 7) / 6.0f, 0);
       AudioUnitParameterValue v = 0;
       AudioUnitGetParameter(unit, id, kAudioUnitScope_Global, 0, &v);
+      // Hosts toggle bypass while audio runs, too.
+      const UInt32 bypass = (i / 16) % 2;
+      AudioUnitSetProperty(unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &bypass,
+                           sizeof(bypass));
       ++changes;
     }
   });
