@@ -159,8 +159,9 @@ OSStatus IEffectAU::Render(AudioUnitRenderActionFlags* /*pFlags*/, const AudioTi
   }
 
   const int nNotifiers = static_cast<int>(mRenderNotifiers.size());
-  CallRenderNotifiers(nNotifiers, kAudioUnitRenderAction_PreRender, pTimestamp, outputBusIdx,
-                      nFrames, pOutBufList);
+  if (nNotifiers > 0)
+    CallRenderNotifiers(nNotifiers, kAudioUnitRenderAction_PreRender, pTimestamp, outputBusIdx,
+                        nFrames, pOutBufList);
 
   if (pTimestamp->mSampleTime != mLastPullSampleTime)
   {
@@ -208,8 +209,9 @@ OSStatus IEffectAU::Render(AudioUnitRenderActionFlags* /*pFlags*/, const AudioTi
       ProcessBuffers(0.0f, static_cast<int>(nFrames));
   }
 
-  CallRenderNotifiers(nNotifiers, kAudioUnitRenderAction_PostRender, pTimestamp, outputBusIdx,
-                      nFrames, pOutBufList);
+  if (nNotifiers > 0)
+    CallRenderNotifiers(nNotifiers, kAudioUnitRenderAction_PostRender, pTimestamp, outputBusIdx,
+                        nFrames, pOutBufList);
   return noErr;
 }
 

@@ -14,22 +14,52 @@ int RangeEnd(int first, int n, int nChannels)
   const long long end = static_cast<long long>(first) + n;
   return end < nChannels ? static_cast<int>(end) : nChannels;
 }
+
+// The audio path's helpers are file-local so that they inline into it; the member
+// functions of the same name only forward to them.
+
+// Scratch buffers hold exactly blockSize samples, so no call may go beyond.
+inline int ClampToBlock(int nFrames, int blockSize)
+{
+  if (nFrames < 0) return 0;
+  return nFrames < blockSize ? nFrames : blockSize;
+}
+
+// Before the adapter has set the connections some entries are still null; the
+// processing routine must never see those.
+inline bool SlotsReady(const Core_TypedBuf<double*>& inData, const Core_TypedBuf<double*>& outData)
+{
+  for (int i = 0, n = inData.GetSize(); i < n; ++i)
+    if (!inData.Get()[i]) return false;
+  for (int i = 0, n = outData.GetSize(); i < n; ++i)
+    if (!outData.Get()[i]) return false;
+  return true;
+}
+
+inline void WriteBack(const Core_PtrList<IEffectBase::OutChannel>& channels, int nFrames, bool accumulate)
+{
+  for (int i = 0, n = channels.GetSize(); i < n; ++i)
+  {
+    const IEffectBase::OutChannel* channel = channels.Get(i);
+    float* host = channel->mHostBuffer;
+    const double* out = *channel->mDataSlot;
+    if (!channel->mConnected || !host || !out) continue;
+    if (accumulate)
+      AddDoubleToFloat(out, host, nFrames);
+    else
+      ConvertDoubleToFloat(out, host, nFrames);
+  }
+}
 } // namespace
 
 int IEffectBase::ClampFrames(int nFrames) const
 {
-  // Scratch buffers hold exactly mBlockSize samples, so no call may go beyond.
-  if (nFrames < 0) return 0;
-  return nFrames < mBlockSize ? nFrames : mBlockSize;
+  return ClampToBlock(nFrames, mBlockSize);
 }
 
 bool IEffectBase::DataSlotsReady() const
 {
-  for (int i = 0, n = mInData.GetSize(); i < n; ++i)
-    if (!mInData.Get()[i]) return false;
-  for (int i = 0, n = mOutData.GetSize(); i < n; ++i)
-    if (!mOutData.Get()[i]) return false;
-  return true;
+  return SlotsReady(mInData, mOutData);
 }
 
 void IEffectBase::SetInputChannelConnections(int idx, int n, bool connected)
@@ -94,7 +124,7 @@ void IEffectBase::AttachInputBuffers(int idx, int n, double** ppData, int nFrame
 void IEffectBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames)
 {
   if (idx < 0 || !ppData) return;
-  nFrames = ClampFrames(nFrames);
+  nFrames = ClampToBlock(nFrames, mBlockSize);
   for (int i = idx, end = RangeEnd(idx, n, NInChannels()); i < end; ++i)
   {
     InChannel* channel = mInChannels.Get(i);
@@ -140,22 +170,12 @@ void IEffectBase::AttachOutputBuffers(int idx, int n, float** ppData)
 
 void IEffectBase::WriteBackFloat(int nFrames, bool accumulate)
 {
-  for (int i = 0, n = NOutChannels(); i < n; ++i)
-  {
-    OutChannel* channel = mOutChannels.Get(i);
-    float* host = channel->mHostBuffer;
-    const double* out = *channel->mDataSlot;
-    if (!channel->mConnected || !host || !out) continue;
-    if (accumulate)
-      AddDoubleToFloat(out, host, nFrames);
-    else
-      ConvertDoubleToFloat(out, host, nFrames);
-  }
+  WriteBack(mOutChannels, nFrames, accumulate);
 }
 
 void IEffectBase::PassThroughBuffers(double /*sampleType*/, int nFrames)
 {
-  nFrames = ClampFrames(nFrames);
+  nFrames = ClampToBlock(nFrames, mBlockSize);
   if (nFrames <= 0) return;
   const int nIn = NInChannels();
   for (int i = 0, n = NOutChannels(); i < n; ++i)
@@ -176,34 +196,32 @@ void IEffectBase::PassThroughBuffers(double /*sampleType*/, int nFrames)
 
 void IEffectBase::PassThroughBuffers(float /*sampleType*/, int nFrames)
 {
-  nFrames = ClampFrames(nFrames);
+  nFrames = ClampToBlock(nFrames, mBlockSize);
   PassThroughBuffers(0.0, nFrames);
-  WriteBackFloat(nFrames, false);
+  WriteBack(mOutChannels, nFrames, false);
 }
 
 void IEffectBase::ProcessBuffers(double /*sampleType*/, int nFrames)
 {
-  nFrames = ClampFrames(nFrames);
-  // Before the adapter has set the connections some entries are still null; the
-  // processing routine must never see those.
-  if (nFrames <= 0 || !DataSlotsReady()) return;
+  nFrames = ClampToBlock(nFrames, mBlockSize);
+  if (nFrames <= 0 || !SlotsReady(mInData, mOutData)) return;
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
 }
 
 void IEffectBase::ProcessBuffers(float /*sampleType*/, int nFrames)
 {
-  nFrames = ClampFrames(nFrames);
-  if (nFrames <= 0 || !DataSlotsReady()) return;
+  nFrames = ClampToBlock(nFrames, mBlockSize);
+  if (nFrames <= 0 || !SlotsReady(mInData, mOutData)) return;
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
-  WriteBackFloat(nFrames, false);
+  WriteBack(mOutChannels, nFrames, false);
 }
 
 void IEffectBase::ProcessBuffersAccumulating(float /*sampleType*/, int nFrames)
 {
-  nFrames = ClampFrames(nFrames);
-  if (nFrames <= 0 || !DataSlotsReady()) return;
+  nFrames = ClampToBlock(nFrames, mBlockSize);
+  if (nFrames <= 0 || !SlotsReady(mInData, mOutData)) return;
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
-  WriteBackFloat(nFrames, true);
+  WriteBack(mOutChannels, nFrames, true);
 }
 
 void IEffectBase::ZeroScratchBuffers()
