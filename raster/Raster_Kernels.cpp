@@ -25,30 +25,32 @@ int limitChannel(int v)
   return v < -kRaster_ChannelLimit ? -kRaster_ChannelLimit : (v > kRaster_ChannelLimit ? kRaster_ChannelLimit : v);
 }
 
+// The shared body of the two integer entry points; they differ only in which kernel family they pick.
+template <bool Clamp> void combinePixels2(unsigned int *dest, int r, int g, int b, int a, int alpha, int mode)
+{
+  if (!dest) return;
+  r = limitChannel(r);
+  g = limitChannel(g);
+  b = limitChannel(b);
+  a = limitChannel(a);
+  if (alpha > kRaster_WeightLimit) alpha = kRaster_WeightLimit;
+  unsigned char *p = (unsigned char *)dest;
+  const int kernelMode = mode & (RASTER_BLEND_MODE_MASK | RASTER_BLEND_USE_SOURCE_ALPHA);
+  auto apply = [&](auto kernel) { decltype(kernel)::doPix(p, r, g, b, a, alpha); };
+  if constexpr (Clamp)
+    Raster_WithClampKernel(kernelMode, alpha, apply);
+  else
+    Raster_WithKernel(kernelMode, alpha, apply);
+}
+
 } // namespace
 
 void Raster_CombinePixels2(unsigned int *dest, int r, int g, int b, int a, int alpha, int mode)
 {
-  if (!dest) return;
-  r = limitChannel(r);
-  g = limitChannel(g);
-  b = limitChannel(b);
-  a = limitChannel(a);
-  if (alpha > kRaster_WeightLimit) alpha = kRaster_WeightLimit;
-  unsigned char *p = (unsigned char *)dest;
-  Raster_WithKernel(mode & (RASTER_BLEND_MODE_MASK | RASTER_BLEND_USE_SOURCE_ALPHA), alpha,
-                    [&](auto kernel) { decltype(kernel)::doPix(p, r, g, b, a, alpha); });
+  combinePixels2<false>(dest, r, g, b, a, alpha, mode);
 }
 
 void Raster_CombinePixels2Clamp(unsigned int *dest, int r, int g, int b, int a, int alpha, int mode)
 {
-  if (!dest) return;
-  r = limitChannel(r);
-  g = limitChannel(g);
-  b = limitChannel(b);
-  a = limitChannel(a);
-  if (alpha > kRaster_WeightLimit) alpha = kRaster_WeightLimit;
-  unsigned char *p = (unsigned char *)dest;
-  Raster_WithClampKernel(mode & (RASTER_BLEND_MODE_MASK | RASTER_BLEND_USE_SOURCE_ALPHA), alpha,
-                         [&](auto kernel) { decltype(kernel)::doPix(p, r, g, b, a, alpha); });
+  combinePixels2<true>(dest, r, g, b, a, alpha, mode);
 }
