@@ -17,6 +17,20 @@ template <class K> void fillWords(const Raster_ClippedBlock &blk, Raster_PixelWo
   _Raster_Template_Blit0<K>::solidBlitFAST(blk.first, blk.w, blk.h, color, (int)(blk.rowStep / 4));
 }
 
+// A gradient start left of (or above) the image: move it to 0 and advance the four channels by the
+// steps skipped, so the visible part keeps its colours.
+void clipLeadingEdge(long long &pos, long long &len, double &r, double &g, double &b, double &a, double dr, double dg,
+                     double db, double da)
+{
+  if (pos >= 0) return;
+  r -= pos * dr;
+  g -= pos * dg;
+  b -= pos * db;
+  a -= pos * da;
+  len += pos;
+  pos = 0;
+}
+
 // Copy-mode weights with an exact whole-word formula; false for the others.
 bool fillCopyWords(const Raster_ClippedBlock &blk, Raster_PixelWord color, int alpha)
 {
@@ -104,23 +118,9 @@ void Raster_GradRect(Raster_IBitmap *dest, int dstx, int dsty, int dstw, int dst
 
   const int W = dest->getWidth(), H = dest->getHeight();
   long long x = dstx, y = dsty, w = dstw, h = dsth;
-  if (x < 0) {
-    r -= x * rx;
-    g -= x * gx;
-    b -= x * bx;
-    a -= x * ax;
-    w += x;
-    x = 0;
-  }
+  clipLeadingEdge(x, w, r, g, b, a, rx, gx, bx, ax);
   if (w > W - x) w = W - x;
-  if (y < 0) {
-    r -= y * ry;
-    g -= y * gy;
-    b -= y * by;
-    a -= y * ay;
-    h += y;
-    y = 0;
-  }
+  clipLeadingEdge(y, h, r, g, b, a, ry, gy, by, ay);
   if (h > H - y) h = H - y;
   if (w < 1 || h < 1) return;
 
