@@ -99,20 +99,25 @@ void Raster_DeltaBlitClipped(Raster_IBitmap *dest, Raster_IBitmap *src, const Ra
                                     Raster_ImageRowStep(dest), weight, mode & RASTER_BLEND_FILTER_MASK, doPix);
 }
 
-void Raster_RotatedBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, int dstw, int dsth,
-                        float srcx, float srcy, float srcw, float srch, float angle, bool clipToSource, float alpha,
-                        int mode, float centerDx, float centerDy)
+namespace {
+
+// The start shared by the rotated and delta blits: the source clamp rectangle and the destination. A negative
+// destination extent is mirrored into a positive one, the source start moving to its far edge and the source
+// span (sw, sh) reversing. False when the source leaves nothing to draw.
+bool beginPlan(Raster_IBitmap *src, int dstx, int dsty, int dstw, int dsth, float srcx, float srcy, float srcw,
+               float srch, bool clipToSource, Raster_DeltaPlan &plan, double &sx, double &sy, double &sw, double &sh)
 {
-  if (!dest || !src || dstw == 0 || dsth == 0) return;
-  Raster_DeltaPlan plan;
   if (!Raster_SourceClamp(src, srcx, srcy, srcw, srch, clipToSource, &plan.mMinX, &plan.mMinY, &plan.mMaxX,
                           &plan.mMaxY))
-    return;
+    return false;
   plan.mDstX = dstx;
   plan.mDstY = dsty;
   plan.mDstW = dstw;
   plan.mDstH = dsth;
-  double sx = srcx, sy = srcy, sw = srcw, sh = srch;
+  sx = srcx;
+  sy = srcy;
+  sw = srcw;
+  sh = srch;
   if (plan.mDstW < 0) {
     plan.mDstX += plan.mDstW;
     plan.mDstW = -plan.mDstW;
@@ -125,6 +130,19 @@ void Raster_RotatedBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int
     sy += sh;
     sh = -sh;
   }
+  return true;
+}
+
+} // namespace
+
+void Raster_RotatedBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, int dstw, int dsth,
+                        float srcx, float srcy, float srcw, float srch, float angle, bool clipToSource, float alpha,
+                        int mode, float centerDx, float centerDy)
+{
+  if (!dest || !src || dstw == 0 || dsth == 0) return;
+  Raster_DeltaPlan plan;
+  double sx, sy, sw, sh;
+  if (!beginPlan(src, dstx, dsty, dstw, dsth, srcx, srcy, srcw, srch, clipToSource, plan, sx, sy, sw, sh)) return;
   const double s = std::sin((double)angle), c = std::cos((double)angle);
   const double xs = sw / (double)plan.mDstW, ys = sh / (double)plan.mDstH;
   plan.mDuDx = xs * c;
@@ -144,24 +162,8 @@ void Raster_DeltaBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int d
 {
   if (!dest || !src || dstw == 0 || dsth == 0) return;
   Raster_DeltaPlan plan;
-  if (!Raster_SourceClamp(src, srcx, srcy, srcw, srch, clipToSource, &plan.mMinX, &plan.mMinY, &plan.mMaxX,
-                          &plan.mMaxY))
-    return;
-  plan.mDstX = dstx;
-  plan.mDstY = dsty;
-  plan.mDstW = dstw;
-  plan.mDstH = dsth;
-  double sx = srcx, sy = srcy;
-  if (plan.mDstW < 0) {
-    plan.mDstX += plan.mDstW;
-    plan.mDstW = -plan.mDstW;
-    sx += srcw;
-  }
-  if (plan.mDstH < 0) {
-    plan.mDstY += plan.mDstH;
-    plan.mDstH = -plan.mDstH;
-    sy += srch;
-  }
+  double sx, sy, sw, sh;
+  if (!beginPlan(src, dstx, dsty, dstw, dsth, srcx, srcy, srcw, srch, clipToSource, plan, sx, sy, sw, sh)) return;
   plan.mU = sx;
   plan.mV = sy;
   plan.mDuDx = dudx;
