@@ -3,8 +3,6 @@
 
 #include "tools/ComponentHost.h"
 
-#include <cmath>
-
 namespace {
 
 class ComponentEngine final : public IRenderEngine
@@ -14,14 +12,7 @@ public:
 
   bool Open(const RenderFormat& format, std::string& error) override
   {
-    if (format.channels < 1 || format.channels > 2) {
-      error = "only mono and stereo are supported";
-      return false;
-    }
-    if (!(format.sampleRate > 0.0) || !std::isfinite(format.sampleRate)) {
-      error = "invalid sample rate";
-      return false;
-    }
+    if (!CheckRenderFormat(format, error)) return false;
     Component component = nullptr;
     if (!LoadBrindleComponent(mOptions.bundlePath, component, error)) return false;
     OSStatus status = mHost.Open(component);

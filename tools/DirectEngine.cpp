@@ -5,8 +5,6 @@
 
 #include "effect/Brindle.h"
 
-#include <cmath>
-
 namespace {
 
 class DirectEngine final : public IRenderEngine
@@ -14,14 +12,7 @@ class DirectEngine final : public IRenderEngine
 public:
   bool Open(const RenderFormat& format, std::string& error) override
   {
-    if (format.channels < 1 || format.channels > 2) {
-      error = "only mono and stereo are supported";
-      return false;
-    }
-    if (!(format.sampleRate > 0.0) || !std::isfinite(format.sampleRate)) {
-      error = "invalid sample rate";
-      return false;
-    }
+    if (!CheckRenderFormat(format, error)) return false;
     IEffectInstanceInfo info;
     info.mBundleID = "com.tallowby.audiounit.Brindle";
     info.mCocoaViewFactoryClassName = "Brindle_View";

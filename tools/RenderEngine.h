@@ -28,5 +28,9 @@ public:
   virtual bool Render(const float* const* in, float* const* out, int frames, std::string& error) = 0;
 };
 
+// The formats every engine accepts: mono or stereo at a finite, positive sample rate. False, with
+// the message for the user, for any other; engines call this first in Open.
+bool CheckRenderFormat(const RenderFormat& format, std::string& error);
+
 // The engine that constructs the Brindle class and calls it directly.
 std::unique_ptr<IRenderEngine> MakeDirectEngine();
