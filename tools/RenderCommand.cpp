@@ -5,6 +5,7 @@
 #include "tools/AudioFiles.h"
 #include "tools/ComponentEngine.h"
 #include "tools/ComponentHost.h"
+#include "tools/EffectOptions.h"
 
 #include <cerrno>
 #include <cmath>
@@ -45,6 +46,17 @@ int Usage(const std::string& message)
   return 2;
 }
 
+// Render keeps the control settings by name; the options give them by parameter index.
+void ApplyEffectSetting(const EffectSetting& setting, RenderSettings& settings)
+{
+  switch (setting.index) {
+  case 0: settings.level = setting.value; settings.hasLevel = true; break;
+  case 1: settings.attack = setting.value; settings.hasAttack = true; break;
+  case 2: settings.effect = static_cast<int>(setting.value); break;
+  default: settings.cabinet = static_cast<int>(setting.value); break;
+  }
+}
+
 } // namespace
 
 bool ParseRealInRange(const char* text, double lo, double hi, double& value)
@@ -81,31 +93,14 @@ int RunRenderCommand(int argc, char** argv)
     if (arg == "--quiet") { quiet = true; continue; }
     if (arg == "--stats") { stats = true; continue; }
     if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
-      std::string name = arg, value;
-      const size_t eq = arg.find('=');
-      if (eq != std::string::npos) {
-        name = arg.substr(0, eq);
-        value = arg.substr(eq + 1);
-      } else if (name == "--level" || name == "--attack" || name == "--effect" ||
-                 name == "--cabinet" || name == "--block" || name == "--preset" ||
-                 name == "--component" || name == "--engine") {
-        if (i + 1 >= argc) return Usage(name + " needs a value");
-        value = argv[++i];
-      } else {
-        return Usage("unknown option '" + arg + "'");
-      }
-      if (name == "--level") {
-        if (!ParseRealInRange(value.c_str(), 0.0, 1.0, settings.level))
-          return Usage("--level must be a number from 0 to 1, not '" + value + "'");
-        settings.hasLevel = true;
-      } else if (name == "--attack") {
-        if (!ParseRealInRange(value.c_str(), 0.0, 1.0, settings.attack))
-          return Usage("--attack must be a number from 0 to 1, not '" + value + "'");
-        settings.hasAttack = true;
-      } else if (name == "--effect") {
-        if (!ParseOnOff(value.c_str(), settings.effect)) return Usage("--effect takes on or off, not '" + value + "'");
-      } else if (name == "--cabinet") {
-        if (!ParseOnOff(value.c_str(), settings.cabinet)) return Usage("--cabinet takes on or off, not '" + value + "'");
+      std::string name, value, error;
+      if (!SplitOption(argc, argv, i, {"--block", "--preset", "--component", "--engine"}, name, value, error))
+        return Usage(error);
+      EffectSetting setting;
+      const EffectOptionResult effectOption = ParseEffectOption(name, value, setting, error);
+      if (effectOption == EffectOptionResult::kInvalid) return Usage(error);
+      if (effectOption == EffectOptionResult::kParsed) {
+        ApplyEffectSetting(setting, settings);
       } else if (name == "--block") {
         double n = 0;
         if (!ParseRealInRange(value.c_str(), 1, kMaxBlockSize, n) || n != std::floor(n))

@@ -3,6 +3,7 @@
 
 #include "tools/AUPresetFile.h"
 #include "tools/ComponentHost.h"
+#include "tools/EffectOptions.h"
 
 #include <cstdio>
 #include <string>
@@ -52,27 +53,13 @@ int RunSavePresetCommand(int argc, char** argv)
       return 0;
     }
     if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
-      std::string name = arg, value;
-      const size_t eq = arg.find('=');
-      if (eq != std::string::npos) {
-        name = arg.substr(0, eq);
-        value = arg.substr(eq + 1);
-      } else if (name == "--level" || name == "--attack" || name == "--effect" || name == "--cabinet" ||
-                 name == "--component" || name == "--preset") {
-        if (i + 1 >= argc) return Usage(name + " needs a value");
-        value = argv[++i];
-      } else {
-        return Usage("unknown option '" + arg + "'");
-      }
-      double real = 0.0;
-      int onOff = 0;
-      if (name == "--level" || name == "--attack") {
-        if (!ParseRealInRange(value.c_str(), 0.0, 1.0, real))
-          return Usage(name + " must be a number from 0 to 1, not '" + value + "'");
-        settings.emplace_back(name == "--level" ? 0 : 1, real);
-      } else if (name == "--effect" || name == "--cabinet") {
-        if (!ParseOnOff(value.c_str(), onOff)) return Usage(name + " takes on or off, not '" + value + "'");
-        settings.emplace_back(name == "--effect" ? 2 : 3, onOff);
+      std::string name, value, error;
+      if (!SplitOption(argc, argv, i, {"--component", "--preset"}, name, value, error)) return Usage(error);
+      EffectSetting setting;
+      const EffectOptionResult effectOption = ParseEffectOption(name, value, setting, error);
+      if (effectOption == EffectOptionResult::kInvalid) return Usage(error);
+      if (effectOption == EffectOptionResult::kParsed) {
+        settings.emplace_back(setting.index, setting.value);
       } else if (name == "--component") {
         componentPath = value;
       } else if (name == "--preset") {
