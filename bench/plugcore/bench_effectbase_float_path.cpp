@@ -29,7 +29,9 @@ public:
   bool SendMidiMsg(IMidiMsg*) override { return false; }
 };
 
-void BM_FloatAttachProcessWriteBack(benchmark::State& state)
+// Attaches float buffers to a stereo NullPlug and makes the base call under test (`step`) once per
+// iteration, reporting the cost per frame.
+template <class Step> void runFloatBlocks(benchmark::State& state, Step step)
 {
   const int frames = static_cast<int>(state.range(0));
   NullPlug plug;
@@ -44,36 +46,24 @@ void BM_FloatAttachProcessWriteBack(benchmark::State& state)
   {
     plug.AttachInputBuffers(0, 2, ins, frames);
     plug.AttachOutputBuffers(0, 2, outs);
-    plug.ProcessBuffers(0.0f, frames);
+    step(plug, frames);
     benchmark::ClobberMemory();
   }
   state.counters["ns_per_frame"] = benchmark::Counter(static_cast<double>(frames),
                                                       benchmark::Counter::kIsIterationInvariantRate |
                                                         benchmark::Counter::kInvert);
-  state.SetItemsProcessed(state.iterations() * frames);
+}
+
+void BM_FloatAttachProcessWriteBack(benchmark::State& state)
+{
+  runFloatBlocks(state, [](NullPlug& plug, int frames) { plug.ProcessBuffers(0.0f, frames); });
+  state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_FloatAttachProcessWriteBack)->Arg(64)->Arg(512)->Arg(4096);
 
 void BM_PassThroughFloat(benchmark::State& state)
 {
-  const int frames = static_cast<int>(state.range(0));
-  NullPlug plug;
-  plug.SetBlockSize(frames);
-  plug.SetInputChannelConnections(0, 2, true);
-  plug.SetOutputChannelConnections(0, 2, true);
-  std::vector<float> in0(frames, 0.25f), in1(frames, -0.25f), out0(frames), out1(frames);
-  float* ins[] = {in0.data(), in1.data()};
-  float* outs[] = {out0.data(), out1.data()};
-  for (auto _ : state)
-  {
-    plug.AttachInputBuffers(0, 2, ins, frames);
-    plug.AttachOutputBuffers(0, 2, outs);
-    plug.PassThroughBuffers(0.0f, frames);
-    benchmark::ClobberMemory();
-  }
-  state.counters["ns_per_frame"] = benchmark::Counter(static_cast<double>(frames),
-                                                      benchmark::Counter::kIsIterationInvariantRate |
-                                                        benchmark::Counter::kInvert);
+  runFloatBlocks(state, [](NullPlug& plug, int frames) { plug.PassThroughBuffers(0.0f, frames); });
 }
 BENCHMARK(BM_PassThroughFloat)->Arg(512);
 } // namespace
