@@ -33,54 +33,42 @@ inline constexpr const unsigned short *_Raster_RGB2HSV_invtab = _Raster_RGB2HSV_
 
 // ---- plain kernels --------------------------------------------------------------------------------
 
-struct _Raster_CombinePixelsClobberNoClamp
+// A channel result narrowed to its byte. The Clamp kernels (for channel values that may lie outside
+// 0..255, as gradients offer) clamp first; the others keep the low byte.
+template <bool Clamp> inline unsigned char Raster_StoreChannel(int v)
+{
+  if constexpr (Clamp) return (unsigned char)Raster_Clamp255(v);
+  else return (unsigned char)v;
+}
+
+template <bool Clamp> struct _Raster_CombinePixelsClobber
 {
   static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
   {
     (void)alpha;
-    dest[1] = (unsigned char)r;
-    dest[2] = (unsigned char)g;
-    dest[3] = (unsigned char)b;
-    dest[0] = (unsigned char)a;
+    dest[1] = Raster_StoreChannel<Clamp>(r);
+    dest[2] = Raster_StoreChannel<Clamp>(g);
+    dest[3] = Raster_StoreChannel<Clamp>(b);
+    dest[0] = Raster_StoreChannel<Clamp>(a);
   }
 };
+using _Raster_CombinePixelsClobberNoClamp = _Raster_CombinePixelsClobber<false>;
+using _Raster_CombinePixelsClobberClamp = _Raster_CombinePixelsClobber<true>;
 
-struct _Raster_CombinePixelsClobberClamp
-{
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
-  {
-    (void)alpha;
-    dest[1] = (unsigned char)Raster_Clamp255(r);
-    dest[2] = (unsigned char)Raster_Clamp255(g);
-    dest[3] = (unsigned char)Raster_Clamp255(b);
-    dest[0] = (unsigned char)Raster_Clamp255(a);
-  }
-};
-
-struct _Raster_CombinePixelsCopyNoClamp
+template <bool Clamp> struct _Raster_CombinePixelsCopy
 {
   static inline int mix(int d, int s, int inv) { return s + (d - s) * inv / 256; }
   static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
   {
     const int inv = 256 - alpha;
-    dest[1] = (unsigned char)mix(dest[1], r, inv);
-    dest[2] = (unsigned char)mix(dest[2], g, inv);
-    dest[3] = (unsigned char)mix(dest[3], b, inv);
-    dest[0] = (unsigned char)mix(dest[0], a, inv);
+    dest[1] = Raster_StoreChannel<Clamp>(mix(dest[1], r, inv));
+    dest[2] = Raster_StoreChannel<Clamp>(mix(dest[2], g, inv));
+    dest[3] = Raster_StoreChannel<Clamp>(mix(dest[3], b, inv));
+    dest[0] = Raster_StoreChannel<Clamp>(mix(dest[0], a, inv));
   }
 };
-
-struct _Raster_CombinePixelsCopyClamp
-{
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
-  {
-    const int inv = 256 - alpha;
-    dest[1] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsCopyNoClamp::mix(dest[1], r, inv));
-    dest[2] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsCopyNoClamp::mix(dest[2], g, inv));
-    dest[3] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsCopyNoClamp::mix(dest[3], b, inv));
-    dest[0] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsCopyNoClamp::mix(dest[0], a, inv));
-  }
-};
+using _Raster_CombinePixelsCopyNoClamp = _Raster_CombinePixelsCopy<false>;
+using _Raster_CombinePixelsCopyClamp = _Raster_CombinePixelsCopy<true>;
 
 struct _Raster_CombinePixelsHalfMixNoClamp
 {
@@ -122,28 +110,19 @@ struct _Raster_CombinePixelsColorDodge
   }
 };
 
-struct _Raster_CombinePixelsMulNoClamp
+template <bool Clamp> struct _Raster_CombinePixelsMul
 {
   static inline int mul(int d, int s, int alpha) { return d * (s * alpha + (256 - alpha) * 256) / 65536; }
   static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
   {
-    dest[1] = (unsigned char)mul(dest[1], r, alpha);
-    dest[2] = (unsigned char)mul(dest[2], g, alpha);
-    dest[3] = (unsigned char)mul(dest[3], b, alpha);
-    dest[0] = (unsigned char)mul(dest[0], a, alpha);
+    dest[1] = Raster_StoreChannel<Clamp>(mul(dest[1], r, alpha));
+    dest[2] = Raster_StoreChannel<Clamp>(mul(dest[2], g, alpha));
+    dest[3] = Raster_StoreChannel<Clamp>(mul(dest[3], b, alpha));
+    dest[0] = Raster_StoreChannel<Clamp>(mul(dest[0], a, alpha));
   }
 };
-
-struct _Raster_CombinePixelsMulClamp
-{
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
-  {
-    dest[1] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsMulNoClamp::mul(dest[1], r, alpha));
-    dest[2] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsMulNoClamp::mul(dest[2], g, alpha));
-    dest[3] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsMulNoClamp::mul(dest[3], b, alpha));
-    dest[0] = (unsigned char)Raster_Clamp255(_Raster_CombinePixelsMulNoClamp::mul(dest[0], a, alpha));
-  }
-};
+using _Raster_CombinePixelsMulNoClamp = _Raster_CombinePixelsMul<false>;
+using _Raster_CombinePixelsMulClamp = _Raster_CombinePixelsMul<true>;
 
 struct _Raster_CombinePixelsOverlay
 {
@@ -230,7 +209,7 @@ struct _Raster_CombinePixelsHSVAdjust
 
 // ---- source-alpha kernels: the weight becomes alpha' = alpha * (sa + 1) / 256 with sa = the offered a ---
 
-struct _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp
+template <bool Clamp> struct _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParm
 {
   static inline int mix(int d, int s, int sa) { return s + (d - s) * (255 - sa) / 256; }
   static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
@@ -238,41 +217,23 @@ struct _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp
     (void)alpha;
     if (a == 0) return;
     if (a == 255) {
-      dest[1] = (unsigned char)r;
-      dest[2] = (unsigned char)g;
-      dest[3] = (unsigned char)b;
+      dest[1] = Raster_StoreChannel<Clamp>(r);
+      dest[2] = Raster_StoreChannel<Clamp>(g);
+      dest[3] = Raster_StoreChannel<Clamp>(b);
       dest[0] = 255;
       return;
     }
-    dest[1] = (unsigned char)mix(dest[1], r, a);
-    dest[2] = (unsigned char)mix(dest[2], g, a);
-    dest[3] = (unsigned char)mix(dest[3], b, a);
+    dest[1] = Raster_StoreChannel<Clamp>(mix(dest[1], r, a));
+    dest[2] = Raster_StoreChannel<Clamp>(mix(dest[2], g, a));
+    dest[3] = Raster_StoreChannel<Clamp>(mix(dest[3], b, a));
     const int na = dest[0] + a;
     dest[0] = (unsigned char)(na < 255 ? na : 255);
   }
 };
-
-struct _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmClamp
-{
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
-  {
-    (void)alpha;
-    if (a == 0) return;
-    if (a == 255) {
-      dest[1] = (unsigned char)Raster_Clamp255(r);
-      dest[2] = (unsigned char)Raster_Clamp255(g);
-      dest[3] = (unsigned char)Raster_Clamp255(b);
-      dest[0] = 255;
-      return;
-    }
-    using K = _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp;
-    dest[1] = (unsigned char)Raster_Clamp255(K::mix(dest[1], r, a));
-    dest[2] = (unsigned char)Raster_Clamp255(K::mix(dest[2], g, a));
-    dest[3] = (unsigned char)Raster_Clamp255(K::mix(dest[3], b, a));
-    const int na = dest[0] + a;
-    dest[0] = (unsigned char)(na < 255 ? na : 255);
-  }
-};
+using _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp =
+    _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParm<false>;
+using _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmClamp =
+    _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParm<true>;
 
 struct _Raster_CombinePixelsCopySourceAlphaNoClamp
 {
