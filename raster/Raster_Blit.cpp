@@ -38,14 +38,13 @@ void halfMixRows(Raster_PixelWord *dest, const Raster_PixelWord *src, int w, int
 
 } // namespace
 
-void Raster_BlitRect(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, long long dsty, long long left,
-                     long long top, long long right, long long bottom, float alpha, int mode)
+bool Raster_ClipBlit(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, long long dsty, long long left,
+                     long long top, long long right, long long bottom, int minSize, Raster_ClippedBlit *out)
 {
-  if (!dest || !src || alpha == 0.0f) return;
   const long long srcW = src->getWidth(), srcH = src->getHeight();
   const long long dstW = dest->getWidth(), dstH = dest->getHeight();
 
-  // Source bounds: what lies left of or above the source moves the drawing right or down instead.
+  // Source bounds.
   if (left < 0) {
     dstx -= left;
     left = 0;
@@ -68,16 +67,35 @@ void Raster_BlitRect(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, 
   }
   if (dstx + (right - left) > dstW) right = left + dstW - dstx;
   if (dsty + (bottom - top) > dstH) bottom = top + dstH - dsty;
-  if (right <= left || bottom <= top) return;
+  if (right - left < minSize || bottom - top < minSize) return false;
 
   Raster_PixelWord *dbits = dest->getBits();
   Raster_PixelWord *sbits = src->getBits();
-  if (!dbits || !sbits) return;
+  if (!dbits || !sbits) return false;
 
-  const int w = (int)(right - left), h = (int)(bottom - top);
-  Raster_PixelWord *d = Raster_ImageRow(dest, dbits, (int)dsty) + dstx;
-  const Raster_PixelWord *s = Raster_ImageRow(src, sbits, (int)top) + left;
-  const long destStep = Raster_ImageRowStep(dest), srcStep = Raster_ImageRowStep(src);
+  out->mDstX = dstx;
+  out->mDstY = dsty;
+  out->mSrcX = left;
+  out->mSrcY = top;
+  out->mW = (int)(right - left);
+  out->mH = (int)(bottom - top);
+  out->mDest = Raster_ImageRow(dest, dbits, (int)dsty) + dstx;
+  out->mSrc = Raster_ImageRow(src, sbits, (int)top) + left;
+  out->mDestStep = Raster_ImageRowStep(dest);
+  out->mSrcStep = Raster_ImageRowStep(src);
+  return true;
+}
+
+void Raster_BlitRect(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, long long dsty, long long left,
+                     long long top, long long right, long long bottom, float alpha, int mode)
+{
+  if (!dest || !src || alpha == 0.0f) return;
+  Raster_ClippedBlit clip;
+  if (!Raster_ClipBlit(dest, src, dstx, dsty, left, top, right, bottom, 1, &clip)) return;
+  const int w = clip.mW, h = clip.mH;
+  Raster_PixelWord *d = clip.mDest;
+  const Raster_PixelWord *s = clip.mSrc;
+  const long destStep = clip.mDestStep, srcStep = clip.mSrcStep;
 
   if ((mode & RASTER_BLEND_CHANCOPY) == RASTER_BLEND_CHANCOPY) {
     copyChannel(d, s, w, h, srcStep, destStep, mode);

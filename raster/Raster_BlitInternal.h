@@ -5,6 +5,22 @@
 
 #include "raster/Raster_IBitmap.h"
 
+// A source rectangle clipped against both bitmaps, ready for row loops: the corners where drawing starts,
+// the size, and the first rows with their steps.
+struct Raster_ClippedBlit
+{
+  long long mDstX, mDstY, mSrcX, mSrcY;
+  int mW, mH;
+  Raster_PixelWord *mDest;
+  const Raster_PixelWord *mSrc;
+  long mDestStep, mSrcStep;
+};
+// Clips [left, right) x [top, bottom) of src drawn at (dstx, dsty): what lies left of or above the source
+// moves the drawing right or down instead, then the destination edges cut. False when fewer than minSize
+// pixels remain across or down, or a bitmap has no pixels.
+bool Raster_ClipBlit(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, long long dsty, long long left,
+                     long long top, long long right, long long bottom, int minSize, Raster_ClippedBlit *out);
+
 // Raster_Blit with the source rectangle [left, right) x [top, bottom).
 void Raster_BlitRect(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, long long dsty, long long left,
                      long long top, long long right, long long bottom, float alpha, int mode);

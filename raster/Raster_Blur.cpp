@@ -3,6 +3,7 @@
 
 #include "raster/Raster_Blit.h"
 
+#include "raster/Raster_BlitInternal.h"
 #include "raster/Raster_Template_Blit2.h"
 
 #include <algorithm>
@@ -40,38 +41,14 @@ void Raster_Blur(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, 
                  int srch)
 {
   if (!dest || !src) return;
-  long long dx = dstx, dy = dsty, left = srcx, top = srcy;
-  long long right = (long long)srcx + srcw, bottom = (long long)srcy + srch;
-  // The same clip as the rectangle blit: source first, then the destination offset.
-  if (left < 0) {
-    dx -= left;
-    left = 0;
-  }
-  if (top < 0) {
-    dy -= top;
-    top = 0;
-  }
-  right = std::min(right, (long long)src->getWidth());
-  bottom = std::min(bottom, (long long)src->getHeight());
-  if (dx < 0) {
-    left -= dx;
-    dx = 0;
-  }
-  if (dy < 0) {
-    top -= dy;
-    dy = 0;
-  }
-  if (dx + (right - left) > dest->getWidth()) right = left + dest->getWidth() - dx;
-  if (dy + (bottom - top) > dest->getHeight()) bottom = top + dest->getHeight() - dy;
-  if (right - left < 2 || bottom - top < 2) return;
-  Raster_PixelWord *dbits = dest->getBits();
-  Raster_PixelWord *sbits = src->getBits();
-  if (!dbits || !sbits) return;
-
-  const int w = (int)(right - left), h = (int)(bottom - top);
-  Raster_PixelWord *d = Raster_ImageRow(dest, dbits, (int)dy) + dx;
-  const Raster_PixelWord *s = Raster_ImageRow(src, sbits, (int)top) + left;
-  const long destStep = Raster_ImageRowStep(dest), srcStep = Raster_ImageRowStep(src);
+  // The same clip as the rectangle blit; the blur needs at least two pixels each way.
+  Raster_ClippedBlit clip;
+  if (!Raster_ClipBlit(dest, src, dstx, dsty, srcx, srcy, (long long)srcx + srcw, (long long)srcy + srch, 2, &clip))
+    return;
+  const int w = clip.mW, h = clip.mH;
+  Raster_PixelWord *d = clip.mDest;
+  const Raster_PixelWord *s = clip.mSrc;
+  const long destStep = clip.mDestStep, srcStep = clip.mSrcStep;
 
   if (dest != src) {
     for (int y = 0; y < h; y++)
@@ -80,7 +57,7 @@ void Raster_Blur(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, 
     return;
   }
 
-  if (dx != left || dy != top) {
+  if (clip.mDstX != clip.mSrcX || clip.mDstY != clip.mSrcY) {
     // In place at an offset: later rows may read pixels already written, so blur from a copy.
     std::vector<Raster_PixelWord> copy((size_t)w * (size_t)h);
     for (int y = 0; y < h; y++) memcpy(&copy[(size_t)y * w], rowAt(s, srcStep, y), (size_t)w * 4);
