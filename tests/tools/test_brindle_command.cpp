@@ -4,6 +4,8 @@
 #include "effect/BrindleChain.h"
 #include "tools/Commands.h"
 
+#include "tests/tools/test_temp_dir.h"
+
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -45,30 +47,6 @@ RunResult RunBrindle(const std::string& args)
     unlink(errPath);
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, err};
 }
-
-class TempDir {
-public:
-    TempDir()
-    {
-        char pattern[] = "/tmp/brindle-tools-XXXXXX";
-        mPath = mkdtemp(pattern);
-    }
-    ~TempDir() { std::system(("rm -rf '" + mPath + "'").c_str()); }
-    std::string operator/(const std::string& name) const { return mPath + "/" + name; }
-    std::vector<std::string> Entries() const
-    {
-        std::vector<std::string> names;
-        DIR* d = opendir(mPath.c_str());
-        while (dirent* e = readdir(d))
-            if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, ".."))
-                names.push_back(e->d_name);
-        closedir(d);
-        return names;
-    }
-
-private:
-    std::string mPath;
-};
 
 struct Audio {
     int channels = 0, rate = 0, format = 0;

@@ -17,6 +17,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "tests/tools/test_temp_dir.h"
+
 namespace hosttest {
 
 inline std::string Exe() { return BRINDLE_EXE; }
@@ -63,31 +65,6 @@ inline int LineCount(const std::string& text)
   for (char c : text) n += c == '\n';
   return n;
 }
-
-class TempDir
-{
-public:
-  TempDir()
-  {
-    char pattern[] = "/tmp/brindle-host-XXXXXX";
-    mPath = mkdtemp(pattern);
-  }
-  ~TempDir() { std::system(("rm -rf '" + mPath + "'").c_str()); }
-  std::string operator/(const std::string& name) const { return mPath + "/" + name; }
-  const std::string& Path() const { return mPath; }
-  std::vector<std::string> Entries() const
-  {
-    std::vector<std::string> names;
-    DIR* d = opendir(mPath.c_str());
-    while (dirent* e = readdir(d))
-      if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) names.push_back(e->d_name);
-    closedir(d);
-    return names;
-  }
-
-private:
-  std::string mPath;
-};
 
 inline bool Exists(const std::string& path)
 {

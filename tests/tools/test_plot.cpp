@@ -6,6 +6,8 @@
 #include "tools/Spectrum.h"
 #include "tools/WaveformFigure.h"
 
+#include "tests/tools/test_temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -150,21 +152,6 @@ TEST(PlotEnvelope, KnownSignals)
   EXPECT_TRUE(ComputeEnvelope(x, 8, 0).empty());
 }
 
-class PlotTempDir
-{
-public:
-  PlotTempDir()
-  {
-    char pattern[] = "/tmp/brindle-plot-XXXXXX";
-    mPath = mkdtemp(pattern);
-  }
-  ~PlotTempDir() { std::system(("rm -rf '" + mPath + "'").c_str()); }
-  std::string operator/(const std::string& name) const { return mPath + "/" + name; }
-
-private:
-  std::string mPath;
-};
-
 TEST(PlotPngWriter, ReadsBackIdentically)
 {
   // An odd width, every alpha from clear to opaque, colours that differ per channel.
@@ -172,7 +159,7 @@ TEST(PlotPngWriter, ReadsBackIdentically)
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 7; ++x)
       bm.getBits()[x + y * bm.getRowSpan()] = Raster_RGBA(x * 40, y * 60, 255 - x * 30, (x * 5 + y) * 255 / 34);
-  PlotTempDir dir;
+  TempDir dir;
   const std::string path = dir / "round.png";
   std::string error;
   ASSERT_TRUE(WritePngFile(&bm, path, error)) << error;

@@ -2,6 +2,8 @@
 // (bad arguments, unreadable inputs, unwritable destinations) that leave no output behind.
 #include "raster/raster.h"
 
+#include "tests/tools/test_temp_dir.h"
+
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -30,30 +32,15 @@ std::string Slurp(const std::string& path)
   return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
 }
 
-class PlotDir
+// The files in the folder apart from the captured streams ("..stdout", "..stderr").
+size_t Count(const TempDir& dir)
 {
-public:
-  PlotDir()
-  {
-    char pattern[] = "/tmp/brindle-plotcmd-XXXXXX";
-    mPath = mkdtemp(pattern);
-  }
-  ~PlotDir() { std::system(("rm -rf '" + mPath + "'").c_str()); }
-  std::string operator/(const std::string& name) const { return mPath + "/" + name; }
-  size_t Count() const
-  {
-    size_t n = 0;
-    DIR* d = opendir(mPath.c_str());
-    while (dirent* e = readdir(d)) n += e->d_name[0] != '.' || (e->d_name[1] && e->d_name[1] != '.');
-    closedir(d);
-    return n;
-  }
+  size_t n = 0;
+  for (const std::string& name : dir.Entries()) n += name.compare(0, 2, "..") != 0;
+  return n;
+}
 
-private:
-  std::string mPath;
-};
-
-PlotRun RunPlot(const PlotDir& dir, const std::string& args)
+PlotRun RunPlot(const TempDir& dir, const std::string& args)
 {
   const std::string out = dir / "..stdout", err = dir / "..stderr";
   const int raw = std::system((std::string(BRINDLE_EXE) + " plot " + args + " >" + out + " 2>" + err).c_str());
@@ -79,7 +66,7 @@ void WriteTone(const std::string& path, int channels, int frames)
 
 TEST(PlotCommand, DrawsOneRowPerFile)
 {
-  PlotDir dir;
+  TempDir dir;
   WriteTone(dir / "a.wav", 1, 44100);
   WriteTone(dir / "b.wav", 2, 22050);
   const PlotRun r = RunPlot(dir, dir / "a.wav" + " " + dir / "b.wav" + " -o " + dir / "ab.png --title Two");
@@ -94,7 +81,7 @@ TEST(PlotCommand, DrawsOneRowPerFile)
   const int rowHeight = one->getHeight() - single->getHeight();
   EXPECT_GT(rowHeight, 150);
   EXPECT_GT(single->getHeight(), rowHeight);
-  EXPECT_EQ(dir.Count(), 4u); // two inputs, two pictures, no temporaries
+  EXPECT_EQ(Count(dir), 4u); // two inputs, two pictures, no temporaries
 
   const PlotRun help = RunPlot(dir, "--help");
   EXPECT_EQ(help.status, 0);
@@ -103,7 +90,7 @@ TEST(PlotCommand, DrawsOneRowPerFile)
 
 TEST(PlotCommand, RefusalsLeaveNoOutput)
 {
-  PlotDir dir;
+  TempDir dir;
   WriteTone(dir / "a.wav", 1, 1000);
   std::ofstream(dir / "junk.wav") << "not a sound file";
   WriteTone(dir / "empty.wav", 1, 0);
@@ -135,7 +122,7 @@ TEST(PlotCommand, RefusalsLeaveNoOutput)
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
   }
   // Only the files made above: no picture, no temporary, and the old picture untouched.
-  EXPECT_EQ(dir.Count(), 5u);
+  EXPECT_EQ(Count(dir), 5u);
   EXPECT_EQ(Slurp(dir / "keep.png"), "old");
 }
 
