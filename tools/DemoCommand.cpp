@@ -58,14 +58,12 @@ int RunDemoCommand(int argc, char** argv)
       folder = argv[++i];
       continue;
     }
-    std::fprintf(stderr, "brindle demo: unexpected argument '%s' (try 'brindle demo --help')\n", argv[i]);
-    return 2;
+    return CommandUsageError("demo", "unexpected argument '" + std::string(argv[i]) + "'");
   }
   InstallTempFileCleanup();
   std::string error;
   if (!MakeFolders(folder, error)) {
-    std::fprintf(stderr, "brindle demo: %s\n", error.c_str());
-    return 1;
+    return CommandFailure("demo", error);
   }
 
   const std::string dry = folder + "/brindle-dry.wav";
@@ -73,8 +71,7 @@ int RunDemoCommand(int argc, char** argv)
   SafeSoundWriter writer;
   if (!writer.Open(dry, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, kDemoRate, error) ||
       !writer.Write(riff.data(), static_cast<long>(riff.size()), error) || !writer.Commit(error)) {
-    std::fprintf(stderr, "brindle demo: %s\n", error.c_str());
-    return 1;
+    return CommandFailure("demo", error);
   }
   std::printf("wrote %s (%.1f s plucked-string riff, mono, %d Hz)\n", dry.c_str(),
               static_cast<double>(riff.size()) / kDemoRate, kDemoRate);
@@ -96,8 +93,7 @@ int RunDemoCommand(int argc, char** argv)
     std::unique_ptr<IRenderEngine> engine = MakeDirectEngine();
     RenderStats stats;
     if (!RenderFile(dry, path, variants[v].settings, *engine, stats, error)) {
-      std::fprintf(stderr, "brindle demo: %s\n", error.c_str());
-      return 1;
+      return CommandFailure("demo", error);
     }
     std::printf("wrote %s (fuzz, %s)\n", path.c_str(), descriptions[v]);
     pictureRows.push_back({path, rowTitles[v]});
@@ -106,8 +102,7 @@ int RunDemoCommand(int argc, char** argv)
   if (!PlotSoundFiles(pictureRows, "Brindle demo: the plucked riff, dry and through the fuzz",
                       "Grey in each spectrum is the dry riff; every waveform shares one amplitude scale.", picture,
                       error)) {
-    std::fprintf(stderr, "brindle demo: %s\n", error.c_str());
-    return 1;
+    return CommandFailure("demo", error);
   }
   std::printf("wrote %s (waveforms and spectra)\n", picture.c_str());
   return 0;

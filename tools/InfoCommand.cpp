@@ -23,8 +23,7 @@ const char kUsage[] =
 
 int Fail(const std::string& message)
 {
-  std::fprintf(stderr, "brindle info: %s\n", message.c_str());
-  return 1;
+  return CommandFailure("info", message);
 }
 
 std::string UnitText(const AudioUnitParameterInfo& info)
@@ -100,8 +99,7 @@ int RunInfoCommand(int argc, char** argv)
     if (arg == "--component" && i + 1 < argc) componentPath = argv[++i];
     else if (arg.compare(0, 12, "--component=") == 0) componentPath = arg.substr(12);
     else {
-      std::fprintf(stderr, "brindle info: unexpected argument '%s' (try 'brindle info --help')\n", arg.c_str());
-      return 2;
+      return CommandUsageError("info", "unexpected argument '" + arg + "'");
     }
   }
   const std::string bundlePath = ResolveComponentPath(componentPath);

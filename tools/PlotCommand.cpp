@@ -24,8 +24,7 @@ const char kUsage[] =
 
 int UsageError(const std::string& message)
 {
-  std::fprintf(stderr, "brindle plot: %s (try 'brindle plot --help')\n", message.c_str());
-  return 2;
+  return CommandUsageError("plot", message);
 }
 
 } // namespace
@@ -67,8 +66,7 @@ int RunPlotCommand(int argc, char** argv)
   if (subtitle.size() > 160) subtitle = std::to_string(inputs.size()) + " sound files";
   std::string error;
   if (!PlotSoundFiles(inputs, title, subtitle, out, error)) {
-    std::fprintf(stderr, "brindle plot: %s\n", error.c_str());
-    return 1;
+    return CommandFailure("plot", error);
   }
   std::printf("wrote %s (%zu row%s)\n", out.c_str(), inputs.size(), inputs.size() == 1 ? "" : "s");
   return 0;

@@ -42,8 +42,7 @@ const char kUsage[] =
 
 int Usage(const std::string& message)
 {
-  std::fprintf(stderr, "brindle render: %s (try 'brindle render --help')\n", message.c_str());
-  return 2;
+  return CommandUsageError("render", message);
 }
 
 // Render keeps the control settings by name; the options give them by parameter index.
@@ -140,8 +139,7 @@ int RunRenderCommand(int argc, char** argv)
       if (!ReadAUPresetFile(presetPath, preset, error) ||
           !CheckAUPresetIdentity(preset, kBrindleComponentType, kBrindleComponentSubType,
                                  kBrindleComponentManufacturer, error)) {
-        std::fprintf(stderr, "brindle render: %s\n", error.c_str());
-        return 1;
+        return CommandFailure("render", error);
       }
       options.preset = std::move(preset);
     }
@@ -149,8 +147,7 @@ int RunRenderCommand(int argc, char** argv)
   }
   RenderStats result;
   if (!RenderFile(paths[0], paths[1], settings, *engine, result, error)) {
-    std::fprintf(stderr, "brindle render: %s\n", error.c_str());
-    return 1;
+    return CommandFailure("render", error);
   }
   if (stats) {
     const double audioSeconds = result.sampleRate > 0 ? result.frames / result.sampleRate : 0.0;

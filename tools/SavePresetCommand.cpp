@@ -29,14 +29,12 @@ const char kUsage[] =
 
 int Usage(const std::string& message)
 {
-  std::fprintf(stderr, "brindle save-preset: %s (try 'brindle save-preset --help')\n", message.c_str());
-  return 2;
+  return CommandUsageError("save-preset", message);
 }
 
 int Fail(const std::string& message)
 {
-  std::fprintf(stderr, "brindle save-preset: %s\n", message.c_str());
-  return 1;
+  return CommandFailure("save-preset", message);
 }
 
 } // namespace

@@ -27,8 +27,7 @@ const char kUsage[] =
 
 int Usage(const std::string& message)
 {
-  std::fprintf(stderr, "brindle validate: %s (try 'brindle validate --help')\n", message.c_str());
-  return 2;
+  return CommandUsageError("validate", message);
 }
 
 } // namespace
@@ -66,8 +65,7 @@ int RunValidateCommand(int argc, char** argv)
   const std::string bundlePath = ResolveComponentPath(componentPath);
   std::string error;
   if (!LoadBrindleComponent(bundlePath, context.component, error)) {
-    std::fprintf(stderr, "brindle validate: %s\n", error.c_str());
-    return 1;
+    return CommandFailure("validate", error);
   }
   std::printf("validating %s/%s/%s in %s (seed %u)\n", FourCharText(kBrindleComponentType).c_str(),
               FourCharText(kBrindleComponentSubType).c_str(), FourCharText(kBrindleComponentManufacturer).c_str(),
