@@ -352,18 +352,16 @@ struct _Raster_CombinePixelsQuarterMix2FAST
 #endif
 };
 
+// Three quarters of c over D is a quarter of D over c: the same word sums with the roles swapped.
 struct _Raster_CombinePixelsThreeQuarterMix2FAST
 {
   static inline Raster_PixelWord combine(Raster_PixelWord D, Raster_PixelWord c)
   {
-    return ((c >> 1) & 0x7F7F7F7Fu) + ((c >> 2) & 0x3F3F3F3Fu) + ((D >> 2) & 0x3F3F3F3Fu);
+    return _Raster_CombinePixelsQuarterMix2FAST::combine(c, D);
   }
   static inline void doPix(Raster_PixelWord *dest, Raster_PixelWord c) { *dest = combine(*dest, c); }
 #if RASTER_HAVE_SSE2
-  static inline __m128i combine4(__m128i D, __m128i c)
-  {
-    return _mm_add_epi32(_mm_add_epi32(Raster_Shr1Mask4(c), Raster_Shr2Mask4(c)), Raster_Shr2Mask4(D));
-  }
+  static inline __m128i combine4(__m128i D, __m128i c) { return _Raster_CombinePixelsQuarterMix2FAST::combine4(c, D); }
 #endif
 };
 
