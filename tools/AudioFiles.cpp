@@ -1,6 +1,8 @@
 // libsndfile reading and temp-file-and-rename writing.
 #include "tools/AudioFiles.h"
 
+#include "tools/OutputFiles.h"
+
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -22,14 +24,6 @@ void RemoveTempAndExit(int sig)
   if (gTempActive.load()) unlink(gTempPath);
   signal(sig, SIG_DFL);
   raise(sig);
-}
-
-std::string FolderOf(const std::string& path)
-{
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
 }
 
 } // namespace
@@ -74,8 +68,7 @@ bool SafeSoundWriter::Open(const std::string& path, int format, int channels, in
                            std::string& error)
 {
   mPath = path;
-  std::string base = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
-  std::string pattern = FolderOf(path) + "/." + base + ".tmp-XXXXXX";
+  const std::string pattern = TempPatternFor(path);
   if (pattern.size() >= sizeof gTempPath) {
     error = "output path too long";
     return false;
@@ -133,12 +126,7 @@ bool SafeSoundWriter::Commit(std::string& error)
     Abandon();
     return false;
   }
-  // mkstemp creates the file private to the user; give it the usual permissions.
-  const mode_t mask = umask(0);
-  umask(mask);
-  chmod(mTempPath.c_str(), 0666 & ~mask);
-  if (std::rename(mTempPath.c_str(), mPath.c_str()) != 0) {
-    error = "cannot move the output into place at '" + mPath + "': " + std::strerror(errno);
+  if (!MoveOutputIntoPlace(mTempPath, mPath, error)) {
     Abandon();
     return false;
   }

@@ -2,6 +2,7 @@
 #include "tools/PngWriter.h"
 
 #include "raster/Raster_IBitmap.h"
+#include "tools/OutputFiles.h"
 
 #include <png.h>
 
@@ -14,14 +15,6 @@
 #include <vector>
 
 namespace {
-
-std::string FolderOf(const std::string& path)
-{
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
 
 // Only plain data lives in this frame, since libpng reports errors by longjmp-ing back into it.
 bool EncodeRows(FILE* file, int width, int height, unsigned char** rows)
@@ -75,8 +68,7 @@ bool WritePngFile(Raster_IBitmap* bitmap, const std::string& path, std::string& 
     }
   }
 
-  const std::string base = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
-  std::string temp = FolderOf(path) + "/." + base + ".tmp-XXXXXX";
+  std::string temp = TempPatternFor(path);
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back('\0');
   const int fd = mkstemp(name.data());
@@ -100,12 +92,7 @@ bool WritePngFile(Raster_IBitmap* bitmap, const std::string& path, std::string& 
     unlink(temp.c_str());
     return false;
   }
-  // mkstemp creates the file private to the user; give it the usual permissions.
-  const mode_t mask = umask(0);
-  umask(mask);
-  chmod(temp.c_str(), 0666 & ~mask);
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    error = "cannot move the output into place at '" + path + "': " + std::strerror(errno);
+  if (!MoveOutputIntoPlace(temp, path, error)) {
     unlink(temp.c_str());
     return false;
   }
