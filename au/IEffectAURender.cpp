@@ -70,13 +70,23 @@ void IEffectAU::CallRenderNotifiers(int nNotifiers, AudioUnitRenderActionFlags f
                                     const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx,
                                     UInt32 nFrames, AudioBufferList* pOutBufList)
 {
-  // A notifier may remove itself: never read past the list as it is now.
-  for (int i = 0; i < nNotifiers && i < static_cast<int>(mRenderNotifiers.size()); ++i)
+  // A notifier may remove itself: never read past the list as it is now, and when the call took
+  // this record out, the next one has moved into its place and is called from the same index.
+  for (int i = 0; i < nNotifiers && i < static_cast<int>(mRenderNotifiers.size());)
   {
+    const size_t before = mRenderNotifiers.size();
     const RenderNotify notify = mRenderNotifiers[static_cast<size_t>(i)];
     AudioUnitRenderActionFlags flags = flag;
     if (notify.mFunc)
       notify.mFunc(notify.mFuncArgs, &flags, pTimestamp, outputBusIdx, nFrames, pOutBufList);
+    const size_t after = mRenderNotifiers.size();
+    const bool moved = after < before &&
+                       (static_cast<size_t>(i) >= after || mRenderNotifiers[static_cast<size_t>(i)].mFunc != notify.mFunc ||
+                        mRenderNotifiers[static_cast<size_t>(i)].mFuncArgs != notify.mFuncArgs);
+    if (moved)
+      nNotifiers -= static_cast<int>(before - after);
+    else
+      ++i;
   }
 }
 

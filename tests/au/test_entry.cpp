@@ -57,6 +57,16 @@ OSStatus Notifier(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTi
   return noErr;
 }
 
+// Takes itself out of the unit's render notifiers the first time it is called.
+AudioUnit gSelfRemovingUnit = nullptr;
+OSStatus SelfRemovingNotifier(void*, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
+                              AudioBufferList*)
+{
+  gNotifyLog.mCalls.push_back({0, *flags});
+  AudioUnitRemoveRenderNotify(gSelfRemovingUnit, SelfRemovingNotifier, nullptr);
+  return noErr;
+}
+
 class ThrowingPlug : public TestPlug
 {
 public:
@@ -213,6 +223,20 @@ TEST_F(AUEntryTest, RenderNotifiersKeepDuplicatesAndRemoveTheFirst)
   EXPECT_EQ(Render(mUnit, 32, IEffectAU::kDefaultBlockSize + 1, out.List()),
             kAudioUnitErr_InvalidPropertyValue);
   EXPECT_TRUE(gNotifyLog.mCalls.empty());
+}
+
+TEST_F(AUEntryTest, ANotifierRemovingItselfDoesNotCostTheNextOneItsCall)
+{
+  gNotifyLog.mCalls.clear();
+  gSelfRemovingUnit = mUnit;
+  ASSERT_EQ(AudioUnitAddRenderNotify(mUnit, SelfRemovingNotifier, nullptr), noErr);
+  ASSERT_EQ(AudioUnitAddRenderNotify(mUnit, Notifier, reinterpret_cast<void*>(1)), noErr);
+  HostBuffers out(2, 16);
+  ASSERT_EQ(Render(mUnit, 0, 16, out.List()), noErr);
+  const std::vector<std::pair<int, UInt32>> expected = {{0, kAudioUnitRenderAction_PreRender},
+                                                        {1, kAudioUnitRenderAction_PreRender},
+                                                        {1, kAudioUnitRenderAction_PostRender}};
+  EXPECT_EQ(gNotifyLog.mCalls, expected);
 }
 
 TEST_F(AUEntryTest, ScheduledParametersStopAtTheFirstFailure)
