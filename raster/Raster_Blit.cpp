@@ -36,6 +36,15 @@ void halfMixRows(Raster_PixelWord *dest, const Raster_PixelWord *src, int w, int
   }
 }
 
+// A start below 0 (in the source or the destination) moves to 0, and the matching start on the other
+// side moves on by as much.
+void clipStart(long long &start, long long &other)
+{
+  if (start >= 0) return;
+  other -= start;
+  start = 0;
+}
+
 } // namespace
 
 bool Raster_ClipBlit(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, long long dsty, long long left,
@@ -45,26 +54,14 @@ bool Raster_ClipBlit(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, 
   const long long dstW = dest->getWidth(), dstH = dest->getHeight();
 
   // Source bounds.
-  if (left < 0) {
-    dstx -= left;
-    left = 0;
-  }
-  if (top < 0) {
-    dsty -= top;
-    top = 0;
-  }
+  clipStart(left, dstx);
+  clipStart(top, dsty);
   if (right > srcW) right = srcW;
   if (bottom > srcH) bottom = srcH;
 
   // Destination clip.
-  if (dstx < 0) {
-    left -= dstx;
-    dstx = 0;
-  }
-  if (dsty < 0) {
-    top -= dsty;
-    dsty = 0;
-  }
+  clipStart(dstx, left);
+  clipStart(dsty, top);
   if (dstx + (right - left) > dstW) right = left + dstW - dstx;
   if (dsty + (bottom - top) > dstH) bottom = top + dstH - dsty;
   if (right - left < minSize || bottom - top < minSize) return false;
