@@ -12,6 +12,20 @@ namespace {
 constexpr int kMaxFrames = 4096;
 const int kSliceSizes[] = {1, 64, 137, 512, 4096};
 
+// Switches bypass and reads it back: the failure, or empty when the unit took the setting. The read
+// starts from the opposite value, so a read that fails cannot pass.
+std::string SwitchBypass(ComponentHost& host, bool on)
+{
+  const UInt32 value = on ? 1 : 0;
+  const std::string word = on ? "on" : "off";
+  const OSStatus status = host.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, value);
+  if (status != noErr) return "bypass " + word + ": " + DescribeStatus(status);
+  UInt32 state = 1 - value;
+  host.Get(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, state);
+  if (state != value) return "bypass reads " + std::to_string(state) + " after switching it " + word;
+  return "";
+}
+
 } // namespace
 
 CheckOutcome CheckRenderAtRate(ValidateContext& context, int sampleRate)
@@ -62,20 +76,14 @@ CheckOutcome CheckBypass(ValidateContext& context, int)
   Noise noise(context.seed);
   Planar in(2, 512), out(2, 512);
   for (auto& channel : in.data) noise.Fill(channel.data(), 512, 0.5f);
-  const UInt32 on = 1, off = 0;
-  OSStatus status = host.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, on);
-  if (status != noErr) return Fail("bypass on: " + DescribeStatus(status));
-  UInt32 state = 0;
-  host.Get(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, state);
-  if (state != 1) return Fail("bypass reads " + std::to_string(state) + " after switching it on");
+  std::string failure = SwitchBypass(host, true);
+  if (!failure.empty()) return Fail(failure);
+  OSStatus status;
   if ((status = host.Render(in.in.data(), out.out.data(), 512)) != noErr) return Fail("bypassed render: " + DescribeStatus(status));
   for (int c = 0; c < 2; ++c)
     if (std::memcmp(in.data[c].data(), out.data[c].data(), 512 * sizeof(float)) != 0)
       return Fail("bypassed output of channel " + std::to_string(c) + " differs from its input");
-  if ((status = host.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, off)) != noErr)
-    return Fail("bypass off: " + DescribeStatus(status));
-  host.Get(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, state);
-  if (state != 0) return Fail("bypass reads " + std::to_string(state) + " after switching it off");
+  if (!(failure = SwitchBypass(host, false)).empty()) return Fail(failure);
   if ((status = host.Render(in.in.data(), out.out.data(), 512)) != noErr) return Fail("render: " + DescribeStatus(status));
   if (std::memcmp(in.data[0].data(), out.data[0].data(), 512 * sizeof(float)) == 0)
     return Fail("output still equals input with bypass off");
