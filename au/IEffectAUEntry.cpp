@@ -2,6 +2,7 @@
 // the legacy view component. Both entries are firewalls: whatever happens inside,
 // the host gets an OSStatus back.
 #include "au/IEffectAU.h"
+#include "au/IEffectAUFirewall.h"
 
 #include <algorithm>
 #include <climits>
@@ -87,23 +88,6 @@ int NoteValueToInt(Float32 value)
   if (value >= static_cast<Float32>(INT_MAX)) return INT_MAX;
   if (value <= static_cast<Float32>(INT_MIN)) return INT_MIN;
   return static_cast<int>(value);
-}
-
-// What an exception escaping a selector becomes.
-ComponentResult StatusForCurrentException()
-{
-  try
-  {
-    throw;
-  }
-  catch (const std::bad_alloc&)
-  {
-    return memFullErr;
-  }
-  catch (...)
-  {
-    return kAudioUnitErr_CannotDoInCurrentContext;
-  }
 }
 
 // The legacy view component's instance record.

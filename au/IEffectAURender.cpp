@@ -3,6 +3,7 @@
 // render thread or through the dispatcher) or does I/O; buffer lists live on the
 // stack and scratch memory was sized by SetBlockSize.
 #include "au/IEffectAU.h"
+#include "au/IEffectAUFirewall.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,21 +34,6 @@ struct StackBufferList
   }
 };
 
-OSStatus StatusForCurrentException()
-{
-  try
-  {
-    throw;
-  }
-  catch (const std::bad_alloc&)
-  {
-    return memFullErr;
-  }
-  catch (...)
-  {
-    return kAudioUnitErr_CannotDoInCurrentContext;
-  }
-}
 } // namespace
 
 OSStatus IEffectAU::RenderProc(void* plug, AudioUnitRenderActionFlags* pFlags,
