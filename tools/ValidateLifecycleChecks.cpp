@@ -19,7 +19,7 @@ double Milliseconds(std::chrono::steady_clock::duration d)
   return std::chrono::duration<double, std::milli>(d).count();
 }
 
-struct PropertySpec {
+struct RequiredProperty {
   const char* name;
   AudioUnitPropertyID id;
   AudioUnitScope scope;
@@ -29,7 +29,7 @@ struct PropertySpec {
   bool writable;
 };
 
-const PropertySpec kProperties[] = {
+const RequiredProperty kProperties[] = {
     {"ClassInfo", kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, sizeof(CFPropertyListRef), 0, true},
     {"SampleRate", kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, sizeof(Float64), 0, true},
     {"ParameterList", kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, 0, sizeof(AudioUnitParameterID), false},
@@ -50,10 +50,10 @@ const PropertySpec kProperties[] = {
 };
 
 // What the property's value must satisfy beyond its size; "" when it does. Releases what it gets.
-std::string CheckValue(ComponentHost& host, const PropertySpec& spec, std::vector<unsigned char>& bytes)
+std::string CheckValue(ComponentHost& host, const RequiredProperty& property, std::vector<unsigned char>& bytes)
 {
   auto as = [&](auto& value) { std::memcpy(&value, bytes.data(), sizeof value); };
-  switch (spec.id) {
+  switch (property.id) {
   case kAudioUnitProperty_ClassInfo:
   case kAudioUnitProperty_FactoryPresets: {
     CFTypeRef object = nullptr;
@@ -62,8 +62,8 @@ std::string CheckValue(ComponentHost& host, const PropertySpec& spec, std::vecto
     const bool dictionary = CFGetTypeID(object) == CFDictionaryGetTypeID();
     const bool nonEmptyArray = CFGetTypeID(object) == CFArrayGetTypeID() && CFArrayGetCount(static_cast<CFArrayRef>(object)) > 0;
     CFRelease(object);
-    if (spec.id == kAudioUnitProperty_ClassInfo && !dictionary) return "not a dictionary";
-    if (spec.id == kAudioUnitProperty_FactoryPresets && !nonEmptyArray) return "not a non-empty array";
+    if (property.id == kAudioUnitProperty_ClassInfo && !dictionary) return "not a dictionary";
+    if (property.id == kAudioUnitProperty_FactoryPresets && !nonEmptyArray) return "not a non-empty array";
     return "";
   }
   case kAudioUnitProperty_SampleRate: {
@@ -127,7 +127,7 @@ std::string CheckValue(ComponentHost& host, const PropertySpec& spec, std::vecto
 std::vector<std::string> RequiredPropertyNames()
 {
   std::vector<std::string> names;
-  for (const PropertySpec& p : kProperties) names.push_back(p.name);
+  for (const RequiredProperty& p : kProperties) names.push_back(p.name);
   return names;
 }
 
@@ -170,22 +170,22 @@ CheckOutcome CheckRepeatedOpenClose(ValidateContext& context, int cycles)
 
 CheckOutcome CheckRequiredProperty(ValidateContext& context, int index)
 {
-  const PropertySpec& spec = kProperties[index];
+  const RequiredProperty& property = kProperties[index];
   ComponentHost host;
   const OSStatus opened = host.Open(context.component);
   if (opened != noErr) return Fail("open: " + DescribeStatus(opened));
   UInt32 size = 0;
   Boolean writable = false;
-  OSStatus status = AudioUnitGetPropertyInfo(host.Unit(), spec.id, spec.scope, spec.element, &size, &writable);
+  OSStatus status = AudioUnitGetPropertyInfo(host.Unit(), property.id, property.scope, property.element, &size, &writable);
   if (status != noErr) return Fail("property info: " + DescribeStatus(status));
-  if (spec.size ? size != spec.size : (size == 0 || size % spec.unit != 0))
+  if (property.size ? size != property.size : (size == 0 || size % property.unit != 0))
     return Fail("reported size " + std::to_string(size));
-  if (spec.writable && !writable) return Fail("not reported writable");
+  if (property.writable && !writable) return Fail("not reported writable");
   std::vector<unsigned char> bytes(size);
   UInt32 got = size;
-  status = AudioUnitGetProperty(host.Unit(), spec.id, spec.scope, spec.element, bytes.data(), &got);
+  status = AudioUnitGetProperty(host.Unit(), property.id, property.scope, property.element, bytes.data(), &got);
   if (status != noErr) return Fail("get: " + DescribeStatus(status));
-  const std::string problem = CheckValue(host, spec, bytes);
+  const std::string problem = CheckValue(host, property, bytes);
   return problem.empty() ? Pass() : Fail(problem);
 }
 

@@ -13,10 +13,10 @@ namespace {
 
 // Formats one conversion with its '*' width/precision arguments already read.
 template <class T>
-void Emit(std::string& out, const std::string& spec, int stars, const int* starValues, T value) {
+void Emit(std::string& out, const std::string& directive, int stars, const int* starValues, T value) {
   char small[128];
   int needed;
-  const char* f = spec.c_str();
+  const char* f = directive.c_str();
   switch (stars) {
     case 0: needed = std::snprintf(small, sizeof small, f, value); break;
     case 1: needed = std::snprintf(small, sizeof small, f, starValues[0], value); break;
@@ -85,19 +85,19 @@ std::string Format(const std::string& format, va_list args) {
       break;
     }
     const char conversion = *p++;
-    std::string spec(start, p);
-    if (length == Length::kLL && spec.find('q') != std::string::npos) spec.replace(spec.find('q'), 1, "ll");
+    std::string directive(start, p);
+    if (length == Length::kLL && directive.find('q') != std::string::npos) directive.replace(directive.find('q'), 1, "ll");
     switch (conversion) {
       case '@': out += CFRuntimeDescribe(va_arg(args, CFTypeRef)); break;
       case 'd':
       case 'i':
         switch (length) {
-          case Length::kL: Emit(out, spec, stars, starValues, va_arg(args, long)); break;
-          case Length::kLL: Emit(out, spec, stars, starValues, va_arg(args, long long)); break;
-          case Length::kJ: Emit(out, spec, stars, starValues, va_arg(args, intmax_t)); break;
-          case Length::kZ: Emit(out, spec, stars, starValues, va_arg(args, ssize_t)); break;
-          case Length::kT: Emit(out, spec, stars, starValues, va_arg(args, ptrdiff_t)); break;
-          default: Emit(out, spec, stars, starValues, va_arg(args, int)); break;
+          case Length::kL: Emit(out, directive, stars, starValues, va_arg(args, long)); break;
+          case Length::kLL: Emit(out, directive, stars, starValues, va_arg(args, long long)); break;
+          case Length::kJ: Emit(out, directive, stars, starValues, va_arg(args, intmax_t)); break;
+          case Length::kZ: Emit(out, directive, stars, starValues, va_arg(args, ssize_t)); break;
+          case Length::kT: Emit(out, directive, stars, starValues, va_arg(args, ptrdiff_t)); break;
+          default: Emit(out, directive, stars, starValues, va_arg(args, int)); break;
         }
         break;
       case 'u':
@@ -105,27 +105,27 @@ std::string Format(const std::string& format, va_list args) {
       case 'x':
       case 'X':
         switch (length) {
-          case Length::kL: Emit(out, spec, stars, starValues, va_arg(args, unsigned long)); break;
-          case Length::kLL: Emit(out, spec, stars, starValues, va_arg(args, unsigned long long)); break;
-          case Length::kJ: Emit(out, spec, stars, starValues, va_arg(args, uintmax_t)); break;
-          case Length::kZ: Emit(out, spec, stars, starValues, va_arg(args, size_t)); break;
-          case Length::kT: Emit(out, spec, stars, starValues, va_arg(args, ptrdiff_t)); break;
-          default: Emit(out, spec, stars, starValues, va_arg(args, unsigned int)); break;
+          case Length::kL: Emit(out, directive, stars, starValues, va_arg(args, unsigned long)); break;
+          case Length::kLL: Emit(out, directive, stars, starValues, va_arg(args, unsigned long long)); break;
+          case Length::kJ: Emit(out, directive, stars, starValues, va_arg(args, uintmax_t)); break;
+          case Length::kZ: Emit(out, directive, stars, starValues, va_arg(args, size_t)); break;
+          case Length::kT: Emit(out, directive, stars, starValues, va_arg(args, ptrdiff_t)); break;
+          default: Emit(out, directive, stars, starValues, va_arg(args, unsigned int)); break;
         }
         break;
-      case 'c': Emit(out, spec, stars, starValues, va_arg(args, int)); break;
+      case 'c': Emit(out, directive, stars, starValues, va_arg(args, int)); break;
       case 's': {
         const char* text = va_arg(args, const char*);
-        Emit(out, spec, stars, starValues, text ? text : "(null)");
+        Emit(out, directive, stars, starValues, text ? text : "(null)");
         break;
       }
-      case 'p': Emit(out, spec, stars, starValues, va_arg(args, void*)); break;
+      case 'p': Emit(out, directive, stars, starValues, va_arg(args, void*)); break;
       case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
-        if (length == Length::kBigL) Emit(out, spec, stars, starValues, va_arg(args, long double));
-        else Emit(out, spec, stars, starValues, va_arg(args, double));
+        if (length == Length::kBigL) Emit(out, directive, stars, starValues, va_arg(args, long double));
+        else Emit(out, directive, stars, starValues, va_arg(args, double));
         break;
       case 'n': va_arg(args, void*); break;  // writes nothing back: no caller needs it
-      default: out.append(spec); break;       // unknown conversions are copied as they stand
+      default: out.append(directive); break;       // unknown conversions are copied as they stand
     }
   }
   return out;

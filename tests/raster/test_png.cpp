@@ -46,7 +46,7 @@ std::string TempDir()
 
 TEST(RasterPNG, RgbaAndRgbEightBit)
 {
-  TestPngSpec rgba;
+  TestPngLayout rgba;
   rgba.width = 2;
   rgba.rows = {{10, 20, 30, 40, 250, 251, 252, 0}};
   auto bm = LoadMem(EncodeTestPng(rgba));
@@ -57,7 +57,7 @@ TEST(RasterPNG, RgbaAndRgbEightBit)
   EXPECT_EQ(At(bm.get(), 0, 0), Raster_RGBA(10, 20, 30, 40)); // straight alpha, not premultiplied
   EXPECT_EQ(At(bm.get(), 1, 0), Raster_RGBA(250, 251, 252, 0));
 
-  TestPngSpec rgb;
+  TestPngLayout rgb;
   rgb.colorType = PNG_COLOR_TYPE_RGB;
   rgb.height = 2;
   rgb.rows = {{1, 2, 3}, {4, 5, 6}};
@@ -69,7 +69,7 @@ TEST(RasterPNG, RgbaAndRgbEightBit)
 
 TEST(RasterPNG, PaletteWithTransparency)
 {
-  TestPngSpec s;
+  TestPngLayout s;
   s.colorType = PNG_COLOR_TYPE_PALETTE;
   s.width = 3;
   s.palette = {{255, 0, 0}, {0, 255, 0}, {1, 2, 3}};
@@ -94,7 +94,7 @@ TEST(RasterPNG, PaletteWithTransparency)
 
 TEST(RasterPNG, GreyDepths)
 {
-  TestPngSpec g16;
+  TestPngLayout g16;
   g16.colorType = PNG_COLOR_TYPE_GRAY;
   g16.bitDepth = 16;
   g16.width = 2;
@@ -104,7 +104,7 @@ TEST(RasterPNG, GreyDepths)
   EXPECT_EQ(At(bm.get(), 0, 0), Raster_RGBA(0xAB, 0xAB, 0xAB, 255)); // the high byte
   EXPECT_EQ(At(bm.get(), 1, 0), Raster_RGBA(0, 0, 0, 255));
 
-  TestPngSpec g1;
+  TestPngLayout g1;
   g1.colorType = PNG_COLOR_TYPE_GRAY;
   g1.bitDepth = 1;
   g1.width = 3;
@@ -115,7 +115,7 @@ TEST(RasterPNG, GreyDepths)
   EXPECT_EQ(At(bm.get(), 1, 0), Raster_RGBA(0, 0, 0, 255));
   EXPECT_EQ(At(bm.get(), 2, 0), Raster_RGBA(255, 255, 255, 255));
 
-  TestPngSpec ga;
+  TestPngLayout ga;
   ga.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
   ga.rows = {{77, 200}};
   bm = LoadMem(EncodeTestPng(ga));
@@ -123,7 +123,7 @@ TEST(RasterPNG, GreyDepths)
   EXPECT_EQ(At(bm.get(), 0, 0), Raster_RGBA(77, 77, 77, 200));
 
   // Grey with a transparent key value: the key gets alpha 0, other levels 255.
-  TestPngSpec gk;
+  TestPngLayout gk;
   gk.colorType = PNG_COLOR_TYPE_GRAY;
   gk.width = 2;
   gk.hasTrnsColor = true;
@@ -137,14 +137,14 @@ TEST(RasterPNG, GreyDepths)
 
 TEST(RasterPNG, SixteenBitRgbaAndInterlaced)
 {
-  TestPngSpec s;
+  TestPngLayout s;
   s.bitDepth = 16;
   s.rows = {{0x10, 0xFF, 0x20, 0x00, 0x30, 0x80, 0x40, 0x01}};
   auto bm = LoadMem(EncodeTestPng(s));
   ASSERT_NE(bm, nullptr);
   EXPECT_EQ(At(bm.get(), 0, 0), Raster_RGBA(0x10, 0x20, 0x30, 0x40));
 
-  TestPngSpec il;
+  TestPngLayout il;
   il.colorType = PNG_COLOR_TYPE_RGB;
   il.interlaced = true;
   il.width = il.height = 9;
@@ -161,7 +161,7 @@ TEST(RasterPNG, SixteenBitRgbaAndInterlaced)
 
 TEST(RasterPNG, CallerBitmapsAreResizedAndFlipHonoured)
 {
-  TestPngSpec s;
+  TestPngLayout s;
   s.colorType = PNG_COLOR_TYPE_RGB;
   s.width = 20;
   s.height = 5;
@@ -191,7 +191,7 @@ TEST(RasterPNG, CallerBitmapsAreResizedAndFlipHonoured)
 
 TEST(RasterPNG, FilesAndTheRegisteredLoader)
 {
-  TestPngSpec s;
+  TestPngLayout s;
   s.rows = {{9, 8, 7, 6}};
   const auto png = EncodeTestPng(s);
   const std::string base = TempDir() + "/raster_png_" + std::to_string(getpid());
@@ -236,7 +236,7 @@ TEST(RasterPNG, NamedResourceFromTheMainBundle)
   const std::string res = dir + "/Contents/Resources";
   ASSERT_EQ(std::system(("mkdir -p '" + res + "'").c_str()), 0);
 
-  TestPngSpec s;
+  TestPngLayout s;
   s.rows = {{1, 2, 3, 4}};
   const std::string name = "raster_named_" + std::to_string(getpid()) + ".png";
   const std::string path = WriteTemp(EncodeTestPng(s), res, name);
@@ -252,7 +252,7 @@ TEST(RasterPNG, NamedResourceFromTheMainBundle)
 
 TEST(RasterPNG, MalformedInputFailsCleanly)
 {
-  TestPngSpec s;
+  TestPngLayout s;
   s.colorType = PNG_COLOR_TYPE_RGB;
   s.width = s.height = 16;
   for (int y = 0; y < 16; ++y) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-struct TestPngSpec
+struct TestPngLayout
 {
   int width = 1, height = 1;
   int bitDepth = 8;
@@ -23,7 +23,7 @@ struct TestPngSpec
   std::vector<std::vector<png_byte>> rows;
 };
 
-inline std::vector<unsigned char> EncodeTestPng(const TestPngSpec &spec)
+inline std::vector<unsigned char> EncodeTestPng(const TestPngLayout &layout)
 {
   std::vector<unsigned char> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -39,16 +39,16 @@ inline std::vector<unsigned char> EncodeTestPng(const TestPngSpec &spec)
         v->insert(v->end(), data, data + n);
       },
       nullptr);
-  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+  png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, layout.colorType,
+               layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
-  if (!spec.palette.empty()) png_set_PLTE(png, info, spec.palette.data(), (int)spec.palette.size());
-  if (!spec.trnsAlpha.empty() || spec.hasTrnsColor)
-    png_set_tRNS(png, info, spec.trnsAlpha.empty() ? nullptr : spec.trnsAlpha.data(), (int)spec.trnsAlpha.size(),
-                 spec.hasTrnsColor ? &spec.trnsColor : nullptr);
+  if (!layout.palette.empty()) png_set_PLTE(png, info, layout.palette.data(), (int)layout.palette.size());
+  if (!layout.trnsAlpha.empty() || layout.hasTrnsColor)
+    png_set_tRNS(png, info, layout.trnsAlpha.empty() ? nullptr : layout.trnsAlpha.data(), (int)layout.trnsAlpha.size(),
+                 layout.hasTrnsColor ? &layout.trnsColor : nullptr);
   png_write_info(png, info);
   std::vector<png_bytep> rowPtrs;
-  for (auto &r : spec.rows) rowPtrs.push_back(const_cast<png_bytep>(r.data()));
+  for (auto &r : layout.rows) rowPtrs.push_back(const_cast<png_bytep>(r.data()));
   png_write_image(png, rowPtrs.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
