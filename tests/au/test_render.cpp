@@ -43,7 +43,13 @@ ComponentResult ShortFormatEntry(ComponentParameters* params, Handle)
 }
 } // namespace
 
-using AURenderTest = AUHostTest;
+class AURenderTest : public AUHostTest
+{
+protected:
+  // Registers a source unit with the given entry, offers it as input 0's connection, and expects the
+  // connection refused with the input left unconnected.
+  void ExpectConnectionRefused(OSType subtype, ComponentRoutineUPP entry);
+};
 
 TEST_F(AURenderTest, HostCallbackInputIsProcessedOncePerSampleTime)
 {
@@ -212,20 +218,25 @@ TEST_F(AURenderTest, TwoInstancesChained)
             kAudioUnitErr_InvalidProperty);
 }
 
-TEST_F(AURenderTest, ConnectionToASourceWithoutFormatIsRefused)
+void AURenderTest::ExpectConnectionRefused(OSType subtype, ComponentRoutineUPP entry)
 {
-  ComponentDescription cd = {kTestType, 0x6D757465 /* 'mute' */, kTestMfr, 0, 0};
-  Component mute = RegisterComponent(&cd, MuteEntry, 0, nullptr, nullptr, nullptr);
-  ASSERT_NE(mute, nullptr);
+  ComponentDescription cd = {kTestType, subtype, kTestMfr, 0, 0};
+  Component sourceComponent = RegisterComponent(&cd, entry, 0, nullptr, nullptr, nullptr);
+  ASSERT_NE(sourceComponent, nullptr);
   ComponentInstance source = nullptr;
-  ASSERT_EQ(OpenAComponent(mute, &source), noErr);
+  ASSERT_EQ(OpenAComponent(sourceComponent, &source), noErr);
   AudioUnitConnection conn = {source, 0, 0};
   EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &conn,
                                  sizeof(conn)),
             kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(Plug(mUnit)->GetInputConnection(0)->mInputType, eNotConnected);
   CloseComponent(source);
-  UnregisterComponent(mute);
+  UnregisterComponent(sourceComponent);
+}
+
+TEST_F(AURenderTest, ConnectionToASourceWithoutFormatIsRefused)
+{
+  ExpectConnectionRefused(0x6D757465 /* 'mute' */, MuteEntry);
 }
 
 TEST_F(AURenderTest, ParameterCallsClampAndCheckScopeAndIds)
@@ -256,16 +267,5 @@ TEST_F(AURenderTest, ParameterCallsClampAndCheckScopeAndIds)
 
 TEST_F(AURenderTest, ConnectionToASourceWithAPartialFormatIsRefused)
 {
-  ComponentDescription cd = {kTestType, 0x73686f72 /* 'shor' */, kTestMfr, 0, 0};
-  Component shortFormat = RegisterComponent(&cd, ShortFormatEntry, 0, nullptr, nullptr, nullptr);
-  ASSERT_NE(shortFormat, nullptr);
-  ComponentInstance source = nullptr;
-  ASSERT_EQ(OpenAComponent(shortFormat, &source), noErr);
-  AudioUnitConnection conn = {source, 0, 0};
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &conn,
-                                 sizeof(conn)),
-            kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(Plug(mUnit)->GetInputConnection(0)->mInputType, eNotConnected);
-  CloseComponent(source);
-  UnregisterComponent(shortFormat);
+  ExpectConnectionRefused(0x73686f72 /* 'shor' */, ShortFormatEntry);
 }
