@@ -128,7 +128,9 @@ void Raster_ScaledBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int 
   const int w = (int)dw, h = (int)dh, u0 = (int)uStart, v0 = (int)vStart;
 
   const int weight = Raster_WeightFromAlpha(alpha);
-  if ((mode & 0x1FFFF) == 0) {
+  // Nearest-pixel opaque or half copies without the source-alpha flag go as whole words.
+  const int modeBits = RASTER_BLEND_MODE_MASK | RASTER_BLEND_FILTER_MASK | RASTER_BLEND_USE_SOURCE_ALPHA;
+  if ((mode & modeBits) == RASTER_BLEND_COPY) {
     if (weight == 256) {
       _Raster_Template_Blit0<_Raster_CombinePixelsClobberFAST>::scaleBlitFAST(d, s, w, h, u0, v0, du, dv, clampw,
                                                                              clamph, srcStep, destStep);

@@ -130,7 +130,7 @@ template <class K> struct _Raster_Template_Blit2
                         int filter)
   {
     using namespace Raster_BlitDetail;
-    if (filter != 0x100) {
+    if (filter != RASTER_BLEND_FILTER_BILINEAR) {
       for (int y = 0; y < h; y++) {
         const long long v = vStart + (long long)y * dv;
         if (v < -65535 || v / 65536 >= clamph) continue;

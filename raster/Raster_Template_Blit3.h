@@ -30,7 +30,7 @@ struct _Raster_Template_Blit3
         if (cx < minx || cx >= maxx || cy < miny || cy >= maxy) continue;
         const Raster_PixelWord *row = rowAt(src, srcRowStep, cy);
         Raster_PixelWord p;
-        if (filter != 0x100) {
+        if (filter != RASTER_BLEND_FILTER_BILINEAR) {
           p = row[cx];
         } else {
           const unsigned xf = (unsigned)(pu & 0xFFFF), yf = (unsigned)(pv & 0xFFFF);
