@@ -307,8 +307,4 @@ protected:
 
 private:
   void ParseChannelIO(const char* channelIOStr, int* maxIn, int* maxOut);
-  int ClampFrames(int nFrames) const;
-  // True when every channel's data entry points somewhere.
-  bool DataSlotsReady() const;
-  void WriteBackFloat(int nFrames, bool accumulate);
 };

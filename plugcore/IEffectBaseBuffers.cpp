@@ -15,8 +15,7 @@ int RangeEnd(int first, int n, int nChannels)
   return end < nChannels ? static_cast<int>(end) : nChannels;
 }
 
-// The audio path's helpers are file-local so that they inline into it; the member
-// functions of the same name only forward to them.
+// The audio path's helpers are file-local so that they inline into it.
 
 // Scratch buffers hold exactly blockSize samples, so no call may go beyond.
 inline int ClampToBlock(int nFrames, int blockSize)
@@ -51,16 +50,6 @@ inline void WriteBack(const Core_PtrList<IEffectBase::OutChannel>& channels, int
   }
 }
 } // namespace
-
-int IEffectBase::ClampFrames(int nFrames) const
-{
-  return ClampToBlock(nFrames, mBlockSize);
-}
-
-bool IEffectBase::DataSlotsReady() const
-{
-  return SlotsReady(mInData, mOutData);
-}
 
 void IEffectBase::SetInputChannelConnections(int idx, int n, bool connected)
 {
@@ -166,11 +155,6 @@ void IEffectBase::AttachOutputBuffers(int idx, int n, float** ppData)
     *channel->mDataSlot = channel->mScratchBuffer.Get();
     channel->mHostBuffer = *ppData++;
   }
-}
-
-void IEffectBase::WriteBackFloat(int nFrames, bool accumulate)
-{
-  WriteBack(mOutChannels, nFrames, accumulate);
 }
 
 void IEffectBase::PassThroughBuffers(double /*sampleType*/, int nFrames)
