@@ -157,31 +157,17 @@ void IEffectBase::AttachOutputBuffers(int idx, int n, float** ppData)
   }
 }
 
+// The base's own ProcessDoubleReplacing is exactly the pass-through (called by
+// name, so a product's override is not run).
 void IEffectBase::PassThroughBuffers(double /*sampleType*/, int nFrames)
 {
-  nFrames = ClampToBlock(nFrames, mBlockSize);
-  if (nFrames <= 0) return;
-  const int nIn = NInChannels();
-  for (int i = 0, n = NOutChannels(); i < n; ++i)
-  {
-    double* out = mOutData.Get()[i];
-    if (!out) continue;
-    const double* in = i < nIn ? mInData.Get()[i] : nullptr;
-    if (in)
-    {
-      if (in != out) std::memmove(out, in, sizeof(double) * static_cast<size_t>(nFrames));
-    }
-    else
-    {
-      std::memset(out, 0, sizeof(double) * static_cast<size_t>(nFrames));
-    }
-  }
+  IEffectBase::ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), ClampToBlock(nFrames, mBlockSize));
 }
 
 void IEffectBase::PassThroughBuffers(float /*sampleType*/, int nFrames)
 {
   nFrames = ClampToBlock(nFrames, mBlockSize);
-  PassThroughBuffers(0.0, nFrames);
+  IEffectBase::ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
   WriteBack(mOutChannels, nFrames, false);
 }
 
