@@ -344,16 +344,16 @@ BrindleKernel BrindleFastKernel()
     return best;
 }
 
-bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings,
-                              const double* noiseTable, const BrindleBlock& block)
+namespace {
+// Runs a kernel the caller has already found this CPU able to run.
+void RunKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+               const BrindleBlock& block)
 {
-    if (!BrindleKernelAvailable(kernel))
-        return false;
     if (block.frames <= 0)
-        return true;
+        return;
     if (!settings.effectOn) {
         PassThroughSum(block);
-        return true;
+        return;
     }
     switch (kernel) {
     case BrindleKernel::kPortable:
@@ -371,6 +371,15 @@ bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSet
         BrindleProcessPlain(dsp, settings, noiseTable, block);
         break;
     }
+}
+} // namespace
+
+bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings,
+                              const double* noiseTable, const BrindleBlock& block)
+{
+    if (!BrindleKernelAvailable(kernel))
+        return false;
+    RunKernel(kernel, dsp, settings, noiseTable, block);
     return true;
 }
 
@@ -378,7 +387,8 @@ void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const doubl
                         const BrindleBlock& block)
 {
     // Filling and draining the wavefront costs about as much as forty plain samples, so short
-    // blocks go through the plain loop (same bits either way).
+    // blocks go through the plain loop (same bits either way). BrindleFastKernel has checked the
+    // CPU once; the render path does not ask again.
     const BrindleKernel kernel = block.frames < kMinWavefrontFrames ? BrindleKernel::kPlain : BrindleFastKernel();
-    BrindleProcessWithKernel(kernel, dsp, settings, noiseTable, block);
+    RunKernel(kernel, dsp, settings, noiseTable, block);
 }
