@@ -24,9 +24,7 @@ Brindle::Brindle(IEffectInstanceInfo instanceInfo)
   : IEffectAU(instanceInfo, kNumParams, "1-1 2-2", kNumPresets, "Brindle", "", "tallowby", kVersion,
               kUniqueID, kMfrID, kLatency, false, false, false, 0)
 {
-  mDSP.dspFullReset();
-  for (double& n : mNoiseTable) n = 0.0;
-
+  // The filter bank and the noise table are built by Init() at the end.
   InitParams();
 
   // One factory preset; "Level" and "Attack" go in as doubles, the two switches as ints.
