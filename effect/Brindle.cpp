@@ -86,7 +86,7 @@ void Brindle::OnParamChange(int paramIdx)
 
 void Brindle::Init()
 {
-  for (int i = 0; i < kNumParams; ++i) OnParamChange(i);
+  OnParamReset();
   mFilterSampleRate = GetSampleRate();
   mPrevSampleRate = mFilterSampleRate;
   BrindleDesignFilters(mDSP, mFilterSampleRate);
