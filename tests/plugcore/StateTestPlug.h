@@ -91,6 +91,12 @@ public:
   int mPresetsChanged = 0;
 };
 
+// Every byte of a chunk.
+inline std::vector<unsigned char> BytesOf(const ByteChunk& chunk)
+{
+  return std::vector<unsigned char>(chunk.Bytes(), chunk.Bytes() + chunk.Size());
+}
+
 // The doubles stored in a chunk from pos on.
 inline std::vector<double> DoublesOf(const ByteChunk& chunk, int pos = 0)
 {

@@ -9,11 +9,6 @@
 
 namespace {
 
-std::vector<unsigned char> BytesOf(const ByteChunk& c)
-{
-  return std::vector<unsigned char>(c.Bytes(), c.Bytes() + c.Size());
-}
-
 ByteChunk Prefix(const ByteChunk& c, int n)
 {
   ByteChunk out;

@@ -8,11 +8,6 @@
 
 namespace {
 
-std::vector<unsigned char> BytesOf(const ByteChunk& c)
-{
-  return std::vector<unsigned char>(c.Bytes(), c.Bytes() + c.Size());
-}
-
 TEST(PresetMake, SlotsStartEmptyAndMakersFillThemInOrder)
 {
   StateTestPlug plug(2);

@@ -6,15 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "StateTestPlug.h"
 #include "plugcore/ByteChunk.h"
 #include "plugcore/IPreset.h"
 
 namespace {
-
-std::vector<unsigned char> BytesOf(const ByteChunk& c)
-{
-  return std::vector<unsigned char>(c.Bytes(), c.Bytes() + c.Size());
-}
 
 ByteChunk ChunkOf(std::vector<unsigned char> bytes)
 {

@@ -9,11 +9,6 @@
 
 namespace {
 
-std::vector<unsigned char> BytesOf(const ByteChunk& c)
-{
-  return std::vector<unsigned char>(c.Bytes(), c.Bytes() + c.Size());
-}
-
 TEST(StateParams, FourValuesSerializeToThirtyTwoBytesOfRealValues)
 {
   StateTestPlug plug;
