@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "containers/Core_CopyText.h"
+
 namespace
 {
 struct HostKey
@@ -81,9 +83,7 @@ EHost LookUpHost(const char* name)
   if (!name) return kHostUnknown;
   // Names that do not fit the buffer are cut before lower-casing.
   char cut[kHostLookupBufSize];
-  const size_t n = strnlen(name, kHostLookupBufSize - 1);
-  std::memcpy(cut, name, n);
-  cut[n] = '\0';
+  Core_CopyText(cut, name, kHostLookupBufSize);
   char lower[kHostLookupBufSize];
   ToLower(lower, cut);
   for (const HostKey& entry : kHostKeys)

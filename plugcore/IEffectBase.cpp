@@ -5,18 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "containers/Core_CopyText.h"
 #include "plugcore/Trace.h"
 
 namespace
 {
-void CopyName(char* dst, const char* src)
-{
-  if (!src) src = "";
-  const size_t n = strnlen(src, IEffectBase::kNameSize - 1);
-  std::memmove(dst, src, n);
-  dst[n] = '\0';
-}
-
 // Reads an optionally signed decimal number after optional whitespace, the way
 // "%d" does, but saturating instead of overflowing. Returns the position after it,
 // or null (and leaves *value alone) when there is no number.
@@ -52,9 +45,9 @@ IEffectBase::IEffectBase(int nParams, const char* channelIOStr, int nPresets, co
   for (int i = 0; i < nParams; ++i) mParams.Add(new IParam);
   for (int i = 0; i < nPresets; ++i) mPresets.Add(new IPreset);
 
-  CopyName(mEffectName, effectName);
-  CopyName(mProductName, productName);
-  CopyName(mMfrName, mfrName);
+  Core_CopyText(mEffectName, effectName, kNameSize);
+  Core_CopyText(mProductName, productName, kNameSize);
+  Core_CopyText(mMfrName, mfrName, kNameSize);
 
   int maxIn = 0, maxOut = 0;
   ParseChannelIO(channelIOStr, &maxIn, &maxOut);

@@ -5,17 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "containers/Core_CopyText.h"
+
 namespace
 {
-// Copies src into a kTextSize buffer, cut to fit; null gives "".
-void CopyText(char* dst, const char* src)
-{
-  if (!src) src = "";
-  const size_t n = strnlen(src, IParam::kTextSize - 1);
-  std::memmove(dst, src, n);
-  dst[n] = '\0';
-}
-
 // Truncation toward zero, saturated to the int range (NaN gives 0) so that any
 // double is safe to convert.
 int TruncToInt(double v)
@@ -38,9 +31,9 @@ void IParam::InitCommon(EParamType type, const char* name, double defaultVal, co
                         const char* group)
 {
   if (mType == kTypeNone) mType = type;
-  CopyText(mName, name);
-  CopyText(mLabel, label);
-  CopyText(mParamGroup, group);
+  Core_CopyText(mName, name, kTextSize);
+  Core_CopyText(mLabel, label, kTextSize);
+  Core_CopyText(mParamGroup, group, kTextSize);
   mValue = mDefault = defaultVal;
 }
 
@@ -105,7 +98,7 @@ void IParam::SetDisplayText(int value, const char* text)
 {
   DisplayText record;
   record.mValue = value;
-  CopyText(record.mText, text);
+  Core_CopyText(record.mText, text, kTextSize);
   mDisplayTexts.Add(record);
 }
 

@@ -3,14 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "containers/Core_CopyText.h"
 #include "containers/Core_PtrList.h"
 
 void IPreset::SetName(const char* name)
 {
-  if (!name) name = "";
-  const size_t n = strnlen(name, kNameSize - 1);
-  std::memmove(mName, name, n);
-  mName[n] = '\0';
+  Core_CopyText(mName, name, kNameSize);
 }
 
 IPreset* GetNextUninitializedPreset(const Core_PtrList<IPreset>* presets)
