@@ -4,39 +4,15 @@
 
 #include "raster/Raster_IBitmap.h"
 #include "raster/Raster_MemBitmap.h"
+#include "tests/raster/test_blit_support.h"
 
-#include <vector>
-
-// A heap bitmap that stores its rows bottom-up, with a guard word after every row so writes past the
-// right edge show up as changed guards.
-class FlippedTestBitmap : public Raster_IBitmap
+// A bitmap that stores its rows bottom-up, with a guard word after every row so writes past the right
+// edge show up as changed guards: the blit tests' bitmap with one padding word.
+class FlippedTestBitmap : public BlitTest::TestBitmap
 {
 public:
-  FlippedTestBitmap(int w, int h) : mW(w), mH(h), mPixels((size_t)(w + 1) * h, 0u) { fillGuards(); }
-  Raster_PixelWord *getBits() override { return mPixels.data(); }
-  int getWidth() override { return mW; }
-  int getHeight() override { return mH; }
-  int getRowSpan() override { return mW + 1; }
-  bool isFlipped() override { return true; }
-  bool resize(int, int) override { return false; }
-
-  // Image row y, column x (row 0 is the last memory row).
-  Raster_PixelWord &at(int x, int y) { return mPixels[(size_t)(mH - 1 - y) * (mW + 1) + x]; }
-  bool guardsIntact() const
-  {
-    for (int y = 0; y < mH; ++y)
-      if (mPixels[(size_t)y * (mW + 1) + mW] != kGuard) return false;
-    return true;
-  }
-  static constexpr Raster_PixelWord kGuard = 0xDEADBEEFu;
-
-private:
-  void fillGuards()
-  {
-    for (int y = 0; y < mH; ++y) mPixels[(size_t)y * (mW + 1) + mW] = kGuard;
-  }
-  int mW, mH;
-  std::vector<Raster_PixelWord> mPixels;
+  FlippedTestBitmap(int w, int h) : TestBitmap(w, h, true, 1) {}
+  bool guardsIntact() const { return padIntact(); }
 };
 
 inline Raster_PixelWord &PixelOf(Raster_MemBitmap &bm, int x, int y)
