@@ -416,13 +416,7 @@ ComponentResult IEffectAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
       if (idName->inDesiredLength != kAudioUnitParameterName_Full)
       {
         const int length = std::max(0, std::min<int>(idName->inDesiredLength, IParam::kTextSize - 1));
-        if (name.size() > static_cast<size_t>(length))
-        {
-          // Cut before a character, never inside one: half a UTF-8 sequence makes no string.
-          size_t n = static_cast<size_t>(length);
-          while (n > 0 && (static_cast<unsigned char>(name[n]) & 0xC0) == 0x80) --n;
-          name.resize(n);
-        }
+        IEffectAU_CutUTF8(&name, static_cast<size_t>(length));
       }
       idName->outName = IEffectAU_MakeCFString(name.c_str());
       if (!idName->outName) return coreFoundationUnknownErr;

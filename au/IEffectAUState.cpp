@@ -75,13 +75,7 @@ bool GetStrFromDict(CFDictionaryRef pDict, const char* key, char* value, int val
   CFTypeRef str = CFDictionaryGetValue(pDict, cfKey.Get());
   if (!str || CFGetTypeID(str) != CFStringGetTypeID()) return false;
   std::string text = IEffectAU_CFStringToUTF8(CFCast<CFStringRef>(str));
-  if (text.size() > static_cast<size_t>(valueSize - 1))
-  {
-    size_t n = static_cast<size_t>(valueSize - 1);
-    // Never leave half of a multi-byte character behind.
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-    text.resize(n);
-  }
+  IEffectAU_CutUTF8(&text, static_cast<size_t>(valueSize - 1));
   std::memcpy(value, text.c_str(), text.size() + 1);
   return true;
 }

@@ -17,3 +17,11 @@ std::string IEffectAU_CFStringToUTF8(CFStringRef str)
   if (!CFStringGetCString(str, buffer.data(), size, kCFStringEncodingUTF8)) return std::string();
   return std::string(buffer.data());
 }
+
+void IEffectAU_CutUTF8(std::string* text, size_t maxBytes)
+{
+  if (text->size() <= maxBytes) return;
+  size_t n = maxBytes;
+  while (n > 0 && (static_cast<unsigned char>((*text)[n]) & 0xC0) == 0x80) --n;
+  text->resize(n);
+}
