@@ -130,14 +130,7 @@ IEffectAU::IEffectAU(IEffectInstanceInfo instanceInfo, int nParams, const char* 
   SetBlockSize(kDefaultBlockSize);
 }
 
-IEffectAU::~IEffectAU()
-{
-  mRenderNotifiers.clear();
-  mInBuses.clear();
-  mOutBuses.clear();
-  mInputConnections.clear();
-  while (!mPropertyListeners.empty()) mPropertyListeners.pop_back();
-}
+IEffectAU::~IEffectAU() = default;
 
 const IEffectAU::InputBusConnection* IEffectAU::GetInputConnection(int busIdx) const
 {
