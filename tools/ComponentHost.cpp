@@ -128,6 +128,16 @@ std::string StringFromCF(CFStringRef text)
   return buffer.data();
 }
 
+void ReleaseParameterInfoNames(AudioUnitParameterInfo& info)
+{
+  if (info.flags & kAudioUnitParameterFlag_CFNameRelease) {
+    if (info.cfNameString) CFRelease(info.cfNameString);
+    if (info.unitName) CFRelease(info.unitName);
+  }
+  info.cfNameString = nullptr;
+  info.unitName = nullptr;
+}
+
 ComponentHost::~ComponentHost()
 {
   Close();

@@ -127,3 +127,6 @@ private:
 
 // UTF-8 copy of a CFString ("" for null).
 std::string StringFromCF(CFStringRef text);
+// Releases the name strings a ParameterInfo reply hands over (when its flags say they are the
+// caller's) and clears them.
+void ReleaseParameterInfoNames(AudioUnitParameterInfo& info);

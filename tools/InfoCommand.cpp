@@ -79,10 +79,7 @@ void PrintParameter(ComponentHost& host, AudioUnitParameterID id)
     for (const std::string& s : strings) list += (list.empty() ? "\"" : ", \"") + s + "\"";
     std::printf("      values: %s\n", list.c_str());
   }
-  if (info.flags & kAudioUnitParameterFlag_CFNameRelease) {
-    if (info.cfNameString) CFRelease(info.cfNameString);
-    if (info.unitName) CFRelease(info.unitName);
-  }
+  ReleaseParameterInfoNames(info);
 }
 
 } // namespace

@@ -105,10 +105,7 @@ std::string CheckValue(ComponentHost& host, const RequiredProperty& property, st
     AudioUnitParameterInfo info{};
     as(info);
     const bool named = info.cfNameString != nullptr || info.name[0] != '\0';
-    if (info.flags & kAudioUnitParameterFlag_CFNameRelease) {
-      if (info.cfNameString) CFRelease(info.cfNameString);
-      if (info.unitName) CFRelease(info.unitName);
-    }
+    ReleaseParameterInfoNames(info);
     return named ? "" : "no parameter name";
   }
   case kAudioUnitProperty_FastDispatch: {

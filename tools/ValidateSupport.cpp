@@ -70,12 +70,7 @@ bool DescribeParameters(ComponentHost& host, std::vector<ParameterDescription>& 
       return false;
     }
     d.name = d.info.cfNameString ? StringFromCF(d.info.cfNameString) : std::string(d.info.name);
-    if (d.info.flags & kAudioUnitParameterFlag_CFNameRelease) {
-      if (d.info.cfNameString) CFRelease(d.info.cfNameString);
-      if (d.info.unitName) CFRelease(d.info.unitName);
-    }
-    d.info.cfNameString = nullptr;
-    d.info.unitName = nullptr;
+    ReleaseParameterInfoNames(d.info);
     out.push_back(d);
   }
   return true;
