@@ -4,39 +4,22 @@
 
 #include "raster/Raster_BlitSIMD.h"
 #include "raster/Raster_BlitSSE2Config.h"
+#include "raster/Raster_Template_Blit2.h"
 
 namespace {
 
 bool gSimdOn = RASTER_BLIT_SSE2 != 0;
 
-// --- scalar forms, used for tails and when SSE2 is missing ---
+// --- scalar forms, used for tails and when SSE2 is missing: the combine kernels themselves ---
 
 inline void copySourceAlphaPixel(Raster_PixelWord *d, Raster_PixelWord s)
 {
-  const int sa = (int)(s & 0xFF);
-  if (sa == 0) return;
-  unsigned char *db = (unsigned char *)d;
-  const int inv = 255 - sa;
-  for (int c = 1; c < 4; c++) {
-    const int sc = (int)((s >> (8 * c)) & 0xFF);
-    db[c] = (unsigned char)(sc + (db[c] - sc) * inv / 256);
-  }
-  const int a = db[0] + sa;
-  db[0] = (unsigned char)(a > 255 ? 255 : a);
+  Raster_BlitDetail::offer<_Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>(d, s, 256);
 }
 
 inline void copySourceAlphaWeightedPixel(Raster_PixelWord *d, Raster_PixelWord s, int alpha)
 {
-  const int sa = (int)(s & 0xFF);
-  if (sa == 0) return;
-  unsigned char *db = (unsigned char *)d;
-  const int w = alpha * (sa + 1) / 256, inv = 256 - w;
-  for (int c = 1; c < 4; c++) {
-    const int sc = (int)((s >> (8 * c)) & 0xFF);
-    db[c] = (unsigned char)(sc + (db[c] - sc) * inv / 256);
-  }
-  const int a = db[0] + w;
-  db[0] = (unsigned char)(a > 255 ? 255 : a);
+  Raster_BlitDetail::offer<_Raster_CombinePixelsCopySourceAlphaNoClamp>(d, s, alpha);
 }
 
 } // namespace
@@ -112,16 +95,13 @@ void Raster_SIMD_CopySourceAlphaWeightedRow(Raster_PixelWord *d, const Raster_Pi
 
 void Raster_SIMD_HalfMixRow(Raster_PixelWord *d, const Raster_PixelWord *s, int n)
 {
-  const __m128i mask = _mm_set1_epi32(0x7F7F7F7F);
   int i = 0;
   for (; i + 4 <= n; i += 4) {
     const __m128i sv = _mm_loadu_si128((const __m128i *)(s + i));
     const __m128i dv = _mm_loadu_si128((const __m128i *)(d + i));
-    const __m128i out =
-        _mm_add_epi32(_mm_and_si128(_mm_srli_epi32(dv, 1), mask), _mm_and_si128(_mm_srli_epi32(sv, 1), mask));
-    _mm_storeu_si128((__m128i *)(d + i), out);
+    _mm_storeu_si128((__m128i *)(d + i), _Raster_CombinePixelsHalfMixFAST::combine4(dv, sv));
   }
-  for (; i < n; i++) d[i] = ((d[i] >> 1) & 0x7F7F7F7F) + ((s[i] >> 1) & 0x7F7F7F7F);
+  for (; i < n; i++) d[i] = _Raster_CombinePixelsHalfMixFAST::combine(d[i], s[i]);
 }
 
 #else // scalar stand-ins when SSE2 is not compiled in
@@ -138,7 +118,7 @@ void Raster_SIMD_CopySourceAlphaWeightedRow(Raster_PixelWord *d, const Raster_Pi
 
 void Raster_SIMD_HalfMixRow(Raster_PixelWord *d, const Raster_PixelWord *s, int n)
 {
-  for (int i = 0; i < n; i++) d[i] = ((d[i] >> 1) & 0x7F7F7F7F) + ((s[i] >> 1) & 0x7F7F7F7F);
+  for (int i = 0; i < n; i++) d[i] = _Raster_CombinePixelsHalfMixFAST::combine(d[i], s[i]);
 }
 
 #endif
