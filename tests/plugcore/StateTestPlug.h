@@ -11,6 +11,7 @@
 #include "plugcore/ByteChunk.h"
 #include "plugcore/IEditorDelegate.h"
 #include "plugcore/IEffectBase.h"
+#include "tests/plugcore/HostlessPlug.h"
 
 struct StateTestEditor : public IEditorDelegate
 {
@@ -30,11 +31,11 @@ struct StateTestEditor : public IEditorDelegate
   void PrepDraw() override {}
 };
 
-class StateTestPlug : public IEffectBase
+class StateTestPlug : public HostlessPlug
 {
 public:
   explicit StateTestPlug(int nPresets = 3, int nParams = 4)
-    : IEffectBase(nParams, "1-1 2-2", nPresets, "State Test", "State Test", "Maker", 0x00010000, 0x54657374,
+    : HostlessPlug(nParams, "1-1 2-2", nPresets, "State Test", "State Test", "Maker", 0x00010000, 0x54657374,
                   0x4D6B6572, 0, false, false, false, kAPIAU)
   {
     if (nParams > 0) GetParam(0)->InitDouble("Level", 0.5, 0.25, 1.0, 0.01);
@@ -57,19 +58,10 @@ public:
   }
   void PresetsChangedByHost() override { ++mPresetsChanged; }
 
-  void BeginInformHostOfParamChange(int) override {}
   void InformHostOfParamChange(int paramIdx, double normalized) override
   {
     mHostChanges.push_back({paramIdx, normalized, GetMutex().IsHeldByCurrentThread()});
   }
-  void EndInformHostOfParamChange(int) override {}
-  void InformHostOfProgramChange() override {}
-  int GetSamplePos() override { return 0; }
-  double GetTempo() override { return 0.0; }
-  void GetTimeSig(int*, int*) override {}
-  void GetTime(ITimeInfo*) override {}
-  void ResizeGraphics(int, int) override {}
-  bool SendMidiMsg(IMidiMsg*) override { return false; }
 
   void SetValues(double a, double b, double c, double d)
   {

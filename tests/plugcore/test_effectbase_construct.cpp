@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tests/plugcore/FakePlug.h"
+#include "tests/plugcore/HostlessPlug.h"
 
 namespace
 {
@@ -60,20 +61,10 @@ TEST(EffectBaseConstruct, IdentityAndInitialFields)
 
 TEST(EffectBaseConstruct, FlagsGoToTheirFields)
 {
-  class Flags : public IEffectBase
+  class Flags : public HostlessPlug
   {
   public:
-    Flags() : IEffectBase(0, "1-1", 0, "n", "p", "m", 1, 2, 3, 77, true, false, true, kAPIVST3) {}
-    void BeginInformHostOfParamChange(int) override {}
-    void InformHostOfParamChange(int, double) override {}
-    void EndInformHostOfParamChange(int) override {}
-    void InformHostOfProgramChange() override {}
-    int GetSamplePos() override { return 0; }
-    double GetTempo() override { return 0; }
-    void GetTimeSig(int*, int*) override {}
-    void GetTime(ITimeInfo*) override {}
-    void ResizeGraphics(int, int) override {}
-    bool SendMidiMsg(IMidiMsg*) override { return false; }
+    Flags() : HostlessPlug(0, "1-1", 0, "n", "p", "m", 1, 2, 3, 77, true, false, true, kAPIVST3) {}
     bool Spare() const { return mSpareFlag; }
   } flags;
   EXPECT_TRUE(flags.Spare());
@@ -87,19 +78,9 @@ TEST(EffectBaseConstruct, FlagsGoToTheirFields)
 TEST(EffectBaseConstruct, NamesAreCutTo127Characters)
 {
   const std::string longName(1000, 'q');
-  struct LongPlug : IEffectBase
+  struct LongPlug : HostlessPlug
   {
-    explicit LongPlug(const char* n) : IEffectBase(0, "1-1", 0, n, n, nullptr, 0, 0, 0, 0, 0, 0, 0, kAPIAU) {}
-    void BeginInformHostOfParamChange(int) override {}
-    void InformHostOfParamChange(int, double) override {}
-    void EndInformHostOfParamChange(int) override {}
-    void InformHostOfProgramChange() override {}
-    int GetSamplePos() override { return 0; }
-    double GetTempo() override { return 0; }
-    void GetTimeSig(int*, int*) override {}
-    void GetTime(ITimeInfo*) override {}
-    void ResizeGraphics(int, int) override {}
-    bool SendMidiMsg(IMidiMsg*) override { return false; }
+    explicit LongPlug(const char* n) : HostlessPlug(0, "1-1", 0, n, n, nullptr, 0, 0, 0, 0, 0, 0, 0, kAPIAU) {}
   } plug(longName.c_str());
   EXPECT_EQ(std::strlen(plug.GetEffectName()), 127u);
   EXPECT_EQ(std::strlen(plug.GetProductName()), 127u);
