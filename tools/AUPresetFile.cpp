@@ -2,7 +2,6 @@
 #include "tools/AUPresetFile.h"
 
 #include "tools/ComponentHost.h"
-#include "tools/OutputFiles.h"
 
 #include <plist/plist.h>
 
@@ -12,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -217,12 +217,16 @@ bool WriteAUPresetFile(const std::string& path, const AUPresetContents& contents
     error = "cannot encode the preset";
     return false;
   }
-  std::string temp = TempPatternFor(path);
+  std::string temp = path + ".tmp-XXXXXX";
   const int fd = mkstemp(&temp[0]);
   if (fd < 0) {
     error = "cannot write '" + path + "': " + std::strerror(errno);
     return false;
   }
+  // mkstemp makes the file private; a preset gets the permissions of any new file.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
   size_t written = 0;
   while (written < xml.size()) {
     const ssize_t n = write(fd, xml.data() + written, xml.size() - written);
@@ -232,12 +236,8 @@ bool WriteAUPresetFile(const std::string& path, const AUPresetContents& contents
   }
   const int savedErrno = errno;
   const bool complete = written == xml.size() && fsync(fd) == 0;
-  if (close(fd) != 0 || !complete) {
+  if (close(fd) != 0 || !complete || std::rename(temp.c_str(), path.c_str()) != 0) {
     error = "cannot write '" + path + "': " + std::strerror(written == xml.size() ? errno : savedErrno);
-    unlink(temp.c_str());
-    return false;
-  }
-  if (!MoveOutputIntoPlace(temp, path, error)) {
     unlink(temp.c_str());
     return false;
   }

@@ -1,4 +1,4 @@
-// The naming and finishing steps shared by the sound, picture and preset writers.
+// The naming and finishing steps shared by the sound and picture writers.
 #include "tools/OutputFiles.h"
 
 #include <cerrno>
