@@ -252,7 +252,7 @@ OSStatus IEffectAU::SetParamProc(void* plug, AudioUnitParameterID paramID, Audio
     // A NaN would pass the clamp and reach the product's arithmetic.
     if (std::isnan(value)) return kAudioUnitErr_InvalidPropertyValue;
     param->Set(static_cast<double>(value));
-    if (IEditorDelegate* gui = self->GetGUI()) gui->SetParameterFromPlug(idx, value, false);
+    self->ShowParamInEditor(idx, value, false);
     self->OnParamChange(idx);
     return noErr;
   }

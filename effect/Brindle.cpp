@@ -71,7 +71,7 @@ void Brindle::OnParamChange(int paramIdx)
   case kEffect:
     if (truncated == 1.0 || truncated == 0.0) {
       const bool on = truncated == 1.0;
-      if (mGraphics) mGraphics->SetControlFromPlug(mLampControlIdx, on ? 1.0 : 0.0);
+      ShowControlValueInEditor(mLampControlIdx, on ? 1.0 : 0.0);
       mEffectOn.store(on, std::memory_order_relaxed);
     }
     break;

@@ -2,6 +2,16 @@
 // IEditorDelegate: what the plug-in core calls on its editor. The editor framework
 // (a layer above the core) implements it; the plug-in owns the editor it is given
 // through AttachGraphics and deletes it with itself.
+//
+// Threads. The core reaches the editor only through IEffectBase's ShowParamInEditor,
+// ShowControlValueInEditor, RedrawParamControls and AttachGraphics, always while it
+// holds the plug-in's mutex. A host may set parameters from any thread, its audio
+// thread included, so SetParameterFromPlug and SetControlFromPlug may run on any
+// thread and must be real-time safe: they never draw, allocate, lock or call the
+// window system. An implementation applies a value straight to its controls when it
+// is called on the editor's own (user-interface) thread, and otherwise only posts it
+// (latest value wins) for the editor's redraw timer to apply on that thread before it
+// looks for stale controls. PrepDraw runs on the user-interface thread.
 
 class IEditorDelegate
 {

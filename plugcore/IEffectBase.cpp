@@ -36,7 +36,7 @@ IEffectBase::IEffectBase(int nParams, const char* channelIOStr, int nPresets, co
   : mLegalIO(), mMutex(), mPlugID(uniqueID), mMakerID(mfrID), mVersion(vendorVersion), mAPI(plugAPI),
     mHost(kHostUninit), mHostVersion(0), mUsesChunks(plugDoesChunks), mIsInstrument(plugIsInst),
     mSpareFlag(spareFlag), mBypassed(false), mCurrentPreset(0), mSampleRate(44100.0), mBlockSize(0),
-    mLatency(latency), mLatencyDelay(nullptr), mGraphics(nullptr), mInData(256), mOutData(256)
+    mLatency(latency), mLatencyDelay(nullptr), mInData(256), mOutData(256)
 {
   mEffectName[0] = mProductName[0] = mMfrName[0] = '\0';
 
@@ -71,8 +71,7 @@ IEffectBase::IEffectBase(int nParams, const char* channelIOStr, int nPresets, co
 
 IEffectBase::~IEffectBase()
 {
-  delete mGraphics;
-  mGraphics = nullptr;
+  mGraphics.reset(); // the editor goes first: its controls point at the parameters
   mParams.Empty(true);
   mPresets.Empty(true);
   mInChannels.Empty(true);
@@ -204,8 +203,17 @@ void IEffectBase::AttachGraphics(IEditorDelegate* pGraphics)
     pGraphics->SetParameterFromPlug(i, GetParam(i)->GetNormalized(), true);
   pGraphics->PrepDraw();
   // A second editor replaces the first, which the plug-in owns and so deletes.
-  if (mGraphics != pGraphics) delete mGraphics;
-  mGraphics = pGraphics;
+  if (mGraphics.get() != pGraphics) mGraphics.reset(pGraphics);
+}
+
+void IEffectBase::ShowParamInEditor(int paramIdx, double value, bool normalized)
+{
+  if (mGraphics) mGraphics->SetParameterFromPlug(paramIdx, value, normalized);
+}
+
+void IEffectBase::ShowControlValueInEditor(int controlIdx, double normalized)
+{
+  if (mGraphics) mGraphics->SetControlFromPlug(controlIdx, normalized);
 }
 
 void IEffectBase::OnParamReset()

@@ -16,6 +16,7 @@
 // counts are clamped to the block size.
 
 #include <atomic>
+#include <memory>
 
 #include "containers/Core_Mutex.h"
 #include "containers/Core_PtrList.h"
@@ -127,6 +128,11 @@ public:
   bool SendMidiMsgs(const Core_TypedBuf<IMidiMsg>* pMsgs);
   // Shows every parameter's real value in the editor, if one is attached.
   virtual void RedrawParamControls();
+  // The core's only ways to tell its editor about a value (see IEditorDelegate.h for
+  // the threads they may run on). Both do nothing without an editor; the caller
+  // holds the mutex.
+  void ShowParamInEditor(int paramIdx, double value, bool normalized);
+  void ShowControlValueInEditor(int controlIdx, double normalized);
   virtual void DirtyPTCompareState() {}
   virtual void PresetsChangedByHost() {}
   // Sizes every scratch buffer to blockSize doubles (zeroed) when the size changes.
@@ -203,7 +209,7 @@ public:
   int GetBlockSize() const { return mBlockSize; }
   // Samples per beat at the host's tempo; 0 when the tempo is not positive.
   double GetSamplesPerBeat();
-  IEditorDelegate* GetGUI() const { return mGraphics; }
+  IEditorDelegate* GetGUI() const { return mGraphics.get(); }
   Core_Mutex& GetMutex() { return mMutex; }
 
   // Identifies the host from its name (no OnHostIdentified call).
@@ -295,7 +301,7 @@ protected:
   Core_String mPresetPath;
   NChanDelayLine* mLatencyDelay; // never created in this system; stays null
   Core_PtrList<const char> mParamGroups; // the parameters' own group texts, not owned
-  IEditorDelegate* mGraphics;
+  std::unique_ptr<IEditorDelegate> mGraphics;
   Core_PtrList<IParam> mParams;
   Core_PtrList<IPreset> mPresets;
   Core_TypedBuf<double*> mInData;

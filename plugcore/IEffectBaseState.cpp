@@ -91,7 +91,7 @@ void IEffectBase::RedrawParamControls()
 {
   if (!mGraphics) return;
   const int n = NParams();
-  for (int i = 0; i < n; ++i) mGraphics->SetParameterFromPlug(i, GetParam(i)->mValue, false);
+  for (int i = 0; i < n; ++i) ShowParamInEditor(i, GetParam(i)->mValue, false);
 }
 
 void IEffectBase::DirtyParameters()
