@@ -11,7 +11,17 @@
 // window system. An implementation applies a value straight to its controls when it
 // is called on the editor's own (user-interface) thread, and otherwise only posts it
 // (latest value wins) for the editor's redraw timer to apply on that thread before it
-// looks for stale controls. PrepDraw runs on the user-interface thread.
+// looks for stale controls. PrepDraw and PromptForFile run on the user-interface
+// thread.
+
+#include "containers/Core_String.h"
+
+// What a file prompt is for.
+enum EFileAction
+{
+  kFileOpen = 0,
+  kFileSave = 1
+};
 
 class IEditorDelegate
 {
@@ -27,4 +37,10 @@ public:
 
   // Called once the controls show the parameters, before the editor first draws.
   virtual void PrepDraw() = 0;
+
+  // Asks the user for a file. On entry `file` holds the suggested name and `dir` the
+  // start folder (empty: the editor's default, which it writes back); on return
+  // `file` holds the chosen full path, or "" when the user cancelled or no window is
+  // open. `extensions` lists the allowed extensions separated by single spaces.
+  virtual void PromptForFile(Core_String* file, EFileAction action, Core_String* dir, char* extensions) = 0;
 };

@@ -26,6 +26,7 @@ public:
   }
   void SetControlFromPlug(int, double) override {}
   void PrepDraw() override {}
+  void PromptForFile(Core_String* file, EFileAction, Core_String*, char*) override { file->Set(""); }
 };
 
 class EditorPlug : public TestPlug

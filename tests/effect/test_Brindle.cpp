@@ -31,6 +31,7 @@ struct RecordingEditor : IEditorDelegate {
     void SetParameterFromPlug(int, double, bool) override {}
     void SetControlFromPlug(int idx, double value) override { controlCalls->emplace_back(idx, value); }
     void PrepDraw() override {}
+    void PromptForFile(Core_String* file, EFileAction, Core_String*, char*) override { file->Set(""); }
 };
 
 struct BrindleWithEditor : Brindle {

@@ -91,6 +91,7 @@ public:
     mCalls.push_back({"control", controlIdx, normalized, true});
   }
   void PrepDraw() override { mCalls.push_back({"prepdraw", -1, 0.0, false}); }
+  void PromptForFile(Core_String* file, EFileAction, Core_String*, char*) override { file->Set(""); }
 
   std::vector<Call> mCalls;
   bool* mDeleted;

@@ -29,6 +29,7 @@ struct StateTestEditor : public IEditorDelegate
   }
   void SetControlFromPlug(int, double) override {}
   void PrepDraw() override {}
+  void PromptForFile(Core_String* file, EFileAction, Core_String*, char*) override { file->Set(""); }
 };
 
 class StateTestPlug : public HostlessPlug
