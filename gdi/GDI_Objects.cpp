@@ -27,6 +27,19 @@ HGDIOBJ__ *NewColored(int type, int width, int color, float alpha)
 }
 
 const size_t kMaxFaceName = 899;
+
+// Through float so that INT_MIN has a magnitude too.
+float FontSize(int height, int width)
+{
+  const float size = std::fabs((float)(height ? height : width));
+  return size > 8192.0f || size < 2.0f ? 10.0f : size;
+}
+
+int FontQuality(char quality)
+{
+  const int q = (unsigned char)quality;
+  return (q == NONANTIALIASED_QUALITY || q == ANTIALIASED_QUALITY) ? q : DEFAULT_QUALITY;
+}
 } // namespace
 
 HGDIOBJ__ *CreatePen(int style, int width, int color)
@@ -72,9 +85,7 @@ HGDIOBJ__ *CreateFont(int height, int width, int escapement, int orientation, in
   if (!obj) return nullptr;
   obj->mType = GDI_OBJ_FONT;
 
-  // Through float so that INT_MIN has a magnitude too.
-  float size = std::fabs((float)(height ? height : width));
-  if (size > 8192.0f || size < 2.0f) size = 10.0f;
+  const float size = FontSize(height, width);
   obj->mOrientation = (float)orientation / 10.0f;
 
   std::string name = face ? std::string(face, strnlen(face, kMaxFaceName)) : std::string();
@@ -85,8 +96,25 @@ HGDIOBJ__ *CreateFont(int height, int width, int escapement, int orientation, in
   obj->mFont = platformName.empty() ? nullptr : GDI_FontOpen(platformName, size);
   if (!obj->mFont) obj->mFont = GDI_FontOpenLabel(size);
 
-  const int q = (unsigned char)quality;
-  obj->mQuality = (q == NONANTIALIASED_QUALITY || q == ANTIALIASED_QUALITY) ? q : DEFAULT_QUALITY;
+  obj->mQuality = FontQuality(quality);
+  return obj;
+}
+
+HGDIOBJ__ *GDI_CreateFontFromFile(const char *path, int height, char quality)
+{
+  // A platform font name is the file up to its first '|', so such a path cannot be named.
+  if (!path || !path[0] || std::strchr(path, '|')) return nullptr;
+  GDI_Font *font = GDI_FontOpen(std::string(path) + "|0|0|0", FontSize(height, 0));
+  if (!font) return nullptr;
+  HGDIOBJ__ *obj = GDP_OBJECT_NEW();
+  if (!obj)
+  {
+    GDI_FontRelease(font);
+    return nullptr;
+  }
+  obj->mType = GDI_OBJ_FONT;
+  obj->mFont = font;
+  obj->mQuality = FontQuality(quality);
   return obj;
 }
 

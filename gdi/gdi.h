@@ -159,6 +159,11 @@ HGDIOBJ__ *CreateFont(int height, int width, int escapement, int orientation, in
                       char underline, char strikeout, char charset, char outprec, char clipprec, char quality,
                       char pitchAndFamily, const char *face);
 HGDIOBJ__ *CreateFontIndirect(const LOGFONT *lf);
+// A font read from one font file (its first face) at a height in pixels, sized like CreateFont (a
+// magnitude below 2 or above 8192 becomes 10), with no face-name lookup: what else is installed cannot
+// change which outlines are drawn (only characters the file lacks come from an installed face). Null
+// when the path is null or empty, contains '|', or does not name a readable scalable font.
+HGDIOBJ__ *GDI_CreateFontFromFile(const char *path, int height, char quality);
 // Puts the object into its slot and answers the previous one (or the type number when the slot was
 // empty). Handles 1, 2 and 3 empty the pen, brush and font slot.
 HGDIOBJ__ *SelectObject(HDC__ *ctx, HGDIOBJ__ *obj);

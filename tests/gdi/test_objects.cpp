@@ -4,10 +4,13 @@
 #include "tests/gdi/GdiTestUtil.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace
 {
@@ -210,4 +213,46 @@ TEST(GdiObjects, FontsFromManyThreads)
   for (int t = 0; t < 4; t++) threads.emplace_back(worker, t, &failures[t]);
   for (std::thread &t : threads) t.join();
   for (int f : failures) EXPECT_EQ(f, 0);
+}
+
+TEST(GdiObjects, FontsFromFilePaths)
+{
+  MemContext m(4, 4);
+  const std::string dir = "/usr/share/fonts/truetype/dejavu/";
+  char junk[] = "/tmp/gdi-notafont-XXXXXX";
+  const int fd = mkstemp(junk);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(write(fd, "not a font at all", 17), 17);
+  close(fd);
+  // "Hi" at 20 pixels: regular H 1540 + i 569, bold 1714 + 702 font units of 2048.
+  struct Case
+  {
+    std::string path;
+    int height;
+    int expectedWidth; // 0: no font
+    int expectedHeight;
+  } cases[] = {
+    {dir + "DejaVuSans.ttf", 20, 21, 25},
+    {dir + "DejaVuSans-Bold.ttf", -20, 24, 25},
+    {dir + "DejaVuSans.ttf", 1, 10, 14},             // below 2: 10
+    {dir + "DejaVuSans.ttf|0|1|1", 20, 0, 0},       // '|' would smuggle in a style
+    {dir + "NoSuchFace.ttf", 20, 0, 0},
+    {dir, 20, 0, 0},                                 // a folder
+    {junk, 20, 0, 0},                                // not a font
+    {"", 20, 0, 0},
+  };
+  for (const Case &c : cases)
+  {
+    HGDIOBJ__ *f = GDI_CreateFontFromFile(c.path.c_str(), c.height, ANTIALIASED_QUALITY);
+    EXPECT_EQ(f != nullptr, c.expectedWidth != 0) << c.path;
+    if (!f) continue;
+    SelectObject(m.dc(), f);
+    RECT r;
+    EXPECT_EQ(MeasureHeight(m.dc(), &r), c.expectedHeight) << c.path;
+    EXPECT_EQ(r.right, c.expectedWidth) << c.path;
+    SelectObject(m.dc(), AsHandle(3));
+    DeleteObject(f);
+  }
+  EXPECT_EQ(GDI_CreateFontFromFile(nullptr, 20, 0), nullptr);
+  unlink(junk);
 }

@@ -1,0 +1,37 @@
+// The about panel: an opaque cream card with a brown border naming the product, its version and
+// its maker.
+#include "tools/imagegen/PedalArt.h"
+
+namespace {
+
+using namespace Palette;
+
+constexpr Rgb kInk{72, 40, 16};
+constexpr Rgb kCardTop{248, 239, 218};
+constexpr Rgb kCardBottom{228, 211, 178};
+
+} // namespace
+
+void DrawAbout(ImageCanvas& c, const ArtFonts& fonts)
+{
+  const int w = c.Width(), h = c.Height();
+  c.FillRect(0, 0, w, h, kInk);
+  c.VerticalGradient(3, 3, w - 3, h - 3, kCardTop, kCardBottom);
+  // An inner rule, as printed cards have.
+  c.FillRect(7, 7, w - 7, 8, kInk, 0.5f);
+  c.FillRect(7, h - 8, w - 7, h - 7, kInk, 0.5f);
+  c.FillRect(7, 8, 8, h - 8, kInk, 0.5f);
+  c.FillRect(w - 8, 8, w - 7, h - 8, kInk, 0.5f);
+
+  // A few brindle stripes in the card's corner, echoing the enclosure.
+  c.Clipped(8, 8, w - 8, h - 8, [&] {
+    for (int i = 0; i < 4; i++)
+      c.Polyline({{w - 60 + i * 12, 8}, {w - 40 + i * 12, 30}, {w - 34 + i * 12, 60}}, 3, kPaint, 0.22f);
+  });
+
+  const int center = TEXT_CENTER | TEXT_VCENTER | TEXT_SINGLELINE | TEXT_NOPREFIX;
+  c.Text(fonts.bold.c_str(), 30, "Brindle", RECT{8, 28, w - 8, 70}, kInk, center);
+  c.FillRect(w / 2 - 40, 78, w / 2 + 40, 79, kInk, 0.6f);
+  c.Text(fonts.regular.c_str(), 12, "version 2.3.0", RECT{8, 86, w - 8, 104}, kInk, center);
+  c.Text(fonts.regular.c_str(), 12, "tallowby", RECT{8, 116, w - 8, 134}, kInk.Mix(kPaint, 0.5), center);
+}
