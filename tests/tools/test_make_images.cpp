@@ -26,7 +26,7 @@ const Expected kPictures[] = {
   {"brindle_knob_01.png", 75, 75, 65, false},  {"brindle_about.png", 198, 160, 1, true},
 };
 
-int Run(const std::string& args)
+int RunGenerator(const std::string& args)
 {
   const int raw = std::system((std::string(BRINDLE_MAKE_IMAGES_EXE) + " " + args + " >/dev/null 2>&1").c_str());
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -61,7 +61,7 @@ double PointerDegrees(Raster_IBitmap& knob, int frame)
 TEST(MakeImages, FreshRunMatchesCommittedPictures)
 {
   TempDir dir;
-  ASSERT_EQ(Run(dir.Path() + "/out"), 0);
+  ASSERT_EQ(RunGenerator(dir.Path() + "/out"), 0);
   const std::string committed = std::string(std::getenv("BRINDLE_SOURCE_DIR")) + "/resources/img/";
   for (const Expected& e : kPictures) {
     SCOPED_TRACE(e.file);
@@ -83,9 +83,10 @@ TEST(MakeImages, FreshRunMatchesCommittedPictures)
                              Pixel(*fresh, right, bottom)})
         EXPECT_EQ(Raster_GetA(p), e.opaque ? 255 : 0) << "frame " << f;
     }
-    if (e.opaque)
+    if (e.opaque) {
       for (int y = 0; y < fresh->getHeight(); y++)
         for (int x = 0; x < e.width; x++) ASSERT_EQ(Raster_GetA(Pixel(*fresh, x, y)), 255) << x << "," << y;
+    }
   }
 }
 
@@ -114,7 +115,7 @@ TEST(MakeImages, CommandLine)
     {"/proc/brindle-no-such/out", 1},        // cannot be created
     {"/dev/null", 1},                        // exists, not a folder
   };
-  for (const auto& c : cases) EXPECT_EQ(Run(c.args), c.status) << c.args;
+  for (const auto& c : cases) EXPECT_EQ(RunGenerator(c.args), c.status) << c.args;
   EXPECT_TRUE(dir.Entries().empty());
 }
 
