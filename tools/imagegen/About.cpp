@@ -23,11 +23,9 @@ void DrawAbout(ImageCanvas& c, const ArtFonts& fonts)
   c.FillRect(7, 8, 8, h - 8, kInk, 0.5f);
   c.FillRect(w - 8, 8, w - 7, h - 8, kInk, 0.5f);
 
-  // A few brindle stripes in the card's corner, echoing the enclosure.
-  c.Clipped(8, 8, w - 8, h - 8, [&] {
-    for (int i = 0; i < 4; i++)
-      c.Polyline({{w - 60 + i * 12, 8}, {w - 40 + i * 12, 30}, {w - 34 + i * 12, 60}}, 3, kPaint, 0.22f);
-  });
+  // The enclosure's colour as a band under the inner rule at the top and bottom.
+  c.FillRect(8, 8, w - 8, 12, kPaint, 0.85f);
+  c.FillRect(8, h - 12, w - 8, h - 8, kPaint, 0.85f);
 
   const int center = TEXT_CENTER | TEXT_VCENTER | TEXT_SINGLELINE | TEXT_NOPREFIX;
   c.Text(fonts.bold.c_str(), 30, "Brindle", RECT{8, 28, w - 8, 70}, kInk, center);

@@ -32,16 +32,26 @@ void DrawEnclosure(ImageCanvas& c)
   // The folded edge of the box, then its top face.
   c.FillRoundRect(0, 0, kWidth, kHeight, 14, kPaint.Scaled(0.55));
   c.FillRoundRect(3, 3, kWidth - 3, kHeight - 3, 11, kPaint);
-  // Brindle: irregular darker stripes running down and across the face.
+  // Brindle: darker stripes running down and across the face, broken into pieces of varying
+  // weight the way the coat pattern is.
   c.Clipped(3, 3, kWidth - 3, kHeight - 3, [&] {
-    for (int i = 0; i < 11; i++) {
-      std::vector<POINT> stripe;
-      const double start = -60.0 + i * 29.0;
-      for (int y = -10; y <= kHeight + 10; y += 6) {
-        const double x = start + y * 0.42 + 7.0 * std::sin(y * 0.045 + i * 1.7) + 3.0 * std::sin(y * 0.13 + i);
-        stripe.push_back({static_cast<int>(std::lround(x)), y});
+    for (int i = 0; i < 13; i++) {
+      const double start = -70.0 + i * 24.0 + 6.0 * Noise(i, 7);
+      std::vector<POINT> piece;
+      int width = 3;
+      for (int step = 0, y = -12; y <= kHeight + 12; step++, y += 5) {
+        const double x = start + y * 0.40 + 7.0 * std::sin(y * 0.043 + i * 1.7) + 3.0 * std::sin(y * 0.12 + i);
+        piece.push_back({static_cast<int>(std::lround(x)), y});
+        // A piece ends now and then; a short gap or a change of weight follows.
+        if (piece.size() > 4 && Noise(i, step) > 0.55) {
+          c.Polyline(piece, width, kStreak, 0.22f);
+          const bool gap = Noise(step, i) > 0.0;
+          piece.clear();
+          if (!gap) piece.push_back({static_cast<int>(std::lround(x)), y});
+          width = 2 + static_cast<int>((Noise(i + 3, step) + 1.0) * 2.0);
+        }
       }
-      c.Polyline(stripe, 3 + (i * 5) % 4, kStreak, 0.20f);
+      if (piece.size() > 1) c.Polyline(piece, width, kStreak, 0.22f);
     }
   });
   // Light from above, a slightly darker lower half, and the hammered finish.
@@ -60,8 +70,11 @@ void DrawScale(ImageCanvas& c, double cx, double cy)
 {
   for (int i = 0; i <= 10; i++) {
     const double a = (-135.0 + 27.0 * i) * M_PI / 180.0;
-    const double r = 33.0, big = (i == 0 || i == 10) ? 1.9 : 1.3;
-    c.FillCircle(cx + r * std::sin(a), cy - r * std::cos(a), big, kCream, 0.85f);
+    // Whole-pixel boxes of one size, so every dot looks alike; the end stops are larger.
+    const int size = (i == 0 || i == 10) ? 4 : 3;
+    const int l = static_cast<int>(std::lround(cx + 33.0 * std::sin(a) - size / 2.0));
+    const int t = static_cast<int>(std::lround(cy - 33.0 * std::cos(a) - size / 2.0));
+    c.FillEllipse(l, t, l + size, t + size, kCream, 0.85f);
   }
 }
 
@@ -107,9 +120,18 @@ void DrawBackground(ImageCanvas& c, const ArtFonts& fonts)
 
   // The footswitch's washer: a dark ring with a brushed face.
   c.FillCircle(kFootX + 1, kFootY + 2, 29, kBlack, 0.35f);
-  c.FillCircle(kFootX, kFootY, 28, kChrome.Scaled(0.45));
-  c.FillCircle(kFootX, kFootY, 26, kChrome.Scaled(0.7));
-  ShadeDisc(c, kFootX, kFootY, 26, 0.55);
+  c.FillCircle(kFootX, kFootY, 28, kChrome.Scaled(0.12));
+  c.FillCircle(kFootX, kFootY, 26.5, kChrome.Scaled(0.3));
+  ShadeDisc(c, kFootX, kFootY, 26.5, 0.6);
+
+  // The jacks sit on the sides: the signal comes in on the right and leaves on the left.
+  const int label = TEXT_VCENTER | TEXT_SINGLELINE | TEXT_NOPREFIX;
+  Legend(c, fonts.bold, 8, "OUT", RECT{16, 240, 60, 252}, label);
+  Legend(c, fonts.bold, 8, "IN", RECT{148, 240, 192, 252}, label | TEXT_RIGHT);
+  for (int x : {9, 194}) {
+    const std::vector<POINT> arrow = {{x + 5, 242}, {x, 246}, {x + 5, 250}};
+    c.FillPolygon(arrow, kCream, 0.9f);
+  }
 
   c.Polyline({{70, 300}, {82, 300}}, 1, kCream, 0.5f);
   c.Polyline({{126, 300}, {138, 300}}, 1, kCream, 0.5f);

@@ -88,7 +88,9 @@ void DrawFootswitch(ImageCanvas& c, bool pressed)
 {
   const double cx = 24, cy = 24;
   c.FillPolygon(Hexagon(cx + 1, cy + 2, 21), kBlack, 0.4f);
-  c.FillPolygon(Hexagon(cx, cy, 21), kChrome.Scaled(0.78));
+  // The nut, its bevelled rim a little darker than its face.
+  c.FillPolygon(Hexagon(cx, cy, 21), kChrome.Scaled(0.5));
+  c.FillPolygon(Hexagon(cx, cy, 20), kChrome.Scaled(0.85));
   ShadeDisc(c, cx, cy, 21, 0.45);
   // The bushing the plunger rides in.
   c.FillCircle(cx, cy, 16, kChrome.Scaled(0.35));
