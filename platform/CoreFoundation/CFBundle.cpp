@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,9 +18,13 @@
 struct __CFBundle : __CFRuntimeBase {
   ~__CFBundle() {
     if (mIdentifier) CFRelease(mIdentifier);
+    for (auto& entry : mInfoStrings)
+      if (entry.second) CFRelease(entry.second);
   }
   std::string mPath;  // the bundle folder, without a trailing slash
   CFStringRef mIdentifier = nullptr;
+  // String values of Info.plist read so far (null for absent keys); handed out borrowed.
+  std::map<std::string, CFStringRef> mInfoStrings;
 };
 
 namespace {
@@ -48,8 +53,8 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &info) == 0;
 }
 
-// CFBundleIdentifier from <bundle>/Contents/Info.plist, or "" when there is none.
-std::string ReadIdentifier(const std::string& bundlePath) {
+// A string value at the top of <bundle>/Contents/Info.plist, or "" when there is none.
+std::string ReadInfoString(const std::string& bundlePath, const char* key) {
   std::ifstream file(bundlePath + "/Contents/Info.plist", std::ios::binary);
   if (!file) return "";
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -57,7 +62,7 @@ std::string ReadIdentifier(const std::string& bundlePath) {
   plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
   std::string identifier;
   if (root && plist_get_node_type(root) == PLIST_DICT) {
-    plist_t item = plist_dict_get_item(root, "CFBundleIdentifier");
+    plist_t item = plist_dict_get_item(root, key);
     if (item && plist_get_node_type(item) == PLIST_STRING) {
       uint64_t length = 0;
       const char* text = plist_get_string_ptr(item, &length);
@@ -75,7 +80,7 @@ __CFBundle* FindOrAdd(const std::string& path) {
   __CFBundle* b = CFRuntimeCreate<__CFBundle>(kCFAllocatorDefault, &kBundleClass);
   if (!b) return nullptr;
   b->mPath = path;
-  const std::string identifier = ReadIdentifier(path);
+  const std::string identifier = ReadInfoString(path, "CFBundleIdentifier");
   if (!identifier.empty())
     b->mIdentifier = CFStringCreateWithCString(kCFAllocatorDefault, identifier.c_str(),
                                                kCFStringEncodingUTF8);
@@ -165,4 +170,19 @@ CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,
   }
   if (!Exists(path)) return nullptr;
   return MakeURL(path, IsDirectory(path));
+}
+
+CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key) {
+  __CFBundle* b = const_cast<__CFBundle*>(Checked(bundle, "CFBundleGetValueForInfoDictionaryKey"));
+  if (!key) return nullptr;
+  const std::string& name = CFRuntimeStringText(key);
+  std::lock_guard<std::mutex> lock(RegistryMutex());
+  auto found = b->mInfoStrings.find(name);
+  if (found != b->mInfoStrings.end()) return found->second;
+  const std::string value = ReadInfoString(b->mPath, name.c_str());
+  CFStringRef text = value.empty() ? nullptr
+                                   : CFStringCreateWithCString(kCFAllocatorDefault, value.c_str(),
+                                                               kCFStringEncodingUTF8);
+  b->mInfoStrings[name] = text;
+  return text;
 }

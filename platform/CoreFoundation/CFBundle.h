@@ -28,6 +28,9 @@ CFBundleRef CFBundleCreate(CFAllocatorRef allocator, CFURLRef bundleURL);
 CFBundleRef CFBundleGetMainBundle(void);
 CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID);
 CFStringRef CFBundleGetIdentifier(CFBundleRef bundle);
+/* A string value from the top level of the bundle's Info.plist (borrowed), or NULL when the key is
+ * absent or not a string; other value types are not read. */
+CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key);
 /* New URLs. A resource is looked for as Contents/Resources/[subDirName/]name[.type]; NULL when no
  * such file exists. */
 CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle);

@@ -2,6 +2,7 @@
 #include <CoreFoundation/CFRuntime.h>
 #include <CoreFoundation/CFUserNotification.h>
 #include <BrindleHost/HostControls.h>
+#include <BrindleHost/WindowBackend.h>
 
 #include <cstdio>
 #include <mutex>
@@ -54,8 +55,10 @@ SInt32 CFUserNotificationDisplayAlert(CFTimeInterval, CFOptionFlags flags, CFURL
     responder = sResponder;
     refCon = sResponderRefCon;
   }
+  // An installed responder decides; otherwise the window backend (the headless one answers from its
+  // script and presses the default button when nothing is queued).
   const CFOptionFlags response =
-      responder ? responder(&alert, refCon) : static_cast<CFOptionFlags>(kCFUserNotificationDefaultResponse);
+      responder ? responder(&alert, refCon) : BrindleHost::Backend().RunAlert(alert);
   if (responseFlags) *responseFlags = response;
   return 0;
 }
