@@ -1,6 +1,7 @@
 // .aupreset reading and writing over libplist.
 #include "tools/AUPresetFile.h"
 
+#include "plugcore/PresetFiles.h"
 #include "tools/ComponentHost.h"
 
 #include <plist/plist.h>
@@ -135,8 +136,8 @@ bool AUPresetFromBytes(const std::string& bytes, AUPresetContents& out, std::str
     error = "the file is empty";
     return false;
   }
-  if (bytes.size() > (1u << 24)) {
-    error = "the file is too large for a preset";
+  if (bytes.size() > static_cast<size_t>(kPresetFileMaxBytes)) {
+    error = "the file is larger than the 1 MiB preset file limit";
     return false;
   }
   plist_t parsed = nullptr;
