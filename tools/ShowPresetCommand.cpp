@@ -76,7 +76,7 @@ int RunShowPresetCommand(int argc, char** argv)
     std::printf("format: .aupreset (class-info dictionary)\n");
     std::printf("plug-in: %s/%s/%s, version %s\n", FourCharText(static_cast<OSType>(state.type)).c_str(),
                 FourCharText(static_cast<OSType>(state.subtype)).c_str(),
-                FourCharText(static_cast<OSType>(state.manufacturer)).c_str(), version);
+                FourCharText(static_cast<OSType>(state.manufacturer)).c_str(), version + 1);
     std::printf("preset: \"%s\"\n", state.name.c_str());
     PrintParameters(plug);
     return 0;
