@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The constructors with hostile values: any double, any channel.
     double value = 0.0;
     const std::vector<uint8_t> bits = in.Bytes(sizeof value);
-    std::memcpy(&value, bits.data(), bits.size());
+    if (!bits.empty()) std::memcpy(&value, bits.data(), bits.size());
     IMidiMsg made;
     made.MakePitchWheelMsg(value, msg.mData1);
     Check(made.mData1 < 128 && made.mData2 < 128 && made.StatusMsg() == IMidiMsg::kPitchWheel, "pitch wheel made");

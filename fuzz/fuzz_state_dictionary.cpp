@@ -1,10 +1,13 @@
-// Fuzzes the state restore as a host reaches it: a class-info dictionary set through the Brindle
-// component's entry (kAudioUnitProperty_ClassInfo). The input chooses which keys are there, whether
+// Fuzzes the state restore as a host reaches it: a class-info dictionary set through the Audio Unit
+// component entry (kAudioUnitProperty_ClassInfo), on a product with Brindle's identity and
+// parameter kinds (the effect's own DSP code does not build with the fuzzing compiler). The input chooses which keys are there, whether
 // they have the right type and identity, the preset name and the state data. A refused state must
 // leave the unit exactly as it was (its class-info reads back the same); an accepted one must leave
 // every parameter finite.
 
 #include "FuzzInput.h"
+
+#include "au/IEffectAU.h"
 
 #include <AudioUnit/AudioUnit.h>
 #include <CoreFoundation/CoreFoundation.h>
@@ -13,23 +16,44 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-
-extern "C" ComponentResult Brindle_Entry(ComponentParameters* params, void* storage);
+#include <string>
 
 namespace {
 
 const char* const kNumberKeys[] = {"version", "type", "subtype", "manufacturer"};
 const SInt32 kIdentity[] = {0x00020300, 0x61756678, 0x62646C33, 0x51786C6F};
 
+// Four parameters as Brindle has them (two continuous, two switches) and its "Init" preset.
+class FuzzUnit : public IEffectAU
+{
+public:
+  FuzzUnit()
+    : IEffectAU(IEffectInstanceInfo{"org.brindle.fuzz", "Fuzz_View"}, 4, "1-1 2-2", 1, "Fuzz", "Fuzz", "Maker",
+                kIdentity[0], kIdentity[2], kIdentity[3], 0, false, false, false, 0)
+  {
+    GetParam(0)->InitDouble("Level", 0.5, 0.0, 1.0, 0.001);
+    GetParam(1)->InitDouble("Attack", 0.5, 0.0, 1.0, 0.001, "", "", 2.0);
+    GetParam(2)->InitBool("Effect", true);
+    GetParam(3)->InitBool("Cabinet", true);
+    MakePreset("Init", 1.0, 0.5, 1, 1);
+  }
+};
+
+IEffectAU* MakeFuzzUnit()
+{
+  return new FuzzUnit;
+}
+
 ComponentResult Entry(ComponentParameters* params, Handle storage)
 {
-  return Brindle_Entry(params, storage);
+  return IEffectAU::IEffectAUEntry(params, storage);
 }
 
 AudioUnit OpenUnit()
 {
   ComponentDescription cd = {static_cast<OSType>(kIdentity[1]), static_cast<OSType>(kIdentity[2]),
                              static_cast<OSType>(kIdentity[3]), 0, 0};
+  IEffectAU::SetPlugFactory(&MakeFuzzUnit);
   Component component = RegisterComponent(&cd, Entry, 0, nullptr, nullptr, nullptr);
   ComponentInstance instance = nullptr;
   if (!component || OpenAComponent(component, &instance) != noErr) std::abort();
@@ -74,8 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   const std::vector<uint8_t> name = in.Bytes(in.Byte());
   if ((present >> 4) & 1)
     Set(dict, "name", (mistyped >> 4) & 1 ? static_cast<CFTypeRef>(CFDataCreate(nullptr, name.data(), static_cast<CFIndex>(name.size())))
-                                          : CFStringCreateWithBytes(nullptr, name.data(), static_cast<CFIndex>(name.size()),
-                                                                    kCFStringEncodingUTF8, false));
+                                          : CFStringCreateWithCString(nullptr, std::string(name.begin(), name.end()).c_str(),
+                                                                      kCFStringEncodingUTF8));
   const std::vector<uint8_t> state = in.Rest();
   if ((present >> 5) & 1) {
     SInt32 n = static_cast<SInt32>(state.size());
