@@ -5,6 +5,9 @@ ASAN    ?= build-asan
 TSAN    ?= build-tsan
 FUZZ    ?= build-fuzz
 FUZZ_SECONDS ?= 60
+# Fuzz targets (fuzz/fuzz_NAME.cpp) and the folder of fuzz/seeds/ each starts from, as NAME:SEEDS.
+FUZZ_TARGETS := png_memory:png state_dictionary:state_dictionary aupreset:aupreset state_chunks:state_chunks \
+                preset_files:preset_files midi:midi
 
 .PHONY: all deps build demo test test-main test-asan tsan bench fuzz clean
 
@@ -30,7 +33,9 @@ test-asan: deps
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
-# The PNG decoder fuzz target runs for a bounded time (FUZZ_SECONDS) after the two suites.
+# Every fuzz target runs for a bounded time after the two suites: 20 s each here (FUZZ_SECONDS on the
+# command line overrides it), FUZZ_SECONDS (default 60) each through `make fuzz`.
+test: FUZZ_SECONDS = 20
 test: test-main test-asan fuzz
 
 tsan: deps
@@ -43,10 +48,13 @@ bench: build
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_FUZZ=ON -DBRINDLE_TESTS=OFF -DBRINDLE_BENCH=OFF
-	cmake --build $(FUZZ) --target fuzz_png_memory -j $(JOBS)
-	mkdir -p $(FUZZ)/corpus/png
-	./$(FUZZ)/fuzz/fuzz_png_memory -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -print_final_stats=1 \
-	  $(FUZZ)/corpus/png fuzz/seeds/png
+	cmake --build $(FUZZ) --target $(foreach t,$(FUZZ_TARGETS),fuzz_$(firstword $(subst :, ,$(t)))) -j $(JOBS)
+	@set -e; for t in $(FUZZ_TARGETS); do \
+	  name=$${t%%:*}; seeds=$${t##*:}; mkdir -p $(FUZZ)/corpus/$$seeds; \
+	  echo "== fuzz_$$name, $(FUZZ_SECONDS) s"; \
+	  ./$(FUZZ)/fuzz/fuzz_$$name -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -print_final_stats=1 \
+	    $(FUZZ)/corpus/$$seeds fuzz/seeds/$$seeds; \
+	done
 
 clean:
 	rm -rf $(BUILD) $(ASAN) $(TSAN) $(FUZZ)

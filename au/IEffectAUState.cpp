@@ -145,15 +145,30 @@ ComponentResult IEffectAU::SetState(CFPropertyListRef pPropList)
       static_cast<OSType>(mfr) != cd.componentManufacturer)
     return kAudioUnitErr_InvalidPropertyValue;
 
-  RestorePreset(presetName);
-
-  // A read that ran out of data (-1) is a failed restore, not a success.
+  // A refused state leaves the unit exactly as it was: without data nothing is
+  // touched, and a restore that fails part-way is undone from a snapshot of the
+  // parameters, the current preset and the preset the name selects.
   ByteChunk chunk;
-  if (GetDataFromDict(dict, "data", &chunk) && UnserializeState(&chunk, 0) > 0)
+  if (!GetDataFromDict(dict, "data", &chunk)) return kAudioUnitErr_InvalidPropertyValue;
+  ByteChunk stateBefore;
+  SerializeState(&stateBefore);
+  const int presetBefore = mCurrentPreset;
+  IPreset* named = nullptr;
+  for (int i = 0; i < mPresets.GetSize() && !named; ++i)
+    if (std::strcmp(mPresets.Get(i)->mName, presetName) == 0) named = mPresets.Get(i);
+  const IPreset namedBefore = named ? *named : IPreset();
+
+  RestorePreset(presetName);
+  // A read that ran out of data (-1) is a failed restore, not a success.
+  if (UnserializeState(&chunk, 0) > 0)
   {
     RedrawParamControls();
     return noErr;
   }
+  if (named) *named = namedBefore;
+  mCurrentPreset = presetBefore;
+  UnserializeState(&stateBefore, 0);
+  RedrawParamControls();
   return kAudioUnitErr_InvalidPropertyValue;
 }
 

@@ -16,7 +16,10 @@
 // counts are clamped to the block size.
 
 #include <atomic>
+#include <cstddef>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "containers/Core_Mutex.h"
 #include "containers/Core_PtrList.h"
@@ -265,6 +268,37 @@ public:
   void ModifyCurrentPreset(const char* name = nullptr);
   // Under the mutex: tells the host every parameter's normalized value.
   void DirtyParameters();
+
+  // ---- Preset files and dumps (IEffectBasePresetFiles.cpp, PresetDump.cpp) ----
+  //
+  // Program (.fxp) and bank (.fxb) files; their layout is in PresetFiles.h. The
+  // four file calls ask the attached editor for the file name and fail without an
+  // editor or when the user cancels. The byte calls do the work for them and for
+  // tools that have no editor. Loading is all or nothing: a refused file (foreign
+  // plug-in ID, wrong parameter count, truncated, over 1 MiB, non-finite value)
+  // leaves the parameters, the presets and the current preset as they were.
+
+  bool SaveProgramAsFXP(const char* defaultFileName);
+  bool SaveBankAsFXB(const char* defaultFileName);
+  bool LoadProgramFromFXP();
+  bool LoadBankFromFXB();
+
+  // The chunk form when the plug-in keeps its state as a chunk (UsesChunks),
+  // the parameter form otherwise. Under the mutex.
+  bool BuildProgramFile(std::vector<unsigned char>* out, std::string* error = nullptr);
+  bool BuildBankFile(std::vector<unsigned char>* out, std::string* error = nullptr);
+  // On success the current preset takes the program (values and name), or every
+  // preset the bank holds; the host is told of the program change.
+  bool LoadProgramFile(const unsigned char* data, size_t size, std::string* error = nullptr);
+  bool LoadBankFile(const unsigned char* data, size_t size, std::string* error = nullptr);
+
+  // Source text that recreates the current parameter values through
+  // MakePresetFromNamedParams (paramEnumNames: one identifier per parameter; a null
+  // entry is written as the index), or the current preset's chunk as a
+  // MakePresetFromBlob call. Written whole through a temporary file; false when the
+  // file cannot be written.
+  bool DumpPresetSrcCode(const char* path, const char** paramEnumNames);
+  bool DumpPresetBlob(const char* path);
 
   int NPresets() const { return mPresets.GetSize(); }
   int GetCurrentPresetIdx() const { return mCurrentPreset; }

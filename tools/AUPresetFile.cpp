@@ -1,6 +1,7 @@
 // .aupreset reading and writing over libplist.
 #include "tools/AUPresetFile.h"
 
+#include "plugcore/PresetFiles.h"
 #include "tools/ComponentHost.h"
 
 #include <plist/plist.h>
@@ -135,8 +136,8 @@ bool AUPresetFromBytes(const std::string& bytes, AUPresetContents& out, std::str
     error = "the file is empty";
     return false;
   }
-  if (bytes.size() > (1u << 24)) {
-    error = "the file is too large for a preset";
+  if (bytes.size() > static_cast<size_t>(kPresetFileMaxBytes)) {
+    error = "the file is larger than the 1 MiB preset file limit";
     return false;
   }
   plist_t parsed = nullptr;
@@ -172,10 +173,11 @@ bool AUPresetFromBytes(const std::string& bytes, AUPresetContents& out, std::str
     error = "no string \"name\"";
     return false;
   }
-  char* text = nullptr;
-  plist_get_string_val(name, &text);
-  c.name = text ? text : "";
-  std::free(text);
+  // By pointer and length: a string holding a zero byte would stop libplist's copying reader with an
+  // assertion. The name is a C string everywhere after this, so it ends at its first zero.
+  uint64_t nameLength = 0;
+  const char* text = plist_get_string_ptr(name, &nameLength);
+  c.name = text ? std::string(text, strnlen(text, static_cast<size_t>(nameLength))) : std::string();
   plist_t data = plist_dict_get_item(parsed, "data");
   if (!data || plist_get_node_type(data) != PLIST_DATA) {
     error = "no \"data\"";

@@ -9,6 +9,7 @@ int RunDemoCommand(int argc, char** argv);
 int RunInfoCommand(int argc, char** argv);
 int RunValidateCommand(int argc, char** argv);
 int RunSavePresetCommand(int argc, char** argv);
+int RunShowPresetCommand(int argc, char** argv);
 int RunPlotCommand(int argc, char** argv);
 
 // Parses a real number that must lie in [lo, hi]; false for anything else (junk, NaN, range).

@@ -6,6 +6,7 @@
 #include "tools/ComponentEngine.h"
 #include "tools/ComponentHost.h"
 #include "tools/EffectOptions.h"
+#include "tools/PresetCodec.h"
 
 #include <cerrno>
 #include <cmath>
@@ -30,7 +31,8 @@ const char kUsage[] =
     "  --effect on|off    fuzz effect (default on; off sums the inputs to mono)\n"
     "  --cabinet on|off   speaker cabinet (default on)\n"
     "  --block N          frames per processing block, 1 to 1048576 (default 512)\n"
-    "  --preset FILE      restore the state saved in FILE (an .aupreset) first; the settings\n"
+    "  --preset FILE      restore the state saved in FILE (.aupreset, .fxp or .fxb: a bank's\n"
+    "                     current preset) first; the settings\n"
     "                     above are applied after it\n"
     "  --component PATH   the Brindle.component bundle (default: $BRINDLE_COMPONENT, else the one\n"
     "                     built next to this program)\n"
@@ -136,11 +138,8 @@ int RunRenderCommand(int argc, char** argv)
     options.bundlePath = ResolveComponentPath(componentPath);
     if (!presetPath.empty()) {
       AUPresetContents preset;
-      if (!ReadAUPresetFile(presetPath, preset, error) ||
-          !CheckAUPresetIdentity(preset, kBrindleComponentType, kBrindleComponentSubType,
-                                 kBrindleComponentManufacturer, error)) {
-        return CommandFailure("render", error);
-      }
+      PresetCodec codec;
+      if (!codec.LoadAsState(presetPath, preset, error)) return CommandFailure("render", error);
       options.preset = std::move(preset);
     }
     engine = MakeComponentEngine(options);

@@ -1,9 +1,11 @@
-// `brindle save-preset OUT.aupreset [options]`: writes the component's state as a host would save it.
+// `brindle save-preset OUT.{aupreset,fxp,fxb} [options]`: writes the component's state as a host
+// would save it, in the preset format the output's extension names.
 #include "tools/Commands.h"
 
 #include "tools/AUPresetFile.h"
 #include "tools/ComponentHost.h"
 #include "tools/EffectOptions.h"
+#include "tools/PresetCodec.h"
 
 #include <cstdio>
 #include <string>
@@ -12,13 +14,16 @@
 namespace {
 
 const char kUsage[] =
-    "usage: brindle save-preset OUT.aupreset [options]\n"
+    "usage: brindle save-preset OUT.{aupreset,fxp,fxb} [options]\n"
     "\n"
-    "Opens the Brindle component, applies the settings and writes its state (the class-info\n"
-    "dictionary) as an .aupreset property list, as a host saves a preset.\n"
+    "Opens the Brindle component, applies the settings and writes its state, chosen by OUT's\n"
+    "extension: .aupreset (the class-info dictionary as a property list, as a host saves a\n"
+    "preset), .fxp (a program: the preset name and its parameter values) or .fxb (a bank: every\n"
+    "preset, the current one holding the state).\n"
     "\n"
     "options:\n"
-    "  --preset FILE      start from the state in FILE (an .aupreset) instead of the defaults\n"
+    "  --preset FILE      start from the state in FILE (.aupreset, .fxp or .fxb) instead of the\n"
+    "                     defaults; a bank's other presets are kept in an .fxb output\n"
     "  --level X          output level, 0 to 1\n"
     "  --attack X         fuzz attack, 0 to 1\n"
     "  --effect on|off    fuzz effect\n"
@@ -71,14 +76,14 @@ int RunSavePresetCommand(int argc, char** argv)
     outPath = arg;
   }
   if (outPath.empty()) return Usage("expected an output file");
+  if (PresetFormatOf(outPath) == PresetFormat::kUnknown)
+    return Usage("the output file must end in .aupreset, .fxp or .fxb");
 
   std::string error;
   AUPresetContents start;
-  if (!presetPath.empty() &&
-      (!ReadAUPresetFile(presetPath, start, error) ||
-       !CheckAUPresetIdentity(start, kBrindleComponentType, kBrindleComponentSubType, kBrindleComponentManufacturer,
-                              error)))
-    return Fail(error);
+  // The codec checks the starting preset and, for program and bank output, builds the file.
+  PresetCodec codec;
+  if (!presetPath.empty() && !codec.LoadAsState(presetPath, start, error)) return Fail(error);
 
   Component component = nullptr;
   if (!LoadBrindleComponent(ResolveComponentPath(componentPath), component, error)) return Fail(error);
@@ -103,6 +108,10 @@ int RunSavePresetCommand(int argc, char** argv)
   const bool ok = AUPresetFromDictionary(static_cast<CFDictionaryRef>(state), contents, error);
   CFRelease(state);
   if (!ok) return Fail(error);
-  if (!WriteAUPresetFile(outPath, contents, error)) return Fail(error);
+  if (PresetFormatOf(outPath) == PresetFormat::kAUPreset) {
+    if (!WriteAUPresetFile(outPath, contents, error)) return Fail(error);
+    return 0;
+  }
+  if (!codec.FromAUPreset(contents, error) || !codec.Save(outPath, error)) return Fail(error);
   return 0;
 }

@@ -13,7 +13,8 @@ const char kUsage[] =
     "  demo [options]            synthesize a plucked-string riff and render it dry and fuzzed\n"
     "  info [options]            describe the component: identity, parameters, channels, presets\n"
     "  validate [options]        check the component as a host would, one line per check\n"
-    "  save-preset OUT [options] write the component's state as an .aupreset file\n"
+    "  save-preset OUT [options] write the component's state as an .aupreset, .fxp or .fxb file\n"
+    "  show-preset FILE          print the format, plug-in, presets and values a preset file holds\n"
     "  plot IN... -o OUT.png     draw waveforms and spectra of sound files into a picture\n"
     "\n"
     "'brindle <command> --help' describes each command.\n";
@@ -35,6 +36,7 @@ int main(int argc, char** argv)
   if (!std::strcmp(command, "info")) return RunInfoCommand(argc - 2, argv + 2);
   if (!std::strcmp(command, "validate")) return RunValidateCommand(argc - 2, argv + 2);
   if (!std::strcmp(command, "save-preset")) return RunSavePresetCommand(argc - 2, argv + 2);
+  if (!std::strcmp(command, "show-preset")) return RunShowPresetCommand(argc - 2, argv + 2);
   if (!std::strcmp(command, "plot")) return RunPlotCommand(argc - 2, argv + 2);
   std::fprintf(stderr, "brindle: unknown command '%s' (try 'brindle --help')\n", command);
   return 2;

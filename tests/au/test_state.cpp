@@ -196,18 +196,43 @@ TEST_F(AUStateTest, RefusedStates)
   }
   EXPECT_DOUBLE_EQ(plug->GetParam(TestPlug::kGain)->mValue, 1.0);
 
-  // Without data the named preset is still selected.
-  state = MakeState(kLongPresetName, values);
-  Remove(state, "data");
-  EXPECT_EQ(SetState(mUnit, state), kAudioUnitErr_InvalidPropertyValue);
-  EXPECT_EQ(plug->GetCurrentPresetIdx(), 1);
-  CFRelease(state);
-
-  // Truncated data: what fits is applied, the restore reports failure.
-  state = MakeState("Init", {0.125, 2.0});
-  EXPECT_EQ(SetState(mUnit, state), kAudioUnitErr_InvalidPropertyValue);
-  EXPECT_DOUBLE_EQ(plug->GetParam(TestPlug::kGain)->mValue, 0.125);
-  CFRelease(state);
+  // A refused state changes nothing: not without data, not with data that ends
+  // early (the preset it names is not selected, no value is applied).
+  struct Refused
+  {
+    const char* why;
+    const char* name;
+    std::vector<double> data;
+    bool withData;
+  };
+  const Refused refused[] = {
+    {"no data", kLongPresetName, values, false},
+    {"empty data", kLongPresetName, {}, true},
+    {"one value", kLongPresetName, {0.125}, true},
+    {"four of five values", "Init", {0.125, 2.0, 0.0, 1.0}, true},
+  };
+  AUPreset init = {0, nullptr};
+  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &init,
+                                 sizeof(init)),
+            noErr);
+  CFPropertyListRef before = nullptr;
+  UInt32 size = sizeof(before);
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &before, &size),
+            noErr);
+  for (const Refused& r : refused)
+  {
+    state = MakeState(r.name, r.data);
+    if (!r.withData) Remove(state, "data");
+    EXPECT_EQ(SetState(mUnit, state), kAudioUnitErr_InvalidPropertyValue) << r.why;
+    CFRelease(state);
+    CFPropertyListRef after = nullptr;
+    ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &after, &size),
+              noErr);
+    EXPECT_TRUE(CFEqual(before, after)) << r.why;
+    EXPECT_EQ(plug->GetCurrentPresetIdx(), 0) << r.why;
+    CFRelease(after);
+  }
+  CFRelease(before);
 
   // Not a dictionary at all, or no record.
   CFStringRef notADict = CFStringCreateWithCString(nullptr, "state", kCFStringEncodingUTF8);

@@ -205,3 +205,31 @@ TEST(AUPresetFile, IdentityCheckNamesBothComponents)
   EXPECT_NE(error.find("aufx/bdl3/Qxlo"), std::string::npos) << error;
   EXPECT_NE(error.find("aufx/bdl4/Qxlo"), std::string::npos) << error;
 }
+
+// Inputs the fuzzer found that once stopped the reader; each is now read or refused in one line.
+TEST(AUPresetXml, FuzzFindings)
+{
+  const std::string head =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+      "<key>version</key><integer>131840</integer><key>type</key><integer>1635083896</integer>"
+      "<key>subtype</key><integer>1650748467</integer><key>manufacturer</key><integer>1366846575</integer>"
+      "<key>name</key><string>";
+  const std::string tail = "</string><key>data</key><data>AAAAAAAA4D8=</data>\n</dict>\n</plist>\n";
+  struct Finding {
+    std::string bytes;
+    bool accepted;
+    const char* name;
+  };
+  const Finding findings[] = {
+      // A zero byte inside the name (libplist's string copy asserted on it): the name ends there.
+      {head + std::string("Ini\0t", 5) + tail, true, "Ini"},
+      {head + std::string("\0", 1) + tail, true, ""},
+  };
+  for (const Finding& f : findings) {
+    AUPresetContents c;
+    std::string error;
+    EXPECT_EQ(AUPresetFromBytes(f.bytes, c, error), f.accepted) << error;
+    if (f.accepted) EXPECT_EQ(c.name, f.name);
+    else EXPECT_EQ(error.find('\n'), std::string::npos);
+  }
+}
