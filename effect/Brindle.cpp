@@ -31,10 +31,7 @@ Brindle::Brindle(IEffectInstanceInfo instanceInfo)
   MakePreset("Init", 1.0, 0.5, 1, 1);
   MakeDefaultPreset("Init", 15);
 
-  // Editor half: the layout builds the editor here, stores the lamp's index through
-  // SetLampControlIdx and hands the editor over with AttachGraphics. Without an editor the lamp
-  // index stays -1 and parameter changes call nothing on it.
-
+  AttachEditor(); // BrindleEditor.cpp
   Init();
 }
 

@@ -1,7 +1,7 @@
 // Brindle: the product's plug-in class, a fuzz distortion with a fixed tone stage and an optional
 // speaker-cabinet stage, on top of the Audio Unit adapter.
 //
-// This header covers the audio side: the four parameters ("Level", "Attack", "Effect",
+// This header covers the audio side (the editor layout is BrindleEditor.cpp): the four parameters ("Level", "Attack", "Effect",
 // "Cabinet"), the "Init" factory preset, parameter changes, sample-rate dependent set-up and block
 // processing. Inputs are summed to one signal, processed in double precision and written to every
 // output. The signal chain itself lives in BrindleChain.h so that tools and tests can run it
@@ -58,6 +58,8 @@ protected:
 
 private:
   void InitParams();
+  // Builds the editor with its images and six controls and hands it to the base.
+  void AttachEditor();
   BrindleSettings CurrentSettings() const;
 
   double mFilterSampleRate = 0.0; // rate of the current filter design

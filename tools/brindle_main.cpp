@@ -16,6 +16,7 @@ const char kUsage[] =
     "  save-preset OUT [options] write the component's state as an .aupreset, .fxp or .fxb file\n"
     "  show-preset FILE          print the format, plug-in, presets and values a preset file holds\n"
     "  plot IN... -o OUT.png     draw waveforms and spectra of sound files into a picture\n"
+    "  editor --snapshot OUT.png open the editor as a host does, replay mouse and key events, save its picture\n"
     "\n"
     "'brindle <command> --help' describes each command.\n";
 }
@@ -38,6 +39,7 @@ int main(int argc, char** argv)
   if (!std::strcmp(command, "save-preset")) return RunSavePresetCommand(argc - 2, argv + 2);
   if (!std::strcmp(command, "show-preset")) return RunShowPresetCommand(argc - 2, argv + 2);
   if (!std::strcmp(command, "plot")) return RunPlotCommand(argc - 2, argv + 2);
+  if (!std::strcmp(command, "editor")) return RunEditorCommand(argc - 2, argv + 2);
   std::fprintf(stderr, "brindle: unknown command '%s' (try 'brindle --help')\n", command);
   return 2;
 }

@@ -132,11 +132,15 @@ TEST_F(BrindleBundleTest, OpenDescribeRenderSaveClose)
             noErr);
   CFRelease(state);
 
-  // No editor yet: no Cocoa view to offer.
+  // The editor's view: the bundle and the factory class a host instantiates.
   AudioUnitCocoaViewInfo view;
   size = sizeof(view);
-  EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &view, &size),
-            kAudioUnitErr_InvalidProperty);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &view, &size), noErr);
+  char className[64] = {};
+  ASSERT_TRUE(CFStringGetCString(view.mCocoaAUViewClass[0], className, sizeof(className), kCFStringEncodingUTF8));
+  EXPECT_STREQ(className, "Brindle_View");
+  CFRelease(view.mCocoaAUViewClass[0]);
+  CFRelease(view.mCocoaAUViewBundleLocation);
 
   EXPECT_EQ(CloseComponent(unit), noErr);
 }
