@@ -8,6 +8,9 @@
 #include "raster/Raster_MemBitmap.h"
 #include "raster/Raster_SysBitmap.h"
 
+// The thread check runs on a host's audio thread too, so it must not lock.
+static_assert(std::atomic<std::thread::id>::is_always_lock_free, "the thread check must not take a lock");
+
 IGraphics::IGraphics(IEffectBase* plug, int width, int height, int frameRate)
   : mPlug(plug), mWidth(width), mHeight(height), mFrameRate(frameRate > 0 ? frameRate : kDefaultFrameRate),
     mUIThread(std::this_thread::get_id())
