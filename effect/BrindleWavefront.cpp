@@ -368,9 +368,10 @@ void RunKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings
         break;
 #endif
     default:
-        BrindleProcessPlain(dsp, settings, noiseTable, block);
-        break;
+        BrindleProcessPlain(dsp, settings, noiseTable, block); // settles its own histories
+        return;
     }
+    BrindleSettleHistories(dsp);
 }
 } // namespace
 
