@@ -150,12 +150,17 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     auto runVector = [&](auto vTag, auto masked, std::int64_t t0) __attribute__((always_inline)) {
         constexpr int v = decltype(vTag)::value;
         constexpr bool kMasked = decltype(masked)::value;
+        // Loaded here, once per batch, and kept in registers for its K steps. The empty asm keeps
+        // the compiler from hoisting these loads out of the batch loop (it would then park them,
+        // and the next vector's, in stack slots and reload them on every step).
+        const LaneConstants<NL>* kk = &k;
+        asm volatile("" : "+r"(kk) : : "memory");
         V b0, b1, b2, a1, a2, x1, x2, y1, y2;
-        __builtin_memcpy(&b0, k.b0 + v * W, sizeof(V));
-        __builtin_memcpy(&b1, k.b1 + v * W, sizeof(V));
-        __builtin_memcpy(&b2, k.b2 + v * W, sizeof(V));
-        __builtin_memcpy(&a1, k.a1 + v * W, sizeof(V));
-        __builtin_memcpy(&a2, k.a2 + v * W, sizeof(V));
+        __builtin_memcpy(&b0, kk->b0 + v * W, sizeof(V));
+        __builtin_memcpy(&b1, kk->b1 + v * W, sizeof(V));
+        __builtin_memcpy(&b2, kk->b2 + v * W, sizeof(V));
+        __builtin_memcpy(&a1, kk->a1 + v * W, sizeof(V));
+        __builtin_memcpy(&a2, kk->a2 + v * W, sizeof(V));
         __builtin_memcpy(&x1, sx1 + v * W, sizeof(V));
         __builtin_memcpy(&x2, sx2 + v * W, sizeof(V));
         __builtin_memcpy(&y1, sy1 + v * W, sizeof(V));
@@ -166,7 +171,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
             __builtin_memcpy(&in, row[s] + v * W, sizeof(V));
             if (kCabinet && v == kGainVector) {
                 V g;
-                __builtin_memcpy(&g, k.gain + v * W, sizeof(V));
+                __builtin_memcpy(&g, kk->gain + v * W, sizeof(V));
                 in = in * g;
             }
             const V y = b1 * x1 + b0 * in + b2 * x2 - a1 * y1 - a2 * y2;
@@ -174,7 +179,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
             __builtin_memcpy(row[s] + 1 + v * W, &o, sizeof(V));
             if (kMasked) {
                 I lag;
-                __builtin_memcpy(&lag, k.lag + v * W, sizeof(I));
+                __builtin_memcpy(&lag, kk->lag + v * W, sizeof(I));
                 // One unsigned compare covers both ends: samples before 0 wrap to huge numbers.
                 const I on = (U)(t0 + s - lag) < (std::uint64_t)frames;
                 x2 = on ? x1 : x2;
