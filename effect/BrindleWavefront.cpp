@@ -39,7 +39,7 @@ namespace {
 // steps of slack let the vectors of a batch overlap fully.
 constexpr int kBatch = 4;
 // Below this many frames the fill and drain cost more than the plain loop.
-constexpr int kMinWavefrontFrames = 32;
+constexpr int kMinWavefrontFrames = 12;
 
 template <int W>
 struct Lanes;
@@ -394,7 +394,7 @@ bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSet
 void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                         const BrindleBlock& block)
 {
-    // Filling and draining the wavefront costs about as much as forty plain samples, so short
+    // Filling and draining the wavefront costs about as much as ten plain samples, so short
     // blocks go through the plain loop (same bits either way). BrindleFastKernel has checked the
     // CPU once; the render path does not ask again.
     const BrindleKernel kernel = block.frames < kMinWavefrontFrames ? BrindleKernel::kPlain : BrindleFastKernel();

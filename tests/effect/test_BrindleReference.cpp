@@ -414,7 +414,7 @@ TEST(BrindleReference, WholeChainBitForBitThroughThePlugIn)
         return v;
     };
     // Short blocks (per-sample path), long blocks (vector path), mono and stereo.
-    const int sizes[] = {1, 5, 31, 32, 200, 1031, 3000};
+    const int sizes[] = {1, 5, 11, 12, 31, 32, 200, 1031, 3000};
     int round = 0;
     for (int n : sizes) {
         const std::vector<double> l = signal(n, 0.3, 0.05 + 0.01 * round, round);
@@ -504,7 +504,7 @@ TEST(BrindleReference, ConstantQuietAndSilentInputKeepEveryBitOverLongSessions)
         std::vector<double> l(512), r(512, 0.0);
         for (int done = 0, b = 0; done < row.frames; ++b) {
             // Mostly host-sized blocks, now and then a short one that takes the per-sample path.
-            const int n = std::min(b % 7 == 3 ? 24 : 512, row.frames - done);
+            const int n = std::min(b % 7 == 3 ? 7 : 512, row.frames - done);
             l.resize(n);
             r.assign(n, 0.0);
             for (int i = 0; i < n; ++i)
