@@ -3,19 +3,21 @@
 // The plain loop runs each sample through 22 biquads in turn, so every stage waits for the one
 // before it. Here the stages sit in the lanes of short vectors (slot g in lane g % W of vector
 // g / W) and each lane works on a different sample: at step t, lane g processes sample t - g * K.
-// A lane's input is the output its left neighbour produced K steps earlier. Every stage still sees its samples in order and performs exactly the arithmetic of
-// AuDSP::biquadFilterProcess (same operations, same order, no contraction), so the output is
-// bit-identical to BrindleProcessPlain; only the order in which (stage, sample) pairs are visited
-// changes, letting the independent recurrences of 22 stages overlap.
+// A lane's input is the output its left neighbour produced K steps earlier. Every stage still sees
+// its samples in order and performs exactly the arithmetic of AuDSP::biquadFilterProcess (same
+// operations, same order, no contraction), so the output is bit-identical to BrindleProcessPlain;
+// only the order in which (stage, sample) pairs are visited changes, letting the independent
+// recurrences of 22 stages overlap.
 //
 // Steps run in batches of K. Within a batch every input comes from the batch before, so each
 // vector runs its K steps on its own, its coefficients and history held in registers, and the
 // vectors go from last to first so that one row of outputs per step serves as both the previous
 // batch's (read) and this batch's (written); a vector reads its inputs one lane to the left of
-// where it writes, so moving outputs on to the next stage takes no shuffle. Vectors with no lane inside the block during
-// the pipeline's fill and drain are skipped; vectors with some lanes inside keep the others' state
-// through a lane mask. Filter histories live in AuDSP between blocks; the kernel loads them into
-// lanes and stores them back, so no latency is added and plain and fast calls mix freely.
+// where it writes, so moving outputs on to the next stage takes no shuffle. Vectors with no lane
+// inside the block during the pipeline's fill and drain are skipped; vectors with some lanes
+// inside keep the others' state through a lane mask. Filter histories live in AuDSP between
+// blocks; the kernel loads them into lanes and stores them back, so no latency is added and plain
+// and fast calls mix freely.
 //
 // The memoryless parts ride along: the input sum enters lane 0; slot 1's outputs of a batch run
 // through fuzz and mix as one K-lane vector whose results enter slot 2 in the next batch; the
