@@ -1,6 +1,9 @@
 // Filter table, per-sample stages and the reference block loop of the Brindle chain.
 #include "effect/BrindleChain.h"
 
+#include <cfloat>
+#include <cmath>
+
 namespace {
 struct StageDesign {
     int type;
@@ -97,5 +100,23 @@ void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const doub
             BrindleCab(dsp, y, y);
         block.out1[i] = y;
         block.out0[i] = y;
+    }
+    if (settings.effectOn && block.frames > 0)
+        BrindleSettleHistories(dsp);
+}
+
+void BrindleSettleHistories(AuDSP& dsp)
+{
+    // Selects rather than branches: 22 stages checked on every block must stay cheap.
+    for (int s = 0; s < kBrindleNumStages; ++s) {
+        const double x1 = dsp.x1[s], x2 = dsp.x2[s], y1 = dsp.y1[s], y2 = dsp.y2[s];
+        // NaN fails every comparison, so "not at most DBL_MAX" catches it with the infinities.
+        const bool poisoned = !(std::fabs(x1) <= DBL_MAX) | !(std::fabs(x2) <= DBL_MAX) |
+                              !(std::fabs(y1) <= DBL_MAX) | !(std::fabs(y2) <= DBL_MAX);
+        const bool faded = (std::fabs(y1) < DBL_MIN) & (std::fabs(y2) < DBL_MIN);
+        dsp.x1[s] = poisoned ? 0.0 : x1;
+        dsp.x2[s] = poisoned ? 0.0 : x2;
+        dsp.y1[s] = poisoned | faded ? 0.0 : y1;
+        dsp.y2[s] = poisoned | faded ? 0.0 : y2;
     }
 }

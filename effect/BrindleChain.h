@@ -9,6 +9,11 @@
 // Both read the settings once per block and the noise table from entry 0 at the start of every
 // block. Blocks longer than the table wrap around to entry 0 again, so any block length is safe.
 // In-place use (an output buffer equal to an input buffer) is allowed.
+//
+// Both end every block that ran the filters with BrindleSettleHistories: histories that decayed
+// into denormal numbers are set to zero (a constant input leaves the 95 Hz high-pass ringing
+// there for good, at several times the cost of a normal sample), and histories poisoned by an
+// infinite or NaN input are cleared so that the effect is heard again from the next block on.
 #pragma once
 
 #include "effect/AuDSP.h"
@@ -43,6 +48,14 @@ void BrindleDriveA(AuDSP& dsp, double drive, double attack, double outputGain, d
                    double& output);
 // Cabinet stage for one sample: slots 12..21.
 void BrindleCab(AuDSP& dsp, double input, double& output);
+
+// Stage by stage over slots 0..21: a stage whose output history y1 and y2 both lie below the
+// smallest normal double gets y1 = y2 = 0, and a stage with any non-finite history value gets all
+// four history values zeroed. The first leaves every output unchanged: a history that small can
+// only change values that are themselves far below the 1e-20 each stage adds to its output, and
+// the first sample of real signal absorbs the difference exactly. Only non-finite values (or a
+// finite input so large that it overflows) trigger the second.
+void BrindleSettleHistories(AuDSP& dsp);
 
 void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                          const BrindleBlock& block);

@@ -1,21 +1,28 @@
 // Fast block renderer for the Brindle chain: a wavefront across the filter cascade.
 //
 // The plain loop runs each sample through 22 biquads in turn, so every stage waits for the one
-// before it. Here the stages sit in the lanes of short vectors (slot g in lane g) and each lane
-// works on a different sample: at step t, lane g processes sample t - d_g, where d_g grows by
-// kDelta per lane. A lane's input is the output its left neighbour produced kDelta steps earlier,
-// moved one lane up by a shuffle. Every stage still sees its samples in order and performs exactly
-// the arithmetic of AuDSP::biquadFilterProcess (same operations, same order, no contraction), so
-// the output is bit-identical to BrindleProcessPlain; only the order in which (stage, sample)
-// pairs are visited changes, letting the independent recurrences of 22 stages overlap.
+// before it. Here the stages sit in the lanes of short vectors (slot g in lane g % W of vector
+// g / W) and each lane works on a different sample: at step t, lane g processes sample t - g * K.
+// A lane's input is the output its left neighbour produced K steps earlier. Every stage still sees
+// its samples in order and performs exactly the arithmetic of AuDSP::biquadFilterProcess (same
+// operations, same order, no contraction), so the output is bit-identical to BrindleProcessPlain;
+// only the order in which (stage, sample) pairs are visited changes, letting the independent
+// recurrences of 22 stages overlap.
 //
-// The memoryless parts ride along: the input sum enters lane 0; slot 1's outputs are collected
-// for W steps and run through fuzz and mix as one vector, whose results enter lane 2 (so slot 2
-// lags slot 1 by W steps instead of kDelta); the output gain is a multiplier vector that is 1.0
-// in every lane but slot 12's input (x * 1.0 is exact). The first and last steps of a block are
-// the pipeline's fill and drain: lanes whose sample lies outside the block keep their state
-// through a lane mask. Filter histories live in AuDSP between blocks; the kernel loads them into
-// lanes and stores them back, so no latency is added and plain and fast calls mix freely.
+// Steps run in batches of K. Within a batch every input comes from the batch before, so each
+// vector runs its K steps on its own, its coefficients and history held in registers, and the
+// vectors go from last to first so that one row of outputs per step serves as both the previous
+// batch's (read) and this batch's (written); a vector reads its inputs one lane to the left of
+// where it writes, so moving outputs on to the next stage takes no shuffle. Vectors with no lane
+// inside the block during the pipeline's fill and drain are skipped; vectors with some lanes
+// inside keep the others' state through a lane mask. Filter histories live in AuDSP between
+// blocks; the kernel loads them into lanes and stores them back, so no latency is added and plain
+// and fast calls mix freely.
+//
+// The memoryless parts ride along: the input sum enters lane 0; slot 1's outputs of a batch run
+// through fuzz and mix as one K-lane vector whose results enter slot 2 in the next batch; the
+// output gain is a multiplier vector that is 1.0 in every lane but slot 12's input (x * 1.0 is
+// exact), or the chain's last step without the cabinet.
 //
 // W is 8 with AVX-512 and 4 with AVX2; the portable build uses W = 4 generic vectors, which the
 // compiler lowers to SSE2 or scalar code.
@@ -29,12 +36,12 @@ namespace {
 
 #define BRINDLE_ALWAYS_INLINE inline __attribute__((always_inline))
 
-// Steps between neighbouring lanes: a lane's input path (shuffle, multiply, four adds, offset)
-// takes about twice as long as one step, so each lane reads its neighbour's output from two
-// steps back and never waits for it.
-constexpr int kDelta = 2;
+// Steps per batch, and steps between neighbouring stages. A stage's input path (shuffle, multiply,
+// four adds, offset) takes about twice as long as its own recurrence (multiply, two adds); four
+// steps of slack let the vectors of a batch overlap fully.
+constexpr int kBatch = 4;
 // Below this many frames the fill and drain cost more than the plain loop.
-constexpr int kMinWavefrontFrames = 32;
+constexpr int kMinWavefrontFrames = 12;
 
 template <int W>
 struct Lanes;
@@ -43,21 +50,12 @@ struct Lanes<4> {
     typedef double V __attribute__((vector_size(32)));
     typedef std::int64_t I __attribute__((vector_size(32)));
     typedef std::uint64_t U __attribute__((vector_size(32)));
-    // {a[3], b[0], b[1], b[2]}: b moved up one lane, a's top lane entering at the bottom.
-    static BRINDLE_ALWAYS_INLINE void ShiftIn(const V& a, const V& b, V& out)
-    {
-        out = __builtin_shuffle(a, b, I{3, 4, 5, 6});
-    }
 };
 template <>
 struct Lanes<8> {
     typedef double V __attribute__((vector_size(64)));
     typedef std::int64_t I __attribute__((vector_size(64)));
     typedef std::uint64_t U __attribute__((vector_size(64)));
-    static BRINDLE_ALWAYS_INLINE void ShiftIn(const V& a, const V& b, V& out)
-    {
-        out = __builtin_shuffle(a, b, I{7, 8, 9, 10, 11, 12, 13, 14});
-    }
 };
 
 // fuzzdrive3 followed by xmix on every lane, written with lane selects; the operations and their
@@ -77,13 +75,13 @@ BRINDLE_ALWAYS_INLINE void FuzzAndMix(const V& b, double drive, double wetWeight
     out = wetWeight * fz + dryWeight * (2.0 * b);
 }
 
-// Calls f(integral_constant<int, 0>) ... f(integral_constant<int, N - 1>) in order.
+// Calls f(integral_constant<int, N - 1>) ... f(integral_constant<int, 0>), last index first.
 template <int N>
-struct Batch {
+struct Descending {
     template <typename F, int... P>
     static BRINDLE_ALWAYS_INLINE void Each(F&& f, std::integer_sequence<int, P...>)
     {
-        (f(std::integral_constant<int, P>{}), ...);
+        (f(std::integral_constant<int, N - 1 - P>{}), ...);
     }
     template <typename F>
     static BRINDLE_ALWAYS_INLINE void Run(F&& f)
@@ -107,20 +105,14 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     typedef typename Lanes<W>::V V;
     typedef typename Lanes<W>::I I;
     typedef typename Lanes<W>::U U;
+    typedef typename Lanes<kBatch>::V BatchV;
+    constexpr int K = kBatch;
     constexpr int NV = (NS + W - 1) / W;
     constexpr int NL = NV * W;
     constexpr bool kCabinet = NS > kBrindleFirstCabStage;
     constexpr int kFuzzSlot = 2; // the stage that reads the fuzz and mix of slot 1's output
-    constexpr int kFuzzVector = kFuzzSlot / W, kFuzzLane = kFuzzSlot % W;
     constexpr int kGainVector = kBrindleFirstCabStage / W;
-    constexpr int kFuzzLag = W - kDelta;
-    static_assert(kFuzzLag >= 0, "vectors narrower than the lane step");
-    // Sample lag of a lane: kDelta per stage, plus kFuzzLag between slots 1 and 2.
-    auto lagOf = [](int g) { return g * kDelta + (g >= kFuzzSlot ? kFuzzLag : 0); };
-    const std::int64_t outLag = lagOf(NS - 1);
-    constexpr int kLastVector = (NS - 1) / W;
-    constexpr int kLastLane = (NS - 1) % W;
-    constexpr int kRing = 2 * W; // fuzz results by step: the batch being read and the next
+    const std::int64_t outLag = std::int64_t{NS - 1} * K;
 
     LaneConstants<NL> k;
     alignas(64) double sx1[NL], sx2[NL], sy1[NL], sy2[NL];
@@ -134,133 +126,150 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
         k.a2[g] = real ? dsp.a2[slot] : 0.0;
         // Slot 12 receives slot 11's output times the output gain (x * 1.0 is exact elsewhere).
         k.gain[g] = (kCabinet && g == kBrindleFirstCabStage) ? settings.outputGain : 1.0;
-        k.lag[g] = lagOf(g);
+        k.lag[g] = std::int64_t{g} * K;
         sx1[g] = real ? dsp.x1[slot] : 0.0;
         sx2[g] = real ? dsp.x2[slot] : 0.0;
         sy1[g] = real ? dsp.y1[slot] : 0.0;
         sy2[g] = real ? dsp.y2[slot] : 0.0;
     }
-    V x1[NV], x2[NV], y1[NV], y2[NV], hist[kDelta][NV];
-#pragma GCC unroll 8
-    for (int v = 0; v < NV; ++v) {
-        __builtin_memcpy(&x1[v], sx1 + v * W, sizeof(V));
-        __builtin_memcpy(&x2[v], sx2 + v * W, sizeof(V));
-        __builtin_memcpy(&y1[v], sy1 + v * W, sizeof(V));
-        __builtin_memcpy(&y2[v], sy2 + v * W, sizeof(V));
-#pragma GCC unroll 4
-        for (int h = 0; h < kDelta; ++h)
-            hist[h][v] = V{};
-    }
-    alignas(64) double fuzzIn[W] = {};      // slot 1's outputs of the current batch of steps
-    alignas(64) double fuzzRing[kRing] = {}; // fuzz and mix results by step
+    // Each lane's output of the latest batch its vector ran, one row per step: row[s][1 + g] is
+    // lane g's. A lane's input is its left neighbour's output, so vector v loads its inputs from
+    // row[s][v * W] on, one double to the left of its outputs, without a shuffle. row[s][0] holds
+    // the batch's input sum for lane 0 and row[s][2] is overwritten by the fuzz and mix for slot 2
+    // once the fuzz has read slot 1's output. Rows are padded to whole cache lines; zero at first so
+    // that lanes outside the block compute on harmless numbers.
+    constexpr int kRow = (NL + 1 + 7) / 8 * 8;
+    alignas(64) double row[K][kRow] = {};
     const double drive = settings.drive;
     const double mixAmount = AuDSP::Clamp(0.5 * settings.attack, -0.5, 0.5);
     const double wet = mixAmount + 0.5, dry = 0.5 - mixAmount;
     const double gain = settings.outputGain;
     const std::int64_t frames = block.frames;
+    int noiseIndex = 0;
 
-    // One wavefront step. Masked: lanes whose sample lies outside [0, frames) keep their state
-    // (pipeline fill and drain); unmasked: every lane is known to be inside.
-    // kPhase is t mod W when known at compile time, else -1.
-    auto step = [&](std::int64_t t, double input, auto masked, auto phaseTag) __attribute__((always_inline)) {
+    // K steps of vector v, from step t0 on. Masked: lanes whose sample lies outside [0, frames)
+    // keep their state (pipeline fill and drain); unmasked: every lane is known to be inside.
+    auto runVector = [&](auto vTag, auto masked, std::int64_t t0) __attribute__((always_inline)) {
+        constexpr int v = decltype(vTag)::value;
         constexpr bool kMasked = decltype(masked)::value;
-        constexpr int kPhase = decltype(phaseTag)::value;
-        V o[NV];
+        // Loaded here, once per batch, and kept in registers for its K steps. The empty asm keeps
+        // the compiler from hoisting these loads out of the batch loop (it would then park them,
+        // and the next vector's, in stack slots and reload them on every step).
+        const LaneConstants<NL>* kk = &k;
+        asm volatile("" : "+r"(kk) : : "memory");
+        V b0, b1, b2, a1, a2, x1, x2, y1, y2;
+        __builtin_memcpy(&b0, kk->b0 + v * W, sizeof(V));
+        __builtin_memcpy(&b1, kk->b1 + v * W, sizeof(V));
+        __builtin_memcpy(&b2, kk->b2 + v * W, sizeof(V));
+        __builtin_memcpy(&a1, kk->a1 + v * W, sizeof(V));
+        __builtin_memcpy(&a2, kk->a2 + v * W, sizeof(V));
+        __builtin_memcpy(&x1, sx1 + v * W, sizeof(V));
+        __builtin_memcpy(&x2, sx2 + v * W, sizeof(V));
+        __builtin_memcpy(&y1, sy1 + v * W, sizeof(V));
+        __builtin_memcpy(&y2, sy2 + v * W, sizeof(V));
 #pragma GCC unroll 8
-        for (int v = 0; v < NV; ++v) {
+        for (int s = 0; s < K; ++s) {
             V in;
-            Lanes<W>::ShiftIn(hist[kDelta - 1][v == 0 ? 0 : v - 1], hist[kDelta - 1][v], in);
-            if (v == 0)
-                in[0] = input;
-            if (v == kFuzzVector)
-                in[kFuzzLane] = fuzzRing[(t - kDelta - kFuzzLag) & (kRing - 1)];
+            __builtin_memcpy(&in, row[s] + v * W, sizeof(V));
             if (kCabinet && v == kGainVector) {
                 V g;
-                __builtin_memcpy(&g, k.gain + v * W, sizeof(V));
+                __builtin_memcpy(&g, kk->gain + v * W, sizeof(V));
                 in = in * g;
             }
-            V b0, b1, b2, a1, a2;
-            __builtin_memcpy(&b0, k.b0 + v * W, sizeof(V));
-            __builtin_memcpy(&b1, k.b1 + v * W, sizeof(V));
-            __builtin_memcpy(&b2, k.b2 + v * W, sizeof(V));
-            __builtin_memcpy(&a1, k.a1 + v * W, sizeof(V));
-            __builtin_memcpy(&a2, k.a2 + v * W, sizeof(V));
-            const V y = b1 * x1[v] + b0 * in + b2 * x2[v] - a1 * y1[v] - a2 * y2[v];
-            o[v] = y + AuDSP::kDenormalOffset;
+            const V y = b1 * x1 + b0 * in + b2 * x2 - a1 * y1 - a2 * y2;
+            const V o = y + AuDSP::kDenormalOffset;
+            __builtin_memcpy(row[s] + 1 + v * W, &o, sizeof(V));
             if (kMasked) {
                 I lag;
-                __builtin_memcpy(&lag, k.lag + v * W, sizeof(I));
+                __builtin_memcpy(&lag, kk->lag + v * W, sizeof(I));
                 // One unsigned compare covers both ends: samples before 0 wrap to huge numbers.
-                const I on = (U)(t - lag) < (std::uint64_t)frames;
-                x2[v] = on ? x1[v] : x2[v];
-                x1[v] = on ? in : x1[v];
-                y2[v] = on ? y1[v] : y2[v];
-                y1[v] = on ? y : y1[v];
+                const I on = (U)(t0 + s - lag) < (std::uint64_t)frames;
+                x2 = on ? x1 : x2;
+                x1 = on ? in : x1;
+                y2 = on ? y1 : y2;
+                y1 = on ? y : y1;
             } else {
-                x2[v] = x1[v];
-                x1[v] = in;
-                y2[v] = y1[v];
-                y1[v] = y;
+                x2 = x1;
+                x1 = in;
+                y2 = y1;
+                y1 = y;
             }
         }
+        __builtin_memcpy(sx1 + v * W, &x1, sizeof(V));
+        __builtin_memcpy(sx2 + v * W, &x2, sizeof(V));
+        __builtin_memcpy(sy1 + v * W, &y1, sizeof(V));
+        __builtin_memcpy(sy2 + v * W, &y2, sizeof(V));
+    };
+
+    // One batch from step t0. kEdge: the batch may reach past either end of the block, so vectors
+    // are checked for lanes outside it and only the samples inside are read and written.
+    auto runBatch = [&](std::int64_t t0, auto edgeTag) __attribute__((always_inline)) {
+        constexpr bool kEdge = decltype(edgeTag)::value;
+        // The input sum (with the noise floor) for the batch's steps, zero past the block.
 #pragma GCC unroll 8
-        for (int v = 0; v < NV; ++v) {
-#pragma GCC unroll 4
-            for (int h = kDelta - 1; h > 0; --h)
-                hist[h][v] = hist[h - 1][v];
-            hist[0][v] = o[v];
+        for (int s = 0; s < K; ++s) {
+            const std::int64_t t = t0 + s;
+            if (!kEdge || t < frames) {
+                row[s][0] = block.in0[t] + block.in1[t] + noise[noiseIndex];
+                if (++noiseIndex == kBrindleNoiseTableSize)
+                    noiseIndex = 0; // blocks longer than the table reuse it from the start
+            } else {
+                row[s][0] = 0.0;
+            }
         }
+        // Fuzz and mix of slot 1's outputs of the batch before, for slot 2 in this one.
+        BatchV slot1, fuzz;
+#pragma GCC unroll 8
+        for (int s = 0; s < K; ++s)
+            slot1[s] = row[s][kFuzzSlot];
+        FuzzAndMix(slot1, drive, wet, dry, fuzz);
+#pragma GCC unroll 8
+        for (int s = 0; s < K; ++s)
+            row[s][kFuzzSlot] = fuzz[s];
 
-        // Fuzz and mix of slot 1's output, W steps at a time in the lanes of one vector; slot 2
-        // reads a result only once its whole batch is done (kDelta + kFuzzLag = W steps later).
-        const int phase = kPhase >= 0 ? kPhase : static_cast<int>(t & (W - 1));
-        fuzzIn[phase] = o[(kFuzzSlot - 1) / W][(kFuzzSlot - 1) % W];
-        if (phase == W - 1) {
-            V b, mixed;
-            __builtin_memcpy(&b, fuzzIn, sizeof(V));
-            FuzzAndMix(b, drive, wet, dry, mixed);
-            __builtin_memcpy(fuzzRing + ((t - (W - 1)) & (kRing - 1)), &mixed, sizeof(V));
-        }
+        Descending<NV>::Run([&](auto vTag) __attribute__((always_inline)) {
+            constexpr int v = decltype(vTag)::value;
+            if (!kEdge) {
+                runVector(vTag, std::false_type{}, t0);
+                return;
+            }
+            constexpr int kFirst = v * W;
+            constexpr int kLast = v * W + W - 1 < NS - 1 ? v * W + W - 1 : NS - 1;
+            // A lane is inside the block while 0 <= t - lag < frames.
+            const std::int64_t firstLag = std::int64_t{kFirst} * K, lastLag = std::int64_t{kLast} * K;
+            if (t0 + K <= firstLag || t0 >= frames + lastLag)
+                return; // no lane of this vector has a sample in the batch
+            if (t0 >= lastLag && t0 + K <= frames + firstLag)
+                runVector(vTag, std::false_type{}, t0);
+            else
+                runVector(vTag, std::true_type{}, t0);
+        });
 
-        // The last stage finishes sample t - outLag.
-        const std::int64_t n = t - outLag;
-        if (!kMasked || (n >= 0 && n < frames)) {
-            double result = o[kLastVector][kLastLane];
-            if (!kCabinet)
-                result = result * gain; // without the cabinet the gain is the chain's last step
-            block.out1[n] = result;
-            block.out0[n] = result;
+        // The last stage finished samples t0 - outLag .. t0 + K - 1 - outLag.
+#pragma GCC unroll 8
+        for (int s = 0; s < K; ++s) {
+            const std::int64_t n = t0 + s - outLag;
+            if (!kEdge || (n >= 0 && n < frames)) {
+                double result = row[s][NS];
+                if (!kCabinet)
+                    result = result * gain; // without the cabinet the gain is the chain's last step
+                block.out1[n] = result;
+                block.out0[n] = result;
+            }
         }
     };
 
-    // The steady loop runs whole batches of W steps, so it starts at a multiple of W.
-    const std::int64_t firstFull = (outLag + W - 1) / W * W;
-    const std::int64_t steadyBegin = firstFull < frames ? firstFull : frames;
-    int noiseIndex = 0;
-    std::int64_t t = 0;
-    auto input = [&](std::int64_t i) __attribute__((always_inline)) {
-        const double x = block.in0[i] + block.in1[i] + noise[noiseIndex];
-        if (++noiseIndex == kBrindleNoiseTableSize)
-            noiseIndex = 0; // blocks longer than the table reuse it from the start
-        return x;
-    };
-    using Unknown = std::integral_constant<int, -1>;
-    for (; t < steadyBegin; ++t)
-        step(t, input(t), std::true_type{}, Unknown{});
-    for (; t + W <= frames; t += W)
-        Batch<W>::Run([&](auto phase) __attribute__((always_inline)) { step(t + phase, input(t + phase), std::false_type{}, phase); });
-    for (; t < frames; ++t)
-        step(t, input(t), std::false_type{}, Unknown{});
-    for (; t < frames + outLag; ++t)
-        step(t, 0.0, std::true_type{}, Unknown{});
+    // Batches in which every lane of every vector has its sample inside the block need no checks:
+    // from the batch where the last stage starts (outLag, a multiple of K) until the input ends.
+    const std::int64_t steps = frames + outLag;
+    std::int64_t t0 = 0;
+    for (; t0 < outLag && t0 < steps; t0 += K)
+        runBatch(t0, std::true_type{});
+    for (; t0 + K <= frames; t0 += K)
+        runBatch(t0, std::false_type{});
+    for (; t0 < steps; t0 += K)
+        runBatch(t0, std::true_type{});
 
-#pragma GCC unroll 8
-    for (int v = 0; v < NV; ++v) {
-        __builtin_memcpy(sx1 + v * W, &x1[v], sizeof(V));
-        __builtin_memcpy(sx2 + v * W, &x2[v], sizeof(V));
-        __builtin_memcpy(sy1 + v * W, &y1[v], sizeof(V));
-        __builtin_memcpy(sy2 + v * W, &y2[v], sizeof(V));
-    }
     for (int g = 0; g < NS; ++g) {
         dsp.x1[g] = sx1[g];
         dsp.x2[g] = sx2[g];
@@ -368,9 +377,10 @@ void RunKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings
         break;
 #endif
     default:
-        BrindleProcessPlain(dsp, settings, noiseTable, block);
-        break;
+        BrindleProcessPlain(dsp, settings, noiseTable, block); // settles its own histories
+        return;
     }
+    BrindleSettleHistories(dsp);
 }
 } // namespace
 
@@ -386,7 +396,7 @@ bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSet
 void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                         const BrindleBlock& block)
 {
-    // Filling and draining the wavefront costs about as much as forty plain samples, so short
+    // Filling and draining the wavefront costs about as much as ten plain samples, so short
     // blocks go through the plain loop (same bits either way). BrindleFastKernel has checked the
     // CPU once; the render path does not ask again.
     const BrindleKernel kernel = block.frames < kMinWavefrontFrames ? BrindleKernel::kPlain : BrindleFastKernel();

@@ -414,7 +414,7 @@ TEST(BrindleReference, WholeChainBitForBitThroughThePlugIn)
         return v;
     };
     // Short blocks (per-sample path), long blocks (vector path), mono and stereo.
-    const int sizes[] = {1, 5, 31, 32, 200, 1031, 3000};
+    const int sizes[] = {1, 5, 11, 12, 31, 32, 200, 1031, 3000};
     int round = 0;
     for (int n : sizes) {
         const std::vector<double> l = signal(n, 0.3, 0.05 + 0.01 * round, round);
@@ -462,5 +462,70 @@ TEST(BrindleReference, WholeChainBitForBitThroughThePlugIn)
     // Same rate again: nothing is rebuilt, histories carry on.
     plug.Reset();
     ExpectBlockMatches(plug, ref, signal(64, 0.3, 0.015, 0.5), std::vector<double>(64, 0.01), "48 kHz again");
+    rand_state = saved;
+}
+
+TEST(BrindleReference, ConstantQuietAndSilentInputKeepEveryBitOverLongSessions)
+{
+    // Each row feeds its input for a long stretch, then a short phrase of music. The model never
+    // touches its histories between blocks, the plug-in settles them after every block: the
+    // outputs must still agree bit for bit, before and after the phrase starts. 110000 frames of a
+    // constant are enough for the 95 Hz high-pass to ring down into denormal numbers.
+    enum Kind { kConstant, kAlternating };
+    struct Row {
+        const char* what;
+        Kind kind;
+        double amplitude;
+        int frames;
+        double level; // "Level" while the row's input plays
+        bool reachesDenormals; // the model's first stage ends the stretch in denormal numbers
+    };
+    const Row rows[] = {
+        {"DC", kConstant, 0.5, 110000, 0.5, true},
+        {"negative DC", kConstant, -0.25, 110000, 0.5, true},
+        {"silence", kConstant, 0.0, 30000, 0.5, false},
+        {"very quiet", kConstant, 1e-30, 30000, 0.5, false},
+        {"denormal input", kAlternating, 4e-320, 30000, 0.5, false},
+        {"smallest normal input", kAlternating, 2.2250738585072014e-308, 30000, 0.5, false},
+        {"DC at level 0", kConstant, 0.5, 110000, 0.0, true},
+    };
+    const std::uint32_t saved = rand_state;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        rand_state = 0x13579bdfu;
+        RefChain ref;
+        std::uint32_t refState = rand_state;
+        ref.noise = RefNoiseTable(refState);
+        ref.Design(44100.0);
+        Brindle plug(Info());
+        SetParam(plug, Brindle::kLevel, row.level);
+        ref.gain = 4.0 * row.level;
+
+        std::vector<double> l(512), r(512, 0.0);
+        for (int done = 0, b = 0; done < row.frames; ++b) {
+            // Mostly host-sized blocks, now and then a short one that takes the per-sample path.
+            const int n = std::min(b % 7 == 3 ? 7 : 512, row.frames - done);
+            l.resize(n);
+            r.assign(n, 0.0);
+            for (int i = 0; i < n; ++i)
+                l[i] = row.kind == kConstant || (done + i) % 2 ? row.amplitude : -row.amplitude;
+            ExpectBlockMatches(plug, ref, l, r, row.what);
+            done += n;
+        }
+        const bool denormal = ref.y1[0] != 0.0 && std::fabs(ref.y1[0]) < 2.2250738585072014e-308;
+        EXPECT_EQ(denormal, row.reachesDenormals) << ref.y1[0];
+        if (row.reachesDenormals) {
+            EXPECT_EQ(plug.GetDSP().y1[0], 0.0);
+        }
+
+        SetParam(plug, Brindle::kLevel, 0.5);
+        ref.gain = 2.0;
+        for (int b = 0; b < 4; ++b) {
+            std::vector<double> m(b == 1 ? 7 : 300);
+            for (size_t i = 0; i < m.size(); ++i)
+                m[i] = 0.4 * std::sin(0.03 * (i + 300 * b)) * (b == 0 ? i / 300.0 : 1.0);
+            ExpectBlockMatches(plug, ref, m, std::vector<double>(m.size(), 0.0), "music after");
+        }
+    }
     rand_state = saved;
 }
