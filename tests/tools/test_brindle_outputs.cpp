@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -352,4 +353,22 @@ TEST(BrindleOutputs, OptionSpellingsAndFindingTheComponent)
         const ShellRun r = Sh(dir, l.line);
         EXPECT_EQ(r.status, l.status) << r.err;
     }
+}
+
+TEST(BrindleOutputs, MakeDemoBuildsOnlyTheCommand)
+{
+    const char* source = std::getenv("BRINDLE_SOURCE_DIR");
+    if (!source)
+        GTEST_SKIP() << "run through ctest, which names the source folder";
+    TempDir dir;
+    ASSERT_EQ(Sh(dir, std::string("make -n -C '") + source + "' demo BUILD=" + dir.Path() + "/b > plan.txt").status, 0);
+    std::istringstream plan(Slurp(dir / "plan.txt"));
+    int builds = 0;
+    for (std::string line; std::getline(plan, line);) {
+        if (line.find("cmake --build") == std::string::npos)
+            continue;
+        ++builds;
+        EXPECT_NE(line.find("--target brindle"), std::string::npos) << line;
+    }
+    EXPECT_EQ(builds, 1);
 }
