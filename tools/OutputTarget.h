@@ -29,7 +29,8 @@ bool ResolveOutputTarget(const std::string& given, OutputTarget& target, std::st
 // Opens a kStream target for writing ("-" duplicates standard output); -1 with a message.
 int OpenStreamOutput(const OutputTarget& target, std::string& error);
 
-// True when both names exist and are the same file (same device and inode), links followed.
+// True when both names exist and are the same regular file (same device and inode), links followed;
+// b may be "-", standard output.
 bool IsSameFile(const std::string& a, const std::string& b);
 
 // False, with a message naming the input, when output is the same file as any of inputs.

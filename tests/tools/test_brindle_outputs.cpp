@@ -169,6 +169,7 @@ TEST(BrindleOutputs, RefusalsAreOneLineAndTouchNothing)
     const Case cases[] = {
         {"B render in.wav in.wav", 1, "is the input"},
         {"B render in.wav alias.wav", 1, "is the input"},
+        {"B render in.wav - >> in.wav", 1, "is the input"},
         {"B plot in.wav keep.wav -o in.wav", 1, "is the input"},
         {"B plot in.wav -o keep.wav", 1, "--force"},
         {"B plot in.wav -o notes.txt", 1, "--force"},
