@@ -1,4 +1,4 @@
-# Front door for newcomers and CI: `make demo` and `make test`.
+# Front door for newcomers and CI: `make demo` and `make test`; `make install` for the command.
 JOBS    ?= $(shell nproc)
 BUILD   ?= build
 ASAN    ?= build-asan
@@ -8,8 +8,10 @@ FUZZ_SECONDS ?= 60
 # Fuzz targets (fuzz/fuzz_NAME.cpp) and the folder of fuzz/seeds/ each starts from, as NAME:SEEDS.
 FUZZ_TARGETS := png_memory:png state_dictionary:state_dictionary aupreset:aupreset state_chunks:state_chunks \
                 preset_files:preset_files midi:midi
+PREFIX  ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all deps build demo test test-main test-asan tsan bench fuzz clean
+.PHONY: all deps build demo install test test-main test-asan tsan bench fuzz clean
 
 all: build
 
@@ -22,8 +24,18 @@ $(BUILD)/CMakeCache.txt: | deps
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+# Only the command and the bundle it loads: no tests, benchmarks or fuzz targets.
+demo: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target brindle
 	./$(BUILD)/tools/brindle demo
+
+# PREFIX/bin/brindle, PREFIX/lib/brindle/ (the bundle and the platform library) and
+# PREFIX/share/man/man1/brindle.1, staged under DESTDIR when given. The program is configured with
+# PREFIX so that it finds the installed bundle.
+install: deps $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build $(BUILD) -j $(JOBS) --target brindle
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD)
 
 test-main: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -3,14 +3,17 @@
 
 #include "plugcore/PresetFiles.h"
 #include "tools/ComponentHost.h"
+#include "tools/OutputFiles.h"
+#include "tools/OutputTarget.h"
 
 #include <plist/plist.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -192,18 +195,59 @@ bool AUPresetFromBytes(const std::string& bytes, AUPresetContents& out, std::str
   return true;
 }
 
-bool ReadAUPresetFile(const std::string& path, AUPresetContents& out, std::string& error)
+namespace {
+
+constexpr size_t kMaxPresetBytes = size_t{1} << 24;
+
+// Reads at most kMaxPresetBytes + 1 bytes, so a device or a huge file is refused without being read
+// whole; a folder or an oversized regular file is refused before reading at all.
+bool ReadBoundedFile(const std::string& path, std::string& bytes, std::string& error)
 {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  // Non-blocking open so a FIFO without a writer cannot hang the command; reads then block again.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
     error = "cannot read '" + path + "': " + std::strerror(errno);
     return false;
   }
-  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) {
-    error = "cannot read '" + path + "'";
-    return false;
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0;
+  if (!ok) {
+    error = "cannot read '" + path + "': " + std::strerror(errno);
+  } else if (S_ISDIR(st.st_mode)) {
+    error = "'" + path + "' is a folder, not a preset file";
+    ok = false;
+  } else if (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > kMaxPresetBytes) {
+    error = "'" + path + "' is too large for a preset (" + std::to_string(st.st_size) + " bytes)";
+    ok = false;
   }
+  bytes.clear();
+  char buffer[1 << 16];
+  while (ok) {
+    const size_t want = std::min(sizeof buffer, kMaxPresetBytes + 1 - bytes.size());
+    const ssize_t n = read(fd, buffer, want);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = "cannot read '" + path + "': " + std::strerror(errno);
+      ok = false;
+    }
+    if (n <= 0) break;
+    bytes.append(buffer, static_cast<size_t>(n));
+    if (bytes.size() > kMaxPresetBytes) {
+      error = "'" + path + "' is too large for a preset (more than " + std::to_string(kMaxPresetBytes) + " bytes)";
+      ok = false;
+    }
+  }
+  close(fd);
+  return ok;
+}
+
+} // namespace
+
+bool ReadAUPresetFile(const std::string& path, AUPresetContents& out, std::string& error)
+{
+  std::string bytes;
+  if (!ReadBoundedFile(path, bytes, error)) return false;
   std::string reason;
   if (!AUPresetFromBytes(bytes, out, reason)) {
     error = "'" + path + "' is not a usable .aupreset: " + reason;
@@ -219,16 +263,14 @@ bool WriteAUPresetFile(const std::string& path, const AUPresetContents& contents
     error = "cannot encode the preset";
     return false;
   }
-  std::string temp = path + ".tmp-XXXXXX";
-  const int fd = mkstemp(&temp[0]);
+  OutputTarget target;
+  if (!ResolveOutputTarget(path, target, error)) return false;
+  std::string temp = TempPatternFor(target.path);
+  const int fd = target.kind == OutputKind::kStream ? OpenStreamOutput(target, error) : mkstemp(&temp[0]);
   if (fd < 0) {
-    error = "cannot write '" + path + "': " + std::strerror(errno);
+    if (target.kind == OutputKind::kReplace) error = "cannot write '" + path + "': " + std::strerror(errno);
     return false;
   }
-  // mkstemp makes the file private; a preset gets the permissions of any new file.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
   size_t written = 0;
   while (written < xml.size()) {
     const ssize_t n = write(fd, xml.data() + written, xml.size() - written);
@@ -237,9 +279,19 @@ bool WriteAUPresetFile(const std::string& path, const AUPresetContents& contents
     written += static_cast<size_t>(n);
   }
   const int savedErrno = errno;
+  if (target.kind == OutputKind::kStream) {
+    const bool closed = close(fd) == 0;
+    if (written == xml.size() && closed) return true;
+    error = "cannot write '" + path + "': " + std::strerror(savedErrno);
+    return false;
+  }
   const bool complete = written == xml.size() && fsync(fd) == 0;
-  if (close(fd) != 0 || !complete || std::rename(temp.c_str(), path.c_str()) != 0) {
+  if (close(fd) != 0 || !complete) {
     error = "cannot write '" + path + "': " + std::strerror(written == xml.size() ? errno : savedErrno);
+    unlink(temp.c_str());
+    return false;
+  }
+  if (!MoveOutputIntoPlace(temp, target.path, error)) {
     unlink(temp.c_str());
     return false;
   }

@@ -2,6 +2,8 @@
 #include "tools/AudioFiles.h"
 
 #include "tools/OutputFiles.h"
+#include "tools/OutputTarget.h"
+#include "tools/SoundStream.h"
 
 #include <atomic>
 #include <csignal>
@@ -59,6 +61,8 @@ long SoundReader::Read(float* interleaved, long frames, std::string& error)
   return static_cast<long>(got);
 }
 
+SafeSoundWriter::SafeSoundWriter() = default;
+
 SafeSoundWriter::~SafeSoundWriter()
 {
   Abandon();
@@ -67,45 +71,66 @@ SafeSoundWriter::~SafeSoundWriter()
 bool SafeSoundWriter::Open(const std::string& path, int format, int channels, int sampleRate,
                            std::string& error)
 {
-  mPath = path;
-  const std::string pattern = TempPatternFor(path);
-  if (pattern.size() >= sizeof gTempPath) {
-    error = "output path too long";
-    return false;
-  }
-  std::strcpy(gTempPath, pattern.c_str());
-  const int fd = mkstemp(gTempPath);
-  if (fd < 0) {
-    error = "cannot create a file in '" + FolderOf(path) + "': " + std::strerror(errno);
-    return false;
-  }
-  mTempPath = gTempPath;
-  gTempActive.store(true);
+  OutputTarget target;
+  if (!ResolveOutputTarget(path, target, error)) return false;
   SF_INFO info{};
   info.channels = channels;
   info.samplerate = sampleRate;
   info.format = format;
   if (!sf_format_check(&info)) {
-    close(fd);
-    Abandon();
     error = "this file type cannot be written";
     return false;
   }
-  mFile = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
-  if (!mFile) {
-    error = std::string("cannot write '") + path + "': " + sf_strerror(nullptr);
-    close(fd);
-    Abandon();
-    return false;
+  const int subtype = format & SF_FORMAT_SUBMASK;
+  mCountClips = subtype != SF_FORMAT_FLOAT && subtype != SF_FORMAT_DOUBLE;
+  mClipped = 0;
+  mChannels = channels;
+  if (target.kind == OutputKind::kStream) {
+    const int fd = OpenStreamOutput(target, error);
+    if (fd < 0) return false;
+    mStream = std::make_unique<SoundStream>();
+    mFile = mStream->Open(fd, path, format, channels, sampleRate, error);
+    if (!mFile) {
+      mStream.reset();
+      return false;
+    }
+  } else {
+    mPath = target.path;
+    const std::string pattern = TempPatternFor(mPath);
+    if (pattern.size() >= sizeof gTempPath) {
+      error = "output path too long";
+      return false;
+    }
+    std::strcpy(gTempPath, pattern.c_str());
+    const int fd = mkstemp(gTempPath);
+    if (fd < 0) {
+      error = "cannot create a file in '" + FolderOf(mPath) + "': " + std::strerror(errno);
+      return false;
+    }
+    mTempPath = gTempPath;
+    gTempActive.store(true);
+    mFile = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+    if (!mFile) {
+      error = std::string("cannot write '") + path + "': " + sf_strerror(nullptr);
+      close(fd);
+      Abandon();
+      return false;
+    }
   }
   // Integer formats clip rather than wrap around when the effect goes past full scale.
   sf_command(mFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  // The PEAK chunk holds the time of writing: without it, the same input gives the same bytes.
+  sf_command(mFile, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
   return true;
 }
 
 bool SafeSoundWriter::Write(const float* interleaved, long frames, std::string& error)
 {
-  if (sf_writef_float(mFile, interleaved, frames) != frames) {
+  if (mCountClips) {
+    const float* end = interleaved + static_cast<size_t>(frames) * mChannels;
+    for (const float* s = interleaved; s != end; ++s) mClipped += *s > 1.0f || *s < -1.0f;
+  }
+  if (sf_writef_float(mFile, interleaved, frames) != frames || (mStream && mStream->Failed())) {
     error = std::string("write error: ") + sf_strerror(mFile);
     return false;
   }
@@ -121,10 +146,15 @@ bool SafeSoundWriter::Commit(std::string& error)
   sf_write_sync(mFile);
   const int closeErr = sf_close(mFile);
   mFile = nullptr;
-  if (closeErr != 0) {
-    error = std::string("cannot finish the output: ") + sf_error_number(closeErr);
+  if (closeErr != 0 || (mStream && mStream->Failed())) {
+    error = std::string("cannot finish the output: ") +
+            (closeErr != 0 ? sf_error_number(closeErr) : std::strerror(EPIPE));
     Abandon();
     return false;
+  }
+  if (mStream) {
+    mStream.reset();
+    return true;
   }
   if (!MoveOutputIntoPlace(mTempPath, mPath, error)) {
     Abandon();
@@ -141,6 +171,7 @@ void SafeSoundWriter::Abandon()
     sf_close(mFile);
     mFile = nullptr;
   }
+  mStream.reset();
   if (!mTempPath.empty()) {
     unlink(mTempPath.c_str());
     mTempPath.clear();

@@ -1,15 +1,20 @@
 // Sound-file input and crash-safe output for the brindle command, over libsndfile.
 //
-// SoundReader opens anything libsndfile reads. SafeSoundWriter writes into a temporary file in the
-// destination's folder and renames it over the destination only on Commit, so a failed or
-// interrupted run never leaves a half-written or clobbered output; without Commit the temporary
-// file is removed. Samples travel as interleaved 32-bit float.
+// SoundReader opens anything libsndfile reads ("-" is standard input). SafeSoundWriter writes into a
+// temporary file in the destination's folder and moves it over the destination only on Commit, so a
+// failed or interrupted run never leaves a half-written or clobbered output; without Commit the
+// temporary file is removed. Standard output ("-"), devices and FIFOs are written straight into
+// instead (see OutputTarget.h). Samples travel as interleaved 32-bit float. Outputs carry no PEAK
+// chunk, whose time stamp would make identical renders differ.
 #pragma once
 
 #include <sndfile.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+class SoundStream;
 
 class SoundReader
 {
@@ -37,7 +42,7 @@ private:
 class SafeSoundWriter
 {
 public:
-  SafeSoundWriter() = default;
+  SafeSoundWriter();
   ~SafeSoundWriter(); // removes the temporary file unless committed
   SafeSoundWriter(const SafeSoundWriter&) = delete;
   SafeSoundWriter& operator=(const SafeSoundWriter&) = delete;
@@ -49,9 +54,15 @@ public:
   bool Commit(std::string& error);
   // Closes and removes the temporary file.
   void Abandon();
+  // Samples written beyond full scale into an encoding that cannot hold them (clipped).
+  std::int64_t ClippedSamples() const { return mClipped; }
 
 private:
   SNDFILE* mFile = nullptr;
+  std::unique_ptr<SoundStream> mStream; // set when writing straight into a stream
+  int mChannels = 0;
+  bool mCountClips = false;
+  std::int64_t mClipped = 0;
   std::string mPath;
   std::string mTempPath;
 };

@@ -38,7 +38,15 @@ std::string ResolveComponentPath(const std::string& explicitPath)
   if (!explicitPath.empty()) return explicitPath;
   if (const char* env = std::getenv("BRINDLE_COMPONENT"); env && *env) return env;
   const std::string folder = ExecutableFolder();
-  const std::string candidates[] = {folder + "/../Brindle.component", folder + "/Brindle.component"};
+  // Beside the program: the build tree (build/tools/brindle, build/Brindle.component), a copy next
+  // to the bundle, or an installed tree moved as a whole (bin/brindle, lib/brindle/); then the
+  // prefix it was installed into.
+  const std::string candidates[] = {folder + "/../Brindle.component", folder + "/Brindle.component",
+                                    folder + "/../lib/brindle/Brindle.component",
+#ifdef BRINDLE_INSTALL_PREFIX
+                                    std::string(BRINDLE_INSTALL_PREFIX) + "/lib/brindle/Brindle.component"
+#endif
+  };
   for (const std::string& c : candidates)
     if (IsDirectory(c)) return c;
   return candidates[0];

@@ -4,8 +4,9 @@
 // Finding the component: LoadBrindleComponent loads a Brindle.component bundle folder (once per
 // process; the bundle stays loaded until exit) and returns its effect component. Where the bundle is
 // comes from, in order: an explicit path (the --component option), the BRINDLE_COMPONENT environment
-// variable, or the bundle built next to the running program (../Brindle.component or
-// ./Brindle.component relative to the executable's folder).
+// variable, the bundle beside the running program (../Brindle.component, ./Brindle.component or
+// ../lib/brindle/Brindle.component relative to the executable's folder), or the one installed under
+// the install prefix (PREFIX/lib/brindle/Brindle.component).
 //
 // One ComponentHost owns one open instance: Open, Configure (stream formats on the input and output
 // bus, maximum frames, sample rate, a render callback on input bus 0 that feeds the host's audio),
@@ -27,9 +28,9 @@ constexpr OSType kBrindleComponentType = 0x61756678;         // 'aufx'
 constexpr OSType kBrindleComponentSubType = 0x62646C33;      // 'bdl3'
 constexpr OSType kBrindleComponentManufacturer = 0x51786C6F; // 'Qxlo'
 
-// The bundle path to use: explicit (when non-empty), else $BRINDLE_COMPONENT, else the first of
-// <exe dir>/../Brindle.component and <exe dir>/Brindle.component that exists (the former when
-// neither does, so the error names a sensible place).
+// The bundle path to use: explicit (when non-empty), else $BRINDLE_COMPONENT, else the first of the
+// places beside the program and under the install prefix that exists (the build tree's place when
+// none does, so the error names a sensible place).
 std::string ResolveComponentPath(const std::string& explicitPath);
 
 // Loads the bundle at path (cached per path) and finds its Brindle effect component; `name`, when

@@ -54,10 +54,16 @@ int RunDemoCommand(int argc, char** argv)
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
+    if (!std::strcmp(argv[i], "--out")) {
+      if (i + 1 >= argc) return CommandUsageError("demo", "--out needs a value");
       folder = argv[++i];
       continue;
     }
+    if (!std::strncmp(argv[i], "--out=", 6)) {
+      folder = argv[i] + 6;
+      continue;
+    }
+    if (argv[i][0] == '-') return CommandUsageError("demo", "unknown option '" + std::string(argv[i]) + "'");
     return CommandUsageError("demo", "unexpected argument '" + std::string(argv[i]) + "'");
   }
   InstallTempFileCleanup();

@@ -18,7 +18,7 @@ const char kUsage[] =
     "\n"
     "options:\n"
     "  --component PATH   the Brindle.component bundle (default: $BRINDLE_COMPONENT, else the one\n"
-    "                     built next to this program)\n"
+    "                     beside this program, else the installed one)\n"
     "  -h, --help         this text\n";
 
 int Fail(const std::string& message)
@@ -93,9 +93,14 @@ int RunInfoCommand(int argc, char** argv)
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (arg == "--component" && i + 1 < argc) componentPath = argv[++i];
-    else if (arg.compare(0, 12, "--component=") == 0) componentPath = arg.substr(12);
-    else {
+    if (arg == "--component") {
+      if (i + 1 >= argc) return CommandUsageError("info", "--component needs a value");
+      componentPath = argv[++i];
+    } else if (arg.compare(0, 12, "--component=") == 0) {
+      componentPath = arg.substr(12);
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return CommandUsageError("info", "unknown option '" + arg + "'");
+    } else {
       return CommandUsageError("info", "unexpected argument '" + arg + "'");
     }
   }

@@ -11,7 +11,9 @@ std::string FolderOf(const std::string& path);
 // The mkstemp pattern of the temporary file for path: ".NAME.tmp-XXXXXX" in the same folder.
 std::string TempPatternFor(const std::string& path);
 
-// Gives the finished temporary file the permissions of any new file (mkstemp makes it private to the
-// user) and renames it over path. False, with the message, when the rename fails; the caller then
-// removes the temporary file.
+// Moves the finished temporary file to path (a regular file or a new path, links already followed).
+// A replaced file keeps its mode and, as root, its owner; one with several hard links is rewritten
+// in place so the links stay together. A new file gets the permissions of any new file (mkstemp
+// makes it private to the user). False, with the message, on failure; the caller then removes the
+// temporary file.
 bool MoveOutputIntoPlace(const std::string& temp, const std::string& path, std::string& error);

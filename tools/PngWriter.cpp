@@ -3,6 +3,7 @@
 
 #include "raster/Raster_IBitmap.h"
 #include "tools/OutputFiles.h"
+#include "tools/OutputTarget.h"
 
 #include <png.h>
 
@@ -68,20 +69,23 @@ bool WritePngFile(Raster_IBitmap* bitmap, const std::string& path, std::string& 
     }
   }
 
-  std::string temp = TempPatternFor(path);
+  OutputTarget target;
+  if (!ResolveOutputTarget(path, target, error)) return false;
+  const bool stream = target.kind == OutputKind::kStream;
+  std::string temp = TempPatternFor(target.path);
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back('\0');
-  const int fd = mkstemp(name.data());
+  const int fd = stream ? OpenStreamOutput(target, error) : mkstemp(name.data());
   if (fd < 0) {
-    error = "cannot create a file in '" + FolderOf(path) + "': " + std::strerror(errno);
+    if (!stream) error = "cannot create a file in '" + FolderOf(target.path) + "': " + std::strerror(errno);
     return false;
   }
-  temp = name.data();
+  temp = stream ? std::string() : std::string(name.data());
   FILE* file = fdopen(fd, "wb");
   if (!file) {
     error = std::string("cannot write '") + path + "': " + std::strerror(errno);
     close(fd);
-    unlink(temp.c_str());
+    if (!stream) unlink(temp.c_str());
     return false;
   }
   const bool encoded = EncodeRows(file, width, height, rows.data());
@@ -89,10 +93,11 @@ bool WritePngFile(Raster_IBitmap* bitmap, const std::string& path, std::string& 
   const bool closed = std::fclose(file) == 0;
   if (!encoded || !flushed || !closed) {
     error = "cannot write '" + path + "': " + (encoded ? std::strerror(errno) : "the PNG encoder failed");
-    unlink(temp.c_str());
+    if (!stream) unlink(temp.c_str());
     return false;
   }
-  if (!MoveOutputIntoPlace(temp, path, error)) {
+  if (stream) return true;
+  if (!MoveOutputIntoPlace(temp, target.path, error)) {
     unlink(temp.c_str());
     return false;
   }

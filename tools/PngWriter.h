@@ -2,7 +2,8 @@
 // writes reads back pixel for pixel, alpha included (straight, not premultiplied).
 //
 // The file is written under a temporary name in the destination's folder and renamed over the
-// destination only once complete, so a failure never leaves a partial or clobbered file.
+// destination only once complete, so a failure never leaves a partial or clobbered file; standard
+// output ("-"), devices and FIFOs are written straight into (see OutputTarget.h).
 #pragma once
 
 #include <string>

@@ -2,6 +2,9 @@
 #include "tools/RenderJob.h"
 
 #include "tools/AudioFiles.h"
+#include "tools/AudioFormatChoice.h"
+#include "tools/InputLength.h"
+#include "tools/OutputTarget.h"
 #include "tools/ProgressBar.h"
 
 #include <chrono>
@@ -28,6 +31,7 @@ bool RenderFile(const std::string& inPath, const std::string& outPath, const Ren
     error = "block size must be between 1 and " + std::to_string(kMaxBlockSize);
     return false;
   }
+  if (!CheckOutputIsNoInput({inPath}, outPath, error)) return false;
   SoundReader reader;
   if (!reader.Open(inPath, error)) return false;
   const int channels = reader.Channels();
@@ -42,8 +46,11 @@ bool RenderFile(const std::string& inPath, const std::string& outPath, const Ren
   format.maxFrames = settings.blockSize;
   if (!engine.Open(format, error) || !ApplySettings(settings, engine, error)) return false;
 
+  int outFormat = 0;
+  if (!ChooseOutputFormat(outPath, settings.type, reader.Format(), channels, reader.SampleRate(), outFormat, error))
+    return false;
   SafeSoundWriter writer;
-  if (!writer.Open(outPath, reader.Format(), channels, reader.SampleRate(), error)) return false;
+  if (!writer.Open(outPath, outFormat, channels, reader.SampleRate(), error)) return false;
 
   const long block = settings.blockSize;
   std::vector<float> interleaved(static_cast<size_t>(block) * channels);
@@ -74,5 +81,12 @@ bool RenderFile(const std::string& inPath, const std::string& outPath, const Ren
   }
   progress.Finish();
   stats.seconds = std::chrono::duration<double>(busy).count();
-  return writer.Commit(error);
+  if (!writer.Commit(error)) return false;
+  const std::string cut = CutShortWarning(inPath, reader.Format(), reader.Frames(), stats.frames);
+  if (!cut.empty()) stats.warnings.push_back(cut);
+  stats.clipped = writer.ClippedSamples();
+  if (stats.clipped > 0)
+    stats.warnings.push_back(std::to_string(stats.clipped) + " samples clipped at full scale (the output's encoding "
+                             "holds no more; a float output or a lower --level keeps them)");
+  return true;
 }

@@ -6,6 +6,7 @@
 #include "tools/ComponentHost.h"
 #include "tools/EffectOptions.h"
 #include "tools/PresetCodec.h"
+#include "tools/OutputTarget.h"
 
 #include <cstdio>
 #include <string>
@@ -29,8 +30,12 @@ const char kUsage[] =
     "  --effect on|off    fuzz effect\n"
     "  --cabinet on|off   speaker cabinet\n"
     "  --component PATH   the Brindle.component bundle (default: $BRINDLE_COMPONENT, else the one\n"
-    "                     built next to this program)\n"
-    "  -h, --help         this text\n";
+    "                     beside this program, else the installed one)\n"
+    "  --force            replace OUT even when it holds something other than a property list\n"
+    "  -h, --help         this text\n"
+    "  --                 the argument after it is OUT, even when it starts with '-'\n"
+    "\n"
+    "OUT may be '-' (standard output); it is never the --preset file.\n";
 
 int Usage(const std::string& message)
 {
@@ -49,13 +54,23 @@ int RunSavePresetCommand(int argc, char** argv)
   std::string componentPath, presetPath, outPath;
   // Parameter index and value, in the order given.
   std::vector<std::pair<int, double>> settings;
+  bool optionsDone = false, force = false;
   for (int i = 0; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "-h" || arg == "--help") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+    if (!optionsDone && arg.size() >= 2 && arg[0] == '-') {
+      if (arg == "--") {
+        optionsDone = true;
+        continue;
+      }
+      if (arg == "-h" || arg == "--help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+      }
+      if (arg == "--force") {
+        force = true;
+        continue;
+      }
+      if (arg.compare(0, 2, "--") != 0) return Usage("unknown option '" + arg + "'");
       std::string name, value, error;
       if (!SplitOption(argc, argv, i, {"--component", "--preset"}, name, value, error)) return Usage(error);
       EffectSetting setting;
@@ -67,6 +82,8 @@ int RunSavePresetCommand(int argc, char** argv)
         componentPath = value;
       } else if (name == "--preset") {
         presetPath = value;
+      } else if (name == "--force") {
+        return Usage("--force takes no value");
       } else {
         return Usage("unknown option '" + name + "'");
       }
@@ -80,6 +97,9 @@ int RunSavePresetCommand(int argc, char** argv)
     return Usage("the output file must end in .aupreset, .fxp or .fxb");
 
   std::string error;
+  if (!CheckOutputIsNoInput({presetPath}, outPath, error) ||
+      (!force && !CheckReplacesSameKind(outPath, OutputContent::kPropertyList, error)))
+    return Fail(error);
   AUPresetContents start;
   // The codec checks the starting preset and, for program and bank output, builds the file.
   PresetCodec codec;

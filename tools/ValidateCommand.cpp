@@ -21,7 +21,7 @@ const char kUsage[] =
     "\n"
     "options:\n"
     "  --component PATH   the Brindle.component bundle (default: $BRINDLE_COMPONENT, else the one\n"
-    "                     built next to this program)\n"
+    "                     beside this program, else the installed one)\n"
     "  --seed N           seed of the random values and noise (default 1)\n"
     "  -h, --help         this text\n";
 
@@ -58,6 +58,8 @@ int RunValidateCommand(int argc, char** argv)
       if (!ParseRealInRange(value.c_str(), 1, 4294967295.0, seed) || seed != static_cast<double>(static_cast<std::uint32_t>(seed)))
         return Usage("--seed must be a whole number from 1 to 4294967295, not '" + value + "'");
       context.seed = static_cast<std::uint32_t>(seed);
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return Usage("unknown option '" + name + "'");
     } else {
       return Usage("unexpected argument '" + arg + "'");
     }

@@ -1,8 +1,12 @@
-// brindle: the project's command-line front end.
+// brindle: the project's command-line front end. No exception leaves a command: whatever escapes
+// one is reported as the command's one-line failure.
 #include "tools/Commands.h"
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
+#include <string>
 
 namespace {
 const char kUsage[] =
@@ -18,8 +22,23 @@ const char kUsage[] =
     "  plot IN... -o OUT.png     draw waveforms and spectra of sound files into a picture\n"
     "  editor --snapshot OUT.png open the editor as a host does, replay mouse and key events, save its picture\n"
     "\n"
-    "'brindle <command> --help' describes each command.\n";
+    "'brindle <command> --help' describes each command; 'brindle --version' prints the version.\n";
+
+int Dispatch(const char* command, int argc, char** argv)
+{
+  if (!std::strcmp(command, "render")) return RunRenderCommand(argc, argv);
+  if (!std::strcmp(command, "demo")) return RunDemoCommand(argc, argv);
+  if (!std::strcmp(command, "info")) return RunInfoCommand(argc, argv);
+  if (!std::strcmp(command, "validate")) return RunValidateCommand(argc, argv);
+  if (!std::strcmp(command, "save-preset")) return RunSavePresetCommand(argc, argv);
+  if (!std::strcmp(command, "show-preset")) return RunShowPresetCommand(argc, argv);
+  if (!std::strcmp(command, "plot")) return RunPlotCommand(argc, argv);
+  if (!std::strcmp(command, "editor")) return RunEditorCommand(argc, argv);
+  std::fprintf(stderr, "brindle: unknown command '%s' (try 'brindle --help')\n", command);
+  return 2;
 }
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -32,14 +51,17 @@ int main(int argc, char** argv)
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (!std::strcmp(command, "render")) return RunRenderCommand(argc - 2, argv + 2);
-  if (!std::strcmp(command, "demo")) return RunDemoCommand(argc - 2, argv + 2);
-  if (!std::strcmp(command, "info")) return RunInfoCommand(argc - 2, argv + 2);
-  if (!std::strcmp(command, "validate")) return RunValidateCommand(argc - 2, argv + 2);
-  if (!std::strcmp(command, "save-preset")) return RunSavePresetCommand(argc - 2, argv + 2);
-  if (!std::strcmp(command, "show-preset")) return RunShowPresetCommand(argc - 2, argv + 2);
-  if (!std::strcmp(command, "plot")) return RunPlotCommand(argc - 2, argv + 2);
-  if (!std::strcmp(command, "editor")) return RunEditorCommand(argc - 2, argv + 2);
-  std::fprintf(stderr, "brindle: unknown command '%s' (try 'brindle --help')\n", command);
-  return 2;
+  if (!std::strcmp(command, "--version") || !std::strcmp(command, "version")) {
+    std::printf("brindle %s\n", BRINDLE_VERSION);
+    return 0;
+  }
+  try {
+    return Dispatch(command, argc - 2, argv + 2);
+  } catch (const std::bad_alloc&) {
+    return CommandFailure(command, "out of memory");
+  } catch (const std::exception& e) {
+    return CommandFailure(command, std::string("internal error: ") + e.what());
+  } catch (...) {
+    return CommandFailure(command, "internal error");
+  }
 }

@@ -95,7 +95,9 @@ TEST(PlotCommand, RefusalsLeaveNoOutput)
   std::ofstream(dir / "junk.wav") << "not a sound file";
   WriteTone(dir / "empty.wav", 1, 0);
   mkdir((dir / "folder.png").c_str(), 0777);
-  std::ofstream(dir / "keep.png") << "old";
+  // An earlier picture (its signature is enough to be replaceable without --force).
+  const std::string old = "\x89PNG\r\n\x1a\nold";
+  std::ofstream(dir / "keep.png") << old;
   const std::string a = dir / "a.wav";
   struct Case {
     std::string args;
@@ -123,7 +125,7 @@ TEST(PlotCommand, RefusalsLeaveNoOutput)
   }
   // Only the files made above: no picture, no temporary, and the old picture untouched.
   EXPECT_EQ(Count(dir), 5u);
-  EXPECT_EQ(Slurp(dir / "keep.png"), "old");
+  EXPECT_EQ(Slurp(dir / "keep.png"), old);
 }
 
 } // namespace
