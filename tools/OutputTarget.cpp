@@ -128,6 +128,9 @@ bool CheckReplacesSameKind(const std::string& output, OutputContent kind, std::s
   if (kind == OutputContent::kPng) {
     same = StartsWith(bytes, "\x89PNG\r\n\x1a\n");
     what = "a PNG picture";
+  } else if (kind == OutputContent::kProgramOrBank) {
+    same = StartsWith(bytes, "CcnK");
+    what = "a program or bank file";
   } else {
     size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (start < bytes.size() && std::strchr(" \t\r\n", bytes[start])) ++start;

@@ -37,7 +37,7 @@ bool IsSameFile(const std::string& a, const std::string& b);
 bool CheckOutputIsNoInput(const std::vector<std::string>& inputs, const std::string& output, std::string& error);
 
 // What an existing output must start with to be replaced without --force.
-enum class OutputContent { kPng, kPropertyList };
+enum class OutputContent { kPng, kPropertyList, kProgramOrBank };
 
 // False, with a message suggesting --force, when output is an existing non-empty regular file
 // whose first bytes are not of that kind. New paths, empty files and streams always pass.

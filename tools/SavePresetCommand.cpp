@@ -98,7 +98,11 @@ int RunSavePresetCommand(int argc, char** argv)
 
   std::string error;
   if (!CheckOutputIsNoInput({presetPath}, outPath, error) ||
-      (!force && !CheckReplacesSameKind(outPath, OutputContent::kPropertyList, error)))
+      (!force && !CheckReplacesSameKind(outPath,
+                                        PresetFormatOf(outPath) == PresetFormat::kAUPreset
+                                          ? OutputContent::kPropertyList
+                                          : OutputContent::kProgramOrBank,
+                                        error)))
     return Fail(error);
   AUPresetContents start;
   // The codec checks the starting preset and, for program and bank output, builds the file.

@@ -156,6 +156,7 @@ TEST(BrindleOutputs, RefusalsAreOneLineAndTouchNothing)
     WriteSound(dir / "keep.wav", 1, 1000, kFloatWav);
     ASSERT_EQ(symlink("in.wav", (dir / "alias.wav").c_str()), 0);
     Spit(dir / "notes.txt", "my notes");
+    Spit(dir / "notes.fxp", "my notes, not a program");
     ASSERT_EQ(mkdir((dir / "folder").c_str(), 0755), 0);
     Spit(dir / "sparse.aupreset", "");
     ASSERT_EQ(truncate((dir / "sparse.aupreset").c_str(), 1LL << 30), 0);
@@ -173,11 +174,12 @@ TEST(BrindleOutputs, RefusalsAreOneLineAndTouchNothing)
         {"B plot in.wav keep.wav -o in.wav", 1, "is the input"},
         {"B plot in.wav -o keep.wav", 1, "--force"},
         {"B plot in.wav -o notes.txt", 1, "--force"},
-        {"B save-preset keep.wav", 1, "--force"},
+        {"B save-preset keep.wav", 2, "must end in .aupreset, .fxp or .fxb"},
+        {"B save-preset notes.fxp", 1, "--force"},
         {"B render --preset folder in.wav out.wav", 1, "folder"},
-        {"B render --preset /dev/zero in.wav out.wav", 1, "too large"},
+        {"B render --preset /dev/zero in.wav out.wav", 1, "not a preset file"},
         {"B render --preset sparse.aupreset in.wav out.wav", 1, "too large"},
-        {"B save-preset --preset=/dev/zero out.aupreset", 1, "too large"},
+        {"B save-preset --preset=/dev/zero out.aupreset", 1, "not a preset file"},
         {"B render in.wav out.xyz", 1, "'.xyz'"},
         {"B render in.wav out.wav --type bogus", 2, "--type"},
         {"B render in.wav folder", 1, "folder"},
@@ -198,6 +200,7 @@ TEST(BrindleOutputs, RefusalsAreOneLineAndTouchNothing)
     EXPECT_EQ(Slurp(dir / "in.wav"), in);
     EXPECT_EQ(Slurp(dir / "keep.wav"), keep);
     EXPECT_EQ(Slurp(dir / "notes.txt"), "my notes");
+    EXPECT_EQ(Slurp(dir / "notes.fxp"), "my notes, not a program");
     struct stat st;
     EXPECT_NE(stat((dir / "out.wav").c_str(), &st), 0);
     // --force is the way to replace a file of another kind.
