@@ -37,7 +37,8 @@ public:
   void AppSupportPath(Core_String* path) override;
   void PromptForFile(Core_String* file, EFileAction action, Core_String* dir, char* extensions) override;
   bool PromptForColor(IColor* color, char* prompt) override;
-  bool OpenURL(const char* url, const char* windowTitle, const char* confirmMsg, const char* errMsg) override;
+  bool OpenURL(const char* url, const char* windowTitle = nullptr, const char* confirmMsg = nullptr,
+               const char* errMsg = nullptr) override;
   void* OpenWindow(void* parentView) override;
   void AttachSubWindow(void* hostWindowRef) override;
   void RemoveSubWindow() override;
