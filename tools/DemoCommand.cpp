@@ -2,6 +2,9 @@
 #include "tools/Commands.h"
 
 #include "tools/AudioFiles.h"
+#include "tools/ComponentHost.h"
+#include "tools/EditorHost.h"
+#include "tools/EditorSnapshot.h"
 #include "tools/PlotFiles.h"
 #include "tools/RenderJob.h"
 #include "tools/RiffSynth.h"
@@ -22,7 +25,9 @@ const char kUsage[] =
     "  brindle-fuzz.wav         through Brindle at its default settings\n"
     "  brindle-fuzz-hot.wav     \"Level\" 0.8, \"Attack\" 1\n"
     "  brindle-fuzz-nocab.wav   cabinet off\n"
-    "  brindle-demo.png         waveforms and spectra of the four, one row each\n";
+    "  brindle-demo.png         waveforms and spectra of the four, one row each\n"
+    "  brindle-editor.png       the editor as a host first shows it\n"
+    "  brindle-editor-footswitch.png  the editor with the footswitch held down (effect off)\n";
 
 constexpr int kDemoRate = 44100;
 
@@ -111,5 +116,15 @@ int RunDemoCommand(int argc, char** argv)
     return CommandFailure("demo", error);
   }
   std::printf("wrote %s (waveforms and spectra)\n", picture.c_str());
+
+  // The editor, opened through the component as a host opens it.
+  const std::string bundle = ResolveComponentPath("");
+  const std::string editorPicture = folder + "/brindle-editor.png";
+  if (!SnapshotEditor(bundle, nullptr, editorPicture, error)) return CommandFailure("demo", error);
+  std::printf("wrote %s (the editor)\n", editorPicture.c_str());
+  const std::string pressedPicture = folder + "/brindle-editor-footswitch.png";
+  if (!SnapshotEditor(bundle, [](EditorHost& editor) { editor.Press(104, 196); }, pressedPicture, error))
+    return CommandFailure("demo", error);
+  std::printf("wrote %s (the editor, footswitch held down)\n", pressedPicture.c_str());
   return 0;
 }
