@@ -246,7 +246,6 @@ void NSWindow::display() {
 
 void NSWindow::displayIfNeeded() {
   if (mDisplaying) return;  // drawing asked for more drawing: that waits for the next pass
-  mBytesLastPass = 0;
   if (mDirty.empty()) return;
   if (!mContext || !mContentView || mClosed) {
     mDirty.clear();

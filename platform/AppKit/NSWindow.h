@@ -99,8 +99,9 @@ class NSWindow : public NSResponder {
   /* Adds a rectangle (window coordinates) to the region to redraw. */
   void invalidateRect(NSRect rect);
   const std::vector<NSRect>& dirtyRects() const { return mDirty; }
-  /* Bytes CGContextDrawImage and friends wrote into the backing store during the last
-   * displayIfNeeded (0 when it found nothing to draw) and since the window was made. */
+  /* Bytes CGContextDrawImage and friends wrote into the backing store during the most recent
+   * display pass that had something to draw, and since the window was made. A pass that finds
+   * nothing dirty changes neither (displayCount tells whether a pass drew). */
   unsigned long long bytesDrawnLastPass() const { return mBytesLastPass; }
   unsigned long long bytesDrawnTotal() const { return mBytesTotal; }
   /* Display passes that drew something. */
