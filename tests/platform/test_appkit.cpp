@@ -162,6 +162,35 @@ TEST_F(AppKitTest, DirtyAreasReachDrawRectClippedAndOnlyTheyChange) {
   EXPECT_TRUE(child->draws.empty());
 }
 
+class FlippedCanvas : public Canvas {
+ public:
+  NS_DECLARE_ALLOC(FlippedCanvas)
+  BOOL isFlipped() override { return YES; }
+};
+
+TEST_F(AppKitTest, AFlippedViewMeasuresFromItsTopLeft) {
+  FlippedCanvas* flipped = FlippedCanvas::alloc();
+  flipped->initWithFrame(NSMakeRect(50, 10, 40, 30));
+  root->addSubview(flipped);
+  flipped->release();
+  BrindleHost_RunLoopAdvance(0);
+  EXPECT_EQ(5, flipped->convertPoint(NSMakePoint(55, 35), nil).y);
+  EXPECT_EQ(35, flipped->convertPointToBase(NSMakePoint(5, 5)).y);
+  EXPECT_EQ(flipped, root->hitTest(NSMakePoint(55, 35)));
+  flipped->draws.clear();
+  flipped->red = 0.6;
+  flipped->setNeedsDisplayInRect(NSMakeRect(0, 0, 10, 5));  // its top-left corner
+  BrindleHost_RunLoopAdvance(0);
+  ASSERT_EQ(1u, flipped->draws.size());
+  EXPECT_TRUE(Same(NSMakeRect(0, 0, 10, 5), flipped->draws[0]));
+  EXPECT_TRUE(Same(NSMakeRect(50, 35, 10, 5), root->draws.back()));
+  const BrindleHost::Framebuffer fb = BrindleHost::WindowFramebuffer(window);
+  EXPECT_EQ(0xFF998040u, fb.Pixel(50, 40));  // window y 39.5 is 40 rows below the top
+  EXPECT_EQ(0xFF998040u, fb.Pixel(59, 44));
+  EXPECT_EQ(0xFF008040u, fb.Pixel(50, 39));  // the root's colour around it
+  EXPECT_EQ(0xFFFF8040u, fb.Pixel(60, 42));  // the view's earlier colour outside the dirty corner
+}
+
 TEST_F(AppKitTest, EventsFollowAppKitRouting) {
   Mouse mouse(window);
   child->takesFocus = true;
