@@ -88,6 +88,12 @@ class NSWindow : public NSResponder {
 
   void sendEvent(NSEvent* event);
 
+  /* Answers "orderFront:", "orderOut:", "makeKeyAndOrderFront:", "close" and "display", so that they
+   * can be sent later with performSelector(selector, object, delay). */
+  using NSObject::performSelector;
+  BOOL respondsToSelector(SEL selector) override;
+  NSObject* performSelector(SEL selector, NSObject* argument) override;
+
   // ---- Backing store and drawing ----
   struct BackingStore {
     uint8_t* mPixels;  // top row first

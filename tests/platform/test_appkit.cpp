@@ -440,6 +440,7 @@ TEST_F(AppKitTest, ViewsAndWindowsComeAndGoWithoutLeftovers) {
   NSWindow* host = NSWindow::alloc()->initWithWindowRef(ref);
   EXPECT_EQ(400, host->frame().size.width);
   NSWindow* panel = NSWindow::alloc()->initWithContentRect(NSMakeRect(196, 100, 208, 326), 0, 2, NO);
+  const NSInteger panelNumber = panel->windowNumber();
   host->addChildWindow(panel, NSWindowAbove);
   host->addChildWindow(host, NSWindowAbove);  // refused
   panel->performSelector(sel_registerName("orderFront:"), nil, 0.05);
@@ -450,7 +451,13 @@ TEST_F(AppKitTest, ViewsAndWindowsComeAndGoWithoutLeftovers) {
     panel->close();  // leaves its parent and is released
     EXPECT_EQ(0u, host->childWindows()->count());
   }
+  EXPECT_FALSE(panel->isVisible());
   BrindleHost_RunLoopAdvance(0.1);  // the delayed orderFront: kept the panel alive until now
+  EXPECT_EQ(nullptr, NSWindow::windowWithNumber(panelNumber));
+  EXPECT_TRUE(host->respondsToSelector(sel_registerName("orderFront:")));
+  host->performSelector(sel_registerName("orderFront:"), nil, 0);
+  BrindleHost_RunLoopAdvance(0);
+  EXPECT_TRUE(host->isVisible());
   host->close();
   headless->DestroyHostWindowRef(ref);
   EXPECT_EQ(windowsBefore, headless->NativeWindowCount());
