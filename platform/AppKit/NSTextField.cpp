@@ -108,6 +108,12 @@ void NSTextField::keyDown(NSEvent* event) {
     NSView::keyDown(event);
     return;
   }
+  retain();  // the delegate may remove the field when the edit ends
+  keyDownWhileEditing(event);
+  release();
+}
+
+void NSTextField::keyDownWhileEditing(NSEvent* event) {
   NSAutoreleasePool pool;
   mEditing = YES;
   NSString* chars = event->characters();

@@ -85,6 +85,7 @@ class NSTextField : public NSView {
   BOOL isOpaque() override { return YES; }
 
  private:
+  void keyDownWhileEditing(NSEvent* event);
   void offerText(const std::string& candidate);
   void endEditing();
   NSString* mText = nil;

@@ -246,7 +246,6 @@ void NSWindow::display() {
 
 void NSWindow::displayIfNeeded() {
   if (mDisplaying) return;  // drawing asked for more drawing: that waits for the next pass
-  mBytesLastPass = 0;
   if (mDirty.empty()) return;
   if (!mContext || !mContentView || mClosed) {
     mDirty.clear();
@@ -307,6 +306,44 @@ void NSWindow::displayAllIfNeeded() {
     w->displayIfNeeded();
     w->release();
   }
+}
+
+// ---- Selectors ----
+
+namespace {
+
+enum class WindowAction { kNone, kOrderFront, kOrderOut, kMakeKey, kClose, kDisplay };
+
+WindowAction ActionFor(SEL selector) {
+  static const SEL kOrderFront = sel_registerName("orderFront:");
+  static const SEL kOrderOut = sel_registerName("orderOut:");
+  static const SEL kMakeKey = sel_registerName("makeKeyAndOrderFront:");
+  static const SEL kClose = sel_registerName("close");
+  static const SEL kDisplay = sel_registerName("display");
+  if (selector == kOrderFront) return WindowAction::kOrderFront;
+  if (selector == kOrderOut) return WindowAction::kOrderOut;
+  if (selector == kMakeKey) return WindowAction::kMakeKey;
+  if (selector == kClose) return WindowAction::kClose;
+  if (selector == kDisplay) return WindowAction::kDisplay;
+  return WindowAction::kNone;
+}
+
+}  // namespace
+
+BOOL NSWindow::respondsToSelector(SEL selector) {
+  return ActionFor(selector) != WindowAction::kNone || NSResponder::respondsToSelector(selector);
+}
+
+NSObject* NSWindow::performSelector(SEL selector, NSObject* argument) {
+  switch (ActionFor(selector)) {
+    case WindowAction::kOrderFront: orderFront(argument); return nil;
+    case WindowAction::kOrderOut: orderOut(argument); return nil;
+    case WindowAction::kMakeKey: makeKeyAndOrderFront(argument); return nil;
+    case WindowAction::kClose: close(); return nil;
+    case WindowAction::kDisplay: display(); return nil;
+    case WindowAction::kNone: break;
+  }
+  return NSResponder::performSelector(selector, argument);
 }
 
 // ---- Events ----

@@ -88,6 +88,12 @@ class NSWindow : public NSResponder {
 
   void sendEvent(NSEvent* event);
 
+  /* Answers "orderFront:", "orderOut:", "makeKeyAndOrderFront:", "close" and "display", so that they
+   * can be sent later with performSelector(selector, object, delay). */
+  using NSObject::performSelector;
+  BOOL respondsToSelector(SEL selector) override;
+  NSObject* performSelector(SEL selector, NSObject* argument) override;
+
   // ---- Backing store and drawing ----
   struct BackingStore {
     uint8_t* mPixels;  // top row first
@@ -99,8 +105,9 @@ class NSWindow : public NSResponder {
   /* Adds a rectangle (window coordinates) to the region to redraw. */
   void invalidateRect(NSRect rect);
   const std::vector<NSRect>& dirtyRects() const { return mDirty; }
-  /* Bytes CGContextDrawImage and friends wrote into the backing store during the last
-   * displayIfNeeded (0 when it found nothing to draw) and since the window was made. */
+  /* Bytes CGContextDrawImage and friends wrote into the backing store during the most recent
+   * display pass that had something to draw, and since the window was made. A pass that finds
+   * nothing dirty changes neither (displayCount tells whether a pass drew). */
   unsigned long long bytesDrawnLastPass() const { return mBytesLastPass; }
   unsigned long long bytesDrawnTotal() const { return mBytesTotal; }
   /* Display passes that drew something. */

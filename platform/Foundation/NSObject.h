@@ -1,6 +1,9 @@
 /*
  * NSObject.h — the root class: reference counting, autorelease pools, selector dispatch.
  *
+ * Every class declares its own alloc() with NS_DECLARE_ALLOC(ClassName): a class without one
+ * inherits its base's, which makes a base object. NSAlloc<T>() works for any class.
+ *
  * Ownership follows Cocoa: alloc() (per class, or NSAlloc<T>()) and copy-style calls hand back an
  * object with a retain count of one that the caller releases; class factories such as
  * NSString::stringWithUTF8String hand back autoreleased objects that live until the innermost

@@ -130,11 +130,12 @@ TEST_F(AppKitTest, DirtyAreasReachDrawRectClippedAndOnlyTheyChange) {
     child->draws.clear();
     child->clips.clear();
     child->red = child->red > 0.5 ? 0.2 : 0.9;  // a colour different from what is there
+    const unsigned long long total = window->bytesDrawnTotal();
     child->setNeedsDisplayInRect(c.ask);
     BrindleHost_RunLoopAdvance(0);
     ASSERT_EQ(c.drawn ? 1u : 0u, child->draws.size());
     if (!c.drawn) {
-      EXPECT_EQ(0u, window->bytesDrawnLastPass());
+      EXPECT_EQ(total, window->bytesDrawnTotal());
       continue;
     }
     EXPECT_TRUE(Same(c.got, child->draws[0]));
@@ -159,6 +160,35 @@ TEST_F(AppKitTest, DirtyAreasReachDrawRectClippedAndOnlyTheyChange) {
   child->setNeedsDisplay(YES);
   BrindleHost_RunLoopAdvance(0);
   EXPECT_TRUE(child->draws.empty());
+}
+
+class FlippedCanvas : public Canvas {
+ public:
+  NS_DECLARE_ALLOC(FlippedCanvas)
+  BOOL isFlipped() override { return YES; }
+};
+
+TEST_F(AppKitTest, AFlippedViewMeasuresFromItsTopLeft) {
+  FlippedCanvas* flipped = FlippedCanvas::alloc();
+  flipped->initWithFrame(NSMakeRect(50, 10, 40, 30));
+  root->addSubview(flipped);
+  flipped->release();
+  BrindleHost_RunLoopAdvance(0);
+  EXPECT_EQ(5, flipped->convertPoint(NSMakePoint(55, 35), nil).y);
+  EXPECT_EQ(35, flipped->convertPointToBase(NSMakePoint(5, 5)).y);
+  EXPECT_EQ(flipped, root->hitTest(NSMakePoint(55, 35)));
+  flipped->draws.clear();
+  flipped->red = 0.6;
+  flipped->setNeedsDisplayInRect(NSMakeRect(0, 0, 10, 5));  // its top-left corner
+  BrindleHost_RunLoopAdvance(0);
+  ASSERT_EQ(1u, flipped->draws.size());
+  EXPECT_TRUE(Same(NSMakeRect(0, 0, 10, 5), flipped->draws[0]));
+  EXPECT_TRUE(Same(NSMakeRect(50, 35, 10, 5), root->draws.back()));
+  const BrindleHost::Framebuffer fb = BrindleHost::WindowFramebuffer(window);
+  EXPECT_EQ(0xFF998040u, fb.Pixel(50, 40));  // window y 39.5 is 40 rows below the top
+  EXPECT_EQ(0xFF998040u, fb.Pixel(59, 44));
+  EXPECT_EQ(0xFF008040u, fb.Pixel(50, 39));  // the root's colour around it
+  EXPECT_EQ(0xFFFF8040u, fb.Pixel(60, 42));  // the view's earlier colour outside the dirty corner
 }
 
 TEST_F(AppKitTest, EventsFollowAppKitRouting) {
@@ -259,15 +289,21 @@ TEST_F(AppKitTest, TextFieldTypesThroughItsFormatterAndReportsTheEnd) {
     for (int x = 50; x < 90; ++x) textSeen |= (fb.Pixel(x, y) & 0x00FFFF00u) == 0x00FFFF00u;
   EXPECT_TRUE(textSeen);
 
-  // Losing focus during an edit ends it too; the delegate may remove the field right away.
+  // Losing focus during an edit ends it too.
   BrindleHost::TypeText(window, "9");
-  root->removeSender = true;
   root->takesFocus = true;
   Mouse(window).Click(NSMakePoint(95, 75));
   ASSERT_EQ(2u, root->ended.size());
   EXPECT_EQ("9", root->ended[1]);  // Return left the text selected, so the 9 replaced it
   EXPECT_EQ(root, window->firstResponder());
+  // The delegate may remove the field while it handles the Return.
+  ASSERT_TRUE(window->makeFirstResponder(field));
+  BrindleHost::TypeText(window, "4\r");
+  root->removeSender = true;
+  BrindleHost::PressKey(window, kVK_Return, "\r");
+  EXPECT_EQ((std::vector<std::string>{"71", "9", "4", "4"}), root->ended);
   EXPECT_EQ(1u, root->subviewList().size());
+  EXPECT_EQ(window, window->firstResponder());
 }
 
 TEST_F(AppKitTest, MenusAreAnsweredByTheScriptAndTheChoiceReachesTheView) {
@@ -404,6 +440,7 @@ TEST_F(AppKitTest, ViewsAndWindowsComeAndGoWithoutLeftovers) {
   NSWindow* host = NSWindow::alloc()->initWithWindowRef(ref);
   EXPECT_EQ(400, host->frame().size.width);
   NSWindow* panel = NSWindow::alloc()->initWithContentRect(NSMakeRect(196, 100, 208, 326), 0, 2, NO);
+  const NSInteger panelNumber = panel->windowNumber();
   host->addChildWindow(panel, NSWindowAbove);
   host->addChildWindow(host, NSWindowAbove);  // refused
   panel->performSelector(sel_registerName("orderFront:"), nil, 0.05);
@@ -414,7 +451,13 @@ TEST_F(AppKitTest, ViewsAndWindowsComeAndGoWithoutLeftovers) {
     panel->close();  // leaves its parent and is released
     EXPECT_EQ(0u, host->childWindows()->count());
   }
+  EXPECT_FALSE(panel->isVisible());
   BrindleHost_RunLoopAdvance(0.1);  // the delayed orderFront: kept the panel alive until now
+  EXPECT_EQ(nullptr, NSWindow::windowWithNumber(panelNumber));
+  EXPECT_TRUE(host->respondsToSelector(sel_registerName("orderFront:")));
+  host->performSelector(sel_registerName("orderFront:"), nil, 0);
+  BrindleHost_RunLoopAdvance(0);
+  EXPECT_TRUE(host->isVisible());
   host->close();
   headless->DestroyHostWindowRef(ref);
   EXPECT_EQ(windowsBefore, headless->NativeWindowCount());

@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <climits>
+#include <fstream>
 
 #include <cstdlib>
 #include <limits>
@@ -123,6 +127,56 @@ TEST(ClassRegistry, ALibraryRegistersOnLoadAndUnregistersOnUnload) {
   view->release();
   dlclose(library);
   EXPECT_EQ(nullptr, objc_getClass("TestUnit_View"));
+}
+
+TEST(ClassRegistry, BundlesFindTheirFilesAndLoadTheirCodeForAClass) {
+  NSAutoreleasePool pool;
+  char pattern[] = "/tmp/brindle-nsbundle-XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(pattern));
+  char resolved[PATH_MAX];
+  ASSERT_NE(nullptr, realpath(pattern, resolved));
+  const std::string root = resolved;
+  auto makeBundle = [&](const std::string& name, const std::string& executable) {
+    const std::string b = root + "/" + name + ".component";
+    for (const std::string& dir : {b, b + "/Contents", b + "/Contents/Resources"}) mkdir(dir.c_str(), 0755);
+    std::ofstream(b + "/Contents/Info.plist")
+        << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+           "<key>CFBundleIdentifier</key><string>org.brindle.test." + name + "</string>"
+        << (executable.empty() ? "" : "<key>CFBundleExecutable</key><string>" + executable + "</string>")
+        << "</dict></plist>";
+    std::ofstream(b + "/Contents/Resources/background.png") << "pixels";
+    return b;
+  };
+  const std::string withCode = makeBundle("Coded", "TestUnit");
+  {
+    std::ifstream in(PLATFORM_TEST_UNIT_PATH, std::ios::binary);
+    std::ofstream(withCode + "/Contents/TestUnit.so", std::ios::binary) << in.rdbuf();
+  }
+  const std::string withoutCode = makeBundle("Plain", "");
+
+  NSBundle* coded = NSBundle::bundleWithPath(S(withCode.c_str()));
+  ASSERT_NE(nil, coded);
+  EXPECT_EQ(coded, NSBundle::bundleWithIdentifier(S("org.brindle.test.Coded")));
+  EXPECT_EQ(withCode, coded->bundlePath()->text());
+  EXPECT_EQ(withCode + "/Contents/Resources", coded->resourcePath()->text());
+  EXPECT_EQ(withCode + "/Contents/TestUnit.so", coded->executablePath()->text());
+  EXPECT_EQ(withCode + "/Contents/Resources/background.png",
+            coded->pathForResource(S("background"), S("png"))->text());
+  EXPECT_EQ(nil, coded->pathForResource(S("knob"), S("png")));
+  EXPECT_EQ(nil, coded->pathForResource(nil, S("png")));
+  EXPECT_FALSE(coded->isLoaded());
+  Class cls = coded->classNamed(S("TestUnit_View"));
+  ASSERT_NE(nullptr, cls);
+  EXPECT_TRUE(coded->isLoaded());
+  EXPECT_EQ(nullptr, coded->classNamed(S("NoSuchClass")));
+
+  NSBundle* plain = NSBundle::bundleWithPath(S(withoutCode.c_str()));
+  ASSERT_NE(nil, plain);
+  EXPECT_EQ(nil, plain->executablePath());
+  EXPECT_FALSE(plain->load());
+  EXPECT_EQ(nil, NSBundle::bundleWithPath(S((root + "/missing.component").c_str())));
+  EXPECT_EQ(nil, NSBundle::bundleWithIdentifier(S("org.brindle.test.none")));
+  std::system(("rm -rf '" + root + "'").c_str());
 }
 
 TEST(Strings, TextLengthsNumbersAndPaths) {
