@@ -191,4 +191,38 @@ TEST(MacHost, TooltipsResizeAndReopening)
   old->release();
 }
 
+TEST(MacHost, EmbedsInAHostWindowAndLeavesItClean)
+{
+  MacEditor editor;
+  editor.Close();
+  BrindleHost::HeadlessBackend* backend = BrindleHost::Headless();
+  const size_t windowsBefore = backend->NativeWindowCount();
+  struct Case
+  {
+    CGRect hostFrame;
+    double childX; // the editor is centred when the host window is wider
+  };
+  const Case cases[] = {{CGRectMake(100, 50, 400, 500), 200}, {CGRectMake(100, 50, 150, 500), 100},
+                        {CGRectMake(0, 0, 201, 100), 0}};
+  for (const Case& c : cases) {
+    void* ref = backend->CreateHostWindowRef(c.hostFrame);
+    editor.graphics->AttachSubWindow(ref);
+    ASSERT_TRUE(editor.graphics->WindowIsOpen());
+    auto* view = static_cast<NSView*>(editor.graphics->GetWindow());
+    NSWindow* child = view->window();
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->frame().origin.x, c.childX);
+    EXPECT_EQ(child->frame().size.width, 200);
+    EXPECT_EQ(child->frame().size.height, 326);
+    ASSERT_NE(child->parentWindow(), nullptr);
+    BrindleHost_RunLoopAdvance(0.1); // the delayed orderFront: and a repaint
+    EXPECT_TRUE(child->isVisible());
+    editor.graphics->RemoveSubWindow();
+    EXPECT_FALSE(editor.graphics->WindowIsOpen());
+    BrindleHost_RunLoopAdvance(0.1);
+    backend->DestroyHostWindowRef(ref);
+  }
+  EXPECT_EQ(backend->NativeWindowCount(), windowsBefore);
+}
+
 } // namespace
