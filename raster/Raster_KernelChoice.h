@@ -87,3 +87,38 @@ template <class Fn> bool Raster_WithVaryingWeightClampKernel(int mode, Fn &&fn)
   default: return false;
   }
 }
+
+// Lines, curves and shapes: plain kernels only (the source-alpha flag has already scaled the weight by
+// the colour's alpha). Copy at weight 256 clobbers and at 128 takes the byte half-mix (d + s) >> 1;
+// copy at a weight of 0 or below draws nothing, while the other modes take a negative weight as it is.
+template <class Fn> bool Raster_WithShapeKernel(int mode, int alpha, Fn &&fn)
+{
+  if (alpha == 0) return false;
+  switch (mode & RASTER_BLEND_MODE_MASK) {
+  case RASTER_BLEND_COPY:
+    if (alpha < 0) return false;
+    if (alpha == 256) fn(_Raster_CombinePixelsClobberNoClamp{});
+    else if (alpha == 128) fn(_Raster_CombinePixelsHalfMixNoClamp{});
+    else fn(_Raster_CombinePixelsCopyNoClamp{});
+    return true;
+  case RASTER_BLEND_ADD: fn(_Raster_CombinePixelsAdd{}); return true;
+  case RASTER_BLEND_DODGE: fn(_Raster_CombinePixelsColorDodge{}); return true;
+  case RASTER_BLEND_MUL: fn(_Raster_CombinePixelsMulNoClamp{}); return true;
+  case RASTER_BLEND_OVERLAY: fn(_Raster_CombinePixelsOverlay{}); return true;
+  case RASTER_BLEND_HSVADJ: fn(_Raster_CombinePixelsHSVAdjust{}); return true;
+  default: return false;
+  }
+}
+
+// As Raster_WithShapeKernel for anti-aliased drawing, whose weight changes from pixel to pixel: copy
+// always takes the mixing kernel (which at weight 256 gives the colour exactly, like the clobber).
+template <class Fn> bool Raster_WithShapeVaryingKernel(int mode, int alpha, Fn &&fn)
+{
+  if (alpha == 0) return false;
+  if ((mode & RASTER_BLEND_MODE_MASK) == RASTER_BLEND_COPY) {
+    if (alpha < 0) return false;
+    fn(_Raster_CombinePixelsCopyNoClamp{});
+    return true;
+  }
+  return Raster_WithShapeKernel(mode, alpha, fn);
+}
