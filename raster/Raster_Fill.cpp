@@ -87,7 +87,7 @@ void Raster_FillRect(Raster_IBitmap *dest, int x, int y, int w, int h, unsigned 
   Raster_ClippedBlock blk;
   if (!Raster_ClipBlock(dest, x, y, w, h, &blk)) return;
   const int a = Raster_WeightFromAlpha(weight);
-  if (a <= 0) return;
+  if (a == 0) return;
 
   const int m = mode & RASTER_BLEND_MODE_MASK;
   if (m > RASTER_BLEND_HSVADJ) return;
