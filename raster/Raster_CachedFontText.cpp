@@ -8,6 +8,7 @@
 #include "raster/Raster_FontScratch.h"
 #include "raster/Raster_GlyphRenderer.h"
 #include "raster/Raster_KernelChoice.h"
+#include "raster/Raster_ShapeTarget.h"
 #include "raster/Raster_SysBitmap.h"
 
 #include <algorithm>
@@ -178,6 +179,8 @@ int Raster_CachedFont::DrawCached(Raster_IBitmap *bm, const char *str, int count
   }
   if (clip.right <= clip.left || clip.bottom <= clip.top) return 0;
 
+  Raster_ShapeTarget target;
+  if (!Raster_GetShapeTarget(bm, &target)) return 0;
   const long long startX = x, startY = y;
   long long lowest = startY, rightmost = startX;
   walkString(str, count, (format & TEXT_SINGLELINE) != 0, [&](unsigned short ch) {
@@ -194,7 +197,7 @@ int Raster_CachedFont::DrawCached(Raster_IBitmap *bm, const char *str, int count
     const GlyphRecord *g = GetGlyph(ch);
     if (!g || g->mPos <= 0 || (size_t)g->mPos - 1 + (size_t)g->mWidth * g->mHeight > mCoverage.size()) return;
     if (bottomUp) y -= g->mHeight;
-    DrawGlyph(bm, *g, x, y, clip, alpha);
+    DrawGlyph(bm, target, *g, x, y, clip, alpha);
     lowest = std::max(lowest, y + g->mHeight);
     rightmost = std::max(rightmost, x + g->mWidth);
     if (!vertical) x += g->mAdvance;
@@ -204,8 +207,8 @@ int Raster_CachedFont::DrawCached(Raster_IBitmap *bm, const char *str, int count
   return (int)clampInt(vertical ? rightmost - startX : lowest - startY);
 }
 
-void Raster_CachedFont::DrawGlyph(Raster_IBitmap *bm, const GlyphRecord &g, long long x, long long y, const RECT &clip,
-                                  float alpha)
+void Raster_CachedFont::DrawGlyph(Raster_IBitmap *bm, const Raster_ShapeTarget &target, const GlyphRecord &g, long long x,
+                                  long long y, const RECT &clip, float alpha)
 {
   const long long l = std::max<long long>(x, clip.left), t = std::max<long long>(y, clip.top);
   const long long r = std::min<long long>(x + g.mWidth, clip.right), b = std::min<long long>(y + g.mHeight, clip.bottom);
@@ -217,8 +220,8 @@ void Raster_CachedFont::DrawGlyph(Raster_IBitmap *bm, const GlyphRecord &g, long
   Raster_GlyphBlock block;
   block.mMask = GetCoverage(g) + (by - y) * g.mWidth + (bx - x);
   block.mMaskSpan = g.mWidth;
-  block.mDest = (unsigned char *)(Raster_ImageRow(bm, bm->getBits(), by) + bx);
-  block.mDestStep = Raster_ImageRowStep(bm);
+  block.mDest = (unsigned char *)target.at(bx, target.mirrorY(by));
+  block.mDestStep = (target.mFlipped ? -target.mSpan : target.mSpan) * (long)sizeof(Raster_PixelWord);
   block.mWidth = bw;
   block.mHeight = bh;
 

@@ -54,6 +54,8 @@ int utf8char(const char *p, unsigned short *out);
 // The same reading at most avail bytes: a sequence the end cuts short is its first byte alone.
 int Raster_UTF8Char(const char *p, int avail, unsigned short *out);
 
+struct Raster_ShapeTarget;
+
 class Raster_CachedFont : public Raster_IFont
 {
 public:
@@ -95,7 +97,8 @@ private:
   int DrawNative(Raster_IBitmap *bm, const char *str, int count, RECT *rect, unsigned int format);
   int MeasureCached(const char *str, int count, unsigned int format, int *width, int *height);
   int DrawCached(Raster_IBitmap *bm, const char *str, int count, RECT *rect, unsigned int format);
-  void DrawGlyph(Raster_IBitmap *bm, const GlyphRecord &g, long long x, long long y, const RECT &clip, float alpha);
+  void DrawGlyph(Raster_IBitmap *bm, const Raster_ShapeTarget &t, const GlyphRecord &g, long long x, long long y,
+                 const RECT &clip, float alpha);
 
   unsigned int mTextColor = 0;
   unsigned int mBkColor = 0xFFFFFFFFu;

@@ -3,7 +3,10 @@
 // per blend mode. Every routine offers the colour's R, G, B and 255 for the alpha byte, so in copy mode
 // a fully covered pixel at weight 256 becomes exactly the colour, opaque.
 
+#include "raster/Raster_BlitSIMD.h"
 #include "raster/Raster_Kernels.h"
+
+#include <type_traits>
 
 // A w x h block of the mask (rows maskSpan apart) onto dest (rows destStep bytes apart).
 struct Raster_GlyphBlock
@@ -23,6 +26,21 @@ template <class K> struct GlyphRenderer
   static void Normal(const Block &b, unsigned int color, int alpha)
   {
     const int r = Raster_GetR(color), g = Raster_GetG(color), bl = Raster_GetB(color);
+    if constexpr (std::is_same<K, _Raster_CombinePixelsCopyNoClamp>::value) {
+      // Opaque copy, the editor's text: rows at a time (full coverage gives the colour word itself).
+      if (alpha == 256) {
+        const Raster_PixelWord word = Raster_RGBA(r, g, bl, 255);
+        if (Raster_BlitSimdEnabled()) {
+          Raster_SIMD_GlyphCopyBlock(b.mDest, b.mDestStep, b.mMask, b.mMaskSpan, b.mWidth, b.mHeight, word);
+          return;
+        }
+        forEach(b, [&](unsigned char *d, int c) {
+          if (c == 255) *(Raster_PixelWord *)d = word;
+          else K::doPix(d, r, g, bl, 255, c + 1);
+        });
+        return;
+      }
+    }
     forEach(b, [&](unsigned char *d, int c) {
       int w = alpha == 256 ? c + 1 : alpha * c / 256;
       if (w > 256) w = 256;
