@@ -260,6 +260,7 @@ TEST(RasterGlyph, BlendsCoverageByMode)
   }
   // Clipped at every edge.
   Raster_MemBitmap bm(2, 2, 4);
+  Raster_Clear(&bm, 0);
   Raster_DrawGlyph(&bm, -1, -1, kWhite, mask, 3, 1, 1.0f, RASTER_BLEND_COPY);
   Raster_DrawGlyph(&bm, 1, 1, kWhite, mask, 3, 1, 1.0f, RASTER_BLEND_COPY);
   Raster_DrawGlyph(&bm, INT_MAX, INT_MIN, kWhite, mask, 3, 1, 1.0f, RASTER_BLEND_COPY);
