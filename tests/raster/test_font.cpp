@@ -285,3 +285,45 @@ TEST(RasterCachedFont, VectorGlyphRowsMatchTheKernel)
   }
   for (int i = 0; i < 160 * 24; ++i) ASSERT_EQ(on.getBits()[i], off.getBits()[i]) << i;
 }
+
+TEST(RasterCachedFont, PlatformPathIntoBitmapsWithoutContext)
+{
+  // The editor's fonts draw through the platform renderer. A bitmap without a drawing context gets the
+  // text through the scratch bitmap: the same pixels as drawing into a context's own frame, at the
+  // font's combine alpha, and clipped to the rectangle unless TEXT_NOCLIP.
+  auto f = MakeFont(FONT_USE_NATIVE);
+  f->SetTextColor(Raster_RGBA(240, 200, 10, 255));
+  for (unsigned int flags : {0u, (unsigned)TEXT_NOCLIP}) {
+    Raster_SysBitmap frame(60, 30);
+    Raster_MemBitmap plain(60, 30, 4);
+    Raster_Clear(&frame, Raster_RGBA(10, 20, 30, 255));
+    Raster_Clear(&plain, Raster_RGBA(10, 20, 30, 255));
+    RECT a = {4, 3, 40, 30}, b = a;
+    EXPECT_EQ(f->DrawText(&frame, "Wg", -1, &a, flags), f->DrawText(&plain, "Wg", -1, &b, flags));
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 60; ++x)
+        ASSERT_EQ(frame.getBits()[y * frame.getRowSpan() + x] & 0xFFFFFF00u, plain.getBits()[y * 60 + x] & 0xFFFFFF00u)
+            << x << "," << y << " flags " << flags;
+  }
+  // Measuring answers the platform's size on both.
+  RECT m1 = {0, 0, 0, 0}, m2 = m1;
+  Raster_MemBitmap any(4, 4, 4);
+  f->DrawText(nullptr, "Wg", -1, &m1, TEXT_CALCRECT);
+  f->DrawText(&any, "Wg", -1, &m2, TEXT_CALCRECT);
+  EXPECT_EQ(m1.right, m2.right);
+  EXPECT_GT(m1.bottom, 0);
+
+  // Background mode 1 on the glyph cache fills each glyph's box first.
+  auto c = MakeFont(0);
+  c->SetBkMode(OPAQUE);
+  c->SetBkColor(Raster_RGBA(0, 0, 255, 255));
+  Raster_MemBitmap bm(40, 30, 4);
+  Raster_Clear(&bm, kBlack);
+  RECT r = {0, 0, 40, 30};
+  c->DrawText(&bm, " ", -1, &r, TEXT_NONATIVE);
+  const Raster_CachedFont::GlyphRecord *space = c->GetGlyph(' ');
+  ASSERT_TRUE(space && space->mPos > 0);
+  EXPECT_EQ(bm.getBits()[0], Raster_RGBA(0, 0, 255, 255));
+  EXPECT_EQ(bm.getBits()[(space->mHeight - 1) * 40 + space->mWidth - 1], Raster_RGBA(0, 0, 255, 255));
+  EXPECT_EQ(bm.getBits()[space->mWidth], kBlack);
+}
