@@ -51,7 +51,15 @@ template <class K> struct _Raster_CircleDrawer
     if (y1 < mTop) y1 = mTop;
     if (y2 >= mBottom) y2 = mBottom - 1;
     if (y1 > y2) return;
-    __Raster_LineClassSimple<K>::Raster_VertLine(mTarget.at(x, y1), mTarget.mSpan, y2 - y1 + 1, mColor, w);
+    Raster_PixelWord *p = mTarget.at(x, y1);
+    if constexpr (std::is_same<K, _Raster_CombinePixelsCopyNoClamp>::value) {
+      if (w == 256) {
+        const Raster_PixelWord c = Raster_RGBA(mColor.r, mColor.g, mColor.b, mColor.a);
+        for (int i = 0, n = y2 - y1 + 1; i < n; ++i, p += mTarget.mSpan) *p = c;
+        return;
+      }
+    }
+    __Raster_LineClassSimple<K>::Raster_VertLine(p, mTarget.mSpan, y2 - y1 + 1, mColor, w);
   }
 
   // Midpoint circle of integer centre and radius; filled, every covered pixel once.
@@ -112,16 +120,20 @@ template <class K> struct _Raster_CircleDrawer
       DrawClippedHorzLine(cx - fx, cx + fx, cy - y, mAlpha);
       if (y) DrawClippedHorzLine(cx - fx, cx + fx, cy + y, mAlpha);
       plot4(cx, cy, fx + 1, y, wOut);
-      // Rows beyond it, by column: spans from yStop + 1 out to the edge.
-      if (fx > yStop) {
-        DrawClippedVertLine(cx - y, cy - fx, cy - yStop - 1, mAlpha);
-        DrawClippedVertLine(cx - y, cy + yStop + 1, cy + fx, mAlpha);
-        if (y) {
-          DrawClippedVertLine(cx + y, cy - fx, cy - yStop - 1, mAlpha);
-          DrawClippedVertLine(cx + y, cy + yStop + 1, cy + fx, mAlpha);
-        }
-      }
       if (fx + 1 > yStop) plot4(cx, cy, y, fx + 1, wOut);
+    }
+    if (!filled) return;
+    // Rows beyond the walk: column y reaches from yStop + 1 out to its edge floor(x(y)), and as that
+    // edge shrinks with y, each such row is one span over the columns that reach it.
+    int col = yStop, colEdge = (int)std::floor(edge(r, col));
+    for (int dy = yStop + 1;; ++dy) {
+      while (col >= 0 && colEdge < dy) {
+        --col;
+        if (col >= 0) colEdge = (int)std::floor(edge(r, col));
+      }
+      if (col < 0) break;
+      DrawClippedHorzLine(cx - col, cx + col, cy - dy, mAlpha);
+      DrawClippedHorzLine(cx - col, cx + col, cy + dy, mAlpha);
     }
   }
 

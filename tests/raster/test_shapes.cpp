@@ -197,6 +197,21 @@ TEST(Circles, RingsSymmetryAndSingleCoverage)
       EXPECT_EQ(red(big, 10, 3), aa ? 5 : 10);
     }
   }
+  // Filled circles leave no gaps: every pixel a pixel or more inside the radius is covered fully, nothing
+  // a pixel and a half outside it is touched.
+  for (float r : {3.3f, 7.5f, 12.0f, 20.7f})
+    for (bool aa : {false, true}) {
+      TestBitmap bm(50, 50);
+      Raster_FillCircle(&bm, 24, 25, r, px(10, 10, 10, 10), 1.0f, RASTER_BLEND_ADD, aa);
+      for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 50; ++x) {
+          const double d = std::hypot(x - 24, y - 25);
+          const int want = d <= r - 1 ? 10 : (d >= r + 1.5 ? 0 : -1);
+          if (want >= 0) {
+            ASSERT_EQ(red(bm, x, y), want) << r << " " << x << "," << y;
+          }
+        }
+    }
   // A whole-turn arc is the circle; a rounded rectangle of radius 1 is the plain outline.
   for (bool aa : {false, true}) {
     TestBitmap a(30, 30), b(30, 30);
