@@ -100,11 +100,9 @@ void Raster_BlitRect(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, 
   }
   if ((mode & (RASTER_BLEND_MODE_MASK | RASTER_BLEND_USE_SOURCE_ALPHA)) == RASTER_BLEND_COPY) {
     if (alpha == 1.0f) {
-      // memmove: a bitmap blitted onto itself may overlap within a row. Rows that follow each other
-      // without padding on both sides go as one block.
-      if (destStep == srcStep && destStep == (long)w * 4) memmove(d, s, (size_t)w * 4 * (size_t)h);
-      else
-        for (int y = 0; y < h; y++) memmove(rowAt(d, destStep, y), rowAt(s, srcStep, y), (size_t)w * 4);
+      // Row by row from the top, like every other mode, also where source and destination overlap;
+      // memmove because a bitmap blitted onto itself may overlap within a row.
+      for (int y = 0; y < h; y++) memmove(rowAt(d, destStep, y), rowAt(s, srcStep, y), (size_t)w * 4);
       return;
     }
     if (alpha == 0.5f) {

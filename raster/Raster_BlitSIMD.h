@@ -38,3 +38,9 @@ void Raster_SIMD_ColumnSums(uint16_t *sums, const Raster_PixelWord *const *rows,
 // (c1 - c0) * rowCount. Every channel total must stay below 65536.
 void Raster_SIMD_BoxFromColumnSums(Raster_PixelWord *out, const uint16_t *sums, const int *first, const int *last,
                                    int rowCount, int n);
+
+// Opaque copy of a w x h glyph-mask block (rows maskSpan bytes apart) in colour word c (alpha byte 255)
+// onto d (rows destStep bytes apart): each pixel with coverage m > 0 gets the copy kernel at weight
+// m + 1, d = s + (d - s) * (255 - m) / 256 per byte; m = 0 leaves it.
+void Raster_SIMD_GlyphCopyBlock(unsigned char *d, long destStep, const unsigned char *mask, int maskSpan, int w, int h,
+                                Raster_PixelWord c);

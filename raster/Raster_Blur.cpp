@@ -95,9 +95,10 @@ void Raster_HalveBlitAA(Raster_IBitmap *dest, Raster_IBitmap *src)
   Raster_PixelWord *sbits = src->getBits();
   if (!dbits || !sbits) return;
   for (int y = 0; y < h; y++) {
-    Raster_PixelWord *d = Raster_ImageRow(dest, dbits, y);
-    const Raster_PixelWord *a = Raster_ImageRow(src, sbits, 2 * y);
-    const Raster_PixelWord *b = Raster_ImageRow(src, sbits, 2 * y + 1);
+    // Memory rows: the 2:1 reduction does not look at the flipped flag.
+    Raster_PixelWord *d = dbits + (size_t)y * dest->getRowSpan();
+    const Raster_PixelWord *a = sbits + (size_t)(2 * y) * src->getRowSpan();
+    const Raster_PixelWord *b = a + src->getRowSpan();
     for (int x = 0; x < w; x++)
       d[x] = quarter(a[2 * x]) + quarter(a[2 * x + 1]) + quarter(b[2 * x]) + quarter(b[2 * x + 1]);
   }

@@ -79,15 +79,15 @@ void Raster_ClearRect(Raster_IBitmap *dest, int x, int y, int w, int h, unsigned
 
 void Raster_FillRect(Raster_IBitmap *dest, int x, int y, int w, int h, unsigned int color, float alpha, int mode)
 {
-  // The weight is computed in double so that the colour's alpha scales it without float rounding.
-  double weight = alpha;
-  if (mode & RASTER_BLEND_USE_SOURCE_ALPHA) weight *= (double)(color & 0xFF) / 255.0;
-  if (weight == 0.0) return;
+  // Single precision, like the caller's alpha: (int)(0.6f * (128 / 255.0f) * 256) is what callers see.
+  float weight = alpha;
+  if (mode & RASTER_BLEND_USE_SOURCE_ALPHA) weight *= (float)(color & 0xFF) / 255.0f;
+  if (weight == 0.0f) return;
 
   Raster_ClippedBlock blk;
   if (!Raster_ClipBlock(dest, x, y, w, h, &blk)) return;
   const int a = Raster_WeightFromAlpha(weight);
-  if (a <= 0) return;
+  if (a == 0) return;
 
   const int m = mode & RASTER_BLEND_MODE_MASK;
   if (m > RASTER_BLEND_HSVADJ) return;

@@ -4,7 +4,8 @@
 // colour key, a per-pixel callback, and comparing two bitmaps.
 //
 // Rectangles are x, y, w, h and are clipped to the bitmap; flipped bitmaps are honoured; a null bitmap,
-// one without bits, an empty clip, a weight of 0 or below or an unknown mode draws nothing.
+// one without bits, an empty clip, a weight of 0, copy at a negative weight or an unknown mode draws
+// nothing; the other modes take a negative weight as it is (add subtracts).
 
 #include "raster/Raster_IBitmap.h"
 #include "raster/Raster_Pixel.h"

@@ -8,20 +8,32 @@
 //    (201 + (-101 * 128) / 256 is 201 - 50 = 151). Shifts are used only where the value cannot be negative.
 //  - Positions and steps in scaled, rotated and gradient loops are 16.16: 65536 is one pixel (or one
 //    channel unit); the integer part is u / 65536 (truncating toward zero), the fraction u & 0xFFFF.
-//  - Float-to-integer conversions saturate instead of overflowing: weights are kept within
-//    +-kRaster_WeightLimit, channel values offered to kernels within +-kRaster_ChannelLimit and 16.16
-//    values within the int range, so absurd inputs (huge alphas, NaN) never reach undefined integer
-//    arithmetic. Ordinary values convert exactly as a plain (int) cast.
+//  - Float-to-integer conversions saturate instead of overflowing, but only where the 32-bit arithmetic
+//    would otherwise overflow: a weight saturates at +-kRaster_WeightLimit, the largest at which the
+//    source-alpha weight alpha * (sa + 1) and the copy, add, dodge and HSV formulas stay inside an int
+//    for channels 0..255; multiply and overlay, whose products are larger, hold their own weight lower
+//    (Raster_Kernels.h); channel values outside 0..255 (gradients) are held by Raster_LimitChannel.
+//    Ordinary values convert exactly as a plain (int) cast.
 
 #include <cmath>
 #include <climits>
 
 enum {
-  kRaster_WeightOne = 256,        // the weight of an opaque draw
-  kRaster_WeightLimit = 256 * 4,  // weights beyond alpha 4.0 saturate (keeps every kernel inside int)
-  kRaster_ChannelLimit = 4096,    // channel values offered to a kernel stay within +-this
-  kRaster_FixedOne = 65536,       // one pixel in 16.16
+  kRaster_WeightOne = 256,          // the weight of an opaque draw
+  kRaster_WeightLimit = 8388607,    // 2^23 - 1: 256 * this and 255 * (256 + this) fit an int
+  kRaster_FixedOne = 65536,         // one pixel in 16.16
 };
+
+// A channel value outside 0..255 offered at weight alpha, held where every kernel's products stay
+// inside an int: (|value| + 256) * max(|alpha|, 256) within about 2^22, which a byte factor (multiply,
+// overlay) keeps below 2^31. Values within 0..255 are never changed.
+inline int Raster_LimitChannel(long long v, int alpha)
+{
+  const long long a = alpha < 0 ? -(long long)alpha : alpha;
+  const long long lim = 4160000 / (a > 256 ? a : 256) - 256;
+  const long long lo = lim > 0 ? -lim : 0, hi = lim > 255 ? lim : 255;
+  return (int)(v < lo ? lo : (v > hi ? hi : v));
+}
 
 // Integer weight of a float alpha: truncation toward zero, saturated, NaN -> 0.
 inline int Raster_WeightFromAlpha(double alpha)

@@ -19,21 +19,16 @@ unsigned int Raster_CombinePixels(unsigned int dest, unsigned int src, float alp
 
 namespace {
 
-// Callers may offer any ints; keep them where the kernels' int arithmetic cannot overflow.
-int limitChannel(int v)
-{
-  return v < -kRaster_ChannelLimit ? -kRaster_ChannelLimit : (v > kRaster_ChannelLimit ? kRaster_ChannelLimit : v);
-}
-
 // The shared body of the two integer entry points; they differ only in which kernel family they pick.
 template <bool Clamp> void combinePixels2(unsigned int *dest, int r, int g, int b, int a, int alpha, int mode)
 {
   if (!dest) return;
-  r = limitChannel(r);
-  g = limitChannel(g);
-  b = limitChannel(b);
-  a = limitChannel(a);
-  if (alpha > kRaster_WeightLimit) alpha = kRaster_WeightLimit;
+  // Callers may offer any ints; keep them where the kernels' int arithmetic cannot overflow.
+  alpha = Raster_LimitWeight(alpha, kRaster_WeightLimit);
+  r = Raster_LimitChannel(r, alpha);
+  g = Raster_LimitChannel(g, alpha);
+  b = Raster_LimitChannel(b, alpha);
+  a = Raster_LimitChannel(a, alpha);
   unsigned char *p = (unsigned char *)dest;
   const int kernelMode = mode & (RASTER_BLEND_MODE_MASK | RASTER_BLEND_USE_SOURCE_ALPHA);
   auto apply = [&](auto kernel) { decltype(kernel)::doPix(p, r, g, b, a, alpha); };

@@ -31,6 +31,9 @@ constexpr Raster_InvTable Raster_MakeInvTable()
 inline constexpr Raster_InvTable _Raster_RGB2HSV_invtabData = Raster_MakeInvTable();
 inline constexpr const unsigned short *_Raster_RGB2HSV_invtab = _Raster_RGB2HSV_invtabData.v;
 
+// A weight held within +-limit.
+inline int Raster_LimitWeight(int alpha, int limit) { return alpha > limit ? limit : (alpha < -limit ? -limit : alpha); }
+
 // ---- plain kernels --------------------------------------------------------------------------------
 
 // A channel result narrowed to its byte. The Clamp kernels (for channel values that may lie outside
@@ -110,11 +113,15 @@ struct _Raster_CombinePixelsColorDodge
   }
 };
 
+// Larger weights would overflow d * (s * alpha + (256 - alpha) * 256) for bytes d, s.
+enum { kRaster_MulWeightLimit = 32639 };
+
 template <bool Clamp> struct _Raster_CombinePixelsMul
 {
   static inline int mul(int d, int s, int alpha) { return d * (s * alpha + (256 - alpha) * 256) / 65536; }
   static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
   {
+    alpha = Raster_LimitWeight(alpha, kRaster_MulWeightLimit);
     dest[1] = Raster_StoreChannel<Clamp>(mul(dest[1], r, alpha));
     dest[2] = Raster_StoreChannel<Clamp>(mul(dest[2], g, alpha));
     dest[3] = Raster_StoreChannel<Clamp>(mul(dest[3], b, alpha));
@@ -123,6 +130,10 @@ template <bool Clamp> struct _Raster_CombinePixelsMul
 };
 using _Raster_CombinePixelsMulNoClamp = _Raster_CombinePixelsMul<false>;
 using _Raster_CombinePixelsMulClamp = _Raster_CombinePixelsMul<true>;
+
+// Larger weights would overflow the overlay formula's second product, (128 |alpha| + 32768) * d, for
+// bytes d, s.
+enum { kRaster_OverlayWeightLimit = 65535 };
 
 struct _Raster_CombinePixelsOverlay
 {
@@ -135,6 +146,7 @@ struct _Raster_CombinePixelsOverlay
   }
   static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
   {
+    alpha = Raster_LimitWeight(alpha, kRaster_OverlayWeightLimit);
     dest[1] = (unsigned char)overlay(dest[1], r, alpha);
     dest[2] = (unsigned char)overlay(dest[2], g, alpha);
     dest[3] = (unsigned char)overlay(dest[3], b, alpha);
@@ -367,11 +379,12 @@ struct _Raster_CombinePixelsThreeQuarterMix2FAST
 
 // ---- single-pixel entry points ---------------------------------------------------------------------
 
-// The destination pixel after combining src into it (bits 0-7 and 16 of mode are used); a weight of 0
-// (or below) or an unknown mode returns dest unchanged.
+// The destination pixel after combining src into it (bits 0-7 and 16 of mode are used); a weight of 0,
+// copy at a negative weight or an unknown mode returns dest unchanged.
 unsigned int Raster_CombinePixels(unsigned int dest, unsigned int src, float alpha, int mode);
 
-// Combine the colour (r, g, b, a) into *dest in place at integer weight alpha; alpha <= 0 does nothing.
+// Combine the colour (r, g, b, a) into *dest in place at integer weight alpha. A weight of 0 does
+// nothing, nor does copy at a negative weight; the other modes take a negative weight as it is.
 void Raster_CombinePixels2(unsigned int *dest, int r, int g, int b, int a, int alpha, int mode);
 
 // As Raster_CombinePixels2, for channel values that may lie outside 0..255 (gradients): the copy and

@@ -192,8 +192,8 @@ Raster_IBitmap *Raster_LoadPNGFromMemory(const void *data, int len, Raster_IBitm
   if (!createStructs(st.get())) return finish(st.get(), false);
   if (setjmp(*png_set_longjmp_fn(st->mPng, longjmp, sizeof(jmp_buf)))) return finish(st.get(), false);
   png_set_read_fn(st->mPng, &rd, staticPngReadFunc);
-  // A flipped bitmap gets its rows bottom-up here too, as from a file.
-  const bool ok = decode(st.get(), bmp, (double)len, true);
+  // Rows land in memory order whatever the flipped flag (unlike Raster_LoadPNG).
+  const bool ok = decode(st.get(), bmp, (double)len, false);
   return finish(st.get(), ok);
 }
 

@@ -32,7 +32,7 @@ void Raster_PutPixel(Raster_IBitmap *bm, int x, int y, unsigned int color, float
   Raster_PixelWord *p = pixelAt(bm, x, y);
   if (!p) return;
   const int a = Raster_WeightFromAlpha(alpha);
-  if (a <= 0) return;
+  if (a == 0) return;
   const int m = mode & RASTER_BLEND_MODE_MASK;
   if (m == RASTER_BLEND_COPY) {
     switch (a) {

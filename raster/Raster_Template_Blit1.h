@@ -38,7 +38,8 @@ template <class K> struct _Raster_Template_Blit1
 
   // Gradient: r, g, b, a run in 16.16 from their start values, stepping per pixel and per row. Each pixel
   // gets the channels' integer parts and the weight a >> 16, which is also the value for the alpha byte.
-  // Pixels whose weight is 0 or below are left alone, like every other zero-weight draw.
+  // Pixels whose weight is 0 are left alone, like every other zero-weight draw; a weight that has run past
+  // zero goes to the kernel (add subtracts), which clamps.
   static void gradBlit(unsigned char *dest, int w, int h, int r, int g, int b, int a, int drdx, int dgdx,
                        int dbdx, int dadx, int drdy, int dgdy, int dbdy, int dady, long rowStep)
   {
@@ -49,9 +50,11 @@ template <class K> struct _Raster_Template_Blit1
       unsigned char *p = dest;
       for (int x = 0; x < w; ++x, p += 4) {
         const long long wt = A >> 16;
-        if (wt > 0) {
-          const int alpha = wt > kRaster_WeightLimit ? kRaster_WeightLimit : (int)wt;
-          K::doPix(p, channel(R), channel(G), channel(B), alpha, alpha);
+        if (wt != 0) {
+          const int alpha = wt > kRaster_WeightLimit ? kRaster_WeightLimit
+                                                     : (wt < -kRaster_WeightLimit ? -kRaster_WeightLimit : (int)wt);
+          K::doPix(p, Raster_LimitChannel(R >> 16, alpha), Raster_LimitChannel(G >> 16, alpha),
+                   Raster_LimitChannel(B >> 16, alpha), alpha, alpha);
         }
         R += drdx;
         G += dgdx;
@@ -86,13 +89,5 @@ private:
         row[x] = tab[0][D & 0xFF] | tab[1][(D >> 8) & 0xFF] | tab[2][(D >> 16) & 0xFF] | tab[3][D >> 24];
       }
     }
-  }
-
-  // Integer part, held within the range the kernels' int arithmetic is safe for.
-  static inline int channel(long long v)
-  {
-    const long long c = v >> 16;
-    return c < -kRaster_ChannelLimit ? -kRaster_ChannelLimit
-                                     : (c > kRaster_ChannelLimit ? kRaster_ChannelLimit : (int)c);
   }
 };

@@ -50,8 +50,10 @@ bool Raster_SourceClamp(Raster_IBitmap *src, float srcx, float srcy, float srcw,
     if (!allFinite({srcx, srcy, srcw, srch})) return false;
     *minx = edge(srcx, W);
     *miny = edge(srcy, H);
-    *maxx = edge((double)srcx + srcw, W);
-    *maxy = edge((double)srcy + srch, H);
+    // The far edges are summed in single precision, like the caller's floats.
+    const float right = srcx + srcw, bottom = srcy + srch;
+    *maxx = edge(right, W);
+    *maxy = edge(bottom, H);
   }
   return *maxx > *minx && *maxy > *miny;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The whole raster library in one include: the pixel and blend-mode words, bitmaps, the combine kernels,
-// blits and scaling, fills and pixel operations, and PNG loading.
+// blits and scaling, fills and pixel operations, lines, curves and shapes, glyph masks and cached fonts, and PNG loading.
 //
 // Every drawing operation takes a float alpha and a blend-mode word, clips to its bitmaps, honours
 // flipped bitmaps and draws nothing on null or empty input; per-pixel arithmetic is integer fixed point
@@ -15,4 +15,8 @@
 
 #include "raster/Raster_Blit.h"
 #include "raster/Raster_Fill.h"
+#include "raster/Raster_Font.h"
+#include "raster/Raster_Glyph.h"
+#include "raster/Raster_Line.h"
+#include "raster/Raster_Shapes.h"
 #include "raster/Raster_PNG.h"

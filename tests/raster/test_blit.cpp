@@ -188,3 +188,14 @@ TEST(RasterBlit, CopyTakesTheSourceSize)
   Raster_Copy(nullptr, &src);
   Raster_Copy(&dest, nullptr);
 }
+
+TEST(RasterBlit, OverlappingOpaqueCopyWalksRowsTopDown)
+{
+  // A bitmap blitted one row down onto itself: rows copied from the top repeat the first row, also when
+  // rows follow each other without padding.
+  Raster_MemBitmap bm(4, 4, 4);
+  for (int y = 0; y < 4; y++)
+    for (int x = 0; x < 4; x++) bm.getBits()[y * 4 + x] = (Raster_PixelWord)(y + 1);
+  Raster_Blit(&bm, &bm, 0, 1, 0, 0, 4, 3, 1.0f, RASTER_BLEND_COPY);
+  for (int y = 0; y < 4; y++) EXPECT_EQ(bm.getBits()[y * 4 + 2], 1u) << y;
+}

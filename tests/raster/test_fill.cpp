@@ -110,7 +110,6 @@ TEST(RasterFillRect, BadInputDrawsNothing)
   FlippedTestBitmap fl(4, 3);
   Raster_FillRect(&fl, 0, 0, 4, 3, kC, 0.0f, RASTER_BLEND_COPY);
   Raster_FillRect(&fl, 0, 0, 4, 3, kC, -1.0f, RASTER_BLEND_COPY);
-  Raster_FillRect(&fl, 0, 0, 4, 3, kC, -1.0f, RASTER_BLEND_ADD);
   Raster_FillRect(&fl, 0, 0, 4, 3, kC, std::nanf(""), RASTER_BLEND_COPY);
   Raster_FillRect(&fl, 0, 0, 4, 3, kC, 1.0f, 6);
   Raster_FillRect(&fl, 0, 0, 4, 3, kC, 1.0f, RASTER_BLEND_CHANCOPY);
@@ -198,7 +197,6 @@ TEST(RasterGradRect, NothingForBadInput)
 {
   Raster_MemBitmap bm(2, 2, 4);
   FillAll(bm, 0x01020304u);
-  Raster_GradRect(&bm, 0, 0, 2, 2, 1, 1, 1, -0.5f, 0, 0, 0, 0, 0, 0, 0, 0, RASTER_BLEND_COPY); // negative weight
   Raster_GradRect(&bm, 0, 0, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 6);
   Raster_GradRect(&bm, 2, 0, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, RASTER_BLEND_COPY);
   Raster_GradRect(&bm, -3, 0, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, RASTER_BLEND_COPY);
@@ -284,4 +282,29 @@ TEST(RasterFillRect, LargeBlocksMatchSinglePixelFillsInEveryMode)
     for (int x = 0; x < 64; ++x) PixelOf(big, x, y) = Raster_RGBA(100, 0, 0, 0);
   Raster_FillRect(&big, 0, 0, 64, 16, Raster_RGBA(200, 0, 0, 255), 0.3f, RASTER_BLEND_COPY);
   EXPECT_EQ(PixelOf(big, 63, 15), Raster_RGBA(130, 0, 0, 23));
+}
+
+TEST(RasterFillRect, NegativeWeightsByMode)
+{
+  // Copy at a negative weight draws nothing; add subtracts: 200 + 100 * -128 / 256 = 150, and the alpha
+  // byte, offered the weight itself, 200 + (-128 * -128) / 256 = 264 -> 255. Multiply at -128:
+  // 200 * (100 * -128 + 384 * 256) / 65536 = 260 -> low byte 4 (multiply does not clamp).
+  const struct { int mode; Raster_PixelWord want; } cases[] = {
+      {RASTER_BLEND_COPY, Raster_RGBA(200, 200, 200, 200)},
+      {RASTER_BLEND_ADD, Raster_RGBA(150, 150, 150, 255)},
+      {RASTER_BLEND_MUL, Raster_RGBA(4, 4, 4, (200 * (-128 * -128 + 384 * 256) / 65536) & 0xFF)},
+  };
+  for (const auto &c : cases) {
+    Raster_MemBitmap bm(2, 1, 4);
+    FillAll(bm, Raster_RGBA(200, 200, 200, 200));
+    Raster_FillRect(&bm, 0, 0, 2, 1, Raster_RGBA(100, 100, 100, 100), -0.5f, c.mode);
+    EXPECT_EQ(PixelOf(bm, 1, 0), c.want) << c.mode;
+  }
+  // A gradient whose weight runs from 0.5 down past zero: add subtracts where the weight is negative.
+  Raster_MemBitmap g(3, 1, 4);
+  FillAll(g, Raster_RGBA(100, 100, 100, 100));
+  Raster_GradRect(&g, 0, 0, 3, 1, 0.2f, 0.2f, 0.2f, 0.5f, 0, 0, 0, -0.5f, 0, 0, 0, 0, RASTER_BLEND_ADD);
+  EXPECT_EQ(Raster_GetR(PixelOf(g, 0, 0)), 100 + 51 * 128 / 256);
+  EXPECT_EQ(PixelOf(g, 1, 0), Raster_RGBA(100, 100, 100, 100)); // weight 0
+  EXPECT_EQ(Raster_GetR(PixelOf(g, 2, 0)), 100 + 51 * -128 / 256);
 }

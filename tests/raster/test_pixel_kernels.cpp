@@ -188,7 +188,11 @@ TEST(RasterKernels, ZeroNegativeWeightsAndUnknownModesLeaveDestination)
   EXPECT_EQ(Combine(d, s, 0.0f, RASTER_BLEND_ADD), d);
   EXPECT_EQ(Combine(d, s, 0.001f, RASTER_BLEND_COPY), d); // weight truncates to 0
   EXPECT_EQ(Combine(d, s, -1.0f, RASTER_BLEND_COPY), d);
-  EXPECT_EQ(Combine(d, s, -1.0f, RASTER_BLEND_ADD), d);
+  EXPECT_EQ(Combine(d, s, -1.0f, RASTER_BLEND_COPY | RASTER_BLEND_USE_SOURCE_ALPHA), d);
+  // Add at a negative weight subtracts: every byte minus 255, clamped to 0.
+  EXPECT_EQ(Combine(d, s, -1.0f, RASTER_BLEND_ADD), 0u);
+  // Dodge at -0.5 on the blue byte 0x11: n = 256 + 127 = 383; 17 * 256 / 383 = 11.
+  EXPECT_EQ(Combine(d, s, -0.5f, RASTER_BLEND_DODGE) >> 24, 0x11u * 256 / 383);
   EXPECT_EQ(Combine(d, s, 1.0f, 6), d);
   EXPECT_EQ(Combine(d, s, 1.0f, 0xF5), d); // channel copy is for blits only
   EXPECT_EQ(Combine(d, s, std::numeric_limits<float>::quiet_NaN(), RASTER_BLEND_COPY), d);
@@ -198,7 +202,7 @@ TEST(RasterKernels, ZeroNegativeWeightsAndUnknownModesLeaveDestination)
 
   unsigned int px = d;
   Raster_CombinePixels2(&px, 255, 255, 255, 255, 0, RASTER_BLEND_COPY);
-  Raster_CombinePixels2(&px, 255, 255, 255, 255, -5, RASTER_BLEND_ADD);
+  Raster_CombinePixels2(&px, 255, 255, 255, 255, -5, RASTER_BLEND_COPY);
   Raster_CombinePixels2(nullptr, 255, 255, 255, 255, 256, RASTER_BLEND_COPY);
   EXPECT_EQ(px, d);
 }
@@ -220,6 +224,18 @@ TEST(RasterKernels, CombinePixels2ClampKeepsChannelsInRange)
   Raster_CombinePixels2Clamp(&px, 600, 600, 0, 0, 256, RASTER_BLEND_MUL);
   EXPECT_EQ(Raster_GetR(px), 234);
   EXPECT_EQ(Raster_GetG(px), 255);
+  // Weights and channels are held only where a kernel's int arithmetic would overflow: alpha 5.0 adds
+  // five times (10 * 1280 / 256 = 50), channel 5000 at weight 256 stays 5000 (copy clamps to 255).
+  px = Raster_RGBA(0, 0, 0, 0);
+  EXPECT_EQ(Combine(px, Raster_RGBA(10, 0, 0, 0), 5.0f, RASTER_BLEND_ADD), Raster_RGBA(50, 0, 0, 0));
+  Raster_CombinePixels2Clamp(&px, 5000, 0, 0, 0, 128, RASTER_BLEND_ADD);
+  EXPECT_EQ(Raster_GetR(px), 255);
+  px = Raster_RGBA(250, 0, 0, 0);
+  Raster_CombinePixels2Clamp(&px, -5000, 0, 0, 0, 13, RASTER_BLEND_ADD); // 250 - 5000 * 13 / 256 = -3
+  EXPECT_EQ(Raster_GetR(px), 0);
+  px = Raster_RGBA(250, 0, 0, 0);
+  Raster_CombinePixels2Clamp(&px, -4096, 0, 0, 0, 13, RASTER_BLEND_ADD); // 250 - 208 = 42
+  EXPECT_EQ(Raster_GetR(px), 42);
   // Huge channel values are held in range instead of overflowing.
   Raster_CombinePixels2Clamp(&px, 2000000000, -2000000000, 0, 0, 256, RASTER_BLEND_OVERLAY);
   Raster_CombinePixels2(&px, 2000000000, -2000000000, 0, 0, 100000, RASTER_BLEND_MUL);
@@ -251,7 +267,8 @@ TEST(RasterKernelChoice, PicksKernelPerModeAndWeight)
   EXPECT_EQ(kind(RASTER_BLEND_COPY | RASTER_BLEND_USE_SOURCE_ALPHA, 128), 5);
   EXPECT_EQ(kind(RASTER_BLEND_MUL | RASTER_BLEND_USE_SOURCE_ALPHA, 128), 6);
   EXPECT_EQ(kind(RASTER_BLEND_COPY, 0), -1);
-  EXPECT_EQ(kind(RASTER_BLEND_ADD, -10), -1);
+  EXPECT_EQ(kind(RASTER_BLEND_ADD, -10), 2);
+  EXPECT_EQ(kind(RASTER_BLEND_COPY, -10), -1);
   EXPECT_EQ(kind(6, 256), -1);
   EXPECT_EQ(kind(RASTER_BLEND_CHANCOPY | 5, 256), -1);
 }

@@ -46,11 +46,14 @@ TEST(RasterPixel, PutPixelWeights)
   // Add offers the colour's alpha too: 76 + 10 = 86.
   Raster_PutPixel(&bm, 0, 0, Raster_RGBA(10, 0, 0, 10), 1.0f, RASTER_BLEND_ADD);
   EXPECT_EQ(PixelOf(bm, 0, 0), Raster_RGBA(140, 0, 0, 86));
-  // Nothing for zero, negative, unknown.
+  // Nothing for zero, negative copy, unknown.
   Raster_PutPixel(&bm, 0, 0, 0xFFFFFFFFu, 0.0f, RASTER_BLEND_COPY);
-  Raster_PutPixel(&bm, 0, 0, 0xFFFFFFFFu, -0.5f, RASTER_BLEND_ADD);
+  Raster_PutPixel(&bm, 0, 0, 0xFFFFFFFFu, -0.5f, RASTER_BLEND_COPY);
   Raster_PutPixel(&bm, 0, 0, 0xFFFFFFFFu, 1.0f, 9);
   EXPECT_EQ(PixelOf(bm, 0, 0), Raster_RGBA(140, 0, 0, 86));
+  // Add at -0.5 subtracts half the colour: 140 - 20 * 128 / 256 = 130, alpha 86 - 5.
+  Raster_PutPixel(&bm, 0, 0, Raster_RGBA(20, 0, 0, 10), -0.5f, RASTER_BLEND_ADD);
+  EXPECT_EQ(PixelOf(bm, 0, 0), Raster_RGBA(130, 0, 0, 81));
 }
 
 TEST(RasterPixel, FlippedBitmapsUseImageRows)

@@ -174,12 +174,13 @@ TEST(RasterPNG, CallerBitmapsAreResizedAndFlipHonoured)
   EXPECT_EQ(mine.getHeight(), 5);
   EXPECT_EQ(PixelOf(mine, 19, 4), Raster_RGBA(4, 4, 4, 255));
 
-  // A flipped bitmap that cannot change size: a mismatch fails, a match loads rows bottom-up.
+  // A flipped bitmap that cannot change size: a mismatch fails; from memory a match loads its rows in
+  // memory order (image row 0 lands in the last image row), from a file bottom-up.
   FlippedTestBitmap wrong(3, 3);
   EXPECT_EQ(Raster_LoadPNGFromMemory(png.data(), (int)png.size(), &wrong), nullptr);
   FlippedTestBitmap fl(20, 5);
   ASSERT_EQ(Raster_LoadPNGFromMemory(png.data(), (int)png.size(), &fl), &fl);
-  for (int y = 0; y < 5; ++y) EXPECT_EQ(fl.at(7, y), Raster_RGBA(y, y, y, 255));
+  for (int y = 0; y < 5; ++y) EXPECT_EQ(fl.at(7, 4 - y), Raster_RGBA(y, y, y, 255));
   EXPECT_TRUE(fl.guardsIntact());
 
   const std::string path = WriteTemp(png, TempDir(), "raster_png_flip_" + std::to_string(getpid()) + ".png");

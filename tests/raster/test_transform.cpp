@@ -175,19 +175,21 @@ TEST(RasterAffineBlits, WildDerivativesStayInsideBothBitmaps)
 
 TEST(RasterHalveBlitAA, SumsQuarterWordsOfEachBlock)
 {
-  TestBitmap src(4, 4, true), dest(2, 3);
-  src.set(0, 0, grey(4));
-  src.set(1, 0, grey(8));
-  src.set(0, 1, grey(12));
-  src.set(1, 1, grey(16));
-  for (int y = 2; y < 4; y++)
+  // Memory rows on both sides: the flipped flag plays no part. Image rows 3 and 2 of this flipped
+  // source are its memory rows 0 and 1, which make destination memory row 0 (image row 2 of dest).
+  TestBitmap src(4, 4, true), dest(2, 3, true);
+  src.set(0, 3, grey(4));
+  src.set(1, 3, grey(8));
+  src.set(0, 2, grey(12));
+  src.set(1, 2, grey(16));
+  for (int y = 0; y < 2; y++)
     for (int x = 2; x < 4; x++) src.set(x, y, grey(3)); // 3 >> 2 is 0: the low bits are dropped
-  src.set(0, 2, grey(255));
+  src.set(0, 1, grey(255));
   Raster_HalveBlitAA(&dest, &src);
-  EXPECT_EQ(dest.get(0, 0), grey(1 + 2 + 3 + 4));
+  EXPECT_EQ(dest.get(0, 2), grey(1 + 2 + 3 + 4));
   EXPECT_EQ(dest.get(1, 1), 0u);
-  EXPECT_EQ(dest.get(0, 1), grey(63)); // image row 2 even though the source is stored bottom-up
-  EXPECT_EQ(dest.get(0, 2), 0u);       // only source height / 2 rows
+  EXPECT_EQ(dest.get(0, 1), grey(63));
+  EXPECT_EQ(dest.get(0, 0), 0u); // only source height / 2 rows
   Raster_HalveBlitAA(nullptr, &src);
   Raster_HalveBlitAA(&dest, nullptr);
 }
