@@ -60,6 +60,7 @@ public:
 
   BOOL respondsToSelector(SEL selector) override;
   NSObject* performSelector(SEL selector, NSObject* argument) override;
+  using NSView::performSelector;
 
   IGraphicsMac* graphics() const { return mGraphics; }
   void clearGraphics() { mGraphics = nullptr; }
@@ -110,6 +111,7 @@ public:
 
   BOOL respondsToSelector(SEL selector) override;
   NSObject* performSelector(SEL selector, NSObject* argument) override;
+  using NSView::performSelector;
 
 private:
   NSMenuItem* nsMenuItem = nullptr; // owned by its menu
