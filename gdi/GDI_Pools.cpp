@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace
 {
@@ -15,25 +16,75 @@ HDC__ *m_ctxpool = nullptr;
 int m_ctxpool_size = 0;
 HGDIOBJ__ *m_objpool = nullptr;
 int m_objpool_size = 0;
+bool m_pools_closed = false; // set once this library's statics go; records are then freed at once
+
+// A mutex that is never destroyed (records may still be recycled by static destructors at exit) and
+// lives in the library's own storage rather than on the heap, so unloading the library leaves nothing
+// behind.
+template <int Which>
+Core_Mutex &ImmortalMutex()
+{
+  alignas(Core_Mutex) static unsigned char storage[sizeof(Core_Mutex)];
+  static Core_Mutex *m = new (storage) Core_Mutex;
+  return *m;
+}
+
+void FreeContextList(HDC__ *ctx)
+{
+  while (ctx)
+  {
+    HDC__ *next = ctx->mPoolNext;
+    std::free(ctx);
+    ctx = next;
+  }
+}
+
+void FreeObjectList(HGDIOBJ__ *obj)
+{
+  while (obj)
+  {
+    HGDIOBJ__ *next = obj->mPoolNext;
+    std::free(obj);
+    obj = next;
+  }
+}
+
+// When the library's statics are destroyed (process exit, or a plug-in bundle unloaded by its host,
+// which takes these pool heads with it), the pooled records go back to the heap.
+struct PoolDrain
+{
+  ~PoolDrain()
+  {
+    HDC__ *contexts;
+    HGDIOBJ__ *objects;
+    {
+      GDI_Lock lock(GDI_PoolMutex());
+      m_pools_closed = true;
+      contexts = m_ctxpool;
+      objects = m_objpool;
+      m_ctxpool = nullptr;
+      m_objpool = nullptr;
+      m_ctxpool_size = m_objpool_size = 0;
+    }
+    FreeContextList(contexts);
+    FreeObjectList(objects);
+  }
+} sPoolDrain;
 } // namespace
 
 Core_Mutex &GDI_PoolMutex()
 {
-  // Never destroyed: records may still be recycled by static destructors at exit.
-  static Core_Mutex *m = new Core_Mutex;
-  return *m;
+  return ImmortalMutex<0>();
 }
 
 Core_Mutex &GDI_FontNameCacheMutex()
 {
-  static Core_Mutex *m = new Core_Mutex;
-  return *m;
+  return ImmortalMutex<1>();
 }
 
 Core_Mutex &GDI_FreeTypeMutex()
 {
-  static Core_Mutex *m = new Core_Mutex;
-  return *m;
+  return ImmortalMutex<2>();
 }
 
 HDC__ *GDI_GDP_CTX_NEW()
@@ -77,7 +128,7 @@ void GDI_RecycleContext(HDC__ *ctx)
   ctx->mInPool = 1;
   {
     GDI_Lock lock(GDI_PoolMutex());
-    if (m_ctxpool_size < kMaxPooledContexts)
+    if (!m_pools_closed && m_ctxpool_size < kMaxPooledContexts)
     {
       ctx->mPoolNext = m_ctxpool;
       m_ctxpool = ctx;
@@ -95,7 +146,7 @@ void GDI_RecycleObject(HGDIOBJ__ *obj)
   obj->mInPool = 1;
   {
     GDI_Lock lock(GDI_PoolMutex());
-    if (m_objpool_size < kMaxPooledObjects)
+    if (!m_pools_closed && m_objpool_size < kMaxPooledObjects)
     {
       obj->mPoolNext = m_objpool;
       m_objpool = obj;

@@ -299,7 +299,7 @@ void IGraphicsMac::AttachSubWindow(void* hostWindowRef)
   host->orderFront(nullptr);
   host->display();
   child->performSelector(NSSelectorFromString("orderFront:"), nullptr, 0.05);
-  child->release(); // the host window keeps its child
+  // Both windows release themselves when closed (RemoveSubWindow).
   mHostWindow = host;
 }
 

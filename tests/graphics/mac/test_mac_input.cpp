@@ -80,6 +80,7 @@ TEST(MacInput, ValueEntryFiltersWhatIsTyped)
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
+    NSAutoreleasePool pool;
     editor.Mouse(NSRightMouseDown, 52, 280); // editor (50, 43): inside Level
     editor.Mouse(NSRightMouseUp, 52, 280);
     NSTextField* field = view->textField();
