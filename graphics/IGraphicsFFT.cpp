@@ -77,7 +77,12 @@ double ICubicInterpolate(const double* data, int n, double pos)
   if (pos >= n - 1) return data[n - 1];
   const int i = static_cast<int>(pos);
   const double t = pos - i;
-  auto at = [&](int k) { return data[k < 0 ? 0 : k >= n ? n - 1 : k]; };
+  // Beyond the ends the missing neighbour continues the last step, so that the ends stay exact on lines.
+  auto at = [&](int k) {
+    if (k < 0) return 2.0 * data[0] - data[n > 1 ? 1 : 0];
+    if (k >= n) return 2.0 * data[n - 1] - data[n > 1 ? n - 2 : 0];
+    return data[k];
+  };
   const double y0 = at(i - 1), y1 = at(i), y2 = at(i + 1), y3 = at(i + 2);
   const double c1 = 0.5 * (y2 - y0);
   const double c2 = y0 - 2.5 * y1 + 2.0 * y2 - 0.5 * y3;

@@ -23,6 +23,7 @@ bool IFFTInPlace(double* re, double* im, int n);
 // The window's value at sample i of n (symmetric: the first and last samples are the ends).
 double IFFTWindowValue(int window, int i, int n);
 
-// Value at fractional position pos of data[0..n): Catmull-Rom through the four samples around pos,
-// indices held inside the data. Exact at whole positions and on straight lines.
+// Value at fractional position pos of data[0..n): Catmull-Rom through the four samples around pos, a
+// missing neighbour beyond either end continued in a straight line; positions outside the data read the
+// nearest end. Exact at whole positions and on straight lines.
 double ICubicInterpolate(const double* data, int n, double pos);

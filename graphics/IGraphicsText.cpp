@@ -129,7 +129,10 @@ void DrawBitmapedText(IGraphics* graphics, IBitmap* glyphs, IRECT* rect, IText* 
                            ? rect->left + (static_cast<long long>(rect->right) - charWidth * n - rect->left) / 2
                            : static_cast<long long>(rect->left) + charWidth;
 
-  for (long long i = 0; i <= rows; ++i)
+  // The multiline count truncates, so one more line takes the rest; a single line is one line only
+  // (a second one would fall below the rectangle).
+  const long long lastLine = multiline ? rows : 0;
+  for (long long i = 0; i <= lastLine; ++i)
   {
     long long x = x0;
     const long long top = y0 + static_cast<long long>(charHeight) * i;
