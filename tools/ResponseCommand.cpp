@@ -148,7 +148,8 @@ bool DrawResponsePicture(const std::vector<ResponseCurve>& curves, const std::st
       peakHz = hz;
     }
   }
-  if (!(peak > 0.0)) {
+  // The filters' anti-denormal offsets leave a trace even at Level 0; below -180 dB is silence.
+  if (!(peak > 1e-9)) {
     error = "the response is silent (Level 0?): nothing to normalise to";
     return false;
   }
