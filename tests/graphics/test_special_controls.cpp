@@ -244,3 +244,28 @@ TEST(ISpecialControls, URLsAndFilePromptsGoThroughTheHost)
   files->GetLastSelectedFileForPlug(&path);
   EXPECT_STREQ(path.Get(), "/x.wav");
 }
+
+TEST(ISpecialControls, RotatedKnobsAndBitmapTextDrawFromTheirImages)
+{
+  EditorFixture f(64, 64);
+  f.graphics->mImages[8] = {9, 9};
+  f.graphics->mImages[9] = {4, 240}; // 60 frames of 4 x 4
+  IBitmap knobImage = f.graphics->LoadIBitmap(8, "k.png");
+  IBitmap font = f.graphics->LoadIBitmap(9, "f.png", 60);
+  IRECT all(0, 0, 64, 64);
+  IChannelBlend copy(kBlendCopy);
+  f.graphics->FillIRect(&COLOR_TRANSPARENT, &all, &copy);
+  // At value 0.5 of -a..a the angle is 0: the image sits unturned in its rectangle.
+  auto* rotater = f.Add<IKnobRotaterControl>(20, 20, -1, &knobImage, -1.0, 1.0);
+  rotater->SetValueFromPlug(0.5);
+  auto* text = f.Add<IBitmapTextControl>(IRECT(0, 40, 40, 50), &font, "B", nullptr, 4, 4, 0);
+  f.graphics->Draw(&all);
+  EXPECT_EQ(f.graphics->Pixel(24, 24), StripePixel(4, 4));
+  // "B" (frame 34), left of centre by default alignment: x0 = (40 - 4) / 2 = 18, y0 = 40 + (10 - 4) / 2 = 43.
+  EXPECT_EQ(f.graphics->Pixel(18, 43), StripePixel(0, 4 * 34));
+  text->SetClean();
+  text->SetTextFromPlug("B");
+  EXPECT_FALSE(text->IsDirty());
+  text->SetTextFromPlug("C");
+  EXPECT_TRUE(text->IsDirty());
+}
