@@ -43,7 +43,6 @@ void IGraphics::HideMouseCursor() {}
 
 void IGraphics::ShowMouseCursor() {}
 
-bool IGraphics::DrawIText(IText*, char*, IRECT*, bool) { return false; }
 
 // ---- Construction, threads ----
 

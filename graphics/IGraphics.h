@@ -32,6 +32,7 @@ class IEffectBase;
 class IParam;
 class IPopupMenu;
 class Raster_IBitmap;
+class Raster_IFont;
 class Raster_MemBitmap;
 class Raster_SysBitmap;
 
@@ -178,9 +179,43 @@ public:
   IColor GetPoint(int x, int y);
   bool FillIRect(const IColor* color, IRECT* rect, const IChannelBlend* blend = nullptr);
 
-  // ---- Text ----
+  // ---- Lines and shapes (not clipped to the draw pass; the raster library clips to the canvas) ----
+  // Lines use the line-style blend (the colour's alpha is not a weight), shapes the fill-style blend.
+  // Angles are radians, 0 pointing up and growing clockwise. Non-finite coordinates draw nothing.
 
-  // Text drawing arrives with the shape and text layer; until then it draws nothing and returns false.
+  bool DrawLine(const IColor* color, float x1, float y1, float x2, float y2, const IChannelBlend* blend = nullptr,
+                bool antiAlias = false);
+  bool DrawRadialLine(const IColor* color, float cx, float cy, float angle, float rMin, float rMax,
+                      const IChannelBlend* blend = nullptr, bool antiAlias = false);
+  bool DrawVerticalLine(const IColor* color, int x, int y1, int y2);
+  bool DrawHorizontalLine(const IColor* color, int y, int x1, int x2);
+  // At x = left + (int)(width * f), f held in 0..1.
+  bool DrawVerticalLine(const IColor* color, IRECT* rect, float f);
+  // At y = bottom - (int)(height * f), f held in 0..1: 0 is the bottom edge.
+  bool DrawHorizontalLine(const IColor* color, IRECT* rect, float f);
+  // The outline's right and bottom edges lie on rect's right and bottom.
+  bool DrawRect(const IColor* color, IRECT* rect);
+  bool DrawArc(const IColor* color, float cx, float cy, float r, float minAngle, float maxAngle,
+               const IChannelBlend* blend = nullptr, bool antiAlias = false);
+  bool DrawCircle(const IColor* color, float cx, float cy, float r, const IChannelBlend* blend = nullptr,
+                  bool antiAlias = false);
+  bool RoundRect(const IColor* color, IRECT* rect, const IChannelBlend* blend, int cornerRadius, bool antiAlias);
+  bool FillCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend = nullptr,
+                  bool antiAlias = false);
+  // Three rectangles and four corner circles of radius cornerRadius.
+  bool FillRoundRect(const IColor* color, IRECT* rect, const IChannelBlend* blend, int cornerRadius, bool antiAlias);
+  bool FillTriangle(const IColor* color, int x1, int y1, int x2, int y2, int x3, int y3,
+                    const IChannelBlend* blend = nullptr);
+  bool FillIConvexPolygon(const IColor* color, int* x, int* y, int npoints, const IChannelBlend* blend = nullptr);
+
+  // ---- Text (fonts belong to the process-wide FontStorage) ----
+
+  // The style's font, found in the cache or made (its line height becomes the style's pixel size) and
+  // stored in text->mCachedFont; null when the platform cannot make it.
+  Raster_IFont* CacheFont(IText* text);
+  // Draws str (UTF-8) in rect with the style's alignment, not clipped to rect. With measure, draws nothing
+  // and sets rect to the text's size placed by the alignment. An empty string is done at once (true); false
+  // when there is no font.
   bool DrawIText(IText* text, char* str, IRECT* rect, bool measure = false);
 
   // ---- Accessors ----
@@ -235,3 +270,9 @@ private:
   IGraphicsParamMailbox mPostedParams;   // normalized values, one slot per parameter
   IGraphicsParamMailbox mPostedControls; // normalized values, one slot per control
 };
+
+// Text from a bitmap font whose frame k shows character 32 + k: cells of charWidth x charHeight advancing
+// by charWidth + charSpacing, one character's margin on each side, centred when style's alignment is
+// kAlignCenter (else left). Characters the font has no frame for are left blank.
+void DrawBitmapedText(IGraphics* graphics, IBitmap* glyphs, IRECT* rect, IText* style, IChannelBlend* blend,
+                      const char* str, bool vCenter, bool multiline, int charWidth, int charHeight, int charSpacing);

@@ -12,6 +12,7 @@ int RunSavePresetCommand(int argc, char** argv);
 int RunShowPresetCommand(int argc, char** argv);
 int RunPlotCommand(int argc, char** argv);
 int RunEditorCommand(int argc, char** argv);
+int RunResponseCommand(int argc, char** argv);
 
 // Parses a real number that must lie in [lo, hi]; false for anything else (junk, NaN, range).
 bool ParseRealInRange(const char* text, double lo, double hi, double& value);

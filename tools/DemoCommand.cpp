@@ -6,6 +6,7 @@
 #include "tools/EditorHost.h"
 #include "tools/EditorSnapshot.h"
 #include "tools/PlotFiles.h"
+#include "tools/ResponsePicture.h"
 #include "tools/RenderJob.h"
 #include "tools/RiffSynth.h"
 
@@ -27,7 +28,8 @@ const char kUsage[] =
     "  brindle-fuzz-nocab.wav   cabinet off\n"
     "  brindle-demo.png         waveforms and spectra of the four, one row each\n"
     "  brindle-editor.png       the editor as a host first shows it\n"
-    "  brindle-editor-footswitch.png  the editor with the footswitch held down (effect off)\n";
+    "  brindle-editor-footswitch.png  the editor with the footswitch held down (effect off)\n"
+    "  brindle-response.png     the magnitude response of the tone stage, with the cabinet on and off\n";
 
 constexpr int kDemoRate = 44100;
 
@@ -126,5 +128,17 @@ int RunDemoCommand(int argc, char** argv)
   if (!SnapshotEditor(bundle, [](EditorHost& editor) { editor.Press(104, 196); }, pressedPicture, error))
     return CommandFailure("demo", error);
   std::printf("wrote %s (the editor, footswitch held down)\n", pressedPicture.c_str());
+
+  // The sound's linear stages, as a guitarist reads a speaker or pedal chart.
+  ResponseCurve cabOn, cabOff;
+  cabOn.name = "cabinet on";
+  cabOff.cabinet = 0;
+  cabOff.color = IColor(255, 40, 90, 200);
+  cabOff.name = "cabinet off";
+  const std::string responsePicture = folder + "/brindle-response.png";
+  if (!DrawResponsePicture({cabOn, cabOff}, "Brindle: tone stage at Level 0.5, with the cabinet on and off",
+                           responsePicture, error))
+    return CommandFailure("demo", error);
+  std::printf("wrote %s (magnitude response, cabinet on and off)\n", responsePicture.c_str());
   return 0;
 }

@@ -21,6 +21,7 @@ const char kUsage[] =
     "  show-preset FILE          print the format, plug-in, presets and values a preset file holds\n"
     "  plot IN... -o OUT.png     draw waveforms and spectra of sound files into a picture\n"
     "  editor --snapshot OUT.png open the editor as a host does, replay mouse and key events, save its picture\n"
+    "  response -o OUT.png       draw the magnitude response of the tone stage and cabinet\n"
     "\n"
     "'brindle <command> --help' describes each command; 'brindle --version' prints the version.\n";
 
@@ -34,6 +35,7 @@ int Dispatch(const char* command, int argc, char** argv)
   if (!std::strcmp(command, "show-preset")) return RunShowPresetCommand(argc, argv);
   if (!std::strcmp(command, "plot")) return RunPlotCommand(argc, argv);
   if (!std::strcmp(command, "editor")) return RunEditorCommand(argc, argv);
+  if (!std::strcmp(command, "response")) return RunResponseCommand(argc, argv);
   std::fprintf(stderr, "brindle: unknown command '%s' (try 'brindle --help')\n", command);
   return 2;
 }

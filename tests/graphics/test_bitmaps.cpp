@@ -188,5 +188,8 @@ TEST(IGraphicsBitmaps, FillsAndPixelsIgnoreTheClipButStayOnTheCanvas)
   IRECT huge(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
   f.graphics->FillIRect(&COLOR_WHITE, &huge);
   f.graphics->DrawPoint(&COLOR_GREEN, 1e30f, -1e30f);
-  EXPECT_FALSE(f.graphics->DrawIText(nullptr, nullptr, &r));
+  // No text is done at once; a text without a style cannot be drawn.
+  EXPECT_TRUE(f.graphics->DrawIText(nullptr, nullptr, &r));
+  char text[] = "x";
+  EXPECT_FALSE(f.graphics->DrawIText(nullptr, text, &r));
 }
