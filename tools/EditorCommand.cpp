@@ -97,6 +97,18 @@ bool ParseNumbers(const std::string& text, size_t count, bool allowShift, Editor
   return true;
 }
 
+// The unit's description of a parameter and its name; false when the unit does not answer.
+bool DescribeParameter(ComponentHost& host, AudioUnitParameterID id, AudioUnitParameterInfo& info, std::string& name)
+{
+  info = AudioUnitParameterInfo{};
+  UInt32 size = sizeof(info);
+  if (AudioUnitGetProperty(host.Unit(), kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &size) != noErr)
+    return false;
+  name = info.cfNameString ? StringFromCF(info.cfNameString) : info.name;
+  ReleaseParameterInfoNames(info);
+  return true;
+}
+
 struct Setting
 {
   AudioUnitParameterID id;
@@ -117,12 +129,9 @@ bool ParseSetting(ComponentHost& host, const std::string& text, Setting& out, st
   host.ParameterList(ids);
   std::string known;
   for (AudioUnitParameterID id : ids) {
-    AudioUnitParameterInfo info{};
-    UInt32 size = sizeof(info);
-    if (AudioUnitGetProperty(host.Unit(), kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &size) != noErr)
-      continue;
-    const std::string paramName = info.cfNameString ? StringFromCF(info.cfNameString) : info.name;
-    ReleaseParameterInfoNames(info);
+    AudioUnitParameterInfo info;
+    std::string paramName;
+    if (!DescribeParameter(host, id, info, paramName)) continue;
     known += (known.empty() ? "" : ", ") + paramName;
     if (strcasecmp(paramName.c_str(), name.c_str()) != 0) continue;
     out.id = id;
@@ -156,12 +165,9 @@ void PrintParameters(ComponentHost& host)
   std::vector<AudioUnitParameterID> ids;
   host.ParameterList(ids);
   for (AudioUnitParameterID id : ids) {
-    AudioUnitParameterInfo info{};
-    UInt32 size = sizeof(info);
-    if (AudioUnitGetProperty(host.Unit(), kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &size) != noErr)
-      continue;
-    const std::string name = info.cfNameString ? StringFromCF(info.cfNameString) : info.name;
-    ReleaseParameterInfoNames(info);
+    AudioUnitParameterInfo info;
+    std::string name;
+    if (!DescribeParameter(host, id, info, name)) continue;
     AudioUnitParameterValue value = 0;
     host.GetParameter(id, value);
     std::string text;

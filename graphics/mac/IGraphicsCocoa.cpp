@@ -138,78 +138,66 @@ void IGRAPHICS_COCOA::getMouseXY(NSEvent* event, int* x, int* y)
   mPrevY = *y = mGraphics->Height() - static_cast<int>(p.y) - 3;
 }
 
-void IGRAPHICS_COCOA::mouseDown(NSEvent* event)
+void IGRAPHICS_COCOA::forwardMouse(NSEvent* event, bool rightButton, bool ignoredWhileEditing,
+                                   void (*call)(IGraphicsMac*, int, int, IMouseMod*, NSEvent*))
 {
-  if (!mGraphics) return;
+  if (!mGraphics || (ignoredWhileEditing && mTextFieldView)) return;
   int x, y;
   getMouseXY(event, &x, &y);
-  IMouseMod mod = ModFor(event, false);
-  if (event->clickCount() >= 2) mGraphics->OnMouseDblClick(x, y, &mod);
-  else mGraphics->OnMouseDown(x, y, &mod);
+  IMouseMod mod = ModFor(event, rightButton);
+  call(mGraphics, x, y, &mod, event);
+}
+
+void IGRAPHICS_COCOA::mouseDown(NSEvent* event)
+{
+  forwardMouse(event, false, false, [](IGraphicsMac* g, int x, int y, IMouseMod* mod, NSEvent* e) {
+    if (e->clickCount() >= 2) g->OnMouseDblClick(x, y, mod);
+    else g->OnMouseDown(x, y, mod);
+  });
 }
 
 void IGRAPHICS_COCOA::mouseUp(NSEvent* event)
 {
-  if (!mGraphics) return;
-  int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = ModFor(event, false);
-  mGraphics->OnMouseUp(x, y, &mod);
+  forwardMouse(event, false, false,
+               [](IGraphicsMac* g, int x, int y, IMouseMod* mod, NSEvent*) { g->OnMouseUp(x, y, mod); });
 }
 
 void IGRAPHICS_COCOA::mouseDragged(NSEvent* event)
 {
-  if (!mGraphics || mTextFieldView) return;
-  int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = ModFor(event, false);
-  mGraphics->OnMouseDrag(x, y, &mod);
+  forwardMouse(event, false, true,
+               [](IGraphicsMac* g, int x, int y, IMouseMod* mod, NSEvent*) { g->OnMouseDrag(x, y, mod); });
 }
 
 void IGRAPHICS_COCOA::rightMouseDown(NSEvent* event)
 {
-  if (!mGraphics) return;
-  int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = ModFor(event, true);
-  mGraphics->OnMouseDown(x, y, &mod);
+  forwardMouse(event, true, false,
+               [](IGraphicsMac* g, int x, int y, IMouseMod* mod, NSEvent*) { g->OnMouseDown(x, y, mod); });
 }
 
 void IGRAPHICS_COCOA::rightMouseUp(NSEvent* event)
 {
-  if (!mGraphics) return;
-  int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = ModFor(event, true);
-  mGraphics->OnMouseUp(x, y, &mod);
+  forwardMouse(event, true, false,
+               [](IGraphicsMac* g, int x, int y, IMouseMod* mod, NSEvent*) { g->OnMouseUp(x, y, mod); });
 }
 
 void IGRAPHICS_COCOA::rightMouseDragged(NSEvent* event)
 {
-  if (!mGraphics || mTextFieldView) return;
-  int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = ModFor(event, true);
-  mGraphics->OnMouseDrag(x, y, &mod);
+  forwardMouse(event, true, true,
+               [](IGraphicsMac* g, int x, int y, IMouseMod* mod, NSEvent*) { g->OnMouseDrag(x, y, mod); });
 }
 
 void IGRAPHICS_COCOA::mouseMoved(NSEvent* event)
 {
-  if (!mGraphics) return;
-  int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = ModFor(event, false);
-  mGraphics->OnMouseOver(x, y, &mod);
+  forwardMouse(event, false, false,
+               [](IGraphicsMac* g, int x, int y, IMouseMod* mod, NSEvent*) { g->OnMouseOver(x, y, mod); });
 }
 
 void IGRAPHICS_COCOA::scrollWheel(NSEvent* event)
 {
-  if (!mGraphics) return;
-  if (mTextFieldView) endUserInput();
-  int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = ModFor(event, false);
-  mGraphics->OnMouseWheel(x, y, &mod, WheelSteps(event->deltaY()));
+  if (mGraphics && mTextFieldView) endUserInput();
+  forwardMouse(event, false, false, [](IGraphicsMac* g, int x, int y, IMouseMod* mod, NSEvent* e) {
+    g->OnMouseWheel(x, y, mod, WheelSteps(e->deltaY()));
+  });
 }
 
 void IGRAPHICS_COCOA::keyDown(NSEvent* event)

@@ -17,6 +17,7 @@
 
 class IControl;
 class IGraphicsMac;
+struct IMouseMod;
 class IParam;
 class IPopupMenu;
 struct IRECT;
@@ -71,6 +72,11 @@ protected:
   ~IGRAPHICS_COCOA() override;
 
 private:
+  // The editor call for a mouse event, at the event's editor position with its modifier keys;
+  // nothing without an editor, or while a text entry is open when ignoredWhileEditing.
+  void forwardMouse(NSEvent* event, bool rightButton, bool ignoredWhileEditing,
+                    void (*call)(IGraphicsMac*, int, int, IMouseMod*, NSEvent*));
+
   IGraphicsMac* mGraphics = nullptr;
   NSTimer* mTimer = nullptr;
   int mPrevX = 0, mPrevY = 0;
