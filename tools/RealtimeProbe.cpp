@@ -6,6 +6,7 @@
 #include <errno.h>
 #include <pthread.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdlib>
 #include <new>
@@ -37,14 +38,28 @@ void CountFree(const volatile void* p)
 }
 
 using LockFunction = int (*)(pthread_mutex_t*);
-LockFunction sRealLock = nullptr;
-LockFunction sRealTryLock = nullptr;
+std::atomic<LockFunction> sRealLock{nullptr};
+std::atomic<LockFunction> sRealTryLock{nullptr};
 
-// The next definitions in the lookup order: the C library's, or a sanitizer's interceptor.
-void ResolveLocks()
+// The next definitions in the lookup order: the C library's, or a sanitizer's interceptor. Threads
+// racing here store the same values.
+LockFunction RealLock()
 {
-  if (!sRealLock) sRealLock = reinterpret_cast<LockFunction>(dlsym(RTLD_NEXT, "pthread_mutex_lock"));
-  if (!sRealTryLock) sRealTryLock = reinterpret_cast<LockFunction>(dlsym(RTLD_NEXT, "pthread_mutex_trylock"));
+  LockFunction f = sRealLock.load(std::memory_order_relaxed);
+  if (!f) {
+    f = reinterpret_cast<LockFunction>(dlsym(RTLD_NEXT, "pthread_mutex_lock"));
+    sRealLock.store(f, std::memory_order_relaxed);
+  }
+  return f;
+}
+LockFunction RealTryLock()
+{
+  LockFunction f = sRealTryLock.load(std::memory_order_relaxed);
+  if (!f) {
+    f = reinterpret_cast<LockFunction>(dlsym(RTLD_NEXT, "pthread_mutex_trylock"));
+    sRealTryLock.store(f, std::memory_order_relaxed);
+  }
+  return f;
 }
 
 #ifdef BRINDLE_PROBE_SANITIZER_HOOKS
@@ -59,14 +74,13 @@ const bool sHooked = true;
 
 extern "C" int pthread_mutex_lock(pthread_mutex_t* mutex)
 {
-  if (!sRealLock) ResolveLocks();
-  if (!tArmed) return sRealLock(mutex);
+  if (!tArmed) return RealLock()(mutex);
   ++tCounts.locks;
   // Trying first tells an uncontended acquisition from one that had to wait.
-  const int tried = sRealTryLock(mutex);
+  const int tried = RealTryLock()(mutex);
   if (tried != EBUSY) return tried;
   ++tCounts.contendedLocks;
-  return sRealLock(mutex);
+  return RealLock()(mutex);
 }
 
 #ifndef BRINDLE_PROBE_SANITIZER_HOOKS
@@ -118,7 +132,9 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept { free(p); }
 
 RealtimeProbe::RealtimeProbe()
 {
-  ResolveLocks();
+  // Resolved before counting starts: the lookup itself may allocate.
+  RealLock();
+  RealTryLock();
   tCounts = RealtimeCounts();
   tArmed = true;
 }
