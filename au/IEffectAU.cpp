@@ -82,10 +82,6 @@ IEffectAU::IEffectAU(IEffectInstanceInfo instanceInfo, int nParams, const char* 
   std::memset(mValueText, 0, sizeof(mValueText));
   Trace("IEffectAU", __LINE__, "%s", GetEffectName());
 
-  // Render notifiers are read by a render thread that takes no lock; with the
-  // capacity reserved here adding one never moves the list under its feet.
-  mRenderNotifiers.reserve(kMaxRenderNotifiers);
-
   const int nIn = NInChannels();
   const int nOut = NOutChannels();
   if (nIn > 0)

@@ -9,7 +9,8 @@
 // product's processing once per host sample time.
 //
 // Threads: every selector but open and close runs under the plug-in's recursive
-// mutex. The fast-dispatch render function runs without it and allocates nothing.
+// mutex. The fast-dispatch render function runs without it and allocates nothing;
+// the render notifiers it calls may be changed meanwhile (RenderNotifierList).
 // Nothing thrown inside ever reaches the host: each C-facing function maps an
 // escaping exception to an OSStatus.
 
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "au/IEffectInstanceInfo.h"
+#include "au/RenderNotifierList.h"
 #include "plugcore/IEffectBase.h"
 
 class ByteChunk;
@@ -53,8 +55,6 @@ public:
   // A bus carries at most this many channels (the render path keeps its buffer
   // lists on the stack).
   static constexpr int kMaxBusChannels = 128;
-  // Render notifiers beyond this many are refused (see the constructor).
-  static constexpr int kMaxRenderNotifiers = 64;
   // Frames per slice until the host says otherwise.
   static constexpr int kDefaultBlockSize = 1024;
 
@@ -83,11 +83,7 @@ public:
     void* mProcArgs;
   };
 
-  struct RenderNotify
-  {
-    AURenderCallback mFunc;
-    void* mFuncArgs;
-  };
+  using RenderNotify = RenderNotifierList::Notifier;
 
   // Arguments in this order; all but the first and the last go to IEffectBase
   // (with the API kind AU). plugScChans input channels form a side-chain bus.
@@ -175,6 +171,8 @@ public:
   int NOutBuses() const { return static_cast<int>(mOutBuses.size()); }
   const InputBusConnection* GetInputConnection(int busIdx) const;
   bool IsInitialized() const { return mIsInitialized; }
+  // Replaced render-notifier lists not yet freed (a render may have been reading them).
+  size_t RetiredNotifierLists() const { return mRenderNotifiers.RetiredCount(); }
   AudioUnit GetInstance() const { return mInstance; }
   const char* GetBundleID() const { return mBundleID.c_str(); }
   const char* GetViewClassName() const { return mViewClassName.c_str(); }
@@ -191,8 +189,6 @@ private:
   void AddPropertyListener(const PropertyListener& listener);
   void RemovePropertyListener(AudioUnitPropertyID propID, AudioUnitPropertyListenerProc proc,
                               bool matchUserData, void* userData);
-  void AddRenderNotify(AURenderCallback func, void* funcArgs);
-  void RemoveRenderNotify(AURenderCallback func);
   void NotifyListeners(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element);
   void SendParamEvent(AudioUnitEventType type, int idx);
 
@@ -218,9 +214,9 @@ private:
   OSStatus Render(AudioUnitRenderActionFlags* pFlags, const AudioTimeStamp* pTimestamp,
                   UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pOutBufList);
   OSStatus PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames);
-  void CallRenderNotifiers(int nNotifiers, AudioUnitRenderActionFlags flag,
-                           const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx, UInt32 nFrames,
-                           AudioBufferList* pOutBufList);
+  void CallRenderNotifiers(const RenderNotifierList::ReadScope& scope, int nNotifiers,
+                           AudioUnitRenderActionFlags flag, const AudioTimeStamp* pTimestamp,
+                           UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pOutBufList);
 
   std::string mBundleID;
   std::string mViewClassName;
@@ -233,7 +229,7 @@ private:
   HostCallbackInfo mHostCallbacks = {nullptr, nullptr, nullptr, nullptr};
   std::vector<float> mInputScratch;
   std::vector<float> mOutputScratch;
-  std::vector<RenderNotify> mRenderNotifiers;
+  RenderNotifierList mRenderNotifiers;
   std::vector<BusChannels> mInBuses;
   std::vector<BusChannels> mOutBuses;
   std::vector<InputBusConnection> mInputConnections;

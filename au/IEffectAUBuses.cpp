@@ -3,6 +3,7 @@
 #include "au/IEffectAU.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "plugcore/Trace.h"
 
@@ -56,7 +57,10 @@ bool IEffectAU::CheckLegalIO(AudioUnitScope scope, int busIdx, int nChannels)
 void IEffectAU::AssessInputConnections()
 {
   Core_MutexLock lock(mMutex);
-  SetInputChannelConnections(0, NInChannels(), false);
+  const int nIn = NInChannels();
+  std::vector<bool> wasConnected(static_cast<size_t>(std::max(nIn, 0)));
+  for (int c = 0; c < nIn; ++c) wasConnected[static_cast<size_t>(c)] = IsInChannelConnected(c);
+  SetInputChannelConnections(0, nIn, false);
 
   for (size_t i = 0; i < mInBuses.size() && i < mInputConnections.size(); ++i)
   {
@@ -91,6 +95,15 @@ void IEffectAU::AssessInputConnections()
     Trace("AssessInputConnections", __LINE__, "%d:%s:%d:%d:%d", static_cast<int>(i),
           AUInputTypeStr(conn.mInputType), bus.mFirstPlugChannel, bus.mPlugChannels,
           bus.mHostChannels);
+  }
+  // A channel the host no longer feeds reads silence, not its last block over and
+  // over (a stereo input set to mono would otherwise keep summing a stale right
+  // channel into every block).
+  for (int c = 0; c < nIn; ++c)
+  {
+    if (!wasConnected[static_cast<size_t>(c)] || IsInChannelConnected(c)) continue;
+    Core_TypedBuf<double>& scratch = mInChannels.Get(c)->mScratchBuffer;
+    std::fill(scratch.Get(), scratch.Get() + scratch.GetSize(), 0.0);
   }
 }
 
@@ -139,8 +152,15 @@ ComponentResult IEffectAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElemen
   if (accepted)
   {
     bus->mHostChannels = n;
-    if (pASBD->mSampleRate > 0.0) SetSampleRate(pASBD->mSampleRate);
+    // A rate of 0 or below, NaN or infinity names no rate: the format is taken
+    // and the rate left as it is (filter design divides by it).
+    if (pASBD->mSampleRate > 0.0 && std::isfinite(pASBD->mSampleRate))
+      SetSampleRate(pASBD->mSampleRate);
   }
+  // An output bus sets up its channels again at the next render: comparing host
+  // channels with the buffer count alone would miss a stereo bus set to mono and
+  // back, leaving a channel connected to a host buffer of a past render.
+  if (scope != kAudioUnitScope_Input) bus->mConnected = false;
   AssessInputConnections();
   if (!accepted) return kAudioUnitErr_InvalidProperty;
   return noErr;

@@ -242,23 +242,13 @@ ComponentResult IEffectAU::DoSelector(ComponentParameters* params)
 
     case kAudioUnitAddRenderNotifySelect:
     {
-      const AURenderCallback func = args.Get<AURenderCallback>(0);
-      if (static_cast<int>(mRenderNotifiers.size()) >= kMaxRenderNotifiers) return memFullErr;
-      mRenderNotifiers.push_back(RenderNotify{func, args.Get<void*>(1)});
+      mRenderNotifiers.Add(args.Get<AURenderCallback>(0), args.Get<void*>(1));
       return noErr;
     }
 
     case kAudioUnitRemoveRenderNotifySelect:
     {
-      const AURenderCallback func = args.Get<AURenderCallback>(0);
-      for (size_t i = 0; i < mRenderNotifiers.size(); ++i)
-      {
-        if (mRenderNotifiers[i].mFunc == func)
-        {
-          mRenderNotifiers.erase(mRenderNotifiers.begin() + static_cast<long>(i));
-          break;
-        }
-      }
+      mRenderNotifiers.RemoveFirst(args.Get<AURenderCallback>(0));
       return noErr;
     }
 

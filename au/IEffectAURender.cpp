@@ -1,16 +1,15 @@
-// Rendering and the host's parameter calls. This is the audio path: nothing here
-// allocates, locks (except the parameter calls, which the host makes off the
-// render thread or through the dispatcher) or does I/O; buffer lists live on the
-// stack and scratch memory was sized by SetBlockSize.
+// Rendering. This is the audio path: nothing here allocates, locks or does I/O;
+// buffer lists live on the stack, scratch memory was sized by SetBlockSize and the
+// render notifiers are read without a lock. Every function here is marked
+// BRINDLE_AUDIO_PATH.
 #include "au/IEffectAU.h"
 #include "au/IEffectAUFirewall.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <new>
 
-#include "plugcore/Trace.h"
+#include "plugcore/AudioPath.h"
 
 namespace
 {
@@ -36,7 +35,7 @@ struct StackBufferList
 
 } // namespace
 
-OSStatus IEffectAU::RenderProc(void* plug, AudioUnitRenderActionFlags* pFlags,
+BRINDLE_AUDIO_PATH OSStatus IEffectAU::RenderProc(void* plug, AudioUnitRenderActionFlags* pFlags,
                                const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx,
                                UInt32 nFrames, AudioBufferList* pOutBufList)
 {
@@ -52,31 +51,36 @@ OSStatus IEffectAU::RenderProc(void* plug, AudioUnitRenderActionFlags* pFlags,
   }
 }
 
-void IEffectAU::CallRenderNotifiers(int nNotifiers, AudioUnitRenderActionFlags flag,
-                                    const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx,
-                                    UInt32 nFrames, AudioBufferList* pOutBufList)
+BRINDLE_AUDIO_PATH void IEffectAU::CallRenderNotifiers(const RenderNotifierList::ReadScope& scope,
+                                                       int nNotifiers, AudioUnitRenderActionFlags flag,
+                                                       const AudioTimeStamp* pTimestamp,
+                                                       UInt32 outputBusIdx, UInt32 nFrames,
+                                                       AudioBufferList* pOutBufList)
 {
-  // A notifier may remove itself: never read past the list as it is now, and when the call took
-  // this record out, the next one has moved into its place and is called from the same index.
-  for (int i = 0; i < nNotifiers && i < static_cast<int>(mRenderNotifiers.size());)
+  // A notifier may remove itself (through the entry, on this thread): never read past the list as
+  // it is now, and when the call took this record out, the next one has moved into its place and
+  // is called from the same index.
+  const RenderNotifierList::Array* list = &scope.Current();
+  for (int i = 0; i < nNotifiers && i < list->Size();)
   {
-    const size_t before = mRenderNotifiers.size();
-    const RenderNotify notify = mRenderNotifiers[static_cast<size_t>(i)];
+    const RenderNotifierList::Notifier notify = list->mItems[static_cast<size_t>(i)];
     AudioUnitRenderActionFlags flags = flag;
     if (notify.mFunc)
       notify.mFunc(notify.mFuncArgs, &flags, pTimestamp, outputBusIdx, nFrames, pOutBufList);
-    const size_t after = mRenderNotifiers.size();
+    const RenderNotifierList::Array* now = &scope.Current();
+    const int before = list->Size(), after = now->Size();
     const bool moved = after < before &&
-                       (static_cast<size_t>(i) >= after || mRenderNotifiers[static_cast<size_t>(i)].mFunc != notify.mFunc ||
-                        mRenderNotifiers[static_cast<size_t>(i)].mFuncArgs != notify.mFuncArgs);
+                       (i >= after || now->mItems[static_cast<size_t>(i)].mFunc != notify.mFunc ||
+                        now->mItems[static_cast<size_t>(i)].mFuncArgs != notify.mFuncArgs);
+    list = now;
     if (moved)
-      nNotifiers -= static_cast<int>(before - after);
+      nNotifiers -= before - after;
     else
       ++i;
   }
 }
 
-OSStatus IEffectAU::PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames)
+BRINDLE_AUDIO_PATH OSStatus IEffectAU::PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames)
 {
   const int nIn = NInChannels();
   for (size_t busIdx = 0; busIdx < mInBuses.size() && busIdx < mInputConnections.size(); ++busIdx)
@@ -134,30 +138,32 @@ OSStatus IEffectAU::PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames)
   return noErr;
 }
 
-OSStatus IEffectAU::Render(AudioUnitRenderActionFlags* /*pFlags*/, const AudioTimeStamp* pTimestamp,
+BRINDLE_AUDIO_PATH OSStatus IEffectAU::Render(AudioUnitRenderActionFlags* /*pFlags*/, const AudioTimeStamp* pTimestamp,
                            UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pOutBufList)
 {
   if (!pTimestamp || !(pTimestamp->mFlags & kAudioTimeStampSampleTimeValid) ||
       outputBusIdx >= mOutBuses.size() || nFrames > static_cast<UInt32>(GetBlockSize()))
     return kAudioUnitErr_InvalidPropertyValue;
 
-  // The host's buffer list must fit the bus and each buffer with data must hold
-  // the slice; anything else would have us write outside the host's memory.
+  // Each buffer the bus fills must hold the slice. Buffers beyond the bus's
+  // channels are left alone when they carry the host's memory; one without memory
+  // would have to be pointed past our scratch memory, so that list is refused.
   BusChannels& outBus = mOutBuses[outputBusIdx];
-  if (!pOutBufList || pOutBufList->mNumberBuffers > static_cast<UInt32>(outBus.mPlugChannels))
-    return kAudioUnitErr_InvalidPropertyValue;
-  const UInt32 nBuffers = pOutBufList->mNumberBuffers;
-  for (UInt32 i = 0; i < nBuffers; ++i)
+  if (!pOutBufList) return kAudioUnitErr_InvalidPropertyValue;
+  const UInt32 nPlug = static_cast<UInt32>(std::max(outBus.mPlugChannels, 0));
+  const UInt32 nBuffers = std::min(pOutBufList->mNumberBuffers, nPlug);
+  for (UInt32 i = 0; i < pOutBufList->mNumberBuffers; ++i)
   {
     const AudioBuffer& buffer = pOutBufList->mBuffers[i];
-    if (buffer.mData && buffer.mDataByteSize < nFrames * sizeof(float))
+    if (i < nBuffers ? buffer.mData && buffer.mDataByteSize < nFrames * sizeof(float) : !buffer.mData)
       return kAudioUnitErr_InvalidPropertyValue;
   }
 
-  const int nNotifiers = static_cast<int>(mRenderNotifiers.size());
+  const RenderNotifierList::ReadScope notifiers(mRenderNotifiers);
+  const int nNotifiers = notifiers.Current().Size();
   if (nNotifiers > 0)
-    CallRenderNotifiers(nNotifiers, kAudioUnitRenderAction_PreRender, pTimestamp, outputBusIdx,
-                        nFrames, pOutBufList);
+    CallRenderNotifiers(notifiers, nNotifiers, kAudioUnitRenderAction_PreRender, pTimestamp,
+                        outputBusIdx, nFrames, pOutBufList);
 
   if (pTimestamp->mSampleTime != mLastPullSampleTime)
   {
@@ -206,58 +212,7 @@ OSStatus IEffectAU::Render(AudioUnitRenderActionFlags* /*pFlags*/, const AudioTi
   }
 
   if (nNotifiers > 0)
-    CallRenderNotifiers(nNotifiers, kAudioUnitRenderAction_PostRender, pTimestamp, outputBusIdx,
-                        nFrames, pOutBufList);
+    CallRenderNotifiers(notifiers, nNotifiers, kAudioUnitRenderAction_PostRender, pTimestamp,
+                        outputBusIdx, nFrames, pOutBufList);
   return noErr;
-}
-
-OSStatus IEffectAU::GetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope,
-                                 AudioUnitElement element, AudioUnitParameterValue* pValue)
-{
-  try
-  {
-    Trace("GetParamProc", __LINE__, "%d:(%d:%s):%d", static_cast<int>(paramID),
-          static_cast<int>(scope), AUScopeStr(static_cast<int>(scope)), static_cast<int>(element));
-    if (!plug || !pValue) return paramErr;
-    if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidProperty;
-    IEffectAU* self = static_cast<IEffectAU*>(plug);
-    Core_MutexLock lock(self->mMutex);
-    IParam* param =
-      paramID < static_cast<UInt32>(self->NParams()) ? self->GetParam(static_cast<int>(paramID)) : nullptr;
-    if (!param) return kAudioUnitErr_InvalidProperty;
-    *pValue = static_cast<AudioUnitParameterValue>(param->mValue);
-    return noErr;
-  }
-  catch (...)
-  {
-    return StatusForCurrentException();
-  }
-}
-
-OSStatus IEffectAU::SetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope,
-                                 AudioUnitElement element, AudioUnitParameterValue value,
-                                 UInt32 /*offsetFrames*/)
-{
-  try
-  {
-    Trace("SetParamProc", __LINE__, "%d:(%d:%s):%d", static_cast<int>(paramID),
-          static_cast<int>(scope), AUScopeStr(static_cast<int>(scope)), static_cast<int>(element));
-    if (!plug) return paramErr;
-    if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidProperty;
-    IEffectAU* self = static_cast<IEffectAU*>(plug);
-    Core_MutexLock lock(self->mMutex);
-    const int idx = static_cast<int>(paramID);
-    IParam* param = paramID < static_cast<UInt32>(self->NParams()) ? self->GetParam(idx) : nullptr;
-    if (!param) return kAudioUnitErr_InvalidProperty;
-    // A NaN would pass the clamp and reach the product's arithmetic.
-    if (std::isnan(value)) return kAudioUnitErr_InvalidPropertyValue;
-    param->Set(static_cast<double>(value));
-    self->ShowParamInEditor(idx, value, false);
-    self->OnParamChange(idx);
-    return noErr;
-  }
-  catch (...)
-  {
-    return StatusForCurrentException();
-  }
 }

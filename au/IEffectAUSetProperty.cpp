@@ -134,8 +134,6 @@ ComponentResult IEffectAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScop
     {
       if (!hasRecord(sizeof(AudioStreamBasicDescription))) return kAudioUnitErr_InvalidPropertyValue;
       const AudioStreamBasicDescription format = ReadRecord<AudioStreamBasicDescription>(pData);
-      // A rate of 0 (or below) leaves the rate alone; a NaN or infinite one is no rate.
-      if (!std::isfinite(format.mSampleRate)) return kAudioUnitErr_InvalidPropertyValue;
       return SetStreamFormat(scope, element, &format);
     }
 

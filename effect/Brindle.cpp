@@ -1,5 +1,6 @@
 // Brindle: construction, parameter handling, set-up and block processing.
 #include "effect/Brindle.h"
+#include "plugcore/AudioPath.h"
 
 #include <cmath>
 
@@ -113,7 +114,7 @@ BrindleSettings Brindle::CurrentSettings() const
   return s;
 }
 
-void Brindle::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+BRINDLE_AUDIO_PATH void Brindle::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
 {
   const BrindleBlock block{inputs[0], inputs[1], outputs[0], outputs[1], nFrames};
   BrindleProcessFast(mDSP, CurrentSettings(), mNoiseTable, block);

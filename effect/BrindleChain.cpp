@@ -1,5 +1,6 @@
 // Filter table, per-sample stages and the reference block loop of the Brindle chain.
 #include "effect/BrindleChain.h"
+#include "plugcore/AudioPath.h"
 
 #include <cfloat>
 #include <cmath>
@@ -58,7 +59,7 @@ void BrindleDesignFilters(AuDSP& dsp, double sampleRate)
     }
 }
 
-void BrindleDriveA(AuDSP& dsp, double drive, double attack, double outputGain, double input,
+BRINDLE_AUDIO_PATH void BrindleDriveA(AuDSP& dsp, double drive, double attack, double outputGain, double input,
                    double& output)
 {
     double a, b, f, m;
@@ -72,7 +73,7 @@ void BrindleDriveA(AuDSP& dsp, double drive, double attack, double outputGain, d
     output = y * outputGain;
 }
 
-void BrindleCab(AuDSP& dsp, double input, double& output)
+BRINDLE_AUDIO_PATH void BrindleCab(AuDSP& dsp, double input, double& output)
 {
     double y = input;
     for (int slot = kBrindleFirstCabStage; slot < kBrindleNumStages; ++slot)
@@ -80,7 +81,7 @@ void BrindleCab(AuDSP& dsp, double input, double& output)
     output = y;
 }
 
-void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+BRINDLE_AUDIO_PATH void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                          const BrindleBlock& block)
 {
     int noiseIndex = 0;

@@ -27,6 +27,7 @@
 // W is 8 with AVX-512 and 4 with AVX2; the portable build uses W = 4 generic vectors, which the
 // compiler lowers to SSE2 or scalar code.
 #include "effect/BrindleChain.h"
+#include "plugcore/AudioPath.h"
 
 #include <cstdint>
 #include <type_traits>
@@ -278,7 +279,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     }
 }
 
-void PassThroughSum(const BrindleBlock& block)
+BRINDLE_AUDIO_PATH void PassThroughSum(const BrindleBlock& block)
 {
     for (int i = 0; i < block.frames; ++i) {
         const double s = block.in0[i] + block.in1[i];
@@ -314,7 +315,7 @@ __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) void RenderAvx512(
 #endif
 
 namespace {
-void RenderPortable(AuDSP& dsp, const BrindleSettings& s, const double* noise, const BrindleBlock& b)
+BRINDLE_AUDIO_PATH void RenderPortable(AuDSP& dsp, const BrindleSettings& s, const double* noise, const BrindleBlock& b)
 {
     if (s.cabinetOn)
         RunWavefront<22, 4>(dsp, s, noise, b);
@@ -355,7 +356,7 @@ BrindleKernel BrindleFastKernel()
 
 namespace {
 // Runs a kernel the caller has already found this CPU able to run.
-void RunKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+BRINDLE_AUDIO_PATH void RunKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                const BrindleBlock& block)
 {
     if (block.frames <= 0)
@@ -393,7 +394,7 @@ bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSet
     return true;
 }
 
-void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+BRINDLE_AUDIO_PATH void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                         const BrindleBlock& block)
 {
     // Filling and draining the wavefront costs about as much as ten plain samples, so short

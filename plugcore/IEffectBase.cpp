@@ -138,41 +138,6 @@ void IEffectBase::OnActivate(bool /*active*/)
   Core_MutexLock lock(mMutex);
 }
 
-void IEffectBase::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
-{
-  if (!outputs || nFrames <= 0) return;
-  const int nIn = NInChannels(), nOut = NOutChannels();
-  for (int i = 0; i < nOut; ++i)
-  {
-    double* out = outputs[i];
-    if (!out) continue;
-    const double* in = i < nIn && inputs ? inputs[i] : nullptr;
-    if (in)
-    {
-      if (in != out) std::memmove(out, in, sizeof(double) * static_cast<size_t>(nFrames));
-    }
-    else
-    {
-      std::memset(out, 0, sizeof(double) * static_cast<size_t>(nFrames));
-    }
-  }
-}
-
-void IEffectBase::ProcessSingleReplacing(float** inputs, float** outputs, int nFrames)
-{
-  if (!outputs || nFrames <= 0) return;
-  const int nIn = NInChannels(), nOut = NOutChannels();
-  for (int i = 0; i < nIn && inputs; ++i)
-  {
-    if (inputs[i] && outputs[i] && inputs[i] != outputs[i])
-      std::memmove(outputs[i], inputs[i], sizeof(float) * static_cast<size_t>(nFrames));
-  }
-  for (int i = nIn; i < nOut; ++i)
-  {
-    if (outputs[i]) std::memset(outputs[i], 0, sizeof(float) * static_cast<size_t>(nFrames));
-  }
-}
-
 void IEffectBase::ProcessMidiMsg(IMidiMsg* pMsg)
 {
   SendMidiMsg(pMsg);

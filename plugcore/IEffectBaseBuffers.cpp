@@ -1,6 +1,8 @@
 // IEffectBase: channel connections, host-buffer attachment and the processing
-// entry points. Nothing here locks or allocates except SetBlockSize.
+// entry points. Nothing here locks or allocates except SetBlockSize; the functions
+// marked BRINDLE_AUDIO_PATH run on the host's render thread.
 #include "plugcore/IEffectBase.h"
+#include "plugcore/AudioPath.h"
 
 #include <cstring>
 
@@ -35,7 +37,7 @@ inline bool SlotsReady(const Core_TypedBuf<double*>& inData, const Core_TypedBuf
   return true;
 }
 
-inline void WriteBack(const Core_PtrList<IEffectBase::OutChannel>& channels, int nFrames, bool accumulate)
+BRINDLE_AUDIO_PATH inline void WriteBack(const Core_PtrList<IEffectBase::OutChannel>& channels, int nFrames, bool accumulate)
 {
   for (int i = 0, n = channels.GetSize(); i < n; ++i)
   {
@@ -96,7 +98,7 @@ void IEffectBase::LimitToStereoIO()
   for (int i = 2, n = NOutChannels(); i < n; ++i) mOutChannels.Get(i)->mConnected = true;
 }
 
-void IEffectBase::AttachInputBuffers(int idx, int n, double** ppData, int nFrames)
+BRINDLE_AUDIO_PATH void IEffectBase::AttachInputBuffers(int idx, int n, double** ppData, int nFrames)
 {
   (void)nFrames; // the host's buffers are used in place
   if (idx < 0 || !ppData) return;
@@ -110,7 +112,7 @@ void IEffectBase::AttachInputBuffers(int idx, int n, double** ppData, int nFrame
   }
 }
 
-void IEffectBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames)
+BRINDLE_AUDIO_PATH void IEffectBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames)
 {
   if (idx < 0 || !ppData) return;
   nFrames = ClampToBlock(nFrames, mBlockSize);
@@ -131,7 +133,7 @@ void IEffectBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames
   }
 }
 
-void IEffectBase::AttachOutputBuffers(int idx, int n, double** ppData)
+BRINDLE_AUDIO_PATH void IEffectBase::AttachOutputBuffers(int idx, int n, double** ppData)
 {
   if (idx < 0 || !ppData) return;
   for (int i = idx, end = RangeEnd(idx, n, NOutChannels()); i < end; ++i)
@@ -145,7 +147,7 @@ void IEffectBase::AttachOutputBuffers(int idx, int n, double** ppData)
   }
 }
 
-void IEffectBase::AttachOutputBuffers(int idx, int n, float** ppData)
+BRINDLE_AUDIO_PATH void IEffectBase::AttachOutputBuffers(int idx, int n, float** ppData)
 {
   if (idx < 0 || !ppData) return;
   for (int i = idx, end = RangeEnd(idx, n, NOutChannels()); i < end; ++i)
@@ -157,28 +159,64 @@ void IEffectBase::AttachOutputBuffers(int idx, int n, float** ppData)
   }
 }
 
+// The base defaults of the processing routines.
+BRINDLE_AUDIO_PATH void IEffectBase::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+{
+  if (!outputs || nFrames <= 0) return;
+  const int nIn = NInChannels(), nOut = NOutChannels();
+  for (int i = 0; i < nOut; ++i)
+  {
+    double* out = outputs[i];
+    if (!out) continue;
+    const double* in = i < nIn && inputs ? inputs[i] : nullptr;
+    if (in)
+    {
+      if (in != out) std::memmove(out, in, sizeof(double) * static_cast<size_t>(nFrames));
+    }
+    else
+    {
+      std::memset(out, 0, sizeof(double) * static_cast<size_t>(nFrames));
+    }
+  }
+}
+
+BRINDLE_AUDIO_PATH void IEffectBase::ProcessSingleReplacing(float** inputs, float** outputs, int nFrames)
+{
+  if (!outputs || nFrames <= 0) return;
+  const int nIn = NInChannels(), nOut = NOutChannels();
+  for (int i = 0; i < nIn && inputs; ++i)
+  {
+    if (inputs[i] && outputs[i] && inputs[i] != outputs[i])
+      std::memmove(outputs[i], inputs[i], sizeof(float) * static_cast<size_t>(nFrames));
+  }
+  for (int i = nIn; i < nOut; ++i)
+  {
+    if (outputs[i]) std::memset(outputs[i], 0, sizeof(float) * static_cast<size_t>(nFrames));
+  }
+}
+
 // The base's own ProcessDoubleReplacing is exactly the pass-through (called by
 // name, so a product's override is not run).
-void IEffectBase::PassThroughBuffers(double /*sampleType*/, int nFrames)
+BRINDLE_AUDIO_PATH void IEffectBase::PassThroughBuffers(double /*sampleType*/, int nFrames)
 {
   IEffectBase::ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), ClampToBlock(nFrames, mBlockSize));
 }
 
-void IEffectBase::PassThroughBuffers(float /*sampleType*/, int nFrames)
+BRINDLE_AUDIO_PATH void IEffectBase::PassThroughBuffers(float /*sampleType*/, int nFrames)
 {
   nFrames = ClampToBlock(nFrames, mBlockSize);
   IEffectBase::ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
   WriteBack(mOutChannels, nFrames, false);
 }
 
-void IEffectBase::ProcessBuffers(double /*sampleType*/, int nFrames)
+BRINDLE_AUDIO_PATH void IEffectBase::ProcessBuffers(double /*sampleType*/, int nFrames)
 {
   nFrames = ClampToBlock(nFrames, mBlockSize);
   if (nFrames <= 0 || !SlotsReady(mInData, mOutData)) return;
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
 }
 
-void IEffectBase::ProcessBuffers(float /*sampleType*/, int nFrames)
+BRINDLE_AUDIO_PATH void IEffectBase::ProcessBuffers(float /*sampleType*/, int nFrames)
 {
   nFrames = ClampToBlock(nFrames, mBlockSize);
   if (nFrames <= 0 || !SlotsReady(mInData, mOutData)) return;
@@ -186,7 +224,7 @@ void IEffectBase::ProcessBuffers(float /*sampleType*/, int nFrames)
   WriteBack(mOutChannels, nFrames, false);
 }
 
-void IEffectBase::ProcessBuffersAccumulating(float /*sampleType*/, int nFrames)
+BRINDLE_AUDIO_PATH void IEffectBase::ProcessBuffersAccumulating(float /*sampleType*/, int nFrames)
 {
   nFrames = ClampToBlock(nFrames, mBlockSize);
   if (nFrames <= 0 || !SlotsReady(mInData, mOutData)) return;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "tools/ComponentHost.h"
+#include "tools/RealtimeProbe.h"
 
 #include <cstdint>
 #include <string>
@@ -19,6 +20,7 @@ struct CheckOutcome {
 struct ValidateContext {
   Component component = nullptr;
   std::uint32_t seed = 1;
+  int level = 5; // strictness 1..10; some checks do more at higher levels
 };
 
 using CheckFunction = CheckOutcome (*)(ValidateContext& context, int argument);
@@ -27,10 +29,12 @@ struct ValidateCheck {
   std::string name;
   CheckFunction run;
   int argument;
+  int level = 1; // the lowest strictness level that runs it
 };
 
-// Every check, in running order.
+// Every check, in running order; with a level, only those that level runs.
 std::vector<ValidateCheck> ValidateCheckTable();
+std::vector<ValidateCheck> ValidateCheckTable(int level);
 
 inline CheckOutcome Pass(std::string note = {}) { return {true, std::move(note)}; }
 inline CheckOutcome Fail(std::string reason) { return {false, std::move(reason)}; }
@@ -53,6 +57,21 @@ CheckOutcome CheckStateRoundTrip(ValidateContext&, int);
 CheckOutcome CheckForeignStateRefused(ValidateContext&, int);
 CheckOutcome CheckNoiseOutputClean(ValidateContext&, int);
 CheckOutcome CheckRenderWhileSettingParameters(ValidateContext&, int);
+CheckOutcome CheckFactoryPresets(ValidateContext&, int);
+CheckOutcome CheckWritableFlags(ValidateContext&, int);
+CheckOutcome CheckHostileParameterValues(ValidateContext&, int);
+CheckOutcome CheckRandomStateDictionaries(ValidateContext&, int);
+CheckOutcome CheckFormatsReadBack(ValidateContext&, int);
+CheckOutcome CheckEveryReadableProperty(ValidateContext&, int);
+CheckOutcome CheckReconfigureLiveInstance(ValidateContext&, int);
+CheckOutcome CheckPropertyListeners(ValidateContext&, int);
+CheckOutcome CheckRenderNotifiers(ValidateContext&, int);
+CheckOutcome CheckPullOncePerSampleTime(ValidateContext&, int);
+CheckOutcome CheckNullOutputBuffers(ValidateContext&, int);
+CheckOutcome CheckUpstreamConnection(ValidateContext&, int);
+CheckOutcome CheckRealtimeSafety(ValidateContext&, int fastDispatch);
+CheckOutcome CheckEditorOpenClose(ValidateContext&, int cycles);
+CheckOutcome CheckLongSession(ValidateContext&, int cycles);
 
 // Shared helpers for the checks.
 namespace validate {
@@ -103,5 +122,43 @@ struct ParameterDescription {
   std::string name;
 };
 bool DescribeParameters(ComponentHost& host, std::vector<ParameterDescription>& out, std::string& error);
+
+// Renders a unit the way a host does, with full control of the time stamp and the output list:
+// seeded noise comes in through a render callback on input bus 0, output lands in `output`
+// (channel by channel, whatever memory the unit pointed the list at).
+class RenderRig
+{
+public:
+  RenderRig(int channels, int maxFrames, std::uint32_t seed);
+  RenderRig(const RenderRig&) = delete;
+  RenderRig& operator=(const RenderRig&) = delete;
+  // Installs the input callback and looks up the fast-dispatch render function.
+  OSStatus Attach(AudioUnit unit);
+  // New noise for the next render.
+  void NextInput(int frames);
+  // One render of bus 0 through the entry or the fast-dispatch function; null output data asks
+  // the unit for memory of its own.
+  OSStatus Render(double sampleTime, int frames, bool fast = false, bool nullOutput = false);
+  long Pulls() const { return mPulls; }
+  const Planar& Output() const { return mOutput; }
+  Planar& Input() { return mInput; }
+
+private:
+  static OSStatus Feed(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
+                       AudioBufferList* data);
+  AudioUnit mUnit = nullptr;
+  AudioUnitRenderProc mFastRender = nullptr;
+  void* mFastPlug = nullptr;
+  int mChannels;
+  Noise mNoise;
+  Planar mInput, mOutput;
+  std::vector<unsigned char> mList;
+  long mPulls = 0;
+};
+
+// Counts allocations, frees and locks on this thread across `renders` renders of a prepared stereo
+// unit, through the entry or fast dispatch; false with the reason when rendering fails.
+bool MeasureRenders(ValidateContext& context, bool fastDispatch, int renders, RealtimeCounts& counts,
+                    std::string& error);
 
 } // namespace validate

@@ -152,6 +152,7 @@ TEST_F(AURenderTest, RefusedRendersTouchNothing)
   EXPECT_EQ(Render(mUnit, 0, 1025, out.List()), kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(Render(mUnit, 0, kFrames, nullptr), kAudioUnitErr_InvalidPropertyValue);
   HostBuffers three(3, kFrames);
+  three.List()->mBuffers[2].mData = nullptr; // an extra buffer without memory
   EXPECT_EQ(Render(mUnit, 0, kFrames, three.List()), kAudioUnitErr_InvalidPropertyValue);
   out.List()->mBuffers[1].mDataByteSize = 4 * (kFrames - 1);
   EXPECT_EQ(Render(mUnit, 0, kFrames, out.List()), kAudioUnitErr_InvalidPropertyValue);
