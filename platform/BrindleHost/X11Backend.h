@@ -27,6 +27,8 @@ struct X11Options {
   std::string mDisplay;         // empty: $DISPLAY
   unsigned long mParent = 0;    // an X window to place new windows in; 0: top-level windows
   bool mUseSharedMemory = true; // MIT-SHM when the server offers it
+  int mDepth = 0;               // 24 or 32: top-level windows on a TrueColor visual of that depth
+                                // when the screen has one; 0: the screen's default visual
   std::string mTitle = "Brindle";
 };
 

@@ -148,6 +148,14 @@ X11Backend::X11Backend(Display* display, const X11Options& options)
   mVisual = DefaultVisual(display, mScreen);
   mDepth = DefaultDepth(display, mScreen);
   mColormap = DefaultColormap(display, mScreen);
+  XVisualInfo info{};
+  if (options.mDepth && options.mDepth != mDepth &&
+      XMatchVisualInfo(display, mScreen, options.mDepth, TrueColor, &info)) {
+    mVisual = info.visual;
+    mDepth = info.depth;
+    mColormap = XCreateColormap(display, RootWindow(display, mScreen), mVisual, AllocNone);
+    mOwnColormap = true;
+  }
   mUseShm = options.mUseSharedMemory;
   mDeleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
   mProtocols = XInternAtom(display, "WM_PROTOCOLS", False);
@@ -163,6 +171,7 @@ X11Backend::~X11Backend() {
   }
   mNatives.clear();
   if (mBlankCursor) XFreeCursor(mDisplay, mBlankCursor);
+  if (mOwnColormap) XFreeColormap(mDisplay, mColormap);
   XCloseDisplay(mDisplay);
 }
 

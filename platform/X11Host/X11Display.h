@@ -109,6 +109,7 @@ class X11Backend : public IWindowBackend {
   Visual* mVisual;
   int mDepth;
   Colormap mColormap;
+  bool mOwnColormap = false;
   bool mUseShm;
   Atom mDeleteWindow, mProtocols;
   std::vector<std::unique_ptr<Native>> mNatives;
