@@ -1,5 +1,6 @@
 // `brindle editor --snapshot OUT.png [events]`: opens the component's editor as a host does, replays
-// mouse and key events, lets the redraw timer run and saves what the window shows.
+// mouse and key events, lets the redraw timer run and saves what the window shows. Without
+// --snapshot the editor opens in a real window on the X display instead.
 #include "tools/Commands.h"
 
 #include <AppKit/AppKit.h>
@@ -14,14 +15,20 @@
 #include "raster/Raster_MemBitmap.h"
 #include "tools/ComponentHost.h"
 #include "tools/EditorHost.h"
+#include "tools/EditorWindow.h"
 #include "tools/PngWriter.h"
 #include "tools/PresetCodec.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: brindle editor --snapshot OUT.png [options] [events]\n"
+    "usage: brindle editor [--snapshot OUT.png] [options] [events]\n"
     "\n"
+    "Without --snapshot, opens the editor in a window on the X display ($DISPLAY, or --display)\n"
+    "and prints one line per parameter change as you make it (name, value, display text), until\n"
+    "the window is closed or Ctrl-C.\n"
+    "\n"
+    "With --snapshot:\n"
     "Opens the Brindle component's editor the way a host does (the component's Cocoa view property,\n"
     "the view factory class in the bundle, a view in a window of its own), replays the events in\n"
     "order, lets the redraw timer run, and writes what the window shows as a PNG. Afterwards it\n"
@@ -31,7 +38,8 @@ const char kUsage[] =
     "208 x 326). A point outside the editor is delivered like any other and hits nothing.\n"
     "\n"
     "options:\n"
-    "  --snapshot OUT.png     where to write the picture (required)\n"
+    "  --snapshot OUT.png     where to write the picture\n"
+    "  --display NAME         the X display for the window (default: $DISPLAY)\n"
     "  --preset FILE          restore the state in FILE (.aupreset, .fxp or .fxb) first\n"
     "  --set NAME=VALUE       set a parameter as a host would, before the events; VALUE is the\n"
     "                         parameter's own value (Level=0.8, Effect=0) or one of its value\n"
@@ -160,6 +168,25 @@ bool ParseSetting(ComponentHost& host, const std::string& text, Setting& out, st
   return false;
 }
 
+std::string ParameterName(ComponentHost& host, AudioUnitParameterID id)
+{
+  AudioUnitParameterInfo info{};
+  UInt32 size = sizeof(info);
+  if (AudioUnitGetProperty(host.Unit(), kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &size) != noErr)
+    return "parameter " + std::to_string(id);
+  const std::string name = info.cfNameString ? StringFromCF(info.cfNameString) : info.name;
+  ReleaseParameterInfoNames(info);
+  return name;
+}
+
+void PrintParameter(ComponentHost& host, AudioUnitParameterID id, AudioUnitParameterValue value)
+{
+  std::string text;
+  host.ValueText(id, value, text);
+  std::printf("%s %.6g \"%s\"\n", ParameterName(host, id).c_str(), static_cast<double>(value), text.c_str());
+  std::fflush(stdout); // a line as each change happens, also into a pipe
+}
+
 void PrintParameters(ComponentHost& host)
 {
   std::vector<AudioUnitParameterID> ids;
@@ -180,7 +207,7 @@ void PrintParameters(ComponentHost& host)
 
 int RunEditorCommand(int argc, char** argv)
 {
-  std::string componentPath, presetPath, snapshotPath;
+  std::string componentPath, presetPath, snapshotPath, displayName;
   std::vector<std::string> settingTexts;
   std::vector<EditorEvent> events;
   for (int i = 0; i < argc; ++i) {
@@ -210,6 +237,7 @@ int RunEditorCommand(int argc, char** argv)
     if (name == "--snapshot") snapshotPath = value;
     else if (name == "--preset") presetPath = value;
     else if (name == "--component") componentPath = value;
+    else if (name == "--display") displayName = value;
     else if (name == "--set") settingTexts.push_back(value);
     else {
       EditorEvent event;
@@ -232,7 +260,7 @@ int RunEditorCommand(int argc, char** argv)
       events.push_back(event);
     }
   }
-  if (snapshotPath.empty()) return Usage("expected --snapshot OUT.png");
+  if (snapshotPath.empty() && !events.empty()) return Usage("events are replayed only with --snapshot OUT.png");
 
   std::string error;
   Component component = nullptr;
@@ -255,6 +283,12 @@ int RunEditorCommand(int argc, char** argv)
     if (!ParseSetting(host, text, setting, error)) return Fail(error);
     if (OSStatus status = host.SetParameter(setting.id, setting.value); status != noErr)
       return Fail("cannot set " + text + ": " + DescribeStatus(status));
+  }
+
+  if (snapshotPath.empty()) {
+    const auto print = [&host](AudioUnitParameterID id, AudioUnitParameterValue value) { PrintParameter(host, id, value); };
+    if (!RunEditorWindow(host.Unit(), displayName, print, error)) return Fail(error);
+    return 0;
   }
 
   EditorHost editor;

@@ -3,6 +3,7 @@
 #include <Foundation/NSString.h>
 #include <BrindleHost/WindowBackend.h>
 
+#include <algorithm>
 #include <cmath>
 
 NSString* const NSDefaultRunLoopMode = NSString::alloc()->initWithUTF8String("kCFRunLoopDefaultMode");
@@ -125,6 +126,13 @@ void NSRunLoop::cancelPerforms(NSObject* target) {
 
 NSUInteger NSRunLoop::scheduledCount() const { return mEntries.size(); }
 
+double NSRunLoop::nextDueTime(double limit) const {
+  double next = limit;
+  for (const Entry& e : mEntries)
+    if ((!e.mTimer || e.mTimer->mActiveMode) && e.mTime < next) next = e.mTime;
+  return next;
+}
+
 bool NSRunLoop::takeNextDue(double time, Entry* out) {
   size_t best = mEntries.size();
   for (size_t i = 0; i < mEntries.size(); ++i) {
@@ -144,14 +152,29 @@ bool NSRunLoop::takeNextDue(double time, Entry* out) {
 void NSRunLoop::runUntilTime(double time) {
   BrindleHost::IWindowBackend& backend = BrindleHost::Backend();
   Entry e;
-  while (takeNextDue(time, &e)) {
-    if (e.mTime > backend.Now()) backend.WaitUntil(e.mTime);
+  for (;;) {
+    // Wait for the earliest entry due by `time`; a real backend may return early with events
+    // delivered, so the clock is read again before anything fires.
+    const double next = std::min(time, nextDueTime(time));
+    if (next > backend.Now()) {
+      backend.WaitUntil(next);
+      if (!std::isfinite(next)) break;  // nothing scheduled: one wait for events is the run
+      // Back early: events came in, and the windows show what they changed.
+      if (backend.Now() < next && sAfterStep) sAfterStep();
+      continue;
+    }
+    if (!takeNextDue(backend.Now(), &e)) break;
     {
       NSAutoreleasePool pool;
       if (NSTimer* timer = e.mTimer) {
         // The entry's reference keeps the timer alive while it fires.
         timer->mScheduled = false;
         timer->mFireDate = e.mTime + timer->mInterval;
+        // A clock that ran past several intervals (a real one, after a stall) fires once, as
+        // AppKit's timers do, not once for every interval missed.
+        const double now = backend.Now();
+        if (timer->mFireDate <= now)
+          timer->mFireDate += std::ceil((now - timer->mFireDate) / timer->mInterval + 1e-9) * timer->mInterval;
         if (timer->mValid && timer->mTarget) timer->mTarget->performSelector(timer->mSelector, timer);
         if (timer->mValid && timer->mRepeats) {
           if (timer->mScheduled) {
@@ -172,6 +195,5 @@ void NSRunLoop::runUntilTime(double time) {
     }
     if (sAfterStep) sAfterStep();
   }
-  if (time > backend.Now()) backend.WaitUntil(time);
   if (sAfterStep) sAfterStep();
 }

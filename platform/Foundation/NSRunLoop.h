@@ -34,7 +34,8 @@ class NSRunLoop : public NSObject {
   void addTimer(NSTimer* timer, CFStringRef mode);
 
   double now() const;
-  /* Runs until the clock reads `time` (an absolute run-loop time). */
+  /* Runs until the clock reads `time` (an absolute run-loop time). Under a real backend, events
+   * that arrive meanwhile are delivered and displayed as they come. */
   void runUntilTime(double time);
   /* Timers and pending performs still scheduled (for tests). */
   NSUInteger scheduledCount() const;
@@ -57,6 +58,7 @@ class NSRunLoop : public NSObject {
     NSObject* mArgument; // perform: retained
   };
   bool takeNextDue(double time, Entry* out);
+  double nextDueTime(double limit) const;
   void reschedule(NSTimer* timer);
   std::vector<Entry> mEntries;
   unsigned long long mNextOrder = 0;

@@ -69,7 +69,8 @@ TEST(EditorCommand, RefusalsAreOneLineAndWriteNothing)
     const char* mention;
   };
   const Case cases[] = {
-    {"", 2, "--snapshot"},
+    {"--click 1,2", 2, "--snapshot"},
+    {"--display :99999", 1, "cannot open the X display ':99999'"},
     {"--snapshot OUT --click 10", 2, "malformed"},
     {"--snapshot OUT --click 10,abc", 2, "malformed"},
     {"--snapshot OUT --click 10.5,3", 2, "malformed"},

@@ -1,0 +1,43 @@
+/*
+ * X11Backend.h — the window backend for a real X display.
+ *
+ * Install it before making windows: BrindleHost::SetBackend(MakeX11Backend(options, &error)).
+ * Each NSWindow then gets an X window: a top-level one, or a child of the parent given in the
+ * options (how a plug-in host embeds an editor), or, for initWithWindowRef, a child filling the
+ * X window whose id is the window reference. What AppKit presents is copied from the backing store
+ * (through shared memory when the server offers it). X input becomes NSEvents with Apple's
+ * modifier bits, click counts and wheel deltas, sent through NSApplication::sendEvent; the run
+ * loop's clock is the system's monotonic clock, and waiting watches the X connection. Menus,
+ * alerts and file panels are small windows of our own, drawn with the drawing-context layer.
+ *
+ * Closing an X window (the window manager's close box, or the window being destroyed) closes
+ * its NSWindow. Waiting returns early when a signal arrives, so a program's signal flag is seen.
+ */
+#ifndef BRINDLE_PLATFORM_X11BACKEND_H
+#define BRINDLE_PLATFORM_X11BACKEND_H
+
+#include <BrindleHost/WindowBackend.h>
+
+#include <memory>
+#include <string>
+
+namespace BrindleHost {
+
+struct X11Options {
+  std::string mDisplay;         // empty: $DISPLAY
+  unsigned long mParent = 0;    // an X window to place new windows in; 0: top-level windows
+  bool mUseSharedMemory = true; // MIT-SHM when the server offers it
+  int mDepth = 0;               // 24 or 32: top-level windows on a TrueColor visual of that depth
+                                // when the screen has one; 0: the screen's default visual
+  std::string mTitle = "Brindle";
+};
+
+/* Null, with a one-line reason in *error, when the display cannot be opened. */
+std::unique_ptr<IWindowBackend> MakeX11Backend(const X11Options& options, std::string* error);
+
+/* The X window showing `window` when the installed backend is the X11 one; else 0. */
+unsigned long X11WindowOf(NSWindow* window);
+
+}  // namespace BrindleHost
+
+#endif
