@@ -20,7 +20,10 @@
 #endif
 
 #ifdef BRINDLE_PROBE_SANITIZER_HOOKS
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtimes' allocation hooks. Declared here because GCC ships no
+// <sanitizer/allocator_interface.h>; the signature is the runtimes' own.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*, size_t),
+                                                          void (*freeHook)(const volatile void*));
 #endif
 
 namespace {
