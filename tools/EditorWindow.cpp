@@ -87,7 +87,7 @@ bool RunEditorWindow(AudioUnit unit, const std::string& display, const Parameter
     opened = editor.Open(unit, error);
     if (opened) {
       NSRunLoop* loop = NSRunLoop::mainRunLoop();
-      while (!sInterrupted && editor.Window()->isVisible()) loop->runUntilTime(loop->now() + 0.5);
+      while (!sInterrupted && editor.Window()->isVisible()) loop->runUntilTime(loop->now() + 0.1);
     }
     editor.Close();
   }

@@ -124,3 +124,51 @@ TEST(X11Editor, GesturesReachTheControlsAndTheWindowShowsWhatHeadlessShows)
 }
 
 } // namespace
+
+namespace {
+
+TEST(X11Editor, HostWindowReferencesHoldAChildAndUnknownOnesAreRefused)
+{
+  X11_REQUIRE_TOOLS();
+  x11test::BackendOnXvfb x;
+  ASSERT_TRUE(x.Ready());
+  NSAutoreleasePool pool;
+  NSWindow* host = NSWindow::alloc()->initWithContentRect(NSMakeRect(30, 40, 120, 90), 0, NSBackingStoreBuffered, NO);
+  host->orderFront(nullptr);
+  x11test::Pump(0.2);
+  const unsigned long hostWindow = BrindleHost::X11WindowOf(host);
+  ASSERT_NE(hostWindow, 0u);
+
+  struct Case
+  {
+    const char* name;
+    unsigned long ref;
+    bool known;
+  };
+  // A window id nobody made, and one far out of any client's range: trapped errors, not a crash.
+  const Case cases[] = {{"the host's window", hostWindow, true}, {"unused id", hostWindow + 0x777, false},
+                        {"out of range", 0x7FFFFFFFul, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    NSWindow* embedded = NSWindow::alloc()->initWithWindowRef(reinterpret_cast<void*>(c.ref));
+    embedded->setReleasedWhenClosed(NO);
+    const NSRect frame = embedded->frame();
+    embedded->orderFront(nullptr);
+    x11test::Pump(0.1);
+    x11test::WindowPixels shown;
+    if (c.known) {
+      EXPECT_TRUE(NSEqualRects(frame, host->frame()));
+      ASSERT_NE(BrindleHost::X11WindowOf(embedded), 0u);
+      ASSERT_TRUE(x11test::DumpWindow(x.Display(), BrindleHost::X11WindowOf(embedded), shown));
+      EXPECT_EQ(shown.width, 120);
+      EXPECT_EQ(shown.height, 90);
+    } else {
+      EXPECT_TRUE(NSIsEmptyRect(frame));
+    }
+    embedded->close();
+    embedded->release();
+  }
+  host->close();
+}
+
+} // namespace
