@@ -59,11 +59,11 @@ bool HeadlessBackend::QueueAnswer(const std::string& line) {
     }
     if (answer.compare(0, 7, "choose ") != 0) return false;
     std::vector<int> path;
-    const std::string spec = Trimmed(answer.substr(7));
+    const std::string choice = Trimmed(answer.substr(7));
     size_t start = 0;
-    while (start <= spec.size()) {
-      const size_t slash = spec.find('/', start);
-      const std::string part = spec.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    while (start <= choice.size()) {
+      const size_t slash = choice.find('/', start);
+      const std::string part = choice.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
       if (part.empty() || part.size() > 6 || part.find_first_not_of("0123456789") != std::string::npos)
         return false;
       path.push_back(std::stoi(part));

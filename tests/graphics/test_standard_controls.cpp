@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "graphics/ISpecialControls.h"
+#include "graphics/IStandardControls.h"
 #include "graphics/ITextControl.h"
 #include "tests/graphics/GraphicsTestSupport.h"
 
@@ -49,7 +49,7 @@ std::vector<double> Sent(const GraphicsTestPlug& plug, int idx)
 
 } // namespace
 
-TEST(ISpecialControls, ButtonsRadiosFadersAndPickersFollowTheirMouseRules)
+TEST(IStandardControls, ButtonsRadiosFadersAndPickersFollowTheirMouseRules)
 {
   EditorFixture f;
   f.graphics->mImages[5] = {10, 20}; // two frames of 10 x 10
@@ -112,7 +112,7 @@ TEST(ISpecialControls, ButtonsRadiosFadersAndPickersFollowTheirMouseRules)
   EXPECT_EQ(Sent(f.plug, 3).back(), 0.25);
 }
 
-TEST(ISpecialControls, LineKnobDrawsItsPointerAtTheValueAngle)
+TEST(IStandardControls, LineKnobDrawsItsPointerAtTheValueAngle)
 {
   EditorFixture f(40, 40);
   IRECT all(0, 0, 40, 40);
@@ -200,7 +200,7 @@ TEST(ITextControls, TextEntriesCaptionsSpinnersAndPasswords)
   EXPECT_NEAR(own.GetNormalized(), 0.25, 1e-12);
 }
 
-TEST(ISpecialControls, URLsAndFilePromptsGoThroughTheHost)
+TEST(IStandardControls, URLsAndFilePromptsGoThroughTheHost)
 {
   struct URLCase { bool firstWorks; const char* backup; std::vector<std::string> opened; };
   const URLCase cases[] = {
@@ -245,7 +245,7 @@ TEST(ISpecialControls, URLsAndFilePromptsGoThroughTheHost)
   EXPECT_STREQ(path.Get(), "/x.wav");
 }
 
-TEST(ISpecialControls, RotatedKnobsAndBitmapTextDrawFromTheirImages)
+TEST(IStandardControls, RotatedKnobsAndBitmapTextDrawFromTheirImages)
 {
   EditorFixture f(64, 64);
   f.graphics->mImages[8] = {9, 9};

@@ -1,4 +1,4 @@
-#include "graphics/ISpecialControls.h"
+#include "graphics/IStandardControls.h"
 
 #include <cmath>
 #include <cstring>
