@@ -1,10 +1,10 @@
 # brindle_lv2_bundle(): a product's LV2 bundle <NAME>.lv2/ in the build tree.
 #
-#   brindle_lv2_bundle(NAME <Name> IDENTITY <PREFIX> TEMPLATE <ClassTemplate> IMPL_HEADER <header>
+#   brindle_lv2_bundle(NAME <Name> PREFIX <PREFIX> TEMPLATE <ClassTemplate> IMPL_HEADER <header>
 #                      LIBRARIES <libs...> [CATEGORY <lv2 class>] [RUNTIME_LIBRARIES <shared libs...>]
 #                      [OUTPUT_DIRECTORY <dir>] [NO_INSTALL])
 #
-# IDENTITY is the prefix brindle_plugin_identity() set in the caller's scope: <PREFIX>_LV2_URI,
+# PREFIX is the prefix brindle_plugin_identity() set in the caller's scope: <PREFIX>_LV2_URI,
 # <PREFIX>_BUNDLE_ID and <PREFIX>_CHANNEL_IO are read from there. The entry file is configured
 # from LV2Entry.cpp.in: it includes IMPL_HEADER, instantiates TEMPLATE<IEffectLV2> and exports
 # lv2_descriptor, the library's only exported symbol. The same entry is linked into a small
@@ -16,16 +16,16 @@
 set(BRINDLE_LV2_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "")
 
 function(brindle_lv2_bundle)
-  cmake_parse_arguments(ARG "NO_INSTALL" "NAME;IDENTITY;TEMPLATE;IMPL_HEADER;CATEGORY;OUTPUT_DIRECTORY"
+  cmake_parse_arguments(ARG "NO_INSTALL" "NAME;PREFIX;TEMPLATE;IMPL_HEADER;CATEGORY;OUTPUT_DIRECTORY"
                         "LIBRARIES;RUNTIME_LIBRARIES" ${ARGN})
-  foreach(key NAME IDENTITY TEMPLATE IMPL_HEADER)
+  foreach(key NAME PREFIX TEMPLATE IMPL_HEADER)
     if(NOT ARG_${key})
       message(FATAL_ERROR "brindle_lv2_bundle: ${key} is missing")
     endif()
   endforeach()
   foreach(key LV2_URI BUNDLE_ID CHANNEL_IO)
-    if(NOT DEFINED ${ARG_IDENTITY}_${key})
-      message(FATAL_ERROR "brindle_lv2_bundle: ${ARG_IDENTITY}_${key} is not set; call brindle_plugin_identity first")
+    if(NOT DEFINED ${ARG_PREFIX}_${key})
+      message(FATAL_ERROR "brindle_lv2_bundle: ${ARG_PREFIX}_${key} is not set; call brindle_plugin_identity first")
     endif()
   endforeach()
 
@@ -37,15 +37,18 @@ function(brindle_lv2_bundle)
   set(BRINDLE_LV2_NAME ${name})
   set(BRINDLE_LV2_IMPL_HEADER ${ARG_IMPL_HEADER})
   set(BRINDLE_LV2_TEMPLATE ${ARG_TEMPLATE})
-  set(BRINDLE_LV2_URI ${${ARG_IDENTITY}_LV2_URI})
-  set(BRINDLE_LV2_BUNDLE_ID ${${ARG_IDENTITY}_BUNDLE_ID})
-  set(BRINDLE_LV2_CHANNEL_IO ${${ARG_IDENTITY}_CHANNEL_IO})
+  set(BRINDLE_LV2_URI ${${ARG_PREFIX}_LV2_URI})
+  set(BRINDLE_LV2_BUNDLE_ID ${${ARG_PREFIX}_BUNDLE_ID})
+  set(BRINDLE_LV2_CHANNEL_IO ${${ARG_PREFIX}_CHANNEL_IO})
   set(entry ${CMAKE_CURRENT_BINARY_DIR}/${name}LV2Entry.cpp)
   configure_file(${BRINDLE_LV2_DIR}/LV2Entry.cpp.in ${entry} @ONLY)
 
   add_library(${name}_lv2_entry OBJECT ${entry})
   target_link_libraries(${name}_lv2_entry PUBLIC brindle_lv2 ${ARG_LIBRARIES})
   target_compile_options(${name}_lv2_entry PRIVATE -fvisibility=hidden -fvisibility-inlines-hidden)
+  if(DEFINED ${ARG_PREFIX}_GENERATED_DIR)
+    target_include_directories(${name}_lv2_entry PRIVATE ${${ARG_PREFIX}_GENERATED_DIR})
+  endif()
 
   add_library(${name}_lv2 MODULE $<TARGET_OBJECTS:${name}_lv2_entry>)
   target_link_libraries(${name}_lv2 PRIVATE brindle_lv2 ${ARG_LIBRARIES})
