@@ -56,7 +56,7 @@ function(brindle_lv2_bundle)
   set_target_properties(${name}_lv2 PROPERTIES
     OUTPUT_NAME ${name} PREFIX "" SUFFIX ".so"
     LIBRARY_OUTPUT_DIRECTORY ${bundle}
-    BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN"
+    BUILD_WITH_INSTALL_RPATH ON INSTALL_RPATH "$ORIGIN"
     LINK_DEPENDS ${BRINDLE_LV2_DIR}/exports.map)
   foreach(lib IN LISTS ARG_RUNTIME_LIBRARIES)
     add_custom_command(TARGET ${name}_lv2 POST_BUILD
@@ -107,7 +107,7 @@ function(brindle_lv2_bundle_ui)
     set(output_name ${ARG_TARGET})
   endif()
   set_target_properties(${ARG_TARGET} PROPERTIES
-    PREFIX "" SUFFIX ".so" BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
+    PREFIX "" SUFFIX ".so" BUILD_WITH_INSTALL_RPATH ON INSTALL_RPATH "$ORIGIN")
   set(args --ui-uri ${ARG_URI} --ui-binary ${output_name}.so --ui-class ${ARG_CLASS})
   if(ARG_SEE_ALSO)
     list(APPEND args --ui-see-also ${ARG_SEE_ALSO})

@@ -38,10 +38,13 @@ done
 sord_validate $schemas "$bundle"/*.ttl > "$work/validate.txt" 2>&1 || { cat "$work/validate.txt"; fail "sord_validate"; }
 grep -q "^Found 0 errors" "$work/validate.txt" || { cat "$work/validate.txt"; fail "sord_validate found errors"; }
 
+# Inputs named by channels and rate; the unusual rates check the filter design at both ends.
 "$wavtool" make "$work/in-1.wav" 1 44100 2000
 "$wavtool" make "$work/in-2.wav" 2 48000 2000
+"$wavtool" make "$work/in-1-8k.wav" 1 8000 1000
+"$wavtool" make "$work/in-2-384k.wav" 2 384000 4000
 n=0
-# variant channels | lv2apply controls | brindle render options
+# variant | input | lv2apply controls | brindle render options
 while IFS='|' read -r variant channels controls options; do
   n=$((n + 1))
   # shellcheck disable=SC2086
@@ -58,5 +61,7 @@ mono|1|-c level 0.8 -c attack 1|--level 0.8 --attack 1
 stereo|2|-c cabinet 0|--cabinet off
 mono|1|-c effect 0|--effect off
 stereo|2|-c level 0.13 -c attack 0.77 -c effect 1 -c cabinet 0|--level 0.13 --attack 0.77 --cabinet off
+mono|1-8k|-c attack 1|--attack 1
+stereo|2-384k|-c level 1|--level 1
 CASES
 echo "lilv checks: $n renders equal, both variants listed, described and valid"
