@@ -112,12 +112,15 @@ function(brindle_lv2_bundle_ui)
   if(ARG_SEE_ALSO)
     list(APPEND args --ui-see-also ${ARG_SEE_ALSO})
   endif()
-  # The bundle target may not exist yet: the property is read when the build is generated.
-  cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL
-    _brindle_lv2_attach_ui ${ARG_NAME} ${ARG_TARGET} "${args}")
+  # The bundle target may not exist yet: attach once the whole tree is read. A deferred call reads
+  # variables when it runs, so the names are written into it here and the arguments kept aside.
+  set_property(GLOBAL PROPERTY BRINDLE_LV2_UI_ARGS_${ARG_NAME} "${args}")
+  cmake_language(EVAL CODE
+    "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL _brindle_lv2_attach_ui [[${ARG_NAME}]] [[${ARG_TARGET}]])")
 endfunction()
 
-function(_brindle_lv2_attach_ui name target args)
+function(_brindle_lv2_attach_ui name target)
+  get_property(args GLOBAL PROPERTY BRINDLE_LV2_UI_ARGS_${name})
   if(NOT TARGET ${name}_lv2_bundle)
     message(FATAL_ERROR "brindle_lv2_bundle_ui: no LV2 bundle named ${name}")
   endif()
