@@ -11,7 +11,7 @@ FUZZ_TARGETS := png_memory:png state_dictionary:state_dictionary aupreset:aupres
 PREFIX  ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps build demo install test test-main test-asan tsan bench fuzz clean stage-log-reset
+.PHONY: all deps build demo install test test-main test-asan tsan bench bench-lv2 fuzz clean stage-log-reset
 
 all: build
 
@@ -29,12 +29,13 @@ demo: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target brindle
 	./$(BUILD)/tools/brindle demo
 
-# PREFIX/bin/brindle, PREFIX/lib/brindle/ (the bundle and the platform library) and
-# PREFIX/share/man/man1/brindle.1, staged under DESTDIR when given. The program is configured with
-# PREFIX so that it finds the installed bundle.
+# PREFIX/bin/brindle, PREFIX/lib/brindle/ (the bundle and the platform library),
+# PREFIX/lib/lv2/Brindle.lv2/ and PREFIX/share/man/man1/brindle.1, staged under DESTDIR when given.
+# The program is configured with PREFIX so that it finds the installed bundle. For LV2 hosts alone,
+# copying build/Brindle.lv2 into ~/.lv2 is a user install.
 install: deps $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
-	cmake --build $(BUILD) -j $(JOBS) --target brindle
+	cmake --build $(BUILD) -j $(JOBS) --target brindle Brindle_lv2_bundle
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD)
 
 # Suites that drive real X windows and real plug-in hosts, by test name; they run as a stage of their own.
@@ -78,6 +79,11 @@ stage-log-reset:
 
 bench: build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done
+
+# lilv's lv2bench: Brindle's mono LV2 variant beside guitarix's fuzz plug-ins and swh's foverdrive.
+bench-lv2: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target Brindle_lv2_bundle
+	./scripts/bench-lv2.sh $(BUILD)
 
 fuzz: deps
 	@CC=clang CXX=clang++ $(TIMED) "fuzz configure" cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -35,6 +35,7 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
   {"graphics", {"containers", "gdi", "raster", "plugcore"}},
   {"graphics/mac", {"containers", "gdi", "raster", "plugcore", "graphics", "platform"}},
   {"au", {"containers", "plugcore", "platform"}},
+  {"lv2", {"containers", "plugcore", "product"}},
   {"au/component", {"containers", "plugcore", "platform", "au", "graphics/mac", "identity", "product"}},
   {"effect", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "identity"}},
   {"tools", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "effect",
