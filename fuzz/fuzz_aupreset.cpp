@@ -1,7 +1,7 @@
 // Fuzzes the .aupreset reader (XML and binary property lists). What it accepts must survive being
 // written and read again unchanged, and through a class-info dictionary and back.
 
-#include "tools/AUPresetFile.h"
+#include "tools/files/AUPresetFile.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // thousand times, and its editor view opened and closed a thousand times. Reports the resident set
 // after cycle 100 and cycle 1000 and their difference (the target is under 64 KiB of growth in a
 // release build). Memory, not time, is the result: each benchmark runs its cycles exactly once.
-#include "tools/EditorHost.h"
-#include "tools/ValidateChecks.h"
+#include "tools/host/EditorHost.h"
+#include "tools/validate/ValidateChecks.h"
 
 #include <benchmark/benchmark.h>
 

@@ -38,9 +38,19 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
   {"lv2", {"containers", "plugcore", "product"}},
   {"au/component", {"containers", "plugcore", "platform", "au", "graphics/mac", "identity", "product"}},
   {"effect", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "identity"}},
-  {"tools", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "effect",
-             "identity"}},
-  {"tools/imagegen", {"containers", "gdi", "raster", "tools", "identity"}},
+  {"tools/host", {"containers", "gdi", "raster", "plugcore", "platform", "au", "effect", "identity"}},
+  {"tools/files", {"containers", "gdi", "raster", "plugcore", "platform", "au", "effect", "identity", "tools/host"}},
+  {"tools/render", {"containers", "plugcore", "platform", "au", "effect", "identity", "tools/host", "tools/files"}},
+  {"tools/plot", {"containers", "gdi", "raster", "plugcore", "graphics", "tools/files"}},
+  {"tools/editor", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "effect",
+                    "identity", "tools/host", "tools/files"}},
+  {"tools/validate", {"containers", "plugcore", "platform", "au", "effect", "identity", "tools/host",
+                      "tools/files"}},
+  {"tools/cli", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "effect",
+                 "identity", "tools/host", "tools/files", "tools/render", "tools/plot", "tools/editor",
+                 "tools/validate"}},
+  {"tools/imagegen", {"containers", "gdi", "raster", "tools/files", "identity"}},
+  {"tools", {}},
 };
 
 // Folders whose code may use anything (they test or measure the layers, they are not one).

@@ -1,6 +1,6 @@
 // .aupreset files: the exact XML written, reading back (XML and binary), refusal of malformed,
 // truncated and mistyped files, conversion to and from the class-info dictionary, and safe writes.
-#include "tools/AUPresetFile.h"
+#include "tools/files/AUPresetFile.h"
 
 #include "test_host_support.h"
 

@@ -1,7 +1,7 @@
 // brindle save-preset and brindle render --preset, run as a program: the saved state holds the
 // settings as four doubles, save/load/save gives identical bytes and identical audio, settings
 // given as flags override the preset, and bad presets are refused with one line and no output.
-#include "tools/AUPresetFile.h"
+#include "tools/files/AUPresetFile.h"
 
 #include "test_host_support.h"
 

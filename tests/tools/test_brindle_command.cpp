@@ -2,7 +2,8 @@
 // bit, mono and stereo, several rates, block sizes and settings), format preservation, refusals
 // that leave no output behind, help texts and the demo.
 #include "effect/BrindleChain.h"
-#include "tools/Commands.h"
+#include "tools/cli/CommandLine.h"
+#include "tools/cli/Commands.h"
 
 #include "tests/tools/test_temp_dir.h"
 

@@ -13,8 +13,8 @@
 #include "raster/Raster_MemBitmap.h"
 #include "tests/tools/test_editor_composite.h"
 #include "tests/tools/test_host_support.h"
-#include "tools/ComponentHost.h"
-#include "tools/EditorHost.h"
+#include "tools/host/ComponentHost.h"
+#include "tools/host/EditorHost.h"
 
 namespace {
 

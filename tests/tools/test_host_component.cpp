@@ -1,7 +1,7 @@
 // The host side: finding and loading the bundle, one instance through its whole life, the render
 // callback feeding input, parameters and texts through the unit; brindle render through the
 // component against the direct engine bit for bit; brindle info; help and errors of every command.
-#include "tools/ComponentHost.h"
+#include "tools/host/ComponentHost.h"
 
 #include "test_host_support.h"
 

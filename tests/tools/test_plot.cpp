@@ -1,10 +1,10 @@
 // The plot building blocks: the FFT and average spectrum against hand-worked transforms, the
 // waveform envelope of small known signals, and PNG files read back through the raster loader.
 #include "raster/raster.h"
-#include "tools/Envelope.h"
-#include "tools/PngWriter.h"
-#include "tools/Spectrum.h"
-#include "tools/WaveformFigure.h"
+#include "tools/plot/Envelope.h"
+#include "tools/files/PngWriter.h"
+#include "tools/plot/Spectrum.h"
+#include "tools/plot/WaveformFigure.h"
 
 #include "tests/tools/test_temp_dir.h"
 

@@ -1,7 +1,7 @@
 // The command line's program and bank files: save-preset, render --preset and show-preset with
 // .fxp and .fxb, agreeing with .aupreset to the last bit, and hostile files refused in one line
 // with nothing written.
-#include "tools/AUPresetFile.h"
+#include "tools/files/AUPresetFile.h"
 
 #include "test_host_support.h"
 

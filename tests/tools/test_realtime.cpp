@@ -3,7 +3,7 @@
 // free nothing on either path, take no lock through fast dispatch and exactly one uncontended lock
 // (the instance's) per call through the entry. Then long sessions: a thousand open/initialize/
 // render/close cycles and a thousand editor views (the sanitizer build's leak checker runs at exit).
-#include "tools/ValidateChecks.h"
+#include "tools/validate/ValidateChecks.h"
 
 #include "test_host_support.h"
 

@@ -1,7 +1,7 @@
 // brindle response: the measured linear stages, the picture's normalisation to the peak, and refusals.
 #include "raster/Raster_IBitmap.h"
 #include "raster/Raster_PNG.h"
-#include "tools/ResponsePicture.h"
+#include "tools/plot/ResponsePicture.h"
 
 #include "tests/tools/test_temp_dir.h"
 

@@ -2,7 +2,7 @@
 // it with one planted fault (NaN or denormal output, ignored parameter or bypass changes, an
 // accepted oversize slice, ignored state restores, a refused stereo format, a bad parameter
 // range); the command prints one line per check and a consistent summary.
-#include "tools/ValidateChecks.h"
+#include "tools/validate/ValidateChecks.h"
 
 #include "test_host_support.h"
 

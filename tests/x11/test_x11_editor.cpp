@@ -7,8 +7,8 @@
 #include <map>
 
 #include "tests/x11/X11TestSupport.h"
-#include "tools/ComponentHost.h"
-#include "tools/EditorHost.h"
+#include "tools/host/ComponentHost.h"
+#include "tools/host/EditorHost.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // brindle_make_images OUTDIR: draws the editor's six pictures and writes them as PNG files into
 // OUTDIR. The lettering comes from two font files named by path, so the pictures are the same on
 // every machine that has Debian's fonts-dejavu-core, whatever else is installed.
-#include "tools/PngWriter.h"
+#include "tools/files/PngWriter.h"
 #include "tools/imagegen/PedalArt.h"
 
 #include "raster/Raster_Blit.h"
