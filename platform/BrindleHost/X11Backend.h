@@ -29,7 +29,7 @@ struct X11Options {
   bool mUseSharedMemory = true; // MIT-SHM when the server offers it
   int mDepth = 0;               // 24 or 32: top-level windows on a TrueColor visual of that depth
                                 // when the screen has one; 0: the screen's default visual
-  std::string mTitle = "Brindle";
+  std::string mTitle = "Editor"; // top-level windows and message boxes; a host names its product
 };
 
 /* Null, with a one-line reason in *error, when the display cannot be opened. */

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <map>
 
+#include "BrindleIdentity.h"
 #include "tools/host/EditorHost.h"
 
 namespace {
@@ -67,7 +68,7 @@ bool RunEditorWindow(AudioUnit unit, const std::string& display, const Parameter
 {
   BrindleHost::X11Options options;
   options.mDisplay = display;
-  options.mTitle = "Brindle";
+  options.mTitle = BrindleIdentity::kName;
   std::unique_ptr<BrindleHost::IWindowBackend> backend = BrindleHost::MakeX11Backend(options, &error);
   if (!backend) return false;
   BrindleHost::SetBackend(std::move(backend));
