@@ -2,8 +2,9 @@
 //
 // The plain loop runs each sample through 22 biquads in turn, so every stage waits for the one
 // before it. Here the stages sit in the lanes of short vectors (slot g in lane g % W of vector
-// g / W) and each lane works on a different sample: at step t, lane g processes sample t - g * K.
-// A lane's input is the output its left neighbour produced K steps earlier. Every stage still sees
+// g / W) and each lane works on a different sample: at step t, lane g processes sample
+// t - LaneLag(g). A lane's input is the output its left neighbour produced K steps earlier (2K for
+// slot 2, see below). Every stage still sees
 // its samples in order and performs exactly the arithmetic of AuDSP::biquadFilterProcess (same
 // operations, same order, no contraction), so the output is bit-identical to BrindleProcessPlain;
 // only the order in which (stage, sample) pairs are visited changes, letting the independent
@@ -19,8 +20,9 @@
 // blocks; the kernel loads them into lanes and stores them back, so no latency is added and plain
 // and fast calls mix freely.
 //
-// The memoryless parts ride along: the input sum enters lane 0; slot 1's outputs of a batch run
-// through fuzz and mix as one K-lane vector whose results enter slot 2 in the next batch; the
+// The memoryless parts ride along: the input sum enters lane 0 (one K-lane vector per batch inside
+// the block); slot 1's outputs of a batch run through fuzz and mix as one K-lane vector whose
+// results enter slot 2 two batches later, so that the shaper is off the critical path; the
 // output gain is a multiplier vector that is 1.0 in every lane but slot 12's input (x * 1.0 is
 // exact), or the chain's last step without the cabinet.
 //
@@ -43,6 +45,7 @@ namespace {
 constexpr int kBatch = 4;
 // Below this many frames the fill and drain cost more than the plain loop.
 constexpr int kMinWavefrontFrames = 12;
+static_assert(kBrindleNoiseTableSize % kBatch == 0, "a batch's noise values must not wrap");
 
 template <int W>
 struct Lanes;
@@ -74,6 +77,14 @@ BRINDLE_ALWAYS_INLINE void FuzzAndMix(const V& b, double drive, double wetWeight
     const V h = f < zero ? zero : (f > 0.3 ? zero + 0.3 : f);
     const V fz = x > -0.2 ? h - 0.2 : h + 0.02;
     out = wetWeight * fz + dryWeight * (2.0 * b);
+}
+
+// The step at which lane g starts the block (lane g processes sample t - LaneLag(g) at step t): K
+// steps behind its left neighbour, and one batch more from slot 2 on, because slot 2's input, the
+// fuzz and mix of slot 1's output, is computed one batch after slot 1 produced it.
+constexpr std::int64_t LaneLag(int g)
+{
+    return std::int64_t{g + (g >= 2 ? 1 : 0)} * kBatch;
 }
 
 // Calls f(integral_constant<int, N - 1>) ... f(integral_constant<int, 0>), last index first.
@@ -113,7 +124,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     constexpr bool kCabinet = NS > kBrindleFirstCabStage;
     constexpr int kFuzzSlot = 2; // the stage that reads the fuzz and mix of slot 1's output
     constexpr int kGainVector = kBrindleFirstCabStage / W;
-    const std::int64_t outLag = std::int64_t{NS - 1} * K;
+    const std::int64_t outLag = LaneLag(NS - 1);
 
     LaneConstants<NL> k;
     alignas(64) double sx1[NL], sx2[NL], sy1[NL], sy2[NL];
@@ -127,7 +138,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
         k.a2[g] = real ? dsp.a2[slot] : 0.0;
         // Slot 12 receives slot 11's output times the output gain (x * 1.0 is exact elsewhere).
         k.gain[g] = (kCabinet && g == kBrindleFirstCabStage) ? settings.outputGain : 1.0;
-        k.lag[g] = std::int64_t{g} * K;
+        k.lag[g] = LaneLag(g);
         sx1[g] = real ? dsp.x1[slot] : 0.0;
         sx2[g] = real ? dsp.x2[slot] : 0.0;
         sy1[g] = real ? dsp.y1[slot] : 0.0;
@@ -147,6 +158,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     const double gain = settings.outputGain;
     const std::int64_t frames = block.frames;
     int noiseIndex = 0;
+    BatchV slot1Pending{};
 
     // K steps of vector v, from step t0 on. Masked: lanes whose sample lies outside [0, frames)
     // keep their state (pipeline fill and drain); unmasked: every lane is known to be inside.
@@ -206,24 +218,44 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     // are checked for lanes outside it and only the samples inside are read and written.
     auto runBatch = [&](std::int64_t t0, auto edgeTag) __attribute__((always_inline)) {
         constexpr bool kEdge = decltype(edgeTag)::value;
-        // The input sum (with the noise floor) for the batch's steps, zero past the block.
+        // The input sum (with the noise floor) for the batch's steps, zero past the block. Inside
+        // the block t0 and the noise index are multiples of K (the table's length is too), so the
+        // batch's K sums are one vector operation.
+        if (!kEdge) {
+            BatchV a, b, n;
+            __builtin_memcpy(&a, block.in0 + t0, sizeof(BatchV));
+            __builtin_memcpy(&b, block.in1 + t0, sizeof(BatchV));
+            __builtin_memcpy(&n, noise + noiseIndex, sizeof(BatchV));
+            const BatchV x = a + b + n;
 #pragma GCC unroll 8
-        for (int s = 0; s < K; ++s) {
-            const std::int64_t t = t0 + s;
-            if (!kEdge || t < frames) {
-                row[s][0] = block.in0[t] + block.in1[t] + noise[noiseIndex];
-                if (++noiseIndex == kBrindleNoiseTableSize)
-                    noiseIndex = 0; // blocks longer than the table reuse it from the start
-            } else {
-                row[s][0] = 0.0;
+            for (int s = 0; s < K; ++s)
+                row[s][0] = x[s];
+            noiseIndex += K;
+            if (noiseIndex == kBrindleNoiseTableSize)
+                noiseIndex = 0; // blocks longer than the table reuse it from the start
+        } else {
+#pragma GCC unroll 8
+            for (int s = 0; s < K; ++s) {
+                const std::int64_t t = t0 + s;
+                if (t < frames) {
+                    row[s][0] = block.in0[t] + block.in1[t] + noise[noiseIndex];
+                    if (++noiseIndex == kBrindleNoiseTableSize)
+                        noiseIndex = 0;
+                } else {
+                    row[s][0] = 0.0;
+                }
             }
         }
-        // Fuzz and mix of slot 1's outputs of the batch before, for slot 2 in this one.
+        // Fuzz and mix of slot 1's outputs of two batches before, for slot 2 in this one; those of
+        // the batch before wait in slot1Pending. Taking them straight from the batch before would
+        // put the shaper's latency on a chain running through every batch (slot 1, shaper, slot 2,
+        // slot 1 of the next batch) that then sets the pace of the whole wavefront.
         BatchV slot1, fuzz;
 #pragma GCC unroll 8
         for (int s = 0; s < K; ++s)
             slot1[s] = row[s][kFuzzSlot];
-        FuzzAndMix(slot1, drive, wet, dry, fuzz);
+        FuzzAndMix(slot1Pending, drive, wet, dry, fuzz);
+        slot1Pending = slot1;
 #pragma GCC unroll 8
         for (int s = 0; s < K; ++s)
             row[s][kFuzzSlot] = fuzz[s];
@@ -237,7 +269,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
             constexpr int kFirst = v * W;
             constexpr int kLast = v * W + W - 1 < NS - 1 ? v * W + W - 1 : NS - 1;
             // A lane is inside the block while 0 <= t - lag < frames.
-            const std::int64_t firstLag = std::int64_t{kFirst} * K, lastLag = std::int64_t{kLast} * K;
+            const std::int64_t firstLag = LaneLag(kFirst), lastLag = LaneLag(kLast);
             if (t0 + K <= firstLag || t0 >= frames + lastLag)
                 return; // no lane of this vector has a sample in the batch
             if (t0 >= lastLag && t0 + K <= frames + firstLag)
@@ -247,13 +279,24 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
         });
 
         // The last stage finished samples t0 - outLag .. t0 + K - 1 - outLag.
+        if (!kEdge) {
+            BatchV result;
+#pragma GCC unroll 8
+            for (int s = 0; s < K; ++s)
+                result[s] = row[s][NS];
+            if (!kCabinet)
+                result = result * gain; // without the cabinet the gain is the chain's last step
+            __builtin_memcpy(block.out1 + (t0 - outLag), &result, sizeof(BatchV));
+            __builtin_memcpy(block.out0 + (t0 - outLag), &result, sizeof(BatchV));
+            return;
+        }
 #pragma GCC unroll 8
         for (int s = 0; s < K; ++s) {
             const std::int64_t n = t0 + s - outLag;
-            if (!kEdge || (n >= 0 && n < frames)) {
+            if (n >= 0 && n < frames) {
                 double result = row[s][NS];
                 if (!kCabinet)
-                    result = result * gain; // without the cabinet the gain is the chain's last step
+                    result = result * gain;
                 block.out1[n] = result;
                 block.out0[n] = result;
             }
