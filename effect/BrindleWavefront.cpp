@@ -45,7 +45,7 @@ namespace {
 constexpr int kBatch = 4;
 // Below this many frames the fill and drain cost more than the plain loop.
 constexpr int kMinWavefrontFrames = 12;
-static_assert(kBrindleNoiseTableSize % kBatch == 0, "a batch's noise values must not wrap");
+static_assert(kBrindleNoiseTableSize % 4 == 0 && kBatch % 4 == 0, "four noise values never wrap");
 
 template <int W>
 struct Lanes;
@@ -117,7 +117,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     typedef typename Lanes<W>::V V;
     typedef typename Lanes<W>::I I;
     typedef typename Lanes<W>::U U;
-    typedef typename Lanes<kBatch>::V BatchV;
+    typedef typename Lanes<4>::V Sum4;
     constexpr int K = kBatch;
     constexpr int NV = (NS + W - 1) / W;
     constexpr int NL = NV * W;
@@ -158,7 +158,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     const double gain = settings.outputGain;
     const std::int64_t frames = block.frames;
     int noiseIndex = 0;
-    BatchV slot1Pending{};
+    Sum4 slot1Pending[K / 4] = {};
 
     // K steps of vector v, from step t0 on. Masked: lanes whose sample lies outside [0, frames)
     // keep their state (pipeline fill and drain); unmasked: every lane is known to be inside.
@@ -219,20 +219,23 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     auto runBatch = [&](std::int64_t t0, auto edgeTag) __attribute__((always_inline)) {
         constexpr bool kEdge = decltype(edgeTag)::value;
         // The input sum (with the noise floor) for the batch's steps, zero past the block. Inside
-        // the block t0 and the noise index are multiples of K (the table's length is too), so the
-        // batch's K sums are one vector operation.
+        // the block t0 and the noise index are multiples of 4 (the table's length is too), so the
+        // sums go four at a time.
         if (!kEdge) {
-            BatchV a, b, n;
-            __builtin_memcpy(&a, block.in0 + t0, sizeof(BatchV));
-            __builtin_memcpy(&b, block.in1 + t0, sizeof(BatchV));
-            __builtin_memcpy(&n, noise + noiseIndex, sizeof(BatchV));
-            const BatchV x = a + b + n;
 #pragma GCC unroll 8
-            for (int s = 0; s < K; ++s)
-                row[s][0] = x[s];
-            noiseIndex += K;
-            if (noiseIndex == kBrindleNoiseTableSize)
-                noiseIndex = 0; // blocks longer than the table reuse it from the start
+            for (int q = 0; q < K; q += 4) {
+                Sum4 a, b, n;
+                __builtin_memcpy(&a, block.in0 + t0 + q, sizeof(Sum4));
+                __builtin_memcpy(&b, block.in1 + t0 + q, sizeof(Sum4));
+                __builtin_memcpy(&n, noise + noiseIndex, sizeof(Sum4));
+                const Sum4 x = a + b + n;
+#pragma GCC unroll 8
+                for (int s = 0; s < 4; ++s)
+                    row[q + s][0] = x[s];
+                noiseIndex += 4;
+                if (noiseIndex == kBrindleNoiseTableSize)
+                    noiseIndex = 0; // blocks longer than the table reuse it from the start
+            }
         } else {
 #pragma GCC unroll 8
             for (int s = 0; s < K; ++s) {
@@ -250,15 +253,18 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
         // the batch before wait in slot1Pending. Taking them straight from the batch before would
         // put the shaper's latency on a chain running through every batch (slot 1, shaper, slot 2,
         // slot 1 of the next batch) that then sets the pace of the whole wavefront.
-        BatchV slot1, fuzz;
 #pragma GCC unroll 8
-        for (int s = 0; s < K; ++s)
-            slot1[s] = row[s][kFuzzSlot];
-        FuzzAndMix(slot1Pending, drive, wet, dry, fuzz);
-        slot1Pending = slot1;
+        for (int q = 0; q < K; q += 4) {
+            Sum4 slot1, fuzz;
 #pragma GCC unroll 8
-        for (int s = 0; s < K; ++s)
-            row[s][kFuzzSlot] = fuzz[s];
+            for (int s = 0; s < 4; ++s)
+                slot1[s] = row[q + s][kFuzzSlot];
+            FuzzAndMix(slot1Pending[q / 4], drive, wet, dry, fuzz);
+            slot1Pending[q / 4] = slot1;
+#pragma GCC unroll 8
+            for (int s = 0; s < 4; ++s)
+                row[q + s][kFuzzSlot] = fuzz[s];
+        }
 
         Descending<NV>::Run([&](auto vTag) __attribute__((always_inline)) {
             constexpr int v = decltype(vTag)::value;
@@ -280,14 +286,17 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
 
         // The last stage finished samples t0 - outLag .. t0 + K - 1 - outLag.
         if (!kEdge) {
-            BatchV result;
 #pragma GCC unroll 8
-            for (int s = 0; s < K; ++s)
-                result[s] = row[s][NS];
-            if (!kCabinet)
-                result = result * gain; // without the cabinet the gain is the chain's last step
-            __builtin_memcpy(block.out1 + (t0 - outLag), &result, sizeof(BatchV));
-            __builtin_memcpy(block.out0 + (t0 - outLag), &result, sizeof(BatchV));
+            for (int q = 0; q < K; q += 4) {
+                Sum4 result;
+#pragma GCC unroll 8
+                for (int s = 0; s < 4; ++s)
+                    result[s] = row[q + s][NS];
+                if (!kCabinet)
+                    result = result * gain; // without the cabinet the gain is the chain's last step
+                __builtin_memcpy(block.out1 + (t0 + q - outLag), &result, sizeof(Sum4));
+                __builtin_memcpy(block.out0 + (t0 + q - outLag), &result, sizeof(Sum4));
+            }
             return;
         }
 #pragma GCC unroll 8
