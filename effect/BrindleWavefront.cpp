@@ -16,7 +16,8 @@
 // batch's (read) and this batch's (written); a vector reads its inputs one lane to the left of
 // where it writes, so moving outputs on to the next stage takes no shuffle. Vectors with no lane
 // inside the block during the pipeline's fill and drain are skipped; vectors with some lanes
-// inside keep the others' state through a lane mask. Filter histories live in AuDSP between
+// inside keep the others' state through a lane mask, applied once per batch where lanes start and
+// end on batch boundaries, and at every step only where a lane's last sample falls inside a batch. Filter histories live in AuDSP between
 // blocks; the kernel loads them into lanes and stores them back, so no latency is added and plain
 // and fast calls mix freely.
 //
@@ -160,11 +161,16 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     int noiseIndex = 0;
     Sum4 slot1Pending[K / 4] = {};
 
-    // K steps of vector v, from step t0 on. Masked: lanes whose sample lies outside [0, frames)
-    // keep their state (pipeline fill and drain); unmasked: every lane is known to be inside.
+    // K steps of vector v, from step t0 on, in one of three modes. kAllInside: every lane has all
+    // K samples inside [0, frames). kStepMasked: a lane's samples end inside the batch, so each step
+    // keeps the state of the lanes whose sample lies outside. kBatchMasked: every lane is either
+    // inside for the whole batch or outside for all of it (not started, or done); all lanes run
+    // freely and only the inside ones keep their new state at the end. Lanes outside compute on
+    // whatever their neighbours left in the row; only lanes outside read those outputs.
+    enum Mode { kAllInside, kStepMasked, kBatchMasked };
     auto runVector = [&](auto vTag, auto masked, std::int64_t t0) __attribute__((always_inline)) {
         constexpr int v = decltype(vTag)::value;
-        constexpr bool kMasked = decltype(masked)::value;
+        constexpr Mode kMode = decltype(masked)::value;
         // Loaded here, once per batch, and kept in registers for its K steps. The empty asm keeps
         // the compiler from hoisting these loads out of the batch loop (it would then park them,
         // and the next vector's, in stack slots and reload them on every step).
@@ -192,7 +198,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
             const V y = b1 * x1 + b0 * in + b2 * x2 - a1 * y1 - a2 * y2;
             const V o = y + AuDSP::kDenormalOffset;
             __builtin_memcpy(row[s] + 1 + v * W, &o, sizeof(V));
-            if (kMasked) {
+            if (kMode == kStepMasked) {
                 I lag;
                 __builtin_memcpy(&lag, kk->lag + v * W, sizeof(I));
                 // One unsigned compare covers both ends: samples before 0 wrap to huge numbers.
@@ -207,6 +213,20 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
                 y2 = y1;
                 y1 = y;
             }
+        }
+        if (kMode == kBatchMasked) {
+            I lag;
+            __builtin_memcpy(&lag, kk->lag + v * W, sizeof(I));
+            const I on = (U)(t0 - lag) < (std::uint64_t)frames;
+            V old;
+            __builtin_memcpy(&old, sx1 + v * W, sizeof(V));
+            x1 = on ? x1 : old;
+            __builtin_memcpy(&old, sx2 + v * W, sizeof(V));
+            x2 = on ? x2 : old;
+            __builtin_memcpy(&old, sy1 + v * W, sizeof(V));
+            y1 = on ? y1 : old;
+            __builtin_memcpy(&old, sy2 + v * W, sizeof(V));
+            y2 = on ? y2 : old;
         }
         __builtin_memcpy(sx1 + v * W, &x1, sizeof(V));
         __builtin_memcpy(sx2 + v * W, &x2, sizeof(V));
@@ -268,8 +288,9 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
 
         Descending<NV>::Run([&](auto vTag) __attribute__((always_inline)) {
             constexpr int v = decltype(vTag)::value;
+            constexpr std::integral_constant<Mode, kAllInside> allInside{};
             if (!kEdge) {
-                runVector(vTag, std::false_type{}, t0);
+                runVector(vTag, allInside, t0);
                 return;
             }
             constexpr int kFirst = v * W;
@@ -279,9 +300,11 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
             if (t0 + K <= firstLag || t0 >= frames + lastLag)
                 return; // no lane of this vector has a sample in the batch
             if (t0 >= lastLag && t0 + K <= frames + firstLag)
-                runVector(vTag, std::false_type{}, t0);
+                runVector(vTag, allInside, t0);
+            else if (frames % K != 0 && t0 - frames < lastLag && firstLag < t0 - frames + K)
+                runVector(vTag, std::integral_constant<Mode, kStepMasked>{}, t0); // a lane ends in the batch
             else
-                runVector(vTag, std::true_type{}, t0);
+                runVector(vTag, std::integral_constant<Mode, kBatchMasked>{}, t0);
         });
 
         // The last stage finished samples t0 - outLag .. t0 + K - 1 - outLag.
