@@ -4,11 +4,10 @@
 // before it. Here the stages sit in the lanes of short vectors (slot g in lane g % W of vector
 // g / W) and each lane works on a different sample: at step t, lane g processes sample
 // t - LaneLag(g). A lane's input is the output its left neighbour produced K steps earlier (2K for
-// slot 2, see below). Every stage still sees
-// its samples in order and performs exactly the arithmetic of AuDSP::biquadFilterProcess (same
-// operations, same order, no contraction), so the output is bit-identical to BrindleProcessPlain;
-// only the order in which (stage, sample) pairs are visited changes, letting the independent
-// recurrences of 22 stages overlap.
+// slot 2, see below). Every stage still sees its samples in order and performs exactly the
+// arithmetic of AuDSP::biquadFilterProcess (same operations, same order, no contraction), so the
+// output is bit-identical to BrindleProcessPlain; only the order in which (stage, sample) pairs
+// are visited changes, letting the independent recurrences of 22 stages overlap.
 //
 // Steps run in batches of K. Within a batch every input comes from the batch before, so each
 // vector runs its K steps on its own, its coefficients and history held in registers, and the
@@ -16,13 +15,13 @@
 // batch's (read) and this batch's (written); a vector reads its inputs one lane to the left of
 // where it writes, so moving outputs on to the next stage takes no shuffle. Vectors with no lane
 // inside the block during the pipeline's fill and drain are skipped; vectors with some lanes
-// inside keep the others' state through a lane mask, applied once per batch where lanes start and
-// end on batch boundaries, and at every step only where a lane's last sample falls inside a batch. Filter histories live in AuDSP between
-// blocks; the kernel loads them into lanes and stores them back, so no latency is added and plain
-// and fast calls mix freely.
+// inside keep the others' state through a lane mask: once per batch, as lanes start on batch
+// boundaries and end on them too unless a lane's last sample falls inside a batch, which alone
+// is masked step by step. Filter histories live in AuDSP between blocks; the kernel loads them
+// into lanes and stores them back, so no latency is added and plain and fast calls mix freely.
 //
-// The memoryless parts ride along: the input sum enters lane 0 (one K-lane vector per batch inside
-// the block); slot 1's outputs of a batch run through fuzz and mix as one K-lane vector whose
+// The memoryless parts ride along: the input sum enters lane 0 (summed four frames at a time
+// inside the block); slot 1's outputs of a batch run through fuzz and mix as one K-lane vector whose
 // results enter slot 2 two batches later, so that the shaper is off the critical path; the
 // output gain is a multiplier vector that is 1.0 in every lane but slot 12's input (x * 1.0 is
 // exact), or the chain's last step without the cabinet.
