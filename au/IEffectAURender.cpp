@@ -178,9 +178,17 @@ BRINDLE_AUDIO_PATH OSStatus IEffectAU::Render(AudioUnitRenderActionFlags* /*pFla
     // Until the host sets a format the bus carries all of its plug-in channels.
     const int hostChannels = outBus.mHostChannels >= 0 ? outBus.mHostChannels : outBus.mPlugChannels;
     const int c = std::max(0, std::min(hostChannels, b));
-    SetOutputChannelConnections(first, c, true);
-    SetOutputChannelConnections(first + c, std::max(outBus.mPlugChannels - c, 0), false);
-    outBus.mConnected = true;
+    // A host that never sets a format comes here on every render; the connections are usually
+    // those of the render before, and then there is nothing to change.
+    bool same = outBus.mConnected;
+    for (int i = 0; same && i < outBus.mPlugChannels; ++i)
+      same = IsOutChannelConnected(first + i) == (i < c);
+    if (!same)
+    {
+      SetOutputChannelConnections(first, c, true);
+      SetOutputChannelConnections(first + c, std::max(outBus.mPlugChannels - c, 0), false);
+      outBus.mConnected = true;
+    }
   }
 
   for (int i = 0; i < b; ++i)

@@ -2,12 +2,12 @@
 //
 // The plain loop runs each sample through 22 biquads in turn, so every stage waits for the one
 // before it. Here the stages sit in the lanes of short vectors (slot g in lane g % W of vector
-// g / W) and each lane works on a different sample: at step t, lane g processes sample t - g * K.
-// A lane's input is the output its left neighbour produced K steps earlier. Every stage still sees
-// its samples in order and performs exactly the arithmetic of AuDSP::biquadFilterProcess (same
-// operations, same order, no contraction), so the output is bit-identical to BrindleProcessPlain;
-// only the order in which (stage, sample) pairs are visited changes, letting the independent
-// recurrences of 22 stages overlap.
+// g / W) and each lane works on a different sample: at step t, lane g processes sample
+// t - LaneLag(g). A lane's input is the output its left neighbour produced K steps earlier (2K for
+// slot 2, see below). Every stage still sees its samples in order and performs exactly the
+// arithmetic of AuDSP::biquadFilterProcess (same operations, same order, no contraction), so the
+// output is bit-identical to BrindleProcessPlain; only the order in which (stage, sample) pairs
+// are visited changes, letting the independent recurrences of 22 stages overlap.
 //
 // Steps run in batches of K. Within a batch every input comes from the batch before, so each
 // vector runs its K steps on its own, its coefficients and history held in registers, and the
@@ -15,12 +15,14 @@
 // batch's (read) and this batch's (written); a vector reads its inputs one lane to the left of
 // where it writes, so moving outputs on to the next stage takes no shuffle. Vectors with no lane
 // inside the block during the pipeline's fill and drain are skipped; vectors with some lanes
-// inside keep the others' state through a lane mask. Filter histories live in AuDSP between
-// blocks; the kernel loads them into lanes and stores them back, so no latency is added and plain
-// and fast calls mix freely.
+// inside keep the others' state through a lane mask: once per batch, as lanes start on batch
+// boundaries and end on them too unless a lane's last sample falls inside a batch, which alone
+// is masked step by step. Filter histories live in AuDSP between blocks; the kernel loads them
+// into lanes and stores them back, so no latency is added and plain and fast calls mix freely.
 //
-// The memoryless parts ride along: the input sum enters lane 0; slot 1's outputs of a batch run
-// through fuzz and mix as one K-lane vector whose results enter slot 2 in the next batch; the
+// The memoryless parts ride along: the input sum enters lane 0 (summed four frames at a time
+// inside the block); slot 1's outputs of a batch run through fuzz and mix as one K-lane vector whose
+// results enter slot 2 two batches later, so that the shaper is off the critical path; the
 // output gain is a multiplier vector that is 1.0 in every lane but slot 12's input (x * 1.0 is
 // exact), or the chain's last step without the cabinet.
 //
@@ -43,6 +45,7 @@ namespace {
 constexpr int kBatch = 4;
 // Below this many frames the fill and drain cost more than the plain loop.
 constexpr int kMinWavefrontFrames = 12;
+static_assert(kBrindleNoiseTableSize % 4 == 0 && kBatch % 4 == 0, "four noise values never wrap");
 
 template <int W>
 struct Lanes;
@@ -76,6 +79,14 @@ BRINDLE_ALWAYS_INLINE void FuzzAndMix(const V& b, double drive, double wetWeight
     out = wetWeight * fz + dryWeight * (2.0 * b);
 }
 
+// The step at which lane g starts the block (lane g processes sample t - LaneLag(g) at step t): K
+// steps behind its left neighbour, and one batch more from slot 2 on, because slot 2's input, the
+// fuzz and mix of slot 1's output, is computed one batch after slot 1 produced it.
+constexpr std::int64_t LaneLag(int g)
+{
+    return std::int64_t{g + (g >= 2 ? 1 : 0)} * kBatch;
+}
+
 // Calls f(integral_constant<int, N - 1>) ... f(integral_constant<int, 0>), last index first.
 template <int N>
 struct Descending {
@@ -106,14 +117,14 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     typedef typename Lanes<W>::V V;
     typedef typename Lanes<W>::I I;
     typedef typename Lanes<W>::U U;
-    typedef typename Lanes<kBatch>::V BatchV;
+    typedef typename Lanes<4>::V Sum4;
     constexpr int K = kBatch;
     constexpr int NV = (NS + W - 1) / W;
     constexpr int NL = NV * W;
     constexpr bool kCabinet = NS > kBrindleFirstCabStage;
     constexpr int kFuzzSlot = 2; // the stage that reads the fuzz and mix of slot 1's output
     constexpr int kGainVector = kBrindleFirstCabStage / W;
-    const std::int64_t outLag = std::int64_t{NS - 1} * K;
+    const std::int64_t outLag = LaneLag(NS - 1);
 
     LaneConstants<NL> k;
     alignas(64) double sx1[NL], sx2[NL], sy1[NL], sy2[NL];
@@ -127,7 +138,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
         k.a2[g] = real ? dsp.a2[slot] : 0.0;
         // Slot 12 receives slot 11's output times the output gain (x * 1.0 is exact elsewhere).
         k.gain[g] = (kCabinet && g == kBrindleFirstCabStage) ? settings.outputGain : 1.0;
-        k.lag[g] = std::int64_t{g} * K;
+        k.lag[g] = LaneLag(g);
         sx1[g] = real ? dsp.x1[slot] : 0.0;
         sx2[g] = real ? dsp.x2[slot] : 0.0;
         sy1[g] = real ? dsp.y1[slot] : 0.0;
@@ -147,12 +158,18 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     const double gain = settings.outputGain;
     const std::int64_t frames = block.frames;
     int noiseIndex = 0;
+    Sum4 slot1Pending[K / 4] = {};
 
-    // K steps of vector v, from step t0 on. Masked: lanes whose sample lies outside [0, frames)
-    // keep their state (pipeline fill and drain); unmasked: every lane is known to be inside.
+    // K steps of vector v, from step t0 on, in one of three modes. kAllInside: every lane has all
+    // K samples inside [0, frames). kStepMasked: a lane's samples end inside the batch, so each step
+    // keeps the state of the lanes whose sample lies outside. kBatchMasked: every lane is either
+    // inside for the whole batch or outside for all of it (not started, or done); all lanes run
+    // freely and only the inside ones keep their new state at the end. Lanes outside compute on
+    // whatever their neighbours left in the row; only lanes outside read those outputs.
+    enum Mode { kAllInside, kStepMasked, kBatchMasked };
     auto runVector = [&](auto vTag, auto masked, std::int64_t t0) __attribute__((always_inline)) {
         constexpr int v = decltype(vTag)::value;
-        constexpr bool kMasked = decltype(masked)::value;
+        constexpr Mode kMode = decltype(masked)::value;
         // Loaded here, once per batch, and kept in registers for its K steps. The empty asm keeps
         // the compiler from hoisting these loads out of the batch loop (it would then park them,
         // and the next vector's, in stack slots and reload them on every step).
@@ -180,7 +197,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
             const V y = b1 * x1 + b0 * in + b2 * x2 - a1 * y1 - a2 * y2;
             const V o = y + AuDSP::kDenormalOffset;
             __builtin_memcpy(row[s] + 1 + v * W, &o, sizeof(V));
-            if (kMasked) {
+            if (kMode == kStepMasked) {
                 I lag;
                 __builtin_memcpy(&lag, kk->lag + v * W, sizeof(I));
                 // One unsigned compare covers both ends: samples before 0 wrap to huge numbers.
@@ -196,6 +213,20 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
                 y1 = y;
             }
         }
+        if (kMode == kBatchMasked) {
+            I lag;
+            __builtin_memcpy(&lag, kk->lag + v * W, sizeof(I));
+            const I on = (U)(t0 - lag) < (std::uint64_t)frames;
+            V old;
+            __builtin_memcpy(&old, sx1 + v * W, sizeof(V));
+            x1 = on ? x1 : old;
+            __builtin_memcpy(&old, sx2 + v * W, sizeof(V));
+            x2 = on ? x2 : old;
+            __builtin_memcpy(&old, sy1 + v * W, sizeof(V));
+            y1 = on ? y1 : old;
+            __builtin_memcpy(&old, sy2 + v * W, sizeof(V));
+            y2 = on ? y2 : old;
+        }
         __builtin_memcpy(sx1 + v * W, &x1, sizeof(V));
         __builtin_memcpy(sx2 + v * W, &x2, sizeof(V));
         __builtin_memcpy(sy1 + v * W, &y1, sizeof(V));
@@ -206,54 +237,97 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     // are checked for lanes outside it and only the samples inside are read and written.
     auto runBatch = [&](std::int64_t t0, auto edgeTag) __attribute__((always_inline)) {
         constexpr bool kEdge = decltype(edgeTag)::value;
-        // The input sum (with the noise floor) for the batch's steps, zero past the block.
+        // The input sum (with the noise floor) for the batch's steps, zero past the block. Inside
+        // the block t0 and the noise index are multiples of 4 (the table's length is too), so the
+        // sums go four at a time.
+        if (!kEdge) {
 #pragma GCC unroll 8
-        for (int s = 0; s < K; ++s) {
-            const std::int64_t t = t0 + s;
-            if (!kEdge || t < frames) {
-                row[s][0] = block.in0[t] + block.in1[t] + noise[noiseIndex];
-                if (++noiseIndex == kBrindleNoiseTableSize)
+            for (int q = 0; q < K; q += 4) {
+                Sum4 a, b, n;
+                __builtin_memcpy(&a, block.in0 + t0 + q, sizeof(Sum4));
+                __builtin_memcpy(&b, block.in1 + t0 + q, sizeof(Sum4));
+                __builtin_memcpy(&n, noise + noiseIndex, sizeof(Sum4));
+                const Sum4 x = a + b + n;
+#pragma GCC unroll 8
+                for (int s = 0; s < 4; ++s)
+                    row[q + s][0] = x[s];
+                noiseIndex += 4;
+                if (noiseIndex == kBrindleNoiseTableSize)
                     noiseIndex = 0; // blocks longer than the table reuse it from the start
-            } else {
-                row[s][0] = 0.0;
+            }
+        } else {
+#pragma GCC unroll 8
+            for (int s = 0; s < K; ++s) {
+                const std::int64_t t = t0 + s;
+                if (t < frames) {
+                    row[s][0] = block.in0[t] + block.in1[t] + noise[noiseIndex];
+                    if (++noiseIndex == kBrindleNoiseTableSize)
+                        noiseIndex = 0;
+                } else {
+                    row[s][0] = 0.0;
+                }
             }
         }
-        // Fuzz and mix of slot 1's outputs of the batch before, for slot 2 in this one.
-        BatchV slot1, fuzz;
+        // Fuzz and mix of slot 1's outputs of two batches before, for slot 2 in this one; those of
+        // the batch before wait in slot1Pending. Taking them straight from the batch before would
+        // put the shaper's latency on a chain running through every batch (slot 1, shaper, slot 2,
+        // slot 1 of the next batch) that then sets the pace of the whole wavefront.
 #pragma GCC unroll 8
-        for (int s = 0; s < K; ++s)
-            slot1[s] = row[s][kFuzzSlot];
-        FuzzAndMix(slot1, drive, wet, dry, fuzz);
+        for (int q = 0; q < K; q += 4) {
+            Sum4 slot1, fuzz;
 #pragma GCC unroll 8
-        for (int s = 0; s < K; ++s)
-            row[s][kFuzzSlot] = fuzz[s];
+            for (int s = 0; s < 4; ++s)
+                slot1[s] = row[q + s][kFuzzSlot];
+            FuzzAndMix(slot1Pending[q / 4], drive, wet, dry, fuzz);
+            slot1Pending[q / 4] = slot1;
+#pragma GCC unroll 8
+            for (int s = 0; s < 4; ++s)
+                row[q + s][kFuzzSlot] = fuzz[s];
+        }
 
         Descending<NV>::Run([&](auto vTag) __attribute__((always_inline)) {
             constexpr int v = decltype(vTag)::value;
+            constexpr std::integral_constant<Mode, kAllInside> allInside{};
             if (!kEdge) {
-                runVector(vTag, std::false_type{}, t0);
+                runVector(vTag, allInside, t0);
                 return;
             }
             constexpr int kFirst = v * W;
             constexpr int kLast = v * W + W - 1 < NS - 1 ? v * W + W - 1 : NS - 1;
             // A lane is inside the block while 0 <= t - lag < frames.
-            const std::int64_t firstLag = std::int64_t{kFirst} * K, lastLag = std::int64_t{kLast} * K;
+            const std::int64_t firstLag = LaneLag(kFirst), lastLag = LaneLag(kLast);
             if (t0 + K <= firstLag || t0 >= frames + lastLag)
                 return; // no lane of this vector has a sample in the batch
             if (t0 >= lastLag && t0 + K <= frames + firstLag)
-                runVector(vTag, std::false_type{}, t0);
+                runVector(vTag, allInside, t0);
+            else if (frames % K != 0 && t0 - frames < lastLag && firstLag < t0 - frames + K)
+                runVector(vTag, std::integral_constant<Mode, kStepMasked>{}, t0); // a lane ends in the batch
             else
-                runVector(vTag, std::true_type{}, t0);
+                runVector(vTag, std::integral_constant<Mode, kBatchMasked>{}, t0);
         });
 
         // The last stage finished samples t0 - outLag .. t0 + K - 1 - outLag.
+        if (!kEdge) {
+#pragma GCC unroll 8
+            for (int q = 0; q < K; q += 4) {
+                Sum4 result;
+#pragma GCC unroll 8
+                for (int s = 0; s < 4; ++s)
+                    result[s] = row[q + s][NS];
+                if (!kCabinet)
+                    result = result * gain; // without the cabinet the gain is the chain's last step
+                __builtin_memcpy(block.out1 + (t0 + q - outLag), &result, sizeof(Sum4));
+                __builtin_memcpy(block.out0 + (t0 + q - outLag), &result, sizeof(Sum4));
+            }
+            return;
+        }
 #pragma GCC unroll 8
         for (int s = 0; s < K; ++s) {
             const std::int64_t n = t0 + s - outLag;
-            if (!kEdge || (n >= 0 && n < frames)) {
+            if (n >= 0 && n < frames) {
                 double result = row[s][NS];
                 if (!kCabinet)
-                    result = result * gain; // without the cabinet the gain is the chain's last step
+                    result = result * gain;
                 block.out1[n] = result;
                 block.out0[n] = result;
             }

@@ -81,7 +81,7 @@ bool IEffectBase::IsInChannelConnected(int chIdx) const
   return channel && channel->mConnected;
 }
 
-bool IEffectBase::IsOutChannelConnected(int chIdx) const
+BRINDLE_AUDIO_PATH bool IEffectBase::IsOutChannelConnected(int chIdx) const
 {
   const OutChannel* channel = mOutChannels.Get(chIdx);
   return channel && channel->mConnected;

@@ -104,6 +104,28 @@ TEST_F(AURenderTest, MonoInputAndMonoOutput)
   EXPECT_FALSE(plug->IsOutChannelConnected(1));
 }
 
+TEST_F(AURenderTest, OutputConnectionsFollowTheBufferCountWithoutAFormat)
+{
+  // No format is ever set: each render connects as many channels as it brings buffers, and a
+  // render with the same count as the one before leaves the connections as they are.
+  RampSource source;
+  ASSERT_EQ(SetCallback(mUnit, RampSource::Callback, &source), noErr);
+  ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);
+  TestPlug* plug = Plug(mUnit);
+  const int counts[] = {2, 2, 1, 1, 2, 1, 2};
+  double sampleTime = 0;
+  for (int n : counts)
+  {
+    HostBuffers out(n, kFrames);
+    ASSERT_EQ(Render(mUnit, sampleTime, kFrames, out.List()), noErr) << n;
+    sampleTime += kFrames;
+    EXPECT_TRUE(plug->IsOutChannelConnected(0)) << n;
+    EXPECT_EQ(plug->IsOutChannelConnected(1), n == 2) << n;
+    for (int c = 0; c < n; ++c)
+      ASSERT_FLOAT_EQ(out.Channel(c)[kFrames - 1], Expected(2, kFrames - 1, 1.0, 0.0)) << n << " " << c;
+  }
+}
+
 TEST_F(AURenderTest, NullOutputBuffersGetScratchMemory)
 {
   HostBuffers out(2, kFrames, false);

@@ -155,7 +155,10 @@ TEST_P(BrindleChainKernel, BitIdenticalToPlainAcrossSizesAndSettings)
         GTEST_SKIP() << "this CPU cannot run the kernel";
     std::vector<double> noise(kBrindleNoiseTableSize);
     BrindleFillNoiseTable(noise.data());
-    const int sizes[] = {1, 2, 3, 7, 31, 32, 33, 40, 43, 44, 45, 46, 47, 64, 81, 128, 511, 512, 1024, 3001};
+    // Around the pipeline's depth (48 steps without the cabinet, 88 with it) and around multiples of
+    // the four-step batch, lanes start and end in every position relative to a batch.
+    const int sizes[] = {1,  2,  3,  7,  12, 13, 31, 32, 33, 40, 43, 44, 45,  46,  47,  48,  49,  50,
+                         51, 64, 81, 87, 88, 89, 90, 91, 92, 93, 128, 511, 512, 1024, 3001};
     const double attacks[] = {0.0, 0.5, 1.0, 0.137};
     const double levels[] = {0.0, 0.5, 1.0};
     const double scales[] = {0.0, 0.05, 1.0, 30.0};
@@ -259,6 +262,39 @@ TEST_P(BrindleChainKernel, NonFiniteBurstsHealWithinOneBlock)
             if (b == 1) { // the burst reached the output: the row tests what it says
                 EXPECT_FALSE(std::isfinite(f0[255]));
             }
+            ExpectSameState(plain, fast);
+        }
+    }
+}
+
+TEST_P(BrindleChainKernel, BlocksLongerThanTheNoiseTableWrapLikeThePlainLoop)
+{
+    // The inner batches step through the noise table four entries at a time; the wrap at its end
+    // must land where the plain loop's does, with and without the cabinet and at any block end.
+    const BrindleKernel kernel = GetParam();
+    if (!BrindleKernelAvailable(kernel))
+        GTEST_SKIP() << "this CPU cannot run the kernel";
+    // Audible table entries, so that an entry read at the wrong index changes the output.
+    std::vector<double> noise(kBrindleNoiseTableSize);
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> u(-1e-3, 1e-3);
+    for (double& n : noise)
+        n = u(rng);
+    for (const int size : {kBrindleNoiseTableSize + 1, kBrindleNoiseTableSize + 95}) {
+        for (const bool cabinet : {true, false}) {
+            BrindleSettings st;
+            st.cabinetOn = cabinet;
+            AuDSP plain, fast;
+            BrindleDesignFilters(plain, 44100.0);
+            BrindleDesignFilters(fast, 44100.0);
+            const Signal sig = MakeSignal(size, 77, 0.3);
+            std::vector<double> p0(size), p1(size), f0(size), f1(size);
+            BrindleProcessPlain(plain, st, noise.data(), {sig.left.data(), sig.right.data(), p0.data(), p1.data(), size});
+            BrindleProcessWithKernel(kernel, fast, st, noise.data(),
+                                     {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
+            for (int i = 0; i < size; ++i)
+                ASSERT_TRUE(SameBits(p0[i], f0[i]) && SameBits(p0[i], f1[i]))
+                    << "cab " << cabinet << " size " << size << " frame " << i;
             ExpectSameState(plain, fast);
         }
     }
