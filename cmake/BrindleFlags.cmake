@@ -13,8 +13,6 @@ if(BRINDLE_SANITIZE)
   add_link_options(-fsanitize=${BRINDLE_SANITIZE})
 endif()
 
-# Everything includes public headers by their path from the repository root.
-include_directories(${PROJECT_SOURCE_DIR})
 
 find_package(Threads REQUIRED)
 find_package(PkgConfig REQUIRED)

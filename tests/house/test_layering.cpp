@@ -5,8 +5,8 @@
 // The table follows the stack: containers at the bottom; gdi on containers; raster on gdi; the
 // plug-in core on containers; the editor core on the raster, drawing and plug-in layers; the Mac
 // editor host on the editor core and the platform; the adapters on the plug-in core (the Audio Unit
-// component's generated view factory also names the editor host); products, Brindle and the example
-// plug-ins, on top, side by side. "platform" stands
+// component's generated view factory also names the editor host); products (Brindle, and the example
+// plug-ins beside it) on top. "platform" stands
 // for the Apple-named stand-ins (<AppKit/...>, <CoreFoundation/...>, <BrindleHost/...>, ...), and
 // "identity" for a product's generated <Name>Identity.h. A folder that adds itself to the tree adds
 // its row here.
@@ -36,6 +36,7 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
   {"graphics", {"containers", "gdi", "raster", "plugcore"}},
   {"graphics/mac", {"containers", "gdi", "raster", "plugcore", "graphics", "platform"}},
   {"au", {"containers", "plugcore", "platform"}},
+  {"lv2", {"containers", "plugcore", "product"}},
   {"au/component", {"containers", "plugcore", "platform", "au", "graphics/mac", "identity", "product"}},
   {"effect", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "identity"}},
   {"tools", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "effect",
