@@ -21,7 +21,7 @@ GainPlug<TAdapter>::GainPlug(InstanceInfo instanceInfo)
 {
   InitParams();
   this->MakePreset("Init", 0.0, 0.0);
-  AttachEditor();
+  if constexpr (TAdapter::kMakesEditor) AttachEditor();
   this->OnParamReset();
   mApplied = TargetGains();
 }
