@@ -10,6 +10,8 @@
 // borderless child window used when a host gives a window instead of a view.
 //
 // IGraphicsMac creates the view and forwards prompts to it. Everything here runs on the main thread.
+// Each class answers className() with its suffixed name; a component bundle registers the five
+// under those names when it loads (the generated component entry does).
 
 #include <AppKit/AppKit.h>
 
@@ -27,6 +29,7 @@ class IGRAPHICS_COCOA : public NSView
 {
 public:
   static IGRAPHICS_COCOA* alloc();
+  const char* className() const override { return COCOA_CLASS_NAME(IGraphicsCocoa); }
 
   NSView* init() override;
   IGRAPHICS_COCOA* initWithIGraphics(IGraphicsMac* graphics);
@@ -89,6 +92,7 @@ class COCOA_FORMATTER : public NSFormatter
 {
 public:
   static COCOA_FORMATTER* alloc();
+  const char* className() const override { return COCOA_CLASS_NAME(CocoaFormatter); }
 
   void setAcceptableCharacterSet(NSCharacterSet* characters);
   void setMaximumLength(int length) { maxLength = length; }
@@ -111,6 +115,7 @@ class IGRAPHICS_MENU_RCVR : public NSView
 {
 public:
   static IGRAPHICS_MENU_RCVR* alloc();
+  const char* className() const override { return COCOA_CLASS_NAME(IGraphicsMenuRcvr); }
 
   void OnMenuSelection(NSMenuItem* sender) { nsMenuItem = sender; }
   NSMenuItem* MenuItem() const { return nsMenuItem; }
@@ -127,6 +132,7 @@ class IGRAPHICS_NSMENU : public NSMenu
 {
 public:
   static IGRAPHICS_NSMENU* alloc();
+  const char* className() const override { return COCOA_CLASS_NAME(IGraphicsNSMenu); }
 
   IGRAPHICS_NSMENU* initWithIPopupMenuAndReciever(IPopupMenu* menu, NSView* receiver);
   IPopupMenu* AssociatedIPopupMenu() const { return mIPopupMenu; }
@@ -139,5 +145,6 @@ class CUSTOM_COCOA_WINDOW : public NSWindow
 {
 public:
   static CUSTOM_COCOA_WINDOW* alloc();
+  const char* className() const override { return COCOA_CLASS_NAME(CustomCocoaWindow); }
   BOOL canBecomeKeyWindow() override { return YES; }
 };

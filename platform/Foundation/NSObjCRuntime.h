@@ -79,9 +79,12 @@ struct NSClassRegistration {
   bool mRegistered;
 };
 
-#define NS_REGISTER_CLASS_WITH_SUPERCLASS(ClassName, SuperName)                            \
+#define NS_REGISTER_CLASS_EXPANDED(ClassName, SuperName)                                   \
   static const NSClassRegistration ClassName##_classRegistration(                         \
       #ClassName, +[]() -> NSObject* { return ClassName::alloc(); }, #SuperName)
+/* Names given through macros (a class named with a per-plug-in suffix) register under what they
+ * expand to. */
+#define NS_REGISTER_CLASS_WITH_SUPERCLASS(ClassName, SuperName) NS_REGISTER_CLASS_EXPANDED(ClassName, SuperName)
 #define NS_REGISTER_CLASS(ClassName) NS_REGISTER_CLASS_WITH_SUPERCLASS(ClassName, NSObject)
 
 #endif

@@ -5,7 +5,8 @@
 // The table follows the stack: containers at the bottom; gdi on containers; raster on gdi; the
 // plug-in core on containers; the editor core on the raster, drawing and plug-in layers; the Mac
 // editor host on the editor core and the platform; the adapters on the plug-in core (the Audio Unit
-// component's generated view factory also names the editor host); products on top. "platform" stands
+// component's generated view factory also names the editor host); products (Brindle, and the example
+// plug-ins beside it) on top. "platform" stands
 // for the Apple-named stand-ins (<AppKit/...>, <CoreFoundation/...>, <BrindleHost/...>, ...), and
 // "identity" for a product's generated <Name>Identity.h. A folder that adds itself to the tree adds
 // its row here.
@@ -51,6 +52,9 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
                  "tools/validate"}},
   {"tools/imagegen", {"containers", "gdi", "raster", "tools/files", "identity"}},
   {"tools", {}},
+  // Example plug-ins stand where a new product would: on the framework, never on Brindle's code.
+  {"examples", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "identity"}},
+  {"examples/gain/art", {"containers", "gdi", "raster", "tools/files", "tools/imagegen", "examples"}},
 };
 
 // Folders whose code may use anything (they test or measure the layers, they are not one).
@@ -161,6 +165,8 @@ TEST(Layering, TheCheckerCatchesUpwardAndUnlistedIncludes)
     {"graphics/mac/Platform.cpp", "#include <AppKit/AppKit.h>\n", true},
     {"gdi/Unlisted.cpp", "#include \"nowhere/Thing.h\"\n", false},
     {"newfolder/Thing.cpp", "\n", false},
+    {"examples/x/Plug.h", "#include \"au/IEffectAU.h\"\n#include \"XIdentity.h\"\n", true},
+    {"examples/x/Copy.h", "#include \"effect/BrindleChain.h\"\n", false},
   };
   for (const auto& c : cases) {
     fs::create_directories((root / c.file).parent_path());

@@ -45,8 +45,8 @@ const char kUsage[] =
     "  --set NAME=VALUE       set a parameter as a host would, before the events; VALUE is the\n"
     "                         parameter's own value (Level=0.8, Effect=0) or one of its value\n"
     "                         texts (Effect=Off); may be repeated\n"
-    "  --component PATH       the Brindle.component bundle (default: $BRINDLE_COMPONENT, else the\n"
-    "                         one built next to this program)\n"
+    "  --component PATH       the component bundle, Brindle's or another plug-in's (default:\n"
+    "                         $BRINDLE_COMPONENT, else Brindle's, built next to this program)\n"
     "  -h, --help             this text\n"
     "\n"
     "events (in the order given):\n"
@@ -265,7 +265,7 @@ int RunEditorCommand(int argc, char** argv)
 
   std::string error;
   Component component = nullptr;
-  if (!LoadBrindleComponent(ResolveComponentPath(componentPath), component, error)) return Fail(error);
+  if (!LoadEffectComponent(ResolveComponentPath(componentPath), component, error)) return Fail(error);
   ComponentHost host;
   if (OSStatus status = host.Open(component); status != noErr) return Fail("cannot open the component: " + DescribeStatus(status));
 

@@ -16,15 +16,16 @@ namespace {
 const char kUsage[] =
     "usage: brindle validate [options]\n"
     "\n"
-    "Validates the Brindle component through its entry point alone, the way a host's validator\n"
-    "does: open/close, required properties, parameters and their texts, channel configurations,\n"
+    "Validates an effect component (Brindle's or any other bundle's) through its entry point\n"
+    "alone, the way a host's validator does: open/close, required properties, parameters and\n"
+    "their texts, channel configurations,\n"
     "rendering at 11025 to 192000 Hz in slices of 1 to 4096 frames, bypass, reset, the saved\n"
     "state and presets, formats, listeners and notifiers, upstream connections, reconfiguration,\n"
     "hostile values and states, real-time safety, the editor and long sessions, as the level\n"
     "asks. Prints PASS or FAIL per check and a summary; exits with 1 when any check fails.\n"
     "\n"
     "options:\n"
-    "  --component PATH   the Brindle.component bundle (default: $BRINDLE_COMPONENT, else the one\n"
+    "  --component PATH   the component bundle (default: $BRINDLE_COMPONENT, else Brindle's\n"
     "                     beside this program, else the installed one)\n"
     "  --level N          strictness from 1 to 10 (default 5): each level adds checks, 10 runs all\n"
     "  --repeat N         runs the checks N times (default 1), each time with the next seed\n"
@@ -98,11 +99,14 @@ int RunValidateCommand(int argc, char** argv)
   if (!seeded) context.seed = FreshSeed();
   const std::string bundlePath = ResolveComponentPath(componentPath);
   std::string error;
-  if (!LoadBrindleComponent(bundlePath, context.component, error)) {
+  // Any plug-in's bundle: the checks read the unit's own parameters, channel configurations and
+  // editor size.
+  ComponentDescription found{};
+  if (!LoadEffectComponent(bundlePath, context.component, error, &found)) {
     return CommandFailure("validate", error);
   }
-  std::printf("validating %s/%s/%s in %s (level %d, seed %u)\n", FourCharText(kBrindleComponentType).c_str(),
-              FourCharText(kBrindleComponentSubType).c_str(), FourCharText(kBrindleComponentManufacturer).c_str(),
+  std::printf("validating %s/%s/%s in %s (level %d, seed %u)\n", FourCharText(found.componentType).c_str(),
+              FourCharText(found.componentSubType).c_str(), FourCharText(found.componentManufacturer).c_str(),
               bundlePath.c_str(), context.level, context.seed);
   const std::vector<ValidateCheck> table = ValidateCheckTable(context.level);
   const std::uint32_t firstSeed = context.seed;

@@ -9,7 +9,7 @@ bool SnapshotEditor(const std::string& bundlePath, const std::function<void(Edit
                     const std::string& pngPath, std::string& error)
 {
   Component component = nullptr;
-  if (!LoadBrindleComponent(bundlePath, component, error)) return false;
+  if (!LoadEffectComponent(bundlePath, component, error)) return false;
   ComponentHost host;
   if (const OSStatus status = host.Open(component); status != noErr) {
     error = "cannot open the component: " + DescribeStatus(status);

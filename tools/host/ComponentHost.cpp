@@ -52,7 +52,10 @@ std::string ResolveComponentPath(const std::string& explicitPath)
   return candidates[0];
 }
 
-bool LoadBrindleComponent(const std::string& path, Component& component, std::string& error, std::string* name)
+namespace {
+
+// The loaded bundle at path (once per path), or null with the reason.
+const BrindleHost_ComponentBundle* LoadBundleOnce(const std::string& path, std::string& error)
 {
   // A bundle registers its components once; later requests for the same folder reuse it.
   static std::mutex sMutex;
@@ -69,21 +72,47 @@ bool LoadBrindleComponent(const std::string& path, Component& component, std::st
         error = "no component bundle at '" + path + "' (build it, or name it with --component or BRINDLE_COMPONENT)";
       else
         error = "cannot load the component bundle '" + path + "': " + DescribeStatus(status);
-      return false;
+      return nullptr;
     }
     it = sLoaded.emplace(key, bundle).first;
   }
-  for (UInt32 i = 0; i < it->second.componentCount; ++i) {
-    const ComponentDescription& d = it->second.components[i].description;
+  // Entries are never removed, so the pointer stays valid.
+  return &it->second;
+}
+
+} // namespace
+
+bool LoadBrindleComponent(const std::string& path, Component& component, std::string& error, std::string* name)
+{
+  const BrindleHost_ComponentBundle* bundle = LoadBundleOnce(path, error);
+  if (!bundle) return false;
+  for (UInt32 i = 0; i < bundle->componentCount; ++i) {
+    const ComponentDescription& d = bundle->components[i].description;
     if (d.componentType == kBrindleComponentType && d.componentSubType == kBrindleComponentSubType &&
         d.componentManufacturer == kBrindleComponentManufacturer) {
-      component = it->second.components[i].component;
-      if (name) *name = it->second.components[i].name;
+      component = bundle->components[i].component;
+      if (name) *name = bundle->components[i].name;
       return true;
     }
   }
   error = "the bundle '" + path + "' holds no " + FourCharText(kBrindleComponentType) + "/" +
           FourCharText(kBrindleComponentSubType) + "/" + FourCharText(kBrindleComponentManufacturer) + " component";
+  return false;
+}
+
+bool LoadEffectComponent(const std::string& path, Component& component, std::string& error,
+                         ComponentDescription* description)
+{
+  const BrindleHost_ComponentBundle* bundle = LoadBundleOnce(path, error);
+  if (!bundle) return false;
+  for (UInt32 i = 0; i < bundle->componentCount; ++i) {
+    const ComponentDescription& d = bundle->components[i].description;
+    if (d.componentType != kBrindleComponentType) continue;
+    component = bundle->components[i].component;
+    if (description) *description = d;
+    return true;
+  }
+  error = "the bundle '" + path + "' holds no " + FourCharText(kBrindleComponentType) + " component";
   return false;
 }
 

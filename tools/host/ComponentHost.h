@@ -39,6 +39,10 @@ std::string ResolveComponentPath(const std::string& explicitPath);
 // given, receives the name the bundle lists for it.
 bool LoadBrindleComponent(const std::string& path, Component& component, std::string& error,
                           std::string* name = nullptr);
+// Loads the bundle at path the same way and finds its effect component ('aufx'), whatever its codes:
+// what a validator does with any plug-in's bundle. `description`, when given, receives its codes.
+bool LoadEffectComponent(const std::string& path, Component& component, std::string& error,
+                         ComponentDescription* description = nullptr);
 
 // "aufx" from 0x61756678; non-printable bytes become '?'.
 std::string FourCharText(OSType code);

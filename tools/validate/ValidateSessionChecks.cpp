@@ -237,21 +237,43 @@ CheckOutcome CheckEditorOpenClose(ValidateContext& context, int cycles)
     AUEventListenerAddEventType(listener, nullptr, &event);
   }
   EditorHost editor;
-  AudioUnitParameterValue before = 0, after = 0;
-  host.GetParameter(0, before);
   if (!editor.Open(host.Unit(), error)) {
     AUListenerDispose(listener);
     return Fail(error);
   }
-  editor.Drag(55, 120, 0, -30);
+  // A host does not know where the unit's knobs are: drag upwards from points across the whole
+  // editor until one changes a parameter with a well-formed gesture.
+  std::vector<ParameterDescription> params;
+  if (!DescribeParameters(host, params, error)) {
+    AUListenerDispose(listener);
+    return Fail(error);
+  }
+  auto values = [&] {
+    std::vector<AudioUnitParameterValue> v(params.size());
+    for (size_t i = 0; i < params.size(); ++i) host.GetParameter(params[i].id, v[i]);
+    return v;
+  };
+  constexpr int kStep = 8;
+  size_t changingDrags = 0, events = 0;
+  bool shaped = false;
+  for (int y = kStep / 2; y < editor.Height() && !shaped; y += kStep) {
+    for (int x = kStep / 2; x < editor.Width() && !shaped; x += kStep) {
+      const std::vector<AudioUnitParameterValue> before = values();
+      log.types.clear();
+      editor.Drag(x, y, 0, -30);
+      if (values() == before) continue;
+      ++changingDrags;
+      events = log.types.size();
+      shaped = events >= 3 && log.types.front() == kAudioUnitEvent_BeginParameterChangeGesture &&
+               log.types.back() == kAudioUnitEvent_EndParameterChangeGesture;
+    }
+  }
   editor.Close();
   AUListenerDispose(listener);
-  host.GetParameter(0, after);
-  const bool shaped = log.types.size() >= 3 && log.types.front() == kAudioUnitEvent_BeginParameterChangeGesture &&
-                      log.types.back() == kAudioUnitEvent_EndParameterChangeGesture;
-  if (!shaped) return Fail(std::to_string(log.types.size()) + " events from a knob drag, not begin, changes, end");
-  if (after == before) return Fail("the knob drag changed no parameter");
-  return Pass(std::to_string(cycles) + " views, " + std::to_string(log.types.size()) + " events from one drag");
+  if (!changingDrags) return Fail("no drag across the editor changed a parameter");
+  if (!shaped)
+    return Fail(std::to_string(events) + " events from a parameter-changing drag, not begin, changes, end");
+  return Pass(std::to_string(cycles) + " views, " + std::to_string(events) + " events from one drag");
 }
 
 CheckOutcome CheckLongSession(ValidateContext& context, int cycles)

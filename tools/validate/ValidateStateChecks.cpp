@@ -125,15 +125,32 @@ CheckOutcome CheckForeignStateRefused(ValidateContext& context, int)
 
 CheckOutcome CheckNoiseOutputClean(ValidateContext& context, int)
 {
+  // The unit's own switches pick its signal paths: one pass with every switch (indexed parameter)
+  // at its maximum, then one more per switch with that one at its minimum.
+  std::vector<ParameterDescription> switches;
+  {
+    ComponentHost probe;
+    std::vector<ParameterDescription> params;
+    std::string error;
+    if (!PrepareHost(context, probe, Stereo(44100, 512), error)) return Fail(error);
+    if (!DescribeParameters(probe, params, error)) return Fail(error);
+    for (const ParameterDescription& p : params)
+      if (p.info.unit == kAudioUnitParameterUnit_Indexed || p.info.unit == kAudioUnitParameterUnit_Boolean)
+        switches.push_back(p);
+  }
   // Loud noise, then silence: filters ringing down into silence are where denormals appear.
-  for (int cabinet = 0; cabinet <= 1; ++cabinet) {
+  for (size_t pass = 0; pass <= switches.size(); ++pass) {
     ComponentHost host;
     std::string error;
     if (!PrepareHost(context, host, Stereo(44100, 512), error)) return Fail(error);
-    Noise noise(context.seed + static_cast<std::uint32_t>(cabinet));
+    Noise noise(context.seed + static_cast<std::uint32_t>(pass));
     if (!(error = Randomize(host, noise)).empty()) return Fail(error);
-    host.SetParameter(2, 1.0f);
-    host.SetParameter(3, static_cast<float>(cabinet));
+    std::string setting = "every switch at its maximum";
+    for (size_t i = 0; i < switches.size(); ++i) {
+      const bool low = i + 1 == pass;
+      host.SetParameter(switches[i].id, low ? switches[i].info.minValue : switches[i].info.maxValue);
+      if (low) setting = "\"" + switches[i].name + "\" at its minimum";
+    }
     Planar in(2, 512), out(2, 512);
     for (int block = 0; block < 260; ++block) { // 2 s of noise, 1 s of silence
       const bool loud = block < 172;
@@ -144,11 +161,10 @@ CheckOutcome CheckNoiseOutputClean(ValidateContext& context, int)
       const OSStatus status = host.Render(in.in.data(), out.out.data(), 512);
       if (status != noErr) return Fail("render: " + DescribeStatus(status));
       const std::string bad = FindBadSample(out, 2, 512);
-      if (!bad.empty())
-        return Fail(std::string(cabinet ? "cabinet on" : "cabinet off") + ", block " + std::to_string(block) + ": " + bad);
+      if (!bad.empty()) return Fail(setting + ", block " + std::to_string(block) + ": " + bad);
     }
   }
-  return Pass();
+  return Pass(std::to_string(switches.size() + 1) + " settings of the switches");
 }
 
 CheckOutcome CheckRenderWhileSettingParameters(ValidateContext& context, int)
