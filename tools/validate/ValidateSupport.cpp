@@ -41,13 +41,16 @@ bool PrepareHost(ValidateContext& context, ComponentHost& host, const HostFormat
   return true;
 }
 
-std::string FindBadSample(const Planar& audio, int channels, int frames)
+std::string FindBadSample(const Planar& audio, int channels, int frames, bool allowSubnormal)
 {
   for (int c = 0; c < channels; ++c)
     for (int i = 0; i < frames; ++i) {
       const float v = audio.data[static_cast<size_t>(c)][static_cast<size_t>(i)];
       const int kind = std::fpclassify(v);
-      const char* what = kind == FP_NAN ? "NaN" : kind == FP_INFINITE ? "infinity" : kind == FP_SUBNORMAL ? "denormal" : nullptr;
+      const char* what = kind == FP_NAN        ? "NaN"
+                         : kind == FP_INFINITE ? "infinity"
+                         : kind == FP_SUBNORMAL && !allowSubnormal ? "denormal"
+                                                                   : nullptr;
       if (what) return std::string(what) + " at channel " + std::to_string(c) + " frame " + std::to_string(i);
     }
   return "";

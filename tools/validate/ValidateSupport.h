@@ -64,7 +64,9 @@ HostFormat Stereo(double rate, int maxFrames);
 
 // "" when every sample is finite and not subnormal, else the first offence ("NaN at channel 0
 // frame 17").
-std::string FindBadSample(const Planar& audio, int channels, int frames);
+// allowSubnormal accepts denormal samples, for settings that legitimately scale the output into them
+// (a gain parameter restored at 1e-43 is in range).
+std::string FindBadSample(const Planar& audio, int channels, int frames, bool allowSubnormal = false);
 
 // Parameter IDs with their info; false with a reason.
 struct ParameterDescription {
