@@ -11,7 +11,7 @@ FUZZ_TARGETS := png_memory:png state_dictionary:state_dictionary aupreset:aupres
 PREFIX  ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps build demo install test test-main test-asan tsan bench fuzz clean
+.PHONY: all deps build demo install test test-main test-asan tsan bench bench-lv2 fuzz clean stage-log-reset
 
 all: build
 
@@ -29,44 +29,73 @@ demo: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target brindle
 	./$(BUILD)/tools/brindle demo
 
-# PREFIX/bin/brindle, PREFIX/lib/brindle/ (the bundle and the platform library) and
-# PREFIX/share/man/man1/brindle.1, staged under DESTDIR when given. The program is configured with
-# PREFIX so that it finds the installed bundle.
+# PREFIX/bin/brindle, PREFIX/lib/brindle/ (the bundle and the platform library),
+# PREFIX/lib/lv2/Brindle.lv2/ and PREFIX/share/man/man1/brindle.1, staged under DESTDIR when given.
+# The program is configured with PREFIX so that it finds the installed bundle. For LV2 hosts alone,
+# copying build/Brindle.lv2 into ~/.lv2 is a user install.
 install: deps $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
-	cmake --build $(BUILD) -j $(JOBS) --target brindle
+	cmake --build $(BUILD) -j $(JOBS) --target brindle Brindle_lv2_bundle
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD)
 
-test-main: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+# Suites that drive real X windows and real plug-in hosts, by test name; they run as a stage of their own.
+WINDOW_AND_HOST_TESTS := ^(X11|Lv2Host|Jalv)
+# Each stage says how long it took; `make test` ends with the table of all of them.
+TIMED    := ./scripts/timed.sh
+STAGE_LOG ?= $(CURDIR)/$(BUILD)/stage-times.txt
+export STAGE_LOG
+
+test-main: deps $(BUILD)/CMakeCache.txt
+	@$(TIMED) "build" cmake --build $(BUILD) -j $(JOBS)
+	@$(TIMED) "suite" sh -c 'cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -E "$(WINDOW_AND_HOST_TESTS)"'
+	@$(TIMED) "window and host tests" sh -c 'cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -R "$(WINDOW_AND_HOST_TESTS)"'
 
 test-asan: deps
-	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DBRINDLE_SANITIZE=address,undefined -DBRINDLE_BENCH=OFF
-	cmake --build $(ASAN) -j $(JOBS)
-	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	@$(TIMED) "ASan+UBSan configure" cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug \
+	  -DBRINDLE_SANITIZE=address,undefined -DBRINDLE_BENCH=OFF
+	@$(TIMED) "ASan+UBSan build" cmake --build $(ASAN) -j $(JOBS)
+	@$(TIMED) "ASan+UBSan suite" sh -c 'cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)'
 
-# Every fuzz target runs for a bounded time after the two suites: 20 s each here (FUZZ_SECONDS on the
+# The suites with threads in them, under ThreadSanitizer (the others have nothing for it to find).
+TSAN_TESTS := tests/containers/test_containers tests/plugcore/test_plugcore tests/gdi/test_gdi \
+              tests/platform/test_platform tests/graphics/test_graphics tests/au/test_au
+tsan: deps
+	@$(TIMED) "TSan configure" cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DBRINDLE_SANITIZE=thread -DBRINDLE_BENCH=OFF
+	@$(TIMED) "TSan build" cmake --build $(TSAN) -j $(JOBS) --target $(notdir $(TSAN_TESTS)) brindle_component
+	@$(TIMED) "TSan suites" sh -c 'set -e; for t in $(TSAN_TESTS); do \
+	  echo "== $$t"; TSAN_OPTIONS=halt_on_error=1 BRINDLE_SOURCE_DIR=$(CURDIR) BRINDLE_BINARY_DIR=$(CURDIR)/$(TSAN) \
+	  ./$(TSAN)/$$t --gtest_brief=1; done'
+
+# Every fuzz target runs for a bounded time after the suites: 20 s each here (FUZZ_SECONDS on the
 # command line overrides it), FUZZ_SECONDS (default 60) each through `make fuzz`.
 test: FUZZ_SECONDS = 20
-test: test-main test-asan fuzz
+test: stage-log-reset test-main test-asan tsan fuzz
+	@echo "== time per stage"; cat $(STAGE_LOG)
 
-tsan: deps
-	cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_SANITIZE=thread -DBRINDLE_BENCH=OFF
-	cmake --build $(TSAN) -j $(JOBS)
-	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+stage-log-reset:
+	@mkdir -p $(dir $(STAGE_LOG)) && : > $(STAGE_LOG)
 
 bench: build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done
 
+# lilv's lv2bench: Brindle's mono LV2 variant beside guitarix's fuzz plug-ins and swh's foverdrive.
+bench-lv2: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target Brindle_lv2_bundle
+	./scripts/bench-lv2.sh $(BUILD)
+
 fuzz: deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_FUZZ=ON -DBRINDLE_TESTS=OFF -DBRINDLE_BENCH=OFF
-	cmake --build $(FUZZ) --target $(foreach t,$(FUZZ_TARGETS),fuzz_$(firstword $(subst :, ,$(t)))) -j $(JOBS)
-	@set -e; for t in $(FUZZ_TARGETS); do \
+	@CC=clang CXX=clang++ $(TIMED) "fuzz configure" cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DBRINDLE_FUZZ=ON -DBRINDLE_TESTS=OFF -DBRINDLE_BENCH=OFF
+	@$(TIMED) "fuzz build" cmake --build $(FUZZ) -j $(JOBS) \
+	  --target $(foreach t,$(FUZZ_TARGETS),fuzz_$(firstword $(subst :, ,$(t))))
+	@$(TIMED) "fuzzing" sh -c 'set -e; for t in $(FUZZ_TARGETS); do \
 	  name=$${t%%:*}; seeds=$${t##*:}; mkdir -p $(FUZZ)/corpus/$$seeds; \
 	  echo "== fuzz_$$name, $(FUZZ_SECONDS) s"; \
 	  ./$(FUZZ)/fuzz/fuzz_$$name -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -print_final_stats=1 \
 	    $(FUZZ)/corpus/$$seeds fuzz/seeds/$$seeds; \
-	done
+	done'
 
 clean:
 	rm -rf $(BUILD) $(ASAN) $(TSAN) $(FUZZ)

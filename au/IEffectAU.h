@@ -52,6 +52,9 @@ void MakeDefaultASBD(AudioStreamBasicDescription* pASBD, double sampleRate, int 
 class IEffectAU : public IEffectBase
 {
 public:
+  // What a product built over this base (a class template over the adapter) is constructed with.
+  using InstanceInfo = IEffectInstanceInfo;
+
   // A bus carries at most this many channels (the render path keeps its buffer
   // lists on the stack).
   static constexpr int kMaxBusChannels = 128;

@@ -26,6 +26,6 @@ extern const char* const kBrindleSwitch02File;
 extern const char* const kBrindleKnobFile;
 extern const char* const kBrindleAboutFile;
 
-// A new, empty editor for the plug-in with the given size and frame rate (0 or less: the default
+// A new, empty editor for the Audio Unit plug-in with the given size and frame rate (0 or less: the default
 // rate), carrying the plug-in's bundle identifier so that it finds its images.
 IGraphicsMac* MakeGraphics(IEffectAU* plug, int width, int height, int frameRate);

@@ -19,14 +19,16 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreServices/Components.h>
 
+#include "BrindleIdentity.h"
+
 #include <string>
 #include <utility>
 #include <vector>
 
 // The identity the host looks for in the bundle.
-constexpr OSType kBrindleComponentType = 0x61756678;         // 'aufx'
-constexpr OSType kBrindleComponentSubType = 0x62646C33;      // 'bdl3'
-constexpr OSType kBrindleComponentManufacturer = 0x51786C6F; // 'Qxlo'
+constexpr OSType kBrindleComponentType = 0x61756678; // 'aufx'
+constexpr OSType kBrindleComponentSubType = static_cast<OSType>(BrindleIdentity::kUniqueID);
+constexpr OSType kBrindleComponentManufacturer = static_cast<OSType>(BrindleIdentity::kMfrID);
 
 // The bundle path to use: explicit (when non-empty), else $BRINDLE_COMPONENT, else the first of the
 // places beside the program and under the install prefix that exists (the build tree's place when

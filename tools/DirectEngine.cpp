@@ -3,6 +3,8 @@
 // zeros), ProcessDoubleReplacing, and the result converted back to float.
 #include "tools/RenderEngine.h"
 
+#include "BrindleIdentity.h"
+#include "au/AUPlugFactory.h"
 #include "effect/Brindle.h"
 
 namespace {
@@ -13,10 +15,7 @@ public:
   bool Open(const RenderFormat& format, std::string& error) override
   {
     if (!CheckRenderFormat(format, error)) return false;
-    IEffectInstanceInfo info;
-    info.mBundleID = "com.tallowby.audiounit.Brindle";
-    info.mCocoaViewFactoryClassName = "Brindle_View";
-    mPlug = std::make_unique<Brindle>(info);
+    mPlug = std::make_unique<Brindle>(MakeAUInstanceInfo<BrindleIdentity>());
     mChannels = format.channels;
     mPlug->SetSampleRate(format.sampleRate);
     mPlug->SetInputChannelConnections(0, mPlug->NInChannels(), false);

@@ -1,6 +1,8 @@
 // PresetCodec over an in-process Brindle and the plug-in core's preset file code.
 #include "tools/PresetCodec.h"
 
+#include "BrindleIdentity.h"
+#include "au/AUPlugFactory.h"
 #include "effect/Brindle.h"
 #include "plugcore/ByteChunk.h"
 #include "plugcore/PresetFiles.h"
@@ -32,10 +34,7 @@ PresetFormat PresetFormatOf(const std::string& path)
 
 PresetCodec::PresetCodec()
 {
-  IEffectInstanceInfo info;
-  info.mBundleID = "com.tallowby.audiounit.Brindle";
-  info.mCocoaViewFactoryClassName = "Brindle_View";
-  mPlug = std::make_unique<Brindle>(info);
+  mPlug = std::make_unique<Brindle>(MakeAUInstanceInfo<BrindleIdentity>());
   // As the component does when it opens: a host only ever sees the presets the product made.
   mPlug->PruneUninitializedPresets();
 }

@@ -1,6 +1,7 @@
 // The render loop shared by `brindle render` and `brindle demo`.
 #include "tools/RenderJob.h"
 
+#include "effect/BrindleParams.h"
 #include "tools/AudioFiles.h"
 #include "tools/AudioFormatChoice.h"
 #include "tools/InputLength.h"
@@ -14,11 +15,10 @@ namespace {
 
 bool ApplySettings(const RenderSettings& s, IRenderEngine& engine, std::string& error)
 {
-  // Indices of "Level", "Attack", "Effect", "Cabinet" in the plug-in's parameter list.
-  if (s.hasLevel && !engine.SetParam(0, s.level, error)) return false;
-  if (s.hasAttack && !engine.SetParam(1, s.attack, error)) return false;
-  if (s.effect >= 0 && !engine.SetParam(2, s.effect, error)) return false;
-  if (s.cabinet >= 0 && !engine.SetParam(3, s.cabinet, error)) return false;
+  if (s.hasLevel && !engine.SetParam(BrindleParams::kLevel, s.level, error)) return false;
+  if (s.hasAttack && !engine.SetParam(BrindleParams::kAttack, s.attack, error)) return false;
+  if (s.effect >= 0 && !engine.SetParam(BrindleParams::kEffect, s.effect, error)) return false;
+  if (s.cabinet >= 0 && !engine.SetParam(BrindleParams::kCabinet, s.cabinet, error)) return false;
   return true;
 }
 

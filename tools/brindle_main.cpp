@@ -1,5 +1,6 @@
 // brindle: the project's command-line front end. No exception leaves a command: whatever escapes
 // one is reported as the command's one-line failure.
+#include "BrindleIdentity.h"
 #include "tools/Commands.h"
 
 #include <cstdio>
@@ -54,7 +55,7 @@ int main(int argc, char** argv)
     return 0;
   }
   if (!std::strcmp(command, "--version") || !std::strcmp(command, "version")) {
-    std::printf("brindle %s\n", BRINDLE_VERSION);
+    std::printf("brindle %s\n", BrindleIdentity::kVersionString);
     return 0;
   }
   try {

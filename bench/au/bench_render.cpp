@@ -13,7 +13,8 @@
 
 #include "au/IEffectAU.h"
 #include "effect/Brindle.h"
-#include "effect/BrindleFactory.h"
+#include "BrindleIdentity.h"
+#include "au/AUPlugFactory.h"
 
 namespace
 {
@@ -43,7 +44,7 @@ OSStatus HostInput(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UI
   return noErr;
 }
 
-IEffectAU* MakeBrindleForHost() { return MakePlug(); }
+IEffectAU* MakeBrindleForHost() { return MakeAUPlug<Brindle, BrindleIdentity>(); }
 
 ComponentResult Entry(ComponentParameters* params, Handle storage)
 {
@@ -63,7 +64,7 @@ Component BrindleComponent()
 void Direct(benchmark::State& state)
 {
   const int frames = static_cast<int>(state.range(0));
-  Brindle* plug = MakePlug();
+  Brindle* plug = static_cast<Brindle*>(MakeAUPlug<Brindle, BrindleIdentity>());
   plug->SetBlockSize(frames);
   plug->OnParamReset();
   // The processing reads doubles: the host's floats converted once, outside the loop.
@@ -90,7 +91,7 @@ void Direct(benchmark::State& state)
 void BaseFloatPath(benchmark::State& state)
 {
   const int frames = static_cast<int>(state.range(0));
-  Brindle* plug = MakePlug();
+  Brindle* plug = static_cast<Brindle*>(MakeAUPlug<Brindle, BrindleIdentity>());
   plug->SetBlockSize(frames);
   plug->OnParamReset();
   plug->SetInputChannelConnections(0, 2, true);

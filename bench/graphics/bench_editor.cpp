@@ -18,7 +18,8 @@
 
 #include "effect/Brindle.h"
 #include "effect/BrindleEditor.h"
-#include "effect/BrindleFactory.h"
+#include "BrindleIdentity.h"
+#include "au/AUPlugFactory.h"
 #include "graphics/IControl.h"
 #include "graphics/mac/IGraphicsMac.h"
 #include "raster/Raster_IBitmap.h"
@@ -42,7 +43,7 @@ bool KnowBundle()
 
 struct Editor
 {
-  Editor() : plug(MakePlug()), graphics(dynamic_cast<IGraphicsMac*>(plug->GetGUI())) {}
+  Editor() : plug(static_cast<Brindle*>(MakeAUPlug<Brindle, BrindleIdentity>())), graphics(dynamic_cast<IGraphicsMac*>(plug->GetGUI())) {}
   std::unique_ptr<Brindle> plug;
   IGraphicsMac* graphics;
 };

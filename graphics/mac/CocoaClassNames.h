@@ -1,11 +1,11 @@
 #pragma once
 // Names of the editor host's view classes. A host process has one flat namespace of view classes,
 // shared by every plug-in it loads, so each plug-in's copies carry a suffix of their own
-// (BRINDLE_COCOA_SUFFIX, set by the product's build; "_vBrindle_au" for Brindle). Code names the
-// classes through the macros below and never spells a suffix itself.
+// (BRINDLE_COCOA_SUFFIX, set by the plug-in's build from its identity; "_vBrindle_au" for Brindle).
+// Code names the classes through the macros below and never spells a suffix itself.
 
 #ifndef BRINDLE_COCOA_SUFFIX
-#define BRINDLE_COCOA_SUFFIX _vBrindle_au
+#error "BRINDLE_COCOA_SUFFIX is set by the plug-in's build (brindle_graphics_mac_library)"
 #endif
 
 #define BRINDLE_COCOA_PASTE2(base, suffix) base##suffix

@@ -1,93 +1,90 @@
-# brindle_lv2_ui(TARGET <target>
-#                PRODUCT_CLASS <the product over IEffectLV2UIPlug, e.g. BrindlePlug<IEffectLV2UIPlug>>
-#                PRODUCT_HEADERS <headers the generated descriptor includes, as "dir/File.h">
-#                BUNDLE_DIR <the product's .lv2 folder>
-#                [IDENTITY <prefix set by brindle_plugin_identity>]
-#                [NAME <name>] [PLUGIN_URI <uri>] [BUNDLE_ID <id>] [CHANNEL_IO <"1-1 2-2">]
-#                [UI_URI <uri>] [BINARY <file name without .so>]
-#                [INSTANTIATE <C++ line, e.g. "template class BrindlePlug<IEffectLV2UIPlug>;">]
-#                [SOURCES <product sources>] [DEPS <libraries>] [IMAGES <editor images>])
+# brindle_lv2_ui(): a product's LV2 UI library, <Name>_ui.so in <Name>.lv2/.
 #
-# Builds the product's LV2 UI library <BUNDLE_DIR>/<BINARY>.so, exporting only lv2ui_descriptor,
-# and puts what it reads beside it: Contents/Info.plist naming the bundle identifier (the bundle
-# registry finds the bundle by it) and the editor's images in Contents/Resources/. Values not given
-# come from the identity: NAME, PLUGIN_URI (<prefix>_LV2_URI), BUNDLE_ID, CHANNEL_IO; UI_URI
-# defaults to <PLUGIN_URI>#ui and BINARY to <NAME>_ui.
+#   brindle_lv2_ui(NAME <Name> PREFIX <PREFIX> (TEMPLATE <ClassTemplate> | CLASS <Class>)
+#                  IMPL_HEADER <header> [LIBRARIES <libs...>] [IMAGES <files...>] [URI <ui URI>]
+#                  [BUNDLE_DIR <dir>])
+#
+# PREFIX is the identity prefix brindle_plugin_identity() set: <PREFIX>_LV2_URI, <PREFIX>_BUNDLE_ID
+# and <PREFIX>_CHANNEL_IO are read from there. The descriptor is configured from
+# LV2UIDescriptor.cpp.in: it includes IMPL_HEADER and builds TEMPLATE<IEffectLV2UIPlug> (instantiated
+# there) or CLASS (a class derived from IEffectLV2UIPlug). LIBRARIES hold the product's code and its
+# editor host (a brindle_graphics_mac_library). The UI's URI is URI, by default <LV2_URI>#ui.
+#
+# The library goes into the product's bundle and is declared there as its X11 UI
+# (brindle_lv2_bundle_ui), or, with BUNDLE_DIR, into that folder alone (tests). Beside it the
+# library needs what the bundle registry reads: Contents/Info.plist naming the bundle identifier,
+# and the editor's IMAGES in Contents/Resources/. Target: <Name>_lv2ui.
 function(brindle_lv2_ui)
-  cmake_parse_arguments(ARG ""
-    "TARGET;PRODUCT_CLASS;BUNDLE_DIR;IDENTITY;NAME;PLUGIN_URI;BUNDLE_ID;CHANNEL_IO;UI_URI;BINARY;INSTANTIATE"
-    "PRODUCT_HEADERS;SOURCES;DEPS;IMAGES" ${ARGN})
-  if(ARG_IDENTITY)
-    foreach(pair NAME:NAME PLUGIN_URI:LV2_URI BUNDLE_ID:BUNDLE_ID CHANNEL_IO:CHANNEL_IO)
-      string(REPLACE ":" ";" pair ${pair})
-      list(GET pair 0 key)
-      list(GET pair 1 identityKey)
-      if(NOT ARG_${key})
-        set(ARG_${key} "${${ARG_IDENTITY}_${identityKey}}")
-      endif()
-    endforeach()
-  endif()
-  foreach(required TARGET PRODUCT_CLASS BUNDLE_DIR NAME PLUGIN_URI BUNDLE_ID CHANNEL_IO)
-    if(NOT ARG_${required})
-      message(FATAL_ERROR "brindle_lv2_ui: ${required} is missing")
+  cmake_parse_arguments(ARG "" "NAME;PREFIX;TEMPLATE;CLASS;IMPL_HEADER;URI;BUNDLE_DIR" "LIBRARIES;IMAGES" ${ARGN})
+  foreach(key NAME PREFIX IMPL_HEADER)
+    if(NOT ARG_${key})
+      message(FATAL_ERROR "brindle_lv2_ui: ${key} is missing")
     endif()
   endforeach()
-  if(NOT ARG_UI_URI)
-    set(ARG_UI_URI "${ARG_PLUGIN_URI}#ui")
+  if(NOT ARG_TEMPLATE AND NOT ARG_CLASS)
+    message(FATAL_ERROR "brindle_lv2_ui: TEMPLATE or CLASS is needed")
   endif()
-  if(NOT ARG_BINARY)
-    set(ARG_BINARY "${ARG_NAME}_ui")
-  endif()
-
-  set(LV2UI_NAME ${ARG_NAME})
-  set(LV2UI_PLUGIN_URI ${ARG_PLUGIN_URI})
-  set(LV2UI_BUNDLE_ID ${ARG_BUNDLE_ID})
-  set(LV2UI_CHANNEL_IO ${ARG_CHANNEL_IO})
-  set(LV2UI_URI ${ARG_UI_URI})
-  set(LV2UI_PRODUCT_CLASS ${ARG_PRODUCT_CLASS})
-  set(LV2UI_INSTANTIATE "${ARG_INSTANTIATE}")
-  set(LV2UI_INCLUDES "")
-  foreach(header IN LISTS ARG_PRODUCT_HEADERS)
-    string(APPEND LV2UI_INCLUDES "#include \"${header}\"\n")
+  foreach(key LV2_URI BUNDLE_ID CHANNEL_IO)
+    if(NOT DEFINED ${ARG_PREFIX}_${key})
+      message(FATAL_ERROR "brindle_lv2_ui: ${ARG_PREFIX}_${key} is not set; call brindle_plugin_identity first")
+    endif()
   endforeach()
-  set(generated ${CMAKE_CURRENT_BINARY_DIR}/${ARG_TARGET}/${ARG_NAME}LV2UIDescriptor.cpp)
-  configure_file(${BRINDLE_LV2UI_DIR}/LV2UIDescriptor.cpp.in ${generated} @ONLY)
 
-  add_library(${ARG_TARGET} MODULE ${generated} ${ARG_SOURCES})
-  target_link_libraries(${ARG_TARGET} PRIVATE brindle_lv2ui_framework ${ARG_DEPS})
-  target_compile_options(${ARG_TARGET} PRIVATE -fvisibility=hidden -fvisibility-inlines-hidden)
-  # --as-needed: the framework's libraries name the shared platform library, whose every symbol
-  # the UI library carries itself, so it must not become a run-time dependency. nodelete: a host
-  # may unload the library after the last UI closed; its process-wide stand-ins stay valid.
-  target_link_options(${ARG_TARGET} PRIVATE
+  set(name ${ARG_NAME})
+  set(target ${name}_lv2ui)
+  if(NOT ARG_URI)
+    set(ARG_URI "${${ARG_PREFIX}_LV2_URI}#ui")
+  endif()
+  set(LV2UI_NAME ${name})
+  set(LV2UI_URI ${ARG_URI})
+  set(LV2UI_PLUGIN_URI ${${ARG_PREFIX}_LV2_URI})
+  set(LV2UI_BUNDLE_ID ${${ARG_PREFIX}_BUNDLE_ID})
+  set(LV2UI_CHANNEL_IO ${${ARG_PREFIX}_CHANNEL_IO})
+  set(LV2UI_IMPL_HEADER ${ARG_IMPL_HEADER})
+  if(ARG_TEMPLATE)
+    set(LV2UI_PRODUCT_CLASS "${ARG_TEMPLATE}<IEffectLV2UIPlug>")
+    set(LV2UI_INSTANTIATE "template class ${ARG_TEMPLATE}<IEffectLV2UIPlug>;")
+  else()
+    set(LV2UI_PRODUCT_CLASS ${ARG_CLASS})
+    set(LV2UI_INSTANTIATE "")
+  endif()
+  set(descriptor ${CMAKE_CURRENT_BINARY_DIR}/${name}LV2UIDescriptor.cpp)
+  configure_file(${BRINDLE_LV2UI_DIR}/LV2UIDescriptor.cpp.in ${descriptor} @ONLY)
+  set(info_plist ${CMAKE_CURRENT_BINARY_DIR}/${name}LV2UIInfo.plist)
+  configure_file(${BRINDLE_LV2UI_DIR}/Info.plist.in ${info_plist} @ONLY)
+
+  add_library(${target} MODULE ${descriptor})
+  target_link_libraries(${target} PRIVATE brindle_lv2ui_framework ${ARG_LIBRARIES})
+  target_compile_options(${target} PRIVATE -fvisibility=hidden -fvisibility-inlines-hidden)
+  if(DEFINED ${ARG_PREFIX}_GENERATED_DIR)
+    target_include_directories(${target} PRIVATE ${${ARG_PREFIX}_GENERATED_DIR})
+  endif()
+  # --as-needed: the editor libraries name the shared platform library, whose every symbol the UI
+  # library carries itself, so it must not become a run-time dependency. nodelete: hosts unload a
+  # UI library once its last UI closed; the process-wide stand-ins inside stay valid instead.
+  target_link_options(${target} PRIVATE
     -Wl,--version-script=${BRINDLE_LV2UI_DIR}/exports.map -Wl,--no-undefined -Wl,--exclude-libs,ALL
     -Wl,--as-needed -Wl,-z,nodelete)
-  set_target_properties(${ARG_TARGET} PROPERTIES
-    OUTPUT_NAME ${ARG_BINARY}
-    PREFIX ""
-    SUFFIX ".so"
-    LIBRARY_OUTPUT_DIRECTORY ${ARG_BUNDLE_DIR}
-    SKIP_BUILD_RPATH ON
+  set_target_properties(${target} PROPERTIES
+    OUTPUT_NAME ${name}_ui PREFIX "" SUFFIX ".so" SKIP_BUILD_RPATH ON
     LINK_DEPENDS ${BRINDLE_LV2UI_DIR}/exports.map)
 
-  file(CONFIGURE OUTPUT ${ARG_BUNDLE_DIR}/Contents/Info.plist CONTENT
-"<?xml version=\"1.0\" encoding=\"UTF-8\"?>
-<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">
-<plist version=\"1.0\">
-<dict>
-  <key>CFBundleIdentifier</key>
-  <string>${ARG_BUNDLE_ID}</string>
-  <key>CFBundleName</key>
-  <string>${ARG_NAME}</string>
-  <key>CFBundlePackageType</key>
-  <string>BNDL</string>
-</dict>
-</plist>
-")
-  file(MAKE_DIRECTORY ${ARG_BUNDLE_DIR}/Contents/Resources)
+  set(resources $<TARGET_FILE_DIR:${target}>/Contents/Resources)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${resources}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${info_plist} $<TARGET_FILE_DIR:${target}>/Contents/Info.plist
+    VERBATIM)
   if(ARG_IMAGES)
-    add_custom_command(TARGET ${ARG_TARGET} POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ARG_IMAGES} ${ARG_BUNDLE_DIR}/Contents/Resources
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ARG_IMAGES} ${resources}
       VERBATIM)
+  endif()
+
+  if(ARG_BUNDLE_DIR)
+    set_target_properties(${target} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${ARG_BUNDLE_DIR})
+  else()
+    brindle_lv2_bundle_ui(NAME ${name} TARGET ${target} URI ${ARG_URI} CLASS X11UI)
+    # brindle_lv2_bundle_ui gives UI libraries an $ORIGIN run path; this one needs none.
+    set_target_properties(${target} PROPERTIES BUILD_WITH_INSTALL_RPATH OFF INSTALL_RPATH "")
   endif()
 endfunction()

@@ -1,5 +1,7 @@
 #include "lv2/ui/IEffectLV2UIPlug.h"
 
+#include "lv2/LV2PortLayout.h"
+
 #include <cmath>
 #include <utility>
 
@@ -33,10 +35,12 @@ bool IEffectLV2UIPlug::SetFromPort(uint32_t port, float value)
   if (idx < 0 || std::isnan(value)) return false;
   Core_MutexLock lock(mMutex);
   IParam* param = GetParam(idx);
-  // Compared in the port's own precision: the echo of a value the editor wrote must not move a
-  // control that is being dragged.
-  if (static_cast<float>(param->Value()) == value) return false;
-  param->Set(static_cast<double>(value));
+  // Read the way the audio side reads the port (switches, whole numbers, the range), and compared
+  // in the port's own precision: the echo of a value the editor wrote must not move a control that
+  // is being dragged.
+  const double reading = LV2ParamValueFromPort(*param, value);
+  if (static_cast<float>(param->Value()) == static_cast<float>(reading)) return false;
+  param->Set(reading);
   ShowParamInEditor(idx, param->Value(), false);
   OnParamChange(idx);
   return true;

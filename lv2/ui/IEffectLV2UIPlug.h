@@ -46,10 +46,11 @@ public:
   // The parameter of a control port, or -1 for any other port.
   int ParamOfPort(uint32_t port) const;
 
-  // A value the host reports for a port: the parameter takes it (clamped to its range), the editor
-  // shows it and the product's OnParamChange runs. Ports that are no parameter's, and values that
-  // are not numbers, are ignored; so is a value the parameter already holds, which is what the host
-  // echoes after every change the editor writes. True when the parameter changed.
+  // A value the host reports for a port: the parameter takes it as the audio side reads the port
+  // (LV2ParamValueFromPort: switches, whole numbers, clamped), the editor shows it and the
+  // product's OnParamChange runs. Ports that are no parameter's, and values that are not numbers,
+  // are ignored; so is a value the parameter already holds, which is what the host echoes after
+  // every change the editor writes. True when the parameter changed.
   bool SetFromPort(uint32_t port, float value);
 
   // ---- Host calls the editor makes ----

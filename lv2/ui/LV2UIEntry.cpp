@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "graphics/mac/IGraphicsMac.h"
-#include "lv2/ui/LV2UIPorts.h"
+#include "graphics/IGraphics.h"
+#include "lv2/LV2PortLayout.h"
 #include "lv2/ui/LV2UIWindow.h"
 
 namespace {
@@ -57,6 +57,18 @@ bool RegisterBundle(const char* bundlePath, const char* bundleID)
   return named;
 }
 
+// The port of parameter 0 in the variant pluginURI names: after its audio inputs and outputs.
+bool FirstControlPort(const LV2UIProduct& product, const char* pluginURI, uint32_t* port)
+{
+  if (!pluginURI) return false;
+  for (const LV2Variant& variant : LV2Variants(product.mChannelIO)) {
+    if (LV2VariantURI(product.mPluginURI, variant) != pluginURI) continue;
+    *port = static_cast<uint32_t>(variant.mIn + variant.mOut);
+    return true;
+  }
+  return false;
+}
+
 LV2UIInstance* Instance(LV2UI_Handle handle)
 {
   return static_cast<LV2UIInstance*>(handle);
@@ -87,8 +99,8 @@ LV2UI_Handle LV2UIInstantiate(const LV2UIProduct& product, const char* pluginURI
       Refuse(product, "the host offers no parent window (ui:parent); this editor only opens inside one");
       return nullptr;
     }
-    LV2UIPortLayout layout;
-    if (!LV2UIPortLayoutFor(pluginURI, product.mPluginURI, product.mChannelIO, 0, &layout)) {
+    uint32_t firstControlPort = 0;
+    if (!FirstControlPort(product, pluginURI, &firstControlPort)) {
       Refuse(product, std::string("'") + (pluginURI ? pluginURI : "") + "' is not one of this UI's plug-ins");
       return nullptr;
     }
@@ -103,11 +115,11 @@ LV2UI_Handle LV2UIInstantiate(const LV2UIProduct& product, const char* pluginURI
     info.mWrite = writeFunction;
     info.mController = controller;
     info.mTouch = static_cast<const LV2UI_Touch*>(FeatureData(features, LV2_UI__touch));
-    info.mFirstControlPort = layout.mFirstControlPort;
+    info.mFirstControlPort = firstControlPort;
 
     auto instance = std::make_unique<LV2UIInstance>();
     instance->mPlug = product.mMake(info);
-    IGraphicsMac* editor = instance->mPlug ? dynamic_cast<IGraphicsMac*>(instance->mPlug->GetGUI()) : nullptr;
+    IGraphics* editor = instance->mPlug ? dynamic_cast<IGraphics*>(instance->mPlug->GetGUI()) : nullptr;
     std::string error;
     if (!instance->mWindow.Open(editor, parent, &error)) {
       Refuse(product, error);

@@ -7,7 +7,8 @@
 // product over IEffectLV2UIPlug. Instantiation:
 //
 //   - needs the host's ui:parent (an X window the editor goes into) and refuses without one;
-//   - refuses a plug-in URI that is none of the product's variants (LV2UIPorts.h);
+//   - refuses a plug-in URI that is none of the product's variants (LV2PortLayout.h), whose
+//     control ports follow its audio ports;
 //   - makes the bundle folder known to the bundle registry, so that the editor finds its images,
 //     which the bundle carries as Contents/Resources/ beside Contents/Info.plist (whose
 //     CFBundleIdentifier is the product's bundle identifier);
@@ -26,7 +27,7 @@
 struct LV2UIProduct
 {
   const char* mName;       // for messages
-  const char* mPluginURI;  // the product's URI; variants extend it
+  const char* mPluginURI;  // the product's base URI; each variant adds its fragment
   const char* mBundleID;
   const char* mChannelIO;
   // Builds the product over the UI-side base; may throw.

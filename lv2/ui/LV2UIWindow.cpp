@@ -4,7 +4,7 @@
 #include <BrindleHost/X11Backend.h>
 #include <Foundation/NSRunLoop.h>
 
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/IGraphics.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ LV2UIWindow::~LV2UIWindow()
   Close();
 }
 
-bool LV2UIWindow::Open(IGraphicsMac* editor, unsigned long parent, std::string* error)
+bool LV2UIWindow::Open(IGraphics* editor, unsigned long parent, std::string* error)
 {
   Close();
   if (!editor) {

@@ -11,7 +11,7 @@
 
 #include <string>
 
-class IGraphicsMac;
+class IGraphics;
 class NSWindow;
 
 class LV2UIWindow
@@ -22,9 +22,10 @@ public:
   LV2UIWindow(const LV2UIWindow&) = delete;
   LV2UIWindow& operator=(const LV2UIWindow&) = delete;
 
-  // Opens the editor as a child of the X window `parent` on the display $DISPLAY names. False, with
+  // Opens the editor (whose views are AppKit's, as IGraphicsMac makes them) as a child of the X
+  // window `parent` on the display $DISPLAY names. False, with
   // a one-line reason, when there is no display or `parent` is no window on it.
-  bool Open(IGraphicsMac* editor, unsigned long parent, std::string* error);
+  bool Open(IGraphics* editor, unsigned long parent, std::string* error);
   // Closes the editor's view and the window; the editor itself stays (its plug-in owns it).
   void Close();
   // Delivers pending X events, runs the timers that are due and redraws. False once the window is
@@ -37,7 +38,7 @@ public:
   unsigned long XWindow() const;
 
 private:
-  IGraphicsMac* mEditor = nullptr;
+  IGraphics* mEditor = nullptr;
   NSWindow* mWindow = nullptr; // owned
   bool mHoldsDisplay = false;
   int mWidth = 0, mHeight = 0;

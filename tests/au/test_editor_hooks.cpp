@@ -4,7 +4,8 @@
 #include <BrindleHost/ComponentBundle.h>
 
 #include "AUTestFixture.h"
-#include "effect/BrindleFactory.h"
+#include "BrindleIdentity.h"
+#include "au/AUPlugFactory.h"
 
 namespace
 {
@@ -32,7 +33,7 @@ public:
 class EditorPlug : public TestPlug
 {
 public:
-  EditorPlug() : TestPlug(IEffectInstanceInfo{kBrindleBundleID, "Test_View"}) { AttachGraphics(new FakeEditor); }
+  EditorPlug() : TestPlug(IEffectInstanceInfo{"com.tallowby.audiounit.Brindle", "Test_View"}) { AttachGraphics(new FakeEditor); }
   void OnWindowResize() override { ++gEditorLog.mResizes; }
 };
 

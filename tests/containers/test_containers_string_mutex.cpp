@@ -1,3 +1,5 @@
+#include "../ThreadBlocked.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -90,13 +92,16 @@ TEST(CoreMutex, RecursiveEntryAndExclusion)
   EXPECT_TRUE(mutex.IsHeldByCurrentThread());
 
   std::atomic<bool> acquired{false};
+  std::atomic<pid_t> otherId{0};
   std::thread other([&] {
+    otherId = CurrentThreadKernelId();
     Core_MutexLock lock(mutex);
     acquired = true;
   });
   mutex.Leave();
-  // Still held once: the other thread must wait.
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  // Still held once: the other thread must wait, asleep in the lock, until the last Leave.
+  while (otherId == 0) std::this_thread::yield();
+  WaitUntilThreadBlocks(otherId);
   EXPECT_FALSE(acquired.load());
   mutex.Leave();
   other.join();

@@ -20,7 +20,7 @@
 namespace {
 
 constexpr uint32_t kGainPort = 2, kMutePort = 3; // the mono variant: one input, one output first
-constexpr const char* kMono = "urn:brindle:test:gain#mono";
+constexpr const char* kMono = "urn:brindle-tests:gain#mono";
 
 struct Written
 {
@@ -163,7 +163,7 @@ int OpenFileCount()
 
 TEST_F(LV2UIHost, TheEditorSitsInTheParentAndItsControlsWriteTheirPorts)
 {
-  EXPECT_STREQ(mDescriptor->URI, "urn:brindle:test:gain#ui");
+  EXPECT_STREQ(mDescriptor->URI, "urn:brindle-tests:gain#ui");
   EXPECT_EQ(mDescriptor->extension_data("urn:nothing"), nullptr);
   LV2UI_Widget widget = nullptr;
   LV2UI_Handle ui = Instantiate(kMono, &widget, mHost.features);
@@ -283,7 +283,9 @@ TEST_F(LV2UIHost, InstantiationRefusesWhatItCannotServe)
     {"no parent", kMono, noParent, TEST_UI_BUNDLE},
     {"a null parent", kMono, zeroParent, TEST_UI_BUNDLE},
     {"a parent that is no window", kMono, badParent, TEST_UI_BUNDLE},
-    {"another plug-in", "urn:brindle:test:other", mHost.features, TEST_UI_BUNDLE},
+    {"another plug-in", "urn:brindle-tests:other", mHost.features, TEST_UI_BUNDLE},
+    {"the bare product URI", "urn:brindle-tests:gain", mHost.features, TEST_UI_BUNDLE},
+    {"a variant the product lacks", "urn:brindle-tests:gain#3in4out", mHost.features, TEST_UI_BUNDLE},
     {"a null plug-in URI", nullptr, mHost.features, TEST_UI_BUNDLE},
     {"a bundle without its Info.plist", kMono, mHost.features, "/tmp"},
     {"a missing bundle", kMono, mHost.features, "/nonexistent/TestGain.lv2/"},
@@ -299,7 +301,7 @@ TEST_F(LV2UIHost, InstantiationRefusesWhatItCannotServe)
 
   // The stereo variant's control ports come after two inputs and two outputs.
   LV2UI_Widget widget = nullptr;
-  LV2UI_Handle ui = Instantiate("urn:brindle:test:gain#stereo", &widget, mHost.features);
+  LV2UI_Handle ui = Instantiate("urn:brindle-tests:gain#stereo", &widget, mHost.features);
   ASSERT_NE(ui, nullptr);
   ASSERT_EQ(Xdotool(reinterpret_cast<uintptr_t>(widget), {"106", "199", "click", "1"}), 0);
   ASSERT_TRUE(IdleUntil(ui, [&] { return !mHost.written.empty(); }));
@@ -312,7 +314,7 @@ TEST_F(LV2UIHost, OpenedAndClosedManyTimesLeavesNothingBehind)
   const int filesBefore = OpenFileCount();
   for (int i = 0; i < 1000; ++i) {
     LV2UI_Widget widget = nullptr;
-    LV2UI_Handle ui = Instantiate(i % 2 ? kMono : "urn:brindle:test:gain#stereo", &widget, mHost.features);
+    LV2UI_Handle ui = Instantiate(i % 2 ? kMono : "urn:brindle-tests:gain#stereo", &widget, mHost.features);
     ASSERT_NE(ui, nullptr) << "round " << i;
     if (i % 100 == 0) {
       EXPECT_EQ(Idle(ui), 0);

@@ -1,3 +1,5 @@
+#include "../ThreadBlocked.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -31,22 +33,19 @@ public:
 // Checks that op waits while another thread holds the plug-in's mutex.
 void ExpectWaitsForMutex(IEffectBase& plug, const std::function<void()>& op)
 {
-  std::atomic<bool> locked{false}, done{false}, release{false};
-  std::thread holder([&] {
-    plug.GetMutex().Enter();
-    locked = true;
-    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    plug.GetMutex().Leave();
-  });
-  while (!locked) std::this_thread::yield();
+  std::atomic<bool> done{false};
+  std::atomic<pid_t> callerId{0};
+  plug.GetMutex().Enter();
   std::thread caller([&] {
+    callerId = CurrentThreadKernelId();
     op();
     done = true;
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  // The caller's op takes the mutex first thing; once it sleeps, it is waiting for it.
+  while (callerId == 0) std::this_thread::yield();
+  WaitUntilThreadBlocks(callerId);
   EXPECT_FALSE(done.load());
-  release = true;
-  holder.join();
+  plug.GetMutex().Leave();
   caller.join();
   EXPECT_TRUE(done.load());
   EXPECT_FALSE(plug.GetMutex().IsHeldByCurrentThread());

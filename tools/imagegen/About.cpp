@@ -1,5 +1,6 @@
 // The about panel: an opaque cream card with a brown border naming the product, its version and
 // its maker.
+#include "BrindleIdentity.h"
 #include "tools/imagegen/PedalArt.h"
 
 namespace {
@@ -28,8 +29,9 @@ void DrawAbout(ImageCanvas& c, const ArtFonts& fonts)
   c.FillRect(8, h - 12, w - 8, h - 8, kPaint, 0.85f);
 
   const int center = TEXT_CENTER | TEXT_VCENTER | TEXT_SINGLELINE | TEXT_NOPREFIX;
-  c.Text(fonts.bold.c_str(), 30, "Brindle", RECT{8, 28, w - 8, 70}, kInk, center);
+  c.Text(fonts.bold.c_str(), 30, BrindleIdentity::kName, RECT{8, 28, w - 8, 70}, kInk, center);
   c.FillRect(w / 2 - 40, 78, w / 2 + 40, 79, kInk, 0.6f);
-  c.Text(fonts.regular.c_str(), 12, "version 2.3.0", RECT{8, 86, w - 8, 104}, kInk, center);
-  c.Text(fonts.regular.c_str(), 12, "tallowby", RECT{8, 116, w - 8, 134}, kInk.Mix(kPaint, 0.5), center);
+  const std::string version = std::string("version ") + BrindleIdentity::kVersionString;
+  c.Text(fonts.regular.c_str(), 12, version.c_str(), RECT{8, 86, w - 8, 104}, kInk, center);
+  c.Text(fonts.regular.c_str(), 12, BrindleIdentity::kMaker, RECT{8, 116, w - 8, 134}, kInk.Mix(kPaint, 0.5), center);
 }

@@ -1,5 +1,6 @@
 // The enclosure: brindle-brown enamel with darker stripes and a hammered texture, corner screws,
 // the product name, the control legends, the knob scales, the footswitch's washer and the maker.
+#include "BrindleIdentity.h"
 #include "tools/imagegen/PedalArt.h"
 
 #include <cmath>
@@ -135,5 +136,5 @@ void DrawBackground(ImageCanvas& c, const ArtFonts& fonts)
 
   c.Polyline({{70, 300}, {82, 300}}, 1, kCream, 0.5f);
   c.Polyline({{126, 300}, {138, 300}}, 1, kCream, 0.5f);
-  Legend(c, fonts.regular, 11, "tallowby", RECT{80, 292, 128, 308}, center);
+  Legend(c, fonts.regular, 11, BrindleIdentity::kMaker, RECT{80, 292, 128, 308}, center);
 }

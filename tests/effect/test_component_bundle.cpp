@@ -15,7 +15,8 @@
 
 #include "AUTestFixture.h"
 #include "effect/Brindle.h"
-#include "effect/BrindleFactory.h"
+#include "BrindleIdentity.h"
+#include "au/AUPlugFactory.h"
 
 namespace
 {
@@ -70,7 +71,7 @@ TEST_F(BrindleBundleTest, InfoPlistRegistersTheEffectAndItsView)
 
   // The library exports the two entries and nothing of the framework inside it.
   CFStringRef id = CFBundleGetIdentifier(sBundle.bundle);
-  EXPECT_EQ(ToStd(id), kBrindleBundleID);
+  EXPECT_EQ(ToStd(id), "com.tallowby.audiounit.Brindle");
 }
 
 TEST_F(BrindleBundleTest, OpenDescribeRenderSaveClose)
@@ -187,11 +188,11 @@ TEST_F(BrindleBundleTest, ConcurrentOpensThroughTheFactory)
   for (ComponentInstance u : units) CloseComponent(u);
 }
 
-TEST(BrindleFactory, MakePlugBuildsTheProductWithItsIdentity)
+TEST(BrindleFactory, MakeAUPlugBuildsTheProductWithItsIdentity)
 {
   std::vector<Brindle*> plugs(6, nullptr);
   std::vector<std::thread> threads;
-  for (size_t i = 0; i < plugs.size(); ++i) threads.emplace_back([&, i] { plugs[i] = MakePlug(); });
+  for (size_t i = 0; i < plugs.size(); ++i) threads.emplace_back([&, i] { plugs[i] = static_cast<Brindle*>(MakeAUPlug<Brindle, BrindleIdentity>()); });
   for (std::thread& t : threads) t.join();
   for (Brindle* plug : plugs)
   {
@@ -201,7 +202,7 @@ TEST(BrindleFactory, MakePlugBuildsTheProductWithItsIdentity)
     EXPECT_EQ(plug->GetPlugID(), static_cast<int>(kBdl3));
     EXPECT_EQ(plug->GetMakerID(), static_cast<int>(kQxlo));
     EXPECT_EQ(plug->GetEffectVersion(false), 131840);
-    EXPECT_STREQ(plug->GetBundleID(), kBrindleBundleID);
+    EXPECT_STREQ(plug->GetBundleID(), "com.tallowby.audiounit.Brindle");
     EXPECT_STREQ(plug->GetViewClassName(), "Brindle_View");
     EXPECT_EQ(plug->NParams(), 4);
     EXPECT_TRUE(plug->LegalIO(1, 1) && plug->LegalIO(2, 2) && !plug->LegalIO(1, 2));
