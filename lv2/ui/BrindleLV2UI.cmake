@@ -12,7 +12,8 @@
 #
 # The library goes into the product's bundle and is declared there as its X11 UI
 # (brindle_lv2_bundle_ui), or, with BUNDLE_DIR, into that folder alone (tests). Beside it the
-# library needs what the bundle registry reads: Contents/Info.plist naming the bundle identifier,
+# library go the UI's description <Name>_ui.ttl (its features and idle interface, named from the
+# manifest) and what the bundle registry reads: Contents/Info.plist naming the bundle identifier,
 # and the editor's IMAGES in Contents/Resources/. Target: <Name>_lv2ui.
 function(brindle_lv2_ui)
   cmake_parse_arguments(ARG "" "NAME;PREFIX;TEMPLATE;CLASS;IMPL_HEADER;URI;BUNDLE_DIR" "LIBRARIES;IMAGES" ${ARGN})
@@ -52,6 +53,8 @@ function(brindle_lv2_ui)
   configure_file(${BRINDLE_LV2UI_DIR}/LV2UIDescriptor.cpp.in ${descriptor} @ONLY)
   set(info_plist ${CMAKE_CURRENT_BINARY_DIR}/${name}LV2UIInfo.plist)
   configure_file(${BRINDLE_LV2UI_DIR}/Info.plist.in ${info_plist} @ONLY)
+  set(ui_ttl ${CMAKE_CURRENT_BINARY_DIR}/${name}_ui.ttl)
+  configure_file(${BRINDLE_LV2UI_DIR}/ui.ttl.in ${ui_ttl} @ONLY)
 
   add_library(${target} MODULE ${descriptor})
   target_link_libraries(${target} PRIVATE brindle_lv2ui_framework ${ARG_LIBRARIES})
@@ -73,6 +76,7 @@ function(brindle_lv2_ui)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory ${resources}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${info_plist} $<TARGET_FILE_DIR:${target}>/Contents/Info.plist
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ui_ttl} $<TARGET_FILE_DIR:${target}>/${name}_ui.ttl
     VERBATIM)
   if(ARG_IMAGES)
     add_custom_command(TARGET ${target} POST_BUILD
@@ -83,7 +87,7 @@ function(brindle_lv2_ui)
   if(ARG_BUNDLE_DIR)
     set_target_properties(${target} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${ARG_BUNDLE_DIR})
   else()
-    brindle_lv2_bundle_ui(NAME ${name} TARGET ${target} URI ${ARG_URI} CLASS X11UI)
+    brindle_lv2_bundle_ui(NAME ${name} TARGET ${target} URI ${ARG_URI} CLASS X11UI SEE_ALSO ${name}_ui.ttl)
     # brindle_lv2_bundle_ui gives UI libraries an $ORIGIN run path; this one needs none.
     set_target_properties(${target} PROPERTIES BUILD_WITH_INSTALL_RPATH OFF INSTALL_RPATH "")
   endif()
