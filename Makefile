@@ -45,14 +45,18 @@ TIMED    := ./scripts/timed.sh
 STAGE_LOG ?= $(CURDIR)/$(BUILD)/stage-times.txt
 export STAGE_LOG
 
+# make test builds everything with warnings as errors.
+WERROR := -DBRINDLE_WERROR=ON
+
 test-main: deps $(BUILD)/CMakeCache.txt
+	@$(TIMED) "configure" cmake -S . -B $(BUILD) $(WERROR)
 	@$(TIMED) "build" cmake --build $(BUILD) -j $(JOBS)
 	@$(TIMED) "suite" sh -c 'cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -E "$(WINDOW_AND_HOST_TESTS)"'
 	@$(TIMED) "window and host tests" sh -c 'cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -R "$(WINDOW_AND_HOST_TESTS)"'
 
 test-asan: deps
 	@$(TIMED) "ASan+UBSan configure" cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug \
-	  -DBRINDLE_SANITIZE=address,undefined -DBRINDLE_BENCH=OFF
+	  -DBRINDLE_SANITIZE=address,undefined -DBRINDLE_BENCH=OFF $(WERROR)
 	@$(TIMED) "ASan+UBSan build" cmake --build $(ASAN) -j $(JOBS)
 	@$(TIMED) "ASan+UBSan suite" sh -c 'cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)'
@@ -62,7 +66,7 @@ TSAN_TESTS := tests/containers/test_containers tests/plugcore/test_plugcore test
               tests/platform/test_platform tests/graphics/test_graphics tests/au/test_au
 tsan: deps
 	@$(TIMED) "TSan configure" cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DBRINDLE_SANITIZE=thread -DBRINDLE_BENCH=OFF
+	  -DBRINDLE_SANITIZE=thread -DBRINDLE_BENCH=OFF $(WERROR)
 	@$(TIMED) "TSan build" cmake --build $(TSAN) -j $(JOBS) --target $(notdir $(TSAN_TESTS)) brindle_component
 	@$(TIMED) "TSan suites" sh -c 'set -e; for t in $(TSAN_TESTS); do \
 	  echo "== $$t"; TSAN_OPTIONS=halt_on_error=1 BRINDLE_SOURCE_DIR=$(CURDIR) BRINDLE_BINARY_DIR=$(CURDIR)/$(TSAN) \
@@ -87,7 +91,7 @@ bench-lv2: deps $(BUILD)/CMakeCache.txt
 
 fuzz: deps
 	@CC=clang CXX=clang++ $(TIMED) "fuzz configure" cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DBRINDLE_FUZZ=ON -DBRINDLE_TESTS=OFF -DBRINDLE_BENCH=OFF
+	  -DBRINDLE_FUZZ=ON -DBRINDLE_TESTS=OFF -DBRINDLE_BENCH=OFF $(WERROR)
 	@$(TIMED) "fuzz build" cmake --build $(FUZZ) -j $(JOBS) \
 	  --target $(foreach t,$(FUZZ_TARGETS),fuzz_$(firstword $(subst :, ,$(t))))
 	@$(TIMED) "fuzzing" sh -c 'set -e; for t in $(FUZZ_TARGETS); do \

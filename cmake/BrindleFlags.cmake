@@ -1,6 +1,14 @@
 # Compiler flags shared by every target.
 # Floating-point contraction stays off so that DSP results are the same on every CPU.
 add_compile_options(-Wall -Wextra -ffp-contract=off)
+# A hidden name, a virtual that hides its base's overloads, a polymorphic class without a virtual
+# destructor: each has been a real fault somewhere, so each is a warning here.
+add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wshadow> $<$<COMPILE_LANGUAGE:CXX>:-Woverloaded-virtual>
+                    $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor>)
+# CI (make test) builds with warnings as errors, so none can land.
+if(BRINDLE_WERROR)
+  add_compile_options(-Werror)
+endif()
 
 # GCC 12's straight-line (SLP) vectoriser drops a double->float->double rounding when two such
 # conversions are stored side by side; our DSP and raster results depend on that rounding.
@@ -13,8 +21,6 @@ if(BRINDLE_SANITIZE)
   add_link_options(-fsanitize=${BRINDLE_SANITIZE})
 endif()
 
-# Everything includes public headers by their path from the repository root.
-include_directories(${PROJECT_SOURCE_DIR})
 
 find_package(Threads REQUIRED)
 find_package(PkgConfig REQUIRED)

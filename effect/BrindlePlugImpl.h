@@ -27,7 +27,7 @@ BrindlePlug<TAdapter>::BrindlePlug(InstanceInfo instanceInfo)
   this->MakePreset("Init", 1.0, 0.5, 1, 1);
   this->MakeDefaultPreset("Init", 15);
 
-  AttachEditor();
+  if constexpr (TAdapter::kMakesEditor) AttachEditor();
   Init();
 }
 

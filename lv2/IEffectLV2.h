@@ -25,6 +25,9 @@ constexpr EAPI kAPILV2 = static_cast<EAPI>(6);
 class IEffectLV2 : public IEffectBase
 {
 public:
+  // An LV2 plug-in instance is audio only: its editor is the UI binary's, built on the UI's own
+  // stand-in, so the product builds none here.
+  static constexpr bool kMakesEditor = false;
   // Frames processed in one piece when the host states no block length.
   static constexpr int kDefaultBlockSize = 1024;
   // Largest block length taken from a host's options; a larger one is processed in pieces.

@@ -73,6 +73,10 @@ public:
               int latency, bool spareFlag, bool plugDoesChunks, bool plugIsInst, EAPI plugAPI);
   virtual ~IEffectBase();
 
+  // Whether a product built on this adapter builds its editor. An adapter whose instances can never
+  // show one (an audio-only instance whose editor lives in another binary) hides this with false.
+  static constexpr bool kMakesEditor = true;
+
   IEffectBase(const IEffectBase&) = delete;
   IEffectBase& operator=(const IEffectBase&) = delete;
 

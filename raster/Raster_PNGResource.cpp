@@ -5,11 +5,7 @@
 #include <cstring>
 #include <string>
 
-#if RASTER_HAVE_CFBUNDLE
 #include <CoreFoundation/CoreFoundation.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -21,7 +17,6 @@ std::string mainBundlePath()
 {
   char buf[kPathBufferSize];
   buf[0] = 0;
-#if RASTER_HAVE_CFBUNDLE
   CFBundleRef bundle = CFBundleGetMainBundle();
   if (!bundle) return std::string();
   CFURLRef url = CFBundleCopyBundleURL(bundle);
@@ -31,15 +26,6 @@ std::string mainBundlePath()
   if (!ok) return std::string();
   buf[sizeof(buf) - 1] = 0;
   return std::string(buf);
-#else
-  // Without the bundle services, the main bundle is the running executable's folder.
-  const ssize_t n = readlink("/proc/self/exe", buf, sizeof(buf) - 1);
-  if (n <= 0) return std::string();
-  buf[n] = 0;
-  std::string path(buf);
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-#endif
 }
 
 } // namespace

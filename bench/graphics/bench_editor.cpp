@@ -85,7 +85,7 @@ BENCHMARK(BM_EditorKnobDragRepaint);
 // A premultiplied pixman copy of one frame of a shipped image.
 struct PixmanLayer
 {
-  PixmanLayer(const char* file, int frames, int frame, int x, int y) : x(x), y(y)
+  PixmanLayer(const char* file, int frames, int frame, int atX, int atY) : x(atX), y(atY)
   {
     std::string path = std::string(BRINDLE_COMPONENT_BUNDLE) + "/Contents/Resources/" + file;
     std::unique_ptr<Raster_IBitmap> image(Raster_LoadPNG(path.c_str(), nullptr));

@@ -39,6 +39,7 @@ public:
   bool PromptForColor(IColor* color, char* prompt) override;
   bool OpenURL(const char* url, const char* windowTitle = nullptr, const char* confirmMsg = nullptr,
                const char* errMsg = nullptr) override;
+  using IGraphics::OpenWindow; // the window-and-control form stays callable beside this one
   void* OpenWindow(void* parentView) override;
   void AttachSubWindow(void* hostWindowRef) override;
   void RemoveSubWindow() override;

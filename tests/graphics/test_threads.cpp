@@ -63,9 +63,9 @@ TEST(IGraphicsThreads, ValuesFromAHostThreadReachTheControls)
     for (int i = 0; i <= kSteps; ++i)
     {
       Core_MutexLock lock(f.plug.GetMutex());
-      const double level = 100.0 * i / kSteps;
-      f.plug.GetParam(0)->Set(level);
-      f.plug.ShowParamInEditor(0, level, false);
+      const double levelValue = 100.0 * i / kSteps;
+      f.plug.GetParam(0)->Set(levelValue);
+      f.plug.ShowParamInEditor(0, levelValue, false);
       f.plug.ShowParamInEditor(3, (i % 7) / 6.0, true);
       f.plug.ShowControlValueInEditor(lampIdx, i % 2);
     }

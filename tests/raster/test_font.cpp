@@ -241,20 +241,21 @@ TEST(RasterCachedFont, PathChoiceWeightsAndEffects)
   // Vertical text runs down from the rectangle's top; bottom-up text runs up from top + its length.
   auto up = MakeFont(FONT_VERTICAL | FONT_BOTTOMUP);
   for (Raster_CachedFont *font : {vert.get(), up.get()}) {
-    Raster_MemBitmap bm(40, 80, 4);
-    Raster_Clear(&bm, kBlack);
+    Raster_MemBitmap canvas(40, 80, 4);
+    Raster_Clear(&canvas, kBlack);
     RECT at = {5, 10, 40, 80};
-    EXPECT_EQ(font->DrawText(&bm, "AB", -1, &at, TEXT_NONATIVE), vt.right);
-    const RECT ink = InkBox(bm);
+    EXPECT_EQ(font->DrawText(&canvas, "AB", -1, &at, TEXT_NONATIVE), vt.right);
+    const RECT ink = InkBox(canvas);
     EXPECT_TRUE(ink.left >= 5 && ink.right <= 5 + vt.right && ink.top >= 10 && ink.bottom <= 10 + vt.bottom)
         << ink.left << "," << ink.top << "," << ink.right << "," << ink.bottom << " of " << vt.right << "x" << vt.bottom;
   }
   // Blur softens the mask: the same glyph holds more partly covered pixels.
   auto blur = MakeFont(FONT_FX_BLUR);
   auto partial = [](Raster_CachedFont &font) {
-    const auto *g = font.GetGlyph('H');
+    const auto *glyph = font.GetGlyph('H');
     int n = 0;
-    for (int i = 0; g && i < g->mWidth * g->mHeight; ++i) n += font.GetCoverage(*g)[i] > 0 && font.GetCoverage(*g)[i] < 255;
+    for (int i = 0; glyph && i < glyph->mWidth * glyph->mHeight; ++i)
+      n += font.GetCoverage(*glyph)[i] > 0 && font.GetCoverage(*glyph)[i] < 255;
     return n;
   };
   EXPECT_GT(partial(*blur), partial(*plain));
