@@ -1,5 +1,6 @@
 #include "lv2/ui/IEffectLV2UIPlug.h"
 
+#include "lv2/IEffectLV2.h"
 #include "lv2/LV2PortLayout.h"
 
 #include <cmath>
@@ -9,9 +10,8 @@ IEffectLV2UIPlug::IEffectLV2UIPlug(InstanceInfo info, int nParams, const char* c
                                    const char* effectName, const char* productName, const char* mfrName,
                                    int vendorVersion, int uniqueID, int mfrID, int latency, bool spareFlag,
                                    bool plugDoesChunks, bool plugIsInst, int /*plugScChans*/)
-  // The core knows no LV2 API value; the UI side reports itself as a stand-alone object.
   : IEffectBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID,
-                mfrID, latency, spareFlag, plugDoesChunks, plugIsInst, kAPISA),
+                mfrID, latency, spareFlag, plugDoesChunks, plugIsInst, kAPILV2),
     mBundleID(std::move(info.mBundleID)),
     mWrite(info.mWrite),
     mController(info.mController),
