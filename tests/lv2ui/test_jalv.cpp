@@ -20,6 +20,7 @@
 
 namespace {
 
+#if defined(BRINDLE_UI_BUNDLE) && !defined(BRINDLE_SANITIZED)
 // The editor's X window: the only viewable 208 x 326 window without children.
 unsigned long FindEditor(Display* display, Window window)
 {
@@ -57,6 +58,8 @@ double Peak(const std::string& path)
   }
   return -1;
 }
+
+#endif
 
 class Process
 {
