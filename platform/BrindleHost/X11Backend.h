@@ -12,6 +12,10 @@
  *
  * Closing an X window (the window manager's close box, or the window being destroyed) closes
  * its NSWindow. Waiting returns early when a signal arrives, so a program's signal flag is seen.
+ *
+ * X errors on the backend's own connection are counted, never fatal; errors on connections of the
+ * program around it (a plug-in host's toolkit) still reach the handler that program installed,
+ * which is back in place once the backend is gone.
  */
 #ifndef BRINDLE_PLATFORM_X11BACKEND_H
 #define BRINDLE_PLATFORM_X11BACKEND_H
@@ -37,6 +41,11 @@ std::unique_ptr<IWindowBackend> MakeX11Backend(const X11Options& options, std::s
 
 /* The X window showing `window` when the installed backend is the X11 one; else 0. */
 unsigned long X11WindowOf(NSWindow* window);
+
+/* Windows made from now on go inside the X window `parent` (0: top-level windows), as X11Options'
+ * mParent does; for editors embedded in several host windows in one process, each names its own
+ * parent just before it makes its window. False when the installed backend is not the X11 one. */
+bool X11SetParentForNewWindows(unsigned long parent);
 
 }  // namespace BrindleHost
 

@@ -21,11 +21,32 @@ namespace {
 
 // Xlib's default error handler ends the process; a bad window id from a host must not. Errors are
 // counted so that the calls that can fail (attaching shared memory, a parent that went away) can
-// tell.
+// tell. The handler is process-wide: errors on connections that are not ours go on to the handler
+// that was there before (a host's toolkit may rely on its own).
 int sErrors = 0;
-int CountError(Display*, XErrorEvent*) {
+std::vector<Display*> sOwnDisplays;
+XErrorHandler sPreviousHandler = nullptr;
+
+int CountError(Display* display, XErrorEvent* event) {
+  const bool ours = std::find(sOwnDisplays.begin(), sOwnDisplays.end(), display) != sOwnDisplays.end();
+  if (!ours && sPreviousHandler) return sPreviousHandler(display, event);
   ++sErrors;
   return 0;
+}
+
+void AdoptErrors(Display* display) {
+  sOwnDisplays.push_back(display);
+  const XErrorHandler previous = XSetErrorHandler(&CountError);
+  if (previous != &CountError) sPreviousHandler = previous;
+}
+
+void ReleaseErrors(Display* display) {
+  sOwnDisplays.erase(std::remove(sOwnDisplays.begin(), sOwnDisplays.end(), display), sOwnDisplays.end());
+  if (!sOwnDisplays.empty()) return;
+  // Give the program its own handler back, unless something replaced ours meanwhile.
+  const XErrorHandler current = XSetErrorHandler(sPreviousHandler);
+  if (current != &CountError) XSetErrorHandler(current);
+  sPreviousHandler = nullptr;
 }
 
 bool HostIsMSBFirst() {
@@ -141,9 +162,16 @@ unsigned long X11WindowOf(NSWindow* window) {
   return backend ? backend->WindowOf(window) : 0;
 }
 
+bool X11SetParentForNewWindows(unsigned long parent) {
+  X11Backend* backend = InstalledX11Backend();
+  if (!backend) return false;
+  backend->SetParent(parent);
+  return true;
+}
+
 X11Backend::X11Backend(Display* display, const X11Options& options)
     : mDisplay(display), mOptions(options), mStart(std::chrono::steady_clock::now()) {
-  XSetErrorHandler(&CountError);
+  AdoptErrors(display);
   mScreen = DefaultScreen(display);
   mVisual = DefaultVisual(display, mScreen);
   mDepth = DefaultDepth(display, mScreen);
@@ -173,6 +201,7 @@ X11Backend::~X11Backend() {
   if (mBlankCursor) XFreeCursor(mDisplay, mBlankCursor);
   if (mOwnColormap) XFreeColormap(mDisplay, mColormap);
   XCloseDisplay(mDisplay);
+  ReleaseErrors(mDisplay);
 }
 
 X11Backend::Native* X11Backend::Find(Window xwindow) {

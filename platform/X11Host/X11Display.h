@@ -85,6 +85,7 @@ class X11Backend : public IWindowBackend {
   /* True for the window manager's request to close a window. */
   bool IsCloseRequest(const XEvent& event) const;
   unsigned long WindowOf(NSWindow* window) const;
+  void SetParent(unsigned long parent) { mOptions.mParent = parent; }
 
  private:
   struct Native {
