@@ -49,6 +49,7 @@ export STAGE_LOG
 WERROR := -DBRINDLE_WERROR=ON
 
 test-main: deps $(BUILD)/CMakeCache.txt
+	@$(TIMED) "format check" ./scripts/check-format.sh
 	@$(TIMED) "configure" cmake -S . -B $(BUILD) $(WERROR)
 	@$(TIMED) "build" cmake --build $(BUILD) -j $(JOBS)
 	@$(TIMED) "suite" sh -c 'cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -E "$(WINDOW_AND_HOST_TESTS)"'
