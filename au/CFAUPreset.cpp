@@ -20,8 +20,7 @@ CFAUPresetRef CFAUPresetCreate(CFAllocatorRef allocator, SInt32 presetNumber, CF
 CFAUPresetRef CFAUPresetRetain(void* value)
 {
   CFAUPreset* preset = static_cast<CFAUPreset*>(value);
-  if (preset)
-  {
+  if (preset) {
     if (preset->auPreset.presetName) CFRetain(preset->auPreset.presetName);
     ++preset->retainCount;
   }
@@ -70,8 +69,7 @@ CFStringRef CFAUPresetArrayCopyDescriptionCallBack(const void* value)
   if (!preset) return nullptr;
   return CFStringCreateWithFormat(kCFAllocatorDefault, nullptr,
                                   CFSTR("AUPreset:\npreset number = %d\npreset name = %@"),
-                                  static_cast<int>(preset->auPreset.presetNumber),
-                                  preset->auPreset.presetName);
+                                  static_cast<int>(preset->auPreset.presetNumber), preset->auPreset.presetName);
 }
 
 void CFAUPresetArrayCallBacks_Init(CFArrayCallBacks* callBacks)
@@ -85,6 +83,6 @@ void CFAUPresetArrayCallBacks_Init(CFArrayCallBacks* callBacks)
 }
 
 // Constant-initialized, so the callbacks are in place before any code runs.
-const CFArrayCallBacks kCFAUPresetArrayCallBacks = {
-  0, CFAUPresetArrayRetainCallBack, CFAUPresetArrayReleaseCallBack,
-  CFAUPresetArrayCopyDescriptionCallBack, CFAUPresetArrayEqualCallBack};
+const CFArrayCallBacks kCFAUPresetArrayCallBacks = {0, CFAUPresetArrayRetainCallBack, CFAUPresetArrayReleaseCallBack,
+                                                    CFAUPresetArrayCopyDescriptionCallBack,
+                                                    CFAUPresetArrayEqualCallBack};

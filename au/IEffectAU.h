@@ -33,21 +33,14 @@ class IEffectAU;
 using IEffectAUFactory = IEffectAU* (*)();
 
 // How an input bus is fed.
-enum EAUInputType
-{
-  eNotConnected = 0,
-  eDirectFastProc,
-  eDirectNoFastProc,
-  eRenderCallback
-};
+enum EAUInputType { eNotConnected = 0, eDirectFastProc, eDirectNoFastProc, eRenderCallback };
 const char* AUInputTypeStr(int type);
 
 // Posts a parameter event (value change or gesture) for the unit's parameter.
 void SendAUEvent(AudioUnitEventType type, AudioUnit instance, int paramIdx);
 
 // The canonical 32-bit float linear-PCM format for nChannels at sampleRate.
-void MakeDefaultASBD(AudioStreamBasicDescription* pASBD, double sampleRate, int nChannels,
-                     bool interleaved);
+void MakeDefaultASBD(AudioStreamBasicDescription* pASBD, double sampleRate, int nChannels, bool interleaved);
 
 class IEffectAU : public IEffectBase
 {
@@ -71,7 +64,7 @@ public:
 
   struct InputBusConnection
   {
-    void* mSourcePlug = nullptr;     // upstream unit's instance storage, for its fast render
+    void* mSourcePlug = nullptr; // upstream unit's instance storage, for its fast render
     AudioUnit mSourceUnit = nullptr;
     int mSourceBus = 0;
     AudioUnitRenderProc mSourceRenderProc = nullptr;
@@ -91,9 +84,8 @@ public:
   // Arguments in this order; all but the first and the last go to IEffectBase
   // (with the API kind AU). plugScChans input channels form a side-chain bus.
   IEffectAU(IEffectInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets,
-            const char* effectName, const char* productName, const char* mfrName, int vendorVersion,
-            int uniqueID, int mfrID, int latency, bool spareFlag, bool plugDoesChunks, bool plugIsInst,
-            int plugScChans);
+            const char* effectName, const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
+            int mfrID, int latency, bool spareFlag, bool plugDoesChunks, bool plugIsInst, int plugScChans);
   ~IEffectAU() override;
 
   // ---- C-facing entries (never throw) ----
@@ -111,26 +103,23 @@ public:
 
   // Fast-dispatch functions (kAudioUnitProperty_FastDispatch); `plug` is the
   // instance storage. RenderProc takes no lock.
-  static OSStatus RenderProc(void* plug, AudioUnitRenderActionFlags* pFlags,
-                             const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx, UInt32 nFrames,
-                             AudioBufferList* pOutBufList);
-  static OSStatus GetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope,
-                               AudioUnitElement element, AudioUnitParameterValue* pValue);
-  static OSStatus SetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope,
-                               AudioUnitElement element, AudioUnitParameterValue value,
-                               UInt32 offsetFrames);
+  static OSStatus RenderProc(void* plug, AudioUnitRenderActionFlags* pFlags, const AudioTimeStamp* pTimestamp,
+                             UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pOutBufList);
+  static OSStatus GetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope, AudioUnitElement element,
+                               AudioUnitParameterValue* pValue);
+  static OSStatus SetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope, AudioUnitElement element,
+                               AudioUnitParameterValue value, UInt32 offsetFrames);
 
   // ---- Properties (reached through the dispatcher, under the lock) ----
 
   // Info call when pData is null. *pDataSize is the caller's buffer size on entry
   // for a data call and the property's size on return.
-  ComponentResult GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
-                              AudioUnitElement element, UInt32* pDataSize, Boolean* pWriteable,
-                              void* pData);
+  ComponentResult GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element,
+                              UInt32* pDataSize, Boolean* pWriteable, void* pData);
   // dataSize is the size of the host's record; a record too small for the property
   // is refused (after the listeners heard of the write).
-  ComponentResult SetProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
-                              AudioUnitElement element, const void* pData, UInt32 dataSize);
+  ComponentResult SetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element,
+                              const void* pData, UInt32 dataSize);
 
   // ---- State dictionary and host notifications ----
 
@@ -183,15 +172,14 @@ public:
   // Channel-layout tag for a channel count: mono, stereo, else unknown.
   static AudioChannelLayoutTag GetTagForNumChannels(int nChannels);
   // Number of tags for the scope; writes the bus's tag when pTags is given.
-  UInt32 GetChannelLayoutTags(AudioUnitScope scope, AudioUnitElement element,
-                              AudioChannelLayoutTag* pTags);
+  UInt32 GetChannelLayoutTags(AudioUnitScope scope, AudioUnitElement element, AudioChannelLayoutTag* pTags);
 
 private:
   // Dispatch of one selector; runs inside the entry's firewall and lock.
   ComponentResult DoSelector(ComponentParameters* params);
   void AddPropertyListener(const PropertyListener& listener);
-  void RemovePropertyListener(AudioUnitPropertyID propID, AudioUnitPropertyListenerProc proc,
-                              bool matchUserData, void* userData);
+  void RemovePropertyListener(AudioUnitPropertyID propID, AudioUnitPropertyListenerProc proc, bool matchUserData,
+                              void* userData);
   void NotifyListeners(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element);
   void SendParamEvent(AudioUnitEventType type, int idx);
 
@@ -207,19 +195,18 @@ private:
   // Bus and connection helpers (IEffectAUBuses.cpp).
   ComponentResult SetStreamFormat(AudioUnitScope scope, AudioUnitElement element,
                                   const AudioStreamBasicDescription* pASBD);
-  ComponentResult GetStreamFormat(AudioUnitScope scope, AudioUnitElement element,
-                                  AudioStreamBasicDescription* pASBD);
+  ComponentResult GetStreamFormat(AudioUnitScope scope, AudioUnitElement element, AudioStreamBasicDescription* pASBD);
   ComponentResult SetConnection(AudioUnitScope scope, const AudioUnitConnection* pConn);
   ComponentResult SetRenderCallback(AudioUnitScope scope, AudioUnitElement element,
                                     const AURenderCallbackStruct* pCallback);
 
   // Render helpers (IEffectAURender.cpp).
-  OSStatus Render(AudioUnitRenderActionFlags* pFlags, const AudioTimeStamp* pTimestamp,
-                  UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pOutBufList);
+  OSStatus Render(AudioUnitRenderActionFlags* pFlags, const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx,
+                  UInt32 nFrames, AudioBufferList* pOutBufList);
   OSStatus PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames);
-  void CallRenderNotifiers(const RenderNotifierList::ReadScope& scope, int nNotifiers,
-                           AudioUnitRenderActionFlags flag, const AudioTimeStamp* pTimestamp,
-                           UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pOutBufList);
+  void CallRenderNotifiers(const RenderNotifierList::ReadScope& scope, int nNotifiers, AudioUnitRenderActionFlags flag,
+                           const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx, UInt32 nFrames,
+                           AudioBufferList* pOutBufList);
 
   std::string mBundleID;
   std::string mViewClassName;

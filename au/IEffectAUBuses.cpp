@@ -22,11 +22,9 @@ int IEffectAU::NHostChannelsConnected(const std::vector<BusChannels>& buses, int
 {
   bool any = false;
   int n = 0;
-  for (int i = 0, nBuses = static_cast<int>(buses.size()); i < nBuses; ++i)
-  {
+  for (int i = 0, nBuses = static_cast<int>(buses.size()); i < nBuses; ++i) {
     const int h = buses[static_cast<size_t>(i)].mHostChannels;
-    if (i != excludeIdx && h >= 0)
-    {
+    if (i != excludeIdx && h >= 0) {
       any = true;
       n += h;
     }
@@ -43,8 +41,7 @@ bool IEffectAU::CheckLegalIO()
 
 bool IEffectAU::CheckLegalIO(AudioUnitScope scope, int busIdx, int nChannels)
 {
-  if (scope == kAudioUnitScope_Input)
-  {
+  if (scope == kAudioUnitScope_Input) {
     const int nIn = nChannels + std::max(NHostChannelsConnected(mInBuses, busIdx), 0);
     const int nOut = mIsInitialized ? NHostChannelsConnected(mOutBuses, -1) : -1;
     return LegalIO(nIn, nOut);
@@ -62,8 +59,7 @@ void IEffectAU::AssessInputConnections()
   for (int c = 0; c < nIn; ++c) wasConnected[static_cast<size_t>(c)] = IsInChannelConnected(c);
   SetInputChannelConnections(0, nIn, false);
 
-  for (size_t i = 0; i < mInBuses.size() && i < mInputConnections.size(); ++i)
-  {
+  for (size_t i = 0; i < mInBuses.size() && i < mInputConnections.size(); ++i) {
     BusChannels& bus = mInBuses[i];
     InputBusConnection& conn = mInputConnections[i];
     if (conn.mSourceRenderProc && conn.mSourcePlug)
@@ -75,32 +71,25 @@ void IEffectAU::AssessInputConnections()
     else
       conn.mInputType = eNotConnected;
 
-    if (conn.mInputType == eNotConnected)
-    {
+    if (conn.mInputType == eNotConnected) {
       bus.mConnected = false;
-    }
-    else
-    {
+    } else {
       bus.mConnected = true;
-      if (bus.mHostChannels < 0)
-      {
+      if (bus.mHostChannels < 0) {
         Trace("AssessInputConnections", __LINE__, "AssumeChannels:%d", bus.mPlugChannels);
         bus.mHostChannels = bus.mPlugChannels;
       }
       const int first = bus.mFirstPlugChannel;
       SetInputChannelConnections(first, bus.mHostChannels, true);
-      SetInputChannelConnections(first + bus.mHostChannels,
-                                 std::max(bus.mPlugChannels - bus.mHostChannels, 0), false);
+      SetInputChannelConnections(first + bus.mHostChannels, std::max(bus.mPlugChannels - bus.mHostChannels, 0), false);
     }
-    Trace("AssessInputConnections", __LINE__, "%d:%s:%d:%d:%d", static_cast<int>(i),
-          AUInputTypeStr(conn.mInputType), bus.mFirstPlugChannel, bus.mPlugChannels,
-          bus.mHostChannels);
+    Trace("AssessInputConnections", __LINE__, "%d:%s:%d:%d:%d", static_cast<int>(i), AUInputTypeStr(conn.mInputType),
+          bus.mFirstPlugChannel, bus.mPlugChannels, bus.mHostChannels);
   }
   // A channel the host no longer feeds reads silence, not its last block over and
   // over (a stereo input set to mono would otherwise keep summing a stale right
   // channel into every block).
-  for (int c = 0; c < nIn; ++c)
-  {
+  for (int c = 0; c < nIn; ++c) {
     if (!wasConnected[static_cast<size_t>(c)] || IsInChannelConnected(c)) continue;
     Core_TypedBuf<double>& scratch = mInChannels.Get(c)->mScratchBuffer;
     std::fill(scratch.Get(), scratch.Get() + scratch.GetSize(), 0.0);
@@ -109,14 +98,12 @@ void IEffectAU::AssessInputConnections()
 
 void IEffectAU::ClearConnections()
 {
-  for (size_t i = 0; i < mInBuses.size(); ++i)
-  {
+  for (size_t i = 0; i < mInBuses.size(); ++i) {
     mInBuses[i].mConnected = false;
     mInBuses[i].mHostChannels = -1;
     if (i < mInputConnections.size()) mInputConnections[i] = InputBusConnection();
   }
-  for (BusChannels& bus : mOutBuses)
-  {
+  for (BusChannels& bus : mOutBuses) {
     bus.mConnected = false;
     bus.mHostChannels = -1;
   }
@@ -143,19 +130,15 @@ ComponentResult IEffectAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElemen
   // A bus never carries more channels than the render path has room for.
   const bool legal = n <= kMaxBusChannels && CheckLegalIO(scope, static_cast<int>(element), n);
   const bool linear = pASBD->mFormatID == kAudioFormatLinearPCM;
-  const bool canonical =
-    (pASBD->mFormatFlags & (kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked)) != 0;
+  const bool canonical = (pASBD->mFormatFlags & (kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked)) != 0;
   const bool accepted = n > 0 && legal && linear && canonical;
-  Trace("SetProperty", __LINE__, "%d:%d:%s:%s:%s", n, bus->mPlugChannels,
-        linear ? "linearPCM" : "notLinearPCM", canonical ? "canonicalFormat" : "notCanonicalFormat",
-        legal ? "connectionOK" : "connectionNotOK");
-  if (accepted)
-  {
+  Trace("SetProperty", __LINE__, "%d:%d:%s:%s:%s", n, bus->mPlugChannels, linear ? "linearPCM" : "notLinearPCM",
+        canonical ? "canonicalFormat" : "notCanonicalFormat", legal ? "connectionOK" : "connectionNotOK");
+  if (accepted) {
     bus->mHostChannels = n;
     // A rate of 0 or below, NaN or infinity names no rate: the format is taken
     // and the rate left as it is (filter design divides by it).
-    if (pASBD->mSampleRate > 0.0 && std::isfinite(pASBD->mSampleRate))
-      SetSampleRate(pASBD->mSampleRate);
+    if (pASBD->mSampleRate > 0.0 && std::isfinite(pASBD->mSampleRate)) SetSampleRate(pASBD->mSampleRate);
   }
   // An output bus sets up its channels again at the next render: comparing host
   // channels with the buffer count alone would miss a stereo bus set to mono and
@@ -168,16 +151,17 @@ ComponentResult IEffectAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElemen
 
 AudioChannelLayoutTag IEffectAU::GetTagForNumChannels(int nChannels)
 {
-  switch (nChannels)
-  {
-    case 1: return static_cast<AudioChannelLayoutTag>(kAudioChannelLayoutTag_Mono);
-    case 2: return static_cast<AudioChannelLayoutTag>(kAudioChannelLayoutTag_Stereo);
-    default: return static_cast<AudioChannelLayoutTag>(kAudioChannelLayoutTag_Unknown);
+  switch (nChannels) {
+  case 1:
+    return static_cast<AudioChannelLayoutTag>(kAudioChannelLayoutTag_Mono);
+  case 2:
+    return static_cast<AudioChannelLayoutTag>(kAudioChannelLayoutTag_Stereo);
+  default:
+    return static_cast<AudioChannelLayoutTag>(kAudioChannelLayoutTag_Unknown);
   }
 }
 
-UInt32 IEffectAU::GetChannelLayoutTags(AudioUnitScope scope, AudioUnitElement element,
-                                       AudioChannelLayoutTag* pTags)
+UInt32 IEffectAU::GetChannelLayoutTags(AudioUnitScope scope, AudioUnitElement element, AudioChannelLayoutTag* pTags)
 {
   // Each direction describes its own bus: an input-scope query names the input bus.
   BusChannels* bus = nullptr;

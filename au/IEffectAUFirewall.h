@@ -9,16 +9,11 @@
 
 inline OSStatus StatusForCurrentException()
 {
-  try
-  {
+  try {
     throw;
-  }
-  catch (const std::bad_alloc&)
-  {
+  } catch (const std::bad_alloc&) {
     return memFullErr;
-  }
-  catch (...)
-  {
+  } catch (...) {
     return kAudioUnitErr_CannotDoInCurrentContext;
   }
 }

@@ -5,15 +5,13 @@
 
 #include "plugcore/Trace.h"
 
-void IEffectAU::NotifyListeners(AudioUnitPropertyID propID, AudioUnitScope scope,
-                                AudioUnitElement element)
+void IEffectAU::NotifyListeners(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element)
 {
   // By index, re-reading the size each time: a listener may add or remove
   // listeners while it is being told. When the record at i is no longer the one
   // just told, an earlier one (or itself) was removed and the next record has moved
   // into place: it is told without stepping on.
-  for (size_t i = 0; i < mPropertyListeners.size();)
-  {
+  for (size_t i = 0; i < mPropertyListeners.size();) {
     const PropertyListener listener = mPropertyListeners[i];
     if (listener.mPropID == propID && listener.mListenerProc)
       listener.mListenerProc(listener.mProcArgs, mInstance, propID, scope, element);

@@ -11,34 +11,29 @@
 OSStatus IEffectAU::GetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope,
                                  AudioUnitElement element, AudioUnitParameterValue* pValue)
 {
-  try
-  {
-    Trace("GetParamProc", __LINE__, "%d:(%d:%s):%d", static_cast<int>(paramID),
-          static_cast<int>(scope), AUScopeStr(static_cast<int>(scope)), static_cast<int>(element));
+  try {
+    Trace("GetParamProc", __LINE__, "%d:(%d:%s):%d", static_cast<int>(paramID), static_cast<int>(scope),
+          AUScopeStr(static_cast<int>(scope)), static_cast<int>(element));
     if (!plug || !pValue) return paramErr;
     if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidProperty;
     IEffectAU* self = static_cast<IEffectAU*>(plug);
     Core_MutexLock lock(self->mMutex);
     IParam* param =
-      paramID < static_cast<UInt32>(self->NParams()) ? self->GetParam(static_cast<int>(paramID)) : nullptr;
+        paramID < static_cast<UInt32>(self->NParams()) ? self->GetParam(static_cast<int>(paramID)) : nullptr;
     if (!param) return kAudioUnitErr_InvalidProperty;
     *pValue = static_cast<AudioUnitParameterValue>(param->mValue);
     return noErr;
-  }
-  catch (...)
-  {
+  } catch (...) {
     return StatusForCurrentException();
   }
 }
 
 OSStatus IEffectAU::SetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope,
-                                 AudioUnitElement element, AudioUnitParameterValue value,
-                                 UInt32 /*offsetFrames*/)
+                                 AudioUnitElement element, AudioUnitParameterValue value, UInt32 /*offsetFrames*/)
 {
-  try
-  {
-    Trace("SetParamProc", __LINE__, "%d:(%d:%s):%d", static_cast<int>(paramID),
-          static_cast<int>(scope), AUScopeStr(static_cast<int>(scope)), static_cast<int>(element));
+  try {
+    Trace("SetParamProc", __LINE__, "%d:(%d:%s):%d", static_cast<int>(paramID), static_cast<int>(scope),
+          AUScopeStr(static_cast<int>(scope)), static_cast<int>(element));
     if (!plug) return paramErr;
     if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidProperty;
     IEffectAU* self = static_cast<IEffectAU*>(plug);
@@ -52,9 +47,7 @@ OSStatus IEffectAU::SetParamProc(void* plug, AudioUnitParameterID paramID, Audio
     self->ShowParamInEditor(idx, value, false);
     self->OnParamChange(idx);
     return noErr;
-  }
-  catch (...)
-  {
+  } catch (...) {
     return StatusForCurrentException();
   }
 }

@@ -10,8 +10,7 @@
 #include "au/IEffectAUStrings.h"
 #include "plugcore/ByteChunk.h"
 
-namespace
-{
+namespace {
 // SetState reads the preset name into a buffer of this size.
 constexpr int kStateNameSize = 64;
 
@@ -87,8 +86,7 @@ bool GetDataFromDict(CFDictionaryRef pDict, const char* key, ByteChunk* pChunk)
   CFTypeRef data = CFDictionaryGetValue(pDict, cfKey.Get());
   if (!data || CFGetTypeID(data) != CFDataGetTypeID()) return false;
   const CFIndex n = CFDataGetLength(CFCast<CFDataRef>(data));
-  if (n < 0 || n > 0x7FFFFFFF || pChunk->Resize(static_cast<int>(n)) != static_cast<int>(n))
-    return false;
+  if (n < 0 || n > 0x7FFFFFFF || pChunk->Resize(static_cast<int>(n)) != static_cast<int>(n)) return false;
   if (n > 0) std::memcpy(pChunk->Bytes(), CFDataGetBytePtr(CFCast<CFDataRef>(data)), static_cast<size_t>(n));
   return true;
 }
@@ -99,8 +97,8 @@ ComponentResult IEffectAU::GetState(CFPropertyListRef* ppPropList)
   const OSErr err = GetComponentInfo(reinterpret_cast<Component>(mInstance), &cd, nullptr, nullptr, nullptr);
   if (err != noErr) return err;
 
-  CFMutableDictionaryRef dict = CFDictionaryCreateMutable(
-    kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef dict = CFDictionaryCreateMutable(kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                          &kCFTypeDictionaryValueCallBacks);
   if (!dict) return coreFoundationUnknownErr;
   PutNumberInDict(dict, "version", GetEffectVersion(false));
   PutNumberInDict(dict, "type", static_cast<SInt32>(cd.componentType));
@@ -109,11 +107,9 @@ ComponentResult IEffectAU::GetState(CFPropertyListRef* ppPropList)
   PutStrInDict(dict, "name", GetPresetName(mCurrentPreset));
 
   ByteChunk chunk;
-  if (SerializeState(&chunk))
-  {
+  if (SerializeState(&chunk)) {
     CFDataRef data = CFDataCreate(kCFAllocatorDefault, chunk.Bytes(), chunk.Size());
-    if (data)
-    {
+    if (data) {
       CFKey key("data");
       if (key.Get()) CFDictionarySetValue(dict, key.Get(), data);
       CFRelease(data);
@@ -129,8 +125,7 @@ ComponentResult IEffectAU::SetState(CFPropertyListRef pPropList)
   const OSErr err = GetComponentInfo(reinterpret_cast<Component>(mInstance), &cd, nullptr, nullptr, nullptr);
   if (err != noErr) return err;
 
-  if (!pPropList || CFGetTypeID(pPropList) != CFDictionaryGetTypeID())
-    return kAudioUnitErr_InvalidPropertyValue;
+  if (!pPropList || CFGetTypeID(pPropList) != CFDictionaryGetTypeID()) return kAudioUnitErr_InvalidPropertyValue;
   CFDictionaryRef dict = CFCast<CFDictionaryRef>(pPropList);
 
   SInt32 version = 0, type = 0, subtype = 0, mfr = 0;
@@ -139,10 +134,8 @@ ComponentResult IEffectAU::SetState(CFPropertyListRef pPropList)
     return kAudioUnitErr_InvalidPropertyValue;
 
   char presetName[kStateNameSize];
-  if (!GetStrFromDict(dict, "name", presetName, kStateNameSize) ||
-      static_cast<OSType>(type) != cd.componentType ||
-      static_cast<OSType>(subtype) != cd.componentSubType ||
-      static_cast<OSType>(mfr) != cd.componentManufacturer)
+  if (!GetStrFromDict(dict, "name", presetName, kStateNameSize) || static_cast<OSType>(type) != cd.componentType ||
+      static_cast<OSType>(subtype) != cd.componentSubType || static_cast<OSType>(mfr) != cd.componentManufacturer)
     return kAudioUnitErr_InvalidPropertyValue;
 
   // A refused state leaves the unit exactly as it was: without data nothing is
@@ -160,8 +153,7 @@ ComponentResult IEffectAU::SetState(CFPropertyListRef pPropList)
 
   RestorePreset(presetName);
   // A read that ran out of data (-1) is a failed restore, not a success.
-  if (UnserializeState(&chunk, 0) > 0)
-  {
+  if (UnserializeState(&chunk, 0) > 0) {
     RedrawParamControls();
     return noErr;
   }
@@ -177,13 +169,11 @@ ComponentResult IEffectAU::GetFactoryPresets(CFArrayRef* pArray)
   const int n = static_cast<int>(mPresets.GetSize());
   CFMutableArrayRef array = CFArrayCreateMutable(kCFAllocatorDefault, n, &kCFAUPresetArrayCallBacks);
   if (!array) return coreFoundationUnknownErr;
-  for (int i = 0; i < n; ++i)
-  {
+  for (int i = 0; i < n; ++i) {
     CFStringRef name = IEffectAU_MakeCFString(GetPresetName(i));
     CFAUPresetRef preset = CFAUPresetCreate(kCFAllocatorDefault, i, name);
     if (name) CFRelease(name);
-    if (!preset)
-    {
+    if (!preset) {
       CFRelease(array);
       return coreFoundationUnknownErr;
     }

@@ -8,6 +8,6 @@
 
 struct IEffectInstanceInfo
 {
-  std::string mBundleID;      // reverse-domain identifier of the plug-in's bundle
+  std::string mBundleID;                  // reverse-domain identifier of the plug-in's bundle
   std::string mCocoaViewFactoryClassName; // Objective-C class the host instantiates for the editor
 };

@@ -18,8 +18,7 @@ void RenderNotifierList::Add(AURenderCallback func, void* funcArgs)
 
 void RenderNotifierList::RemoveFirst(AURenderCallback func)
 {
-  for (size_t i = 0; i < mOwned->mItems.size(); ++i)
-  {
+  for (size_t i = 0; i < mOwned->mItems.size(); ++i) {
     if (mOwned->mItems[i].mFunc != func) continue;
     std::unique_ptr<Array> next(new Array(*mOwned));
     next->mItems.erase(next->mItems.begin() + static_cast<long>(i));

@@ -65,6 +65,6 @@ private:
 
   std::atomic<const Array*> mCurrent;
   mutable std::atomic<int> mReaders{0};
-  std::unique_ptr<Array> mOwned;                 // what mCurrent points at
+  std::unique_ptr<Array> mOwned;                // what mCurrent points at
   std::vector<std::unique_ptr<Array>> mRetired; // replaced, possibly still read
 };

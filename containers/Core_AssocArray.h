@@ -26,11 +26,10 @@ public:
   typedef void (*DisposeKeyFn)(K key);
   typedef void (*DisposeValueFn)(V value);
 
-  explicit Core_AssocArrayImpl(CompareFn compare, DuplicateFn duplicate = nullptr,
-                               DisposeKeyFn disposeKey = nullptr, DisposeValueFn disposeValue = nullptr)
-    : mHeap(512), mCompare(compare), mDuplicate(duplicate), mDisposeKey(disposeKey), mDisposeValue(disposeValue)
-  {
-  }
+  explicit Core_AssocArrayImpl(CompareFn compare, DuplicateFn duplicate = nullptr, DisposeKeyFn disposeKey = nullptr,
+                               DisposeValueFn disposeValue = nullptr)
+      : mHeap(512), mCompare(compare), mDuplicate(duplicate), mDisposeKey(disposeKey), mDisposeValue(disposeValue)
+  {}
   ~Core_AssocArrayImpl() { DeleteAll(); }
 
   Core_AssocArrayImpl(const Core_AssocArrayImpl&) = delete;
@@ -70,8 +69,7 @@ public:
   {
     bool found = false;
     const int i = Search(key, &found);
-    if (found)
-    {
+    if (found) {
       Pair* p = Pairs() + i;
       if (mDisposeValue) mDisposeValue(p->value);
       p->value = value;
@@ -105,7 +103,8 @@ public:
     if (index < 0 || index >= n) return;
     Pair* p = Pairs() + index;
     Dispose(*p);
-    std::memmove(static_cast<void*>(p), static_cast<const void*>(p + 1), sizeof(Pair) * static_cast<size_t>(n - index - 1));
+    std::memmove(static_cast<void*>(p), static_cast<const void*>(p + 1),
+                 sizeof(Pair) * static_cast<size_t>(n - index - 1));
     mHeap.Resize((n - 1) * static_cast<int>(sizeof(Pair)), true);
   }
 
@@ -131,12 +130,10 @@ private:
   {
     int lo = 0, hi = GetSize();
     Pair* p = Pairs();
-    while (lo < hi)
-    {
+    while (lo < hi) {
       const int mid = lo + (hi - lo) / 2;
       const int cmp = mCompare(&key, &p[mid].key);
-      if (cmp == 0)
-      {
+      if (cmp == 0) {
         *found = true;
         return mid;
       }
@@ -167,9 +164,8 @@ class Core_StringKeyedArray : public Core_AssocArrayImpl<const char*, V>
 {
 public:
   explicit Core_StringKeyedArray(void (*disposeValue)(V) = nullptr)
-    : Core_AssocArrayImpl<const char*, V>(&CompareKeys, &DuplicateKey, &FreeKey, disposeValue)
-  {
-  }
+      : Core_AssocArrayImpl<const char*, V>(&CompareKeys, &DuplicateKey, &FreeKey, disposeValue)
+  {}
 
 private:
   static int CompareKeys(const char** a, const char** b) { return strcmp(*a, *b); }

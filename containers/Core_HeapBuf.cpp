@@ -7,9 +7,8 @@
 #include <utility>
 
 Core_HeapBuf::Core_HeapBuf(int granularity, int minAllocSize)
-  : mGranularity(granularity > 0 ? granularity : 1), mMinAlloc(minAllocSize > 0 ? minAllocSize : 0)
-{
-}
+    : mGranularity(granularity > 0 ? granularity : 1), mMinAlloc(minAllocSize > 0 ? minAllocSize : 0)
+{}
 
 Core_HeapBuf::~Core_HeapBuf()
 {
@@ -17,15 +16,13 @@ Core_HeapBuf::~Core_HeapBuf()
 }
 
 Core_HeapBuf::Core_HeapBuf(Core_HeapBuf&& other) noexcept
-  : mBuf(std::exchange(other.mBuf, nullptr)), mGranularity(other.mGranularity),
-    mAlloc(std::exchange(other.mAlloc, 0)), mSize(std::exchange(other.mSize, 0)), mMinAlloc(other.mMinAlloc)
-{
-}
+    : mBuf(std::exchange(other.mBuf, nullptr)), mGranularity(other.mGranularity),
+      mAlloc(std::exchange(other.mAlloc, 0)), mSize(std::exchange(other.mSize, 0)), mMinAlloc(other.mMinAlloc)
+{}
 
 Core_HeapBuf& Core_HeapBuf::operator=(Core_HeapBuf&& other) noexcept
 {
-  if (this != &other)
-  {
+  if (this != &other) {
     std::free(mBuf);
     mBuf = std::exchange(other.mBuf, nullptr);
     mAlloc = std::exchange(other.mAlloc, 0);
@@ -39,17 +36,13 @@ Core_HeapBuf& Core_HeapBuf::operator=(Core_HeapBuf&& other) noexcept
 long long Core_HeapBuf::AllocationFor(int newsize) const
 {
   long long alloc = 0;
-  if (newsize > 0)
-  {
+  if (newsize > 0) {
     long long c = std::max<long long>(newsize / 2, mGranularity);
-    if (mGranularity > 4095)
-    {
+    if (mGranularity > 4095) {
       c &= ~4095LL;
       c = std::min<long long>(std::max<long long>(c, 4096), 0x400000);
       alloc = ((static_cast<long long>(newsize) + c + 96) & ~4095LL) - 96;
-    }
-    else
-    {
+    } else {
       alloc = static_cast<long long>(newsize) + c;
     }
   }
@@ -64,26 +57,22 @@ void* Core_HeapBuf::Resize(int newsize, bool allowShrink)
   if (newsize == mSize) return newsize ? mBuf : nullptr;
 
   long long threshold = 0;
-  if (allowShrink && newsize < mSize)
-  {
+  if (allowShrink && newsize < mSize) {
     threshold = std::min<long long>(static_cast<long long>(mAlloc) - 4LL * mGranularity, mAlloc / 2);
     if (threshold < 1) threshold = 1;
   }
 
-  if (newsize > mAlloc || newsize < threshold)
-  {
+  if (newsize > mAlloc || newsize < threshold) {
     const long long alloc = AllocationFor(newsize);
     if (alloc < 0) return mSize ? mBuf : nullptr;
-    if (alloc == 0)
-    {
+    if (alloc == 0) {
       std::free(mBuf);
       mBuf = nullptr;
       mAlloc = mSize = 0;
       return nullptr;
     }
     void* grown = std::realloc(mBuf, static_cast<size_t>(alloc));
-    if (!grown)
-    {
+    if (!grown) {
       // Some allocators refuse to move a block in place; try a fresh one.
       grown = std::malloc(static_cast<size_t>(alloc));
       if (!grown) return mSize ? mBuf : nullptr;

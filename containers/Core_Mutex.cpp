@@ -1,7 +1,6 @@
 #include "containers/Core_Mutex.h"
 
-namespace
-{
+namespace {
 // A per-thread address serves as the thread's identity: unique among live threads,
 // never null, and cheaper to compare than pthread ids.
 const void* CurrentThreadId()
@@ -28,8 +27,7 @@ bool Core_Mutex::IsHeldByCurrentThread() const
 
 void Core_Mutex::Enter()
 {
-  if (IsHeldByCurrentThread())
-  {
+  if (IsHeldByCurrentThread()) {
     ++mCount;
     return;
   }
@@ -42,8 +40,7 @@ void Core_Mutex::Leave()
 {
   // A Leave without a matching Enter by this thread would unlock someone else's lock.
   if (!IsHeldByCurrentThread()) return;
-  if (--mCount < 0)
-  {
+  if (--mCount < 0) {
     mOwner.store(nullptr, std::memory_order_relaxed);
     mCount = 0;
     pthread_mutex_unlock(&mMutex);

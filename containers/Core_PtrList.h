@@ -23,10 +23,7 @@ public:
   int GetSize() const { return mHeap.GetSize() / static_cast<int>(sizeof(T*)); }
 
   // The item at index, or null outside the list.
-  T* Get(int index) const
-  {
-    return index >= 0 && index < GetSize() ? GetList()[index] : nullptr;
-  }
+  T* Get(int index) const { return index >= 0 && index < GetSize() ? GetList()[index] : nullptr; }
   T* GetLast() const { return Get(GetSize() - 1); }
 
   // Appends item; returns it, or null when the list could not grow.
@@ -81,10 +78,8 @@ public:
   // Removes every item (last to first, deleting each when asked); keeps the allocation.
   void Empty(bool deleteItems = false, void (*deleter)(void*) = nullptr)
   {
-    if (deleteItems)
-    {
-      for (int n = GetSize(); n > 0; n = GetSize())
-      {
+    if (deleteItems) {
+      for (int n = GetSize(); n > 0; n = GetSize()) {
         T* item = GetList()[n - 1];
         mHeap.Resize((n - 1) * static_cast<int>(sizeof(T*)), false);
         Dispose(item, deleter);

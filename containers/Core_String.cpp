@@ -5,8 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace
-{
+namespace {
 // Length of str, but at most maxlen characters when maxlen > 0.
 int LimitedLength(const char* str, int maxlen)
 {
@@ -45,8 +44,7 @@ int Core_String::GetLength() const
 
 void Core_String::__doSet(int offset, const char* str, int len, int keepAfter)
 {
-  if (!offset && !len && !keepAfter)
-  {
+  if (!offset && !len && !keepAfter) {
     // Empty: just the terminator (when even one byte cannot be had, Get() still reads "").
     if (mHeap.Resize(1, false) && mHeap.GetSize() == 1) static_cast<char*>(mHeap.Get())[0] = 0;
     return;
@@ -62,8 +60,7 @@ void Core_String::__doSet(int offset, const char* str, int len, int keepAfter)
   // being shifted; take a private copy of it first.
   char* ownCopy = nullptr;
   const char* oldBuf = static_cast<const char*>(mHeap.Get());
-  if (oldBuf && str >= oldBuf && str < oldBuf + mHeap.GetSize())
-  {
+  if (oldBuf && str >= oldBuf && str < oldBuf + mHeap.GetSize()) {
     ownCopy = static_cast<char*>(std::malloc(static_cast<size_t>(len)));
     if (!ownCopy) return;
     std::memcpy(ownCopy, str, static_cast<size_t>(len));
@@ -71,12 +68,10 @@ void Core_String::__doSet(int offset, const char* str, int len, int keepAfter)
   }
 
   const long long newSize = static_cast<long long>(offset) + len + keepAfter + 1;
-  if (newSize <= 0x7fffffffLL)
-  {
+  if (newSize <= 0x7fffffffLL) {
     const int wanted = static_cast<int>(newSize);
     mHeap.Resize(wanted, false);
-    if (mHeap.GetSize() == wanted)
-    {
+    if (mHeap.GetSize() == wanted) {
       char* buf = static_cast<char*>(mHeap.Get());
       if (keepAfter) std::memmove(buf + offset + len, buf + offset, static_cast<size_t>(keepAfter));
       std::memcpy(buf + offset, str, static_cast<size_t>(len));
@@ -125,8 +120,7 @@ void Core_String::SetLen(int len)
   mHeap.Resize(len + 1, false);
 }
 
-namespace
-{
+namespace {
 // Formats into a heap block of at most maxlen characters; the caller frees it.
 char* FormatLimited(int maxlen, const char* fmt, va_list args)
 {

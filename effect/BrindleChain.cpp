@@ -6,11 +6,12 @@
 #include <cmath>
 
 namespace {
-struct StageDesign {
-    int type;
-    double frequency;
-    double bandwidth;
-    double gainDB;
+struct StageDesign
+{
+  int type;
+  double frequency;
+  double bandwidth;
+  double gainDB;
 };
 
 const StageDesign kStages[kBrindleNumStages] = {
@@ -44,80 +45,75 @@ const StageDesign kStages[kBrindleNumStages] = {
 
 void BrindleDesignFilters(AuDSP& dsp, double sampleRate)
 {
-    dsp.dspFullReset();
-    for (int slot = 0; slot < kBrindleNumStages; ++slot) {
-        const StageDesign& d = kStages[slot];
-        if (d.frequency >= 0.5 * sampleRate) {
-            // At low host rates (11025, 22050 Hz) the upper tone and cabinet stages sit at or above
-            // half the rate: there is none of their band to shape, and their designs there are
-            // unstable (NaN exactly at half the rate). Such a stage passes its input through.
-            dsp.b0[slot] = 1.0;
-            dsp.b1[slot] = dsp.b2[slot] = dsp.a1[slot] = dsp.a2[slot] = 0.0;
-            continue;
-        }
-        dsp.biquadFilterInit(slot, d.type, d.frequency, d.bandwidth, d.gainDB, sampleRate);
+  dsp.dspFullReset();
+  for (int slot = 0; slot < kBrindleNumStages; ++slot) {
+    const StageDesign& d = kStages[slot];
+    if (d.frequency >= 0.5 * sampleRate) {
+      // At low host rates (11025, 22050 Hz) the upper tone and cabinet stages sit at or above
+      // half the rate: there is none of their band to shape, and their designs there are
+      // unstable (NaN exactly at half the rate). Such a stage passes its input through.
+      dsp.b0[slot] = 1.0;
+      dsp.b1[slot] = dsp.b2[slot] = dsp.a1[slot] = dsp.a2[slot] = 0.0;
+      continue;
     }
+    dsp.biquadFilterInit(slot, d.type, d.frequency, d.bandwidth, d.gainDB, sampleRate);
+  }
 }
 
 BRINDLE_AUDIO_PATH void BrindleDriveA(AuDSP& dsp, double drive, double attack, double outputGain, double input,
-                   double& output)
+                                      double& output)
 {
-    double a, b, f, m;
-    dsp.biquadFilterProcess(0, input, a);
-    dsp.biquadFilterProcess(1, a, b);
-    AuDSP::fuzzdrive3(b, kBrindleFuzzLevel, drive, f);
-    AuDSP::xmix(f, 2.0 * b, 0.5 * attack, m);
-    double y = m;
-    for (int slot = 2; slot < kBrindleFirstCabStage; ++slot)
-        dsp.biquadFilterProcess(slot, y, y);
-    output = y * outputGain;
+  double a, b, f, m;
+  dsp.biquadFilterProcess(0, input, a);
+  dsp.biquadFilterProcess(1, a, b);
+  AuDSP::fuzzdrive3(b, kBrindleFuzzLevel, drive, f);
+  AuDSP::xmix(f, 2.0 * b, 0.5 * attack, m);
+  double y = m;
+  for (int slot = 2; slot < kBrindleFirstCabStage; ++slot) dsp.biquadFilterProcess(slot, y, y);
+  output = y * outputGain;
 }
 
 BRINDLE_AUDIO_PATH void BrindleCab(AuDSP& dsp, double input, double& output)
 {
-    double y = input;
-    for (int slot = kBrindleFirstCabStage; slot < kBrindleNumStages; ++slot)
-        dsp.biquadFilterProcess(slot, y, y);
-    output = y;
+  double y = input;
+  for (int slot = kBrindleFirstCabStage; slot < kBrindleNumStages; ++slot) dsp.biquadFilterProcess(slot, y, y);
+  output = y;
 }
 
 BRINDLE_AUDIO_PATH void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
-                         const BrindleBlock& block)
+                                            const BrindleBlock& block)
 {
-    int noiseIndex = 0;
-    for (int i = 0; i < block.frames; ++i) {
-        const double s = block.in0[i] + block.in1[i];
-        if (!settings.effectOn) {
-            block.out1[i] = s;
-            block.out0[i] = s;
-            continue;
-        }
-        const double x = s + noiseTable[noiseIndex];
-        if (++noiseIndex == kBrindleNoiseTableSize)
-            noiseIndex = 0; // blocks longer than the table reuse it from the start
-        double y;
-        BrindleDriveA(dsp, settings.drive, settings.attack, settings.outputGain, x, y);
-        if (settings.cabinetOn)
-            BrindleCab(dsp, y, y);
-        block.out1[i] = y;
-        block.out0[i] = y;
+  int noiseIndex = 0;
+  for (int i = 0; i < block.frames; ++i) {
+    const double s = block.in0[i] + block.in1[i];
+    if (!settings.effectOn) {
+      block.out1[i] = s;
+      block.out0[i] = s;
+      continue;
     }
-    if (settings.effectOn && block.frames > 0)
-        BrindleSettleHistories(dsp);
+    const double x = s + noiseTable[noiseIndex];
+    if (++noiseIndex == kBrindleNoiseTableSize) noiseIndex = 0; // blocks longer than the table reuse it from the start
+    double y;
+    BrindleDriveA(dsp, settings.drive, settings.attack, settings.outputGain, x, y);
+    if (settings.cabinetOn) BrindleCab(dsp, y, y);
+    block.out1[i] = y;
+    block.out0[i] = y;
+  }
+  if (settings.effectOn && block.frames > 0) BrindleSettleHistories(dsp);
 }
 
 void BrindleSettleHistories(AuDSP& dsp)
 {
-    // Selects rather than branches: 22 stages checked on every block must stay cheap.
-    for (int s = 0; s < kBrindleNumStages; ++s) {
-        const double x1 = dsp.x1[s], x2 = dsp.x2[s], y1 = dsp.y1[s], y2 = dsp.y2[s];
-        // NaN fails every comparison, so "not at most DBL_MAX" catches it with the infinities.
-        const bool poisoned = !(std::fabs(x1) <= DBL_MAX) | !(std::fabs(x2) <= DBL_MAX) |
-                              !(std::fabs(y1) <= DBL_MAX) | !(std::fabs(y2) <= DBL_MAX);
-        const bool faded = (std::fabs(y1) < DBL_MIN) & (std::fabs(y2) < DBL_MIN);
-        dsp.x1[s] = poisoned ? 0.0 : x1;
-        dsp.x2[s] = poisoned ? 0.0 : x2;
-        dsp.y1[s] = poisoned | faded ? 0.0 : y1;
-        dsp.y2[s] = poisoned | faded ? 0.0 : y2;
-    }
+  // Selects rather than branches: 22 stages checked on every block must stay cheap.
+  for (int s = 0; s < kBrindleNumStages; ++s) {
+    const double x1 = dsp.x1[s], x2 = dsp.x2[s], y1 = dsp.y1[s], y2 = dsp.y2[s];
+    // NaN fails every comparison, so "not at most DBL_MAX" catches it with the infinities.
+    const bool poisoned = !(std::fabs(x1) <= DBL_MAX) | !(std::fabs(x2) <= DBL_MAX) | !(std::fabs(y1) <= DBL_MAX) |
+                          !(std::fabs(y2) <= DBL_MAX);
+    const bool faded = (std::fabs(y1) < DBL_MIN) & (std::fabs(y2) < DBL_MIN);
+    dsp.x1[s] = poisoned ? 0.0 : x1;
+    dsp.x2[s] = poisoned ? 0.0 : x2;
+    dsp.y1[s] = poisoned | faded ? 0.0 : y1;
+    dsp.y2[s] = poisoned | faded ? 0.0 : y2;
+  }
 }

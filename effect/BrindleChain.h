@@ -19,33 +19,34 @@
 #include "effect/AuDSP.h"
 #include "effect/BrindleNoise.h"
 
-constexpr int kBrindleNumStages = 22;    // biquad slots 0..21
+constexpr int kBrindleNumStages = 22;     // biquad slots 0..21
 constexpr int kBrindleFirstCabStage = 12; // slots 12..21 form the cabinet
 constexpr double kBrindleFuzzLevel = 0.8;
 
-struct BrindleSettings {
-    double outputGain = 2.0; // 4 x "Level"
-    double drive = 2.5;      // 5 x "Attack"
-    double attack = 0.5;     // "Attack"
-    bool effectOn = true;
-    bool cabinetOn = true;
+struct BrindleSettings
+{
+  double outputGain = 2.0; // 4 x "Level"
+  double drive = 2.5;      // 5 x "Attack"
+  double attack = 0.5;     // "Attack"
+  bool effectOn = true;
+  bool cabinetOn = true;
 };
 
 // Two input channels are summed; both outputs receive the same result.
-struct BrindleBlock {
-    const double* in0;
-    const double* in1;
-    double* out0;
-    double* out1;
-    int frames;
+struct BrindleBlock
+{
+  const double* in0;
+  const double* in1;
+  double* out0;
+  double* out1;
+  int frames;
 };
 
 // Full reset of the filter bank, then slots 0..21 designed for the sample rate.
 void BrindleDesignFilters(AuDSP& dsp, double sampleRate);
 
 // Fuzz and tone stage for one sample: band limit, fuzz, mix, ten tone biquads, output gain.
-void BrindleDriveA(AuDSP& dsp, double drive, double attack, double outputGain, double input,
-                   double& output);
+void BrindleDriveA(AuDSP& dsp, double drive, double attack, double outputGain, double input, double& output);
 // Cabinet stage for one sample: slots 12..21.
 void BrindleCab(AuDSP& dsp, double input, double& output);
 

@@ -10,8 +10,7 @@ constexpr int kBrindleEditorWidth = 208;
 constexpr int kBrindleEditorHeight = 326;
 
 // Resource ids and file names of the editor's images.
-enum EBrindleImageIds
-{
+enum EBrindleImageIds {
   kBrindleSwitch02Id = 100,
   kBrindleKnobId = 101,
   kBrindleBackgroundId = 102,

@@ -65,8 +65,8 @@ private:
   void AttachEditor();
   BrindleSettings CurrentSettings() const;
 
-  double mFilterSampleRate = 0.0; // rate of the current filter design
-  double mPrevSampleRate = 0.0;   // rate of the last Init; Reset compares against it
+  double mFilterSampleRate = 0.0;       // rate of the current filter design
+  double mPrevSampleRate = 0.0;         // rate of the last Init; Reset compares against it
   std::atomic<double> mOutputGain{0.0}; // 4 x "Level"
   std::atomic<double> mDrive{0.0};      // 5 x "Attack"
   std::atomic<double> mAttack{0.0};     // "Attack"

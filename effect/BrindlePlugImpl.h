@@ -16,9 +16,9 @@
 
 template <class TAdapter>
 BrindlePlug<TAdapter>::BrindlePlug(InstanceInfo instanceInfo)
-  : TAdapter(instanceInfo, kNumParams, BrindleIdentity::kChannelIO, kNumPresets, BrindleIdentity::kName, "",
-             BrindleIdentity::kMaker, BrindleIdentity::kVersion, BrindleIdentity::kUniqueID,
-             BrindleIdentity::kMfrID, 0, false, false, false, 0)
+    : TAdapter(instanceInfo, kNumParams, BrindleIdentity::kChannelIO, kNumPresets, BrindleIdentity::kName, "",
+               BrindleIdentity::kMaker, BrindleIdentity::kVersion, BrindleIdentity::kUniqueID, BrindleIdentity::kMfrID,
+               0, false, false, false, 0)
 {
   // The filter bank and the noise table are built by Init() at the end.
   InitParams();
@@ -69,8 +69,10 @@ void BrindlePlug<TAdapter>::OnParamChange(int paramIdx)
     }
     break;
   case kCabinet:
-    if (truncated == 1.0) mCabinetOn.store(true, std::memory_order_relaxed);
-    else if (truncated == 0.0) mCabinetOn.store(false, std::memory_order_relaxed);
+    if (truncated == 1.0)
+      mCabinetOn.store(true, std::memory_order_relaxed);
+    else if (truncated == 0.0)
+      mCabinetOn.store(false, std::memory_order_relaxed);
     break;
   default:
     break;
@@ -113,8 +115,7 @@ BrindleSettings BrindlePlug<TAdapter>::CurrentSettings() const
 }
 
 template <class TAdapter>
-BRINDLE_AUDIO_PATH void BrindlePlug<TAdapter>::ProcessDoubleReplacing(double** inputs, double** outputs,
-                                                                      int nFrames)
+BRINDLE_AUDIO_PATH void BrindlePlug<TAdapter>::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
 {
   const BrindleBlock block{inputs[0], inputs[1], outputs[0], outputs[1], nFrames};
   BrindleProcessFast(mDSP, CurrentSettings(), mNoiseTable, block);

@@ -50,16 +50,18 @@ static_assert(kBrindleNoiseTableSize % 4 == 0 && kBatch % 4 == 0, "four noise va
 template <int W>
 struct Lanes;
 template <>
-struct Lanes<4> {
-    typedef double V __attribute__((vector_size(32)));
-    typedef std::int64_t I __attribute__((vector_size(32)));
-    typedef std::uint64_t U __attribute__((vector_size(32)));
+struct Lanes<4>
+{
+  typedef double V __attribute__((vector_size(32)));
+  typedef std::int64_t I __attribute__((vector_size(32)));
+  typedef std::uint64_t U __attribute__((vector_size(32)));
 };
 template <>
-struct Lanes<8> {
-    typedef double V __attribute__((vector_size(64)));
-    typedef std::int64_t I __attribute__((vector_size(64)));
-    typedef std::uint64_t U __attribute__((vector_size(64)));
+struct Lanes<8>
+{
+  typedef double V __attribute__((vector_size(64)));
+  typedef std::int64_t I __attribute__((vector_size(64)));
+  typedef std::uint64_t U __attribute__((vector_size(64)));
 };
 
 // fuzzdrive3 followed by xmix on every lane, written with lane selects; the operations and their
@@ -67,16 +69,16 @@ struct Lanes<8> {
 template <typename V>
 BRINDLE_ALWAYS_INLINE void FuzzAndMix(const V& b, double drive, double wetWeight, double dryWeight, V& out)
 {
-    const V zero{};
-    const V x = b * drive;
-    const V e = x < zero ? -x : x;
-    const V level = zero + kBrindleFuzzLevel;
-    const V curve = (1.0 - e / 0.4) * x * kBrindleFuzzLevel * 10.0;
-    const V flat = x >= zero ? level : -level;
-    const V f = e < 0.2 ? curve : flat;
-    const V h = f < zero ? zero : (f > 0.3 ? zero + 0.3 : f);
-    const V fz = x > -0.2 ? h - 0.2 : h + 0.02;
-    out = wetWeight * fz + dryWeight * (2.0 * b);
+  const V zero{};
+  const V x = b * drive;
+  const V e = x < zero ? -x : x;
+  const V level = zero + kBrindleFuzzLevel;
+  const V curve = (1.0 - e / 0.4) * x * kBrindleFuzzLevel * 10.0;
+  const V flat = x >= zero ? level : -level;
+  const V f = e < 0.2 ? curve : flat;
+  const V h = f < zero ? zero : (f > 0.3 ? zero + 0.3 : f);
+  const V fz = x > -0.2 ? h - 0.2 : h + 0.02;
+  out = wetWeight * fz + dryWeight * (2.0 * b);
 }
 
 // The step at which lane g starts the block (lane g processes sample t - LaneLag(g) at step t): K
@@ -84,282 +86,275 @@ BRINDLE_ALWAYS_INLINE void FuzzAndMix(const V& b, double drive, double wetWeight
 // fuzz and mix of slot 1's output, is computed one batch after slot 1 produced it.
 constexpr std::int64_t LaneLag(int g)
 {
-    return std::int64_t{g + (g >= 2 ? 1 : 0)} * kBatch;
+  return std::int64_t{g + (g >= 2 ? 1 : 0)} * kBatch;
 }
 
 // Calls f(integral_constant<int, N - 1>) ... f(integral_constant<int, 0>), last index first.
 template <int N>
-struct Descending {
-    template <typename F, int... P>
-    static BRINDLE_ALWAYS_INLINE void Each(F&& f, std::integer_sequence<int, P...>)
-    {
-        (f(std::integral_constant<int, N - 1 - P>{}), ...);
-    }
-    template <typename F>
-    static BRINDLE_ALWAYS_INLINE void Run(F&& f)
-    {
-        Each(f, std::make_integer_sequence<int, N>{});
-    }
+struct Descending
+{
+  template <typename F, int... P>
+  static BRINDLE_ALWAYS_INLINE void Each(F&& f, std::integer_sequence<int, P...>)
+  {
+    (f(std::integral_constant<int, N - 1 - P>{}), ...);
+  }
+  template <typename F>
+  static BRINDLE_ALWAYS_INLINE void Run(F&& f)
+  {
+    Each(f, std::make_integer_sequence<int, N>{});
+  }
 };
 
 // Per-lane constants, laid out so that lane vectors load straight from them.
 template <int NL>
-struct alignas(64) LaneConstants {
-    double b0[NL], b1[NL], b2[NL], a1[NL], a2[NL], gain[NL];
-    std::int64_t lag[NL];
+struct alignas(64) LaneConstants
+{
+  double b0[NL], b1[NL], b2[NL], a1[NL], a2[NL], gain[NL];
+  std::int64_t lag[NL];
 };
 
 // Renders one block. NS is the number of stages: 12 without, 22 with the cabinet.
 template <int NS, int W>
-BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& settings,
-                                        const double* noise, const BrindleBlock& block)
+BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& settings, const double* noise,
+                                        const BrindleBlock& block)
 {
-    typedef typename Lanes<W>::V V;
-    typedef typename Lanes<W>::I I;
-    typedef typename Lanes<W>::U U;
-    typedef typename Lanes<4>::V Sum4;
-    constexpr int K = kBatch;
-    constexpr int NV = (NS + W - 1) / W;
-    constexpr int NL = NV * W;
-    constexpr bool kCabinet = NS > kBrindleFirstCabStage;
-    constexpr int kFuzzSlot = 2; // the stage that reads the fuzz and mix of slot 1's output
-    constexpr int kGainVector = kBrindleFirstCabStage / W;
-    const std::int64_t outLag = LaneLag(NS - 1);
+  typedef typename Lanes<W>::V V;
+  typedef typename Lanes<W>::I I;
+  typedef typename Lanes<W>::U U;
+  typedef typename Lanes<4>::V Sum4;
+  constexpr int K = kBatch;
+  constexpr int NV = (NS + W - 1) / W;
+  constexpr int NL = NV * W;
+  constexpr bool kCabinet = NS > kBrindleFirstCabStage;
+  constexpr int kFuzzSlot = 2; // the stage that reads the fuzz and mix of slot 1's output
+  constexpr int kGainVector = kBrindleFirstCabStage / W;
+  const std::int64_t outLag = LaneLag(NS - 1);
 
-    LaneConstants<NL> k;
-    alignas(64) double sx1[NL], sx2[NL], sy1[NL], sy2[NL];
-    for (int g = 0; g < NL; ++g) {
-        const bool real = g < NS;
-        const int slot = real ? g : 0;
-        k.b0[g] = real ? dsp.b0[slot] : 0.0;
-        k.b1[g] = real ? dsp.b1[slot] : 0.0;
-        k.b2[g] = real ? dsp.b2[slot] : 0.0;
-        k.a1[g] = real ? dsp.a1[slot] : 0.0;
-        k.a2[g] = real ? dsp.a2[slot] : 0.0;
-        // Slot 12 receives slot 11's output times the output gain (x * 1.0 is exact elsewhere).
-        k.gain[g] = (kCabinet && g == kBrindleFirstCabStage) ? settings.outputGain : 1.0;
-        k.lag[g] = LaneLag(g);
-        sx1[g] = real ? dsp.x1[slot] : 0.0;
-        sx2[g] = real ? dsp.x2[slot] : 0.0;
-        sy1[g] = real ? dsp.y1[slot] : 0.0;
-        sy2[g] = real ? dsp.y2[slot] : 0.0;
+  LaneConstants<NL> k;
+  alignas(64) double sx1[NL], sx2[NL], sy1[NL], sy2[NL];
+  for (int g = 0; g < NL; ++g) {
+    const bool real = g < NS;
+    const int slot = real ? g : 0;
+    k.b0[g] = real ? dsp.b0[slot] : 0.0;
+    k.b1[g] = real ? dsp.b1[slot] : 0.0;
+    k.b2[g] = real ? dsp.b2[slot] : 0.0;
+    k.a1[g] = real ? dsp.a1[slot] : 0.0;
+    k.a2[g] = real ? dsp.a2[slot] : 0.0;
+    // Slot 12 receives slot 11's output times the output gain (x * 1.0 is exact elsewhere).
+    k.gain[g] = (kCabinet && g == kBrindleFirstCabStage) ? settings.outputGain : 1.0;
+    k.lag[g] = LaneLag(g);
+    sx1[g] = real ? dsp.x1[slot] : 0.0;
+    sx2[g] = real ? dsp.x2[slot] : 0.0;
+    sy1[g] = real ? dsp.y1[slot] : 0.0;
+    sy2[g] = real ? dsp.y2[slot] : 0.0;
+  }
+  // Each lane's output of the latest batch its vector ran, one row per step: row[s][1 + g] is
+  // lane g's. A lane's input is its left neighbour's output, so vector v loads its inputs from
+  // row[s][v * W] on, one double to the left of its outputs, without a shuffle. row[s][0] holds
+  // the batch's input sum for lane 0 and row[s][2] is overwritten by the fuzz and mix for slot 2
+  // once the fuzz has read slot 1's output. Rows are padded to whole cache lines; zero at first so
+  // that lanes outside the block compute on harmless numbers.
+  constexpr int kRow = (NL + 1 + 7) / 8 * 8;
+  alignas(64) double row[K][kRow] = {};
+  const double drive = settings.drive;
+  const double mixAmount = AuDSP::Clamp(0.5 * settings.attack, -0.5, 0.5);
+  const double wet = mixAmount + 0.5, dry = 0.5 - mixAmount;
+  const double gain = settings.outputGain;
+  const std::int64_t frames = block.frames;
+  int noiseIndex = 0;
+  Sum4 slot1Pending[K / 4] = {};
+
+  // K steps of vector v, from step t0 on, in one of three modes. kAllInside: every lane has all
+  // K samples inside [0, frames). kStepMasked: a lane's samples end inside the batch, so each step
+  // keeps the state of the lanes whose sample lies outside. kBatchMasked: every lane is either
+  // inside for the whole batch or outside for all of it (not started, or done); all lanes run
+  // freely and only the inside ones keep their new state at the end. Lanes outside compute on
+  // whatever their neighbours left in the row; only lanes outside read those outputs.
+  enum Mode { kAllInside, kStepMasked, kBatchMasked };
+  auto runVector = [&](auto vTag, auto masked, std::int64_t t0) __attribute__((always_inline))
+  {
+    constexpr int v = decltype(vTag)::value;
+    constexpr Mode kMode = decltype(masked)::value;
+    // Loaded here, once per batch, and kept in registers for its K steps. The empty asm keeps
+    // the compiler from hoisting these loads out of the batch loop (it would then park them,
+    // and the next vector's, in stack slots and reload them on every step).
+    const LaneConstants<NL>* kk = &k;
+    asm volatile("" : "+r"(kk) : : "memory");
+    V b0, b1, b2, a1, a2, x1, x2, y1, y2;
+    __builtin_memcpy(&b0, kk->b0 + v * W, sizeof(V));
+    __builtin_memcpy(&b1, kk->b1 + v * W, sizeof(V));
+    __builtin_memcpy(&b2, kk->b2 + v * W, sizeof(V));
+    __builtin_memcpy(&a1, kk->a1 + v * W, sizeof(V));
+    __builtin_memcpy(&a2, kk->a2 + v * W, sizeof(V));
+    __builtin_memcpy(&x1, sx1 + v * W, sizeof(V));
+    __builtin_memcpy(&x2, sx2 + v * W, sizeof(V));
+    __builtin_memcpy(&y1, sy1 + v * W, sizeof(V));
+    __builtin_memcpy(&y2, sy2 + v * W, sizeof(V));
+#pragma GCC unroll 8
+    for (int s = 0; s < K; ++s) {
+      V in;
+      __builtin_memcpy(&in, row[s] + v * W, sizeof(V));
+      if (kCabinet && v == kGainVector) {
+        V g;
+        __builtin_memcpy(&g, kk->gain + v * W, sizeof(V));
+        in = in * g;
+      }
+      const V y = b1 * x1 + b0 * in + b2 * x2 - a1 * y1 - a2 * y2;
+      const V o = y + AuDSP::kDenormalOffset;
+      __builtin_memcpy(row[s] + 1 + v * W, &o, sizeof(V));
+      if (kMode == kStepMasked) {
+        I lag;
+        __builtin_memcpy(&lag, kk->lag + v * W, sizeof(I));
+        // One unsigned compare covers both ends: samples before 0 wrap to huge numbers.
+        const I on = (U)(t0 + s - lag) < (std::uint64_t)frames;
+        x2 = on ? x1 : x2;
+        x1 = on ? in : x1;
+        y2 = on ? y1 : y2;
+        y1 = on ? y : y1;
+      } else {
+        x2 = x1;
+        x1 = in;
+        y2 = y1;
+        y1 = y;
+      }
     }
-    // Each lane's output of the latest batch its vector ran, one row per step: row[s][1 + g] is
-    // lane g's. A lane's input is its left neighbour's output, so vector v loads its inputs from
-    // row[s][v * W] on, one double to the left of its outputs, without a shuffle. row[s][0] holds
-    // the batch's input sum for lane 0 and row[s][2] is overwritten by the fuzz and mix for slot 2
-    // once the fuzz has read slot 1's output. Rows are padded to whole cache lines; zero at first so
-    // that lanes outside the block compute on harmless numbers.
-    constexpr int kRow = (NL + 1 + 7) / 8 * 8;
-    alignas(64) double row[K][kRow] = {};
-    const double drive = settings.drive;
-    const double mixAmount = AuDSP::Clamp(0.5 * settings.attack, -0.5, 0.5);
-    const double wet = mixAmount + 0.5, dry = 0.5 - mixAmount;
-    const double gain = settings.outputGain;
-    const std::int64_t frames = block.frames;
-    int noiseIndex = 0;
-    Sum4 slot1Pending[K / 4] = {};
+    if (kMode == kBatchMasked) {
+      I lag;
+      __builtin_memcpy(&lag, kk->lag + v * W, sizeof(I));
+      const I on = (U)(t0 - lag) < (std::uint64_t)frames;
+      V old;
+      __builtin_memcpy(&old, sx1 + v * W, sizeof(V));
+      x1 = on ? x1 : old;
+      __builtin_memcpy(&old, sx2 + v * W, sizeof(V));
+      x2 = on ? x2 : old;
+      __builtin_memcpy(&old, sy1 + v * W, sizeof(V));
+      y1 = on ? y1 : old;
+      __builtin_memcpy(&old, sy2 + v * W, sizeof(V));
+      y2 = on ? y2 : old;
+    }
+    __builtin_memcpy(sx1 + v * W, &x1, sizeof(V));
+    __builtin_memcpy(sx2 + v * W, &x2, sizeof(V));
+    __builtin_memcpy(sy1 + v * W, &y1, sizeof(V));
+    __builtin_memcpy(sy2 + v * W, &y2, sizeof(V));
+  };
 
-    // K steps of vector v, from step t0 on, in one of three modes. kAllInside: every lane has all
-    // K samples inside [0, frames). kStepMasked: a lane's samples end inside the batch, so each step
-    // keeps the state of the lanes whose sample lies outside. kBatchMasked: every lane is either
-    // inside for the whole batch or outside for all of it (not started, or done); all lanes run
-    // freely and only the inside ones keep their new state at the end. Lanes outside compute on
-    // whatever their neighbours left in the row; only lanes outside read those outputs.
-    enum Mode { kAllInside, kStepMasked, kBatchMasked };
-    auto runVector = [&](auto vTag, auto masked, std::int64_t t0) __attribute__((always_inline)) {
-        constexpr int v = decltype(vTag)::value;
-        constexpr Mode kMode = decltype(masked)::value;
-        // Loaded here, once per batch, and kept in registers for its K steps. The empty asm keeps
-        // the compiler from hoisting these loads out of the batch loop (it would then park them,
-        // and the next vector's, in stack slots and reload them on every step).
-        const LaneConstants<NL>* kk = &k;
-        asm volatile("" : "+r"(kk) : : "memory");
-        V b0, b1, b2, a1, a2, x1, x2, y1, y2;
-        __builtin_memcpy(&b0, kk->b0 + v * W, sizeof(V));
-        __builtin_memcpy(&b1, kk->b1 + v * W, sizeof(V));
-        __builtin_memcpy(&b2, kk->b2 + v * W, sizeof(V));
-        __builtin_memcpy(&a1, kk->a1 + v * W, sizeof(V));
-        __builtin_memcpy(&a2, kk->a2 + v * W, sizeof(V));
-        __builtin_memcpy(&x1, sx1 + v * W, sizeof(V));
-        __builtin_memcpy(&x2, sx2 + v * W, sizeof(V));
-        __builtin_memcpy(&y1, sy1 + v * W, sizeof(V));
-        __builtin_memcpy(&y2, sy2 + v * W, sizeof(V));
+  // One batch from step t0. kEdge: the batch may reach past either end of the block, so vectors
+  // are checked for lanes outside it and only the samples inside are read and written.
+  auto runBatch = [&](std::int64_t t0, auto edgeTag) __attribute__((always_inline))
+  {
+    constexpr bool kEdge = decltype(edgeTag)::value;
+    // The input sum (with the noise floor) for the batch's steps, zero past the block. Inside
+    // the block t0 and the noise index are multiples of 4 (the table's length is too), so the
+    // sums go four at a time.
+    if (!kEdge) {
 #pragma GCC unroll 8
-        for (int s = 0; s < K; ++s) {
-            V in;
-            __builtin_memcpy(&in, row[s] + v * W, sizeof(V));
-            if (kCabinet && v == kGainVector) {
-                V g;
-                __builtin_memcpy(&g, kk->gain + v * W, sizeof(V));
-                in = in * g;
-            }
-            const V y = b1 * x1 + b0 * in + b2 * x2 - a1 * y1 - a2 * y2;
-            const V o = y + AuDSP::kDenormalOffset;
-            __builtin_memcpy(row[s] + 1 + v * W, &o, sizeof(V));
-            if (kMode == kStepMasked) {
-                I lag;
-                __builtin_memcpy(&lag, kk->lag + v * W, sizeof(I));
-                // One unsigned compare covers both ends: samples before 0 wrap to huge numbers.
-                const I on = (U)(t0 + s - lag) < (std::uint64_t)frames;
-                x2 = on ? x1 : x2;
-                x1 = on ? in : x1;
-                y2 = on ? y1 : y2;
-                y1 = on ? y : y1;
-            } else {
-                x2 = x1;
-                x1 = in;
-                y2 = y1;
-                y1 = y;
-            }
-        }
-        if (kMode == kBatchMasked) {
-            I lag;
-            __builtin_memcpy(&lag, kk->lag + v * W, sizeof(I));
-            const I on = (U)(t0 - lag) < (std::uint64_t)frames;
-            V old;
-            __builtin_memcpy(&old, sx1 + v * W, sizeof(V));
-            x1 = on ? x1 : old;
-            __builtin_memcpy(&old, sx2 + v * W, sizeof(V));
-            x2 = on ? x2 : old;
-            __builtin_memcpy(&old, sy1 + v * W, sizeof(V));
-            y1 = on ? y1 : old;
-            __builtin_memcpy(&old, sy2 + v * W, sizeof(V));
-            y2 = on ? y2 : old;
-        }
-        __builtin_memcpy(sx1 + v * W, &x1, sizeof(V));
-        __builtin_memcpy(sx2 + v * W, &x2, sizeof(V));
-        __builtin_memcpy(sy1 + v * W, &y1, sizeof(V));
-        __builtin_memcpy(sy2 + v * W, &y2, sizeof(V));
-    };
-
-    // One batch from step t0. kEdge: the batch may reach past either end of the block, so vectors
-    // are checked for lanes outside it and only the samples inside are read and written.
-    auto runBatch = [&](std::int64_t t0, auto edgeTag) __attribute__((always_inline)) {
-        constexpr bool kEdge = decltype(edgeTag)::value;
-        // The input sum (with the noise floor) for the batch's steps, zero past the block. Inside
-        // the block t0 and the noise index are multiples of 4 (the table's length is too), so the
-        // sums go four at a time.
-        if (!kEdge) {
+      for (int q = 0; q < K; q += 4) {
+        Sum4 a, b, n;
+        __builtin_memcpy(&a, block.in0 + t0 + q, sizeof(Sum4));
+        __builtin_memcpy(&b, block.in1 + t0 + q, sizeof(Sum4));
+        __builtin_memcpy(&n, noise + noiseIndex, sizeof(Sum4));
+        const Sum4 x = a + b + n;
 #pragma GCC unroll 8
-            for (int q = 0; q < K; q += 4) {
-                Sum4 a, b, n;
-                __builtin_memcpy(&a, block.in0 + t0 + q, sizeof(Sum4));
-                __builtin_memcpy(&b, block.in1 + t0 + q, sizeof(Sum4));
-                __builtin_memcpy(&n, noise + noiseIndex, sizeof(Sum4));
-                const Sum4 x = a + b + n;
+        for (int s = 0; s < 4; ++s) row[q + s][0] = x[s];
+        noiseIndex += 4;
+        if (noiseIndex == kBrindleNoiseTableSize)
+          noiseIndex = 0; // blocks longer than the table reuse it from the start
+      }
+    } else {
 #pragma GCC unroll 8
-                for (int s = 0; s < 4; ++s)
-                    row[q + s][0] = x[s];
-                noiseIndex += 4;
-                if (noiseIndex == kBrindleNoiseTableSize)
-                    noiseIndex = 0; // blocks longer than the table reuse it from the start
-            }
+      for (int s = 0; s < K; ++s) {
+        const std::int64_t t = t0 + s;
+        if (t < frames) {
+          row[s][0] = block.in0[t] + block.in1[t] + noise[noiseIndex];
+          if (++noiseIndex == kBrindleNoiseTableSize) noiseIndex = 0;
         } else {
-#pragma GCC unroll 8
-            for (int s = 0; s < K; ++s) {
-                const std::int64_t t = t0 + s;
-                if (t < frames) {
-                    row[s][0] = block.in0[t] + block.in1[t] + noise[noiseIndex];
-                    if (++noiseIndex == kBrindleNoiseTableSize)
-                        noiseIndex = 0;
-                } else {
-                    row[s][0] = 0.0;
-                }
-            }
+          row[s][0] = 0.0;
         }
-        // Fuzz and mix of slot 1's outputs of two batches before, for slot 2 in this one; those of
-        // the batch before wait in slot1Pending. Taking them straight from the batch before would
-        // put the shaper's latency on a chain running through every batch (slot 1, shaper, slot 2,
-        // slot 1 of the next batch) that then sets the pace of the whole wavefront.
-#pragma GCC unroll 8
-        for (int q = 0; q < K; q += 4) {
-            Sum4 slot1, fuzz;
-#pragma GCC unroll 8
-            for (int s = 0; s < 4; ++s)
-                slot1[s] = row[q + s][kFuzzSlot];
-            FuzzAndMix(slot1Pending[q / 4], drive, wet, dry, fuzz);
-            slot1Pending[q / 4] = slot1;
-#pragma GCC unroll 8
-            for (int s = 0; s < 4; ++s)
-                row[q + s][kFuzzSlot] = fuzz[s];
-        }
-
-        Descending<NV>::Run([&](auto vTag) __attribute__((always_inline)) {
-            constexpr int v = decltype(vTag)::value;
-            constexpr std::integral_constant<Mode, kAllInside> allInside{};
-            if (!kEdge) {
-                runVector(vTag, allInside, t0);
-                return;
-            }
-            constexpr int kFirst = v * W;
-            constexpr int kLast = v * W + W - 1 < NS - 1 ? v * W + W - 1 : NS - 1;
-            // A lane is inside the block while 0 <= t - lag < frames.
-            const std::int64_t firstLag = LaneLag(kFirst), lastLag = LaneLag(kLast);
-            if (t0 + K <= firstLag || t0 >= frames + lastLag)
-                return; // no lane of this vector has a sample in the batch
-            if (t0 >= lastLag && t0 + K <= frames + firstLag)
-                runVector(vTag, allInside, t0);
-            else if (frames % K != 0 && t0 - frames < lastLag && firstLag < t0 - frames + K)
-                runVector(vTag, std::integral_constant<Mode, kStepMasked>{}, t0); // a lane ends in the batch
-            else
-                runVector(vTag, std::integral_constant<Mode, kBatchMasked>{}, t0);
-        });
-
-        // The last stage finished samples t0 - outLag .. t0 + K - 1 - outLag.
-        if (!kEdge) {
-#pragma GCC unroll 8
-            for (int q = 0; q < K; q += 4) {
-                Sum4 result;
-#pragma GCC unroll 8
-                for (int s = 0; s < 4; ++s)
-                    result[s] = row[q + s][NS];
-                if (!kCabinet)
-                    result = result * gain; // without the cabinet the gain is the chain's last step
-                __builtin_memcpy(block.out1 + (t0 + q - outLag), &result, sizeof(Sum4));
-                __builtin_memcpy(block.out0 + (t0 + q - outLag), &result, sizeof(Sum4));
-            }
-            return;
-        }
-#pragma GCC unroll 8
-        for (int s = 0; s < K; ++s) {
-            const std::int64_t n = t0 + s - outLag;
-            if (n >= 0 && n < frames) {
-                double result = row[s][NS];
-                if (!kCabinet)
-                    result = result * gain;
-                block.out1[n] = result;
-                block.out0[n] = result;
-            }
-        }
-    };
-
-    // Batches in which every lane of every vector has its sample inside the block need no checks:
-    // from the batch where the last stage starts (outLag, a multiple of K) until the input ends.
-    const std::int64_t steps = frames + outLag;
-    std::int64_t t0 = 0;
-    for (; t0 < outLag && t0 < steps; t0 += K)
-        runBatch(t0, std::true_type{});
-    for (; t0 + K <= frames; t0 += K)
-        runBatch(t0, std::false_type{});
-    for (; t0 < steps; t0 += K)
-        runBatch(t0, std::true_type{});
-
-    for (int g = 0; g < NS; ++g) {
-        dsp.x1[g] = sx1[g];
-        dsp.x2[g] = sx2[g];
-        dsp.y1[g] = sy1[g];
-        dsp.y2[g] = sy2[g];
+      }
     }
+    // Fuzz and mix of slot 1's outputs of two batches before, for slot 2 in this one; those of
+    // the batch before wait in slot1Pending. Taking them straight from the batch before would
+    // put the shaper's latency on a chain running through every batch (slot 1, shaper, slot 2,
+    // slot 1 of the next batch) that then sets the pace of the whole wavefront.
+#pragma GCC unroll 8
+    for (int q = 0; q < K; q += 4) {
+      Sum4 slot1, fuzz;
+#pragma GCC unroll 8
+      for (int s = 0; s < 4; ++s) slot1[s] = row[q + s][kFuzzSlot];
+      FuzzAndMix(slot1Pending[q / 4], drive, wet, dry, fuzz);
+      slot1Pending[q / 4] = slot1;
+#pragma GCC unroll 8
+      for (int s = 0; s < 4; ++s) row[q + s][kFuzzSlot] = fuzz[s];
+    }
+
+    Descending<NV>::Run([&](auto vTag) __attribute__((always_inline)) {
+      constexpr int v = decltype(vTag)::value;
+      constexpr std::integral_constant<Mode, kAllInside> allInside{};
+      if (!kEdge) {
+        runVector(vTag, allInside, t0);
+        return;
+      }
+      constexpr int kFirst = v * W;
+      constexpr int kLast = v * W + W - 1 < NS - 1 ? v * W + W - 1 : NS - 1;
+      // A lane is inside the block while 0 <= t - lag < frames.
+      const std::int64_t firstLag = LaneLag(kFirst), lastLag = LaneLag(kLast);
+      if (t0 + K <= firstLag || t0 >= frames + lastLag) return; // no lane of this vector has a sample in the batch
+      if (t0 >= lastLag && t0 + K <= frames + firstLag)
+        runVector(vTag, allInside, t0);
+      else if (frames % K != 0 && t0 - frames < lastLag && firstLag < t0 - frames + K)
+        runVector(vTag, std::integral_constant<Mode, kStepMasked>{}, t0); // a lane ends in the batch
+      else
+        runVector(vTag, std::integral_constant<Mode, kBatchMasked>{}, t0);
+    });
+
+    // The last stage finished samples t0 - outLag .. t0 + K - 1 - outLag.
+    if (!kEdge) {
+#pragma GCC unroll 8
+      for (int q = 0; q < K; q += 4) {
+        Sum4 result;
+#pragma GCC unroll 8
+        for (int s = 0; s < 4; ++s) result[s] = row[q + s][NS];
+        if (!kCabinet) result = result * gain; // without the cabinet the gain is the chain's last step
+        __builtin_memcpy(block.out1 + (t0 + q - outLag), &result, sizeof(Sum4));
+        __builtin_memcpy(block.out0 + (t0 + q - outLag), &result, sizeof(Sum4));
+      }
+      return;
+    }
+#pragma GCC unroll 8
+    for (int s = 0; s < K; ++s) {
+      const std::int64_t n = t0 + s - outLag;
+      if (n >= 0 && n < frames) {
+        double result = row[s][NS];
+        if (!kCabinet) result = result * gain;
+        block.out1[n] = result;
+        block.out0[n] = result;
+      }
+    }
+  };
+
+  // Batches in which every lane of every vector has its sample inside the block need no checks:
+  // from the batch where the last stage starts (outLag, a multiple of K) until the input ends.
+  const std::int64_t steps = frames + outLag;
+  std::int64_t t0 = 0;
+  for (; t0 < outLag && t0 < steps; t0 += K) runBatch(t0, std::true_type{});
+  for (; t0 + K <= frames; t0 += K) runBatch(t0, std::false_type{});
+  for (; t0 < steps; t0 += K) runBatch(t0, std::true_type{});
+
+  for (int g = 0; g < NS; ++g) {
+    dsp.x1[g] = sx1[g];
+    dsp.x2[g] = sx2[g];
+    dsp.y1[g] = sy1[g];
+    dsp.y2[g] = sy2[g];
+  }
 }
 
 BRINDLE_AUDIO_PATH void PassThroughSum(const BrindleBlock& block)
 {
-    for (int i = 0; i < block.frames; ++i) {
-        const double s = block.in0[i] + block.in1[i];
-        block.out1[i] = s;
-        block.out0[i] = s;
-    }
+  for (int i = 0; i < block.frames; ++i) {
+    const double s = block.in0[i] + block.in1[i];
+    block.out1[i] = s;
+    block.out0[i] = s;
+  }
 }
 
 } // namespace
@@ -368,22 +363,22 @@ BRINDLE_AUDIO_PATH void PassThroughSum(const BrindleBlock& block)
 namespace {
 // The same source for wider registers. No FMA is enabled and contraction is off, so every
 // operation rounds exactly as in the portable build: the output does not depend on the CPU.
-__attribute__((target("avx2"))) void RenderAvx2(AuDSP& dsp, const BrindleSettings& s,
-                                                const double* noise, const BrindleBlock& b)
+__attribute__((target("avx2"))) void RenderAvx2(AuDSP& dsp, const BrindleSettings& s, const double* noise,
+                                                const BrindleBlock& b)
 {
-    if (s.cabinetOn)
-        RunWavefront<22, 4>(dsp, s, noise, b);
-    else
-        RunWavefront<12, 4>(dsp, s, noise, b);
+  if (s.cabinetOn)
+    RunWavefront<22, 4>(dsp, s, noise, b);
+  else
+    RunWavefront<12, 4>(dsp, s, noise, b);
 }
 
-__attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) void RenderAvx512(
-    AuDSP& dsp, const BrindleSettings& s, const double* noise, const BrindleBlock& b)
+__attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) void
+RenderAvx512(AuDSP& dsp, const BrindleSettings& s, const double* noise, const BrindleBlock& b)
 {
-    if (s.cabinetOn)
-        RunWavefront<22, 8>(dsp, s, noise, b);
-    else
-        RunWavefront<12, 8>(dsp, s, noise, b);
+  if (s.cabinetOn)
+    RunWavefront<22, 8>(dsp, s, noise, b);
+  else
+    RunWavefront<12, 8>(dsp, s, noise, b);
 }
 } // namespace
 #endif
@@ -391,89 +386,87 @@ __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) void RenderAvx512(
 namespace {
 BRINDLE_AUDIO_PATH void RenderPortable(AuDSP& dsp, const BrindleSettings& s, const double* noise, const BrindleBlock& b)
 {
-    if (s.cabinetOn)
-        RunWavefront<22, 4>(dsp, s, noise, b);
-    else
-        RunWavefront<12, 4>(dsp, s, noise, b);
+  if (s.cabinetOn)
+    RunWavefront<22, 4>(dsp, s, noise, b);
+  else
+    RunWavefront<12, 4>(dsp, s, noise, b);
 }
 } // namespace
 
 bool BrindleKernelAvailable(BrindleKernel kernel)
 {
-    switch (kernel) {
-    case BrindleKernel::kPlain:
-    case BrindleKernel::kPortable:
-        return true;
+  switch (kernel) {
+  case BrindleKernel::kPlain:
+  case BrindleKernel::kPortable:
+    return true;
 #if defined(__x86_64__) || defined(__i386__)
-    case BrindleKernel::kAvx2:
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2");
-    case BrindleKernel::kAvx512:
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-               __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw");
+  case BrindleKernel::kAvx2:
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+  case BrindleKernel::kAvx512:
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+           __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw");
 #endif
-    default:
-        return false;
-    }
+  default:
+    return false;
+  }
 }
 
 BrindleKernel BrindleFastKernel()
 {
-    // The portable build of the wavefront is kept for its proof of bit-identity on any target, but
-    // with only 16 narrow registers it spills and loses to the plain loop, which is used instead.
-    static const BrindleKernel best = BrindleKernelAvailable(BrindleKernel::kAvx512) ? BrindleKernel::kAvx512
-                                      : BrindleKernelAvailable(BrindleKernel::kAvx2) ? BrindleKernel::kAvx2
-                                                                                    : BrindleKernel::kPlain;
-    return best;
+  // The portable build of the wavefront is kept for its proof of bit-identity on any target, but
+  // with only 16 narrow registers it spills and loses to the plain loop, which is used instead.
+  static const BrindleKernel best = BrindleKernelAvailable(BrindleKernel::kAvx512) ? BrindleKernel::kAvx512
+                                    : BrindleKernelAvailable(BrindleKernel::kAvx2) ? BrindleKernel::kAvx2
+                                                                                   : BrindleKernel::kPlain;
+  return best;
 }
 
 namespace {
 // Runs a kernel the caller has already found this CPU able to run.
-BRINDLE_AUDIO_PATH void RunKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
-               const BrindleBlock& block)
+BRINDLE_AUDIO_PATH void RunKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings,
+                                  const double* noiseTable, const BrindleBlock& block)
 {
-    if (block.frames <= 0)
-        return;
-    if (!settings.effectOn) {
-        PassThroughSum(block);
-        return;
-    }
-    switch (kernel) {
-    case BrindleKernel::kPortable:
-        RenderPortable(dsp, settings, noiseTable, block);
-        break;
+  if (block.frames <= 0) return;
+  if (!settings.effectOn) {
+    PassThroughSum(block);
+    return;
+  }
+  switch (kernel) {
+  case BrindleKernel::kPortable:
+    RenderPortable(dsp, settings, noiseTable, block);
+    break;
 #if defined(__x86_64__) || defined(__i386__)
-    case BrindleKernel::kAvx2:
-        RenderAvx2(dsp, settings, noiseTable, block);
-        break;
-    case BrindleKernel::kAvx512:
-        RenderAvx512(dsp, settings, noiseTable, block);
-        break;
+  case BrindleKernel::kAvx2:
+    RenderAvx2(dsp, settings, noiseTable, block);
+    break;
+  case BrindleKernel::kAvx512:
+    RenderAvx512(dsp, settings, noiseTable, block);
+    break;
 #endif
-    default:
-        BrindleProcessPlain(dsp, settings, noiseTable, block); // settles its own histories
-        return;
-    }
-    BrindleSettleHistories(dsp);
+  default:
+    BrindleProcessPlain(dsp, settings, noiseTable, block); // settles its own histories
+    return;
+  }
+  BrindleSettleHistories(dsp);
 }
 } // namespace
 
 bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings,
                               const double* noiseTable, const BrindleBlock& block)
 {
-    if (!BrindleKernelAvailable(kernel))
-        return false;
-    RunKernel(kernel, dsp, settings, noiseTable, block);
-    return true;
+  if (!BrindleKernelAvailable(kernel)) return false;
+  RunKernel(kernel, dsp, settings, noiseTable, block);
+  return true;
 }
 
 BRINDLE_AUDIO_PATH void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
-                        const BrindleBlock& block)
+                                           const BrindleBlock& block)
 {
-    // Filling and draining the wavefront costs about as much as ten plain samples, so short
-    // blocks go through the plain loop (same bits either way). BrindleFastKernel has checked the
-    // CPU once; the render path does not ask again.
-    const BrindleKernel kernel = block.frames < kMinWavefrontFrames ? BrindleKernel::kPlain : BrindleFastKernel();
-    RunKernel(kernel, dsp, settings, noiseTable, block);
+  // Filling and draining the wavefront costs about as much as ten plain samples, so short
+  // blocks go through the plain loop (same bits either way). BrindleFastKernel has checked the
+  // CPU once; the render path does not ask again.
+  const BrindleKernel kernel = block.frames < kMinWavefrontFrames ? BrindleKernel::kPlain : BrindleFastKernel();
+  RunKernel(kernel, dsp, settings, noiseTable, block);
 }

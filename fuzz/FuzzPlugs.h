@@ -16,8 +16,8 @@ class FuzzPlug : public HostlessPlug
 {
 public:
   FuzzPlug(bool chunks, int nPresets)
-    : HostlessPlug(4, "1-1 2-2", nPresets, "Fuzz", "Fuzz", "Maker", 0x00010203, 0x46757A7A, 0x4D6B6572, 0, false,
-                   chunks, false, kAPIAU)
+      : HostlessPlug(4, "1-1 2-2", nPresets, "Fuzz", "Fuzz", "Maker", 0x00010203, 0x46757A7A, 0x4D6B6572, 0, false,
+                     chunks, false, kAPIAU)
   {
     GetParam(0)->InitDouble("Level", 0.5, 0.25, 1.0, 0.01);
     GetParam(1)->InitDouble("Attack", 1.0, 0.0, 2.0, 0.01, "", "", 2.0);
@@ -48,8 +48,7 @@ inline void FuzzFail(const char* what)
 // Every value inside its parameter's bounds (so finite), every preset name terminated.
 inline void FuzzCheckPlug(IEffectBase& plug)
 {
-  for (int i = 0; i < plug.NParams(); ++i)
-  {
+  for (int i = 0; i < plug.NParams(); ++i) {
     const IParam* p = plug.GetParam(i);
     if (!(p->mValue >= p->mMin && p->mValue <= p->mMax)) FuzzFail("a parameter left its bounds");
   }

@@ -26,8 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
   FuzzInput in(data, size);
   const int nMessages = in.Byte() & 15;
-  for (int m = 0; m < nMessages; ++m)
-  {
+  for (int m = 0; m < nMessages; ++m) {
     const uint8_t offset = in.Byte(), status = in.Byte(), data1 = in.Byte(), data2 = in.Byte();
     const IMidiMsg msg(offset, status, data1, data2);
     const int type = msg.StatusMsg();
@@ -56,9 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   const int outSize = in.Byte() % 64;
   const std::vector<uint8_t> sysex = in.Rest();
   std::vector<char> out(static_cast<size_t>(outSize) + 1, 'x');
-  const char* text = SysExStr(out.data(), outSize, sysex.empty() ? nullptr : sysex.data(), static_cast<int>(sysex.size()));
-  if (outSize > 0)
-  {
+  const char* text =
+      SysExStr(out.data(), outSize, sysex.empty() ? nullptr : sysex.data(), static_cast<int>(sysex.size()));
+  if (outSize > 0) {
     const size_t fits = static_cast<size_t>(outSize) / 3;
     const size_t shown = sysex.size() < fits ? sysex.size() : fits;
     Check(text == out.data(), "SysExStr returns its buffer");

@@ -15,8 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   plug.RestorePreset(1);
   const std::vector<unsigned char> before = FuzzSnapshot(plug);
   const bool loaded = bank ? plug.LoadBankFile(data + 1, size - 1) : plug.LoadProgramFile(data + 1, size - 1);
-  if (!loaded)
-  {
+  if (!loaded) {
     if (FuzzSnapshot(plug) != before) FuzzFail("a refused file changed the plug-in");
     return 0;
   }

@@ -18,22 +18,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   const std::vector<uint8_t> rest = in.Rest();
   ByteChunk chunk;
   chunk.PutRaw(rest.data(), static_cast<int>(rest.size()));
-  switch (op & 3)
-  {
-    case 0: plug.UnserializeState(&chunk, startPos); break;
-    case 1: plug.UnserializePresets(&chunk, startPos); break;
-    case 2:
-      plug.MakePresetFromChunk("Chunk", &chunk);
-      plug.RestorePreset(2);
-      break;
-    default:
-    {
-      // The blob text up to its first zero; the chunk size from the start byte, up to 4 KiB.
-      const std::string text(rest.begin(), rest.end());
-      plug.MakePresetFromBlob("Blob", text.c_str(), (startPos & 0x7F) * 32);
-      plug.RestorePreset(2);
-      break;
-    }
+  switch (op & 3) {
+  case 0:
+    plug.UnserializeState(&chunk, startPos);
+    break;
+  case 1:
+    plug.UnserializePresets(&chunk, startPos);
+    break;
+  case 2:
+    plug.MakePresetFromChunk("Chunk", &chunk);
+    plug.RestorePreset(2);
+    break;
+  default: {
+    // The blob text up to its first zero; the chunk size from the start byte, up to 4 KiB.
+    const std::string text(rest.begin(), rest.end());
+    plug.MakePresetFromBlob("Blob", text.c_str(), (startPos & 0x7F) * 32);
+    plug.RestorePreset(2);
+    break;
+  }
   }
   FuzzCheckPlug(plug);
   return 0;

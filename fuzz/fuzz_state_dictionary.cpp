@@ -28,8 +28,8 @@ class FuzzUnit : public IEffectAU
 {
 public:
   FuzzUnit()
-    : IEffectAU(IEffectInstanceInfo{"org.brindle.fuzz", "Fuzz_View"}, 4, "1-1 2-2", 1, "Fuzz", "Fuzz", "Maker",
-                kIdentity[0], kIdentity[2], kIdentity[3], 0, false, false, false, 0)
+      : IEffectAU(IEffectInstanceInfo{"org.brindle.fuzz", "Fuzz_View"}, 4, "1-1 2-2", 1, "Fuzz", "Fuzz", "Maker",
+                  kIdentity[0], kIdentity[2], kIdentity[3], 0, false, false, false, 0)
   {
     GetParam(0)->InitDouble("Level", 0.5, 0.0, 1.0, 0.001);
     GetParam(1)->InitDouble("Attack", 0.5, 0.0, 1.0, 0.001, "", "", 2.0);
@@ -84,27 +84,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
   static AudioUnit unit = OpenUnit();
   FuzzInput in(data, size);
-  const uint8_t present = in.Byte(); // bit k: key k is there (0-3 numbers, 4 name, 5 data)
-  const uint8_t forged = in.Byte();  // bit k: number k comes from the input, not the identity
+  const uint8_t present = in.Byte();  // bit k: key k is there (0-3 numbers, 4 name, 5 data)
+  const uint8_t forged = in.Byte();   // bit k: number k comes from the input, not the identity
   const uint8_t mistyped = in.Byte(); // bit k: key k holds a value of the wrong type
   CFMutableDictionaryRef dict =
       CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   for (int k = 0; k < 4; ++k) {
     SInt32 v = (forged >> k) & 1 ? in.Int32() : kIdentity[k];
     if (!((present >> k) & 1)) continue;
-    Set(dict, kNumberKeys[k], (mistyped >> k) & 1 ? static_cast<CFTypeRef>(CFStringCreateWithCString(nullptr, "1", kCFStringEncodingUTF8))
-                                                  : CFNumberCreate(nullptr, kCFNumberSInt32Type, &v));
+    Set(dict, kNumberKeys[k],
+        (mistyped >> k) & 1 ? static_cast<CFTypeRef>(CFStringCreateWithCString(nullptr, "1", kCFStringEncodingUTF8))
+                            : CFNumberCreate(nullptr, kCFNumberSInt32Type, &v));
   }
   const std::vector<uint8_t> name = in.Bytes(in.Byte());
   if ((present >> 4) & 1)
-    Set(dict, "name", (mistyped >> 4) & 1 ? static_cast<CFTypeRef>(CFDataCreate(nullptr, name.data(), static_cast<CFIndex>(name.size())))
-                                          : CFStringCreateWithCString(nullptr, std::string(name.begin(), name.end()).c_str(),
-                                                                      kCFStringEncodingUTF8));
+    Set(dict, "name",
+        (mistyped >> 4) & 1
+            ? static_cast<CFTypeRef>(CFDataCreate(nullptr, name.data(), static_cast<CFIndex>(name.size())))
+            : CFStringCreateWithCString(nullptr, std::string(name.begin(), name.end()).c_str(), kCFStringEncodingUTF8));
   const std::vector<uint8_t> state = in.Rest();
   if ((present >> 5) & 1) {
     SInt32 n = static_cast<SInt32>(state.size());
-    Set(dict, "data", (mistyped >> 5) & 1 ? static_cast<CFTypeRef>(CFNumberCreate(nullptr, kCFNumberSInt32Type, &n))
-                                          : CFDataCreate(nullptr, state.data(), static_cast<CFIndex>(state.size())));
+    Set(dict, "data",
+        (mistyped >> 5) & 1 ? static_cast<CFTypeRef>(CFNumberCreate(nullptr, kCFNumberSInt32Type, &n))
+                            : CFDataCreate(nullptr, state.data(), static_cast<CFIndex>(state.size())));
   }
 
   CFPropertyListRef before = ClassInfo(unit);
@@ -112,8 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   CFStringRef dataKey = CFStringCreateWithCString(nullptr, "data", kCFStringEncodingUTF8);
   CFPropertyListRef value = (present & 0x80) ? CFDictionaryGetValue(dict, dataKey) : dict;
   CFRelease(dataKey);
-  const OSStatus status = AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0,
-                                               &value, sizeof(value));
+  const OSStatus status =
+      AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &value, sizeof(value));
   CFPropertyListRef after = ClassInfo(unit);
   if (status != noErr && !CFEqual(before, after)) {
     std::fprintf(stderr, "fuzz check failed: a refused state changed the unit\n");

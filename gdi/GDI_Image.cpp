@@ -5,22 +5,18 @@
 #include <cstddef>
 #include <new>
 
-namespace
-{
+namespace {
 const long long kMaxImagePixels = 1ll << 28;
 }
 
-GDI_Image *GDI_ImageCreate(int w, int h)
+GDI_Image* GDI_ImageCreate(int w, int h)
 {
   if (w <= 0 || h <= 0 || (long long)w * h > kMaxImagePixels) return nullptr;
-  GDI_Image *image = new (std::nothrow) GDI_Image;
+  GDI_Image* image = new (std::nothrow) GDI_Image;
   if (!image) return nullptr;
-  try
-  {
+  try {
     image->mPixels.assign((std::size_t)w * h * 4, 0);
-  }
-  catch (...)
-  {
+  } catch (...) {
     delete image;
     return nullptr;
   }
@@ -29,7 +25,7 @@ GDI_Image *GDI_ImageCreate(int w, int h)
   return image;
 }
 
-void GDI_ImageRelease(GDI_Image *image)
+void GDI_ImageRelease(GDI_Image* image)
 {
   delete image;
 }

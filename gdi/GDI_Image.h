@@ -13,5 +13,5 @@ struct GDI_Image
 };
 
 // A zeroed image, or null for non-positive or oversized dimensions.
-GDI_Image *GDI_ImageCreate(int w, int h);
-void GDI_ImageRelease(GDI_Image *image);
+GDI_Image* GDI_ImageCreate(int w, int h);
+void GDI_ImageRelease(GDI_Image* image);

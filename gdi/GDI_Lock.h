@@ -7,6 +7,6 @@
 
 typedef Core_MutexLock GDI_Lock;
 
-Core_Mutex &GDI_PoolMutex();          // m_ctxpool_mutex
-Core_Mutex &GDI_FontNameCacheMutex(); // s_fontnamecache_mutex
-Core_Mutex &GDI_FreeTypeMutex();
+Core_Mutex& GDI_PoolMutex();          // m_ctxpool_mutex
+Core_Mutex& GDI_FontNameCacheMutex(); // s_fontnamecache_mutex
+Core_Mutex& GDI_FreeTypeMutex();

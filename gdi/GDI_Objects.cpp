@@ -8,17 +8,19 @@
 #include <cstring>
 #include <string>
 
-namespace
-{
+namespace {
 // Stock objects: static records that are never pooled or freed.
 HGDIOBJ__ s_nullPen = {GDI_OBJ_PEN, 0, {0, 0, 0, 0, 0.0f}, -1, nullptr, 0.0f, 0, nullptr, nullptr, 0};
 HGDIOBJ__ s_nullBrush = {GDI_OBJ_BRUSH, 0, {0, 0, 0, 0, 0.0f}, -1, nullptr, 0.0f, 0, nullptr, nullptr, 0};
 
-bool IsStock(const HGDIOBJ__ *obj) { return obj == &s_nullPen || obj == &s_nullBrush; }
-
-HGDIOBJ__ *NewColored(int type, int width, int color, float alpha)
+bool IsStock(const HGDIOBJ__* obj)
 {
-  HGDIOBJ__ *obj = GDP_OBJECT_NEW();
+  return obj == &s_nullPen || obj == &s_nullBrush;
+}
+
+HGDIOBJ__* NewColored(int type, int width, int color, float alpha)
+{
+  HGDIOBJ__* obj = GDP_OBJECT_NEW();
   if (!obj) return nullptr;
   obj->mType = type;
   obj->mWidth = width;
@@ -42,37 +44,37 @@ int FontQuality(char quality)
 }
 } // namespace
 
-HGDIOBJ__ *CreatePen(int style, int width, int color)
+HGDIOBJ__* CreatePen(int style, int width, int color)
 {
   return CreatePenAlpha(style, width, color, 1.0f);
 }
 
-HGDIOBJ__ *CreatePenAlpha(int style, int width, int color, float alpha)
+HGDIOBJ__* CreatePenAlpha(int style, int width, int color, float alpha)
 {
   (void)style;
   return NewColored(GDI_OBJ_PEN, width > 0 ? width : 0, color, alpha);
 }
 
-HGDIOBJ__ *CreateSolidBrush(int color)
+HGDIOBJ__* CreateSolidBrush(int color)
 {
   return CreateSolidBrushAlpha(color, 1.0f);
 }
 
-HGDIOBJ__ *CreateSolidBrushAlpha(int color, float alpha)
+HGDIOBJ__* CreateSolidBrushAlpha(int color, float alpha)
 {
   return NewColored(GDI_OBJ_BRUSH, 0, color, alpha);
 }
 
-HGDIOBJ__ *GetStockObject(int which)
+HGDIOBJ__* GetStockObject(int which)
 {
   if (which == NULL_PEN) return &s_nullPen;
   if (which == NULL_BRUSH) return &s_nullBrush;
   return nullptr;
 }
 
-HGDIOBJ__ *CreateFont(int height, int width, int escapement, int orientation, int weight, char italic,
-                      char underline, char strikeout, char charset, char outprec, char clipprec, char quality,
-                      char pitchAndFamily, const char *face)
+HGDIOBJ__* CreateFont(int height, int width, int escapement, int orientation, int weight, char italic, char underline,
+                      char strikeout, char charset, char outprec, char clipprec, char quality, char pitchAndFamily,
+                      const char* face)
 {
   (void)escapement;
   (void)underline;
@@ -81,7 +83,7 @@ HGDIOBJ__ *CreateFont(int height, int width, int escapement, int orientation, in
   (void)outprec;
   (void)clipprec;
   (void)pitchAndFamily;
-  HGDIOBJ__ *obj = GDP_OBJECT_NEW();
+  HGDIOBJ__* obj = GDP_OBJECT_NEW();
   if (!obj) return nullptr;
   obj->mType = GDI_OBJ_FONT;
 
@@ -100,15 +102,14 @@ HGDIOBJ__ *CreateFont(int height, int width, int escapement, int orientation, in
   return obj;
 }
 
-HGDIOBJ__ *GDI_CreateFontFromFile(const char *path, int height, char quality)
+HGDIOBJ__* GDI_CreateFontFromFile(const char* path, int height, char quality)
 {
   // A platform font name is the file up to its first '|', so such a path cannot be named.
   if (!path || !path[0] || std::strchr(path, '|')) return nullptr;
-  GDI_Font *font = GDI_FontOpen(std::string(path) + "|0|0|0", FontSize(height, 0));
+  GDI_Font* font = GDI_FontOpen(std::string(path) + "|0|0|0", FontSize(height, 0));
   if (!font) return nullptr;
-  HGDIOBJ__ *obj = GDP_OBJECT_NEW();
-  if (!obj)
-  {
+  HGDIOBJ__* obj = GDP_OBJECT_NEW();
+  if (!obj) {
     GDI_FontRelease(font);
     return nullptr;
   }
@@ -118,7 +119,7 @@ HGDIOBJ__ *GDI_CreateFontFromFile(const char *path, int height, char quality)
   return obj;
 }
 
-HGDIOBJ__ *CreateFontIndirect(const LOGFONT *lf)
+HGDIOBJ__* CreateFontIndirect(const LOGFONT* lf)
 {
   if (!lf) return nullptr;
   // The face field need not be terminated.
@@ -130,33 +131,40 @@ HGDIOBJ__ *CreateFontIndirect(const LOGFONT *lf)
                     lf->lfQuality, lf->lfPitchAndFamily, face);
 }
 
-HGDIOBJ__ *SelectObject(HDC__ *ctx, HGDIOBJ__ *obj)
+HGDIOBJ__* SelectObject(HDC__* ctx, HGDIOBJ__* obj)
 {
   if (!GDI_IsLiveContext(ctx)) return nullptr;
   const uintptr_t handle = (uintptr_t)obj;
-  if (handle >= 1 && handle <= 3)
-  {
-    HGDIOBJ__ **slot = handle == GDI_OBJ_PEN ? &ctx->mCurPen : handle == GDI_OBJ_BRUSH ? &ctx->mCurBrush : &ctx->mCurFont;
-    HGDIOBJ__ *previous = *slot;
+  if (handle >= 1 && handle <= 3) {
+    HGDIOBJ__** slot = handle == GDI_OBJ_PEN     ? &ctx->mCurPen
+                       : handle == GDI_OBJ_BRUSH ? &ctx->mCurBrush
+                                                 : &ctx->mCurFont;
+    HGDIOBJ__* previous = *slot;
     *slot = nullptr;
     return GDI_IsLiveObject(previous) ? previous : obj;
   }
   if (!GDI_IsLiveObject(obj)) return nullptr;
-  HGDIOBJ__ **slot = nullptr;
-  switch (obj->mType)
-  {
-    case GDI_OBJ_PEN: slot = &ctx->mCurPen; break;
-    case GDI_OBJ_BRUSH: slot = &ctx->mCurBrush; break;
-    case GDI_OBJ_FONT: slot = &ctx->mCurFont; break;
-    default: return nullptr;
+  HGDIOBJ__** slot = nullptr;
+  switch (obj->mType) {
+  case GDI_OBJ_PEN:
+    slot = &ctx->mCurPen;
+    break;
+  case GDI_OBJ_BRUSH:
+    slot = &ctx->mCurBrush;
+    break;
+  case GDI_OBJ_FONT:
+    slot = &ctx->mCurFont;
+    break;
+  default:
+    return nullptr;
   }
-  HGDIOBJ__ *previous = *slot;
+  HGDIOBJ__* previous = *slot;
   *slot = obj;
   // A stale (already deleted) previous object is reported as an empty slot.
-  return GDI_IsLiveObject(previous) ? previous : reinterpret_cast<HGDIOBJ__ *>((uintptr_t)obj->mType);
+  return GDI_IsLiveObject(previous) ? previous : reinterpret_cast<HGDIOBJ__*>((uintptr_t)obj->mType);
 }
 
-void DeleteObject(HGDIOBJ__ *obj)
+void DeleteObject(HGDIOBJ__* obj)
 {
   if (!GDI_IsLiveObject(obj) || IsStock(obj)) return;
   if (--obj->mExtraRefs >= 0) return;
@@ -166,7 +174,7 @@ void DeleteObject(HGDIOBJ__ *obj)
   GDI_RecycleObject(obj);
 }
 
-HGDIOBJ__ *GDI_CloneGDIObject(HGDIOBJ__ *obj)
+HGDIOBJ__* GDI_CloneGDIObject(HGDIOBJ__* obj)
 {
   if (!GDI_IsLiveObject(obj)) return nullptr;
   if (!IsStock(obj)) obj->mExtraRefs++;

@@ -6,11 +6,10 @@
 
 // Coverage 0..255 already multiplied by the colour's opacity. Full coverage writes the colour exactly
 // and makes the pixel opaque (byte 0 = 255).
-inline void GDI_BlendPixel(unsigned char *p, const GDI_Color &c, int cov)
+inline void GDI_BlendPixel(unsigned char* p, const GDI_Color& c, int cov)
 {
   if (cov <= 0) return;
-  if (cov >= 255)
-  {
+  if (cov >= 255) {
     p[0] = 255;
     p[1] = c.mRed;
     p[2] = c.mGreen;
@@ -25,7 +24,7 @@ inline void GDI_BlendPixel(unsigned char *p, const GDI_Color &c, int cov)
 }
 
 // The colour's opacity as a 0..255 factor.
-inline int GDI_ColorOpacity255(const GDI_Color &c)
+inline int GDI_ColorOpacity255(const GDI_Color& c)
 {
   return (int)(c.mAlpha * 255.0f + 0.5f);
 }

@@ -28,20 +28,20 @@ public:
   void AddDisc(double cx, double cy, double radius);
 
   bool IsEmpty() const { return mContours.empty(); }
-  const std::vector<std::vector<GDI_PointF>> &Contours() const { return mContours; }
+  const std::vector<std::vector<GDI_PointF>>& Contours() const { return mContours; }
 
 private:
   std::vector<std::vector<GDI_PointF>> mContours; // each implicitly closed when filled
 };
 
 // Fills with the non-zero rule, coordinates offset by the surface's origin.
-void GDI_FillPath(GDI_Surface *surface, const GDI_Path &path, const GDI_Color &color, bool antiAlias);
+void GDI_FillPath(GDI_Surface* surface, const GDI_Path& path, const GDI_Color& color, bool antiAlias);
 
 // Strokes each contour of the path as a polyline (closed ones also join last to first) with the
 // given line width.
-void GDI_StrokePath(GDI_Surface *surface, const GDI_Path &path, bool closed, double width, const GDI_Color &color,
+void GDI_StrokePath(GDI_Surface* surface, const GDI_Path& path, bool closed, double width, const GDI_Color& color,
                     bool antiAlias);
 
 // Fills an axis-aligned rectangle (fractional edges get partial coverage).
-void GDI_FillRectF(GDI_Surface *surface, double l, double t, double r, double b, const GDI_Color &color,
+void GDI_FillRectF(GDI_Surface* surface, double l, double t, double r, double b, const GDI_Color& color,
                    bool antiAlias);

@@ -7,14 +7,13 @@
 #include <cstring>
 #include <new>
 
-namespace
-{
+namespace {
 const int kMaxPooledContexts = 100;
 const int kMaxPooledObjects = 200;
 
-HDC__ *m_ctxpool = nullptr;
+HDC__* m_ctxpool = nullptr;
 int m_ctxpool_size = 0;
-HGDIOBJ__ *m_objpool = nullptr;
+HGDIOBJ__* m_objpool = nullptr;
 int m_objpool_size = 0;
 bool m_pools_closed = false; // set once this library's statics go; records are then freed at once
 
@@ -22,28 +21,26 @@ bool m_pools_closed = false; // set once this library's statics go; records are 
 // lives in the library's own storage rather than on the heap, so unloading the library leaves nothing
 // behind.
 template <int Which>
-Core_Mutex &ImmortalMutex()
+Core_Mutex& ImmortalMutex()
 {
   alignas(Core_Mutex) static unsigned char storage[sizeof(Core_Mutex)];
-  static Core_Mutex *m = new (storage) Core_Mutex;
+  static Core_Mutex* m = new (storage) Core_Mutex;
   return *m;
 }
 
-void FreeContextList(HDC__ *ctx)
+void FreeContextList(HDC__* ctx)
 {
-  while (ctx)
-  {
-    HDC__ *next = ctx->mPoolNext;
+  while (ctx) {
+    HDC__* next = ctx->mPoolNext;
     std::free(ctx);
     ctx = next;
   }
 }
 
-void FreeObjectList(HGDIOBJ__ *obj)
+void FreeObjectList(HGDIOBJ__* obj)
 {
-  while (obj)
-  {
-    HGDIOBJ__ *next = obj->mPoolNext;
+  while (obj) {
+    HGDIOBJ__* next = obj->mPoolNext;
     std::free(obj);
     obj = next;
   }
@@ -55,8 +52,8 @@ struct PoolDrain
 {
   ~PoolDrain()
   {
-    HDC__ *contexts;
-    HGDIOBJ__ *objects;
+    HDC__* contexts;
+    HGDIOBJ__* objects;
     {
       GDI_Lock lock(GDI_PoolMutex());
       m_pools_closed = true;
@@ -72,64 +69,61 @@ struct PoolDrain
 } sPoolDrain;
 } // namespace
 
-Core_Mutex &GDI_PoolMutex()
+Core_Mutex& GDI_PoolMutex()
 {
   return ImmortalMutex<0>();
 }
 
-Core_Mutex &GDI_FontNameCacheMutex()
+Core_Mutex& GDI_FontNameCacheMutex()
 {
   return ImmortalMutex<1>();
 }
 
-Core_Mutex &GDI_FreeTypeMutex()
+Core_Mutex& GDI_FreeTypeMutex()
 {
   return ImmortalMutex<2>();
 }
 
-HDC__ *GDI_GDP_CTX_NEW()
+HDC__* GDI_GDP_CTX_NEW()
 {
-  HDC__ *ctx = nullptr;
+  HDC__* ctx = nullptr;
   {
     GDI_Lock lock(GDI_PoolMutex());
-    if (m_ctxpool)
-    {
+    if (m_ctxpool) {
       ctx = m_ctxpool;
       m_ctxpool = ctx->mPoolNext;
       m_ctxpool_size--;
     }
   }
-  if (!ctx) ctx = static_cast<HDC__ *>(std::malloc(sizeof(HDC__)));
+  if (!ctx) ctx = static_cast<HDC__*>(std::malloc(sizeof(HDC__)));
   if (ctx) std::memset(ctx, 0, sizeof(HDC__));
   return ctx;
 }
 
-HGDIOBJ__ *GDP_OBJECT_NEW()
+HGDIOBJ__* GDP_OBJECT_NEW()
 {
-  HGDIOBJ__ *obj = nullptr;
+  HGDIOBJ__* obj = nullptr;
   {
     GDI_Lock lock(GDI_PoolMutex());
-    if (m_objpool)
-    {
+    if (m_objpool) {
       obj = m_objpool;
       m_objpool = obj->mPoolNext;
       m_objpool_size--;
     }
   }
-  if (!obj) obj = static_cast<HGDIOBJ__ *>(std::malloc(sizeof(HGDIOBJ__)));
+  if (!obj) obj = static_cast<HGDIOBJ__*>(std::malloc(sizeof(HGDIOBJ__)));
   if (obj) std::memset(obj, 0, sizeof(HGDIOBJ__));
   return obj;
 }
 
-void GDI_RecycleContext(HDC__ *ctx)
+void GDI_RecycleContext(HDC__* ctx)
 {
   if (!ctx) return;
   std::memset(ctx, 0, sizeof(HDC__));
   ctx->mInPool = 1;
   {
     GDI_Lock lock(GDI_PoolMutex());
-    if (!m_pools_closed && m_ctxpool_size < kMaxPooledContexts)
-    {
+    if (!m_pools_closed && m_ctxpool_size < kMaxPooledContexts) {
       ctx->mPoolNext = m_ctxpool;
       m_ctxpool = ctx;
       m_ctxpool_size++;
@@ -139,15 +133,14 @@ void GDI_RecycleContext(HDC__ *ctx)
   std::free(ctx);
 }
 
-void GDI_RecycleObject(HGDIOBJ__ *obj)
+void GDI_RecycleObject(HGDIOBJ__* obj)
 {
   if (!obj) return;
   std::memset(obj, 0, sizeof(HGDIOBJ__));
   obj->mInPool = 1;
   {
     GDI_Lock lock(GDI_PoolMutex());
-    if (!m_pools_closed && m_objpool_size < kMaxPooledObjects)
-    {
+    if (!m_pools_closed && m_objpool_size < kMaxPooledObjects) {
       obj->mPoolNext = m_objpool;
       m_objpool = obj;
       m_objpool_size++;

@@ -30,19 +30,19 @@ inline GDI_Color GDI_MakeColor(int contextColor, float alpha)
 
 struct HDC__
 {
-  GDI_Surface *mSurface;  // drawn into; owned when mOwnedBuffer is set
-  void *mOwnedBuffer;     // memory contexts: the raw pixel allocation
-  HGDIOBJ__ *mCurPen;
-  HGDIOBJ__ *mCurBrush;
-  HGDIOBJ__ *mCurFont;
+  GDI_Surface* mSurface; // drawn into; owned when mOwnedBuffer is set
+  void* mOwnedBuffer;    // memory contexts: the raw pixel allocation
+  HGDIOBJ__* mCurPen;
+  HGDIOBJ__* mCurBrush;
+  HGDIOBJ__* mCurFont;
   int mTextColor;
   int mBkColor;
   int mBkMode;
   float mCurX, mCurY;
   int mInPool;
-  HDC__ *mPoolNext;
+  HDC__* mPoolNext;
   GDI_Color mTextColorObj;
-  void *mFocusedView;     // GetDC: the view whose focus this record holds (released by ReleaseDC)
+  void* mFocusedView; // GetDC: the view whose focus this record holds (released by ReleaseDC)
 };
 
 struct HGDIOBJ__
@@ -51,32 +51,32 @@ struct HGDIOBJ__
   int mExtraRefs;     // GDI_CloneGDIObject count
   GDI_Color mColor;   // pens and brushes
   int mWidth;         // pens: line width (0 = 1); -1 marks the null pen/brush; images: 1 = owns mImage
-  GDI_Image *mImage;  // images
+  GDI_Image* mImage;  // images
   float mOrientation; // fonts: degrees
   int mInPool;
-  HGDIOBJ__ *mPoolNext;
-  GDI_Font *mFont;    // fonts
-  int mQuality;       // fonts: 0, NONANTIALIASED_QUALITY or ANTIALIASED_QUALITY
+  HGDIOBJ__* mPoolNext;
+  GDI_Font* mFont; // fonts
+  int mQuality;    // fonts: 0, NONANTIALIASED_QUALITY or ANTIALIASED_QUALITY
 };
 
 // A context that can be used: not null, not a small number, not sitting in the pool.
-inline bool GDI_IsLiveContext(const HDC__ *ctx)
+inline bool GDI_IsLiveContext(const HDC__* ctx)
 {
   return (uintptr_t)ctx >= 5 && !ctx->mInPool;
 }
 
-inline bool GDI_IsLiveObject(const HGDIOBJ__ *obj)
+inline bool GDI_IsLiveObject(const HGDIOBJ__* obj)
 {
   return (uintptr_t)obj >= 5 && !obj->mInPool;
 }
 
 // The context's surface when it has pixels to draw into, else null.
-GDI_Surface *GDI_DrawableSurface(HDC__ *ctx);
+GDI_Surface* GDI_DrawableSurface(HDC__* ctx);
 
 // Return records to their pools (or free them when the pool is full). The caller has released
 // everything the record refers to.
-void GDI_RecycleContext(HDC__ *ctx);
-void GDI_RecycleObject(HGDIOBJ__ *obj);
+void GDI_RecycleContext(HDC__* ctx);
+void GDI_RecycleObject(HGDIOBJ__* obj);
 
 // Pool sizes, for tests.
 int GDI_ContextPoolSize();

@@ -19,10 +19,10 @@ struct GDI_SurfaceState
 struct GDI_Surface
 {
   GDI_Surface() {}
-  GDI_Surface(unsigned char *bits, int width, int height, int rowBytes) { Reset(bits, width, height, rowBytes); }
+  GDI_Surface(unsigned char* bits, int width, int height, int rowBytes) { Reset(bits, width, height, rowBytes); }
 
   // Points the surface at new pixels and clears its state (clip = whole surface).
-  void Reset(unsigned char *bits, int width, int height, int rowBytes)
+  void Reset(unsigned char* bits, int width, int height, int rowBytes)
   {
     const bool ok = bits && width > 0 && height > 0 && rowBytes >= width * 4;
     mBits = ok ? bits : nullptr;
@@ -48,8 +48,10 @@ struct GDI_Surface
   // that huge coordinates cannot wrap.
   void ClipToRect(long long l, long long t, long long r, long long b)
   {
-    l += mState.mOriginX; r += mState.mOriginX;
-    t += mState.mOriginY; b += mState.mOriginY;
+    l += mState.mOriginX;
+    r += mState.mOriginX;
+    t += mState.mOriginY;
+    b += mState.mOriginY;
     if (l > mState.mClipLeft) mState.mClipLeft = (int)(l < mState.mClipRight ? l : mState.mClipRight);
     if (t > mState.mClipTop) mState.mClipTop = (int)(t < mState.mClipBottom ? t : mState.mClipBottom);
     if (r < mState.mClipRight) mState.mClipRight = (int)(r > mState.mClipLeft ? r : mState.mClipLeft);
@@ -67,9 +69,9 @@ struct GDI_Surface
     return !mBits || mState.mClipRight <= mState.mClipLeft || mState.mClipBottom <= mState.mClipTop;
   }
 
-  unsigned char *Pixel(int x, int y) const { return mBits + (long)y * mRowBytes + (long)x * 4; }
+  unsigned char* Pixel(int x, int y) const { return mBits + (long)y * mRowBytes + (long)x * 4; }
 
-  unsigned char *mBits = nullptr;
+  unsigned char* mBits = nullptr;
   int mWidth = 0, mHeight = 0, mRowBytes = 0;
   GDI_SurfaceState mState;
   std::vector<GDI_SurfaceState> mSaved;

@@ -10,19 +10,16 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 const int kMaxTextBytes = 4095;
 
-GDI_Font *ContextFont(HDC__ *ctx, HGDIOBJ__ **fontObject)
+GDI_Font* ContextFont(HDC__* ctx, HGDIOBJ__** fontObject)
 {
-  HGDIOBJ__ *f = ctx->mCurFont;
-  if (GDI_IsLiveObject(f) && f->mType == GDI_OBJ_FONT)
-  {
+  HGDIOBJ__* f = ctx->mCurFont;
+  if (GDI_IsLiveObject(f) && f->mType == GDI_OBJ_FONT) {
     *fontObject = f;
     if (f->mFont) return f->mFont;
-  }
-  else
+  } else
     *fontObject = nullptr;
   return GDI_DefaultFont();
 }
@@ -34,25 +31,22 @@ int ClampToInt(long long v)
 
 // The text as it will be laid out: carriage returns dropped, '&' prefixes resolved, line feeds
 // kept (multi-line) or turned into spaces (single line).
-std::string PrepareText(const char *text, int len, int format, bool *multiLine)
+std::string PrepareText(const char* text, int len, int format, bool* multiLine)
 {
   std::string out;
   *multiLine = false;
   const bool noPrefix = (format & TEXT_NOPREFIX) != 0;
   const bool singleLine = (format & TEXT_SINGLELINE) != 0;
-  for (int i = 0; (len < 0 || i < len) && text[i] && (int)out.size() < kMaxTextBytes; i++)
-  {
+  for (int i = 0; (len < 0 || i < len) && text[i] && (int)out.size() < kMaxTextBytes; i++) {
     char c = text[i];
     if (c == '\r') continue;
-    if (c == '&' && !noPrefix)
-    {
+    if (c == '&' && !noPrefix) {
       // The next character is taken literally (so "&&" is one '&').
       if ((len >= 0 && i + 1 >= len) || !text[i + 1]) break;
       c = text[++i];
       if (c == '\r') continue;
     }
-    if (c == '\n')
-    {
+    if (c == '\n') {
       if (singleLine)
         c = ' ';
       else
@@ -64,29 +58,29 @@ std::string PrepareText(const char *text, int len, int format, bool *multiLine)
 }
 } // namespace
 
-void SetTextColor(HDC__ *ctx, int color)
+void SetTextColor(HDC__* ctx, int color)
 {
   if (!GDI_IsLiveContext(ctx)) return;
   ctx->mTextColor = color;
   ctx->mTextColorObj = GDI_MakeColor(color, 1.0f);
 }
 
-int GetTextColor(HDC__ *ctx)
+int GetTextColor(HDC__* ctx)
 {
   return GDI_IsLiveContext(ctx) ? ctx->mTextColor : 0;
 }
 
-void SetBkColor(HDC__ *ctx, int color)
+void SetBkColor(HDC__* ctx, int color)
 {
   if (GDI_IsLiveContext(ctx)) ctx->mBkColor = color;
 }
 
-void SetBkMode(HDC__ *ctx, int mode)
+void SetBkMode(HDC__* ctx, int mode)
 {
   if (GDI_IsLiveContext(ctx)) ctx->mBkMode = mode;
 }
 
-int GetTextMetrics(HDC__ *ctx, TEXTMETRIC *tm)
+int GetTextMetrics(HDC__* ctx, TEXTMETRIC* tm)
 {
   if (!tm) return 0;
   tm->tmHeight = 16;
@@ -95,8 +89,8 @@ int GetTextMetrics(HDC__ *ctx, TEXTMETRIC *tm)
   tm->tmInternalLeading = 3;
   tm->tmAveCharWidth = 10;
   if (!GDI_IsLiveContext(ctx)) return 0;
-  HGDIOBJ__ *fontObject = nullptr;
-  GDI_Font *font = ContextFont(ctx, &fontObject);
+  HGDIOBJ__* fontObject = nullptr;
+  GDI_Font* font = ContextFont(ctx, &fontObject);
   if (!font) return 1;
   const GDI_FontMetrics m = GDI_FontGetMetrics(font);
   tm->tmInternalLeading = (int)m.mLeading;
@@ -108,15 +102,15 @@ int GetTextMetrics(HDC__ *ctx, TEXTMETRIC *tm)
   return 1;
 }
 
-int GDI_DrawText(HDC__ *ctx, const char *text, int len, RECT *r, int format)
+int GDI_DrawText(HDC__* ctx, const char* text, int len, RECT* r, int format)
 {
   if (!GDI_IsLiveContext(ctx) || !text) return 0;
   bool multiLine = false;
   const std::string str = PrepareText(text, len, format, &multiLine);
   if (str.empty()) return 0;
 
-  HGDIOBJ__ *fontObject = nullptr;
-  GDI_Font *font = ContextFont(ctx, &fontObject);
+  HGDIOBJ__* fontObject = nullptr;
+  GDI_Font* font = ContextFont(ctx, &fontObject);
   if (!font) return 0;
   const GDI_FontMetrics m = GDI_FontGetMetrics(font);
   const double lineExtent = m.mAscent + m.mDescent + m.mLeading;
@@ -125,8 +119,7 @@ int GDI_DrawText(HDC__ *ctx, const char *text, int len, RECT *r, int format)
   std::vector<GDI_LineLayout> lines;
   long long width = 0, height = 0;
   size_t start = 0;
-  while (start < str.size() || lines.empty())
-  {
+  while (start < str.size() || lines.empty()) {
     size_t end = multiLine ? str.find('\n', start) : std::string::npos;
     if (end == std::string::npos) end = str.size();
     lines.emplace_back();
@@ -137,16 +130,14 @@ int GDI_DrawText(HDC__ *ctx, const char *text, int len, RECT *r, int format)
   }
   const int h = height ? ClampToInt(height + 1) : 0;
 
-  if (format & TEXT_CALCRECT)
-  {
-    if (r)
-    {
+  if (format & TEXT_CALCRECT) {
+    if (r) {
       r->right = ClampToInt((long long)r->left + width);
       r->bottom = ClampToInt((long long)r->top + h);
     }
     return h;
   }
-  GDI_Surface *surface = GDI_DrawableSurface(ctx);
+  GDI_Surface* surface = GDI_DrawableSurface(ctx);
   if (!r || !surface) return h;
 
   long long x = r->left, y = r->top;
@@ -172,19 +163,15 @@ int GDI_DrawText(HDC__ *ctx, const char *text, int len, RECT *r, int format)
   const double ox = surface->mState.mOriginX, oy = surface->mState.mOriginY;
   // Text with a line feed is laid out line by line even when it holds a single line ("ab\n"):
   // its background is then the line's box, not the whole answered height.
-  if (!multiLine)
-  {
+  if (!multiLine) {
     if (background) GDI_FillRectF(surface, (double)x, (double)y, (double)x + width, (double)y + h, bkColor, true);
     GDI_FontDrawLine(font, lines[0], surface, ox + x, oy + y + m.mAscent, textColor, antiAlias);
-  }
-  else
-  {
+  } else {
     double lineY = (double)y;
-    for (const GDI_LineLayout &line : lines)
-    {
+    for (const GDI_LineLayout& line : lines) {
       if (background)
-        GDI_FillRectF(surface, (double)x, lineY, (double)x + std::floor(line.mWidth + 0.5), lineY + lineExtent,
-                      bkColor, true);
+        GDI_FillRectF(surface, (double)x, lineY, (double)x + std::floor(line.mWidth + 0.5), lineY + lineExtent, bkColor,
+                      true);
       GDI_FontDrawLine(font, line, surface, ox + x, oy + lineY + m.mAscent, textColor, antiAlias);
       lineY += std::floor(lineExtent + 0.5);
     }

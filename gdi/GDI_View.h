@@ -9,12 +9,12 @@ struct HWND__
 {
   virtual ~HWND__() {}
   // The context of a paint in progress, or null outside a paint.
-  virtual HDC__ *GetPaintContext() { return nullptr; }
+  virtual HDC__* GetPaintContext() { return nullptr; }
   // Makes the view drawable outside a paint and answers its surface, or null when it cannot draw.
-  virtual GDI_Surface *LockFocus() = 0;
+  virtual GDI_Surface* LockFocus() = 0;
   virtual void UnlockFocus() = 0;
   // Where the content view's top-left lies in window coordinates.
-  virtual void GetContentOrigin(int *x, int *y)
+  virtual void GetContentOrigin(int* x, int* y)
   {
     *x = 0;
     *y = 0;

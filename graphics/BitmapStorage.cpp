@@ -20,8 +20,7 @@ BitmapStorage::~BitmapStorage()
 Raster_IBitmap* BitmapStorage::Find(int id)
 {
   Core_MutexLock lock(mMutex);
-  for (int i = 0, n = mBitmaps.GetSize(); i < n; ++i)
-  {
+  for (int i = 0, n = mBitmaps.GetSize(); i < n; ++i) {
     const BitmapKey* key = mBitmaps.Get(i);
     if (key->mId == id) return key->mBitmap;
   }
@@ -41,10 +40,8 @@ bool BitmapStorage::Remove(Raster_IBitmap* bitmap)
 {
   if (!bitmap) return false;
   Core_MutexLock lock(mMutex);
-  for (int i = 0, n = mBitmaps.GetSize(); i < n; ++i)
-  {
-    if (mBitmaps.Get(i)->mBitmap == bitmap)
-    {
+  for (int i = 0, n = mBitmaps.GetSize(); i < n; ++i) {
+    if (mBitmaps.Get(i)->mBitmap == bitmap) {
       mBitmaps.Delete(i, true);
       delete bitmap;
       return true;

@@ -21,8 +21,7 @@ Raster_IFont* FontStorage::Find(const IText* text)
 {
   if (!text) return nullptr;
   Core_MutexLock lock(mMutex);
-  for (int i = 0, n = mFonts.GetSize(); i < n; ++i)
-  {
+  for (int i = 0, n = mFonts.GetSize(); i < n; ++i) {
     const FontKey* key = mFonts.Get(i);
     if (key->mSize == text->mSize && key->mOrientation == text->mOrientation && key->mStyle == text->mStyle &&
         std::strncmp(key->mFace, text->mFace, IText::kFaceSize) == 0)

@@ -11,7 +11,10 @@ IRECT OneFrameRect(int x, int y, const IBitmap& bitmap)
   return IRECT(x, y, x + bitmap.mWidth, y + bitmap.FrameHeight());
 }
 
-IBitmap BitmapOrEmpty(const IBitmap* bitmap) { return bitmap ? *bitmap : IBitmap(); }
+IBitmap BitmapOrEmpty(const IBitmap* bitmap)
+{
+  return bitmap ? *bitmap : IBitmap();
+}
 
 } // namespace
 
@@ -28,9 +31,8 @@ int IBitmapFrameState(double value, int frames)
 // ---- IPanelControl ----
 
 IPanelControl::IPanelControl(IEffectBase* plug, const IRECT& rect, const IColor* color)
-  : IControl(plug, rect, -1, kBlendAlpha), mColor(color ? *color : COLOR_BLACK)
-{
-}
+    : IControl(plug, rect, -1, kBlendAlpha), mColor(color ? *color : COLOR_BLACK)
+{}
 
 bool IPanelControl::Draw(IGraphics* graphics)
 {
@@ -42,11 +44,13 @@ bool IPanelControl::Draw(IGraphics* graphics)
 
 IBitmapControl::IBitmapControl(IEffectBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
                                EBlendMethod blendMethod)
-  : IControl(plug, OneFrameRect(x, y, BitmapOrEmpty(bitmap)), paramIdx, blendMethod), mBitmap(BitmapOrEmpty(bitmap))
-{
-}
+    : IControl(plug, OneFrameRect(x, y, BitmapOrEmpty(bitmap)), paramIdx, blendMethod), mBitmap(BitmapOrEmpty(bitmap))
+{}
 
-int IBitmapControl::FrameState() const { return IBitmapFrameState(mValue, mBitmap.mFrames); }
+int IBitmapControl::FrameState() const
+{
+  return IBitmapFrameState(mValue, mBitmap.mFrames);
+}
 
 bool IBitmapControl::Draw(IGraphics* graphics)
 {
@@ -58,9 +62,8 @@ bool IBitmapControl::Draw(IGraphics* graphics)
 
 ISwitchControl::ISwitchControl(IEffectBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
                                EBlendMethod blendMethod)
-  : IBitmapControl(plug, x, y, paramIdx, bitmap, blendMethod)
-{
-}
+    : IBitmapControl(plug, x, y, paramIdx, bitmap, blendMethod)
+{}
 
 void ISwitchControl::Step()
 {
@@ -71,16 +74,21 @@ void ISwitchControl::Step()
   SetDirty(true);
 }
 
-void ISwitchControl::OnMouseDown(int, int, IMouseMod*) { Step(); }
+void ISwitchControl::OnMouseDown(int, int, IMouseMod*)
+{
+  Step();
+}
 
-void ISwitchControl::OnMouseDblClick(int, int, IMouseMod*) { Step(); }
+void ISwitchControl::OnMouseDblClick(int, int, IMouseMod*)
+{
+  Step();
+}
 
 // ---- IInvisibleSwitchControl ----
 
 IInvisibleSwitchControl::IInvisibleSwitchControl(IEffectBase* plug, const IRECT& rect, int paramIdx)
-  : IControl(plug, rect, paramIdx, kBlendCopy)
-{
-}
+    : IControl(plug, rect, paramIdx, kBlendCopy)
+{}
 
 void IInvisibleSwitchControl::OnMouseDown(int, int, IMouseMod*)
 {
@@ -91,9 +99,8 @@ void IInvisibleSwitchControl::OnMouseDown(int, int, IMouseMod*)
 // ---- IOnOffControl ----
 
 IOnOffControl::IOnOffControl(IEffectBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap)
-  : IControl(plug, OneFrameRect(x, y, BitmapOrEmpty(bitmap)), paramIdx), mBitmap(BitmapOrEmpty(bitmap))
-{
-}
+    : IControl(plug, OneFrameRect(x, y, BitmapOrEmpty(bitmap)), paramIdx), mBitmap(BitmapOrEmpty(bitmap))
+{}
 
 void IOnOffControl::OnMouseDown(int, int, IMouseMod*)
 {
@@ -117,9 +124,8 @@ bool IOnOffControl::Draw(IGraphics* graphics)
 // ---- IKnobControl ----
 
 IKnobControl::IKnobControl(IEffectBase* plug, const IRECT& rect, int paramIdx, EDirection direction, double gearing)
-  : IControl(plug, rect, paramIdx), mDirection(direction), mGearing(gearing)
-{
-}
+    : IControl(plug, rect, paramIdx), mDirection(direction), mGearing(gearing)
+{}
 
 void IKnobControl::OnMouseDrag(int, int, int dX, int dY, IMouseMod* mod)
 {
@@ -139,10 +145,9 @@ void IKnobControl::OnMouseDrag(int, int, int dX, int dY, IMouseMod* mod)
 
 IKnobMultiControl::IKnobMultiControl(IEffectBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
                                      EDirection direction, double gearing)
-  : IKnobControl(plug, OneFrameRect(x, y, BitmapOrEmpty(bitmap)), paramIdx, direction, gearing),
-    mBitmap(BitmapOrEmpty(bitmap))
-{
-}
+    : IKnobControl(plug, OneFrameRect(x, y, BitmapOrEmpty(bitmap)), paramIdx, direction, gearing),
+      mBitmap(BitmapOrEmpty(bitmap))
+{}
 
 bool IKnobMultiControl::Draw(IGraphics* graphics)
 {
@@ -154,7 +159,7 @@ bool IKnobMultiControl::Draw(IGraphics* graphics)
 
 IBitmapOverlayControl::IBitmapOverlayControl(IEffectBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
                                              const IRECT& targetArea)
-  : ISwitchControl(plug, x, y, paramIdx, bitmap), mTargetArea(targetArea)
+    : ISwitchControl(plug, x, y, paramIdx, bitmap), mTargetArea(targetArea)
 {
   // Closed from the start: only the target area opens it, even before the first draw.
   mHitRect = mTargetArea;
@@ -162,8 +167,7 @@ IBitmapOverlayControl::IBitmapOverlayControl(IEffectBase* plug, int x, int y, in
 
 bool IBitmapOverlayControl::Draw(IGraphics* graphics)
 {
-  if (mValue < 0.5)
-  {
+  if (mValue < 0.5) {
     mHitRect = mTargetArea;
     return true;
   }

@@ -108,8 +108,7 @@ protected:
 class IBitmapOverlayControl : public ISwitchControl
 {
 public:
-  IBitmapOverlayControl(IEffectBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
-                        const IRECT& targetArea);
+  IBitmapOverlayControl(IEffectBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap, const IRECT& targetArea);
   bool Draw(IGraphics* graphics) override;
 
 protected:

@@ -9,10 +9,9 @@
 #include "plugcore/IEffectBase.h"
 
 IControl::IControl(IEffectBase* plug, const IRECT& rect, int paramIdx, EBlendMethod blendMethod)
-  : mPlug(plug), mRect(rect), mHitRect(rect), mParamIdx(paramIdx), mAuxParams(16 * sizeof(AuxParam)),
-    mBlend(blendMethod, 1.0f)
-{
-}
+    : mPlug(plug), mRect(rect), mHitRect(rect), mParamIdx(paramIdx), mAuxParams(16 * sizeof(AuxParam)),
+      mBlend(blendMethod, 1.0f)
+{}
 
 IControl::~IControl() = default;
 
@@ -27,8 +26,7 @@ void IControl::OnMouseDrag(int, int, int, int, IMouseMod*) {}
 
 void IControl::OnMouseDblClick(int, int, IMouseMod*)
 {
-  if (mDefaultValue >= 0.0)
-  {
+  if (mDefaultValue >= 0.0) {
     mValue = mDefaultValue;
     SetDirty(true);
   }
@@ -41,7 +39,10 @@ void IControl::OnMouseWheel(int, int, IMouseMod* mod, int d)
   SetDirty(true);
 }
 
-bool IControl::OnKeyDown(int, int, int) { return false; }
+bool IControl::OnKeyDown(int, int, int)
+{
+  return false;
+}
 
 void IControl::OnMouseOver(int, int, IMouseMod*) {}
 
@@ -50,12 +51,9 @@ void IControl::OnMouseOut() {}
 void IControl::SetValueFromPlug(double value)
 {
   if (std::isnan(value)) return;
-  if (mDefaultValue < 0.0)
-  {
+  if (mDefaultValue < 0.0) {
     mDefaultValue = mValue = value;
-  }
-  else if (value != mValue)
-  {
+  } else if (value != mValue) {
     mValue = value;
     SetDirty(false);
     mRedraw = true;
@@ -78,7 +76,10 @@ void IControl::GrayOut(bool gray)
   SetDirty(false);
 }
 
-bool IControl::IsHit(int x, int y) { return mHitRect.Contains(x, y); }
+bool IControl::IsHit(int x, int y)
+{
+  return mHitRect.Contains(x, y);
+}
 
 void IControl::SetDirty(bool pushParamToPlug)
 {
@@ -94,8 +95,7 @@ void IControl::SetDirty(bool pushParamToPlug)
 
   const IParam* param = mPlug->GetParam(mParamIdx);
   if (!param) return;
-  if (mValueDisplay)
-  {
+  if (mValueDisplay) {
     char display[IParam::kDisplayBufferSize];
     param->GetDisplayForHost(param->mValue, false, display, true);
     char text[2 * IParam::kTextSize + 2];
@@ -111,7 +111,10 @@ void IControl::SetClean()
   mRedraw = false;
 }
 
-bool IControl::IsDirty() { return mDirty; }
+bool IControl::IsDirty()
+{
+  return mDirty;
+}
 
 void IControl::OnGUIIdle() {}
 
@@ -119,8 +122,7 @@ void IControl::SetAuxParamValueFromPlug(int auxParamIdx, double value)
 {
   if (auxParamIdx < 0 || auxParamIdx >= mAuxParams.GetSize()) return;
   AuxParam* aux = GetAuxParam(auxParamIdx);
-  if (aux->mValue != value)
-  {
+  if (aux->mValue != value) {
     aux->mValue = value;
     SetDirty(false);
     mRedraw = true;
@@ -141,8 +143,7 @@ void IControl::PromptUserInput()
   const IParam* param = mPlug->GetParam(mParamIdx);
   if (!param) return;
   IRECT rect = mRect;
-  if (param->GetNDisplayTexts() == 0)
-  {
+  if (param->GetNDisplayTexts() == 0) {
     const int cx = GraphicsToInt(mRect.CenterX());
     const int cy = GraphicsToInt(mRect.CenterY());
     rect = IRECT(cx - 15, cy - 8, cx + 15, cy + 8);
@@ -167,7 +168,10 @@ int IControl::AuxParamIdx(int paramIdx) const
   return -1;
 }
 
-void IControl::AddAuxParam(int paramIdx) { mAuxParams.Add(AuxParam{0.0, paramIdx}); }
+void IControl::AddAuxParam(int paramIdx)
+{
+  mAuxParams.Add(AuxParam{0.0, paramIdx});
+}
 
 void IControl::SetAllAuxParamsFromGUI()
 {

@@ -26,7 +26,7 @@ constexpr int kReadoutPad = 3;
 
 IFreqResponseGraph::IFreqResponseGraph(IEffectBase* plug, const IColor& color, const IRECT& rect, int fftSize,
                                        EFFTWindow window)
-  : IControl(plug, rect), mColor(color), mFFTSize(PowerOfTwoAtMost(fftSize)), mWindow(window)
+    : IControl(plug, rect), mColor(color), mFFTSize(PowerOfTwoAtMost(fftSize)), mWindow(window)
 {
   mRe.Resize(mFFTSize);
   mIm.Resize(mFFTSize);
@@ -59,8 +59,7 @@ void IFreqResponseGraph::SetDataFromPlug(const double* impulse)
   const int n = mFFTSize, nPoints = NPoints();
   double *re = mRe.Get(), *im = mIm.Get(), *mag = mMagnitudes.Get(), *points = mPoints.Get();
   if (!impulse || !re || !im || !mag) return;
-  for (int i = 0; i < n; ++i)
-  {
+  for (int i = 0; i < n; ++i) {
     const double w = IFFTWindowValue(mWindow, i, n);
     re[i] = impulse[i] * w * w;
     im[i] = 0.0;
@@ -72,13 +71,11 @@ void IFreqResponseGraph::SetDataFromPlug(const double* impulse)
   const double height = mRect.Height();
   const double binHz = mSampleRate / n;
   const double rise = std::exp(-1.0 / (0.3 * height)), fall = std::exp(-1.0 / (0.03 * height));
-  for (int x = 0; x < nPoints; ++x)
-  {
+  for (int x = 0; x < nPoints; ++x) {
     const double m = ICubicInterpolate(mag, nBins, FrequencyAt(x) / binHz);
     const double db = -20.0 * std::log10(m > 1e-5 ? m : 1e-5); // NaN fails the test and reads as the floor
     double p = db * height / kFloorDB;
-    if (!mDisplayMode)
-    {
+    if (!mDisplayMode) {
       const double c = p > points[x] ? rise : fall;
       p = c * points[x] + (1.0 - c) * p;
     }
@@ -111,8 +108,10 @@ void IFreqResponseGraph::FormatReadout(int x, char* text, int size) const
   const double hz = FrequencyAt(column);
   const double height = mRect.Height();
   const double db = height > 0 ? Point(column) * kFloorDB / height : 0.0;
-  if (hz >= 1000.0) std::snprintf(text, static_cast<size_t>(size), "Freq: %2.3f kHz\nGain: -%4.1f dB", hz / 1000.0, db);
-  else std::snprintf(text, static_cast<size_t>(size), "Freq: %4.0f Hz\nGain: -%4.1f dB", hz, db);
+  if (hz >= 1000.0)
+    std::snprintf(text, static_cast<size_t>(size), "Freq: %2.3f kHz\nGain: -%4.1f dB", hz / 1000.0, db);
+  else
+    std::snprintf(text, static_cast<size_t>(size), "Freq: %4.0f Hz\nGain: -%4.1f dB", hz, db);
 }
 
 void IFreqResponseGraph::DrawReadout(IGraphics* graphics)

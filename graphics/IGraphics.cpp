@@ -12,10 +12,9 @@
 static_assert(std::atomic<std::thread::id>::is_always_lock_free, "the thread check must not take a lock");
 
 IGraphics::IGraphics(IEffectBase* plug, int width, int height, int frameRate)
-  : mPlug(plug), mWidth(width), mHeight(height), mFrameRate(frameRate > 0 ? frameRate : kDefaultFrameRate),
-    mUIThread(std::this_thread::get_id())
-{
-}
+    : mPlug(plug), mWidth(width), mHeight(height), mFrameRate(frameRate > 0 ? frameRate : kDefaultFrameRate),
+      mUIThread(std::this_thread::get_id())
+{}
 
 IGraphics::~IGraphics()
 {
@@ -23,17 +22,32 @@ IGraphics::~IGraphics()
   DeleteControls();
 }
 
-void IGraphics::DeleteControls() { mControls.Empty(true); }
+void IGraphics::DeleteControls()
+{
+  mControls.Empty(true);
+}
 
 // ---- Platform defaults ----
 
-bool IGraphics::MeasureIText(IText* text, char* str, IRECT* rect) { return DrawIText(text, str, rect, true); }
+bool IGraphics::MeasureIText(IText* text, char* str, IRECT* rect)
+{
+  return DrawIText(text, str, rect, true);
+}
 
-bool IGraphics::WindowIsOpen() { return GetWindow() != nullptr; }
+bool IGraphics::WindowIsOpen()
+{
+  return GetWindow() != nullptr;
+}
 
-const char* IGraphics::GetGUIAPI() { return ""; }
+const char* IGraphics::GetGUIAPI()
+{
+  return "";
+}
 
-void* IGraphics::OpenWindow(void*, void*, short, short) { return nullptr; }
+void* IGraphics::OpenWindow(void*, void*, short, short)
+{
+  return nullptr;
+}
 
 void IGraphics::AttachSubWindow(void*) {}
 
@@ -42,7 +56,6 @@ void IGraphics::RemoveSubWindow() {}
 void IGraphics::HideMouseCursor() {}
 
 void IGraphics::ShowMouseCursor() {}
-
 
 // ---- Construction, threads ----
 
@@ -54,7 +67,10 @@ void IGraphics::PrepDraw()
   mPostedControls.Reserve(NControls());
 }
 
-void IGraphics::SetUIThread() { mUIThread.store(std::this_thread::get_id(), std::memory_order_release); }
+void IGraphics::SetUIThread()
+{
+  mUIThread.store(std::this_thread::get_id(), std::memory_order_release);
+}
 
 bool IGraphics::IsUIThread() const
 {
@@ -81,8 +97,7 @@ void IGraphics::Resize(int w, int h)
 int IGraphics::AttachControl(IControl* control)
 {
   if (!control) return -1;
-  if (!mControls.Add(control))
-  {
+  if (!mControls.Add(control)) {
     delete control; // the editor owns what it was given, even when it cannot keep it
     return -1;
   }
@@ -118,8 +133,7 @@ void IGraphics::AttachKeyCatcher(IControl* control)
 
 void IGraphics::HideControl(int paramIdx, bool hide)
 {
-  for (int i = 0, n = NControls(); i < n; ++i)
-  {
+  for (int i = 0, n = NControls(); i < n; ++i) {
     IControl* control = GetControl(i);
     if (control->ParamIdx() == paramIdx) control->Hide(hide);
   }
@@ -127,8 +141,7 @@ void IGraphics::HideControl(int paramIdx, bool hide)
 
 void IGraphics::GrayOutControl(int paramIdx, bool gray)
 {
-  for (int i = 0, n = NControls(); i < n; ++i)
-  {
+  for (int i = 0, n = NControls(); i < n; ++i) {
     IControl* control = GetControl(i);
     if (control->ParamIdx() == paramIdx) control->GrayOut(gray);
   }
@@ -136,15 +149,13 @@ void IGraphics::GrayOutControl(int paramIdx, bool gray)
 
 void IGraphics::ClampControl(int paramIdx, double lo, double hi, bool normalized)
 {
-  if (!normalized)
-  {
+  if (!normalized) {
     const IParam* param = mPlug ? mPlug->GetParam(paramIdx) : nullptr;
     if (!param) return; // real bounds mean nothing without the parameter
     lo = param->GetNormalized(lo);
     hi = param->GetNormalized(hi);
   }
-  for (int i = 0, n = NControls(); i < n; ++i)
-  {
+  for (int i = 0, n = NControls(); i < n; ++i) {
     IControl* control = GetControl(i);
     if (control->ParamIdx() == paramIdx) control->Clamp(lo, hi);
   }
@@ -154,8 +165,7 @@ void IGraphics::ClampControl(int paramIdx, double lo, double hi, bool normalized
 
 void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized)
 {
-  if (!normalized)
-  {
+  if (!normalized) {
     // Reads the parameter's bounds only; the caller holds the plug-in's mutex.
     const IParam* param = mPlug ? mPlug->GetParam(paramIdx) : nullptr;
     if (!param) return;
@@ -177,8 +187,7 @@ void IGraphics::SetControlFromPlug(int controlIdx, double normalizedValue)
 
 void IGraphics::SetParameterFromPlugNow(int paramIdx, double normalizedValue)
 {
-  for (int i = 0, n = NControls(); i < n; ++i)
-  {
+  for (int i = 0, n = NControls(); i < n; ++i) {
     IControl* control = GetControl(i);
     if (control->ParamIdx() == paramIdx) control->SetValueFromPlug(normalizedValue);
     const int auxIdx = control->AuxParamIdx(paramIdx);
@@ -199,8 +208,7 @@ void IGraphics::ApplyPostedValues()
 
 void IGraphics::SetParameterFromGUI(int paramIdx, double normalizedValue)
 {
-  for (int i = 0, n = NControls(); i < n; ++i)
-  {
+  for (int i = 0, n = NControls(); i < n; ++i) {
     IControl* control = GetControl(i);
     if (control->ParamIdx() == paramIdx) control->SetValueFromUserInput(normalizedValue);
   }

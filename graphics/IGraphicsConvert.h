@@ -29,13 +29,16 @@ inline int GraphicsClampToInt(long long v)
 inline int GraphicsFillMode(const IChannelBlend* blend)
 {
   if (!blend) return RASTER_BLEND_COPY | RASTER_BLEND_USE_SOURCE_ALPHA;
-  switch (blend->method)
-  {
-    case kBlendCopy: return RASTER_BLEND_COPY;
-    case kBlendAdd: return RASTER_BLEND_ADD | RASTER_BLEND_USE_SOURCE_ALPHA;
-    case kBlendDodge: return RASTER_BLEND_DODGE | RASTER_BLEND_USE_SOURCE_ALPHA;
-    case kBlendAlpha:
-    default: return RASTER_BLEND_COPY | RASTER_BLEND_USE_SOURCE_ALPHA;
+  switch (blend->method) {
+  case kBlendCopy:
+    return RASTER_BLEND_COPY;
+  case kBlendAdd:
+    return RASTER_BLEND_ADD | RASTER_BLEND_USE_SOURCE_ALPHA;
+  case kBlendDodge:
+    return RASTER_BLEND_DODGE | RASTER_BLEND_USE_SOURCE_ALPHA;
+  case kBlendAlpha:
+  default:
+    return RASTER_BLEND_COPY | RASTER_BLEND_USE_SOURCE_ALPHA;
   }
 }
 
@@ -43,15 +46,23 @@ inline int GraphicsFillMode(const IChannelBlend* blend)
 inline int GraphicsLineMode(const IChannelBlend* blend)
 {
   if (!blend) return RASTER_BLEND_COPY;
-  switch (blend->method)
-  {
-    case kBlendAdd: return RASTER_BLEND_ADD;
-    case kBlendDodge: return RASTER_BLEND_DODGE;
-    default: return RASTER_BLEND_COPY;
+  switch (blend->method) {
+  case kBlendAdd:
+    return RASTER_BLEND_ADD;
+  case kBlendDodge:
+    return RASTER_BLEND_DODGE;
+  default:
+    return RASTER_BLEND_COPY;
   }
 }
 
-inline float GraphicsWeight(const IChannelBlend* blend) { return blend ? blend->weight : 1.0f; }
+inline float GraphicsWeight(const IChannelBlend* blend)
+{
+  return blend ? blend->weight : 1.0f;
+}
 
 // a - b held inside the int range.
-inline int GraphicsDelta(int a, int b) { return GraphicsClampToInt(static_cast<long long>(a) - b); }
+inline int GraphicsDelta(int a, int b)
+{
+  return GraphicsClampToInt(static_cast<long long>(a) - b);
+}

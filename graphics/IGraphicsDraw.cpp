@@ -21,11 +21,9 @@ bool IGraphics::IsDirty(IRECT* rect)
   ApplyPostedValues();
   if (!rect) return false;
   bool dirty = false;
-  for (int i = 0, n = NControls(); i < n; ++i)
-  {
+  for (int i = 0, n = NControls(); i < n; ++i) {
     IControl* control = GetControl(i);
-    if (control->IsDirty())
-    {
+    if (control->IsDirty()) {
       *rect = rect->Union(*control->GetRECT());
       dirty = true;
     }
@@ -39,41 +37,30 @@ bool IGraphics::Draw(IRECT* rect)
   if (n == 0) return true;
   if (!rect) return false;
 
-  if (mStrictDrawing)
-  {
+  if (mStrictDrawing) {
     mClipRect = *rect;
-    for (int i = 0; i < n; ++i)
-    {
+    for (int i = 0; i < n; ++i) {
       IControl* control = GetControl(i);
       if (!control->IsHidden() && rect->Intersects(*control->GetRECT())) control->Draw(this);
       control->SetClean();
     }
-  }
-  else
-  {
+  } else {
     IControl* background = GetControl(0);
-    if (background->IsDirty())
-    {
+    if (background->IsDirty()) {
       mClipRect = *background->GetRECT();
-      for (int i = 0; i < n; ++i)
-      {
+      for (int i = 0; i < n; ++i) {
         IControl* control = GetControl(i);
-        if (i == 0 || !control->IsHidden())
-        {
+        if (i == 0 || !control->IsHidden()) {
           control->Draw(this);
           control->SetClean();
         }
       }
-    }
-    else
-    {
-      for (int i = 1; i < n; ++i)
-      {
+    } else {
+      for (int i = 1; i < n; ++i) {
         IControl* dirty = GetControl(i);
         if (!dirty->IsDirty()) continue;
         mClipRect = *dirty->GetRECT();
-        for (int j = 0; j < n; ++j)
-        {
+        for (int j = 0; j < n; ++j) {
           IControl* control = GetControl(j);
           if (!control->IsHidden() && (j == i || control->GetRECT()->Intersects(mClipRect))) control->Draw(this);
         }
@@ -90,8 +77,7 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* name, int nFrames, bool frame
 {
   BitmapStorage& storage = BitmapStorage::Instance();
   Raster_IBitmap* image = storage.Find(id);
-  if (!image)
-  {
+  if (!image) {
     // Loaded outside the cache's lock; two editors loading the same id at once each keep an entry.
     image = OSLoadBitmap(id, name);
     // A missing image still gets an (empty) entry, so that the editor opens and the id stays stable.
@@ -133,7 +119,10 @@ IBitmap IGraphics::CropBitmap(IBitmap* bitmap, IRECT* rect)
   return IBitmap(cropped, cropped->getWidth(), cropped->getHeight(), bitmap->mFrames, false);
 }
 
-unsigned int* IGraphics::GetBits() { return mCanvas ? mCanvas->getBits() : nullptr; }
+unsigned int* IGraphics::GetBits()
+{
+  return mCanvas ? mCanvas->getBits() : nullptr;
+}
 
 // ---- Bitmap drawing ----
 
@@ -155,8 +144,7 @@ bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int state, const IChann
 {
   if (!bitmap) return true;
   int srcX = 0, srcY = 0;
-  if (bitmap->mFrames > 1 && state > 1)
-  {
+  if (bitmap->mFrames > 1 && state > 1) {
     const double k = state - 1.0;
     // A state past the last frame reads beyond the image, where the blit finds nothing to copy.
     if (bitmap->mFramesHorizontal)
@@ -191,15 +179,16 @@ bool IGraphics::DrawRotatedMask(IBitmap* base, IBitmap* mask, IBitmap* top, int 
 
   Raster_Copy(mScratch.get(), base->mImage);
   Raster_ClearRect(mScratch.get(), 0, 0, w, h, 0xFFFFFF00u, 0);
-  Raster_RotatedBlit(mScratch.get(), mask->mImage, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w),
-                     static_cast<float>(h), radians, true, 1.0f,
+  Raster_RotatedBlit(mScratch.get(), mask->mImage, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w), static_cast<float>(h),
+                     radians, true, 1.0f,
                      RASTER_BLEND_ADD | RASTER_BLEND_USE_SOURCE_ALPHA | RASTER_BLEND_FILTER_BILINEAR, centreDx, 0.0f);
-  Raster_RotatedBlit(mScratch.get(), top->mImage, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w),
-                     static_cast<float>(h), radians, true, 1.0f,
+  Raster_RotatedBlit(mScratch.get(), top->mImage, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w), static_cast<float>(h),
+                     radians, true, 1.0f,
                      RASTER_BLEND_COPY | RASTER_BLEND_USE_SOURCE_ALPHA | RASTER_BLEND_FILTER_BILINEAR, centreDx, 0.0f);
 
   IBitmap composed(mScratch.get(), w, h);
-  IRECT dest(x, y, GraphicsClampToInt(static_cast<long long>(x) + w), GraphicsClampToInt(static_cast<long long>(y) + h));
+  IRECT dest(x, y, GraphicsClampToInt(static_cast<long long>(x) + w),
+             GraphicsClampToInt(static_cast<long long>(y) + h));
   return DrawBitmap(&composed, &dest, 0, 0, blend);
 }
 
@@ -221,7 +210,10 @@ bool IGraphics::ForcePixel(const IColor* color, int x, int y)
   return true;
 }
 
-IColor IGraphics::GetPoint(int x, int y) { return IColor::FromPixelWord(Raster_GetPixel(mCanvas.get(), x, y)); }
+IColor IGraphics::GetPoint(int x, int y)
+{
+  return IColor::FromPixelWord(Raster_GetPixel(mCanvas.get(), x, y));
+}
 
 bool IGraphics::FillIRect(const IColor* color, IRECT* rect, const IChannelBlend* blend)
 {

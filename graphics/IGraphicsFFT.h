@@ -4,8 +4,7 @@
 // buffers: nothing here allocates.
 
 // Analysis windows by number; numbers not listed (5, 8 and up, negative) are the sine window.
-enum EFFTWindow : int
-{
+enum EFFTWindow : int {
   kWindowRectangular = 0,
   kWindowBlackman = 1,
   kWindowBlackmanHarris = 2, // four terms

@@ -10,8 +10,7 @@
 int IGraphics::GetMouseControlIdx(int x, int y, bool mouseOver)
 {
   if (mCaptureIdx >= 0) return mCaptureIdx;
-  for (int i = NControls() - 1; i >= 0; --i)
-  {
+  for (int i = NControls() - 1; i >= 0; --i) {
     IControl* control = GetControl(i);
     if (control->IsHidden()) continue;
     if (control->IsGrayed() && !(mouseOver && control->GetMOWhenGrayed())) continue;
@@ -70,8 +69,7 @@ bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
   const int idx = HitControlIdx(x, y);
   IControl* control = GetControl(idx);
   if (!control) return false;
-  if (control->GetDblAsSingleClick())
-  {
+  if (control->GetDblAsSingleClick()) {
     mCaptureIdx = idx;
     mLastMouseX = x;
     mLastMouseY = y;
@@ -96,8 +94,7 @@ bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
   mLastMouseX = x;
   mLastMouseY = y;
   control->OnMouseOver(x, y, mod);
-  if (mHoverIdx >= 0 && mHoverIdx != idx)
-  {
+  if (mHoverIdx >= 0 && mHoverIdx != idx) {
     if (IControl* previous = GetControl(mHoverIdx)) previous->OnMouseOut();
   }
   mHoverIdx = idx;

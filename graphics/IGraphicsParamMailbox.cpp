@@ -10,8 +10,7 @@ void IGraphicsParamMailbox::Reserve(int count)
   if (count > kMaxSlots) count = kMaxSlots;
   const int have = Capacity();
   if (count <= have) return;
-  for (int c = have / kChunkSize, last = (count - 1) / kChunkSize; c <= last; ++c)
-  {
+  for (int c = have / kChunkSize, last = (count - 1) / kChunkSize; c <= last; ++c) {
     if (!mChunks[c].load(std::memory_order_relaxed)) mChunks[c].store(new Chunk, std::memory_order_release);
   }
   // Published after the chunks, so a poster that sees the new capacity also sees its chunks.

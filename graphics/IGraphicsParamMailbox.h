@@ -42,8 +42,7 @@ public:
     if (!mAnyPending.exchange(false, std::memory_order_acq_rel)) return 0;
     int applied = 0;
     const int n = Capacity();
-    for (int i = 0; i < n; ++i)
-    {
+    for (int i = 0; i < n; ++i) {
       Slot& slot = SlotAt(i);
       if (!slot.mPending.exchange(false, std::memory_order_acq_rel)) continue;
       apply(i, slot.mValue.load(std::memory_order_relaxed));

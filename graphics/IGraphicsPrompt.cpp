@@ -22,19 +22,16 @@ double ReadLeadingDecimal(const char* text)
   const char* digits = p;
   while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
   bool any = p > digits;
-  if (*p == '.')
-  {
+  if (*p == '.') {
     const char* frac = ++p;
     while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
     any = any || p > frac;
   }
   if (!any) return 0.0;
-  if (*p == 'e' || *p == 'E')
-  {
+  if (*p == 'e' || *p == 'E') {
     const char* e = p + 1;
     if (*e == '+' || *e == '-') ++e;
-    if (std::isdigit(static_cast<unsigned char>(*e)))
-    {
+    if (std::isdigit(static_cast<unsigned char>(*e))) {
       p = e;
       while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
     }
@@ -55,13 +52,11 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* rect)
   const int nTexts = param->GetNDisplayTexts();
   const IParam::EParamType type = param->Type();
 
-  if (type == IParam::kTypeEnum || (type == IParam::kTypeBool && nTexts > 0))
-  {
+  if (type == IParam::kTypeEnum || (type == IParam::kTypeBool && nTexts > 0)) {
     char current[IParam::kDisplayBufferSize];
     param->GetDisplayForHost(param->mValue, false, current, true);
     IPopupMenu menu;
-    for (int i = 0; i < nTexts; ++i)
-    {
+    for (int i = 0; i < nTexts; ++i) {
       const char* text = param->GetDisplayText(i); // item i stands for the real value i
       IPopupMenuItem* item = menu.AddItem(text);
       if (item && std::strcmp(text, current) == 0) item->SetChecked(true);
@@ -83,14 +78,11 @@ void IGraphics::SetFromStringAfterPrompt(IControl* control, IParam* param, const
   if (!text) text = "";
   double value = 0.0;
   const IParam::EParamType type = param->Type();
-  if (type == IParam::kTypeBool || type == IParam::kTypeEnum)
-  {
+  if (type == IParam::kTypeBool || type == IParam::kTypeEnum) {
     int mapped = 0; // an unknown text selects the first value
     param->MapDisplayText(text, &mapped);
     value = mapped;
-  }
-  else
-  {
+  } else {
     value = ReadLeadingDecimal(text);
     if (param->mNegateDisplay) value = -value;
   }

@@ -19,7 +19,10 @@ bool AllFinite(std::initializer_list<float> values)
   return true;
 }
 
-float Clamp01(float f) { return f < 0.0f ? 0.0f : f > 1.0f ? 1.0f : f; }
+float Clamp01(float f)
+{
+  return f < 0.0f ? 0.0f : f > 1.0f ? 1.0f : f;
+}
 
 } // namespace
 
@@ -64,8 +67,7 @@ bool IGraphics::DrawVerticalLine(const IColor* color, IRECT* rect, float f)
 bool IGraphics::DrawHorizontalLine(const IColor* color, IRECT* rect, float f)
 {
   if (!rect) return false;
-  const int y =
-      GraphicsClampToInt(static_cast<long long>(rect->bottom) - GraphicsToInt(rect->Height() * Clamp01(f)));
+  const int y = GraphicsClampToInt(static_cast<long long>(rect->bottom) - GraphicsToInt(rect->Height() * Clamp01(f)));
   return DrawHorizontalLine(color, y, rect->left, rect->right);
 }
 
@@ -90,8 +92,7 @@ bool IGraphics::DrawArc(const IColor* color, float cx, float cy, float r, float 
   return true;
 }
 
-bool IGraphics::DrawCircle(const IColor* color, float cx, float cy, float r, const IChannelBlend* blend,
-                           bool antiAlias)
+bool IGraphics::DrawCircle(const IColor* color, float cx, float cy, float r, const IChannelBlend* blend, bool antiAlias)
 {
   if (!color) return false;
   Raster_Circle(mCanvas.get(), cx, cy, r, color->ToPixelWord(), GraphicsWeight(blend), GraphicsFillMode(blend),
@@ -128,10 +129,9 @@ bool IGraphics::FillRoundRect(const IColor* color, IRECT* rect, const IChannelBl
   const int w = rect->Width(), h = rect->Height();
   Raster_IBitmap* canvas = mCanvas.get();
   Raster_FillRect(canvas, GraphicsClampToInt(l + c), rect->top, GraphicsClampToInt(w - 2 * c), h, word, weight, mode);
-  Raster_FillRect(canvas, rect->left, GraphicsClampToInt(t + c), cr, GraphicsClampToInt(h - 2 * c), word, weight,
-                  mode);
-  Raster_FillRect(canvas, GraphicsClampToInt(r - c), GraphicsClampToInt(t + c), cr, GraphicsClampToInt(h - 2 * c),
-                  word, weight, mode);
+  Raster_FillRect(canvas, rect->left, GraphicsClampToInt(t + c), cr, GraphicsClampToInt(h - 2 * c), word, weight, mode);
+  Raster_FillRect(canvas, GraphicsClampToInt(r - c), GraphicsClampToInt(t + c), cr, GraphicsClampToInt(h - 2 * c), word,
+                  weight, mode);
   const float radius = static_cast<float>(cr);
   const float left = static_cast<float>(l + c), right = static_cast<float>(r - c - 1);
   const float top = static_cast<float>(t + c), bottom = static_cast<float>(b - c - 1);

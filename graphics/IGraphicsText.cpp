@@ -15,13 +15,15 @@ namespace {
 // The drawing-context layer's quality codes.
 char FontQuality(IText::EQuality quality)
 {
-  switch (quality)
-  {
-    case IText::kQualityAliased: return NONANTIALIASED_QUALITY;
-    case IText::kQualityAntialiased:
-    case IText::kQualityClearType: return ANTIALIASED_QUALITY;
-    case IText::kQualityDefault:
-    default: return DEFAULT_QUALITY;
+  switch (quality) {
+  case IText::kQualityAliased:
+    return NONANTIALIASED_QUALITY;
+  case IText::kQualityAntialiased:
+  case IText::kQualityClearType:
+    return ANTIALIASED_QUALITY;
+  case IText::kQualityDefault:
+  default:
+    return DEFAULT_QUALITY;
   }
 }
 
@@ -33,8 +35,7 @@ HGDIOBJ__* MakePlatformFont(const IText* text, int height)
   std::memcpy(face, text->mFace, sizeof face);
   face[IText::kFaceSize - 1] = '\0';
   return CreateFont(height, 0, angle, angle, text->mStyle == IText::kStyleBold ? FW_BOLD : FW_NORMAL,
-                    text->mStyle == IText::kStyleItalic ? 1 : 0, 0, 0, 0, 0, 0, FontQuality(text->mQuality), 0,
-                    face);
+                    text->mStyle == IText::kStyleItalic ? 1 : 0, 0, 0, 0, 0, 0, FontQuality(text->mQuality), 0, face);
 }
 
 } // namespace
@@ -53,8 +54,7 @@ Raster_IFont* IGraphics::CacheFont(IText* text)
 
   // Ask once more so that the pixel size asked for becomes the font's line height.
   const int lineHeight = font->GetLineHeight();
-  if (lineHeight > 0 && lineHeight != height)
-  {
+  if (lineHeight > 0 && lineHeight != height) {
     const double retry = static_cast<double>(height) * height / lineHeight + 0.5;
     const int second = retry < 2.0 ? 2 : GraphicsToInt(retry);
     // When the second font cannot be made the first one, which works, is kept.
@@ -76,12 +76,13 @@ bool IGraphics::DrawIText(IText* text, char* str, IRECT* rect, bool measure)
 
   font->SetTextColor(text->mColor.ToPixelWord());
   unsigned int format = TEXT_NOCLIP;
-  if (text->mAlign == IText::kAlignCenter) format |= TEXT_CENTER;
-  else if (text->mAlign == IText::kAlignRight) format |= TEXT_RIGHT;
+  if (text->mAlign == IText::kAlignCenter)
+    format |= TEXT_CENTER;
+  else if (text->mAlign == IText::kAlignRight)
+    format |= TEXT_RIGHT;
   if ((text->mColor.alpha & 0xFF) < 255) format |= TEXT_USEFGALPHA;
 
-  if (!measure)
-  {
+  if (!measure) {
     RECT r = {rect->left, rect->top, rect->right, rect->bottom};
     font->DrawText(mCanvas.get(), str, -1, &r, format);
     return true;
@@ -90,15 +91,18 @@ bool IGraphics::DrawIText(IText* text, char* str, IRECT* rect, bool measure)
   RECT r = {0, 0, 0, 0};
   font->DrawText(mCanvas.get(), str, -1, &r, format | TEXT_CALCRECT);
   const long long w = static_cast<long long>(r.right) - r.left, h = static_cast<long long>(r.bottom) - r.top;
-  switch (text->mAlign)
-  {
-    case IText::kAlignCenter:
-      rect->left = GraphicsClampToInt(GraphicsToInt(rect->CenterX()) - w / 2);
-      rect->right = GraphicsClampToInt(rect->left + w);
-      break;
-    case IText::kAlignRight: rect->left = GraphicsClampToInt(rect->right - w); break;
-    case IText::kAlignLeft:
-    default: rect->right = GraphicsClampToInt(rect->left + w); break;
+  switch (text->mAlign) {
+  case IText::kAlignCenter:
+    rect->left = GraphicsClampToInt(GraphicsToInt(rect->CenterX()) - w / 2);
+    rect->right = GraphicsClampToInt(rect->left + w);
+    break;
+  case IText::kAlignRight:
+    rect->left = GraphicsClampToInt(rect->right - w);
+    break;
+  case IText::kAlignLeft:
+  default:
+    rect->right = GraphicsClampToInt(rect->left + w);
+    break;
   }
   rect->bottom = GraphicsClampToInt(rect->top + h);
   return true;
@@ -118,10 +122,11 @@ void DrawBitmapedText(IGraphics* graphics, IBitmap* glyphs, IRECT* rect, IText* 
   if (width <= 0) return;
 
   long long perLine = width / charWidth, rows = 1;
-  if (multiline)
-  {
-    if (width < charWidth * n) rows = charWidth * n / width;
-    else perLine = n;
+  if (multiline) {
+    if (width < charWidth * n)
+      rows = charWidth * n / width;
+    else
+      perLine = n;
   }
   if (perLine <= 0) return;
 
@@ -132,20 +137,17 @@ void DrawBitmapedText(IGraphics* graphics, IBitmap* glyphs, IRECT* rect, IText* 
   // The multiline count truncates, so one more line takes the rest; a single line is one line only
   // (a second one would fall below the rectangle).
   const long long lastLine = multiline ? rows : 0;
-  for (long long i = 0; i <= lastLine; ++i)
-  {
+  for (long long i = 0; i <= lastLine; ++i) {
     long long x = x0;
     const long long top = y0 + static_cast<long long>(charHeight) * i;
-    for (long long j = 0; j < perLine; ++j)
-    {
+    for (long long j = 0; j < perLine; ++j) {
       const long long idx = i * perLine + j;
       if (idx >= n) return;
       const int c = static_cast<unsigned char>(str[idx]);
       // Frame c - 32 shows c; characters the strip has no frame for stay blank rather than reading
       // past the image.
       const int frame = c < 32 ? 0 : c - 32; // below the space: frame 0, as a state below 1 draws
-      if (frame >= 0 && frame < glyphs->mFrames)
-      {
+      if (frame >= 0 && frame < glyphs->mFrames) {
         IRECT cell(GraphicsClampToInt(x), GraphicsClampToInt(top), GraphicsClampToInt(x + charWidth),
                    GraphicsClampToInt(top + charHeight));
         graphics->DrawBitmap(glyphs, &cell, frame + 1, blend);

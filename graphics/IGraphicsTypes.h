@@ -138,9 +138,8 @@ struct IBitmap
 
   IBitmap() = default;
   IBitmap(Raster_IBitmap* image, int w, int h, int frames = 1, bool framesHorizontal = false)
-    : mImage(image), mWidth(w), mHeight(h), mFrames(frames), mFramesHorizontal(framesHorizontal)
-  {
-  }
+      : mImage(image), mWidth(w), mHeight(h), mFrames(frames), mFramesHorizontal(framesHorizontal)
+  {}
 
   // Height of a control rectangle one frame large; a frame count below 1 counts as 1.
   int FrameHeight() const { return mFrames < 1 ? mHeight : mHeight / mFrames; }
@@ -152,9 +151,8 @@ struct IMouseMod
 
   IMouseMod() = default;
   IMouseMod(bool l, bool r = false, bool s = false, bool c = false, bool a = false)
-    : left(l), right(r), shift(s), control(c), alt(a)
-  {
-  }
+      : left(l), right(r), shift(s), control(c), alt(a)
+  {}
 };
 
 enum EDirection : int { kVertical = 0, kHorizontal = 1 };

@@ -1,6 +1,9 @@
 #include "graphics/IPopupMenu.h"
 
-IPopupMenu::~IPopupMenu() { mMenuItems.Empty(true); }
+IPopupMenu::~IPopupMenu()
+{
+  mMenuItems.Empty(true);
+}
 
 IPopupMenuItem* IPopupMenu::AddItem(IPopupMenuItem* item, int index)
 {
@@ -39,12 +42,18 @@ Core_String IPopupMenu::GetItemTitle(int index) const
   Core_String title;
   const IPopupMenuItem* item = GetItem(index);
   if (!item) return title;
-  switch (mPrefix)
-  {
-    case 1: title.SetFormatted(16, "%1d: ", index + 1); break;
-    case 2: title.SetFormatted(16, "%02d: ", index + 1); break;
-    case 3: title.SetFormatted(16, "%03d: ", index + 1); break;
-    default: break;
+  switch (mPrefix) {
+  case 1:
+    title.SetFormatted(16, "%1d: ", index + 1);
+    break;
+  case 2:
+    title.SetFormatted(16, "%02d: ", index + 1);
+    break;
+  case 3:
+    title.SetFormatted(16, "%03d: ", index + 1);
+    break;
+  default:
+    break;
   }
   title.Append(item->GetText());
   return title;

@@ -14,19 +14,17 @@ class IPopupMenu;
 class IPopupMenuItem
 {
 public:
-  enum Flags : int
-  {
+  enum Flags : int {
     kNoFlags = 0,
-    kItemDisabled = 1,  // greyed, cannot be chosen
-    kItemTitle = 2,     // indented one level
-    kItemChecked = 4,   // shows a check mark
-    kItemSeparator = 8  // a divider line
+    kItemDisabled = 1, // greyed, cannot be chosen
+    kItemTitle = 2,    // indented one level
+    kItemChecked = 4,  // shows a check mark
+    kItemSeparator = 8 // a divider line
   };
 
   explicit IPopupMenuItem(const char* text, int flags = kNoFlags, IPopupMenu* submenu = nullptr)
-    : mText(text), mSubmenu(submenu), mFlags(flags)
-  {
-  }
+      : mText(text), mSubmenu(submenu), mFlags(flags)
+  {}
 
   void SetChecked(bool checked) { mFlags = checked ? (mFlags | kItemChecked) : (mFlags & ~kItemChecked); }
   bool GetChecked() const { return (mFlags & kItemChecked) != 0; }

@@ -9,9 +9,15 @@
 
 namespace {
 
-IBitmap BitmapOrEmpty(const IBitmap* bitmap) { return bitmap ? *bitmap : IBitmap(); }
+IBitmap BitmapOrEmpty(const IBitmap* bitmap)
+{
+  return bitmap ? *bitmap : IBitmap();
+}
 
-IGraphics* EditorOf(IEffectBase* plug) { return plug ? dynamic_cast<IGraphics*>(plug->GetGUI()) : nullptr; }
+IGraphics* EditorOf(IEffectBase* plug)
+{
+  return plug ? dynamic_cast<IGraphics*>(plug->GetGUI()) : nullptr;
+}
 
 void CopyText(char* dest, const char* src, int size)
 {
@@ -52,7 +58,7 @@ bool IButtonSwitchControl::Draw(IGraphics* graphics)
 
 IRadioButtonsControl::IRadioButtonsControl(IEffectBase* plug, const IRECT& rect, int paramIdx, int nButtons,
                                            const IBitmap* bitmap, EDirection direction, bool reverse)
-  : IControl(plug, rect, paramIdx), mButtons(64), mBitmap(BitmapOrEmpty(bitmap))
+    : IControl(plug, rect, paramIdx), mButtons(64), mBitmap(BitmapOrEmpty(bitmap))
 {
   const int n = nButtons < 1 ? 1 : nButtons > 4096 ? 4096 : nButtons;
   const bool vertical = direction == kVertical;
@@ -60,8 +66,7 @@ IRadioButtonsControl::IRadioButtonsControl(IEffectBase* plug, const IRECT& rect,
   const long long extent = vertical ? rect.Height() : rect.Width();
   // Positions from the exact gap so that the last button ends flush with the far edge.
   const double pitch = n > 1 ? static_cast<double>(extent - size) / (n - 1) : 0.0;
-  for (int j = 0; j < n; ++j)
-  {
+  for (int j = 0; j < n; ++j) {
     const long long offset = static_cast<long long>(std::floor(j * pitch + 0.5));
     const long long near = vertical ? rect.top : rect.left, far = vertical ? rect.bottom : rect.right;
     const long long start = reverse ? far - size - offset : near + offset;
@@ -83,16 +88,13 @@ int IRadioButtonsControl::ActiveButton() const
 
 void IRadioButtonsControl::OnMouseDown(int x, int y, IMouseMod* mod)
 {
-  if (mod && mod->right)
-  {
+  if (mod && mod->right) {
     PromptUserInput();
     return;
   }
   const int n = NButtons();
-  for (int j = 0; j < n; ++j)
-  {
-    if (ButtonRect(j).Contains(x, y))
-    {
+  for (int j = 0; j < n; ++j) {
+    if (ButtonRect(j).Contains(x, y)) {
       mValue = n > 1 ? static_cast<double>(j) / (n - 1) : 0.0;
       SetDirty(true);
       return;
@@ -103,8 +105,7 @@ void IRadioButtonsControl::OnMouseDown(int x, int y, IMouseMod* mod)
 bool IRadioButtonsControl::Draw(IGraphics* graphics)
 {
   const int active = ActiveButton();
-  for (int j = 0, n = NButtons(); j < n; ++j)
-  {
+  for (int j = 0, n = NButtons(); j < n; ++j) {
     IRECT r = ButtonRect(j);
     graphics->DrawBitmap(&mBitmap, &r, j == active ? 2 : 1, &mBlend);
   }
@@ -115,25 +116,26 @@ bool IRadioButtonsControl::Draw(IGraphics* graphics)
 
 IFaderControl::IFaderControl(IEffectBase* plug, int x, int y, int len, int paramIdx, const IBitmap* handle,
                              EDirection direction, bool onlyHandle)
-  : IControl(plug, IRECT(), paramIdx), mLen(len), mHandle(BitmapOrEmpty(handle)), mDirection(direction),
-    mOnlyHandle(onlyHandle)
+    : IControl(plug, IRECT(), paramIdx), mLen(len), mHandle(BitmapOrEmpty(handle)), mDirection(direction),
+      mOnlyHandle(onlyHandle)
 {
-  mRect = direction == kVertical
-              ? IRECT(x, y, GraphicsClampToInt(static_cast<long long>(x) + mHandle.mWidth),
-                      GraphicsClampToInt(static_cast<long long>(y) + len))
-              : IRECT(x, y, GraphicsClampToInt(static_cast<long long>(x) + len),
-                      GraphicsClampToInt(static_cast<long long>(y) + mHandle.FrameHeight()));
+  mRect = direction == kVertical ? IRECT(x, y, GraphicsClampToInt(static_cast<long long>(x) + mHandle.mWidth),
+                                         GraphicsClampToInt(static_cast<long long>(y) + len))
+                                 : IRECT(x, y, GraphicsClampToInt(static_cast<long long>(x) + len),
+                                         GraphicsClampToInt(static_cast<long long>(y) + mHandle.FrameHeight()));
   mHitRect = mRect;
 }
 
-int IFaderControl::HandleSize() const { return mDirection == kVertical ? mHandle.FrameHeight() : mHandle.mWidth; }
+int IFaderControl::HandleSize() const
+{
+  return mDirection == kVertical ? mHandle.FrameHeight() : mHandle.mWidth;
+}
 
 IRECT IFaderControl::HandleRect() const
 {
   const int h = HandleSize();
   const double travel = static_cast<double>(mLen) - h;
-  if (mDirection == kVertical)
-  {
+  if (mDirection == kVertical) {
     const long long top = mRect.top + static_cast<long long>(GraphicsToInt(travel * (1.0 - mValue)));
     return IRECT(mRect.left, GraphicsClampToInt(top), mRect.right, GraphicsClampToInt(top + h));
   }
@@ -156,15 +158,17 @@ void IFaderControl::SnapTo(int x, int y)
 
 void IFaderControl::OnMouseDown(int x, int y, IMouseMod* mod)
 {
-  if (mod && mod->right)
-  {
+  if (mod && mod->right) {
     PromptUserInput();
     return;
   }
   SnapTo(x, y);
 }
 
-void IFaderControl::OnMouseDrag(int x, int y, int, int, IMouseMod*) { SnapTo(x, y); }
+void IFaderControl::OnMouseDrag(int x, int y, int, int, IMouseMod*)
+{
+  SnapTo(x, y);
+}
 
 bool IFaderControl::IsHit(int x, int y)
 {
@@ -184,12 +188,11 @@ bool IFaderControl::Draw(IGraphics* graphics)
 IKnobLineControl::IKnobLineControl(IEffectBase* plug, const IRECT& rect, int paramIdx, const IColor* color,
                                    double innerRadius, double outerRadius, double minAngle, double maxAngle,
                                    EDirection direction, double gearing)
-  : IKnobControl(plug, rect, paramIdx, direction, gearing), mColor(color ? *color : COLOR_BLACK),
-    mInnerRadius(static_cast<float>(innerRadius)),
-    mOuterRadius(static_cast<float>(outerRadius == 0.0 ? rect.Width() * 0.5 : outerRadius)), mMinAngle(minAngle),
-    mMaxAngle(maxAngle)
-{
-}
+    : IKnobControl(plug, rect, paramIdx, direction, gearing), mColor(color ? *color : COLOR_BLACK),
+      mInnerRadius(static_cast<float>(innerRadius)),
+      mOuterRadius(static_cast<float>(outerRadius == 0.0 ? rect.Width() * 0.5 : outerRadius)), mMinAngle(minAngle),
+      mMaxAngle(maxAngle)
+{}
 
 bool IKnobLineControl::Draw(IGraphics* graphics)
 {
@@ -202,12 +205,10 @@ bool IKnobLineControl::Draw(IGraphics* graphics)
 IKnobRotaterControl::IKnobRotaterControl(IEffectBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
                                          double minAngle, double maxAngle, int yOffsetZeroDeg, EDirection direction,
                                          double gearing)
-  : IKnobControl(plug,
-                 IRECT(x, y, x + BitmapOrEmpty(bitmap).mWidth, y + BitmapOrEmpty(bitmap).mHeight), paramIdx,
-                 direction, gearing),
-    mBitmap(BitmapOrEmpty(bitmap)), mMinAngle(minAngle), mMaxAngle(maxAngle), mYOffset(yOffsetZeroDeg)
-{
-}
+    : IKnobControl(plug, IRECT(x, y, x + BitmapOrEmpty(bitmap).mWidth, y + BitmapOrEmpty(bitmap).mHeight), paramIdx,
+                   direction, gearing),
+      mBitmap(BitmapOrEmpty(bitmap)), mMinAngle(minAngle), mMaxAngle(maxAngle), mYOffset(yOffsetZeroDeg)
+{}
 
 bool IKnobRotaterControl::Draw(IGraphics* graphics)
 {
@@ -217,16 +218,14 @@ bool IKnobRotaterControl::Draw(IGraphics* graphics)
   return true;
 }
 
-IKnobRotatingMaskControl::IKnobRotatingMaskControl(IEffectBase* plug, int x, int y, int paramIdx,
-                                                   const IBitmap* base, const IBitmap* mask, const IBitmap* top,
-                                                   double minAngleDegrees, double maxAngleDegrees,
-                                                   EDirection direction, double gearing)
-  : IKnobControl(plug, IRECT(x, y, x + BitmapOrEmpty(base).mWidth, y + BitmapOrEmpty(base).mHeight), paramIdx,
-                 direction, gearing),
-    mBase(BitmapOrEmpty(base)), mMask(BitmapOrEmpty(mask)), mTop(BitmapOrEmpty(top)), mMinAngle(minAngleDegrees),
-    mMaxAngle(maxAngleDegrees)
-{
-}
+IKnobRotatingMaskControl::IKnobRotatingMaskControl(IEffectBase* plug, int x, int y, int paramIdx, const IBitmap* base,
+                                                   const IBitmap* mask, const IBitmap* top, double minAngleDegrees,
+                                                   double maxAngleDegrees, EDirection direction, double gearing)
+    : IKnobControl(plug, IRECT(x, y, x + BitmapOrEmpty(base).mWidth, y + BitmapOrEmpty(base).mHeight), paramIdx,
+                   direction, gearing),
+      mBase(BitmapOrEmpty(base)), mMask(BitmapOrEmpty(mask)), mTop(BitmapOrEmpty(top)), mMinAngle(minAngleDegrees),
+      mMaxAngle(maxAngleDegrees)
+{}
 
 bool IKnobRotatingMaskControl::Draw(IGraphics* graphics)
 {
@@ -238,9 +237,8 @@ bool IKnobRotatingMaskControl::Draw(IGraphics* graphics)
 // ---- Invisible areas and buttons ----
 
 IInvisibleSelectControl::IInvisibleSelectControl(IEffectBase* plug, const IRECT& rect, int paramIdx)
-  : IControl(plug, rect, paramIdx, kBlendCopy)
-{
-}
+    : IControl(plug, rect, paramIdx, kBlendCopy)
+{}
 
 void IInvisibleSelectControl::OnMouseUp(int, int y, IMouseMod*)
 {
@@ -252,7 +250,7 @@ void IInvisibleSelectControl::OnMouseUp(int, int y, IMouseMod*)
 
 IURLControl::IURLControl(IEffectBase* plug, const IRECT& rect, const char* url, const char* backupURL,
                          const char* errMsgOnFailure)
-  : IControl(plug, rect)
+    : IControl(plug, rect)
 {
   CopyText(mURL, url, kTextSize);
   CopyText(mBackupURL, backupURL, kTextSize);
@@ -270,10 +268,9 @@ void IURLControl::OnMouseDown(int, int, IMouseMod*)
 
 IFileSelectorControl::IFileSelectorControl(IEffectBase* plug, const IRECT& rect, int paramIdx, const IBitmap* bitmap,
                                            EFileAction action, const char* dir, const char* extensions)
-  : IControl(plug, rect, paramIdx), mBitmap(BitmapOrEmpty(bitmap)), mDir(dir), mExtensions(extensions),
-    mAction(action)
-{
-}
+    : IControl(plug, rect, paramIdx), mBitmap(BitmapOrEmpty(bitmap)), mDir(dir), mExtensions(extensions),
+      mAction(action)
+{}
 
 void IFileSelectorControl::OnMouseDown(int, int, IMouseMod*)
 {
@@ -299,8 +296,7 @@ bool IFileSelectorControl::Draw(IGraphics* graphics)
 bool IFileSelectorControl::IsDirty()
 {
   if (mDirty) return true;
-  if (mState == kFSDone)
-  {
+  if (mState == kFSDone) {
     mState = kFSNone;
     return true;
   }
@@ -312,4 +308,7 @@ void IFileSelectorControl::GetLastSelectedFileForPlug(Core_String* path) const
   if (path) path->Set(mFile.Get());
 }
 
-void IFileSelectorControl::SetLastSelectedFileFromPlug(const char* path) { mFile.Set(path); }
+void IFileSelectorControl::SetLastSelectedFileFromPlug(const char* path)
+{
+  mFile.Set(path);
+}

@@ -157,8 +157,8 @@ class IFileSelectorControl : public IControl
 public:
   enum EFileSelectorState { kFSNone, kFSSelecting, kFSDone };
 
-  IFileSelectorControl(IEffectBase* plug, const IRECT& rect, int paramIdx, const IBitmap* bitmap,
-                       EFileAction action, const char* dir = "", const char* extensions = "");
+  IFileSelectorControl(IEffectBase* plug, const IRECT& rect, int paramIdx, const IBitmap* bitmap, EFileAction action,
+                       const char* dir = "", const char* extensions = "");
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   bool Draw(IGraphics* graphics) override;
   // Also true once after a prompt ended.

@@ -8,7 +8,10 @@
 
 namespace {
 
-IGraphics* EditorOf(IEffectBase* plug) { return plug ? dynamic_cast<IGraphics*>(plug->GetGUI()) : nullptr; }
+IGraphics* EditorOf(IEffectBase* plug)
+{
+  return plug ? dynamic_cast<IGraphics*>(plug->GetGUI()) : nullptr;
+}
 
 // DrawIText takes a writable string; hand it a copy so the control's own text stays untouched.
 void DrawTextOf(IGraphics* graphics, IText* style, const IRECT& rect, const char* str)
@@ -24,12 +27,11 @@ void DrawTextOf(IGraphics* graphics, IText* style, const IRECT& rect, const char
 // ---- ITextControl ----
 
 ITextControl::ITextControl(IEffectBase* plug, const IRECT& rect, const IText* text, const char* str)
-  : ITextControl(plug, rect, -1, text, str)
-{
-}
+    : ITextControl(plug, rect, -1, text, str)
+{}
 
 ITextControl::ITextControl(IEffectBase* plug, const IRECT& rect, int paramIdx, const IText* text, const char* str)
-  : IControl(plug, rect, paramIdx), mStr(str)
+    : IControl(plug, rect, paramIdx), mStr(str)
 {
   if (text) mText = *text;
 }
@@ -40,7 +42,10 @@ bool ITextControl::Draw(IGraphics* graphics)
   return true;
 }
 
-bool ITextControl::HasText(const char* str) const { return std::strcmp(mStr.Get(), str ? str : "") == 0; }
+bool ITextControl::HasText(const char* str) const
+{
+  return std::strcmp(mStr.Get(), str ? str : "") == 0;
+}
 
 void ITextControl::SetTextFromPlug(const char* str)
 {
@@ -66,28 +71,28 @@ void IUserTextControl::TextFromTextEntry(const char* text)
 
 ICaptionControl::ICaptionControl(IEffectBase* plug, const IRECT& rect, int paramIdx, const IText* text,
                                  bool showParamLabel)
-  : ITextControl(plug, rect, paramIdx, text, ""), mShowParamLabel(showParamLabel)
-{
-}
+    : ITextControl(plug, rect, paramIdx, text, ""), mShowParamLabel(showParamLabel)
+{}
 
 void ICaptionControl::OnMouseDown(int, int, IMouseMod* mod)
 {
   if (mod && (mod->left || mod->right)) PromptUserInput();
 }
 
-void ICaptionControl::OnMouseDblClick(int, int, IMouseMod*) { PromptUserInput(); }
+void ICaptionControl::OnMouseDblClick(int, int, IMouseMod*)
+{
+  PromptUserInput();
+}
 
 bool ICaptionControl::Draw(IGraphics* graphics)
 {
   const IParam* param = mPlug && mParamIdx >= 0 ? mPlug->GetParam(mParamIdx) : nullptr;
-  if (param)
-  {
+  if (param) {
     char text[IParam::kDisplayBufferSize];
     param->GetDisplayForHost(text, true, sizeof text);
     mStr.Set(text);
     const char* label = param->GetLabelForHost();
-    if (mShowParamLabel && label && *label)
-    {
+    if (mShowParamLabel && label && *label) {
       mStr.Append(" ");
       mStr.Append(label);
     }
@@ -99,7 +104,7 @@ bool ICaptionControl::Draw(IGraphics* graphics)
 
 IEditableTextControl::IEditableTextControl(IEffectBase* plug, const IRECT& rect, const IText* text, const char* str,
                                            bool editable, bool showAsPassword)
-  : ITextControl(plug, rect, text, str), mShowAsPassword(showAsPassword)
+    : ITextControl(plug, rect, text, str), mShowAsPassword(showAsPassword)
 {
   mDblAsSingleClick = true;
   mDisablePrompt = !editable;
@@ -134,12 +139,10 @@ bool IEditableTextControl::Draw(IGraphics* graphics)
 // ---- ISpinnerControl ----
 
 ISpinnerControl::ISpinnerControl(IEffectBase* plug, const IRECT& rect, int paramIdx, const IText* text,
-                                 IParam* ownParam, bool showValue, bool showLabel, EDirection direction,
-                                 double gearing)
-  : ITextControl(plug, rect, paramIdx, text, ""), mOwnParam(ownParam), mShowValue(showValue),
-    mShowLabel(showLabel), mDirection(direction), mGearing(gearing)
-{
-}
+                                 IParam* ownParam, bool showValue, bool showLabel, EDirection direction, double gearing)
+    : ITextControl(plug, rect, paramIdx, text, ""), mOwnParam(ownParam), mShowValue(showValue), mShowLabel(showLabel),
+      mDirection(direction), mGearing(gearing)
+{}
 
 IParam* ISpinnerControl::ShownParam() const
 {
@@ -150,14 +153,11 @@ IParam* ISpinnerControl::ShownParam() const
 void ISpinnerControl::OnMouseDrag(int, int, int dX, int dY, IMouseMod*)
 {
   if (mGearing == 0.0) return;
-  if (mDirection == kVertical)
-  {
+  if (mDirection == kVertical) {
     const int extent = mRect.top - mRect.bottom;
     if (extent == 0) return;
     mValue += static_cast<double>(dY) / extent / mGearing;
-  }
-  else
-  {
+  } else {
     const int extent = mRect.right - mRect.left;
     if (extent == 0) return;
     mValue += static_cast<double>(dX) / extent / mGearing;
@@ -169,8 +169,10 @@ void ISpinnerControl::OnMouseWheel(int, int, IMouseMod* mod, int d)
 {
   const IParam* param = ShownParam();
   const bool fine = mod && (mod->control || mod->shift);
-  if (param && param->mStep != 0.0) mValue += d * param->mStep;
-  else mValue += d * (fine ? 0.001 : 0.01);
+  if (param && param->mStep != 0.0)
+    mValue += d * param->mStep;
+  else
+    mValue += d * (fine ? 0.001 : 0.01);
   // SetDirty clamps into [0, 1] with the default clamp bounds.
   SetDirty(true);
 }
@@ -179,18 +181,15 @@ bool ISpinnerControl::Draw(IGraphics* graphics)
 {
   IParam* param = ShownParam();
   mStr.Set("");
-  if (param)
-  {
+  if (param) {
     if (mParamIdx < 0) param->SetNormalized(mValue);
-    if (mShowValue)
-    {
+    if (mShowValue) {
       char text[IParam::kDisplayBufferSize];
       param->GetDisplayForHost(text, true, sizeof text);
       mStr.Set(text);
     }
     const char* label = param->GetLabelForHost();
-    if (mShowLabel && label && *label)
-    {
+    if (mShowLabel && label && *label) {
       if (mStr.GetLength()) mStr.Append(" ");
       mStr.Append(label);
     }
@@ -202,8 +201,8 @@ bool ISpinnerControl::Draw(IGraphics* graphics)
 
 IBitmapTextControl::IBitmapTextControl(IEffectBase* plug, const IRECT& rect, const IBitmap* font, const char* str,
                                        const IText* text, int charWidth, int charHeight, int charSpacing)
-  : IBitmapControl(plug, rect.left, rect.top, -1, font), mStr(str), mCharWidth(charWidth),
-    mCharHeight(charHeight), mCharSpacing(charSpacing)
+    : IBitmapControl(plug, rect.left, rect.top, -1, font), mStr(str), mCharWidth(charWidth), mCharHeight(charHeight),
+      mCharSpacing(charSpacing)
 {
   mRect = mHitRect = rect;
   if (text) mText = *text;

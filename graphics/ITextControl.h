@@ -61,8 +61,8 @@ protected:
 class IEditableTextControl : public ITextControl
 {
 public:
-  IEditableTextControl(IEffectBase* plug, const IRECT& rect, const IText* text, const char* str,
-                       bool editable = true, bool showAsPassword = false);
+  IEditableTextControl(IEffectBase* plug, const IRECT& rect, const IText* text, const char* str, bool editable = true,
+                       bool showAsPassword = false);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   void TextFromTextEntry(const char* text) override;
   bool Draw(IGraphics* graphics) override;
@@ -80,8 +80,7 @@ class ISpinnerControl : public ITextControl
 {
 public:
   ISpinnerControl(IEffectBase* plug, const IRECT& rect, int paramIdx, const IText* text, IParam* ownParam = nullptr,
-                  bool showValue = true, bool showLabel = true, EDirection direction = kVertical,
-                  double gearing = 4.0);
+                  bool showValue = true, bool showLabel = true, EDirection direction = kVertical, double gearing = 4.0);
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
   void OnMouseWheel(int x, int y, IMouseMod* mod, int d) override;
   bool Draw(IGraphics* graphics) override;

@@ -3,13 +3,12 @@
 
 #include <cmath>
 
-IEffectLV2::IEffectLV2(InstanceInfo info, int nParams, const char* channelIOStr, int nPresets,
-                       const char* effectName, const char* productName, const char* mfrName,
-                       int vendorVersion, int uniqueID, int mfrID, int latency, bool spareFlag,
-                       bool plugDoesChunks, bool plugIsInst, int /*plugScChans*/)
-  : IEffectBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
-                uniqueID, mfrID, latency, spareFlag, plugDoesChunks, plugIsInst, kAPILV2),
-    mInfo(std::move(info)), mChannelIO(channelIOStr ? channelIOStr : "")
+IEffectLV2::IEffectLV2(InstanceInfo info, int nParams, const char* channelIOStr, int nPresets, const char* effectName,
+                       const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID,
+                       int latency, bool spareFlag, bool plugDoesChunks, bool plugIsInst, int /*plugScChans*/)
+    : IEffectBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID, mfrID,
+                  latency, spareFlag, plugDoesChunks, plugIsInst, kAPILV2),
+      mInfo(std::move(info)), mChannelIO(channelIOStr ? channelIOStr : "")
 {
   // Before the product's constructor runs, which designs its filters for this rate.
   SetSampleRate(mInfo.mSampleRate);
@@ -56,22 +55,27 @@ bool IEffectLV2::PrepareInstance()
 void IEffectLV2::ConnectPort(uint32_t port, void* data)
 {
   int idx = 0;
-  switch (mLayout.Kind(port, &idx))
-  {
-    case LV2PortLayout::kAudioIn: mAudioPorts[static_cast<size_t>(idx)] = static_cast<float*>(data); break;
-    case LV2PortLayout::kAudioOut:
-      mAudioPorts[static_cast<size_t>(mLayout.NIn() + idx)] = static_cast<float*>(data);
-      break;
-    case LV2PortLayout::kControlIn: mControlPorts[static_cast<size_t>(idx)] = static_cast<const float*>(data); break;
-    case LV2PortLayout::kLatencyOut: mLatencyPort = static_cast<float*>(data); break;
-    default: break;
+  switch (mLayout.Kind(port, &idx)) {
+  case LV2PortLayout::kAudioIn:
+    mAudioPorts[static_cast<size_t>(idx)] = static_cast<float*>(data);
+    break;
+  case LV2PortLayout::kAudioOut:
+    mAudioPorts[static_cast<size_t>(mLayout.NIn() + idx)] = static_cast<float*>(data);
+    break;
+  case LV2PortLayout::kControlIn:
+    mControlPorts[static_cast<size_t>(idx)] = static_cast<const float*>(data);
+    break;
+  case LV2PortLayout::kLatencyOut:
+    mLatencyPort = static_cast<float*>(data);
+    break;
+  default:
+    break;
   }
 }
 
 void IEffectLV2::ReadControlPorts()
 {
-  for (size_t i = 0; i < mControlPorts.size(); ++i)
-  {
+  for (size_t i = 0; i < mControlPorts.size(); ++i) {
     const float* port = mControlPorts[i];
     if (!port) continue;
     const float value = *port;

@@ -37,18 +37,18 @@ public:
   struct InstanceInfo
   {
     double mSampleRate = 44100.0;
-    std::string mBundlePath; // the bundle folder with a trailing slash, as the host gives it
-    std::string mBundleID;   // the product's reverse-domain identifier
-    std::string mBaseURI;    // the product's URI; each variant's URI extends it
-    int mChannelIOIdx = 0;   // pair of the channel-IO string this instance is
+    std::string mBundlePath;            // the bundle folder with a trailing slash, as the host gives it
+    std::string mBundleID;              // the product's reverse-domain identifier
+    std::string mBaseURI;               // the product's URI; each variant's URI extends it
+    int mChannelIOIdx = 0;              // pair of the channel-IO string this instance is
     int mBlockSize = kDefaultBlockSize; // from the host's options, else the default
   };
 
   // Arguments in the same order as every adapter's; all but the first and the last go to
   // IEffectBase. Side-chain channels (plugScChans) have no LV2 port and must be 0.
   IEffectLV2(InstanceInfo info, int nParams, const char* channelIOStr, int nPresets, const char* effectName,
-             const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID,
-             int latency, bool spareFlag, bool plugDoesChunks, bool plugIsInst, int plugScChans);
+             const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency,
+             bool spareFlag, bool plugDoesChunks, bool plugIsInst, int plugScChans);
   ~IEffectLV2() override;
 
   // ---- Host calls (LV2Descriptor.cpp forwards to these) ----
@@ -100,7 +100,7 @@ private:
   std::vector<const float*> mControlPorts; // one per parameter
   std::vector<float> mLastControl;         // value last taken from each control port
   float* mLatencyPort = nullptr;
-  std::vector<float*> mInPtrs;  // per-piece pointer lists handed to the base
+  std::vector<float*> mInPtrs; // per-piece pointer lists handed to the base
   std::vector<float*> mOutPtrs;
   int mSamplePos = 0;
 };

@@ -13,24 +13,20 @@ BRINDLE_AUDIO_PATH void IEffectLV2::Run(uint32_t nFrames)
 
   const int nIn = mLayout.NIn(), nOut = mLayout.NOut();
   const int blockSize = GetBlockSize();
-  if (blockSize <= 0)
-  {
+  if (blockSize <= 0) {
     // No scratch memory (the instance could not get it): silence rather than a wild write.
     for (int i = 0; i < nOut; ++i)
       if (float* out = mAudioPorts[static_cast<size_t>(nIn + i)]) std::fill(out, out + nFrames, 0.0f);
     return;
   }
 
-  for (uint32_t done = 0; done < nFrames;)
-  {
+  for (uint32_t done = 0; done < nFrames;) {
     const int piece = static_cast<int>(std::min<uint32_t>(nFrames - done, static_cast<uint32_t>(blockSize)));
-    for (int i = 0; i < nIn; ++i)
-    {
+    for (int i = 0; i < nIn; ++i) {
       float* port = mAudioPorts[static_cast<size_t>(i)];
       mInPtrs[static_cast<size_t>(i)] = port ? port + done : nullptr;
     }
-    for (int i = 0; i < nOut; ++i)
-    {
+    for (int i = 0; i < nOut; ++i) {
       float* port = mAudioPorts[static_cast<size_t>(nIn + i)];
       mOutPtrs[static_cast<size_t>(i)] = port ? port + done : nullptr;
     }

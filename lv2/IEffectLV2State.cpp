@@ -11,8 +11,7 @@
 
 #include "plugcore/ByteChunk.h"
 
-namespace
-{
+namespace {
 constexpr unsigned char kMagic[4] = {'B', 'L', 'V', '2'};
 constexpr uint32_t kFormat = 1;
 constexpr size_t kHeaderSize = 20;
@@ -49,14 +48,11 @@ bool IEffectLV2::SaveStateBlob(std::vector<unsigned char>* out)
 {
   if (!out) return false;
   std::vector<unsigned char> payload;
-  if (UsesChunks())
-  {
+  if (UsesChunks()) {
     ByteChunk chunk;
     if (!SerializeState(&chunk)) return false;
     payload.assign(chunk.Bytes(), chunk.Bytes() + chunk.Size());
-  }
-  else
-  {
+  } else {
     Core_MutexLock lock(mMutex);
     for (int i = 0; i < NParams(); ++i) PutDouble(&payload, GetParam(i)->Value());
   }
@@ -81,24 +77,19 @@ bool IEffectLV2::RestoreStateBlob(const void* data, size_t size)
   const unsigned char* payload = bytes + kHeaderSize;
 
   ByteChunk chunk;
-  if (UsesChunks())
-  {
+  if (UsesChunks()) {
     // The product reads its own chunk; a read that fails part-way is undone from a copy.
     ByteChunk before;
     if (!SerializeState(&before)) return false;
     chunk.PutRaw(payload, static_cast<int>(payloadSize));
     if (chunk.Size() != static_cast<int>(payloadSize)) return false;
-    if (UnserializeState(&chunk, 0) != static_cast<int>(payloadSize))
-    {
+    if (UnserializeState(&chunk, 0) != static_cast<int>(payloadSize)) {
       UnserializeState(&before, 0);
       return false;
     }
-  }
-  else
-  {
+  } else {
     if (payloadSize != 8 * static_cast<size_t>(NParams())) return false;
-    for (int i = 0; i < NParams(); ++i)
-    {
+    for (int i = 0; i < NParams(); ++i) {
       const double v = GetDouble(payload + 8 * i);
       if (!std::isfinite(v)) return false;
       chunk.Put(&v);

@@ -12,22 +12,20 @@
 #include "lv2/LV2Descriptor.h"
 #include "plugcore/Version.h"
 
-namespace
-{
-const char kPrefixes[] =
-  "@prefix atom:  <http://lv2plug.in/ns/ext/atom#> .\n"
-  "@prefix bufsz: <http://lv2plug.in/ns/ext/buf-size#> .\n"
-  "@prefix doap:  <http://usefulinc.com/ns/doap#> .\n"
-  "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
-  "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
-  "@prefix opts:  <http://lv2plug.in/ns/ext/options#> .\n"
-  "@prefix pset:  <http://lv2plug.in/ns/ext/presets#> .\n"
-  "@prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
-  "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
-  "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
-  "@prefix ui:    <http://lv2plug.in/ns/extensions/ui#> .\n"
-  "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
-  "@prefix urid:  <http://lv2plug.in/ns/ext/urid#> .\n\n";
+namespace {
+const char kPrefixes[] = "@prefix atom:  <http://lv2plug.in/ns/ext/atom#> .\n"
+                         "@prefix bufsz: <http://lv2plug.in/ns/ext/buf-size#> .\n"
+                         "@prefix doap:  <http://usefulinc.com/ns/doap#> .\n"
+                         "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
+                         "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
+                         "@prefix opts:  <http://lv2plug.in/ns/ext/options#> .\n"
+                         "@prefix pset:  <http://lv2plug.in/ns/ext/presets#> .\n"
+                         "@prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
+                         "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
+                         "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+                         "@prefix ui:    <http://lv2plug.in/ns/extensions/ui#> .\n"
+                         "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
+                         "@prefix urid:  <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
 // One instantiated variant; the instance is freed with the record.
 struct Described
@@ -52,10 +50,22 @@ std::string Ref(const std::string& uri)
 // The units extension's own unit for a label, or "" for a label it has none for.
 std::string KnownUnit(const std::string& label)
 {
-  static const char* const kUnits[][2] = {
-    {"dB", "db"},   {"Hz", "hz"},   {"kHz", "khz"},      {"MHz", "mhz"}, {"ms", "ms"}, {"s", "s"},
-    {"%", "pc"},    {"ct", "cent"}, {"cents", "cent"},   {"bpm", "bpm"}, {"st", "semitone12TET"},
-    {"oct", "oct"}, {"deg", "degree"}, {"m", "m"},       {"cm", "cm"},   {"min", "min"}};
+  static const char* const kUnits[][2] = {{"dB", "db"},
+                                          {"Hz", "hz"},
+                                          {"kHz", "khz"},
+                                          {"MHz", "mhz"},
+                                          {"ms", "ms"},
+                                          {"s", "s"},
+                                          {"%", "pc"},
+                                          {"ct", "cent"},
+                                          {"cents", "cent"},
+                                          {"bpm", "bpm"},
+                                          {"st", "semitone12TET"},
+                                          {"oct", "oct"},
+                                          {"deg", "degree"},
+                                          {"m", "m"},
+                                          {"cm", "cm"},
+                                          {"min", "min"}};
   for (const auto& unit : kUnits)
     if (label == unit[0]) return std::string("units:") + unit[1];
   return "";
@@ -66,8 +76,7 @@ void WriteUnit(std::ostream& out, const IParam& param)
   const std::string label = param.mLabel;
   if (label.empty()) return;
   const std::string known = KnownUnit(label);
-  if (!known.empty())
-  {
+  if (!known.empty()) {
     out << " ;\n    units:unit " << known;
     return;
   }
@@ -80,13 +89,11 @@ void WriteUnit(std::ostream& out, const IParam& param)
 void WriteScalePoints(std::ostream& out, const IParam& param)
 {
   const int n = param.GetNDisplayTexts();
-  if (n == 0 && param.Type() == IParam::kTypeBool)
-  {
+  if (n == 0 && param.Type() == IParam::kTypeBool) {
     out << " ;\n    lv2:scalePoint [ rdfs:label \"Off\" ; rdf:value 0.0 ] , [ rdfs:label \"On\" ; rdf:value 1.0 ]";
     return;
   }
-  for (int i = 0; i < n; ++i)
-  {
+  for (int i = 0; i < n; ++i) {
     int value = 0;
     const char* text = param.GetDisplayTextAtIdx(i, &value);
     out << (i == 0 ? " ;\n    lv2:scalePoint " : " ,\n        ") << "[ rdfs:label " << LV2TurtleString(text)
@@ -146,26 +153,26 @@ void WritePlugin(std::ostream& out, const Described& d, const LV2BundleOptions& 
   out << "  lv2:extensionData state:interface ;\n";
   if (!options.mUIURI.empty()) out << "  ui:ui " << Ref(options.mUIURI) << " ;\n";
   out << "  lv2:port";
-  for (uint32_t port = 0; port < layout.NPorts(); ++port)
-  {
+  for (uint32_t port = 0; port < layout.NPorts(); ++port) {
     out << (port == 0 ? " [\n" : " , [\n");
     int idx = 0;
-    switch (layout.Kind(port, &idx))
-    {
-      case LV2PortLayout::kAudioIn:
-      case LV2PortLayout::kAudioOut:
-        out << "    a lv2:AudioPort , "
-            << (layout.Kind(port, nullptr) == LV2PortLayout::kAudioIn ? "lv2:InputPort" : "lv2:OutputPort")
-            << " ;\n    lv2:index " << port << " ;\n    lv2:symbol " << LV2TurtleString(layout.Symbol(port))
-            << " ;\n    lv2:name " << LV2TurtleString(layout.Name(port, plug)) << "\n";
-        break;
-      case LV2PortLayout::kControlIn: WriteControlPort(out, plug, port, idx); break;
-      default:
-        out << "    a lv2:OutputPort , lv2:ControlPort ;\n    lv2:index " << port
-            << " ;\n    lv2:symbol \"latency\" ;\n    lv2:name \"Latency\" ;\n"
-               "    lv2:designation lv2:latency ;\n    lv2:portProperty lv2:reportsLatency , lv2:integer ;\n"
-               "    lv2:minimum 0 ;\n    lv2:maximum 1048576\n";
-        break;
+    switch (layout.Kind(port, &idx)) {
+    case LV2PortLayout::kAudioIn:
+    case LV2PortLayout::kAudioOut:
+      out << "    a lv2:AudioPort , "
+          << (layout.Kind(port, nullptr) == LV2PortLayout::kAudioIn ? "lv2:InputPort" : "lv2:OutputPort")
+          << " ;\n    lv2:index " << port << " ;\n    lv2:symbol " << LV2TurtleString(layout.Symbol(port))
+          << " ;\n    lv2:name " << LV2TurtleString(layout.Name(port, plug)) << "\n";
+      break;
+    case LV2PortLayout::kControlIn:
+      WriteControlPort(out, plug, port, idx);
+      break;
+    default:
+      out << "    a lv2:OutputPort , lv2:ControlPort ;\n    lv2:index " << port
+          << " ;\n    lv2:symbol \"latency\" ;\n    lv2:name \"Latency\" ;\n"
+             "    lv2:designation lv2:latency ;\n    lv2:portProperty lv2:reportsLatency , lv2:integer ;\n"
+             "    lv2:minimum 0 ;\n    lv2:maximum 1048576\n";
+      break;
     }
     out << "  ]";
   }
@@ -184,8 +191,7 @@ std::vector<Preset> ReadPresets(IEffectLV2& plug, const std::string& baseURI)
 {
   std::vector<Preset> presets;
   std::vector<std::string> taken;
-  for (int i = 0; i < plug.NPresets(); ++i)
-  {
+  for (int i = 0; i < plug.NPresets(); ++i) {
     if (!plug.GetPreset(i)->mInitialized || !plug.RestorePreset(i)) continue;
     Preset preset;
     preset.mName = plug.GetPresetName(i);
@@ -205,8 +211,7 @@ bool WriteFile(const std::string& path, const std::string& text, std::string* er
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file << text;
   file.close();
-  if (!file)
-  {
+  if (!file) {
     if (error) *error = "cannot write " + path;
     return false;
   }
@@ -217,16 +222,25 @@ bool WriteFile(const std::string& path, const std::string& text, std::string* er
 std::string LV2TurtleString(const std::string& text)
 {
   std::string quoted = "\"";
-  for (char c : text)
-  {
-    switch (c)
-    {
-      case '"': quoted += "\\\""; break;
-      case '\\': quoted += "\\\\"; break;
-      case '\n': quoted += "\\n"; break;
-      case '\r': quoted += "\\r"; break;
-      case '\t': quoted += "\\t"; break;
-      default: quoted += c;
+  for (char c : text) {
+    switch (c) {
+    case '"':
+      quoted += "\\\"";
+      break;
+    case '\\':
+      quoted += "\\\\";
+      break;
+    case '\n':
+      quoted += "\\n";
+      break;
+    case '\r':
+      quoted += "\\r";
+      break;
+    case '\t':
+      quoted += "\\t";
+      break;
+    default:
+      quoted += c;
     }
   }
   return quoted + "\"";
@@ -250,21 +264,18 @@ bool LV2WriteBundle(LV2DescriptorFunction descriptors, const std::string& dir, c
   std::vector<std::unique_ptr<Described>> variants;
   const std::string bundlePath = dir.empty() || dir.back() == '/' ? dir : dir + "/";
   const LV2_Feature* const noFeatures[] = {nullptr};
-  for (uint32_t i = 0; descriptors && descriptors(i); ++i)
-  {
+  for (uint32_t i = 0; descriptors && descriptors(i); ++i) {
     auto d = std::make_unique<Described>();
     d->mDescriptor = descriptors(i);
     d->mHandle = d->mDescriptor->instantiate(d->mDescriptor, 48000.0, bundlePath.c_str(), noFeatures);
     d->mPlug = LV2DescriptorTable::GetPlug(d->mHandle);
-    if (!d->mPlug)
-    {
+    if (!d->mPlug) {
       if (error) *error = std::string("cannot instantiate ") + d->mDescriptor->URI;
       return false;
     }
     variants.push_back(std::move(d));
   }
-  if (variants.empty())
-  {
+  if (variants.empty()) {
     if (error) *error = "the product offers no LV2 variant";
     return false;
   }
@@ -283,10 +294,8 @@ bool LV2WriteBundle(LV2DescriptorFunction descriptors, const std::string& dir, c
   for (const Preset& preset : presets)
     manifest << Ref(preset.mURI) << "\n  a pset:Preset ;\n  lv2:appliesTo " << appliesTo
              << " ;\n  rdfs:seeAlso <presets.ttl> .\n\n";
-  if (!options.mUIURI.empty())
-  {
-    manifest << Ref(options.mUIURI) << "\n  a ui:" << options.mUIClass << " ;\n  ui:binary "
-             << Ref(options.mUIBinary);
+  if (!options.mUIURI.empty()) {
+    manifest << Ref(options.mUIURI) << "\n  a ui:" << options.mUIClass << " ;\n  ui:binary " << Ref(options.mUIBinary);
     if (!options.mUISeeAlso.empty()) manifest << " ;\n  rdfs:seeAlso " << Ref(options.mUISeeAlso);
     manifest << " .\n";
   }
@@ -297,10 +306,9 @@ bool LV2WriteBundle(LV2DescriptorFunction descriptors, const std::string& dir, c
 
   presetText << kPrefixes;
   const LV2PortLayout& layout = first.GetPortLayout();
-  for (const Preset& preset : presets)
-  {
-    presetText << Ref(preset.mURI) << "\n  a pset:Preset ;\n  lv2:appliesTo " << appliesTo
-               << " ;\n  rdfs:label " << LV2TurtleString(preset.mName) << " ;\n  lv2:port";
+  for (const Preset& preset : presets) {
+    presetText << Ref(preset.mURI) << "\n  a pset:Preset ;\n  lv2:appliesTo " << appliesTo << " ;\n  rdfs:label "
+               << LV2TurtleString(preset.mName) << " ;\n  lv2:port";
     for (size_t p = 0; p < preset.mValues.size(); ++p)
       presetText << (p == 0 ? " [\n" : " , [\n") << "    lv2:symbol "
                  << LV2TurtleString(layout.Symbol(layout.FirstControlPort() + static_cast<uint32_t>(p)))

@@ -14,9 +14,9 @@ using LV2DescriptorFunction = const LV2_Descriptor* (*)(uint32_t index);
 
 struct LV2BundleOptions
 {
-  std::string mBinary;    // the plug-in library's file name inside the bundle
-  std::string mDataFile;  // file name of the plug-in descriptions, e.g. "Brindle.ttl"
-  std::string mCategory;  // an lv2: plug-in class such as "DistortionPlugin"; empty: none
+  std::string mBinary;   // the plug-in library's file name inside the bundle
+  std::string mDataFile; // file name of the plug-in descriptions, e.g. "Brindle.ttl"
+  std::string mCategory; // an lv2: plug-in class such as "DistortionPlugin"; empty: none
   // The UI, when there is one: its URI, its library's file name inside the bundle, its ui:
   // class, and an optional Turtle file of its own (features, interfaces) in the bundle.
   std::string mUIURI;

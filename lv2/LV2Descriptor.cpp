@@ -14,8 +14,7 @@
 
 #include "plugcore/AudioPath.h"
 
-namespace
-{
+namespace {
 // What the host handle points at: the plug-in object and the URIDs its state needs.
 struct LV2Instance
 {
@@ -40,11 +39,9 @@ int BlockLengthFromOptions(const LV2_Options_Option* options, LV2_URID_Map* map)
   const LV2_URID intType = map->map(map->handle, LV2_ATOM__Int);
   int maxLength = 0, nominal = 0;
   // A host ends the list with a zero key; a bound keeps a list without one from running on.
-  for (int i = 0; i < 1024 && options[i].key != 0; ++i)
-  {
+  for (int i = 0; i < 1024 && options[i].key != 0; ++i) {
     const LV2_Options_Option& o = options[i];
-    if (o.context != LV2_OPTIONS_INSTANCE || o.type != intType || o.size != sizeof(int32_t) || !o.value)
-      continue;
+    if (o.context != LV2_OPTIONS_INSTANCE || o.type != intType || o.size != sizeof(int32_t) || !o.value) continue;
     int32_t v = 0;
     std::memcpy(&v, o.value, sizeof v);
     if (o.key == maxKey && v > 0) maxLength = v;
@@ -60,11 +57,10 @@ LV2_URID_Map* MapFor(LV2Instance* instance, const LV2_Feature* const* features)
   return map && map->map ? map : nullptr;
 }
 
-LV2_State_Status Save(LV2_Handle handle, LV2_State_Store_Function store, LV2_State_Handle state,
-                      uint32_t /*flags*/, const LV2_Feature* const* features)
+LV2_State_Status Save(LV2_Handle handle, LV2_State_Store_Function store, LV2_State_Handle state, uint32_t /*flags*/,
+                      const LV2_Feature* const* features)
 {
-  try
-  {
+  try {
     auto* instance = static_cast<LV2Instance*>(handle);
     if (!instance || !store) return LV2_STATE_ERR_UNKNOWN;
     LV2_URID_Map* map = MapFor(instance, features);
@@ -76,9 +72,7 @@ LV2_State_Status Save(LV2_Handle handle, LV2_State_Store_Function store, LV2_Sta
     if (!instance->mPlug->UsesChunks()) storeFlags |= LV2_STATE_IS_PORTABLE;
     return store(state, map->map(map->handle, instance->mStateKeyURI.c_str()), blob.data(), blob.size(),
                  map->map(map->handle, LV2_ATOM__Chunk), storeFlags);
-  }
-  catch (...)
-  {
+  } catch (...) {
     return LV2_STATE_ERR_UNKNOWN;
   }
 }
@@ -86,8 +80,7 @@ LV2_State_Status Save(LV2_Handle handle, LV2_State_Store_Function store, LV2_Sta
 LV2_State_Status Restore(LV2_Handle handle, LV2_State_Retrieve_Function retrieve, LV2_State_Handle state,
                          uint32_t /*flags*/, const LV2_Feature* const* features)
 {
-  try
-  {
+  try {
     auto* instance = static_cast<LV2Instance*>(handle);
     if (!instance || !retrieve) return LV2_STATE_ERR_UNKNOWN;
     LV2_URID_Map* map = MapFor(instance, features);
@@ -95,13 +88,11 @@ LV2_State_Status Restore(LV2_Handle handle, LV2_State_Retrieve_Function retrieve
     size_t size = 0;
     uint32_t type = 0, valueFlags = 0;
     const void* data =
-      retrieve(state, map->map(map->handle, instance->mStateKeyURI.c_str()), &size, &type, &valueFlags);
+        retrieve(state, map->map(map->handle, instance->mStateKeyURI.c_str()), &size, &type, &valueFlags);
     if (!data) return LV2_STATE_ERR_NO_PROPERTY;
     if (type != map->map(map->handle, LV2_ATOM__Chunk)) return LV2_STATE_ERR_BAD_TYPE;
     return instance->mPlug->RestoreStateBlob(data, size) ? LV2_STATE_SUCCESS : LV2_STATE_ERR_UNKNOWN;
-  }
-  catch (...)
-  {
+  } catch (...) {
     return LV2_STATE_ERR_UNKNOWN;
   }
 }
@@ -115,13 +106,9 @@ void ConnectPort(LV2_Handle handle, uint32_t port, void* data)
 
 void Activate(LV2_Handle handle)
 {
-  try
-  {
+  try {
     static_cast<LV2Instance*>(handle)->mPlug->Activate();
-  }
-  catch (...)
-  {
-  }
+  } catch (...) {}
 }
 
 BRINDLE_AUDIO_PATH void Run(LV2_Handle handle, uint32_t nFrames)
@@ -131,24 +118,16 @@ BRINDLE_AUDIO_PATH void Run(LV2_Handle handle, uint32_t nFrames)
 
 void Deactivate(LV2_Handle handle)
 {
-  try
-  {
+  try {
     static_cast<LV2Instance*>(handle)->mPlug->Deactivate();
-  }
-  catch (...)
-  {
-  }
+  } catch (...) {}
 }
 
 void Cleanup(LV2_Handle handle)
 {
-  try
-  {
+  try {
     delete static_cast<LV2Instance*>(handle); // made by Instantiate
-  }
-  catch (...)
-  {
-  }
+  } catch (...) {}
 }
 
 const void* ExtensionData(const char* uri)
@@ -163,11 +142,10 @@ LV2DescriptorTable::LV2DescriptorTable(const LV2Product& product) : mProduct(pro
   const std::vector<LV2Variant> variants = LV2Variants(product.mChannelIO);
   // Every URI is made before any descriptor points into the vector.
   for (const LV2Variant& v : variants) mURIs.push_back(LV2VariantURI(product.mBaseURI, v));
-  for (size_t i = 0; i < variants.size(); ++i)
-  {
+  for (size_t i = 0; i < variants.size(); ++i) {
     auto variant = std::make_unique<Variant>();
-    variant->mDescriptor = {mURIs[i].c_str(), Instantiate, ConnectPort, Activate, Run, Deactivate, Cleanup,
-                            ExtensionData};
+    variant->mDescriptor = {mURIs[i].c_str(), Instantiate, ConnectPort,  Activate, Run,
+                            Deactivate,       Cleanup,     ExtensionData};
     variant->mTable = this;
     variant->mChannelIOIdx = variants[i].mChannelIOIdx;
     mVariants.push_back(std::move(variant));
@@ -187,8 +165,7 @@ IEffectLV2* LV2DescriptorTable::GetPlug(LV2_Handle handle)
 LV2_Handle LV2DescriptorTable::Instantiate(const LV2_Descriptor* descriptor, double rate, const char* bundlePath,
                                            const LV2_Feature* const* features)
 {
-  try
-  {
+  try {
     if (!descriptor || !(rate >= kMinSampleRate && rate <= kMaxSampleRate)) return nullptr;
     const Variant* variant = reinterpret_cast<const Variant*>(descriptor);
     const LV2Product& product = variant->mTable->mProduct;
@@ -206,15 +183,13 @@ LV2_Handle LV2DescriptorTable::Instantiate(const LV2_Descriptor* descriptor, dou
     info.mBaseURI = product.mBaseURI;
     info.mChannelIOIdx = variant->mChannelIOIdx;
     const int promised = BlockLengthFromOptions(
-      static_cast<const LV2_Options_Option*>(FindFeature(features, LV2_OPTIONS__options)), instance->mMap);
+        static_cast<const LV2_Options_Option*>(FindFeature(features, LV2_OPTIONS__options)), instance->mMap);
     info.mBlockSize = promised > 0 ? promised : IEffectLV2::kDefaultBlockSize;
 
     instance->mPlug = product.mFactory(info);
     if (!instance->mPlug || !instance->mPlug->PrepareInstance()) return nullptr;
     return instance.release(); // freed by Cleanup
-  }
-  catch (...)
-  {
+  } catch (...) {
     return nullptr;
   }
 }

@@ -8,8 +8,7 @@
 #include "plugcore/IEffectBase.h"
 #include "plugcore/IParam.h"
 
-namespace
-{
+namespace {
 std::string Fragment(int nIn, int nOut)
 {
   if (nIn == 1 && nOut == 1) return "mono";
@@ -46,8 +45,7 @@ std::vector<LV2Variant> LV2Variants(const char* channelIO)
 {
   std::vector<LV2Variant> variants;
   const char* p = channelIO ? channelIO : "";
-  for (int idx = 0;; ++idx)
-  {
+  for (int idx = 0;; ++idx) {
     while (*p == ' ') ++p;
     if (!*p) break;
     char* end = nullptr;
@@ -74,8 +72,7 @@ std::string LV2VariantURI(const std::string& baseURI, const LV2Variant& variant)
 std::string LV2Symbol(const char* name)
 {
   std::string symbol;
-  for (const char* p = name ? name : ""; *p; ++p)
-  {
+  for (const char* p = name ? name : ""; *p; ++p) {
     const char c = *p;
     if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
       symbol += c;
@@ -96,8 +93,7 @@ LV2PortLayout::LV2PortLayout(const IEffectBase& plug, int nIn, int nOut) : mNIn(
   std::vector<std::string> taken{"latency"};
   for (int i = 0; i < nIn; ++i) taken.push_back("in" + AudioSuffix(i, nIn, false));
   for (int i = 0; i < nOut; ++i) taken.push_back("out" + AudioSuffix(i, nOut, false));
-  for (int i = 0; i < plug.NParams(); ++i)
-  {
+  for (int i = 0; i < plug.NParams(); ++i) {
     const std::string base = LV2Symbol(plug.GetParam(i)->GetNameForHost());
     std::string symbol = base;
     for (int n = 2; std::find(taken.begin(), taken.end(), symbol) != taken.end(); ++n)
@@ -127,29 +123,35 @@ LV2PortLayout::EPortKind LV2PortLayout::Kind(uint32_t port, int* idx) const
 std::string LV2PortLayout::Symbol(uint32_t port) const
 {
   int i = 0;
-  switch (Kind(port, &i))
-  {
-    case kAudioIn: return "in" + AudioSuffix(i, mNIn, false);
-    case kAudioOut: return "out" + AudioSuffix(i, mNOut, false);
-    case kControlIn: return mParamSymbols[static_cast<size_t>(i)];
-    case kLatencyOut: return "latency";
-    default: return "";
+  switch (Kind(port, &i)) {
+  case kAudioIn:
+    return "in" + AudioSuffix(i, mNIn, false);
+  case kAudioOut:
+    return "out" + AudioSuffix(i, mNOut, false);
+  case kControlIn:
+    return mParamSymbols[static_cast<size_t>(i)];
+  case kLatencyOut:
+    return "latency";
+  default:
+    return "";
   }
 }
 
 std::string LV2PortLayout::Name(uint32_t port, const IEffectBase& plug) const
 {
   int i = 0;
-  switch (Kind(port, &i))
-  {
-    case kAudioIn: return "In" + AudioSuffix(i, mNIn, true);
-    case kAudioOut: return "Out" + AudioSuffix(i, mNOut, true);
-    case kControlIn:
-    {
-      const char* name = plug.GetParam(i)->GetNameForHost();
-      return *name ? name : mParamSymbols[static_cast<size_t>(i)];
-    }
-    case kLatencyOut: return "Latency";
-    default: return "";
+  switch (Kind(port, &i)) {
+  case kAudioIn:
+    return "In" + AudioSuffix(i, mNIn, true);
+  case kAudioOut:
+    return "Out" + AudioSuffix(i, mNOut, true);
+  case kControlIn: {
+    const char* name = plug.GetParam(i)->GetNameForHost();
+    return *name ? name : mParamSymbols[static_cast<size_t>(i)];
+  }
+  case kLatencyOut:
+    return "Latency";
+  default:
+    return "";
   }
 }

@@ -15,16 +15,16 @@
 extern "C" {
 #endif
 
-typedef uint8_t  UInt8;
-typedef int8_t   SInt8;
+typedef uint8_t UInt8;
+typedef int8_t SInt8;
 typedef uint16_t UInt16;
-typedef int16_t  SInt16;
+typedef int16_t SInt16;
 typedef uint32_t UInt32;
-typedef int32_t  SInt32;
+typedef int32_t SInt32;
 typedef uint64_t UInt64;
-typedef int64_t  SInt64;
+typedef int64_t SInt64;
 
-typedef float  Float32;
+typedef float Float32;
 typedef double Float64;
 
 typedef unsigned char Boolean;
@@ -39,12 +39,7 @@ typedef FourCharCode OSType;
 typedef char* Ptr;
 typedef Ptr* Handle;
 
-enum {
-  noErr = 0,
-  fnfErr = -43,
-  paramErr = -50,
-  memFullErr = -108
-};
+enum { noErr = 0, fnfErr = -43, paramErr = -50, memFullErr = -108 };
 
 #ifdef __cplusplus
 }

@@ -14,7 +14,7 @@ int SextetOf(char c)
   return -1;
 }
 
-}  // namespace
+} // namespace
 
 int Base64Decode(const char* text, unsigned char* out, int outSize)
 {
@@ -22,14 +22,12 @@ int Base64Decode(const char* text, unsigned char* out, int outSize)
   unsigned int bits = 0;
   int nBits = 0;
   int written = 0;
-  for (const char* p = text; written < outSize; ++p)
-  {
+  for (const char* p = text; written < outSize; ++p) {
     const int v = SextetOf(*p);
     if (v < 0) break;
     bits = ((bits << 6) | static_cast<unsigned int>(v)) & 0xFFFFFu;
     nBits += 6;
-    if (nBits >= 8)
-    {
+    if (nBits >= 8) {
       nBits -= 8;
       out[written++] = static_cast<unsigned char>((bits >> nBits) & 0xFF);
     }
@@ -42,8 +40,7 @@ std::string Base64Encode(const unsigned char* data, int size)
   std::string text;
   if (!data || size <= 0) return text;
   text.reserve(static_cast<size_t>((size + 2) / 3) * 4);
-  for (int i = 0; i < size; i += 3)
-  {
+  for (int i = 0; i < size; i += 3) {
     const int n = size - i < 3 ? size - i : 3;
     unsigned int group = static_cast<unsigned int>(data[i]) << 16;
     if (n > 1) group |= static_cast<unsigned int>(data[i + 1]) << 8;

@@ -17,16 +17,14 @@ ByteChunk::ByteChunk(const ByteChunk& other)
 
 ByteChunk& ByteChunk::operator=(const ByteChunk& other)
 {
-  if (this != &other)
-  {
+  if (this != &other) {
     Clear();
     PutRaw(other.mData, other.mSize);
   }
   return *this;
 }
 
-ByteChunk::ByteChunk(ByteChunk&& other) noexcept
-  : mData(other.mData), mSize(other.mSize), mAlloc(other.mAlloc)
+ByteChunk::ByteChunk(ByteChunk&& other) noexcept : mData(other.mData), mSize(other.mSize), mAlloc(other.mAlloc)
 {
   other.mData = nullptr;
   other.mSize = other.mAlloc = 0;
@@ -34,8 +32,7 @@ ByteChunk::ByteChunk(ByteChunk&& other) noexcept
 
 ByteChunk& ByteChunk::operator=(ByteChunk&& other) noexcept
 {
-  if (this != &other)
-  {
+  if (this != &other) {
     std::free(mData);
     mData = std::exchange(other.mData, nullptr);
     mSize = std::exchange(other.mSize, 0);
@@ -101,8 +98,7 @@ int ByteChunk::GetString(std::string* out, int pos) const
   // A negative length would move the position backwards; a length past the end
   // cannot be read. Either way the data is unusable from here on.
   if (len < 0 || !Fits(textPos, len)) return -1;
-  if (len > 0)
-  {
+  if (len > 0) {
     const char* text = reinterpret_cast<const char*>(mData + textPos);
     const void* zero = std::memchr(text, 0, static_cast<size_t>(len));
     const size_t n = zero ? static_cast<size_t>(static_cast<const char*>(zero) - text) : static_cast<size_t>(len);
@@ -120,8 +116,7 @@ int ByteChunk::AppendChunk(const ByteChunk* other)
 int ByteChunk::Resize(int n)
 {
   if (n < 0) n = 0;
-  if (n > mSize)
-  {
+  if (n > mSize) {
     if (!Reserve(n)) return mSize;
     std::memset(mData + mSize, 0, static_cast<size_t>(n - mSize));
   }

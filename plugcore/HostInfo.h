@@ -7,19 +7,10 @@
 // a host), and any int must be a valid value of them, if only to answer "Unknown".
 
 // Which host interface built the plug-in object.
-enum EAPI : int
-{
-  kAPIVST2 = 0,
-  kAPIVST3 = 1,
-  kAPIAU = 2,
-  kAPIRTAS = 3,
-  kAPIAAX = 4,
-  kAPISA = 5
-};
+enum EAPI : int { kAPIVST2 = 0, kAPIVST3 = 1, kAPIAU = 2, kAPIRTAS = 3, kAPIAAX = 4, kAPISA = 5 };
 
 // Identified host application; kHostUninit until identification was tried.
-enum EHost : int
-{
+enum EHost : int {
   kHostUninit = -1,
   kHostUnknown = 0,
   kHostReaper = 1,

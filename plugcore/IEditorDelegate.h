@@ -17,11 +17,7 @@
 #include "containers/Core_String.h"
 
 // What a file prompt is for.
-enum EFileAction
-{
-  kFileOpen = 0,
-  kFileSave = 1
-};
+enum EFileAction { kFileOpen = 0, kFileSave = 1 };
 
 class IEditorDelegate
 {

@@ -8,8 +8,7 @@
 #include "containers/Core_CopyText.h"
 #include "plugcore/Trace.h"
 
-namespace
-{
+namespace {
 // Reads an optionally signed decimal number after optional whitespace, the way
 // "%d" does, but saturating instead of overflowing. Returns the position after it,
 // or null (and leaves *value alone) when there is no number.
@@ -30,13 +29,12 @@ const char* ReadInt(const char* p, int* value)
 } // namespace
 
 IEffectBase::IEffectBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
-                         const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
-                         int mfrID, int latency, bool spareFlag, bool plugDoesChunks, bool plugIsInst,
-                         EAPI plugAPI)
-  : mLegalIO(), mMutex(), mPlugID(uniqueID), mMakerID(mfrID), mVersion(vendorVersion), mAPI(plugAPI),
-    mHost(kHostUninit), mHostVersion(0), mUsesChunks(plugDoesChunks), mIsInstrument(plugIsInst),
-    mSpareFlag(spareFlag), mBypassed(false), mCurrentPreset(0), mSampleRate(44100.0), mBlockSize(0),
-    mLatency(latency), mLatencyDelay(nullptr), mInData(256), mOutData(256)
+                         const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID,
+                         int latency, bool spareFlag, bool plugDoesChunks, bool plugIsInst, EAPI plugAPI)
+    : mLegalIO(), mMutex(), mPlugID(uniqueID), mMakerID(mfrID), mVersion(vendorVersion), mAPI(plugAPI),
+      mHost(kHostUninit), mHostVersion(0), mUsesChunks(plugDoesChunks), mIsInstrument(plugIsInst),
+      mSpareFlag(spareFlag), mBypassed(false), mCurrentPreset(0), mSampleRate(44100.0), mBlockSize(0),
+      mLatency(latency), mLatencyDelay(nullptr), mInData(256), mOutData(256)
 {
   mEffectName[0] = mProductName[0] = mMfrName[0] = '\0';
 
@@ -55,14 +53,12 @@ IEffectBase::IEffectBase(int nParams, const char* channelIOStr, int nPresets, co
   // The data arrays never change size after this, so the channels' slot pointers stay valid.
   if (mInData.Resize(maxIn)) mInData.Zero();
   if (mOutData.Resize(maxOut)) mOutData.Zero();
-  for (int i = 0; i < mInData.GetSize(); ++i)
-  {
+  for (int i = 0; i < mInData.GetSize(); ++i) {
     InChannel* channel = new InChannel;
     channel->mDataSlot = mInData.Get() + i;
     mInChannels.Add(channel);
   }
-  for (int i = 0; i < mOutData.GetSize(); ++i)
-  {
+  for (int i = 0; i < mOutData.GetSize(); ++i) {
     OutChannel* channel = new OutChannel;
     channel->mDataSlot = mOutData.Get() + i;
     mOutChannels.Add(channel);
@@ -84,11 +80,9 @@ IEffectBase::~IEffectBase()
 
 void IEffectBase::ParseChannelIO(const char* channelIOStr, int* maxIn, int* maxOut)
 {
-  for (const char* p = channelIOStr; p;)
-  {
+  for (const char* p = channelIOStr; p;) {
     int nIn = 0, nOut = 0;
-    if (const char* q = ReadInt(p, &nIn))
-    {
+    if (const char* q = ReadInt(p, &nIn)) {
       if (*q == '-') ReadInt(q + 1, &nOut);
     }
     // A channel count beyond what any host offers would only exhaust memory.
@@ -96,8 +90,7 @@ void IEffectBase::ParseChannelIO(const char* channelIOStr, int* maxIn, int* maxO
     if (nOut > kMaxChannels) nOut = kMaxChannels;
 
     ChannelIO* io = new ChannelIO{nIn, nOut};
-    if (!mLegalIO.Add(io))
-    {
+    if (!mLegalIO.Add(io)) {
       delete io;
       break;
     }
@@ -112,8 +105,7 @@ void IEffectBase::ParseChannelIO(const char* channelIOStr, int* maxIn, int* maxO
 bool IEffectBase::LegalIO(int nIn, int nOut)
 {
   bool legal = false;
-  for (int i = 0, n = mLegalIO.GetSize(); i < n && !legal; ++i)
-  {
+  for (int i = 0, n = mLegalIO.GetSize(); i < n && !legal; ++i) {
     const ChannelIO* io = mLegalIO.Get(i);
     legal = (nIn < 0 || nIn == io->mIn) && (nOut < 0 || nOut == io->mOut);
   }
@@ -164,8 +156,7 @@ void IEffectBase::AttachGraphics(IEditorDelegate* pGraphics)
 {
   if (!pGraphics) return;
   Core_MutexLock lock(mMutex);
-  for (int i = 0, n = NParams(); i < n; ++i)
-    pGraphics->SetParameterFromPlug(i, GetParam(i)->GetNormalized(), true);
+  for (int i = 0, n = NParams(); i < n; ++i) pGraphics->SetParameterFromPlug(i, GetParam(i)->GetNormalized(), true);
   pGraphics->PrepDraw();
   // A second editor replaces the first, which the plug-in owns and so deletes.
   if (mGraphics.get() != pGraphics) mGraphics.reset(pGraphics);
@@ -216,8 +207,7 @@ const char* IEffectBase::GetOutputLabel(int idx) const
   return channel ? channel->mLabel.Get() : "";
 }
 
-namespace
-{
+namespace {
 void ReplaceBusLabel(Core_PtrList<Core_String>& labels, int idx, const char* text)
 {
   labels.Delete(idx, true);

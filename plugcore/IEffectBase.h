@@ -68,9 +68,9 @@ public:
   };
 
   // channelIOStr lists the legal in-out channel-count pairs, e.g. "1-1 2-2".
-  IEffectBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
-              const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID,
-              int latency, bool spareFlag, bool plugDoesChunks, bool plugIsInst, EAPI plugAPI);
+  IEffectBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName, const char* productName,
+              const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency, bool spareFlag,
+              bool plugDoesChunks, bool plugIsInst, EAPI plugAPI);
   virtual ~IEffectBase();
 
   // Whether a product built on this adapter builds its editor. An adapter whose instances can never
@@ -337,7 +337,7 @@ protected:
   int mBlockSize;
   int mLatency;
   Core_String mPresetPath;
-  NChanDelayLine* mLatencyDelay; // never created in this system; stays null
+  NChanDelayLine* mLatencyDelay;         // never created in this system; stays null
   Core_PtrList<const char> mParamGroups; // the parameters' own group texts, not owned
   std::unique_ptr<IEditorDelegate> mGraphics;
   Core_PtrList<IParam> mParams;

@@ -8,8 +8,7 @@
 
 #include "plugcore/SampleConversion.h"
 
-namespace
-{
+namespace {
 // The channel range [first, end) an attach or connection call visits.
 int RangeEnd(int first, int n, int nChannels)
 {
@@ -37,10 +36,10 @@ inline bool SlotsReady(const Core_TypedBuf<double*>& inData, const Core_TypedBuf
   return true;
 }
 
-BRINDLE_AUDIO_PATH inline void WriteBack(const Core_PtrList<IEffectBase::OutChannel>& channels, int nFrames, bool accumulate)
+BRINDLE_AUDIO_PATH inline void WriteBack(const Core_PtrList<IEffectBase::OutChannel>& channels, int nFrames,
+                                         bool accumulate)
 {
-  for (int i = 0, n = channels.GetSize(); i < n; ++i)
-  {
+  for (int i = 0, n = channels.GetSize(); i < n; ++i) {
     const IEffectBase::OutChannel* channel = channels.Get(i);
     float* host = channel->mHostBuffer;
     const double* out = *channel->mDataSlot;
@@ -56,8 +55,7 @@ BRINDLE_AUDIO_PATH inline void WriteBack(const Core_PtrList<IEffectBase::OutChan
 void IEffectBase::SetInputChannelConnections(int idx, int n, bool connected)
 {
   if (idx < 0) return;
-  for (int i = idx, end = RangeEnd(idx, n, NInChannels()); i < end; ++i)
-  {
+  for (int i = idx, end = RangeEnd(idx, n, NInChannels()); i < end; ++i) {
     InChannel* channel = mInChannels.Get(i);
     channel->mConnected = connected;
     if (!connected) *channel->mDataSlot = channel->mScratchBuffer.Get();
@@ -67,8 +65,7 @@ void IEffectBase::SetInputChannelConnections(int idx, int n, bool connected)
 void IEffectBase::SetOutputChannelConnections(int idx, int n, bool connected)
 {
   if (idx < 0) return;
-  for (int i = idx, end = RangeEnd(idx, n, NOutChannels()); i < end; ++i)
-  {
+  for (int i = idx, end = RangeEnd(idx, n, NOutChannels()); i < end; ++i) {
     OutChannel* channel = mOutChannels.Get(i);
     channel->mConnected = connected;
     if (!connected) *channel->mDataSlot = channel->mScratchBuffer.Get();
@@ -89,8 +86,7 @@ BRINDLE_AUDIO_PATH bool IEffectBase::IsOutChannelConnected(int chIdx) const
 
 void IEffectBase::LimitToStereoIO()
 {
-  for (int i = 2, n = NInChannels(); i < n; ++i)
-  {
+  for (int i = 2, n = NInChannels(); i < n; ++i) {
     InChannel* channel = mInChannels.Get(i);
     channel->mConnected = false;
     *channel->mDataSlot = channel->mScratchBuffer.Get();
@@ -102,8 +98,7 @@ BRINDLE_AUDIO_PATH void IEffectBase::AttachInputBuffers(int idx, int n, double**
 {
   (void)nFrames; // the host's buffers are used in place
   if (idx < 0 || !ppData) return;
-  for (int i = idx, end = RangeEnd(idx, n, NInChannels()); i < end; ++i)
-  {
+  for (int i = idx, end = RangeEnd(idx, n, NInChannels()); i < end; ++i) {
     InChannel* channel = mInChannels.Get(i);
     if (!channel->mConnected) continue;
     double* hostBuffer = *ppData++;
@@ -116,14 +111,12 @@ BRINDLE_AUDIO_PATH void IEffectBase::AttachInputBuffers(int idx, int n, float** 
 {
   if (idx < 0 || !ppData) return;
   nFrames = ClampToBlock(nFrames, mBlockSize);
-  for (int i = idx, end = RangeEnd(idx, n, NInChannels()); i < end; ++i)
-  {
+  for (int i = idx, end = RangeEnd(idx, n, NInChannels()); i < end; ++i) {
     InChannel* channel = mInChannels.Get(i);
     if (!channel->mConnected) continue;
     const float* hostBuffer = *ppData++;
     double* scratch = channel->mScratchBuffer.Get();
-    if (scratch)
-    {
+    if (scratch) {
       if (hostBuffer)
         ConvertFloatToDouble(hostBuffer, scratch, nFrames);
       else
@@ -136,8 +129,7 @@ BRINDLE_AUDIO_PATH void IEffectBase::AttachInputBuffers(int idx, int n, float** 
 BRINDLE_AUDIO_PATH void IEffectBase::AttachOutputBuffers(int idx, int n, double** ppData)
 {
   if (idx < 0 || !ppData) return;
-  for (int i = idx, end = RangeEnd(idx, n, NOutChannels()); i < end; ++i)
-  {
+  for (int i = idx, end = RangeEnd(idx, n, NOutChannels()); i < end; ++i) {
     OutChannel* channel = mOutChannels.Get(i);
     if (!channel->mConnected) continue;
     double* hostBuffer = *ppData++;
@@ -150,8 +142,7 @@ BRINDLE_AUDIO_PATH void IEffectBase::AttachOutputBuffers(int idx, int n, double*
 BRINDLE_AUDIO_PATH void IEffectBase::AttachOutputBuffers(int idx, int n, float** ppData)
 {
   if (idx < 0 || !ppData) return;
-  for (int i = idx, end = RangeEnd(idx, n, NOutChannels()); i < end; ++i)
-  {
+  for (int i = idx, end = RangeEnd(idx, n, NOutChannels()); i < end; ++i) {
     OutChannel* channel = mOutChannels.Get(i);
     if (!channel->mConnected) continue;
     *channel->mDataSlot = channel->mScratchBuffer.Get();
@@ -164,17 +155,13 @@ BRINDLE_AUDIO_PATH void IEffectBase::ProcessDoubleReplacing(double** inputs, dou
 {
   if (!outputs || nFrames <= 0) return;
   const int nIn = NInChannels(), nOut = NOutChannels();
-  for (int i = 0; i < nOut; ++i)
-  {
+  for (int i = 0; i < nOut; ++i) {
     double* out = outputs[i];
     if (!out) continue;
     const double* in = i < nIn && inputs ? inputs[i] : nullptr;
-    if (in)
-    {
+    if (in) {
       if (in != out) std::memmove(out, in, sizeof(double) * static_cast<size_t>(nFrames));
-    }
-    else
-    {
+    } else {
       std::memset(out, 0, sizeof(double) * static_cast<size_t>(nFrames));
     }
   }
@@ -184,13 +171,11 @@ BRINDLE_AUDIO_PATH void IEffectBase::ProcessSingleReplacing(float** inputs, floa
 {
   if (!outputs || nFrames <= 0) return;
   const int nIn = NInChannels(), nOut = NOutChannels();
-  for (int i = 0; i < nIn && inputs; ++i)
-  {
+  for (int i = 0; i < nIn && inputs; ++i) {
     if (inputs[i] && outputs[i] && inputs[i] != outputs[i])
       std::memmove(outputs[i], inputs[i], sizeof(float) * static_cast<size_t>(nFrames));
   }
-  for (int i = nIn; i < nOut; ++i)
-  {
+  for (int i = nIn; i < nOut; ++i) {
     if (outputs[i]) std::memset(outputs[i], 0, sizeof(float) * static_cast<size_t>(nFrames));
   }
 }
@@ -238,8 +223,7 @@ void IEffectBase::ZeroScratchBuffers()
   for (int i = 0, n = NOutChannels(); i < n; ++i) mOutChannels.Get(i)->mScratchBuffer.Zero();
 }
 
-namespace
-{
+namespace {
 // Resizes one channel's scratch buffer to blockSize zeroed doubles and moves the
 // channel's data entry along when it pointed at the old buffer, so it never
 // dangles (an unconnected channel marked before any buffer existed gets its new
@@ -260,13 +244,11 @@ void IEffectBase::SetBlockSize(int blockSize)
   if (blockSize < 0) blockSize = 0;
   if (blockSize == mBlockSize) return;
   bool ok = true;
-  for (int i = 0, n = NInChannels(); i < n; ++i)
-  {
+  for (int i = 0, n = NInChannels(); i < n; ++i) {
     InChannel* channel = mInChannels.Get(i);
     ok = ResizeScratch(channel->mScratchBuffer, channel->mDataSlot, channel->mConnected, blockSize) && ok;
   }
-  for (int i = 0, n = NOutChannels(); i < n; ++i)
-  {
+  for (int i = 0, n = NOutChannels(); i < n; ++i) {
     OutChannel* channel = mOutChannels.Get(i);
     ok = ResizeScratch(channel->mScratchBuffer, channel->mDataSlot, channel->mConnected, blockSize) && ok;
   }

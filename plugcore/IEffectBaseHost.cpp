@@ -11,8 +11,7 @@ void IEffectBase::SetHost(const char* host, int version)
   mHostVersion = version;
   char versionStr[kVersionStrSize];
   GetVersionStr(version, versionStr);
-  Trace("SetHost", __LINE__, "host_%sknown:%s:%s", mHost == kHostUnknown ? "un" : "", host ? host : "",
-        versionStr);
+  Trace("SetHost", __LINE__, "host_%sknown:%s:%s", mHost == kHostUnknown ? "un" : "", host ? host : "", versionStr);
 }
 
 int IEffectBase::GetHostVersion(bool decimal)

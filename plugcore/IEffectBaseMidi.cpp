@@ -8,8 +8,7 @@ bool IEffectBase::SendMidiMsgs(const Core_TypedBuf<IMidiMsg>* pMsgs)
   if (!pMsgs) return true;
   bool ok = true;
   const int n = pMsgs->GetSize();
-  for (int i = 0; i < n; ++i)
-  {
+  for (int i = 0; i < n; ++i) {
     // Copy: SendMidiMsg takes a mutable message, the list is read-only here.
     IMidiMsg msg = pMsgs->Get()[i];
     ok = SendMidiMsg(&msg) && ok;

@@ -69,7 +69,7 @@ bool OpenChunk(const std::vector<unsigned char>& bytes, ByteChunk* chunk, int* p
   return *pos >= 0;
 }
 
-}  // namespace
+} // namespace
 
 bool IEffectBase::BuildProgramFile(std::vector<unsigned char>* out, std::string* error)
 {
@@ -80,15 +80,12 @@ bool IEffectBase::BuildProgramFile(std::vector<unsigned char>* out, std::string*
   program.mPlugVersion = GetEffectVersion(true);
   program.mNumParams = NParams();
   program.mName = GetPresetName(mCurrentPreset);
-  if (mUsesChunks)
-  {
+  if (mUsesChunks) {
     bool ok = false;
     program.mIsChunk = true;
     program.mChunk = HeaderedChunk(this, false, &ok);
     if (!ok) return Refuse(error, "the plug-in could not serialize its state");
-  }
-  else
-  {
+  } else {
     for (int i = 0; i < NParams(); ++i) program.mValues.push_back(NormalizedForFile(GetParam(i), GetParam(i)->mValue));
   }
   return BuildFXP(program, out, error);
@@ -103,18 +100,14 @@ bool IEffectBase::BuildBankFile(std::vector<unsigned char>* out, std::string* er
   bank.mPlugVersion = GetEffectVersion(true);
   bank.mNumPresets = NPresets();
   bank.mCurrentPreset = mCurrentPreset;
-  if (mUsesChunks)
-  {
+  if (mUsesChunks) {
     bool ok = false;
     bank.mIsChunk = true;
     bank.mChunk = HeaderedChunk(this, true, &ok);
     if (!ok) return Refuse(error, "the plug-in could not serialize its presets");
-  }
-  else
-  {
+  } else {
     const int n = NParams();
-    for (int p = 0; p < NPresets(); ++p)
-    {
+    for (int p = 0; p < NPresets(); ++p) {
       const IPreset* preset = GetPreset(p);
       FXPProgram program;
       program.mPlugID = mPlugID;
@@ -123,8 +116,7 @@ bool IEffectBase::BuildBankFile(std::vector<unsigned char>* out, std::string* er
       program.mName = preset->mName;
       // The preset's stored doubles in parameter order; a value it lacks counts as 0.
       int pos = 0;
-      for (int i = 0; i < n; ++i)
-      {
+      for (int i = 0; i < n; ++i) {
         double v = 0.0;
         if (pos >= 0) pos = preset->mChunk.Get(&v, pos);
         if (pos < 0) v = 0.0;
@@ -142,33 +134,28 @@ bool IEffectBase::LoadProgramFile(const unsigned char* data, size_t size, std::s
   if (!ParseFXP(data, size, &program, error)) return false;
   if (program.mPlugID != mPlugID)
     return Refuse(error, "the program is for plug-in '" + PresetFileCodeText(program.mPlugID) + "', not '" +
-                           PresetFileCodeText(mPlugID) + "'");
+                             PresetFileCodeText(mPlugID) + "'");
   if (program.mNumParams != NParams())
     return Refuse(error, "the program has " + std::to_string(program.mNumParams) + " parameters, the plug-in " +
-                           std::to_string(NParams()));
+                             std::to_string(NParams()));
   if (program.mIsChunk && !mUsesChunks) return Refuse(error, "the plug-in does not read state chunks");
 
   Core_MutexLock lock(mMutex);
-  if (program.mIsChunk)
-  {
+  if (program.mIsChunk) {
     ByteChunk chunk, before;
     int pos = 0;
     if (!OpenChunk(program.mChunk, &chunk, &pos)) return Refuse(error, "the state chunk's header is cut short");
     SerializeState(&before);
-    if (UnserializeState(&chunk, pos) < 0)
-    {
+    if (UnserializeState(&chunk, pos) < 0) {
       UnserializeState(&before, 0);
       return Refuse(error, "the plug-in could not read the program's state");
     }
-  }
-  else
-  {
+  } else {
     for (int i = 0; i < NParams(); ++i) SetFromFile(GetParam(i), program.mValues[static_cast<size_t>(i)]);
   }
   ModifyCurrentPreset(program.mName.c_str());
   // Re-applying the preset runs the parameter-change handlers and redraws the editor.
-  if (!RestorePreset(mCurrentPreset))
-  {
+  if (!RestorePreset(mCurrentPreset)) {
     OnParamReset();
     RedrawParamControls();
   }
@@ -182,18 +169,16 @@ bool IEffectBase::LoadBankFile(const unsigned char* data, size_t size, std::stri
   if (!ParseFXB(data, size, &bank, error)) return false;
   if (bank.mPlugID != mPlugID)
     return Refuse(error, "the bank is for plug-in '" + PresetFileCodeText(bank.mPlugID) + "', not '" +
-                           PresetFileCodeText(mPlugID) + "'");
+                             PresetFileCodeText(mPlugID) + "'");
   if (bank.mIsChunk && !mUsesChunks) return Refuse(error, "the plug-in does not read state chunks");
-  for (size_t i = 0; i < bank.mPrograms.size(); ++i)
-  {
+  for (size_t i = 0; i < bank.mPrograms.size(); ++i) {
     if (bank.mPrograms[i].mNumParams != NParams())
       return Refuse(error, "program " + std::to_string(i) + " has " + std::to_string(bank.mPrograms[i].mNumParams) +
-                             " parameters, the plug-in " + std::to_string(NParams()));
+                               " parameters, the plug-in " + std::to_string(NParams()));
   }
 
   Core_MutexLock lock(mMutex);
-  if (bank.mIsChunk)
-  {
+  if (bank.mIsChunk) {
     ByteChunk chunk, stateBefore;
     int pos = 0;
     if (!OpenChunk(bank.mChunk, &chunk, &pos)) return Refuse(error, "the state chunk's header is cut short");
@@ -201,21 +186,17 @@ bool IEffectBase::LoadBankFile(const unsigned char* data, size_t size, std::stri
     for (int i = 0; i < NPresets(); ++i) presetsBefore.push_back(*GetPreset(i));
     const int currentBefore = mCurrentPreset;
     SerializeState(&stateBefore);
-    if (UnserializePresets(&chunk, pos) < 0)
-    {
+    if (UnserializePresets(&chunk, pos) < 0) {
       for (int i = 0; i < NPresets(); ++i) *GetPreset(i) = presetsBefore[static_cast<size_t>(i)];
       mCurrentPreset = currentBefore;
       UnserializeState(&stateBefore, 0);
       return Refuse(error, "the plug-in could not read the bank's presets");
     }
-  }
-  else
-  {
+  } else {
     // Programs beyond the plug-in's preset count have nowhere to go.
-    const int n = static_cast<int>(bank.mPrograms.size()) < NPresets() ? static_cast<int>(bank.mPrograms.size())
-                                                                         : NPresets();
-    for (int p = 0; p < n; ++p)
-    {
+    const int n =
+        static_cast<int>(bank.mPrograms.size()) < NPresets() ? static_cast<int>(bank.mPrograms.size()) : NPresets();
+    for (int p = 0; p < n; ++p) {
       const FXPProgram& program = bank.mPrograms[static_cast<size_t>(p)];
       for (int i = 0; i < NParams(); ++i) SetFromFile(GetParam(i), program.mValues[static_cast<size_t>(i)]);
       IPreset* preset = GetPreset(p);
@@ -225,10 +206,9 @@ bool IEffectBase::LoadBankFile(const unsigned char* data, size_t size, std::stri
       if (!program.mName.empty()) preset->SetName(program.mName.c_str());
     }
     // An index outside the plug-in's list keeps the current preset.
-    const int current = bank.mCurrentPreset >= 0 && bank.mCurrentPreset < NPresets() ? bank.mCurrentPreset
-                                                                                      : mCurrentPreset;
-    if (!RestorePreset(current))
-    {
+    const int current =
+        bank.mCurrentPreset >= 0 && bank.mCurrentPreset < NPresets() ? bank.mCurrentPreset : mCurrentPreset;
+    if (!RestorePreset(current)) {
       OnParamReset();
       RedrawParamControls();
     }

@@ -16,12 +16,13 @@ namespace {
 // Variadic preset values: integer types arrive as int, everything else as double.
 bool TakesIntArg(const IParam* param)
 {
-  switch (param->Type())
-  {
-    case IParam::kTypeBool:
-    case IParam::kTypeInt:
-    case IParam::kTypeEnum: return true;
-    default: return false;
+  switch (param->Type()) {
+  case IParam::kTypeBool:
+  case IParam::kTypeInt:
+  case IParam::kTypeEnum:
+    return true;
+  default:
+    return false;
   }
 }
 
@@ -31,15 +32,14 @@ double NextArg(const IParam* param, va_list& args)
   return va_arg(args, double);
 }
 
-}  // namespace
+} // namespace
 
 bool IEffectBase::SerializePresets(ByteChunk* chunk)
 {
   if (!chunk) return false;
   bool ok = true;
   const int n = NPresets();
-  for (int i = 0; i < n && ok; ++i)
-  {
+  for (int i = 0; i < n && ok; ++i) {
     IPreset* preset = mPresets.Get(i);
     Trace("SerializePresets", __LINE__, "%d %s", i, preset->mName);
     chunk->PutString(preset->mName);
@@ -55,22 +55,19 @@ int IEffectBase::UnserializePresets(ByteChunk* chunk, int startPos)
   int pos = startPos;
   std::string name;
   const int n = NPresets();
-  for (int i = 0; i < n && pos >= 0; ++i)
-  {
+  for (int i = 0; i < n && pos >= 0; ++i) {
     IPreset* preset = mPresets.Get(i);
     // A fresh name per preset: an empty stored name reads as "", not as the name
     // of the preset before it.
     name.clear();
     pos = preset ? chunk->GetString(&name, pos) : -1;
-    if (pos < 0) break;  // a name that does not fit changes nothing
+    if (pos < 0) break; // a name that does not fit changes nothing
     preset->SetName(name.c_str());
     Trace("UnserializePresets", __LINE__, "%d %s", i, preset->mName);
     pos = chunk->GetFlag(&preset->mInitialized, pos);
-    if (pos >= 0 && preset->mInitialized)
-    {
+    if (pos >= 0 && preset->mInitialized) {
       pos = UnserializeState(chunk, pos);
-      if (pos > 0)
-      {
+      if (pos > 0) {
         preset->mChunk.Clear();
         SerializeState(&preset->mChunk);
       }
@@ -93,12 +90,11 @@ IPreset* TakeNextUninitializedPreset(Core_PtrList<IPreset>* presets, const char*
   return preset;
 }
 
-}  // namespace
+} // namespace
 
 void IEffectBase::MakeDefaultPreset(const char* name, int nPresets)
 {
-  for (int i = 0; i < nPresets; ++i)
-  {
+  for (int i = 0; i < nPresets; ++i) {
     IPreset* preset = TakeNextUninitializedPreset(&mPresets, name ? name : "Empty");
     if (!preset) return;
     SerializeState(&preset->mChunk);
@@ -112,8 +108,7 @@ void IEffectBase::MakePreset(const char* name, ...)
   va_list args;
   va_start(args, name);
   const int n = NParams();
-  for (int i = 0; i < n; ++i)
-  {
+  for (int i = 0; i < n; ++i) {
     const double v = NextArg(GetParam(i), args);
     preset->mChunk.Put(&v);
   }
@@ -128,8 +123,7 @@ void IEffectBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, 
   std::vector<double> values(static_cast<size_t>(n), kPresetSentinel);
   va_list args;
   va_start(args, nParamsNamed);
-  for (int k = 0; k < nParamsNamed; ++k)
-  {
+  for (int k = 0; k < nParamsNamed; ++k) {
     const int idx = va_arg(args, int);
     // Past an unknown index the type of the value that follows is unknown too,
     // so the rest of the list cannot be read safely.
@@ -137,8 +131,7 @@ void IEffectBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, 
     values[static_cast<size_t>(idx)] = NextArg(GetParam(idx), args);
   }
   va_end(args);
-  for (int i = 0; i < n; ++i)
-  {
+  for (int i = 0; i < n; ++i) {
     double v = values[static_cast<size_t>(i)];
     if (v == kPresetSentinel) v = GetParam(i)->mValue;
     preset->mChunk.Put(&v);
@@ -167,8 +160,7 @@ void IEffectBase::EnsureDefaultPreset()
 
 void IEffectBase::PruneUninitializedPresets()
 {
-  for (int i = NPresets() - 1; i >= 0; --i)
-  {
+  for (int i = NPresets() - 1; i >= 0; --i) {
     IPreset* preset = mPresets.Get(i);
     if (preset && !preset->mInitialized) mPresets.Delete(i, true);
   }
@@ -179,8 +171,7 @@ bool IEffectBase::RestorePreset(int index)
   IPreset* preset = mPresets.Get(index);
   if (!preset) return false;
   bool ok;
-  if (!preset->mInitialized)
-  {
+  if (!preset->mInitialized) {
     // Restoring an empty slot captures the current state into it instead.
     char name[IPreset::kNameSize];
     MakeDefaultUserPresetName(&mPresets, name, sizeof name);
@@ -188,13 +179,10 @@ bool IEffectBase::RestorePreset(int index)
     preset->SetName(name);
     preset->mChunk.Clear();
     ok = SerializeState(&preset->mChunk);
-  }
-  else
-  {
+  } else {
     ok = UnserializeState(&preset->mChunk, 0) > 0;
   }
-  if (ok)
-  {
+  if (ok) {
     mCurrentPreset = index;
     PresetsChangedByHost();
     RedrawParamControls();
@@ -206,8 +194,7 @@ bool IEffectBase::RestorePreset(const char* name)
 {
   if (!name || !*name) return false;
   const int n = NPresets();
-  for (int i = 0; i < n; ++i)
-  {
+  for (int i = 0; i < n; ++i) {
     if (std::strcmp(mPresets.Get(i)->mName, name) == 0) return RestorePreset(i);
   }
   return false;

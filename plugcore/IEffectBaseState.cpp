@@ -21,7 +21,7 @@ float ToFloat(double v)
   return static_cast<float>(v);
 }
 
-}  // namespace
+} // namespace
 
 bool IEffectBase::SerializeState(ByteChunk* chunk)
 {
@@ -39,8 +39,7 @@ bool IEffectBase::SerializeParams(ByteChunk* chunk)
   Core_MutexLock lock(mMutex);
   bool ok = true;
   const int n = NParams();
-  for (int i = 0; i < n; ++i)
-  {
+  for (int i = 0; i < n; ++i) {
     IParam* param = GetParam(i);
     Trace("SerializeParams", __LINE__, "%d %s %f", i, param->GetNameForHost(), param->mValue);
     const double v = param->mValue;
@@ -55,8 +54,7 @@ int IEffectBase::UnserializeParams(ByteChunk* chunk, int startPos)
   Core_MutexLock lock(mMutex);
   int pos = startPos;
   const int n = NParams();
-  for (int i = 0; i < n && pos >= 0; ++i)
-  {
+  for (int i = 0; i < n && pos >= 0; ++i) {
     IParam* param = GetParam(i);
     double v = 0.0;
     pos = chunk->Get(&v, pos);
@@ -74,8 +72,7 @@ bool IEffectBase::CompareState(const unsigned char* state, int startPos)
   const int n = NParams();
   if (n == 0) return true;
   if (!state || startPos < 0) return false;
-  for (int i = 0; i < n; ++i)
-  {
+  for (int i = 0; i < n; ++i) {
     double stored;
     std::memcpy(&stored, state + (static_cast<size_t>(startPos) + static_cast<size_t>(i)) * sizeof(double),
                 sizeof(double));

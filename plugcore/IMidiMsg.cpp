@@ -12,7 +12,7 @@ uint8_t ChannelBits(int channel)
   return Clamp(channel, 15);
 }
 
-}  // namespace
+} // namespace
 
 void IMidiMsg::Clear()
 {
@@ -43,9 +43,12 @@ void IMidiMsg::MakePitchWheelMsg(double value, int channel)
   mStatus = static_cast<uint8_t>(0xE0 | ChannelBits(channel));
   // Limit before the integer conversion so that NaN or huge values stay defined;
   // within -1 ... +1 the result is that of the plain 14-bit formula below.
-  if (value != value) value = 0.0;
-  else if (value < -1.0) value = -1.0;
-  else if (value > 1.0) value = 1.0;
+  if (value != value)
+    value = 0.0;
+  else if (value < -1.0)
+    value = -1.0;
+  else if (value > 1.0)
+    value = 1.0;
   int i = static_cast<int>(value * 8192.0) + 8192;
   if (i < 0) i = 0;
   if (i > 16383) i = 16383;
@@ -58,7 +61,7 @@ void IMidiMsg::MakeControlChangeMsg(EControlChangeMsg idx, double value, int cha
   Clear();
   mStatus = static_cast<uint8_t>(0xB0 | ChannelBits(channel));
   mData1 = Clamp(static_cast<int>(idx), 127);
-  if (!(value > 0.0)) value = 0.0;  // also NaN
+  if (!(value > 0.0)) value = 0.0; // also NaN
   if (value > 1.0) value = 1.0;
   mData2 = static_cast<uint8_t>(static_cast<int>(value * 127.0));
 }
@@ -76,22 +79,24 @@ IMidiMsg::EStatusMsg IMidiMsg::StatusMsg() const
 
 int IMidiMsg::NoteNumber() const
 {
-  switch (StatusMsg())
-  {
-    case kNoteOn:
-    case kNoteOff:
-    case kPolyAftertouch: return mData1;
-    default: return -1;
+  switch (StatusMsg()) {
+  case kNoteOn:
+  case kNoteOff:
+  case kPolyAftertouch:
+    return mData1;
+  default:
+    return -1;
   }
 }
 
 int IMidiMsg::Velocity() const
 {
-  switch (StatusMsg())
-  {
-    case kNoteOn:
-    case kNoteOff: return mData2;
-    default: return -1;
+  switch (StatusMsg()) {
+  case kNoteOn:
+  case kNoteOff:
+    return mData2;
+  default:
+    return -1;
   }
 }
 
@@ -130,17 +135,25 @@ double IMidiMsg::ControlChange(EControlChangeMsg idx) const
 
 const char* IMidiMsg::StatusMsgStr(EStatusMsg msg)
 {
-  switch (msg)
-  {
-    case kNone: return "none";
-    case kNoteOff: return "noteoff";
-    case kNoteOn: return "noteon";
-    case kPolyAftertouch: return "aftertouch";
-    case kControlChange: return "controlchange";
-    case kProgramChange: return "programchange";
-    case kChannelAftertouch: return "channelaftertouch";
-    case kPitchWheel: return "pitchwheel";
-    default: return "unknown";
+  switch (msg) {
+  case kNone:
+    return "none";
+  case kNoteOff:
+    return "noteoff";
+  case kNoteOn:
+    return "noteon";
+  case kPolyAftertouch:
+    return "aftertouch";
+  case kControlChange:
+    return "controlchange";
+  case kProgramChange:
+    return "programchange";
+  case kChannelAftertouch:
+    return "channelaftertouch";
+  case kPitchWheel:
+    return "pitchwheel";
+  default:
+    return "unknown";
   }
 }
 
@@ -160,8 +173,7 @@ char* SysExStr(char* out, int outSize, const uint8_t* data, int size)
   // terminator, so n bytes need exactly 3n characters of room.
   const int n = size < outSize / 3 ? size : outSize / 3;
   if (n <= 0) return out;
-  for (int i = 0; i < n; ++i)
-  {
+  for (int i = 0; i < n; ++i) {
     out[3 * i] = kHex[data[i] >> 4];
     out[3 * i + 1] = kHex[data[i] & 0x0F];
     out[3 * i + 2] = ' ';

@@ -14,8 +14,7 @@ struct IMidiMsg
   // Message type: the upper four bits of a channel status byte. Both enumerations
   // are int-based so that any number read from a host's bytes (a data byte of 128 or
   // more, a status of 15) is a valid value of them rather than undefined behaviour.
-  enum EStatusMsg : int
-  {
+  enum EStatusMsg : int {
     kNone = 0,
     kNoteOff = 8,
     kNoteOn = 9,
@@ -27,8 +26,7 @@ struct IMidiMsg
   };
 
   // A controller number 0-127; the usual ones are named, any other number may be cast.
-  enum EControlChangeMsg : int
-  {
+  enum EControlChangeMsg : int {
     kBankSelect = 0,
     kModWheel = 1,
     kBreathController = 2,
@@ -55,9 +53,8 @@ struct IMidiMsg
   uint8_t mData2;
 
   IMidiMsg(int offset = 0, uint8_t status = 0, uint8_t data1 = 0, uint8_t data2 = 0)
-    : mOffset(offset), mStatus(status), mData1(data1), mData2(data2)
-  {
-  }
+      : mOffset(offset), mStatus(status), mData1(data1), mData2(data2)
+  {}
 
   void Clear();
 
@@ -74,13 +71,13 @@ struct IMidiMsg
   // Decoders. Status bytes below 0x80 or from 0xF0 up match no type.
   int Channel() const;
   EStatusMsg StatusMsg() const;
-  int NoteNumber() const;        // note on, note off, poly aftertouch
-  int Velocity() const;          // note on, note off
-  int PolyAfterTouch() const;    // poly aftertouch
-  int ChannelAfterTouch() const; // channel aftertouch
-  int Program() const;           // program change
-  double PitchWheel() const;     // -1 ... +1 for a pitch wheel message, else 0
-  EControlChangeMsg ControlChangeIdx() const; // data byte 1, whatever the type
+  int NoteNumber() const;                            // note on, note off, poly aftertouch
+  int Velocity() const;                              // note on, note off
+  int PolyAfterTouch() const;                        // poly aftertouch
+  int ChannelAfterTouch() const;                     // channel aftertouch
+  int Program() const;                               // program change
+  double PitchWheel() const;                         // -1 ... +1 for a pitch wheel message, else 0
+  EControlChangeMsg ControlChangeIdx() const;        // data byte 1, whatever the type
   double ControlChange(EControlChangeMsg idx) const; // 0 ... 1, or -1
 
   // "none", "noteoff", ... "pitchwheel"; "unknown" for any other number.
@@ -94,12 +91,9 @@ struct ISysEx
 {
   int mOffset;
   int mSize;
-  const uint8_t* mData;  // not owned
+  const uint8_t* mData; // not owned
 
-  ISysEx(int offset = 0, const uint8_t* data = nullptr, int size = 0)
-    : mOffset(offset), mSize(size), mData(data)
-  {
-  }
+  ISysEx(int offset = 0, const uint8_t* data = nullptr, int size = 0) : mOffset(offset), mSize(size), mData(data) {}
 
   void Clear();
 

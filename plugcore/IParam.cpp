@@ -7,8 +7,7 @@
 
 #include "containers/Core_CopyText.h"
 
-namespace
-{
+namespace {
 // Truncation toward zero, saturated to the int range (NaN gives 0) so that any
 // double is safe to convert.
 int TruncToInt(double v)
@@ -21,14 +20,13 @@ int TruncToInt(double v)
 } // namespace
 
 IParam::IParam()
-  : mType(kTypeNone), mValue(0.0), mMin(0.0), mMax(1.0), mStep(1.0), mShape(1.0), mDefault(0.0),
-    mDisplayPrecision(0), mNegateDisplay(false), mCanAutomate(true), mDisplayTexts(256)
+    : mType(kTypeNone), mValue(0.0), mMin(0.0), mMax(1.0), mStep(1.0), mShape(1.0), mDefault(0.0), mDisplayPrecision(0),
+      mNegateDisplay(false), mCanAutomate(true), mDisplayTexts(256)
 {
   mName[0] = mLabel[0] = mParamGroup[0] = '\0';
 }
 
-void IParam::InitCommon(EParamType type, const char* name, double defaultVal, const char* label,
-                        const char* group)
+void IParam::InitCommon(EParamType type, const char* name, double defaultVal, const char* label, const char* group)
 {
   if (mType == kTypeNone) mType = type;
   Core_CopyText(mName, name, kTextSize);
@@ -59,8 +57,7 @@ void IParam::InitEnum(const char* name, int defaultVal, int nEnums, const char* 
   mDisplayPrecision = 0;
 }
 
-void IParam::InitInt(const char* name, int defaultVal, int minVal, int maxVal, const char* label,
-                     const char* group)
+void IParam::InitInt(const char* name, int defaultVal, int minVal, int maxVal, const char* label, const char* group)
 {
   InitCommon(kTypeInt, name, defaultVal, label, group);
   mMin = minVal;
@@ -80,8 +77,7 @@ void IParam::InitDouble(const char* name, double defaultVal, double minVal, doub
   mMax = std::fmax(maxVal, minVal + step);
   int precision = 0;
   double s = step;
-  for (int i = 0; i < 6 && s != std::floor(s); ++i)
-  {
+  for (int i = 0; i < 6 && s != std::floor(s); ++i) {
     ++precision;
     s *= 10.0;
   }
@@ -143,17 +139,14 @@ const char* IParam::GetLabelForHost() const
   return text[0] ? "" : mLabel;
 }
 
-void IParam::GetDisplayForHost(double value, bool normalized, char* text, bool withDisplayText,
-                               int textSize) const
+void IParam::GetDisplayForHost(double value, bool normalized, char* text, bool withDisplayText, int textSize) const
 {
   if (!text || textSize <= 0) return;
   if (normalized) value = mMin + (mMax - mMin) * std::pow(value, mShape);
 
-  if (withDisplayText)
-  {
+  if (withDisplayText) {
     const char* word = GetDisplayText(TruncToInt(value));
-    if (word[0])
-    {
+    if (word[0]) {
       std::snprintf(text, static_cast<size_t>(textSize), "%s", word);
       return;
     }
@@ -186,10 +179,8 @@ bool IParam::MapDisplayText(const char* text, int* value) const
 {
   if (!text) return false;
   const DisplayText* records = mDisplayTexts.Get();
-  for (int i = 0, n = mDisplayTexts.GetSize(); i < n; ++i)
-  {
-    if (std::strcmp(records[i].mText, text) == 0)
-    {
+  for (int i = 0, n = mDisplayTexts.GetSize(); i < n; ++i) {
+    if (std::strcmp(records[i].mText, text) == 0) {
       if (value) *value = records[i].mValue;
       return true;
     }

@@ -17,14 +17,7 @@
 class IParam
 {
 public:
-  enum EParamType : int
-  {
-    kTypeNone = 0,
-    kTypeBool = 1,
-    kTypeInt = 2,
-    kTypeEnum = 3,
-    kTypeDouble = 4
-  };
+  enum EParamType : int { kTypeNone = 0, kTypeBool = 1, kTypeInt = 2, kTypeEnum = 3, kTypeDouble = 4 };
 
   static constexpr int kTextSize = 32;
   // Buffer size GetDisplayForHost assumes when none is given.

@@ -14,8 +14,7 @@ void IPreset::SetName(const char* name)
 IPreset* GetNextUninitializedPreset(const Core_PtrList<IPreset>* presets)
 {
   if (!presets) return nullptr;
-  for (int i = 0, n = presets->GetSize(); i < n; ++i)
-  {
+  for (int i = 0, n = presets->GetSize(); i < n; ++i) {
     IPreset* preset = presets->Get(i);
     if (preset && !preset->mInitialized) return preset;
   }
@@ -27,8 +26,7 @@ void MakeDefaultUserPresetName(const Core_PtrList<IPreset>* presets, char* out, 
   static const char kUserPreset[] = "user preset";
   if (!out || outSize <= 0) return;
   int count = 0;
-  for (int i = 0, n = presets ? presets->GetSize() : 0; i < n; ++i)
-  {
+  for (int i = 0, n = presets ? presets->GetSize() : 0; i < n; ++i) {
     const IPreset* preset = presets->Get(i);
     if (preset && std::strstr(preset->mName, kUserPreset)) ++count;
   }

@@ -22,19 +22,23 @@ std::string Format(const char* format, ...)
   va_start(args, format);
   const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
-  return n < 0 ? std::string() : std::string(buffer, static_cast<size_t>(n) < sizeof buffer ? static_cast<size_t>(n) : sizeof buffer - 1);
+  return n < 0
+             ? std::string()
+             : std::string(buffer, static_cast<size_t>(n) < sizeof buffer ? static_cast<size_t>(n) : sizeof buffer - 1);
 }
 
 // The value as the maker call takes it: a word for switches, a whole number for
 // integer and list parameters, six decimals otherwise.
 std::string ValueSource(const IParam* param)
 {
-  switch (param->Type())
-  {
-    case IParam::kTypeBool: return param->mValue >= 0.5 ? "true" : "false";
-    case IParam::kTypeInt:
-    case IParam::kTypeEnum: return Format("%d", static_cast<int>(param->mValue));
-    default: return Format("%.6f", param->mValue);
+  switch (param->Type()) {
+  case IParam::kTypeBool:
+    return param->mValue >= 0.5 ? "true" : "false";
+  case IParam::kTypeInt:
+  case IParam::kTypeEnum:
+    return Format("%d", static_cast<int>(param->mValue));
+  default:
+    return Format("%.6f", param->mValue);
   }
 }
 
@@ -44,7 +48,7 @@ bool WriteText(const char* path, const std::string& text)
   return WritePresetFile(path, std::vector<unsigned char>(text.begin(), text.end()), &error);
 }
 
-}  // namespace
+} // namespace
 
 bool IEffectBase::DumpPresetSrcCode(const char* path, const char** paramEnumNames)
 {
@@ -54,8 +58,7 @@ bool IEffectBase::DumpPresetSrcCode(const char* path, const char** paramEnumName
     Core_MutexLock lock(mMutex);
     const int n = NParams();
     text = Format("  MakePresetFromNamedParams(\"name\", %d", n);
-    for (int i = 0; i < n; ++i)
-    {
+    for (int i = 0; i < n; ++i) {
       const char* name = paramEnumNames ? paramEnumNames[i] : nullptr;
       text += ",\n    " + (name ? std::string(name) : Format("%d", i)) + ", " + ValueSource(GetParam(i));
     }

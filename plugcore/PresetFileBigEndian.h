@@ -117,10 +117,9 @@ private:
 void WriteProgram(Writer& w, const ::FXPProgram& program);
 // Reads one program at pos, parameter or chunk form (chunk form only when
 // allowChunk); *next receives the position after it.
-bool ReadProgram(const Reader& r, size_t pos, bool allowChunk, ::FXPProgram* out, size_t* next,
-                 std::string* error);
+bool ReadProgram(const Reader& r, size_t pos, bool allowChunk, ::FXPProgram* out, size_t* next, std::string* error);
 // True when every value is finite; otherwise false with a reason naming the first
 // bad value.
 bool CheckFinite(const std::vector<float>& values, std::string* error);
 
-}  // namespace presetfile
+} // namespace presetfile

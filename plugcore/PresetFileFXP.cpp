@@ -11,10 +11,8 @@ namespace presetfile {
 
 bool CheckFinite(const std::vector<float>& values, std::string* error)
 {
-  for (size_t i = 0; i < values.size(); ++i)
-  {
-    if (!std::isfinite(values[i]))
-    {
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (!std::isfinite(values[i])) {
       if (error) *error = "parameter " + std::to_string(i) + " has a value that is not a finite number";
       return false;
     }
@@ -33,13 +31,10 @@ void WriteProgram(Writer& w, const FXPProgram& program)
   w.Int(program.mPlugVersion);
   w.Int(program.mIsChunk ? program.mNumParams : static_cast<int32_t>(program.mValues.size()));
   w.Name(program.mName, kPresetFileNameSize);
-  if (program.mIsChunk)
-  {
+  if (program.mIsChunk) {
     w.Int(chunkSize);
     w.Bytes(program.mChunk);
-  }
-  else
-  {
+  } else {
     for (float v : program.mValues) w.Float(v);
   }
 }
@@ -52,25 +47,23 @@ bool ReadProgram(const Reader& r, size_t pos, bool allowChunk, FXPProgram* out, 
   };
   int32_t magic = 0, form = 0, version = 0;
   FXPProgram p;
-  if (!r.Int(pos, &magic) || !r.Int(pos + 8, &form) || !r.Int(pos + 12, &version) ||
-      !r.Int(pos + 16, &p.mPlugID) || !r.Int(pos + 20, &p.mPlugVersion) || !r.Int(pos + 24, &p.mNumParams) ||
+  if (!r.Int(pos, &magic) || !r.Int(pos + 8, &form) || !r.Int(pos + 12, &version) || !r.Int(pos + 16, &p.mPlugID) ||
+      !r.Int(pos + 20, &p.mPlugVersion) || !r.Int(pos + 24, &p.mNumParams) ||
       !r.Name(pos + 28, kPresetFileNameSize, &p.mName))
     return fail("the program header is truncated");
   if (magic != kCcnK) return fail("not a preset file (no \"CcnK\" mark)");
-  if (form == kFxCk)
-  {
+  if (form == kFxCk) {
     if (version != 1) return fail("unknown program format version " + std::to_string(version));
     if (p.mNumParams < 0) return fail("negative parameter count");
     const size_t valuesAt = pos + kProgramHeaderSize;
     if (!r.Fits(valuesAt, static_cast<size_t>(p.mNumParams) * 4u))
       return fail("the file ends before all " + std::to_string(p.mNumParams) + " parameter values");
     p.mValues.resize(static_cast<size_t>(p.mNumParams));
-    for (int32_t i = 0; i < p.mNumParams; ++i) r.Float(valuesAt + 4u * static_cast<size_t>(i), &p.mValues[static_cast<size_t>(i)]);
+    for (int32_t i = 0; i < p.mNumParams; ++i)
+      r.Float(valuesAt + 4u * static_cast<size_t>(i), &p.mValues[static_cast<size_t>(i)]);
     if (!CheckFinite(p.mValues, error)) return false;
     *next = valuesAt + static_cast<size_t>(p.mNumParams) * 4u;
-  }
-  else if (form == kFPCh && allowChunk)
-  {
+  } else if (form == kFPCh && allowChunk) {
     if (version != 1) return fail("unknown program format version " + std::to_string(version));
     int32_t chunkSize = 0;
     if (!r.Int(pos + kProgramHeaderSize, &chunkSize)) return fail("the program header is truncated");
@@ -78,24 +71,21 @@ bool ReadProgram(const Reader& r, size_t pos, bool allowChunk, FXPProgram* out, 
       return fail("the state chunk does not fit in the file");
     p.mIsChunk = true;
     *next = pos + kProgramChunkStart + static_cast<size_t>(chunkSize);
-  }
-  else
-  {
+  } else {
     return fail("not a program (form \"" + PresetFileCodeText(form) + "\")");
   }
   *out = std::move(p);
   return true;
 }
 
-}  // namespace presetfile
+} // namespace presetfile
 
 using namespace presetfile;
 
 std::string PresetFileCodeText(int32_t code)
 {
   std::string text;
-  for (int shift = 24; shift >= 0; shift -= 8)
-  {
+  for (int shift = 24; shift >= 0; shift -= 8) {
     const int c = static_cast<int>((static_cast<uint32_t>(code) >> shift) & 0xFF);
     text += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
   }
@@ -108,8 +98,7 @@ bool BuildFXP(const FXPProgram& program, PresetFileBytes* out, std::string* erro
   PresetFileBytes bytes;
   Writer w(&bytes);
   WriteProgram(w, program);
-  if (bytes.size() > static_cast<size_t>(kPresetFileMaxBytes))
-  {
+  if (bytes.size() > static_cast<size_t>(kPresetFileMaxBytes)) {
     if (error) *error = "the program would be larger than the 1 MiB preset file limit";
     return false;
   }
@@ -120,8 +109,7 @@ bool BuildFXP(const FXPProgram& program, PresetFileBytes* out, std::string* erro
 bool ParseFXP(const unsigned char* data, size_t size, FXPProgram* out, std::string* error)
 {
   if (!data && size) return false;
-  if (size > static_cast<size_t>(kPresetFileMaxBytes))
-  {
+  if (size > static_cast<size_t>(kPresetFileMaxBytes)) {
     if (error) *error = "the file is larger than the 1 MiB preset file limit";
     return false;
   }

@@ -20,7 +20,7 @@ bool Fail(std::string* error, const char* what, const char* path, int err)
   return false;
 }
 
-}  // namespace
+} // namespace
 
 bool ReadPresetFile(const char* path, PresetFileBytes* out, std::string* error)
 {
@@ -30,12 +30,10 @@ bool ReadPresetFile(const char* path, PresetFileBytes* out, std::string* error)
   // Read one byte past the limit rather than trusting the size: the file may grow.
   PresetFileBytes bytes(static_cast<size_t>(kPresetFileMaxBytes) + 1);
   size_t got = 0;
-  while (got < bytes.size())
-  {
+  while (got < bytes.size()) {
     const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0)
-    {
+    if (n < 0) {
       const int err = errno;
       close(fd);
       return Fail(error, "read", path, err);
@@ -44,8 +42,7 @@ bool ReadPresetFile(const char* path, PresetFileBytes* out, std::string* error)
     got += static_cast<size_t>(n);
   }
   close(fd);
-  if (got > static_cast<size_t>(kPresetFileMaxBytes))
-  {
+  if (got > static_cast<size_t>(kPresetFileMaxBytes)) {
     if (error) *error = std::string("'") + path + "' is larger than the 1 MiB preset file limit";
     return false;
   }
@@ -66,12 +63,10 @@ bool WritePresetFile(const char* path, const PresetFileBytes& bytes, std::string
   fchmod(fd, 0666 & ~mask);
   size_t written = 0;
   int err = 0;
-  while (written < bytes.size())
-  {
+  while (written < bytes.size()) {
     const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-    {
+    if (n <= 0) {
       err = n < 0 ? errno : EIO;
       break;
     }
@@ -80,8 +75,7 @@ bool WritePresetFile(const char* path, const PresetFileBytes& bytes, std::string
   if (!err && fsync(fd) != 0) err = errno;
   if (close(fd) != 0 && !err) err = errno;
   if (!err && std::rename(temp.c_str(), path) != 0) err = errno;
-  if (err)
-  {
+  if (err) {
     unlink(temp.c_str());
     return Fail(error, "write", path, err);
   }

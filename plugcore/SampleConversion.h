@@ -12,8 +12,7 @@
 // or locks, so all of it may run on the audio thread.
 
 // The instruction-set levels a conversion can run at, narrowest first.
-enum ESampleConversionLevel
-{
+enum ESampleConversionLevel {
   kConversionScalar = 0,
   kConversionSse2,
   kConversionAvx2,

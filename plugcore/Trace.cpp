@@ -45,8 +45,7 @@ const char* CurrentTime()
 
   const size_t n = std::strftime(text, sizeof(text), "%Y%m%d %H:%M ", &local);
   const int magnitude = std::abs(offset);
-  std::snprintf(text + n, sizeof(text) - n, "%c%02d%02d", offset < 0 ? '-' : '+', magnitude / 60,
-                magnitude % 60);
+  std::snprintf(text + n, sizeof(text) - n, "%c%02d%02d", offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
   return text;
 }
 
@@ -74,15 +73,12 @@ const char* AppendTimestamp(const char* date, const char* time, const char* text
   return result.Get();
 }
 
-Timer::Timer() : mLastTime(std::clock())
-{
-}
+Timer::Timer() : mLastTime(std::clock()) {}
 
 bool Timer::Every(double seconds)
 {
   const std::clock_t now = std::clock();
-  if (static_cast<double>(now - mLastTime) > seconds * static_cast<double>(CLOCKS_PER_SEC))
-  {
+  if (static_cast<double>(now - mLastTime) > seconds * static_cast<double>(CLOCKS_PER_SEC)) {
     mLastTime = now;
     return true;
   }

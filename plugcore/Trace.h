@@ -13,9 +13,7 @@ class Core_String;
 // Set to 1 to compile the trace calls into real output (not used by this product).
 #define BRINDLE_TRACE_ENABLED 0
 
-inline void Trace(const char* /*label*/, int /*line*/, const char* /*format*/, ...)
-{
-}
+inline void Trace(const char* /*label*/, int /*line*/, const char* /*format*/, ...) {}
 
 // Names of host-interface codes for trace lines; "" while tracing is off.
 const char* VSTOpcodeStr(int opcode);

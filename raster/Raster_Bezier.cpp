@@ -27,7 +27,7 @@ struct Curve
 constexpr int kMaxSegments = 65536;
 
 // The first t in [from, 1] where p(t) crosses level, by bisection inside 64 slices; 'to' when none.
-double firstCrossing(const Poly &p, double level, double from, double to)
+double firstCrossing(const Poly& p, double level, double from, double to)
 {
   const int slices = 64;
   double t0 = from, f0 = p.at(t0) - level;
@@ -37,8 +37,10 @@ double firstCrossing(const Poly &p, double level, double from, double to)
       double lo = t0, hi = t1;
       for (int k = 0; k < 40; ++k) {
         const double mid = (lo + hi) / 2;
-        if ((p.at(mid) - level <= 0) == (f0 <= 0)) lo = mid;
-        else hi = mid;
+        if ((p.at(mid) - level <= 0) == (f0 <= 0))
+          lo = mid;
+        else
+          hi = mid;
       }
       return (lo + hi) / 2;
     }
@@ -50,7 +52,7 @@ double firstCrossing(const Poly &p, double level, double from, double to)
 
 // The parameter range whose u stays within 0..limit (the curve is ordered so u grows overall), and the
 // number of segments for it.
-bool clipRange(const Curve &c, double limit, float tolerance, double *t0, double *t1, int *segments)
+bool clipRange(const Curve& c, double limit, float tolerance, double* t0, double* t1, int* segments)
 {
   *t0 = 0;
   *t1 = 1;
@@ -70,7 +72,10 @@ bool finite(std::initializer_list<float> vs)
   return true;
 }
 
-double dist(double x0, double y0, double x1, double y1) { return std::hypot(x1 - x0, y1 - y0); }
+double dist(double x0, double y0, double x1, double y1)
+{
+  return std::hypot(x1 - x0, y1 - y0);
+}
 
 // Cubic through P0..P3 with u the x axis (or y when byY), ordered so u increases end to end.
 Curve cubic(double x0, double y0, double x1, double y1, double x2, double y2, double x3, double y3, bool byY)
@@ -82,7 +87,7 @@ Curve cubic(double x0, double y0, double x1, double y1, double x2, double y2, do
     std::reverse(V, V + 4);
   }
   Curve c;
-  auto coef = [](const double *P, Poly &p) {
+  auto coef = [](const double* P, Poly& p) {
     p.c = 3 * (P[1] - P[0]);
     p.b = 3 * (P[2] - P[1]) - p.c;
     p.a = P[3] - P[0] - p.c - p.b;
@@ -95,8 +100,8 @@ Curve cubic(double x0, double y0, double x1, double y1, double x2, double y2, do
 }
 
 // FLine between successive points of the curve, the last one at the clipped end.
-void strokeCurve(Raster_IBitmap *dest, const Curve &c, bool byY, double limit, float tolerance,
-                 unsigned int color, float alpha, int mode, bool aa)
+void strokeCurve(Raster_IBitmap* dest, const Curve& c, bool byY, double limit, float tolerance, unsigned int color,
+                 float alpha, int mode, bool aa)
 {
   double t0, t1;
   int n;
@@ -105,8 +110,10 @@ void strokeCurve(Raster_IBitmap *dest, const Curve &c, bool byY, double limit, f
   for (int i = 1; i <= n; ++i) {
     const double t = i == n ? t1 : t0 + (t1 - t0) * i / n;
     const double u = c.u.at(t), v = c.v.at(t);
-    if (byY) Raster_FLine(dest, (float)pv, (float)pu, (float)v, (float)u, color, alpha, mode, aa);
-    else Raster_FLine(dest, (float)pu, (float)pv, (float)u, (float)v, color, alpha, mode, aa);
+    if (byY)
+      Raster_FLine(dest, (float)pv, (float)pu, (float)v, (float)u, color, alpha, mode, aa);
+    else
+      Raster_FLine(dest, (float)pu, (float)pv, (float)u, (float)v, color, alpha, mode, aa);
     pu = u;
     pv = v;
   }
@@ -116,7 +123,7 @@ void strokeCurve(Raster_IBitmap *dest, const Curve &c, bool byY, double limit, f
 // Successive sample points, rounded to whole pixels, bound each run of columns; each column is filled
 // once: a quadrilateral per run, two triangles where the curve crosses the fill line, a vertical line
 // for a run of one column.
-void fillCurve(Raster_IBitmap *dest, const Curve &c, bool byY, double limit, long long fill, float tolerance,
+void fillCurve(Raster_IBitmap* dest, const Curve& c, bool byY, double limit, long long fill, float tolerance,
                unsigned int color, float alpha, int mode)
 {
   double t0, t1;
@@ -142,11 +149,15 @@ void fillCurve(Raster_IBitmap *dest, const Curve &c, bool byY, double limit, lon
     const long long hi = std::max(ua, ub);
     if (lo <= hi) {
       // v along the segment at column u.
-      auto vAt = [&](long long u) { return ua == ub ? vb : va + (long long)std::llround((double)(vb - va) * (u - ua) / (double)(ub - ua)); };
+      auto vAt = [&](long long u) {
+        return ua == ub ? vb : va + (long long)std::llround((double)(vb - va) * (u - ua) / (double)(ub - ua));
+      };
       const long long v0 = vAt(lo), v1 = vAt(hi);
       if (lo == hi) {
-        if (byY) Raster_Line(dest, toInt(v1), toInt(lo), toInt(fill), toInt(lo), color, alpha, mode, false);
-        else Raster_Line(dest, toInt(lo), toInt(v1), toInt(lo), toInt(fill), color, alpha, mode, false);
+        if (byY)
+          Raster_Line(dest, toInt(v1), toInt(lo), toInt(fill), toInt(lo), color, alpha, mode, false);
+        else
+          Raster_Line(dest, toInt(lo), toInt(v1), toInt(lo), toInt(fill), color, alpha, mode, false);
       } else if ((v0 < fill && v1 > fill) || (v0 > fill && v1 < fill)) {
         const long long cross = lo + (long long)std::llround((double)(hi - lo) * (fill - v0) / (double)(v1 - v0));
         poly({lo, cross, lo}, {v0, fill, fill});
@@ -163,7 +174,7 @@ void fillCurve(Raster_IBitmap *dest, const Curve &c, bool byY, double limit, lon
 
 } // namespace
 
-void Raster_DrawQBezier(Raster_IBitmap *dest, float x0, float y0, float x1, float y1, float xEnd, float yEnd,
+void Raster_DrawQBezier(Raster_IBitmap* dest, float x0, float y0, float x1, float y1, float xEnd, float yEnd,
                         unsigned int color, float alpha, int mode, bool aa, float tolerance)
 {
   if (!dest || !finite({x0, y0, x1, y1, xEnd, yEnd, tolerance})) return;
@@ -180,7 +191,7 @@ void Raster_DrawQBezier(Raster_IBitmap *dest, float x0, float y0, float x1, floa
   strokeCurve(dest, c, false, dest->getWidth() - 1.0, tolerance, color, alpha, mode, aa);
 }
 
-void Raster_DrawCBezier(Raster_IBitmap *dest, float x0, float y0, float x1, float y1, float x2, float y2, float xEnd,
+void Raster_DrawCBezier(Raster_IBitmap* dest, float x0, float y0, float x1, float y1, float x2, float y2, float xEnd,
                         float yEnd, unsigned int color, float alpha, int mode, bool aa, float tolerance)
 {
   if (!dest || !finite({x0, y0, x1, y1, x2, y2, xEnd, yEnd, tolerance})) return;
@@ -188,7 +199,7 @@ void Raster_DrawCBezier(Raster_IBitmap *dest, float x0, float y0, float x1, floa
   strokeCurve(dest, c, false, dest->getWidth(), tolerance, color, alpha, mode, aa);
 }
 
-void Raster_FillCBezier(Raster_IBitmap *dest, float x0, float y0, float x1, float y1, float x2, float y2, float xEnd,
+void Raster_FillCBezier(Raster_IBitmap* dest, float x0, float y0, float x1, float y1, float x2, float y2, float xEnd,
                         float yEnd, int fillY, unsigned int color, float alpha, int mode, float tolerance)
 {
   if (!dest || !finite({x0, y0, x1, y1, x2, y2, xEnd, yEnd, tolerance})) return;
@@ -196,9 +207,8 @@ void Raster_FillCBezier(Raster_IBitmap *dest, float x0, float y0, float x1, floa
   fillCurve(dest, c, false, dest->getWidth(), fillY, tolerance, color, alpha, mode);
 }
 
-void Raster_FillCBezierX(Raster_IBitmap *dest, float x0, float y0, float x1, float y1, float x2, float y2,
-                         float xEnd, float yEnd, int fillX, unsigned int color, float alpha, int mode,
-                         float tolerance)
+void Raster_FillCBezierX(Raster_IBitmap* dest, float x0, float y0, float x1, float y1, float x2, float y2, float xEnd,
+                         float yEnd, int fillX, unsigned int color, float alpha, int mode, float tolerance)
 {
   if (!dest || !finite({x0, y0, x1, y1, x2, y2, xEnd, yEnd, tolerance})) return;
   const Curve c = cubic(x0, y0, x1, y1, x2, y2, xEnd, yEnd, true);

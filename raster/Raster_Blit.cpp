@@ -13,24 +13,25 @@ using namespace Raster_BlitDetail;
 
 namespace {
 
-void copyChannel(Raster_PixelWord *dest, const Raster_PixelWord *src, int w, int h, long srcStep, long destStep,
+void copyChannel(Raster_PixelWord* dest, const Raster_PixelWord* src, int w, int h, long srcStep, long destStep,
                  int mode)
 {
   const int from = mode & 3, to = (mode >> 2) & 3;
   for (int y = 0; y < h; y++) {
-    unsigned char *d = (unsigned char *)rowAt(dest, destStep, y);
-    const unsigned char *s = (const unsigned char *)rowAt(src, srcStep, y);
+    unsigned char* d = (unsigned char*)rowAt(dest, destStep, y);
+    const unsigned char* s = (const unsigned char*)rowAt(src, srcStep, y);
     for (int x = 0; x < w; x++) d[4 * x + to] = s[4 * x + from];
   }
 }
 
-void halfMixRows(Raster_PixelWord *dest, const Raster_PixelWord *src, int w, int h, long srcStep, long destStep)
+void halfMixRows(Raster_PixelWord* dest, const Raster_PixelWord* src, int w, int h, long srcStep, long destStep)
 {
   const bool simd = Raster_BlitSimdEnabled();
   for (int y = 0; y < h; y++) {
-    Raster_PixelWord *d = rowAt(dest, destStep, y);
-    const Raster_PixelWord *s = rowAt(src, srcStep, y);
-    if (simd) Raster_SIMD_HalfMixRow(d, s, w);
+    Raster_PixelWord* d = rowAt(dest, destStep, y);
+    const Raster_PixelWord* s = rowAt(src, srcStep, y);
+    if (simd)
+      Raster_SIMD_HalfMixRow(d, s, w);
     else
       for (int x = 0; x < w; x++) d[x] = _Raster_CombinePixelsHalfMixFAST::combine(d[x], s[x]);
   }
@@ -38,7 +39,7 @@ void halfMixRows(Raster_PixelWord *dest, const Raster_PixelWord *src, int w, int
 
 // A start below 0 (in the source or the destination) moves to 0, and the matching start on the other
 // side moves on by as much.
-void clipStart(long long &start, long long &other)
+void clipStart(long long& start, long long& other)
 {
   if (start >= 0) return;
   other -= start;
@@ -47,8 +48,8 @@ void clipStart(long long &start, long long &other)
 
 } // namespace
 
-bool Raster_ClipBlit(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, long long dsty, long long left,
-                     long long top, long long right, long long bottom, int minSize, Raster_ClippedBlit *out)
+bool Raster_ClipBlit(Raster_IBitmap* dest, Raster_IBitmap* src, long long dstx, long long dsty, long long left,
+                     long long top, long long right, long long bottom, int minSize, Raster_ClippedBlit* out)
 {
   const long long srcW = src->getWidth(), srcH = src->getHeight();
   const long long dstW = dest->getWidth(), dstH = dest->getHeight();
@@ -66,8 +67,8 @@ bool Raster_ClipBlit(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, 
   if (dsty + (bottom - top) > dstH) bottom = top + dstH - dsty;
   if (right - left < minSize || bottom - top < minSize) return false;
 
-  Raster_PixelWord *dbits = dest->getBits();
-  Raster_PixelWord *sbits = src->getBits();
+  Raster_PixelWord* dbits = dest->getBits();
+  Raster_PixelWord* sbits = src->getBits();
   if (!dbits || !sbits) return false;
 
   out->mDstX = dstx;
@@ -83,15 +84,15 @@ bool Raster_ClipBlit(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, 
   return true;
 }
 
-void Raster_BlitRect(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, long long dsty, long long left,
+void Raster_BlitRect(Raster_IBitmap* dest, Raster_IBitmap* src, long long dstx, long long dsty, long long left,
                      long long top, long long right, long long bottom, float alpha, int mode)
 {
   if (!dest || !src || alpha == 0.0f) return;
   Raster_ClippedBlit clip;
   if (!Raster_ClipBlit(dest, src, dstx, dsty, left, top, right, bottom, 1, &clip)) return;
   const int w = clip.mW, h = clip.mH;
-  Raster_PixelWord *d = clip.mDest;
-  const Raster_PixelWord *s = clip.mSrc;
+  Raster_PixelWord* d = clip.mDest;
+  const Raster_PixelWord* s = clip.mSrc;
   const long destStep = clip.mDestStep, srcStep = clip.mSrcStep;
 
   if ((mode & RASTER_BLEND_CHANCOPY) == RASTER_BLEND_CHANCOPY) {
@@ -116,14 +117,14 @@ void Raster_BlitRect(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, 
   });
 }
 
-void Raster_Copy(Raster_IBitmap *dest, Raster_IBitmap *src)
+void Raster_Copy(Raster_IBitmap* dest, Raster_IBitmap* src)
 {
   if (!dest || !src) return;
   dest->resize(src->getWidth(), src->getHeight());
   Raster_Blit(dest, src, 0, 0, nullptr, 1.0f, RASTER_BLEND_COPY);
 }
 
-void Raster_Blit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, RECT *srcrect, float alpha, int mode)
+void Raster_Blit(Raster_IBitmap* dest, Raster_IBitmap* src, int dstx, int dsty, RECT* srcrect, float alpha, int mode)
 {
   if (!src) return;
   if (!srcrect) {
@@ -133,8 +134,8 @@ void Raster_Blit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, 
   Raster_BlitRect(dest, src, dstx, dsty, srcrect->left, srcrect->top, srcrect->right, srcrect->bottom, alpha, mode);
 }
 
-void Raster_Blit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, int srcx, int srcy, int srcw,
-                 int srch, float alpha, int mode)
+void Raster_Blit(Raster_IBitmap* dest, Raster_IBitmap* src, int dstx, int dsty, int srcx, int srcy, int srcw, int srch,
+                 float alpha, int mode)
 {
   Raster_BlitRect(dest, src, dstx, dsty, srcx, srcy, (long long)srcx + srcw, (long long)srcy + srch, alpha, mode);
 }

@@ -11,18 +11,18 @@ struct Raster_ClippedBlit
 {
   long long mDstX, mDstY, mSrcX, mSrcY;
   int mW, mH;
-  Raster_PixelWord *mDest;
-  const Raster_PixelWord *mSrc;
+  Raster_PixelWord* mDest;
+  const Raster_PixelWord* mSrc;
   long mDestStep, mSrcStep;
 };
 // Clips [left, right) x [top, bottom) of src drawn at (dstx, dsty): what lies left of or above the source
 // moves the drawing right or down instead, then the destination edges cut. False when fewer than minSize
 // pixels remain across or down, or a bitmap has no pixels.
-bool Raster_ClipBlit(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, long long dsty, long long left,
-                     long long top, long long right, long long bottom, int minSize, Raster_ClippedBlit *out);
+bool Raster_ClipBlit(Raster_IBitmap* dest, Raster_IBitmap* src, long long dstx, long long dsty, long long left,
+                     long long top, long long right, long long bottom, int minSize, Raster_ClippedBlit* out);
 
 // Raster_Blit with the source rectangle [left, right) x [top, bottom).
-void Raster_BlitRect(Raster_IBitmap *dest, Raster_IBitmap *src, long long dstx, long long dsty, long long left,
+void Raster_BlitRect(Raster_IBitmap* dest, Raster_IBitmap* src, long long dstx, long long dsty, long long left,
                      long long top, long long right, long long bottom, float alpha, int mode);
 
 // The affine blit after mirroring: the destination rectangle (w, h > 0 once here) samples (u, v) at its
@@ -34,10 +34,10 @@ struct Raster_DeltaPlan
   double mDuDx, mDvDx, mDuDy, mDvDy, mDuDxPerRow, mDvDxPerRow;
   int mMinX, mMinY, mMaxX, mMaxY;
 };
-void Raster_DeltaBlitClipped(Raster_IBitmap *dest, Raster_IBitmap *src, const Raster_DeltaPlan &plan, float alpha,
+void Raster_DeltaBlitClipped(Raster_IBitmap* dest, Raster_IBitmap* src, const Raster_DeltaPlan& plan, float alpha,
                              int mode);
 
 // The clamp rectangle of the rotated and delta blits: the source rectangle within the source when
 // clipToSource, else the whole source. False when nothing can be sampled.
-bool Raster_SourceClamp(Raster_IBitmap *src, float srcx, float srcy, float srcw, float srch, bool clipToSource,
-                        int *minx, int *miny, int *maxx, int *maxy);
+bool Raster_SourceClamp(Raster_IBitmap* src, float srcx, float srcy, float srcw, float srch, bool clipToSource,
+                        int* minx, int* miny, int* maxx, int* maxy);

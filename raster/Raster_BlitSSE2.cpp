@@ -12,21 +12,27 @@ bool gSimdOn = RASTER_BLIT_SSE2 != 0;
 
 // --- scalar forms, used for tails and when SSE2 is missing: the combine kernels themselves ---
 
-inline void copySourceAlphaPixel(Raster_PixelWord *d, Raster_PixelWord s)
+inline void copySourceAlphaPixel(Raster_PixelWord* d, Raster_PixelWord s)
 {
   Raster_BlitDetail::offer<_Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>(d, s, 256);
 }
 
-inline void copySourceAlphaWeightedPixel(Raster_PixelWord *d, Raster_PixelWord s, int alpha)
+inline void copySourceAlphaWeightedPixel(Raster_PixelWord* d, Raster_PixelWord s, int alpha)
 {
   Raster_BlitDetail::offer<_Raster_CombinePixelsCopySourceAlphaNoClamp>(d, s, alpha);
 }
 
 } // namespace
 
-bool Raster_BlitSimdEnabled() { return gSimdOn; }
+bool Raster_BlitSimdEnabled()
+{
+  return gSimdOn;
+}
 
-void Raster_SetBlitSimdEnabled(bool on) { gSimdOn = on && RASTER_BLIT_SSE2; }
+void Raster_SetBlitSimdEnabled(bool on)
+{
+  gSimdOn = on && RASTER_BLIT_SSE2;
+}
 
 #if RASTER_BLIT_SSE2
 
@@ -35,7 +41,8 @@ namespace {
 // Source-alpha copy of four pixels. The per-pixel weight w moves the colour by (d - s) * inv / 256 with
 // inv = 255 - sa at full weight (and w = sa), or inv = 256 - w with w = weight * (sa + 1) / 256 below it;
 // the alpha byte becomes min(255, d + w); pixels with sa = 0 are left alone.
-template <bool kWeighted> inline __m128i copySourceAlpha4(__m128i sv, __m128i dv, __m128i weight)
+template <bool kWeighted>
+inline __m128i copySourceAlpha4(__m128i sv, __m128i dv, __m128i weight)
 {
   const __m128i zero = _mm_setzero_si128();
   const __m128i alphaByte = _mm_set1_epi32(0xFF);
@@ -70,53 +77,53 @@ template <bool kWeighted> inline __m128i copySourceAlpha4(__m128i sv, __m128i dv
 
 } // namespace
 
-void Raster_SIMD_CopySourceAlphaRow(Raster_PixelWord *d, const Raster_PixelWord *s, int n)
+void Raster_SIMD_CopySourceAlphaRow(Raster_PixelWord* d, const Raster_PixelWord* s, int n)
 {
   int i = 0;
   for (; i + 4 <= n; i += 4) {
-    const __m128i sv = _mm_loadu_si128((const __m128i *)(s + i));
-    const __m128i dv = _mm_loadu_si128((const __m128i *)(d + i));
-    _mm_storeu_si128((__m128i *)(d + i), copySourceAlpha4<false>(sv, dv, sv));
+    const __m128i sv = _mm_loadu_si128((const __m128i*)(s + i));
+    const __m128i dv = _mm_loadu_si128((const __m128i*)(d + i));
+    _mm_storeu_si128((__m128i*)(d + i), copySourceAlpha4<false>(sv, dv, sv));
   }
   for (; i < n; i++) copySourceAlphaPixel(d + i, s[i]);
 }
 
-void Raster_SIMD_CopySourceAlphaWeightedRow(Raster_PixelWord *d, const Raster_PixelWord *s, int n, int alpha)
+void Raster_SIMD_CopySourceAlphaWeightedRow(Raster_PixelWord* d, const Raster_PixelWord* s, int n, int alpha)
 {
   const __m128i weight = _mm_set1_epi32(alpha);
   int i = 0;
   for (; i + 4 <= n; i += 4) {
-    const __m128i sv = _mm_loadu_si128((const __m128i *)(s + i));
-    const __m128i dv = _mm_loadu_si128((const __m128i *)(d + i));
-    _mm_storeu_si128((__m128i *)(d + i), copySourceAlpha4<true>(sv, dv, weight));
+    const __m128i sv = _mm_loadu_si128((const __m128i*)(s + i));
+    const __m128i dv = _mm_loadu_si128((const __m128i*)(d + i));
+    _mm_storeu_si128((__m128i*)(d + i), copySourceAlpha4<true>(sv, dv, weight));
   }
   for (; i < n; i++) copySourceAlphaWeightedPixel(d + i, s[i], alpha);
 }
 
-void Raster_SIMD_HalfMixRow(Raster_PixelWord *d, const Raster_PixelWord *s, int n)
+void Raster_SIMD_HalfMixRow(Raster_PixelWord* d, const Raster_PixelWord* s, int n)
 {
   int i = 0;
   for (; i + 4 <= n; i += 4) {
-    const __m128i sv = _mm_loadu_si128((const __m128i *)(s + i));
-    const __m128i dv = _mm_loadu_si128((const __m128i *)(d + i));
-    _mm_storeu_si128((__m128i *)(d + i), _Raster_CombinePixelsHalfMixFAST::combine4(dv, sv));
+    const __m128i sv = _mm_loadu_si128((const __m128i*)(s + i));
+    const __m128i dv = _mm_loadu_si128((const __m128i*)(d + i));
+    _mm_storeu_si128((__m128i*)(d + i), _Raster_CombinePixelsHalfMixFAST::combine4(dv, sv));
   }
   for (; i < n; i++) d[i] = _Raster_CombinePixelsHalfMixFAST::combine(d[i], s[i]);
 }
 
 #else // scalar stand-ins when SSE2 is not compiled in
 
-void Raster_SIMD_CopySourceAlphaRow(Raster_PixelWord *d, const Raster_PixelWord *s, int n)
+void Raster_SIMD_CopySourceAlphaRow(Raster_PixelWord* d, const Raster_PixelWord* s, int n)
 {
   for (int i = 0; i < n; i++) copySourceAlphaPixel(d + i, s[i]);
 }
 
-void Raster_SIMD_CopySourceAlphaWeightedRow(Raster_PixelWord *d, const Raster_PixelWord *s, int n, int alpha)
+void Raster_SIMD_CopySourceAlphaWeightedRow(Raster_PixelWord* d, const Raster_PixelWord* s, int n, int alpha)
 {
   for (int i = 0; i < n; i++) copySourceAlphaWeightedPixel(d + i, s[i], alpha);
 }
 
-void Raster_SIMD_HalfMixRow(Raster_PixelWord *d, const Raster_PixelWord *s, int n)
+void Raster_SIMD_HalfMixRow(Raster_PixelWord* d, const Raster_PixelWord* s, int n)
 {
   for (int i = 0; i < n; i++) d[i] = _Raster_CombinePixelsHalfMixFAST::combine(d[i], s[i]);
 }

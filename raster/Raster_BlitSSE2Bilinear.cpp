@@ -16,11 +16,10 @@
 
 namespace {
 
-inline Raster_PixelWord bilinearPixel(const Raster_PixelWord *top, const Raster_PixelWord *bottom, int u, int yf)
+inline Raster_PixelWord bilinearPixel(const Raster_PixelWord* top, const Raster_PixelWord* bottom, int u, int yf)
 {
   const int cx = u / 65536;
-  return Raster_BlitDetail::mix4(top[cx], top[cx + 1], bottom[cx], bottom[cx + 1], (unsigned)u & 0xFFFF,
-                                 (unsigned)yf);
+  return Raster_BlitDetail::mix4(top[cx], top[cx + 1], bottom[cx], bottom[cx + 1], (unsigned)u & 0xFFFF, (unsigned)yf);
 }
 
 } // namespace
@@ -29,23 +28,26 @@ inline Raster_PixelWord bilinearPixel(const Raster_PixelWord *top, const Raster_
 
 namespace {
 
-inline __m128i pairOf(__m128i left, __m128i right) { return _mm_or_si128(left, _mm_slli_epi32(right, 16)); }
+inline __m128i pairOf(__m128i left, __m128i right)
+{
+  return _mm_or_si128(left, _mm_slli_epi32(right, 16));
+}
 
 // Four taps per pixel, for steps above one source pixel.
 template <int kLane>
-inline __m128i fourTaps(const Raster_PixelWord *top, const Raster_PixelWord *bottom, int cx, __m128i hiT, __m128i loT,
+inline __m128i fourTaps(const Raster_PixelWord* top, const Raster_PixelWord* bottom, int cx, __m128i hiT, __m128i loT,
                         __m128i hiB, __m128i loB)
 {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i t = _mm_loadl_epi64((const __m128i *)(top + cx));
-  const __m128i b = _mm_loadl_epi64((const __m128i *)(bottom + cx));
+  const __m128i t = _mm_loadl_epi64((const __m128i*)(top + cx));
+  const __m128i b = _mm_loadl_epi64((const __m128i*)(bottom + cx));
   const __m128i tp = _mm_unpacklo_epi8(_mm_unpacklo_epi8(t, _mm_srli_si128(t, 4)), zero);
   const __m128i bp = _mm_unpacklo_epi8(_mm_unpacklo_epi8(b, _mm_srli_si128(b, 4)), zero);
   const int sel = kLane * 0x55;
-  const __m128i high = _mm_add_epi32(_mm_madd_epi16(tp, _mm_shuffle_epi32(hiT, sel)),
-                                     _mm_madd_epi16(bp, _mm_shuffle_epi32(hiB, sel)));
-  const __m128i low = _mm_add_epi32(_mm_madd_epi16(tp, _mm_shuffle_epi32(loT, sel)),
-                                    _mm_madd_epi16(bp, _mm_shuffle_epi32(loB, sel)));
+  const __m128i high =
+      _mm_add_epi32(_mm_madd_epi16(tp, _mm_shuffle_epi32(hiT, sel)), _mm_madd_epi16(bp, _mm_shuffle_epi32(hiB, sel)));
+  const __m128i low =
+      _mm_add_epi32(_mm_madd_epi16(tp, _mm_shuffle_epi32(loT, sel)), _mm_madd_epi16(bp, _mm_shuffle_epi32(loB, sel)));
   return _mm_srli_epi32(_mm_add_epi32(_mm_slli_epi32(high, 8), low), 16);
 }
 
@@ -55,7 +57,7 @@ __m128i positions(int u0, int du, int i)
                        (int)(u0 + (long long)(i + 1) * du), (int)(u0 + (long long)i * du));
 }
 
-void rowWideSteps(Raster_PixelWord *out, const Raster_PixelWord *top, const Raster_PixelWord *bottom, int u0, int du,
+void rowWideSteps(Raster_PixelWord* out, const Raster_PixelWord* top, const Raster_PixelWord* bottom, int u0, int du,
                   int yf, int n)
 {
   const __m128i low16 = _mm_set1_epi32(0xFFFF);
@@ -79,7 +81,7 @@ void rowWideSteps(Raster_PixelWord *out, const Raster_PixelWord *top, const Rast
     const __m128i p1 = fourTaps<1>(top, bottom, ub / 65536, hiT, loT, hiB, loB);
     const __m128i p2 = fourTaps<2>(top, bottom, uc / 65536, hiT, loT, hiB, loB);
     const __m128i p3 = fourTaps<3>(top, bottom, ud / 65536, hiT, loT, hiB, loB);
-    _mm_storeu_si128((__m128i *)(out + i), _mm_packus_epi16(_mm_packs_epi32(p0, p1), _mm_packs_epi32(p2, p3)));
+    _mm_storeu_si128((__m128i*)(out + i), _mm_packus_epi16(_mm_packs_epi32(p0, p1), _mm_packs_epi32(p2, p3)));
   }
   for (; i < n; i++) out[i] = bilinearPixel(top, bottom, (int)(u0 + (long long)i * du), yf);
 }
@@ -92,7 +94,7 @@ struct ColumnTable
   __m128i mColumn[kMaxColumns];
   __m128i mSlope[kMaxColumns];
 
-  void build(const Raster_PixelWord *top, const Raster_PixelWord *bottom, int first, int count, int yf)
+  void build(const Raster_PixelWord* top, const Raster_PixelWord* bottom, int first, int count, int yf)
   {
     const __m128i zero = _mm_setzero_si128();
     const int lead = 65536 - yf;
@@ -102,8 +104,8 @@ struct ColumnTable
     __m128i pairs[kMaxColumns + 1];
     int k = 0;
     for (; k + 2 <= count + 1; k += 2) {
-      const __m128i t = _mm_loadl_epi64((const __m128i *)(top + first + k));
-      const __m128i b = _mm_loadl_epi64((const __m128i *)(bottom + first + k));
+      const __m128i t = _mm_loadl_epi64((const __m128i*)(top + first + k));
+      const __m128i b = _mm_loadl_epi64((const __m128i*)(bottom + first + k));
       const __m128i ac = _mm_unpacklo_epi8(t, b);
       pairs[k] = _mm_unpacklo_epi8(ac, zero);
       pairs[k + 1] = _mm_unpackhi_epi8(ac, zero);
@@ -121,7 +123,7 @@ struct ColumnTable
 };
 
 template <int kLane>
-inline __m128i fromTable(const ColumnTable &table, int k, __m128i hiW, __m128i loW)
+inline __m128i fromTable(const ColumnTable& table, int k, __m128i hiW, __m128i loW)
 {
   const int sel = kLane * 0x55;
   const __m128i slope = table.mSlope[k];
@@ -132,8 +134,8 @@ inline __m128i fromTable(const ColumnTable &table, int k, __m128i hiW, __m128i l
 }
 
 // One chunk of at most kMaxPixels pixels with |du| <= 65536.
-void rowNarrowSteps(Raster_PixelWord *out, const Raster_PixelWord *top, const Raster_PixelWord *bottom, int u0,
-                    int du, int yf, int n, ColumnTable &table)
+void rowNarrowSteps(Raster_PixelWord* out, const Raster_PixelWord* top, const Raster_PixelWord* bottom, int u0, int du,
+                    int yf, int n, ColumnTable& table)
 {
   const int uLast = (int)(u0 + (long long)(n - 1) * du);
   const int first = (du >= 0 ? u0 : uLast) / 65536, last = (du >= 0 ? uLast : u0) / 65536;
@@ -164,15 +166,15 @@ void rowNarrowSteps(Raster_PixelWord *out, const Raster_PixelWord *top, const Ra
     const __m128i p1 = fromTable<1>(table, kb, hiW, loW);
     const __m128i p2 = fromTable<2>(table, kc, hiW, loW);
     const __m128i p3 = fromTable<3>(table, kd, hiW, loW);
-    _mm_storeu_si128((__m128i *)(out + i), _mm_packus_epi16(_mm_packs_epi32(p0, p1), _mm_packs_epi32(p2, p3)));
+    _mm_storeu_si128((__m128i*)(out + i), _mm_packus_epi16(_mm_packs_epi32(p0, p1), _mm_packs_epi32(p2, p3)));
   }
   for (; i < n; i++) out[i] = bilinearPixel(top, bottom, (int)(u0 + (long long)i * du), yf);
 }
 
 } // namespace
 
-void Raster_SIMD_BilinearRow(Raster_PixelWord *out, const Raster_PixelWord *top, const Raster_PixelWord *bottom,
-                             int u0, int du, int yf, int n)
+void Raster_SIMD_BilinearRow(Raster_PixelWord* out, const Raster_PixelWord* top, const Raster_PixelWord* bottom, int u0,
+                             int du, int yf, int n)
 {
   if (du > 65536 || du < -65536) {
     rowWideSteps(out, top, bottom, u0, du, yf, n);
@@ -187,8 +189,8 @@ void Raster_SIMD_BilinearRow(Raster_PixelWord *out, const Raster_PixelWord *top,
 
 #else
 
-void Raster_SIMD_BilinearRow(Raster_PixelWord *out, const Raster_PixelWord *top, const Raster_PixelWord *bottom,
-                             int u0, int du, int yf, int n)
+void Raster_SIMD_BilinearRow(Raster_PixelWord* out, const Raster_PixelWord* top, const Raster_PixelWord* bottom, int u0,
+                             int du, int yf, int n)
 {
   for (int i = 0; i < n; i++) out[i] = bilinearPixel(top, bottom, (int)(u0 + (long long)i * du), yf);
 }

@@ -7,7 +7,7 @@
 
 namespace {
 
-void columnSumsScalar(uint16_t *sums, const Raster_PixelWord *const *rows, int rowCount, int x0, int n)
+void columnSumsScalar(uint16_t* sums, const Raster_PixelWord* const* rows, int rowCount, int x0, int n)
 {
   for (int i = 0; i < n; i++) {
     unsigned t[4] = {0, 0, 0, 0};
@@ -19,7 +19,7 @@ void columnSumsScalar(uint16_t *sums, const Raster_PixelWord *const *rows, int r
   }
 }
 
-Raster_PixelWord boxScalar(const uint16_t *sums, int first, int last, int rowCount)
+Raster_PixelWord boxScalar(const uint16_t* sums, int first, int last, int rowCount)
 {
   unsigned t[4] = {0, 0, 0, 0};
   for (int c = first; c < last; c++)
@@ -59,7 +59,7 @@ struct DivisionTable
   }
 };
 
-const DivisionTable &divisionTable()
+const DivisionTable& divisionTable()
 {
   static const DivisionTable table;
   return table;
@@ -67,7 +67,7 @@ const DivisionTable &divisionTable()
 
 } // namespace
 
-void Raster_SIMD_ColumnSums(uint16_t *sums, const Raster_PixelWord *const *rows, int rowCount, int x0, int n)
+void Raster_SIMD_ColumnSums(uint16_t* sums, const Raster_PixelWord* const* rows, int rowCount, int x0, int n)
 {
   // Even bytes (A, G) and odd bytes (R, B) are summed in separate 16-bit lanes without unpacking; one
   // interleave per four columns restores the A, R, G, B order.
@@ -76,20 +76,20 @@ void Raster_SIMD_ColumnSums(uint16_t *sums, const Raster_PixelWord *const *rows,
   for (; i + 4 <= n; i += 4) {
     __m128i even = _mm_setzero_si128(), odd = _mm_setzero_si128();
     for (int r = 0; r < rowCount; r++) {
-      const __m128i p = _mm_loadu_si128((const __m128i *)(rows[r] + x0 + i));
+      const __m128i p = _mm_loadu_si128((const __m128i*)(rows[r] + x0 + i));
       even = _mm_add_epi16(even, _mm_and_si128(p, evenBytes));
       odd = _mm_add_epi16(odd, _mm_srli_epi16(p, 8));
     }
-    _mm_storeu_si128((__m128i *)(sums + 4 * i), _mm_unpacklo_epi16(even, odd));
-    _mm_storeu_si128((__m128i *)(sums + 4 * i + 8), _mm_unpackhi_epi16(even, odd));
+    _mm_storeu_si128((__m128i*)(sums + 4 * i), _mm_unpacklo_epi16(even, odd));
+    _mm_storeu_si128((__m128i*)(sums + 4 * i + 8), _mm_unpackhi_epi16(even, odd));
   }
   columnSumsScalar(sums + 4 * i, rows, rowCount, x0 + i, n - i);
 }
 
-void Raster_SIMD_BoxFromColumnSums(Raster_PixelWord *out, const uint16_t *sums, const int *first, const int *last,
+void Raster_SIMD_BoxFromColumnSums(Raster_PixelWord* out, const uint16_t* sums, const int* first, const int* last,
                                    int rowCount, int n)
 {
-  const DivisionTable &table = divisionTable();
+  const DivisionTable& table = divisionTable();
   int i = 0;
   // Pairs of pixels whose windows are three columns wide: the common case of 2:1 to 3:1 reductions.
   const int count3 = 3 * rowCount;
@@ -101,14 +101,14 @@ void Raster_SIMD_BoxFromColumnSums(Raster_PixelWord *out, const uint16_t *sums, 
         out[i + 1] = boxScalar(sums, first[i + 1], last[i + 1], rowCount);
         continue;
       }
-      const __m128i a0 = _mm_loadu_si128((const __m128i *)(sums + 4 * first[i]));
-      const __m128i a1 = _mm_loadu_si128((const __m128i *)(sums + 4 * first[i + 1]));
-      const __m128i b0 = _mm_loadl_epi64((const __m128i *)(sums + 4 * first[i] + 8));
-      const __m128i b1 = _mm_loadl_epi64((const __m128i *)(sums + 4 * first[i + 1] + 8));
+      const __m128i a0 = _mm_loadu_si128((const __m128i*)(sums + 4 * first[i]));
+      const __m128i a1 = _mm_loadu_si128((const __m128i*)(sums + 4 * first[i + 1]));
+      const __m128i b0 = _mm_loadl_epi64((const __m128i*)(sums + 4 * first[i] + 8));
+      const __m128i b1 = _mm_loadl_epi64((const __m128i*)(sums + 4 * first[i + 1] + 8));
       const __m128i total = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi64(a0, a1), _mm_unpackhi_epi64(a0, a1)),
                                           _mm_unpacklo_epi64(b0, b1));
       const __m128i q = _mm_mulhi_epu16(total, magic);
-      _mm_storel_epi64((__m128i *)(out + i), _mm_packus_epi16(q, q));
+      _mm_storel_epi64((__m128i*)(out + i), _mm_packus_epi16(q, q));
     }
   }
   for (; i < n; i++) out[i] = boxScalar(sums, first[i], last[i], rowCount);
@@ -116,12 +116,12 @@ void Raster_SIMD_BoxFromColumnSums(Raster_PixelWord *out, const uint16_t *sums, 
 
 #else
 
-void Raster_SIMD_ColumnSums(uint16_t *sums, const Raster_PixelWord *const *rows, int rowCount, int x0, int n)
+void Raster_SIMD_ColumnSums(uint16_t* sums, const Raster_PixelWord* const* rows, int rowCount, int x0, int n)
 {
   columnSumsScalar(sums, rows, rowCount, x0, n);
 }
 
-void Raster_SIMD_BoxFromColumnSums(Raster_PixelWord *out, const uint16_t *sums, const int *first, const int *last,
+void Raster_SIMD_BoxFromColumnSums(Raster_PixelWord* out, const uint16_t* sums, const int* first, const int* last,
                                    int rowCount, int n)
 {
   for (int i = 0; i < n; i++) out[i] = boxScalar(sums, first[i], last[i], rowCount);

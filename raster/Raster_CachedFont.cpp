@@ -13,12 +13,12 @@
 
 namespace {
 
-Raster_SysBitmap *s_tempbitmap = nullptr;
-Raster_SysBitmap *s_nativerender_tempbitmap = nullptr;
+Raster_SysBitmap* s_tempbitmap = nullptr;
+Raster_SysBitmap* s_nativerender_tempbitmap = nullptr;
 int s_tempbitmap_refcnt = 0;
 
 // Grows bm to at least w x h (never shrinks); true when it was resized.
-bool atLeast(Raster_SysBitmap *bm, int w, int h)
+bool atLeast(Raster_SysBitmap* bm, int w, int h)
 {
   const int nw = std::max(bm->getWidth(), w), nh = std::max(bm->getHeight(), h);
   if (nw == bm->getWidth() && nh == bm->getHeight() && bm->getBits()) return false;
@@ -27,7 +27,7 @@ bool atLeast(Raster_SysBitmap *bm, int w, int h)
 }
 
 // Characters 0..0xFFFF as UTF-8; answers the length.
-int encodeUTF8(unsigned short ch, char *out)
+int encodeUTF8(unsigned short ch, char* out)
 {
   if (ch < 0x80) {
     out[0] = (char)ch;
@@ -46,11 +46,11 @@ int encodeUTF8(unsigned short ch, char *out)
 
 } // namespace
 
-Raster_SysBitmap *Raster_FontGlyphScratch(int size)
+Raster_SysBitmap* Raster_FontGlyphScratch(int size)
 {
   if (!s_tempbitmap) s_tempbitmap = new Raster_SysBitmap();
   if (atLeast(s_tempbitmap, size, size) && s_tempbitmap->getDC()) {
-    HDC__ *dc = s_tempbitmap->getDC();
+    HDC__* dc = s_tempbitmap->getDC();
     SetTextColor(dc, 0xFFFFFF);
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, 0);
@@ -58,14 +58,17 @@ Raster_SysBitmap *Raster_FontGlyphScratch(int size)
   return s_tempbitmap->getDC() ? s_tempbitmap : nullptr;
 }
 
-Raster_SysBitmap *Raster_FontNativeScratch(int w, int h)
+Raster_SysBitmap* Raster_FontNativeScratch(int w, int h)
 {
   if (!s_nativerender_tempbitmap) s_nativerender_tempbitmap = new Raster_SysBitmap();
   atLeast(s_nativerender_tempbitmap, std::max(w, 4), std::max(h, 4));
   return s_nativerender_tempbitmap->getDC() ? s_nativerender_tempbitmap : nullptr;
 }
 
-void Raster_FontScratchAcquire() { ++s_tempbitmap_refcnt; }
+void Raster_FontScratchAcquire()
+{
+  ++s_tempbitmap_refcnt;
+}
 
 void Raster_FontScratchRelease()
 {
@@ -76,7 +79,10 @@ void Raster_FontScratchRelease()
   s_tempbitmap = s_nativerender_tempbitmap = nullptr;
 }
 
-Raster_CachedFont::Raster_CachedFont() { Raster_FontScratchAcquire(); }
+Raster_CachedFont::Raster_CachedFont()
+{
+  Raster_FontScratchAcquire();
+}
 
 Raster_CachedFont::~Raster_CachedFont()
 {
@@ -84,10 +90,22 @@ Raster_CachedFont::~Raster_CachedFont()
   Raster_FontScratchRelease();
 }
 
-unsigned int Raster_CachedFont::SetTextColor(unsigned int color) { return std::exchange(mTextColor, color); }
-unsigned int Raster_CachedFont::SetBkColor(unsigned int color) { return std::exchange(mBkColor, color); }
-unsigned int Raster_CachedFont::SetEffectColor(unsigned int color) { return std::exchange(mEffectColor, color); }
-int Raster_CachedFont::SetBkMode(int mode) { return std::exchange(mBkMode, mode); }
+unsigned int Raster_CachedFont::SetTextColor(unsigned int color)
+{
+  return std::exchange(mTextColor, color);
+}
+unsigned int Raster_CachedFont::SetBkColor(unsigned int color)
+{
+  return std::exchange(mBkColor, color);
+}
+unsigned int Raster_CachedFont::SetEffectColor(unsigned int color)
+{
+  return std::exchange(mEffectColor, color);
+}
+int Raster_CachedFont::SetBkMode(int mode)
+{
+  return std::exchange(mBkMode, mode);
+}
 
 void Raster_CachedFont::SetCombineMode(int mode, float alpha)
 {
@@ -95,33 +113,33 @@ void Raster_CachedFont::SetCombineMode(int mode, float alpha)
   mCombineAlpha = alpha;
 }
 
-void Raster_CachedFont::SetFromHFont(HGDIOBJ__ *font, int flags)
+void Raster_CachedFont::SetFromHFont(HGDIOBJ__* font, int flags)
 {
   if ((mFlags & FONT_OWNS_HFONT) && mFont && mFont != font) DeleteObject(mFont);
   mFlags = flags;
   mFont = font;
   mLineHeight = 0;
   if (font) {
-    if (Raster_SysBitmap *tmp = Raster_FontGlyphScratch(256)) {
-      HDC__ *dc = tmp->getDC();
-      HGDIOBJ__ *old = SelectObject(dc, font);
+    if (Raster_SysBitmap* tmp = Raster_FontGlyphScratch(256)) {
+      HDC__* dc = tmp->getDC();
+      HGDIOBJ__* old = SelectObject(dc, font);
       TEXTMETRIC tm;
       GetTextMetrics(dc, &tm);
       SelectObject(dc, old);
       mLineHeight = tm.tmHeight;
     }
   }
-  for (GlyphRecord &g : mLowChars) g = GlyphRecord();
+  for (GlyphRecord& g : mLowChars) g = GlyphRecord();
   mExtChars.clear();
   mCoverage.clear();
   if (font && (flags & FONT_PRECALCALL))
     for (int ch = 0; ch < 128; ++ch) RenderGlyph((unsigned short)ch);
 }
 
-Raster_CachedFont::GlyphRecord *Raster_CachedFont::FindRecord(unsigned short ch, bool create)
+Raster_CachedFont::GlyphRecord* Raster_CachedFont::FindRecord(unsigned short ch, bool create)
 {
   if (ch < 128) return &mLowChars[ch];
-  auto byCode = [](const GlyphRecord &g, unsigned short c) { return g.mChar < c; };
+  auto byCode = [](const GlyphRecord& g, unsigned short c) { return g.mChar < c; };
   auto it = std::lower_bound(mExtChars.begin(), mExtChars.end(), ch, byCode);
   if (it != mExtChars.end() && it->mChar == ch) return &*it;
   if (!create || (mFlags & FONT_PRECALCALL)) return nullptr;
@@ -130,9 +148,9 @@ Raster_CachedFont::GlyphRecord *Raster_CachedFont::FindRecord(unsigned short ch,
   return &*mExtChars.insert(it, g); // inserted in place, so the list stays sorted
 }
 
-const Raster_CachedFont::GlyphRecord *Raster_CachedFont::GetGlyph(unsigned short ch)
+const Raster_CachedFont::GlyphRecord* Raster_CachedFont::GetGlyph(unsigned short ch)
 {
-  const GlyphRecord *g = FindRecord(ch, false);
+  const GlyphRecord* g = FindRecord(ch, false);
   if (g && g->mPos != 0) return g;
   if (!RenderGlyph(ch)) return nullptr;
   return FindRecord(ch, false);
@@ -141,13 +159,13 @@ const Raster_CachedFont::GlyphRecord *Raster_CachedFont::GetGlyph(unsigned short
 bool Raster_CachedFont::RenderGlyph(unsigned short ch)
 {
   if (!mFont || mLineHeight > 1023) return false;
-  GlyphRecord *g = FindRecord(ch, true);
+  GlyphRecord* g = FindRecord(ch, true);
   if (!g) return false;
   const int a = mLineHeight < 1 ? 10 : 2 * mLineHeight + 8;
-  Raster_SysBitmap *tmp = Raster_FontGlyphScratch(a);
+  Raster_SysBitmap* tmp = Raster_FontGlyphScratch(a);
   if (!tmp) return false;
-  HDC__ *dc = tmp->getDC();
-  HGDIOBJ__ *old = SelectObject(dc, mFont);
+  HDC__* dc = tmp->getDC();
+  HGDIOBJ__* old = SelectObject(dc, mFont);
 
   char text[4];
   const int n = encodeUTF8(ch, text);
@@ -175,13 +193,13 @@ bool Raster_CachedFont::RenderGlyph(unsigned short ch)
 
 // Takes the coverage (the red byte) of the scratch's top-left boxW x boxH into the cache, trimmed,
 // turned and thresholded as the flags ask.
-void Raster_CachedFont::FinishMask(GlyphRecord *g, int advance, int boxW, int boxH)
+void Raster_CachedFont::FinishMask(GlyphRecord* g, int advance, int boxW, int boxH)
 {
   const bool invert = (mFlags & FONT_FX_INVERT) != 0;
   std::vector<unsigned char> m((size_t)boxW * boxH);
   int width = advance;
   for (int y = 0; y < boxH; ++y) {
-    const unsigned char *row = (const unsigned char *)(s_tempbitmap->getBits() + (size_t)y * s_tempbitmap->getRowSpan());
+    const unsigned char* row = (const unsigned char*)(s_tempbitmap->getBits() + (size_t)y * s_tempbitmap->getRowSpan());
     for (int x = 0; x < boxW; ++x) {
       const unsigned char c = invert ? (unsigned char)(255 - row[4 * x + 1]) : row[4 * x + 1];
       m[(size_t)y * boxW + x] = c;
@@ -207,7 +225,7 @@ void Raster_CachedFont::FinishMask(GlyphRecord *g, int advance, int boxW, int bo
   }
 
   if (mFlags & (FONT_FX_MONO | FONT_FX_SHADOW | FONT_FX_OUTLINE)) {
-    for (unsigned char &c : m) c = c > 130 ? 255 : 0;
+    for (unsigned char& c : m) c = c > 130 ? 255 : 0;
     if (mFlags & (FONT_FX_SHADOW | FONT_FX_OUTLINE)) {
       const std::vector<unsigned char> full = m;
       auto isFull = [&](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h && full[(size_t)y * w + x] == 255; };
@@ -226,7 +244,7 @@ void Raster_CachedFont::FinishMask(GlyphRecord *g, int advance, int boxW, int bo
     const size_t at = mCoverage.size();
     mCoverage.insert(mCoverage.end(), m.begin(), m.end());
     *g = GlyphRecord{(int)at + 1, w, h, advance, g->mChar};
-  } catch (const std::bad_alloc &) {
+  } catch (const std::bad_alloc&) {
     *g = GlyphRecord{-1, 0, 0, 0, g->mChar}; // the cache could not grow: nothing to show
   }
 }

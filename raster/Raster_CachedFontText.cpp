@@ -21,12 +21,16 @@ const int kNeedsMasks = 0x1F7; // vertical, bottom-up, precalc, blur, invert, mo
 const unsigned short kLineFeed = 10;
 
 // A pixel word as a context colour (red in bits 16-23, green 8-15, blue 0-7).
-int contextColor(unsigned int c) { return (Raster_GetR(c) << 16) | (Raster_GetG(c) << 8) | Raster_GetB(c); }
+int contextColor(unsigned int c)
+{
+  return (Raster_GetR(c) << 16) | (Raster_GetG(c) << 8) | Raster_GetB(c);
+}
 
 // Calls fn(ch) for each character of count bytes (count < 0: to the terminator), never reading past
 // either: carriage returns are dropped, a line feed reaches fn as kLineFeed, or as a space on a single
 // line.
-template <class Fn> void walkString(const char *str, int count, bool singleLine, Fn &&fn)
+template <class Fn>
+void walkString(const char* str, int count, bool singleLine, Fn&& fn)
 {
   int left = count < 0 ? INT_MAX : count;
   while (left > 0 && *str) {
@@ -41,17 +45,20 @@ template <class Fn> void walkString(const char *str, int count, bool singleLine,
   }
 }
 
-long long clampInt(long long v) { return v < INT_MIN ? INT_MIN : (v > INT_MAX ? INT_MAX : v); }
+long long clampInt(long long v)
+{
+  return v < INT_MIN ? INT_MIN : (v > INT_MAX ? INT_MAX : v);
+}
 
 } // namespace
 
-int Raster_CachedFont::DrawText(Raster_IBitmap *bm, const char *str, int count, RECT *rect, unsigned int format)
+int Raster_CachedFont::DrawText(Raster_IBitmap* bm, const char* str, int count, RECT* rect, unsigned int format)
 {
   if (!str) return 0;
   if (!bm && !(format & TEXT_CALCRECT)) return 0;
-  const bool native = mLineHeight > 255 ||
-                      ((mFlags & FONT_USE_NATIVE) && mFont && !(format & (TEXT_NONATIVE | TEXT_USEFGALPHA)) &&
-                       !(mFlags & kNeedsMasks) && (mExtraLineSpacing == 0 || (format & TEXT_SINGLELINE)));
+  const bool native =
+      mLineHeight > 255 || ((mFlags & FONT_USE_NATIVE) && mFont && !(format & (TEXT_NONATIVE | TEXT_USEFGALPHA)) &&
+                            !(mFlags & kNeedsMasks) && (mExtraLineSpacing == 0 || (format & TEXT_SINGLELINE)));
   if (native) return DrawNative(bm, str, count, rect, format);
   if (format & TEXT_CALCRECT) {
     int w = 0, h = 0;
@@ -65,15 +72,15 @@ int Raster_CachedFont::DrawText(Raster_IBitmap *bm, const char *str, int count, 
   return DrawCached(bm, str, count, rect, format);
 }
 
-int Raster_CachedFont::DrawNative(Raster_IBitmap *bm, const char *str, int count, RECT *rect, unsigned int format)
+int Raster_CachedFont::DrawNative(Raster_IBitmap* bm, const char* str, int count, RECT* rect, unsigned int format)
 {
-  auto setUp = [&](HDC__ *dc) {
+  auto setUp = [&](HDC__* dc) {
     ::SetTextColor(dc, contextColor(mTextColor));
     ::SetBkMode(dc, mBkMode);
     if (mBkMode == OPAQUE) ::SetBkColor(dc, contextColor(mBkColor));
   };
-  if (HDC__ *dc = bm ? bm->getDC() : nullptr) {
-    HGDIOBJ__ *old = SelectObject(dc, mFont);
+  if (HDC__* dc = bm ? bm->getDC() : nullptr) {
+    HGDIOBJ__* old = SelectObject(dc, mFont);
     setUp(dc);
     const int answer = GDI_DrawText(dc, str, count, rect, (int)(format | TEXT_NOPREFIX));
     SelectObject(dc, old);
@@ -82,10 +89,10 @@ int Raster_CachedFont::DrawNative(Raster_IBitmap *bm, const char *str, int count
 
   // No context behind the bitmap: measure in the scratch, draw there over a copy of the destination's
   // pixels, and blit the box back.
-  Raster_SysBitmap *scratch = Raster_FontNativeScratch(4, 4);
+  Raster_SysBitmap* scratch = Raster_FontNativeScratch(4, 4);
   if (!scratch) return 0;
   RECT m = {0, 0, 0, 0};
-  HGDIOBJ__ *old = SelectObject(scratch->getDC(), mFont);
+  HGDIOBJ__* old = SelectObject(scratch->getDC(), mFont);
   const int answer =
       GDI_DrawText(scratch->getDC(), str, count, &m, (int)((format & 0x7FFFFF48) | TEXT_CALCRECT | TEXT_NOPREFIX));
   SelectObject(scratch->getDC(), old);
@@ -99,10 +106,12 @@ int Raster_CachedFont::DrawNative(Raster_IBitmap *bm, const char *str, int count
   }
   if (!rect) return 0;
 
-  const long long tx = (format & TEXT_RIGHT) ? rect->right - tw
-                       : (format & TEXT_CENTER) ? ((long long)rect->left + rect->right - tw) / 2 : rect->left;
-  const long long ty = (format & TEXT_BOTTOM) ? rect->bottom - th
-                       : (format & TEXT_VCENTER) ? ((long long)rect->top + rect->bottom - th) / 2 : rect->top;
+  const long long tx = (format & TEXT_RIGHT)    ? rect->right - tw
+                       : (format & TEXT_CENTER) ? ((long long)rect->left + rect->right - tw) / 2
+                                                : rect->left;
+  const long long ty = (format & TEXT_BOTTOM)    ? rect->bottom - th
+                       : (format & TEXT_VCENTER) ? ((long long)rect->top + rect->bottom - th) / 2
+                                                 : rect->top;
   long long l = std::max(tx, 0LL), t = std::max(ty, 0LL);
   long long r = std::min(tx + tw, (long long)bm->getWidth()), b = std::min(ty + th, (long long)bm->getHeight());
   if (!(format & TEXT_NOCLIP)) {
@@ -115,20 +124,20 @@ int Raster_CachedFont::DrawNative(Raster_IBitmap *bm, const char *str, int count
   const int bw = (int)(r - l), bh = (int)(b - t);
   scratch = Raster_FontNativeScratch(bw, bh);
   if (!scratch) return 0;
-  HDC__ *dc = scratch->getDC();
+  HDC__* dc = scratch->getDC();
   Raster_Blit(scratch, bm, 0, 0, (int)l, (int)t, bw, bh, 1.0f, RASTER_BLEND_COPY);
   old = SelectObject(dc, mFont);
   setUp(dc);
   RECT at = {(int)(tx - l), (int)(ty - t), (int)clampInt(tx - l + tw), (int)clampInt(ty - t + th)};
-  GDI_DrawText(dc, str, count, &at,
-               (int)((format & ~(kAlignFlags | TEXT_NOCLIP | TEXT_CALCRECT | TEXT_USEFGALPHA | TEXT_NONATIVE)) |
-                     TEXT_NOPREFIX));
+  GDI_DrawText(
+      dc, str, count, &at,
+      (int)((format & ~(kAlignFlags | TEXT_NOCLIP | TEXT_CALCRECT | TEXT_USEFGALPHA | TEXT_NONATIVE)) | TEXT_NOPREFIX));
   SelectObject(dc, old);
   Raster_Blit(bm, scratch, (int)l, (int)t, 0, 0, bw, bh, mCombineAlpha, RASTER_BLEND_COPY);
   return answer;
 }
 
-int Raster_CachedFont::MeasureCached(const char *str, int count, unsigned int format, int *width, int *height)
+int Raster_CachedFont::MeasureCached(const char* str, int count, unsigned int format, int* width, int* height)
 {
   const bool vertical = (mFlags & FONT_VERTICAL) != 0;
   long long pen = 0, line = 0, along = 0, across = 0; // along the text, and across its lines
@@ -138,7 +147,7 @@ int Raster_CachedFont::MeasureCached(const char *str, int count, unsigned int fo
       pen = 0;
       return;
     }
-    const GlyphRecord *g = GetGlyph(ch);
+    const GlyphRecord* g = GetGlyph(ch);
     if (!g || g->mPos < 0) return;
     const int alongSize = vertical ? g->mHeight : g->mWidth, acrossSize = vertical ? g->mWidth : g->mHeight;
     along = std::max(along, pen + std::max(alongSize, g->mAdvance));
@@ -150,7 +159,7 @@ int Raster_CachedFont::MeasureCached(const char *str, int count, unsigned int fo
   return vertical ? *width : *height;
 }
 
-int Raster_CachedFont::DrawCached(Raster_IBitmap *bm, const char *str, int count, RECT *rect, unsigned int format)
+int Raster_CachedFont::DrawCached(Raster_IBitmap* bm, const char* str, int count, RECT* rect, unsigned int format)
 {
   if (!bm || !rect || !bm->getBits()) return 0;
   float alpha = mCombineAlpha;
@@ -163,10 +172,14 @@ int Raster_CachedFont::DrawCached(Raster_IBitmap *bm, const char *str, int count
   if ((format & kAlignFlags) || bottomUp) {
     int w = 0, h = 0;
     MeasureCached(str, count, format & (TEXT_SINGLELINE | TEXT_NONATIVE), &w, &h);
-    if (format & TEXT_CENTER) x = rect->left + ((long long)rect->right - rect->left - w) / 2;
-    else if (format & TEXT_RIGHT) x = (long long)rect->right - w;
-    if (format & TEXT_VCENTER) y = rect->top + ((long long)rect->bottom - rect->top - h) / 2;
-    else if (format & TEXT_BOTTOM) y = (long long)rect->bottom - h;
+    if (format & TEXT_CENTER)
+      x = rect->left + ((long long)rect->right - rect->left - w) / 2;
+    else if (format & TEXT_RIGHT)
+      x = (long long)rect->right - w;
+    if (format & TEXT_VCENTER)
+      y = rect->top + ((long long)rect->bottom - rect->top - h) / 2;
+    else if (format & TEXT_BOTTOM)
+      y = (long long)rect->bottom - h;
     if (bottomUp) y += h;
   }
 
@@ -194,24 +207,28 @@ int Raster_CachedFont::DrawCached(Raster_IBitmap *bm, const char *str, int count
       }
       return;
     }
-    const GlyphRecord *g = GetGlyph(ch);
+    const GlyphRecord* g = GetGlyph(ch);
     if (!g || g->mPos <= 0 || (size_t)g->mPos - 1 + (size_t)g->mWidth * g->mHeight > mCoverage.size()) return;
     if (bottomUp) y -= g->mHeight;
     DrawGlyph(bm, target, *g, x, y, clip, alpha);
     lowest = std::max(lowest, y + g->mHeight);
     rightmost = std::max(rightmost, x + g->mWidth);
-    if (!vertical) x += g->mAdvance;
-    else if (bottomUp) y += g->mHeight - g->mAdvance;
-    else y += g->mAdvance;
+    if (!vertical)
+      x += g->mAdvance;
+    else if (bottomUp)
+      y += g->mHeight - g->mAdvance;
+    else
+      y += g->mAdvance;
   });
   return (int)clampInt(vertical ? rightmost - startX : lowest - startY);
 }
 
-void Raster_CachedFont::DrawGlyph(Raster_IBitmap *bm, const Raster_ShapeTarget &target, const GlyphRecord &g, long long x,
-                                  long long y, const RECT &clip, float alpha)
+void Raster_CachedFont::DrawGlyph(Raster_IBitmap* bm, const Raster_ShapeTarget& target, const GlyphRecord& g,
+                                  long long x, long long y, const RECT& clip, float alpha)
 {
   const long long l = std::max<long long>(x, clip.left), t = std::max<long long>(y, clip.top);
-  const long long r = std::min<long long>(x + g.mWidth, clip.right), b = std::min<long long>(y + g.mHeight, clip.bottom);
+  const long long r = std::min<long long>(x + g.mWidth, clip.right),
+                  b = std::min<long long>(y + g.mHeight, clip.bottom);
   if (r <= l || b <= t) return;
   const int bx = (int)l, by = (int)t, bw = (int)(r - l), bh = (int)(b - t);
   if (mBkMode == OPAQUE)
@@ -220,7 +237,7 @@ void Raster_CachedFont::DrawGlyph(Raster_IBitmap *bm, const Raster_ShapeTarget &
   Raster_GlyphBlock block;
   block.mMask = GetCoverage(g) + (by - y) * g.mWidth + (bx - x);
   block.mMaskSpan = g.mWidth;
-  block.mDest = (unsigned char *)target.at(bx, target.mirrorY(by));
+  block.mDest = (unsigned char*)target.at(bx, target.mirrorY(by));
   block.mDestStep = (target.mFlipped ? -target.mSpan : target.mSpan) * (long)sizeof(Raster_PixelWord);
   block.mWidth = bw;
   block.mHeight = bh;
@@ -230,19 +247,22 @@ void Raster_CachedFont::DrawGlyph(Raster_IBitmap *bm, const Raster_ShapeTarget &
   const bool effect = (mFlags & (FONT_FX_SHADOW | FONT_FX_OUTLINE)) != 0, mono = (mFlags & FONT_FX_MONO) != 0;
   if ((effect || mono) && alpha == 1.0f && mode == RASTER_BLEND_COPY) {
     // Opaque copy of two-level masks: whole words.
-    const unsigned char *m = block.mMask;
-    unsigned char *d = block.mDest;
+    const unsigned char* m = block.mMask;
+    unsigned char* d = block.mDest;
     for (int j = 0; j < bh; ++j, m += block.mMaskSpan, d += block.mDestStep)
       for (int i = 0; i < bw; ++i)
-        if (m[i]) ((Raster_PixelWord *)d)[i] = (effect && m[i] != 255) ? mEffectColor : mTextColor;
+        if (m[i]) ((Raster_PixelWord*)d)[i] = (effect && m[i] != 255) ? mEffectColor : mTextColor;
     return;
   }
   Raster_WithShapeVaryingKernel(mode, weight, [&](auto kernel) {
     using R = GlyphRenderer<decltype(kernel)>;
-    const Raster_GlyphBlock &blk = block;
+    const Raster_GlyphBlock& blk = block;
     const int capped = std::min(weight, 256);
-    if (effect) R::Effect(blk, mTextColor, mEffectColor, capped);
-    else if (mono) R::Mono(blk, mTextColor, capped);
-    else R::Normal(blk, mTextColor, weight);
+    if (effect)
+      R::Effect(blk, mTextColor, mEffectColor, capped);
+    else if (mono)
+      R::Mono(blk, mTextColor, capped);
+    else
+      R::Normal(blk, mTextColor, weight);
   });
 }

@@ -17,7 +17,7 @@ constexpr double kMaxRadius = 1048576.0; // beyond this a circle's walk would ta
 // The stored rings for the radii 1.5 .. 4 in half steps: squares of 2r + 1 pixels whose centre is the
 // circle's. Without aa a pixel is 255 when its centre lies within half a pixel of the circle; with aa
 // its coverage falls off linearly over one pixel.
-const unsigned char *smallCircleMask(int index, bool aa)
+const unsigned char* smallCircleMask(int index, bool aa)
 {
   struct Masks
   {
@@ -25,7 +25,7 @@ const unsigned char *smallCircleMask(int index, bool aa)
   };
   static const Masks masks = [] {
     Masks all;
-    auto &m = all.m;
+    auto& m = all.m;
     for (int i = 0; i < 6; ++i) {
       const double r = 1.5 + 0.5 * i;
       const int n = 4 + i;
@@ -62,13 +62,13 @@ struct CircleJob
   bool aa, filled;
 };
 
-void runCircle(const CircleJob &j)
+void runCircle(const CircleJob& j)
 {
   const int weight = Raster_WeightFromAlpha(j.alpha);
   const int icx = (int)(j.cx + 0.5f), icy = (int)(j.cy + 0.5f);
   const double margin = j.r + 2.0;
-  const bool nearEdge = j.cx - margin < j.left || j.cy - margin < j.top || j.cx + margin >= j.right ||
-                        j.cy + margin >= j.bottom;
+  const bool nearEdge =
+      j.cx - margin < j.left || j.cy - margin < j.top || j.cx + margin >= j.right || j.cy + margin >= j.bottom;
   auto draw = [&](auto kernel) {
     _Raster_CircleDrawer<decltype(kernel)> d;
     d.mTarget = j.t;
@@ -79,17 +79,21 @@ void runCircle(const CircleJob &j)
     d.mClipPoints = nearEdge;
     d.mColor = Raster_LineColor(j.color);
     d.mAlpha = weight;
-    if (j.aa) d.DrawClippedCircleAA(icx, icy, j.r, j.filled);
-    else d.DrawClippedCircle(icx, icy, (int)(j.r + 0.5f), j.filled);
+    if (j.aa)
+      d.DrawClippedCircleAA(icx, icy, j.r, j.filled);
+    else
+      d.DrawClippedCircle(icx, icy, (int)(j.r + 0.5f), j.filled);
   };
-  if (j.aa) Raster_WithShapeVaryingKernel(j.mode, weight, draw);
-  else Raster_WithShapeKernel(j.mode, weight, draw);
+  if (j.aa)
+    Raster_WithShapeVaryingKernel(j.mode, weight, draw);
+  else
+    Raster_WithShapeKernel(j.mode, weight, draw);
 }
 
 // Fills in the parts every circle shares; false when nothing is to be drawn. The circle's box must
 // meet the bitmap, which also keeps the centre within reach of int arithmetic.
-bool prepareCircle(Raster_IBitmap *dest, float cx, float cy, float r, unsigned int color, float alpha, int mode,
-                   bool aa, bool filled, CircleJob *j)
+bool prepareCircle(Raster_IBitmap* dest, float cx, float cy, float r, unsigned int color, float alpha, int mode,
+                   bool aa, bool filled, CircleJob* j)
 {
   if (!Raster_AllFinite(cx, cy, r, alpha) || r < 0 || r > kMaxRadius) return false;
   if (!Raster_GetShapeTarget(dest, &j->t)) return false;
@@ -112,7 +116,7 @@ bool prepareCircle(Raster_IBitmap *dest, float cx, float cy, float r, unsigned i
 
 } // namespace
 
-void Raster_Circle(Raster_IBitmap *dest, float cx, float cy, float r, unsigned int color, float alpha, int mode,
+void Raster_Circle(Raster_IBitmap* dest, float cx, float cy, float r, unsigned int color, float alpha, int mode,
                    bool aa)
 {
   const int small = smallCircleIndex(r);
@@ -126,15 +130,15 @@ void Raster_Circle(Raster_IBitmap *dest, float cx, float cy, float r, unsigned i
   if (prepareCircle(dest, cx, cy, r, color, alpha, mode, aa, false, &j)) runCircle(j);
 }
 
-void Raster_FillCircle(Raster_IBitmap *dest, float cx, float cy, float r, unsigned int color, float alpha, int mode,
+void Raster_FillCircle(Raster_IBitmap* dest, float cx, float cy, float r, unsigned int color, float alpha, int mode,
                        bool aa)
 {
   CircleJob j;
   if (prepareCircle(dest, cx, cy, r, color, alpha, mode, aa, true, &j)) runCircle(j);
 }
 
-void Raster_Arc(Raster_IBitmap *dest, float cx, float cy, float r, float angleFrom, float angleTo,
-                unsigned int color, float alpha, int mode, bool aa)
+void Raster_Arc(Raster_IBitmap* dest, float cx, float cy, float r, float angleFrom, float angleTo, unsigned int color,
+                float alpha, int mode, bool aa)
 {
   if (!Raster_AllFinite(angleFrom, angleTo, 0, 0)) return;
   if (std::fabs((double)angleTo - angleFrom) >= 2 * kPi) {
@@ -172,7 +176,7 @@ void Raster_Arc(Raster_IBitmap *dest, float cx, float cy, float r, float angleFr
   }
 }
 
-void Raster_RoundRect(Raster_IBitmap *dest, float x, float y, float w, float h, int radius, unsigned int color,
+void Raster_RoundRect(Raster_IBitmap* dest, float x, float y, float w, float h, int radius, unsigned int color,
                       float alpha, int mode, bool aa)
 {
   if (!Raster_AllFinite(x, y, w, h)) return;

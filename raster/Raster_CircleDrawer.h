@@ -10,7 +10,8 @@
 #include <cmath>
 #include <type_traits>
 
-template <class K> struct _Raster_CircleDrawer
+template <class K>
+struct _Raster_CircleDrawer
 {
   Raster_ShapeTarget mTarget;
   int mLeft = 0, mTop = 0, mRight = 0, mBottom = 0; // clip rectangle, right and bottom exclusive
@@ -22,7 +23,7 @@ template <class K> struct _Raster_CircleDrawer
   {
     if (w == 0) return;
     if (mClipPoints && (x < mLeft || y < mTop || x >= mRight || y >= mBottom)) return;
-    K::doPix((unsigned char *)mTarget.at(x, y), mColor.r, mColor.g, mColor.b, mColor.a, w);
+    K::doPix((unsigned char*)mTarget.at(x, y), mColor.r, mColor.g, mColor.b, mColor.a, w);
   }
 
   // Inclusive span x1..x2 of row y.
@@ -32,7 +33,7 @@ template <class K> struct _Raster_CircleDrawer
     if (x1 < mLeft) x1 = mLeft;
     if (x2 >= mRight) x2 = mRight - 1;
     if (x1 > x2) return;
-    Raster_PixelWord *p = mTarget.at(x1, y);
+    Raster_PixelWord* p = mTarget.at(x1, y);
     if constexpr (std::is_same<K, _Raster_CombinePixelsCopyNoClamp>::value) {
       // At full weight the mixing copy gives the colour itself: write words.
       if (w == 256) {
@@ -51,7 +52,7 @@ template <class K> struct _Raster_CircleDrawer
     if (y1 < mTop) y1 = mTop;
     if (y2 >= mBottom) y2 = mBottom - 1;
     if (y1 > y2) return;
-    Raster_PixelWord *p = mTarget.at(x, y1);
+    Raster_PixelWord* p = mTarget.at(x, y1);
     if constexpr (std::is_same<K, _Raster_CombinePixelsCopyNoClamp>::value) {
       if (w == 256) {
         const Raster_PixelWord c = Raster_RGBA(mColor.r, mColor.g, mColor.b, mColor.a);

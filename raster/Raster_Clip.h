@@ -6,17 +6,17 @@
 
 struct Raster_ClippedBlock
 {
-  Raster_PixelWord *first = nullptr; // image row y0, column x0
+  Raster_PixelWord* first = nullptr; // image row y0, column x0
   long rowStep = 0;                  // bytes from one image row to the next
   int x0 = 0, y0 = 0, w = 0, h = 0;
 };
 
 // False when nothing remains to draw (null bitmap, no bits, empty or outside rectangle). The rectangle's
 // far edges are computed in 64 bits so huge coordinates cannot wrap around into the bitmap.
-inline bool Raster_ClipBlock(Raster_IBitmap *bm, int x, int y, int w, int h, Raster_ClippedBlock *out)
+inline bool Raster_ClipBlock(Raster_IBitmap* bm, int x, int y, int w, int h, Raster_ClippedBlock* out)
 {
   if (!bm) return false;
-  Raster_PixelWord *bits = bm->getBits();
+  Raster_PixelWord* bits = bm->getBits();
   const int W = bm->getWidth(), H = bm->getHeight();
   if (!bits || W <= 0 || H <= 0) return false;
 
@@ -35,7 +35,7 @@ inline bool Raster_ClipBlock(Raster_IBitmap *bm, int x, int y, int w, int h, Ras
   return true;
 }
 
-inline Raster_PixelWord *Raster_NextRow(Raster_PixelWord *row, long rowStep)
+inline Raster_PixelWord* Raster_NextRow(Raster_PixelWord* row, long rowStep)
 {
-  return (Raster_PixelWord *)((char *)row + rowStep);
+  return (Raster_PixelWord*)((char*)row + rowStep);
 }

@@ -7,12 +7,12 @@
 
 #include <cmath>
 
-bool ClipFLine(float *x1, float *y1, float *x2, float *y2, int w, int h)
+bool ClipFLine(float* x1, float* y1, float* x2, float* y2, int w, int h)
 {
   return Raster_ClipFLine(x1, y1, x2, y2, 0, 0, w, h);
 }
 
-bool Raster_ClipFLine(float *x1, float *y1, float *x2, float *y2, int left, int top, int right, int bottom)
+bool Raster_ClipFLine(float* x1, float* y1, float* x2, float* y2, int left, int top, int right, int bottom)
 {
   if (!x1 || !y1 || !x2 || !y2 || !Raster_AllFinite(*x1, *y1, *x2, *y2)) return false;
   double X1 = (double)*x1 - left, Y1 = (double)*y1 - top, X2 = (double)*x2 - left, Y2 = (double)*y2 - top;
@@ -37,7 +37,7 @@ int truncated(float v)
 
 } // namespace
 
-void Raster_FLine(Raster_IBitmap *dest, float x1, float y1, float x2, float y2, unsigned int color, float alpha,
+void Raster_FLine(Raster_IBitmap* dest, float x1, float y1, float x2, float y2, unsigned int color, float alpha,
                   int mode, bool aa)
 {
   if (!Raster_AllFinite(x1, y1, x2, y2)) return;

@@ -19,9 +19,9 @@
 #include <climits>
 
 enum {
-  kRaster_WeightOne = 256,          // the weight of an opaque draw
-  kRaster_WeightLimit = 8388607,    // 2^23 - 1: 256 * this and 255 * (256 + this) fit an int
-  kRaster_FixedOne = 65536,         // one pixel in 16.16
+  kRaster_WeightOne = 256,       // the weight of an opaque draw
+  kRaster_WeightLimit = 8388607, // 2^23 - 1: 256 * this and 255 * (256 + this) fit an int
+  kRaster_FixedOne = 65536,      // one pixel in 16.16
 };
 
 // A channel value outside 0..255 offered at weight alpha, held where every kernel's products stay
@@ -56,7 +56,16 @@ inline int Raster_ToFixed16(double v)
 }
 
 // Integer part of a 16.16 value, truncating toward zero like every other division here.
-inline int Raster_FixedInt(int u) { return u / 65536; }
-inline int Raster_FixedFrac(int u) { return u & 0xFFFF; }
+inline int Raster_FixedInt(int u)
+{
+  return u / 65536;
+}
+inline int Raster_FixedFrac(int u)
+{
+  return u & 0xFFFF;
+}
 
-inline int Raster_Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+inline int Raster_Clamp255(int v)
+{
+  return v < 0 ? 0 : (v > 255 ? 255 : v);
+}

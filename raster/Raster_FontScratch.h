@@ -7,8 +7,8 @@ class Raster_SysBitmap;
 
 // Makes sure the glyph scratch exists and is at least size x size; when it had to grow its context is
 // set up for rendering masks (white text, opaque black background). Null when it cannot be made.
-Raster_SysBitmap *Raster_FontGlyphScratch(int size);
+Raster_SysBitmap* Raster_FontGlyphScratch(int size);
 // The platform-text scratch, at least w x h (and at least 4 x 4).
-Raster_SysBitmap *Raster_FontNativeScratch(int w, int h);
+Raster_SysBitmap* Raster_FontNativeScratch(int w, int h);
 void Raster_FontScratchAcquire();
 void Raster_FontScratchRelease();

@@ -8,8 +8,8 @@
 
 #include "raster/Raster_IBitmap.h"
 
-void Raster_DrawGlyph(Raster_IBitmap *dest, int x, int y, unsigned int color, const unsigned char *mask,
-                      int maskWidth, int maskHeight, float alpha, int mode);
+void Raster_DrawGlyph(Raster_IBitmap* dest, int x, int y, unsigned int color, const unsigned char* mask, int maskWidth,
+                      int maskHeight, float alpha, int mode);
 // maskSpan: bytes from one mask row to the next.
-void Raster_DrawGlyphEx(Raster_IBitmap *dest, int x, int y, unsigned int color, const unsigned char *mask,
+void Raster_DrawGlyphEx(Raster_IBitmap* dest, int x, int y, unsigned int color, const unsigned char* mask,
                         int maskWidth, int maskSpan, int maskHeight, float alpha, int mode);

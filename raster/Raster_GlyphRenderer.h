@@ -11,19 +11,20 @@
 // A w x h block of the mask (rows maskSpan apart) onto dest (rows destStep bytes apart).
 struct Raster_GlyphBlock
 {
-  const unsigned char *mMask;
+  const unsigned char* mMask;
   int mMaskSpan;
-  unsigned char *mDest;
+  unsigned char* mDest;
   long mDestStep;
   int mWidth, mHeight;
 };
 
-template <class K> struct GlyphRenderer
+template <class K>
+struct GlyphRenderer
 {
   using Block = Raster_GlyphBlock;
 
   // Coverage c > 0 at weight c + 1 when alpha is 256, else min(alpha * c / 256, 256).
-  static void Normal(const Block &b, unsigned int color, int alpha)
+  static void Normal(const Block& b, unsigned int color, int alpha)
   {
     const int r = Raster_GetR(color), g = Raster_GetG(color), bl = Raster_GetB(color);
     if constexpr (std::is_same<K, _Raster_CombinePixelsCopyNoClamp>::value) {
@@ -34,39 +35,42 @@ template <class K> struct GlyphRenderer
           Raster_SIMD_GlyphCopyBlock(b.mDest, b.mDestStep, b.mMask, b.mMaskSpan, b.mWidth, b.mHeight, word);
           return;
         }
-        forEach(b, [&](unsigned char *d, int c) {
-          if (c == 255) *(Raster_PixelWord *)d = word;
-          else K::doPix(d, r, g, bl, 255, c + 1);
+        forEach(b, [&](unsigned char* d, int c) {
+          if (c == 255)
+            *(Raster_PixelWord*)d = word;
+          else
+            K::doPix(d, r, g, bl, 255, c + 1);
         });
         return;
       }
     }
-    forEach(b, [&](unsigned char *d, int c) {
+    forEach(b, [&](unsigned char* d, int c) {
       int w = alpha == 256 ? c + 1 : alpha * c / 256;
       if (w > 256) w = 256;
       if (w) K::doPix(d, r, g, bl, 255, w);
     });
   }
   // Every covered pixel at the one weight.
-  static void Mono(const Block &b, unsigned int color, int alpha)
+  static void Mono(const Block& b, unsigned int color, int alpha)
   {
     const int r = Raster_GetR(color), g = Raster_GetG(color), bl = Raster_GetB(color);
-    forEach(b, [&](unsigned char *d, int) { K::doPix(d, r, g, bl, 255, alpha); });
+    forEach(b, [&](unsigned char* d, int) { K::doPix(d, r, g, bl, 255, alpha); });
   }
   // Full coverage in the text colour, the effect pixels (any other coverage) in the effect colour.
-  static void Effect(const Block &b, unsigned int color, unsigned int effect, int alpha)
+  static void Effect(const Block& b, unsigned int color, unsigned int effect, int alpha)
   {
-    forEach(b, [&](unsigned char *d, int c) {
+    forEach(b, [&](unsigned char* d, int c) {
       const unsigned int col = c == 255 ? color : effect;
       K::doPix(d, Raster_GetR(col), Raster_GetG(col), Raster_GetB(col), 255, alpha);
     });
   }
 
 private:
-  template <class Fn> static void forEach(const Block &b, Fn &&fn)
+  template <class Fn>
+  static void forEach(const Block& b, Fn&& fn)
   {
-    const unsigned char *m = b.mMask;
-    unsigned char *d = b.mDest;
+    const unsigned char* m = b.mMask;
+    unsigned char* d = b.mDest;
     for (int y = 0; y < b.mHeight; ++y, m += b.mMaskSpan, d += b.mDestStep)
       for (int x = 0; x < b.mWidth; ++x)
         if (m[x]) fn(d + 4 * x, m[x]);

@@ -12,10 +12,13 @@
 
 namespace {
 
-inline void glyphCopyPixel(Raster_PixelWord *d, unsigned char m, Raster_PixelWord c)
+inline void glyphCopyPixel(Raster_PixelWord* d, unsigned char m, Raster_PixelWord c)
 {
-  if (m == 255) *d = c;
-  else if (m) _Raster_CombinePixelsCopyNoClamp::doPix((unsigned char *)d, Raster_GetR(c), Raster_GetG(c), Raster_GetB(c), 255, m + 1);
+  if (m == 255)
+    *d = c;
+  else if (m)
+    _Raster_CombinePixelsCopyNoClamp::doPix((unsigned char*)d, Raster_GetR(c), Raster_GetG(c), Raster_GetB(c), 255,
+                                            m + 1);
 }
 
 } // namespace
@@ -48,7 +51,7 @@ inline __m128i glyphCopy4(__m128i dv, uint32_t mw, __m128i s)
 
 namespace {
 
-inline void glyphCopyRow(Raster_PixelWord *d, const unsigned char *mask, int n, Raster_PixelWord c)
+inline void glyphCopyRow(Raster_PixelWord* d, const unsigned char* mask, int n, Raster_PixelWord c)
 {
   int x = 0;
 #if RASTER_BLIT_SSE2
@@ -57,9 +60,11 @@ inline void glyphCopyRow(Raster_PixelWord *d, const unsigned char *mask, int n, 
     uint32_t mw;
     std::memcpy(&mw, mask + x, 4);
     if (mw == 0) continue;
-    __m128i *p = (__m128i *)(d + x);
-    if (mw == 0xFFFFFFFFu) _mm_storeu_si128(p, s);
-    else _mm_storeu_si128(p, glyphCopy4(_mm_loadu_si128(p), mw, s));
+    __m128i* p = (__m128i*)(d + x);
+    if (mw == 0xFFFFFFFFu)
+      _mm_storeu_si128(p, s);
+    else
+      _mm_storeu_si128(p, glyphCopy4(_mm_loadu_si128(p), mw, s));
   }
   const int rest = n - x;
   if (rest > 0) {
@@ -81,8 +86,8 @@ inline void glyphCopyRow(Raster_PixelWord *d, const unsigned char *mask, int n, 
 
 } // namespace
 
-void Raster_SIMD_GlyphCopyBlock(unsigned char *d, long destStep, const unsigned char *mask, int maskSpan, int w, int h,
+void Raster_SIMD_GlyphCopyBlock(unsigned char* d, long destStep, const unsigned char* mask, int maskSpan, int w, int h,
                                 Raster_PixelWord c)
 {
-  for (int y = 0; y < h; ++y, d += destStep, mask += maskSpan) glyphCopyRow((Raster_PixelWord *)d, mask, w, c);
+  for (int y = 0; y < h; ++y, d += destStep, mask += maskSpan) glyphCopyRow((Raster_PixelWord*)d, mask, w, c);
 }

@@ -14,14 +14,14 @@ class Raster_IBitmap
 public:
   virtual ~Raster_IBitmap() {}
 
-  virtual Raster_PixelWord *getBits() = 0; // memory row 0, or null without storage
+  virtual Raster_PixelWord* getBits() = 0; // memory row 0, or null without storage
   virtual int getWidth() = 0;
   virtual int getHeight() = 0;
   virtual int getRowSpan() = 0; // pixels per memory row
   virtual bool isFlipped() { return false; }
   virtual bool resize(int w, int h) = 0; // true when the size changed
-  virtual HDC__ *getDC() { return nullptr; }
-  virtual int Extended(int id, void *data)
+  virtual HDC__* getDC() { return nullptr; }
+  virtual int Extended(int id, void* data)
   {
     (void)id;
     (void)data;
@@ -31,14 +31,14 @@ public:
 
 // Address of image row y (0 = top) of a bitmap with bits, honouring the flipped flag. No bounds check:
 // callers clip first.
-inline Raster_PixelWord *Raster_ImageRow(Raster_IBitmap *bm, Raster_PixelWord *bits, int y)
+inline Raster_PixelWord* Raster_ImageRow(Raster_IBitmap* bm, Raster_PixelWord* bits, int y)
 {
   const int memRow = bm->isFlipped() ? bm->getHeight() - 1 - y : y;
   return bits + (long)memRow * bm->getRowSpan();
 }
 
 // Byte step from one image row to the next: negative for a flipped bitmap.
-inline long Raster_ImageRowStep(Raster_IBitmap *bm)
+inline long Raster_ImageRowStep(Raster_IBitmap* bm)
 {
   const long step = (long)bm->getRowSpan() * (long)sizeof(Raster_PixelWord);
   return bm->isFlipped() ? -step : step;

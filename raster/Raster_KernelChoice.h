@@ -18,7 +18,8 @@
 
 // Plain kernels, or with RASTER_BLEND_USE_SOURCE_ALPHA the source-alpha kernels. Copy at weight 256
 // clobbers (plain) or copies by the source's alpha alone (source alpha).
-template <class Fn> bool Raster_WithKernel(int mode, int alpha, Fn &&fn)
+template <class Fn>
+bool Raster_WithKernel(int mode, int alpha, Fn&& fn)
 {
   if (alpha == 0) return false;
   const int m = mode & RASTER_BLEND_MODE_MASK;
@@ -26,34 +27,61 @@ template <class Fn> bool Raster_WithKernel(int mode, int alpha, Fn &&fn)
   if (mode & RASTER_BLEND_USE_SOURCE_ALPHA) {
     switch (m) {
     case RASTER_BLEND_COPY:
-      if (alpha == 256) fn(_Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp{});
-      else fn(_Raster_CombinePixelsCopySourceAlphaNoClamp{});
+      if (alpha == 256)
+        fn(_Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp{});
+      else
+        fn(_Raster_CombinePixelsCopySourceAlphaNoClamp{});
       return true;
-    case RASTER_BLEND_ADD: fn(_Raster_CombinePixelsAddSourceAlpha{}); return true;
-    case RASTER_BLEND_DODGE: fn(_Raster_CombinePixelsColorDodgeSourceAlpha{}); return true;
-    case RASTER_BLEND_MUL: fn(_Raster_CombinePixelsMulSourceAlphaNoClamp{}); return true;
-    case RASTER_BLEND_OVERLAY: fn(_Raster_CombinePixelsOverlaySourceAlpha{}); return true;
-    case RASTER_BLEND_HSVADJ: fn(_Raster_CombinePixelsHSVAdjustSourceAlpha{}); return true;
-    default: return false;
+    case RASTER_BLEND_ADD:
+      fn(_Raster_CombinePixelsAddSourceAlpha{});
+      return true;
+    case RASTER_BLEND_DODGE:
+      fn(_Raster_CombinePixelsColorDodgeSourceAlpha{});
+      return true;
+    case RASTER_BLEND_MUL:
+      fn(_Raster_CombinePixelsMulSourceAlphaNoClamp{});
+      return true;
+    case RASTER_BLEND_OVERLAY:
+      fn(_Raster_CombinePixelsOverlaySourceAlpha{});
+      return true;
+    case RASTER_BLEND_HSVADJ:
+      fn(_Raster_CombinePixelsHSVAdjustSourceAlpha{});
+      return true;
+    default:
+      return false;
     }
   }
   switch (m) {
   case RASTER_BLEND_COPY:
-    if (alpha == 256) fn(_Raster_CombinePixelsClobberNoClamp{});
-    else fn(_Raster_CombinePixelsCopyNoClamp{});
+    if (alpha == 256)
+      fn(_Raster_CombinePixelsClobberNoClamp{});
+    else
+      fn(_Raster_CombinePixelsCopyNoClamp{});
     return true;
-  case RASTER_BLEND_ADD: fn(_Raster_CombinePixelsAdd{}); return true;
-  case RASTER_BLEND_DODGE: fn(_Raster_CombinePixelsColorDodge{}); return true;
-  case RASTER_BLEND_MUL: fn(_Raster_CombinePixelsMulNoClamp{}); return true;
-  case RASTER_BLEND_OVERLAY: fn(_Raster_CombinePixelsOverlay{}); return true;
-  case RASTER_BLEND_HSVADJ: fn(_Raster_CombinePixelsHSVAdjust{}); return true;
-  default: return false;
+  case RASTER_BLEND_ADD:
+    fn(_Raster_CombinePixelsAdd{});
+    return true;
+  case RASTER_BLEND_DODGE:
+    fn(_Raster_CombinePixelsColorDodge{});
+    return true;
+  case RASTER_BLEND_MUL:
+    fn(_Raster_CombinePixelsMulNoClamp{});
+    return true;
+  case RASTER_BLEND_OVERLAY:
+    fn(_Raster_CombinePixelsOverlay{});
+    return true;
+  case RASTER_BLEND_HSVADJ:
+    fn(_Raster_CombinePixelsHSVAdjust{});
+    return true;
+  default:
+    return false;
   }
 }
 
 // As Raster_WithKernel for channel values that may lie outside 0..255 (gradients): copy, clobber and
 // multiply in their clamping forms. With the source-alpha flag the opaque copy clamps too.
-template <class Fn> bool Raster_WithClampKernel(int mode, int alpha, Fn &&fn)
+template <class Fn>
+bool Raster_WithClampKernel(int mode, int alpha, Fn&& fn)
 {
   if (alpha == 0 || ((mode & RASTER_BLEND_MODE_MASK) == RASTER_BLEND_COPY && alpha < 0)) return false;
   const int m = mode & RASTER_BLEND_MODE_MASK;
@@ -66,56 +94,91 @@ template <class Fn> bool Raster_WithClampKernel(int mode, int alpha, Fn &&fn)
   }
   switch (m) {
   case RASTER_BLEND_COPY:
-    if (alpha == 256) fn(_Raster_CombinePixelsClobberClamp{});
-    else fn(_Raster_CombinePixelsCopyClamp{});
+    if (alpha == 256)
+      fn(_Raster_CombinePixelsClobberClamp{});
+    else
+      fn(_Raster_CombinePixelsCopyClamp{});
     return true;
-  case RASTER_BLEND_MUL: fn(_Raster_CombinePixelsMulClamp{}); return true;
-  default: return Raster_WithKernel(mode, alpha, fn);
+  case RASTER_BLEND_MUL:
+    fn(_Raster_CombinePixelsMulClamp{});
+    return true;
+  default:
+    return Raster_WithKernel(mode, alpha, fn);
   }
 }
 
 // The kernel for one mode at a weight that varies per pixel (gradients): the opaque shortcut cannot be
 // chosen up front, so copy always uses the mixing form. Every kernel here clamps, so a weight that runs
 // past zero is safe in every mode and the loop passes it on.
-template <class Fn> bool Raster_WithVaryingWeightClampKernel(int mode, Fn &&fn)
+template <class Fn>
+bool Raster_WithVaryingWeightClampKernel(int mode, Fn&& fn)
 {
   const int m = mode & RASTER_BLEND_MODE_MASK;
   switch (m) {
-  case RASTER_BLEND_COPY: fn(_Raster_CombinePixelsCopyClamp{}); return true;
-  case RASTER_BLEND_ADD: fn(_Raster_CombinePixelsAdd{}); return true;
-  case RASTER_BLEND_DODGE: fn(_Raster_CombinePixelsColorDodge{}); return true;
-  case RASTER_BLEND_MUL: fn(_Raster_CombinePixelsMulClamp{}); return true;
-  case RASTER_BLEND_OVERLAY: fn(_Raster_CombinePixelsOverlay{}); return true;
-  case RASTER_BLEND_HSVADJ: fn(_Raster_CombinePixelsHSVAdjust{}); return true;
-  default: return false;
+  case RASTER_BLEND_COPY:
+    fn(_Raster_CombinePixelsCopyClamp{});
+    return true;
+  case RASTER_BLEND_ADD:
+    fn(_Raster_CombinePixelsAdd{});
+    return true;
+  case RASTER_BLEND_DODGE:
+    fn(_Raster_CombinePixelsColorDodge{});
+    return true;
+  case RASTER_BLEND_MUL:
+    fn(_Raster_CombinePixelsMulClamp{});
+    return true;
+  case RASTER_BLEND_OVERLAY:
+    fn(_Raster_CombinePixelsOverlay{});
+    return true;
+  case RASTER_BLEND_HSVADJ:
+    fn(_Raster_CombinePixelsHSVAdjust{});
+    return true;
+  default:
+    return false;
   }
 }
 
 // Lines, curves and shapes: plain kernels only (the source-alpha flag has already scaled the weight by
 // the colour's alpha). Copy at weight 256 clobbers and at 128 takes the byte half-mix (d + s) >> 1;
 // copy at a weight of 0 or below draws nothing, while the other modes take a negative weight as it is.
-template <class Fn> bool Raster_WithShapeKernel(int mode, int alpha, Fn &&fn)
+template <class Fn>
+bool Raster_WithShapeKernel(int mode, int alpha, Fn&& fn)
 {
   if (alpha == 0) return false;
   switch (mode & RASTER_BLEND_MODE_MASK) {
   case RASTER_BLEND_COPY:
     if (alpha < 0) return false;
-    if (alpha == 256) fn(_Raster_CombinePixelsClobberNoClamp{});
-    else if (alpha == 128) fn(_Raster_CombinePixelsHalfMixNoClamp{});
-    else fn(_Raster_CombinePixelsCopyNoClamp{});
+    if (alpha == 256)
+      fn(_Raster_CombinePixelsClobberNoClamp{});
+    else if (alpha == 128)
+      fn(_Raster_CombinePixelsHalfMixNoClamp{});
+    else
+      fn(_Raster_CombinePixelsCopyNoClamp{});
     return true;
-  case RASTER_BLEND_ADD: fn(_Raster_CombinePixelsAdd{}); return true;
-  case RASTER_BLEND_DODGE: fn(_Raster_CombinePixelsColorDodge{}); return true;
-  case RASTER_BLEND_MUL: fn(_Raster_CombinePixelsMulNoClamp{}); return true;
-  case RASTER_BLEND_OVERLAY: fn(_Raster_CombinePixelsOverlay{}); return true;
-  case RASTER_BLEND_HSVADJ: fn(_Raster_CombinePixelsHSVAdjust{}); return true;
-  default: return false;
+  case RASTER_BLEND_ADD:
+    fn(_Raster_CombinePixelsAdd{});
+    return true;
+  case RASTER_BLEND_DODGE:
+    fn(_Raster_CombinePixelsColorDodge{});
+    return true;
+  case RASTER_BLEND_MUL:
+    fn(_Raster_CombinePixelsMulNoClamp{});
+    return true;
+  case RASTER_BLEND_OVERLAY:
+    fn(_Raster_CombinePixelsOverlay{});
+    return true;
+  case RASTER_BLEND_HSVADJ:
+    fn(_Raster_CombinePixelsHSVAdjust{});
+    return true;
+  default:
+    return false;
   }
 }
 
 // As Raster_WithShapeKernel for anti-aliased drawing, whose weight changes from pixel to pixel: copy
 // always takes the mixing kernel (which at weight 256 gives the colour exactly, like the clobber).
-template <class Fn> bool Raster_WithShapeVaryingKernel(int mode, int alpha, Fn &&fn)
+template <class Fn>
+bool Raster_WithShapeVaryingKernel(int mode, int alpha, Fn&& fn)
 {
   if (alpha == 0) return false;
   if ((mode & RASTER_BLEND_MODE_MASK) == RASTER_BLEND_COPY) {

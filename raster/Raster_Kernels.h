@@ -29,24 +29,31 @@ constexpr Raster_InvTable Raster_MakeInvTable()
   return t;
 }
 inline constexpr Raster_InvTable _Raster_RGB2HSV_invtabData = Raster_MakeInvTable();
-inline constexpr const unsigned short *_Raster_RGB2HSV_invtab = _Raster_RGB2HSV_invtabData.v;
+inline constexpr const unsigned short* _Raster_RGB2HSV_invtab = _Raster_RGB2HSV_invtabData.v;
 
 // A weight held within +-limit.
-inline int Raster_LimitWeight(int alpha, int limit) { return alpha > limit ? limit : (alpha < -limit ? -limit : alpha); }
+inline int Raster_LimitWeight(int alpha, int limit)
+{
+  return alpha > limit ? limit : (alpha < -limit ? -limit : alpha);
+}
 
 // ---- plain kernels --------------------------------------------------------------------------------
 
 // A channel result narrowed to its byte. The Clamp kernels (for channel values that may lie outside
 // 0..255, as gradients offer) clamp first; the others keep the low byte.
-template <bool Clamp> inline unsigned char Raster_StoreChannel(int v)
+template <bool Clamp>
+inline unsigned char Raster_StoreChannel(int v)
 {
-  if constexpr (Clamp) return (unsigned char)Raster_Clamp255(v);
-  else return (unsigned char)v;
+  if constexpr (Clamp)
+    return (unsigned char)Raster_Clamp255(v);
+  else
+    return (unsigned char)v;
 }
 
-template <bool Clamp> struct _Raster_CombinePixelsClobber
+template <bool Clamp>
+struct _Raster_CombinePixelsClobber
 {
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     (void)alpha;
     dest[1] = Raster_StoreChannel<Clamp>(r);
@@ -58,10 +65,11 @@ template <bool Clamp> struct _Raster_CombinePixelsClobber
 using _Raster_CombinePixelsClobberNoClamp = _Raster_CombinePixelsClobber<false>;
 using _Raster_CombinePixelsClobberClamp = _Raster_CombinePixelsClobber<true>;
 
-template <bool Clamp> struct _Raster_CombinePixelsCopy
+template <bool Clamp>
+struct _Raster_CombinePixelsCopy
 {
   static inline int mix(int d, int s, int inv) { return s + (d - s) * inv / 256; }
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     const int inv = 256 - alpha;
     dest[1] = Raster_StoreChannel<Clamp>(mix(dest[1], r, inv));
@@ -75,7 +83,7 @@ using _Raster_CombinePixelsCopyClamp = _Raster_CombinePixelsCopy<true>;
 
 struct _Raster_CombinePixelsHalfMixNoClamp
 {
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     (void)alpha;
     dest[1] = (unsigned char)((dest[1] + r) >> 1);
@@ -88,7 +96,7 @@ struct _Raster_CombinePixelsHalfMixNoClamp
 struct _Raster_CombinePixelsAdd
 {
   static inline int add(int d, int s, int alpha) { return Raster_Clamp255(d + s * alpha / 256); }
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     dest[1] = (unsigned char)add(dest[1], r, alpha);
     dest[2] = (unsigned char)add(dest[2], g, alpha);
@@ -104,7 +112,7 @@ struct _Raster_CombinePixelsColorDodge
     const int n = 256 - s * alpha / 256;
     return Raster_Clamp255(n >= 2 ? (d * 256) / n : d * 256);
   }
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     dest[1] = (unsigned char)dodge(dest[1], r, alpha);
     dest[2] = (unsigned char)dodge(dest[2], g, alpha);
@@ -116,10 +124,11 @@ struct _Raster_CombinePixelsColorDodge
 // Larger weights would overflow d * (s * alpha + (256 - alpha) * 256) for bytes d, s.
 enum { kRaster_MulWeightLimit = 32639 };
 
-template <bool Clamp> struct _Raster_CombinePixelsMul
+template <bool Clamp>
+struct _Raster_CombinePixelsMul
 {
   static inline int mul(int d, int s, int alpha) { return d * (s * alpha + (256 - alpha) * 256) / 65536; }
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     alpha = Raster_LimitWeight(alpha, kRaster_MulWeightLimit);
     dest[1] = Raster_StoreChannel<Clamp>(mul(dest[1], r, alpha));
@@ -144,7 +153,7 @@ struct _Raster_CombinePixelsOverlay
     const int t = (32768 - sa - m) * d / 256;
     return Raster_Clamp255((t + sa + m) * d / 32768);
   }
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     alpha = Raster_LimitWeight(alpha, kRaster_OverlayWeightLimit);
     dest[1] = (unsigned char)overlay(dest[1], r, alpha);
@@ -158,7 +167,7 @@ struct _Raster_CombinePixelsOverlay
 // steps, 6 sectors of 64), g moves the saturation, b the value. The alpha byte takes the offered a.
 struct _Raster_CombinePixelsHSVAdjust
 {
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     const int R = dest[1], G = dest[2], B = dest[3];
     int mx, mn, base, num;
@@ -190,8 +199,10 @@ struct _Raster_CombinePixelsHSVAdjust
     const int delta = mx - mn;
 
     int hue = base + num * (_Raster_RGB2HSV_invtab[delta] + 1) / 1024 + alpha * (r + r / 2 - 192) / 256;
-    if (hue < 0) hue += 384;
-    else if (hue >= 384) hue -= 384;
+    if (hue < 0)
+      hue += 384;
+    else if (hue >= 384)
+      hue -= 384;
     if (hue < 0 || hue >= 384) hue = ((hue % 384) + 384) % 384; // only weights above 256 get here
 
     const int sat = Raster_Clamp255(delta * _Raster_RGB2HSV_invtab[mx] / 256 + alpha * (g - 128) / 128);
@@ -204,12 +215,36 @@ struct _Raster_CombinePixelsHSVAdjust
     const int falling = val * (16384 - sat * f) / 16384;
     int oR, oG, oB;
     switch (k) {
-    case 0: oR = val; oG = rising; oB = p; break;
-    case 1: oR = falling; oG = val; oB = p; break;
-    case 2: oR = p; oG = val; oB = rising; break;
-    case 3: oR = p; oG = falling; oB = val; break;
-    case 4: oR = rising; oG = p; oB = val; break;
-    default: oR = val; oG = p; oB = falling; break;
+    case 0:
+      oR = val;
+      oG = rising;
+      oB = p;
+      break;
+    case 1:
+      oR = falling;
+      oG = val;
+      oB = p;
+      break;
+    case 2:
+      oR = p;
+      oG = val;
+      oB = rising;
+      break;
+    case 3:
+      oR = p;
+      oG = falling;
+      oB = val;
+      break;
+    case 4:
+      oR = rising;
+      oG = p;
+      oB = val;
+      break;
+    default:
+      oR = val;
+      oG = p;
+      oB = falling;
+      break;
     }
     dest[1] = (unsigned char)oR;
     dest[2] = (unsigned char)oG;
@@ -221,10 +256,11 @@ struct _Raster_CombinePixelsHSVAdjust
 
 // ---- source-alpha kernels: the weight becomes alpha' = alpha * (sa + 1) / 256 with sa = the offered a ---
 
-template <bool Clamp> struct _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParm
+template <bool Clamp>
+struct _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParm
 {
   static inline int mix(int d, int s, int sa) { return s + (d - s) * (255 - sa) / 256; }
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     (void)alpha;
     if (a == 0) return;
@@ -249,7 +285,7 @@ using _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmClamp =
 
 struct _Raster_CombinePixelsCopySourceAlphaNoClamp
 {
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     if (a == 0) return;
     const int w = alpha * (a + 1) / 256;
@@ -264,7 +300,7 @@ struct _Raster_CombinePixelsCopySourceAlphaNoClamp
 
 struct _Raster_CombinePixelsAddSourceAlpha
 {
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     if (a == 0) return;
     const int w = alpha * (a + 1) / 256;
@@ -274,7 +310,7 @@ struct _Raster_CombinePixelsAddSourceAlpha
 
 struct _Raster_CombinePixelsMulSourceAlphaNoClamp
 {
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     if (a == 0) return;
     _Raster_CombinePixelsMulNoClamp::doPix(dest, r, g, b, a, alpha * (a + 1) / 256);
@@ -283,7 +319,7 @@ struct _Raster_CombinePixelsMulSourceAlphaNoClamp
 
 struct _Raster_CombinePixelsColorDodgeSourceAlpha
 {
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     _Raster_CombinePixelsColorDodge::doPix(dest, r, g, b, a, alpha * (a + 1) / 256);
   }
@@ -291,7 +327,7 @@ struct _Raster_CombinePixelsColorDodgeSourceAlpha
 
 struct _Raster_CombinePixelsOverlaySourceAlpha
 {
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     _Raster_CombinePixelsOverlay::doPix(dest, r, g, b, a, alpha * (a + 1) / 256);
   }
@@ -299,7 +335,7 @@ struct _Raster_CombinePixelsOverlaySourceAlpha
 
 struct _Raster_CombinePixelsHSVAdjustSourceAlpha
 {
-  static inline void doPix(unsigned char *dest, int r, int g, int b, int a, int alpha)
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int alpha)
   {
     _Raster_CombinePixelsHSVAdjust::doPix(dest, r, g, b, a, alpha * (a + 1) / 256);
   }
@@ -309,8 +345,14 @@ struct _Raster_CombinePixelsHSVAdjustSourceAlpha
 // Each also has combine4, the same formula on four words at once (SSE2), bit for bit.
 
 #if RASTER_HAVE_SSE2
-inline __m128i Raster_Shr1Mask4(__m128i v) { return _mm_and_si128(_mm_srli_epi32(v, 1), _mm_set1_epi8(0x7F)); }
-inline __m128i Raster_Shr2Mask4(__m128i v) { return _mm_and_si128(_mm_srli_epi32(v, 2), _mm_set1_epi8(0x3F)); }
+inline __m128i Raster_Shr1Mask4(__m128i v)
+{
+  return _mm_and_si128(_mm_srli_epi32(v, 1), _mm_set1_epi8(0x7F));
+}
+inline __m128i Raster_Shr2Mask4(__m128i v)
+{
+  return _mm_and_si128(_mm_srli_epi32(v, 2), _mm_set1_epi8(0x3F));
+}
 #endif
 
 struct _Raster_CombinePixelsClobberFAST
@@ -320,7 +362,7 @@ struct _Raster_CombinePixelsClobberFAST
     (void)D;
     return c;
   }
-  static inline void doPix(Raster_PixelWord *dest, Raster_PixelWord c) { *dest = c; }
+  static inline void doPix(Raster_PixelWord* dest, Raster_PixelWord c) { *dest = c; }
 #if RASTER_HAVE_SSE2
   static inline __m128i combine4(__m128i D, __m128i c)
   {
@@ -336,7 +378,7 @@ struct _Raster_CombinePixelsHalfMixFAST
   {
     return ((D >> 1) & 0x7F7F7F7Fu) + ((c >> 1) & 0x7F7F7F7Fu);
   }
-  static inline void doPix(Raster_PixelWord *dest, Raster_PixelWord c) { *dest = combine(*dest, c); }
+  static inline void doPix(Raster_PixelWord* dest, Raster_PixelWord c) { *dest = combine(*dest, c); }
 #if RASTER_HAVE_SSE2
   static inline __m128i combine4(__m128i D, __m128i c)
   {
@@ -346,8 +388,7 @@ struct _Raster_CombinePixelsHalfMixFAST
 };
 
 struct _Raster_CombinePixelsHalfMix2FAST : _Raster_CombinePixelsHalfMixFAST
-{
-};
+{};
 
 struct _Raster_CombinePixelsQuarterMix2FAST
 {
@@ -355,7 +396,7 @@ struct _Raster_CombinePixelsQuarterMix2FAST
   {
     return ((c >> 2) & 0x3F3F3F3Fu) + ((D >> 1) & 0x7F7F7F7Fu) + ((D >> 2) & 0x3F3F3F3Fu);
   }
-  static inline void doPix(Raster_PixelWord *dest, Raster_PixelWord c) { *dest = combine(*dest, c); }
+  static inline void doPix(Raster_PixelWord* dest, Raster_PixelWord c) { *dest = combine(*dest, c); }
 #if RASTER_HAVE_SSE2
   static inline __m128i combine4(__m128i D, __m128i c)
   {
@@ -371,9 +412,12 @@ struct _Raster_CombinePixelsThreeQuarterMix2FAST
   {
     return _Raster_CombinePixelsQuarterMix2FAST::combine(c, D);
   }
-  static inline void doPix(Raster_PixelWord *dest, Raster_PixelWord c) { *dest = combine(*dest, c); }
+  static inline void doPix(Raster_PixelWord* dest, Raster_PixelWord c) { *dest = combine(*dest, c); }
 #if RASTER_HAVE_SSE2
-  static inline __m128i combine4(__m128i D, __m128i c) { return _Raster_CombinePixelsQuarterMix2FAST::combine4(c, D); }
+  static inline __m128i combine4(__m128i D, __m128i c)
+  {
+    return _Raster_CombinePixelsQuarterMix2FAST::combine4(c, D);
+  }
 #endif
 };
 
@@ -385,8 +429,8 @@ unsigned int Raster_CombinePixels(unsigned int dest, unsigned int src, float alp
 
 // Combine the colour (r, g, b, a) into *dest in place at integer weight alpha. A weight of 0 does
 // nothing, nor does copy at a negative weight; the other modes take a negative weight as it is.
-void Raster_CombinePixels2(unsigned int *dest, int r, int g, int b, int a, int alpha, int mode);
+void Raster_CombinePixels2(unsigned int* dest, int r, int g, int b, int a, int alpha, int mode);
 
 // As Raster_CombinePixels2, for channel values that may lie outside 0..255 (gradients): the copy and
 // multiply modes clamp every written channel.
-void Raster_CombinePixels2Clamp(unsigned int *dest, int r, int g, int b, int a, int alpha, int mode);
+void Raster_CombinePixels2Clamp(unsigned int* dest, int r, int g, int b, int a, int alpha, int mode);

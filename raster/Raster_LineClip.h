@@ -10,24 +10,34 @@ namespace Raster_LineClipDetail {
 
 enum { kLeft = 1, kRight = 2, kTop = 4, kBottom = 8 };
 
-template <class T> int outcode(T x, T y, T w, T h)
+template <class T>
+int outcode(T x, T y, T w, T h)
 {
   int c = 0;
-  if (x < 0) c |= kLeft;
-  else if (x >= w) c |= kRight;
-  if (y < 0) c |= kTop;
-  else if (y >= h) c |= kBottom;
+  if (x < 0)
+    c |= kLeft;
+  else if (x >= w)
+    c |= kRight;
+  if (y < 0)
+    c |= kTop;
+  else if (y >= h)
+    c |= kBottom;
   return c;
 }
 
 // The moved coordinate: truncated toward zero for integer T, kept for floating T.
-template <class T> T fromDouble(double v) { return (T)v; }
+template <class T>
+T fromDouble(double v)
+{
+  return (T)v;
+}
 
 } // namespace Raster_LineClipDetail
 
 // Clips in place to 0..w-1 x 0..h-1; false when rejected. Each end point moves at most once per edge,
 // so the loop ends; the cap only guards against rounding that would keep a point just outside.
-template <class T> bool Raster_ClipLineT(T &x1, T &y1, T &x2, T &y2, T w, T h)
+template <class T>
+bool Raster_ClipLineT(T& x1, T& y1, T& x2, T& y2, T w, T h)
 {
   using namespace Raster_LineClipDetail;
   int c1 = outcode(x1, y1, w, h), c2 = outcode(x2, y2, w, h);

@@ -28,7 +28,10 @@ Raster_MemBitmap::Raster_MemBitmap(int w, int h, unsigned int align) : mLineAlig
   if (w || h) resize(w, h);
 }
 
-Raster_MemBitmap::~Raster_MemBitmap() { freeStorage(); }
+Raster_MemBitmap::~Raster_MemBitmap()
+{
+  freeStorage();
+}
 
 void Raster_MemBitmap::freeStorage()
 {
@@ -37,11 +40,11 @@ void Raster_MemBitmap::freeStorage()
   mAllocSize = 0;
 }
 
-Raster_PixelWord *Raster_MemBitmap::getBits()
+Raster_PixelWord* Raster_MemBitmap::getBits()
 {
   if (!mStorage) return nullptr;
   const uintptr_t aligned = ((uintptr_t)mStorage + 63) & ~(uintptr_t)63;
-  return (Raster_PixelWord *)aligned;
+  return (Raster_PixelWord*)aligned;
 }
 
 bool Raster_MemBitmap::resize(int w, int h)
@@ -72,7 +75,7 @@ bool Raster_MemBitmap::resize(int w, int h)
     return true; // fits: storage stays where it is
   } else {
     const size_t grown = (size_t)needed + (size_t)needed / 4;
-    void *p = std::realloc(mStorage, grown + 63);
+    void* p = std::realloc(mStorage, grown + 63);
     if (p) {
       mStorage = p;
       mAllocSize = grown;

@@ -15,10 +15,10 @@ public:
   Raster_MemBitmap(int w = 0, int h = 0, unsigned int align = 4);
   ~Raster_MemBitmap() override;
 
-  Raster_MemBitmap(const Raster_MemBitmap &) = delete;
-  Raster_MemBitmap &operator=(const Raster_MemBitmap &) = delete;
+  Raster_MemBitmap(const Raster_MemBitmap&) = delete;
+  Raster_MemBitmap& operator=(const Raster_MemBitmap&) = delete;
 
-  Raster_PixelWord *getBits() override;
+  Raster_PixelWord* getBits() override;
   int getWidth() override { return mWidth; }
   int getHeight() override { return mHeight; }
   int getRowSpan() override { return (mWidth + mLineAlignMask) & ~mLineAlignMask; }
@@ -29,7 +29,7 @@ public:
 private:
   void freeStorage();
 
-  void *mStorage = nullptr; // as allocated; the bits start at the next 64-byte boundary
+  void* mStorage = nullptr; // as allocated; the bits start at the next 64-byte boundary
   size_t mAllocSize = 0;    // usable bytes from the aligned start
   int mWidth = 0;
   int mHeight = 0;

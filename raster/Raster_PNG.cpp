@@ -27,13 +27,13 @@ const double kMaxPixels = 32.0 * 1024 * 1024; // 128 MB of pixels
 
 struct MemReader
 {
-  const unsigned char *mPos;
+  const unsigned char* mPos;
   int mLeft;
 };
 
 void staticPngReadFunc(png_structp png, png_bytep out, png_size_t want)
 {
-  MemReader *rd = (MemReader *)png_get_io_ptr(png);
+  MemReader* rd = (MemReader*)png_get_io_ptr(png);
   std::memset(out, 0, want);
   const png_size_t n = (png_size_t)rd->mLeft < want ? (png_size_t)rd->mLeft : want;
   if (n) std::memcpy(out, rd->mPos, n);
@@ -48,10 +48,17 @@ double rawImageBytes(png_uint_32 w, png_uint_32 h, int bitDepth, int colorType)
 {
   int channels = 1;
   switch (colorType) {
-  case PNG_COLOR_TYPE_GRAY_ALPHA: channels = 2; break;
-  case PNG_COLOR_TYPE_RGB: channels = 3; break;
-  case PNG_COLOR_TYPE_RGB_ALPHA: channels = 4; break;
-  default: break;
+  case PNG_COLOR_TYPE_GRAY_ALPHA:
+    channels = 2;
+    break;
+  case PNG_COLOR_TYPE_RGB:
+    channels = 3;
+    break;
+  case PNG_COLOR_TYPE_RGB_ALPHA:
+    channels = 4;
+    break;
+  default:
+    break;
   }
   const double rowBytes = ((double)w * channels * bitDepth + 7.0) / 8.0;
   return (double)h * (rowBytes + 1.0);
@@ -64,12 +71,12 @@ struct DecodeState
 {
   png_structp mPng = nullptr;
   png_infop mInfo = nullptr;
-  Raster_IBitmap *mTarget = nullptr;
+  Raster_IBitmap* mTarget = nullptr;
   bool mOwnsTarget = false;
-  png_bytep *mRows = nullptr;
+  png_bytep* mRows = nullptr;
 };
 
-bool decode(DecodeState *st, Raster_IBitmap *bmp, double inputBytes, bool honourFlip)
+bool decode(DecodeState* st, Raster_IBitmap* bmp, double inputBytes, bool honourFlip)
 {
   png_structp png = st->mPng;
   png_infop info = st->mInfo;
@@ -93,8 +100,10 @@ bool decode(DecodeState *st, Raster_IBitmap *bmp, double inputBytes, bool honour
   if (bitDepth == 16) png_set_strip_16(png);
   if (bitDepth < 8) png_set_packing(png);
   if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
-  if (colorType & PNG_COLOR_MASK_ALPHA) png_set_swap_alpha(png);
-  else png_set_filler(png, 0xFF, PNG_FILLER_BEFORE);
+  if (colorType & PNG_COLOR_MASK_ALPHA)
+    png_set_swap_alpha(png);
+  else
+    png_set_filler(png, 0xFF, PNG_FILLER_BEFORE);
 
   // Settle the transformations now so that the decoded row size can be checked against the bitmap's
   // rows before anything is written into them.
@@ -109,12 +118,12 @@ bool decode(DecodeState *st, Raster_IBitmap *bmp, double inputBytes, bool honour
     bmp->resize((int)width, (int)height);
     st->mTarget = bmp;
   }
-  Raster_IBitmap *t = st->mTarget;
-  Raster_PixelWord *bits = t->getBits();
+  Raster_IBitmap* t = st->mTarget;
+  Raster_PixelWord* bits = t->getBits();
   if (!bits || t->getWidth() != (int)width || t->getHeight() != (int)height || t->getRowSpan() < (int)width)
     return false;
 
-  st->mRows = (png_bytep *)std::malloc(sizeof(png_bytep) * height);
+  st->mRows = (png_bytep*)std::malloc(sizeof(png_bytep) * height);
   if (!st->mRows) return false;
   const bool flip = honourFlip && t->isFlipped();
   for (png_uint_32 i = 0; i < height; ++i) {
@@ -126,7 +135,7 @@ bool decode(DecodeState *st, Raster_IBitmap *bmp, double inputBytes, bool honour
 }
 
 // Frees everything; answers the bitmap on success, else null (deleting a bitmap the loader made).
-Raster_IBitmap *finish(DecodeState *st, bool ok)
+Raster_IBitmap* finish(DecodeState* st, bool ok)
 {
   if (st->mPng) png_destroy_read_struct(&st->mPng, st->mInfo ? &st->mInfo : nullptr, nullptr);
   std::free(st->mRows);
@@ -137,14 +146,17 @@ Raster_IBitmap *finish(DecodeState *st, bool ok)
 }
 
 // The version the loader was written against; libpng accepts any 1.6.x library for it.
-const char *const kPngVersion = "1.6.8";
+const char* const kPngVersion = "1.6.8";
 
 // Decoding failures are answered with null; libpng's own messages would only land on the host's
 // console, so errors go straight back to the set-jump point and warnings are dropped.
-void silentError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void silentError(png_structp png, png_const_charp)
+{
+  png_longjmp(png, 1);
+}
 void silentWarning(png_structp, png_const_charp) {}
 
-bool createStructs(DecodeState *st)
+bool createStructs(DecodeState* st)
 {
   st->mPng = png_create_read_struct(kPngVersion, nullptr, silentError, silentWarning);
   if (!st->mPng) return false;
@@ -154,12 +166,12 @@ bool createStructs(DecodeState *st)
 
 struct FileCloser
 {
-  void operator()(FILE *f) const { std::fclose(f); }
+  void operator()(FILE* f) const { std::fclose(f); }
 };
 
 } // namespace
 
-Raster_IBitmap *Raster_LoadPNG(const char *filename, Raster_IBitmap *bmp)
+Raster_IBitmap* Raster_LoadPNG(const char* filename, Raster_IBitmap* bmp)
 {
   if (!filename || !*filename) return nullptr;
   std::unique_ptr<FILE, FileCloser> fp(std::fopen(filename, "rb"));
@@ -182,12 +194,12 @@ Raster_IBitmap *Raster_LoadPNG(const char *filename, Raster_IBitmap *bmp)
   return finish(st.get(), ok);
 }
 
-Raster_IBitmap *Raster_LoadPNGFromMemory(const void *data, int len, Raster_IBitmap *bmp)
+Raster_IBitmap* Raster_LoadPNGFromMemory(const void* data, int len, Raster_IBitmap* bmp)
 {
   if (!data || len < 8) return nullptr;
   if (png_sig_cmp((png_const_bytep)data, 0, 8) != 0) return nullptr;
 
-  MemReader rd{(const unsigned char *)data, len};
+  MemReader rd{(const unsigned char*)data, len};
   const auto st = std::make_unique<DecodeState>();
   if (!createStructs(st.get())) return finish(st.get(), false);
   if (setjmp(*png_set_longjmp_fn(st->mPng, longjmp, sizeof(jmp_buf)))) return finish(st.get(), false);
@@ -197,7 +209,7 @@ Raster_IBitmap *Raster_LoadPNGFromMemory(const void *data, int len, Raster_IBitm
   return finish(st.get(), ok);
 }
 
-Raster_IBitmap *Raster_LoadPNGFromResource(void *module, int resid, Raster_IBitmap *bmp)
+Raster_IBitmap* Raster_LoadPNGFromResource(void* module, int resid, Raster_IBitmap* bmp)
 {
   (void)module;
   (void)resid;
@@ -207,20 +219,23 @@ Raster_IBitmap *Raster_LoadPNGFromResource(void *module, int resid, Raster_IBitm
 
 // ---- the registered loader --------------------------------------------------------------------------
 
-Raster_ImageLoaderRec *Raster_ImageLoaderList = nullptr;
+Raster_ImageLoaderRec* Raster_ImageLoaderList = nullptr;
 
-Raster_IBitmap *Raster_PNGLoader::loadfunc(const char *filename, bool checkExtension, Raster_IBitmap *bmp)
+Raster_IBitmap* Raster_PNGLoader::loadfunc(const char* filename, bool checkExtension, Raster_IBitmap* bmp)
 {
   if (!filename) return nullptr;
   if (checkExtension) {
-    const char *p = filename + std::strlen(filename);
+    const char* p = filename + std::strlen(filename);
     while (p > filename && *p != '.' && *p != '/' && *p != '\\') --p;
     if (strcasecmp(p, ".png") != 0) return nullptr;
   }
   return Raster_LoadPNG(filename, bmp);
 }
 
-const char *Raster_PNGLoader::get_extlist() { return "PNG files (*.PNG)\0*.PNG\0"; }
+const char* Raster_PNGLoader::get_extlist()
+{
+  return "PNG files (*.PNG)\0*.PNG\0";
+}
 
 namespace {
 

@@ -21,7 +21,7 @@ std::string mainBundlePath()
   if (!bundle) return std::string();
   CFURLRef url = CFBundleCopyBundleURL(bundle);
   if (!url) return std::string();
-  const bool ok = CFURLGetFileSystemRepresentation(url, true, (UInt8 *)buf, sizeof(buf));
+  const bool ok = CFURLGetFileSystemRepresentation(url, true, (UInt8*)buf, sizeof(buf));
   CFRelease(url);
   if (!ok) return std::string();
   buf[sizeof(buf) - 1] = 0;
@@ -30,7 +30,7 @@ std::string mainBundlePath()
 
 } // namespace
 
-Raster_IBitmap *Raster_LoadPNGFromNamedResource(const char *name, Raster_IBitmap *bmp)
+Raster_IBitmap* Raster_LoadPNGFromNamedResource(const char* name, Raster_IBitmap* bmp)
 {
   if (!name || std::strlen(name) > kMaxNameLength) return nullptr;
   const std::string base = mainBundlePath();

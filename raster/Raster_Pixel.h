@@ -26,10 +26,22 @@ inline Raster_PixelWord Raster_RGBA(int r, int g, int b, int a)
   return ((Raster_PixelWord)(b & 0xFF) << 24) | ((Raster_PixelWord)(g & 0xFF) << 16) |
          ((Raster_PixelWord)(r & 0xFF) << 8) | (Raster_PixelWord)(a & 0xFF);
 }
-inline int Raster_GetA(Raster_PixelWord c) { return (int)(c & 0xFF); }
-inline int Raster_GetR(Raster_PixelWord c) { return (int)((c >> 8) & 0xFF); }
-inline int Raster_GetG(Raster_PixelWord c) { return (int)((c >> 16) & 0xFF); }
-inline int Raster_GetB(Raster_PixelWord c) { return (int)((c >> 24) & 0xFF); }
+inline int Raster_GetA(Raster_PixelWord c)
+{
+  return (int)(c & 0xFF);
+}
+inline int Raster_GetR(Raster_PixelWord c)
+{
+  return (int)((c >> 8) & 0xFF);
+}
+inline int Raster_GetG(Raster_PixelWord c)
+{
+  return (int)((c >> 16) & 0xFF);
+}
+inline int Raster_GetB(Raster_PixelWord c)
+{
+  return (int)((c >> 24) & 0xFF);
+}
 
 // Blend-mode word: the mode.
 #define RASTER_BLEND_MODE_MASK 0xFF

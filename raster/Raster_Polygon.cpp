@@ -14,8 +14,8 @@ namespace {
 // The rows y1..y2 of a trapezoid in memory coordinates, its edges in 16.16 (long long, so end points
 // far outside the bitmap step without overflow). Span(row pointer, first column, count) fills one row.
 template <class Span>
-void walkTrapezoid(const Raster_ShapeTarget &t, long long tl, long long tr, long long y1, long long bl, long long br,
-                   long long y2, Span &&span)
+void walkTrapezoid(const Raster_ShapeTarget& t, long long tl, long long tr, long long y1, long long bl, long long br,
+                   long long y2, Span&& span)
 {
   if (y2 < y1) {
     std::swap(tl, bl);
@@ -49,39 +49,50 @@ void walkTrapezoid(const Raster_ShapeTarget &t, long long tl, long long tr, long
   }
 }
 
-template <class K> struct _Raster_Fill
+template <class K>
+struct _Raster_Fill
 {
-  static void FillClippedTrapezoid(const Raster_ShapeTarget &t, long long tl, long long tr, long long y1, long long bl,
-                                   long long br, long long y2, const Raster_LineColor &c, int alpha)
+  static void FillClippedTrapezoid(const Raster_ShapeTarget& t, long long tl, long long tr, long long y1, long long bl,
+                                   long long br, long long y2, const Raster_LineColor& c, int alpha)
   {
-    walkTrapezoid(t, tl, tr, y1, bl, br, y2, [&](Raster_PixelWord *p, int n) {
-      __Raster_LineClassSimple<K>::Raster_HorizLine(p, n, c, alpha);
-    });
+    walkTrapezoid(t, tl, tr, y1, bl, br, y2,
+                  [&](Raster_PixelWord* p, int n) { __Raster_LineClassSimple<K>::Raster_HorizLine(p, n, c, alpha); });
   }
 };
 
-template <class W> struct _Raster_FillFast
+template <class W>
+struct _Raster_FillFast
 {
-  static void FillClippedTrapezoidFAST(const Raster_ShapeTarget &t, long long tl, long long tr, long long y1,
+  static void FillClippedTrapezoidFAST(const Raster_ShapeTarget& t, long long tl, long long tr, long long y1,
                                        long long bl, long long br, long long y2, Raster_PixelWord color)
   {
-    walkTrapezoid(t, tl, tr, y1, bl, br, y2, [&](Raster_PixelWord *p, int n) {
-      _Raster_Template_Blit0<W>::solidRowFAST(p, n, color);
-    });
+    walkTrapezoid(t, tl, tr, y1, bl, br, y2,
+                  [&](Raster_PixelWord* p, int n) { _Raster_Template_Blit0<W>::solidRowFAST(p, n, color); });
   }
 };
 
 // A trapezoid in memory coordinates: copy mode at the weights 256, 128, 64 and 192 fills words.
-void fillTrapezoid(const Raster_ShapeTarget &t, long long tl, long long tr, long long y1, long long bl, long long br,
+void fillTrapezoid(const Raster_ShapeTarget& t, long long tl, long long tr, long long y1, long long bl, long long br,
                    long long y2, unsigned int color, int weight, int mode)
 {
   if ((mode & RASTER_BLEND_MODE_MASK) == RASTER_BLEND_COPY) {
     switch (weight) {
-    case 256: _Raster_FillFast<_Raster_CombinePixelsClobberFAST>::FillClippedTrapezoidFAST(t, tl, tr, y1, bl, br, y2, color); return;
-    case 128: _Raster_FillFast<_Raster_CombinePixelsHalfMix2FAST>::FillClippedTrapezoidFAST(t, tl, tr, y1, bl, br, y2, color); return;
-    case 64: _Raster_FillFast<_Raster_CombinePixelsQuarterMix2FAST>::FillClippedTrapezoidFAST(t, tl, tr, y1, bl, br, y2, color); return;
-    case 192: _Raster_FillFast<_Raster_CombinePixelsThreeQuarterMix2FAST>::FillClippedTrapezoidFAST(t, tl, tr, y1, bl, br, y2, color); return;
-    default: break;
+    case 256:
+      _Raster_FillFast<_Raster_CombinePixelsClobberFAST>::FillClippedTrapezoidFAST(t, tl, tr, y1, bl, br, y2, color);
+      return;
+    case 128:
+      _Raster_FillFast<_Raster_CombinePixelsHalfMix2FAST>::FillClippedTrapezoidFAST(t, tl, tr, y1, bl, br, y2, color);
+      return;
+    case 64:
+      _Raster_FillFast<_Raster_CombinePixelsQuarterMix2FAST>::FillClippedTrapezoidFAST(t, tl, tr, y1, bl, br, y2,
+                                                                                       color);
+      return;
+    case 192:
+      _Raster_FillFast<_Raster_CombinePixelsThreeQuarterMix2FAST>::FillClippedTrapezoidFAST(t, tl, tr, y1, bl, br, y2,
+                                                                                            color);
+      return;
+    default:
+      break;
     }
   }
   const Raster_LineColor c(color);
@@ -96,20 +107,20 @@ struct Vertex
 };
 
 // x of the segment a-b at row y, rounded to the nearest column (a.y <= y <= b.y, a.y < b.y).
-long long xAt(const Vertex &a, const Vertex &b, long long y)
+long long xAt(const Vertex& a, const Vertex& b, long long y)
 {
   return (long long)std::floor((double)a.x + (double)(b.x - a.x) * (double)(y - a.y) / (double)(b.y - a.y) + 0.5);
 }
 
 // One side of the polygon from the top vertex down: each next vertex is the one below whose slope
 // points furthest outward (leftmost for the left chain), the nearest among equals.
-std::vector<Vertex> chain(const std::vector<Vertex> &pts, const Vertex &start, bool left)
+std::vector<Vertex> chain(const std::vector<Vertex>& pts, const Vertex& start, bool left)
 {
   std::vector<Vertex> out{start};
   Vertex cur = start;
   while (true) {
-    const Vertex *best = nullptr;
-    for (const Vertex &v : pts) {
+    const Vertex* best = nullptr;
+    for (const Vertex& v : pts) {
       if (v.y <= cur.y) continue;
       if (!best) {
         best = &v;
@@ -128,7 +139,7 @@ std::vector<Vertex> chain(const std::vector<Vertex> &pts, const Vertex &start, b
 }
 
 // x of a chain at row y.
-long long chainX(const std::vector<Vertex> &c, long long y)
+long long chainX(const std::vector<Vertex>& c, long long y)
 {
   for (size_t i = 1; i < c.size(); ++i)
     if (y <= c[i].y) return xAt(c[i - 1], c[i], y);
@@ -143,7 +154,7 @@ long long clampX(long long x)
 
 } // namespace
 
-void Raster_FillTrapezoid(Raster_IBitmap *dest, int topLeft, int topRight, int y1, int bottomLeft, int bottomRight,
+void Raster_FillTrapezoid(Raster_IBitmap* dest, int topLeft, int topRight, int y1, int bottomLeft, int bottomRight,
                           int y2, unsigned int color, float alpha, int mode)
 {
   Raster_ShapeTarget t;
@@ -158,7 +169,7 @@ void Raster_FillTrapezoid(Raster_IBitmap *dest, int topLeft, int topRight, int y
   fillTrapezoid(t, topLeft, topRight, Y1, bottomLeft, bottomRight, Y2, color, weight, mode);
 }
 
-void Raster_FillConvexPolygon(Raster_IBitmap *dest, const int *x, const int *y, int npoints, unsigned int color,
+void Raster_FillConvexPolygon(Raster_IBitmap* dest, const int* x, const int* y, int npoints, unsigned int color,
                               float alpha, int mode)
 {
   if (!x || !y || npoints < 3) return;
@@ -169,7 +180,8 @@ void Raster_FillConvexPolygon(Raster_IBitmap *dest, const int *x, const int *y, 
 
   std::vector<Vertex> pts((size_t)npoints);
   for (int i = 0; i < npoints; ++i) pts[i] = {x[i], t.mFlipped ? (long long)t.mHeight - 1 - y[i] : (long long)y[i]};
-  std::sort(pts.begin(), pts.end(), [](const Vertex &a, const Vertex &b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
+  std::sort(pts.begin(), pts.end(),
+            [](const Vertex& a, const Vertex& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
   const long long top = pts.front().y, bottom = pts.back().y;
   if (top == bottom) {
     fillTrapezoid(t, pts.front().x, pts.back().x, top, pts.front().x, pts.back().x, top, color, weight, mode);
@@ -185,8 +197,8 @@ void Raster_FillConvexPolygon(Raster_IBitmap *dest, const int *x, const int *y, 
   // Bands between consecutive vertex rows; each band stops a row short of the next so that no row is
   // filled twice, the last one reaching the bottom.
   std::vector<long long> rows;
-  for (const Vertex &v : left) rows.push_back(v.y);
-  for (const Vertex &v : right) rows.push_back(v.y);
+  for (const Vertex& v : left) rows.push_back(v.y);
+  for (const Vertex& v : right) rows.push_back(v.y);
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   for (size_t i = 0; i + 1 < rows.size(); ++i) {
@@ -194,12 +206,12 @@ void Raster_FillConvexPolygon(Raster_IBitmap *dest, const int *x, const int *y, 
     if (yb < 0 || ya >= t.mHeight) continue;
     const long long la = ya == top ? pts.front().x : chainX(left, ya);
     const long long ra = ya == top ? pts[topRight].x : chainX(right, ya);
-    fillTrapezoid(t, clampX(la), clampX(ra), ya, clampX(chainX(left, yb)), clampX(chainX(right, yb)), yb, color,
-                  weight, mode);
+    fillTrapezoid(t, clampX(la), clampX(ra), ya, clampX(chainX(left, yb)), clampX(chainX(right, yb)), yb, color, weight,
+                  mode);
   }
 }
 
-void Raster_FillTriangle(Raster_IBitmap *dest, int x1, int y1, int x2, int y2, int x3, int y3, unsigned int color,
+void Raster_FillTriangle(Raster_IBitmap* dest, int x1, int y1, int x2, int y2, int x3, int y3, unsigned int color,
                          float alpha, int mode)
 {
   const int xs[3] = {x1, x2, x3}, ys[3] = {y1, y2, y3};

@@ -19,8 +19,10 @@ std::vector<ColumnRun> Raster_BlitDetail::bilinearColumnRuns(int w, long long uS
   long long u = uStart;
   for (int x = 0; x < w; x++, u += du) {
     const bool interior = u >= -65535 && u / 65536 < clampw - 1;
-    if (runs.empty() || runs.back().mInterior != interior) runs.push_back(ColumnRun{x, x + 1, interior});
-    else runs.back().mEnd = x + 1;
+    if (runs.empty() || runs.back().mInterior != interior)
+      runs.push_back(ColumnRun{x, x + 1, interior});
+    else
+      runs.back().mEnd = x + 1;
   }
   return runs;
 }
@@ -37,7 +39,10 @@ long long truncWide(double v)
   return (long long)v;
 }
 
-bool nearWhole(double v) { return std::fabs(v - std::floor(v + 0.5)) < 0.03; }
+bool nearWhole(double v)
+{
+  return std::fabs(v - std::floor(v + 0.5)) < 0.03;
+}
 
 // Box weights of the reduction filter: all taps weigh the same.
 const int kBox3[9] = {65536, 65536, 65536, 65536, 65536, 65536, 65536, 65536, 65536};
@@ -46,7 +51,7 @@ const int kBox5[25] = {65536, 65536, 65536, 65536, 65536, 65536, 65536, 65536, 6
 
 // Source clip along one axis for a positive step: skip destination pixels that sample left of (above)
 // the source, and stop before the first one past its far edge. Wide arithmetic throughout.
-void clipToSourceAxis(long long *dst, long long *len, long long *start, long long step, long long srcSize)
+void clipToSourceAxis(long long* dst, long long* len, long long* start, long long step, long long srcSize)
 {
   if (step <= 0) return;
   if (*start < 0) {
@@ -55,14 +60,13 @@ void clipToSourceAxis(long long *dst, long long *len, long long *start, long lon
     *len -= k;
     *start += k * step;
   }
-  if ((*start + (*len - 1) * step) / 65536 >= srcSize)
-    *len = std::min(*len, (srcSize * 65536 - 65536 - *start) / step);
+  if ((*start + (*len - 1) * step) / 65536 >= srcSize) *len = std::min(*len, (srcSize * 65536 - 65536 - *start) / step);
 }
 
 } // namespace
 
-void Raster_ScaledBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, int dstw, int dsth,
-                       float srcx, float srcy, float srcw, float srch, float alpha, int mode)
+void Raster_ScaledBlit(Raster_IBitmap* dest, Raster_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx,
+                       float srcy, float srcw, float srch, float alpha, int mode)
 {
   if (alpha == 0.0f || !dest || !src || dstw == 0 || dsth == 0) return;
   if (!std::isfinite(srcx) || !std::isfinite(srcy) || !std::isfinite(srcw) || !std::isfinite(srch)) return;
@@ -119,11 +123,11 @@ void Raster_ScaledBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int 
   const int clamph = farY >= (double)srcH ? (int)srcH : (farY < 1.0 ? 0 : (int)farY);
   if (clampw < 1 || clamph < 1) return;
 
-  Raster_PixelWord *dbits = dest->getBits();
-  Raster_PixelWord *sbits = src->getBits();
+  Raster_PixelWord* dbits = dest->getBits();
+  Raster_PixelWord* sbits = src->getBits();
   if (!dbits || !sbits) return;
-  Raster_PixelWord *d = Raster_ImageRow(dest, dbits, (int)dy) + dx;
-  const Raster_PixelWord *s = Raster_ImageRow(src, sbits, 0);
+  Raster_PixelWord* d = Raster_ImageRow(dest, dbits, (int)dy) + dx;
+  const Raster_PixelWord* s = Raster_ImageRow(src, sbits, 0);
   const long destStep = Raster_ImageRowStep(dest), srcStep = Raster_ImageRowStep(src);
   const int w = (int)dw, h = (int)dh, u0 = (int)uStart, v0 = (int)vStart;
 
@@ -133,7 +137,7 @@ void Raster_ScaledBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int 
   if ((mode & modeBits) == RASTER_BLEND_COPY) {
     if (weight == 256) {
       _Raster_Template_Blit0<_Raster_CombinePixelsClobberFAST>::scaleBlitFAST(d, s, w, h, u0, v0, du, dv, clampw,
-                                                                             clamph, srcStep, destStep);
+                                                                              clamph, srcStep, destStep);
       return;
     }
     if (weight == 128) {
@@ -145,11 +149,11 @@ void Raster_ScaledBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int 
 
   if (bilinear && xadv >= 1.7 && yadv >= 1.7) {
     const bool small = std::max(du, dv) <= 0x30000;
-    const int *box = small ? kBox3 : kBox5;
+    const int* box = small ? kBox3 : kBox5;
     const int first = small ? -1 : -2, size = small ? 3 : 5;
     Raster_WithKernel(mode, weight, [&](auto kernel) {
-      _Raster_Template_Blit2<decltype(kernel)>::scaleBlitFilterDown(d, s, w, h, u0, v0, du, dv, clampw, clamph,
-                                                                    srcStep, destStep, weight, box, first, size);
+      _Raster_Template_Blit2<decltype(kernel)>::scaleBlitFilterDown(d, s, w, h, u0, v0, du, dv, clampw, clamph, srcStep,
+                                                                    destStep, weight, box, first, size);
     });
     return;
   }

@@ -13,12 +13,12 @@
 
 struct Raster_ShapeTarget
 {
-  Raster_PixelWord *mBits = nullptr;
+  Raster_PixelWord* mBits = nullptr;
   int mWidth = 0, mHeight = 0;
   long mSpan = 0; // pixels per memory row
   bool mFlipped = false;
 
-  Raster_PixelWord *at(int x, int y) const { return mBits + (long)y * mSpan + x; }
+  Raster_PixelWord* at(int x, int y) const { return mBits + (long)y * mSpan + x; }
   bool contains(long long x, long long y) const { return x >= 0 && y >= 0 && x < mWidth && y < mHeight; }
   // Image row to memory row (its own inverse).
   int mirrorY(int y) const { return mFlipped ? mHeight - 1 - y : y; }
@@ -26,7 +26,7 @@ struct Raster_ShapeTarget
 };
 
 // False when there is nothing to draw into.
-inline bool Raster_GetShapeTarget(Raster_IBitmap *bm, Raster_ShapeTarget *t)
+inline bool Raster_GetShapeTarget(Raster_IBitmap* bm, Raster_ShapeTarget* t)
 {
   if (!bm) return false;
   t->mBits = bm->getBits();

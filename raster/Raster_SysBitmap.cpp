@@ -2,7 +2,10 @@
 
 #include "gdi/gdi.h"
 
-Raster_SysBitmap::Raster_SysBitmap(int w, int h) { resize(w, h); }
+Raster_SysBitmap::Raster_SysBitmap(int w, int h)
+{
+  resize(w, h);
+}
 
 Raster_SysBitmap::~Raster_SysBitmap()
 {
@@ -33,7 +36,7 @@ bool Raster_SysBitmap::resize(int w, int h)
   mRowSpan = w > 0x7FFFFFF0 ? w : (w + 3) & ~3;
   mAllocHeight = h;
   mDC = GDI_CreateMemContext(nullptr, mRowSpan, h);
-  if (mDC) mBits = (Raster_PixelWord *)GDI_GetCtxFrameBuffer(mDC);
+  if (mDC) mBits = (Raster_PixelWord*)GDI_GetCtxFrameBuffer(mDC);
   if (!mBits) {
     if (mDC) GDI_DeleteGfxContext(mDC);
     mDC = nullptr;

@@ -13,21 +13,21 @@ public:
   Raster_SysBitmap(int w = 0, int h = 0);
   ~Raster_SysBitmap() override;
 
-  Raster_SysBitmap(const Raster_SysBitmap &) = delete;
-  Raster_SysBitmap &operator=(const Raster_SysBitmap &) = delete;
+  Raster_SysBitmap(const Raster_SysBitmap&) = delete;
+  Raster_SysBitmap& operator=(const Raster_SysBitmap&) = delete;
 
-  Raster_PixelWord *getBits() override { return mBits; }
+  Raster_PixelWord* getBits() override { return mBits; }
   int getWidth() override { return mWidth; }
   int getHeight() override { return mHeight; }
   int getRowSpan() override { return mRowSpan; }
   bool resize(int w, int h) override;
-  HDC__ *getDC() override { return mDC; }
+  HDC__* getDC() override { return mDC; }
 
 private:
   int mWidth = 0;
   int mHeight = 0;
-  int mRowSpan = 0;   // pixels per row of the frame buffer
+  int mRowSpan = 0; // pixels per row of the frame buffer
   int mAllocHeight = 0;
-  Raster_PixelWord *mBits = nullptr;
-  HDC__ *mDC = nullptr; // owned
+  Raster_PixelWord* mBits = nullptr;
+  HDC__* mDC = nullptr; // owned
 };

@@ -13,10 +13,10 @@ template <class K>
 struct Raster_KernelIsPerChannel
     : std::integral_constant<bool, !std::is_same<K, _Raster_CombinePixelsHSVAdjust>::value &&
                                        !std::is_same<K, _Raster_CombinePixelsHSVAdjustSourceAlpha>::value>
-{
-};
+{};
 
-template <class K> struct _Raster_Template_Blit1
+template <class K>
+struct _Raster_Template_Blit1
 {
   // Every pixel of a w x h block combines the colour (r, g, b) at weight alpha; the value offered to the
   // alpha byte is the weight itself.
@@ -24,14 +24,14 @@ template <class K> struct _Raster_Template_Blit1
   // With a solid colour a per-channel kernel maps each destination byte value to one result, so larger
   // blocks first run the kernel over all 256 values of each byte and then only look results up: the
   // integers are the kernel's own, at a fraction of the cost.
-  static void solidBlit(unsigned char *dest, int w, int h, int r, int g, int b, int alpha, long rowStep)
+  static void solidBlit(unsigned char* dest, int w, int h, int r, int g, int b, int alpha, long rowStep)
   {
     if (Raster_KernelIsPerChannel<K>::value && (long long)w * h >= kTableMinPixels) {
       solidBlitByTable(dest, w, h, r, g, b, alpha, rowStep);
       return;
     }
     for (; h > 0; --h, dest += rowStep) {
-      unsigned char *p = dest;
+      unsigned char* p = dest;
       for (int x = 0; x < w; ++x, p += 4) K::doPix(p, r, g, b, alpha, alpha);
     }
   }
@@ -40,14 +40,14 @@ template <class K> struct _Raster_Template_Blit1
   // gets the channels' integer parts and the weight a >> 16, which is also the value for the alpha byte.
   // Pixels whose weight is 0 are left alone, like every other zero-weight draw; a weight that has run past
   // zero goes to the kernel (add subtracts), which clamps.
-  static void gradBlit(unsigned char *dest, int w, int h, int r, int g, int b, int a, int drdx, int dgdx,
-                       int dbdx, int dadx, int drdy, int dgdy, int dbdy, int dady, long rowStep)
+  static void gradBlit(unsigned char* dest, int w, int h, int r, int g, int b, int a, int drdx, int dgdx, int dbdx,
+                       int dadx, int drdy, int dgdy, int dbdy, int dady, long rowStep)
   {
     // 64-bit running values: long or steep gradients must not overflow on the way.
     long long rowR = r, rowG = g, rowB = b, rowA = a;
     for (; h > 0; --h, dest += rowStep) {
       long long R = rowR, G = rowG, B = rowB, A = rowA;
-      unsigned char *p = dest;
+      unsigned char* p = dest;
       for (int x = 0; x < w; ++x, p += 4) {
         const long long wt = A >> 16;
         if (wt != 0) {
@@ -71,7 +71,7 @@ template <class K> struct _Raster_Template_Blit1
 private:
   enum { kTableMinPixels = 512 };
 
-  static void solidBlitByTable(unsigned char *dest, int w, int h, int r, int g, int b, int alpha, long rowStep)
+  static void solidBlitByTable(unsigned char* dest, int w, int h, int r, int g, int b, int alpha, long rowStep)
   {
     Raster_PixelWord tab[4][256];
     for (int v = 0; v < 256; ++v) {
@@ -83,7 +83,7 @@ private:
       tab[3][v] = (Raster_PixelWord)px[3] << 24;
     }
     for (; h > 0; --h, dest += rowStep) {
-      Raster_PixelWord *row = (Raster_PixelWord *)dest;
+      Raster_PixelWord* row = (Raster_PixelWord*)dest;
       for (int x = 0; x < w; ++x) {
         const Raster_PixelWord D = row[x];
         row[x] = tab[0][D & 0xFF] | tab[1][(D >> 8) & 0xFF] | tab[2][(D >> 16) & 0xFF] | tab[3][D >> 24];

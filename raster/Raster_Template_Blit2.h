@@ -19,22 +19,23 @@
 
 namespace Raster_BlitDetail {
 
-inline const Raster_PixelWord *rowAt(const Raster_PixelWord *first, long step, long long y)
+inline const Raster_PixelWord* rowAt(const Raster_PixelWord* first, long step, long long y)
 {
-  return (const Raster_PixelWord *)((const char *)first + step * y);
+  return (const Raster_PixelWord*)((const char*)first + step * y);
 }
-inline Raster_PixelWord *rowAt(Raster_PixelWord *first, long step, long long y)
+inline Raster_PixelWord* rowAt(Raster_PixelWord* first, long step, long long y)
 {
-  return (Raster_PixelWord *)((char *)first + step * y);
-}
-
-template <class K> inline void offer(Raster_PixelWord *d, Raster_PixelWord p, int alpha)
-{
-  K::doPix((unsigned char *)d, (int)((p >> 8) & 0xFF), (int)((p >> 16) & 0xFF), (int)(p >> 24), (int)(p & 0xFF),
-           alpha);
+  return (Raster_PixelWord*)((char*)first + step * y);
 }
 
-template <class K> inline void offerRow(Raster_PixelWord *d, const Raster_PixelWord *p, int n, int alpha)
+template <class K>
+inline void offer(Raster_PixelWord* d, Raster_PixelWord p, int alpha)
+{
+  K::doPix((unsigned char*)d, (int)((p >> 8) & 0xFF), (int)((p >> 16) & 0xFF), (int)(p >> 24), (int)(p & 0xFF), alpha);
+}
+
+template <class K>
+inline void offerRow(Raster_PixelWord* d, const Raster_PixelWord* p, int n, int alpha)
 {
   if constexpr (std::is_same<K, _Raster_CombinePixelsClobberNoClamp>::value) {
     for (int i = 0; i < n; i++) d[i] = p[i];
@@ -71,8 +72,8 @@ inline Raster_PixelWord mix4(Raster_PixelWord p00, Raster_PixelWord p10, Raster_
   const unsigned w11 = (yf * xf) >> 16, wTR = xf - w11, wBL = yf - w11, wTL = 65536 - yf - wTR;
   Raster_PixelWord out = 0;
   for (int sh = 0; sh < 32; sh += 8)
-    out |= (Raster_PixelWord)((wTL * ((p00 >> sh) & 0xFF) + wTR * ((p10 >> sh) & 0xFF) +
-                               wBL * ((p01 >> sh) & 0xFF) + w11 * ((p11 >> sh) & 0xFF)) >>
+    out |= (Raster_PixelWord)((wTL * ((p00 >> sh) & 0xFF) + wTR * ((p10 >> sh) & 0xFF) + wBL * ((p01 >> sh) & 0xFF) +
+                               w11 * ((p11 >> sh) & 0xFF)) >>
                               16)
            << sh;
   return out;
@@ -81,17 +82,18 @@ inline Raster_PixelWord mix4(Raster_PixelWord p00, Raster_PixelWord p10, Raster_
 // Bilinear sample at (u, v) given the clamp extents; false when the position is not drawn. (cx, cy) is
 // (u / 65536, v / 65536) truncated toward zero, so positions just left of or above 0 still sample the
 // first column or row with their fraction bits.
-inline bool sampleBilinear(const Raster_PixelWord *src, long srcStep, long long u, long long v, int clampw,
-                           int clamph, Raster_PixelWord *out)
+inline bool sampleBilinear(const Raster_PixelWord* src, long srcStep, long long u, long long v, int clampw, int clamph,
+                           Raster_PixelWord* out)
 {
   if (u < -65535 || v < -65535) return false;
   const long long cx = u / 65536, cy = v / 65536;
   if (cx >= clampw || cy >= clamph) return false;
   const unsigned xf = (unsigned)(u & 0xFFFF), yf = (unsigned)(v & 0xFFFF);
-  const Raster_PixelWord *row = rowAt(src, srcStep, cy);
+  const Raster_PixelWord* row = rowAt(src, srcStep, cy);
   if (cy < clamph - 1) {
-    const Raster_PixelWord *below = rowAt(src, srcStep, cy + 1);
-    *out = cx < clampw - 1 ? mix4(row[cx], row[cx + 1], below[cx], below[cx + 1], xf, yf) : mix2(row[cx], below[cx], yf);
+    const Raster_PixelWord* below = rowAt(src, srcStep, cy + 1);
+    *out =
+        cx < clampw - 1 ? mix4(row[cx], row[cx + 1], below[cx], below[cx + 1], xf, yf) : mix2(row[cx], below[cx], yf);
   } else {
     *out = cx < clampw - 1 ? mix2(row[cx], row[cx + 1], xf) : row[cx];
   }
@@ -110,22 +112,23 @@ std::vector<ColumnRun> bilinearColumnRuns(int w, long long uStart, int du, int c
 
 } // namespace Raster_BlitDetail
 
-template <class K> struct _Raster_Template_Blit2
+template <class K>
+struct _Raster_Template_Blit2
 {
   // Unscaled: w x h pixels, row steps in bytes.
-  static void blit(Raster_PixelWord *dest, const Raster_PixelWord *src, int w, int h, long srcRowStep,
-                   long destRowStep, int alpha)
+  static void blit(Raster_PixelWord* dest, const Raster_PixelWord* src, int w, int h, long srcRowStep, long destRowStep,
+                   int alpha)
   {
     using namespace Raster_BlitDetail;
     for (int y = 0; y < h; y++) {
-      Raster_PixelWord *d = rowAt(dest, destRowStep, y);
-      const Raster_PixelWord *s = rowAt(src, srcRowStep, y);
+      Raster_PixelWord* d = rowAt(dest, destRowStep, y);
+      const Raster_PixelWord* s = rowAt(src, srcRowStep, y);
       offerRow<K>(d, s, w, alpha);
     }
   }
 
   // Scaled, nearest (filter != RASTER_BLEND_FILTER_BILINEAR) or bilinear.
-  static void scaleBlit(Raster_PixelWord *dest, const Raster_PixelWord *src, int w, int h, int uStart, int vStart,
+  static void scaleBlit(Raster_PixelWord* dest, const Raster_PixelWord* src, int w, int h, int uStart, int vStart,
                         int du, int dv, int clampw, int clamph, long srcRowStep, long destRowStep, int alpha,
                         int filter)
   {
@@ -134,8 +137,8 @@ template <class K> struct _Raster_Template_Blit2
       for (int y = 0; y < h; y++) {
         const long long v = vStart + (long long)y * dv;
         if (v < -65535 || v / 65536 >= clamph) continue;
-        const Raster_PixelWord *s = rowAt(src, srcRowStep, v / 65536);
-        Raster_PixelWord *d = rowAt(dest, destRowStep, y);
+        const Raster_PixelWord* s = rowAt(src, srcRowStep, v / 65536);
+        Raster_PixelWord* d = rowAt(dest, destRowStep, y);
         long long u = uStart;
         for (int x = 0; x < w; x++, u += du)
           if (u >= -65535 && u / 65536 < clampw) offer<K>(d + x, s[u / 65536], alpha);
@@ -148,7 +151,7 @@ template <class K> struct _Raster_Template_Blit2
     }
     for (int y = 0; y < h; y++) {
       const long long v = vStart + (long long)y * dv;
-      Raster_PixelWord *d = rowAt(dest, destRowStep, y);
+      Raster_PixelWord* d = rowAt(dest, destRowStep, y);
       long long u = uStart;
       for (int x = 0; x < w; x++, u += du) {
         Raster_PixelWord p;
@@ -158,9 +161,9 @@ template <class K> struct _Raster_Template_Blit2
   }
 
   // Scaled with an n x n box (weights row by row in kernel, first tap at offset o from the sample).
-  static void scaleBlitFilterDown(Raster_PixelWord *dest, const Raster_PixelWord *src, int w, int h, int uStart,
-                                  int vStart, int du, int dv, int clampw, int clamph, long srcRowStep,
-                                  long destRowStep, int alpha, const int *kernel, int o, int n)
+  static void scaleBlitFilterDown(Raster_PixelWord* dest, const Raster_PixelWord* src, int w, int h, int uStart,
+                                  int vStart, int du, int dv, int clampw, int clamph, long srcRowStep, long destRowStep,
+                                  int alpha, const int* kernel, int o, int n)
   {
     using namespace Raster_BlitDetail;
     if (Raster_BlitSimdEnabled() && uniformKernel(kernel, n)) {
@@ -171,7 +174,7 @@ template <class K> struct _Raster_Template_Blit2
       const long long v = vStart + (long long)y * dv;
       if (v < -65535 || v / 65536 >= clamph) continue;
       const long long cy = v / 65536;
-      Raster_PixelWord *d = rowAt(dest, destRowStep, y);
+      Raster_PixelWord* d = rowAt(dest, destRowStep, y);
       long long u = uStart;
       for (int x = 0; x < w; x++, u += du) {
         if (u < -65535 || u / 65536 >= clampw) continue;
@@ -180,7 +183,7 @@ template <class K> struct _Raster_Template_Blit2
         for (int j = 0; j < n; j++) {
           const long long sy = cy + o + j;
           if (sy < 0 || sy >= clamph) continue;
-          const Raster_PixelWord *s = rowAt(src, srcRowStep, sy);
+          const Raster_PixelWord* s = rowAt(src, srcRowStep, sy);
           for (int i = 0; i < n; i++) {
             const long long sx = cx + o + i;
             if (sx < 0 || sx >= clampw) continue;
@@ -199,7 +202,7 @@ template <class K> struct _Raster_Template_Blit2
   }
 
 private:
-  static void scaleBlitBilinearRuns(Raster_PixelWord *dest, const Raster_PixelWord *src, int w, int h, int uStart,
+  static void scaleBlitBilinearRuns(Raster_PixelWord* dest, const Raster_PixelWord* src, int w, int h, int uStart,
                                     int vStart, int du, int dv, int clampw, int clamph, long srcRowStep,
                                     long destRowStep, int alpha)
   {
@@ -209,14 +212,14 @@ private:
     std::vector<Raster_PixelWord> scratch(kDirect ? 0 : (size_t)w);
     for (int y = 0; y < h; y++) {
       const long long v = vStart + (long long)y * dv;
-      Raster_PixelWord *d = rowAt(dest, destRowStep, y);
+      Raster_PixelWord* d = rowAt(dest, destRowStep, y);
       const bool innerRow = v >= -65535 && v / 65536 < clamph - 1;
-      for (const ColumnRun &run : runs) {
+      for (const ColumnRun& run : runs) {
         if (innerRow && run.mInterior) {
           const long long cy = v / 65536;
           const int u0 = (int)(uStart + (long long)run.mStart * du);
           const int n = run.mEnd - run.mStart;
-          Raster_PixelWord *out = kDirect ? d + run.mStart : scratch.data();
+          Raster_PixelWord* out = kDirect ? d + run.mStart : scratch.data();
           Raster_SIMD_BilinearRow(out, rowAt(src, srcRowStep, cy), rowAt(src, srcRowStep, cy + 1), u0, du,
                                   (int)(v & 0xFFFF), n);
           if (!kDirect) offerRow<K>(d + run.mStart, out, n, alpha);
@@ -231,7 +234,7 @@ private:
     }
   }
 
-  static bool uniformKernel(const int *kernel, int n)
+  static bool uniformKernel(const int* kernel, int n)
   {
     if (n < 1 || n > 5 || kernel[0] <= 0) return false;
     for (int i = 1; i < n * n; i++)
@@ -241,9 +244,9 @@ private:
 
   // Equal positive weights: (w * total) / (w * count) is total / count, so the box is a sum of column
   // sums divided by the number of taps inside the clamp extents.
-  static void filterDownUniform(Raster_PixelWord *dest, const Raster_PixelWord *src, int w, int h, int uStart,
-                                int vStart, int du, int dv, int clampw, int clamph, long srcRowStep,
-                                long destRowStep, int alpha, int o, int n)
+  static void filterDownUniform(Raster_PixelWord* dest, const Raster_PixelWord* src, int w, int h, int uStart,
+                                int vStart, int du, int dv, int clampw, int clamph, long srcRowStep, long destRowStep,
+                                int alpha, int o, int n)
   {
     using namespace Raster_BlitDetail;
     // Columns drawn, and each one's window of source columns clipped to the clamp width. u moves by a
@@ -277,7 +280,7 @@ private:
     constexpr bool kDirect = std::is_same<K, _Raster_CombinePixelsClobberNoClamp>::value;
     std::vector<uint16_t> sums((size_t)cols * 4 + 8);
     std::vector<Raster_PixelWord> row(kDirect ? 0 : (size_t)(xEnd - xBegin));
-    const Raster_PixelWord *rows[5];
+    const Raster_PixelWord* rows[5];
     for (int y = 0; y < h; y++) {
       const long long v = vStart + (long long)y * dv;
       if (v < -65535 || v / 65536 >= clamph) continue;
@@ -288,9 +291,9 @@ private:
         if (sy >= 0 && sy < clamph) rows[rowCount++] = rowAt(src, srcRowStep, sy);
       }
       Raster_SIMD_ColumnSums(sums.data(), rows, rowCount, (int)colMin, cols);
-      Raster_PixelWord *d = rowAt(dest, destRowStep, y) + xBegin;
-      Raster_SIMD_BoxFromColumnSums(kDirect ? d : row.data(), sums.data(), first.data() + xBegin,
-                                    last.data() + xBegin, rowCount, xEnd - xBegin);
+      Raster_PixelWord* d = rowAt(dest, destRowStep, y) + xBegin;
+      Raster_SIMD_BoxFromColumnSums(kDirect ? d : row.data(), sums.data(), first.data() + xBegin, last.data() + xBegin,
+                                    rowCount, xEnd - xBegin);
       if (!kDirect) offerRow<K>(d, row.data(), xEnd - xBegin, alpha);
     }
   }

@@ -37,8 +37,8 @@ int edge(double v, int limit)
 
 } // namespace
 
-bool Raster_SourceClamp(Raster_IBitmap *src, float srcx, float srcy, float srcw, float srch, bool clipToSource,
-                        int *minx, int *miny, int *maxx, int *maxy)
+bool Raster_SourceClamp(Raster_IBitmap* src, float srcx, float srcy, float srcw, float srch, bool clipToSource,
+                        int* minx, int* miny, int* maxx, int* maxy)
 {
   const int W = src->getWidth(), H = src->getHeight();
   if (!clipToSource) {
@@ -58,11 +58,11 @@ bool Raster_SourceClamp(Raster_IBitmap *src, float srcx, float srcy, float srcw,
   return *maxx > *minx && *maxy > *miny;
 }
 
-void Raster_DeltaBlitClipped(Raster_IBitmap *dest, Raster_IBitmap *src, const Raster_DeltaPlan &plan, float alpha,
+void Raster_DeltaBlitClipped(Raster_IBitmap* dest, Raster_IBitmap* src, const Raster_DeltaPlan& plan, float alpha,
                              int mode)
 {
-  if (!allFinite({plan.mU, plan.mV, plan.mDuDx, plan.mDvDx, plan.mDuDy, plan.mDvDy, plan.mDuDxPerRow,
-                  plan.mDvDxPerRow}))
+  if (!allFinite(
+          {plan.mU, plan.mV, plan.mDuDx, plan.mDvDx, plan.mDuDy, plan.mDvDy, plan.mDuDxPerRow, plan.mDvDxPerRow}))
     return;
   long long dx = plan.mDstX, dy = plan.mDstY, w = plan.mDstW, h = plan.mDstH;
   // Pixels cut off at the left and rows cut off at the top are stepped over. Each skipped row also
@@ -84,8 +84,8 @@ void Raster_DeltaBlitClipped(Raster_IBitmap *dest, Raster_IBitmap *src, const Ra
   w = std::min(w, (long long)dest->getWidth() - dx);
   h = std::min(h, (long long)dest->getHeight() - dy);
   if (w < 1 || h < 1) return;
-  Raster_PixelWord *dbits = dest->getBits();
-  Raster_PixelWord *sbits = src->getBits();
+  Raster_PixelWord* dbits = dest->getBits();
+  Raster_PixelWord* sbits = src->getBits();
   if (!dbits || !sbits) return;
 
   const int weight = Raster_WeightFromAlpha(alpha);
@@ -106,8 +106,8 @@ namespace {
 // The start shared by the rotated and delta blits: the source clamp rectangle and the destination. A negative
 // destination extent is mirrored into a positive one, the source start moving to its far edge and the source
 // span (sw, sh) reversing. False when the source leaves nothing to draw.
-bool beginPlan(Raster_IBitmap *src, int dstx, int dsty, int dstw, int dsth, float srcx, float srcy, float srcw,
-               float srch, bool clipToSource, Raster_DeltaPlan &plan, double &sx, double &sy, double &sw, double &sh)
+bool beginPlan(Raster_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx, float srcy, float srcw,
+               float srch, bool clipToSource, Raster_DeltaPlan& plan, double& sx, double& sy, double& sw, double& sh)
 {
   if (!Raster_SourceClamp(src, srcx, srcy, srcw, srch, clipToSource, &plan.mMinX, &plan.mMinY, &plan.mMaxX,
                           &plan.mMaxY))
@@ -137,9 +137,9 @@ bool beginPlan(Raster_IBitmap *src, int dstx, int dsty, int dstw, int dsth, floa
 
 } // namespace
 
-void Raster_RotatedBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, int dstw, int dsth,
-                        float srcx, float srcy, float srcw, float srch, float angle, bool clipToSource, float alpha,
-                        int mode, float centerDx, float centerDy)
+void Raster_RotatedBlit(Raster_IBitmap* dest, Raster_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx,
+                        float srcy, float srcw, float srch, float angle, bool clipToSource, float alpha, int mode,
+                        float centerDx, float centerDy)
 {
   if (!dest || !src || dstw == 0 || dsth == 0) return;
   Raster_DeltaPlan plan;
@@ -158,7 +158,7 @@ void Raster_RotatedBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int
   Raster_DeltaBlitClipped(dest, src, plan, alpha, mode);
 }
 
-void Raster_DeltaBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, int dstw, int dsth, float srcx,
+void Raster_DeltaBlit(Raster_IBitmap* dest, Raster_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx,
                       float srcy, float srcw, float srch, double dudx, double dvdx, double dudy, double dvdy,
                       double dudxPerRow, double dvdxPerRow, bool clipToSource, float alpha, int mode)
 {
@@ -178,10 +178,11 @@ void Raster_DeltaBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int d
 }
 
 // The grid warp, for float and double point tables.
-template <class T> struct Raster_TransformBlit_class
+template <class T>
+struct Raster_TransformBlit_class
 {
-  static void blit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, int dstw, int dsth,
-                   const T *points, int columns, int rows, float alpha, int mode)
+  static void blit(Raster_IBitmap* dest, Raster_IBitmap* src, int dstx, int dsty, int dstw, int dsth, const T* points,
+                   int columns, int rows, float alpha, int mode)
   {
     if (!dest || !src || !points || dstw <= 0 || dsth <= 0 || columns <= 1 || rows <= 1) return;
     const float yStep = (float)dsth / (float)(rows - 1), xStep = (float)dstw / (float)(columns - 1);
@@ -205,11 +206,11 @@ template <class T> struct Raster_TransformBlit_class
   }
 
 private:
-  static void drawCell(Raster_IBitmap *dest, Raster_IBitmap *src, long long x, long long y, long long w, long long h,
-                       const T *points, int columns, int r, int c, float alpha, int mode)
+  static void drawCell(Raster_IBitmap* dest, Raster_IBitmap* src, long long x, long long y, long long w, long long h,
+                       const T* points, int columns, int r, int c, float alpha, int mode)
   {
-    const T *tl = points + 2 * ((long long)r * columns + c);
-    const T *bl = points + 2 * ((long long)(r + 1) * columns + c);
+    const T* tl = points + 2 * ((long long)r * columns + c);
+    const T* bl = points + 2 * ((long long)(r + 1) * columns + c);
     const double topDu = (double)tl[2] - tl[0], topDv = (double)tl[3] - tl[1];
     const double bottomDu = (double)bl[2] - bl[0], bottomDv = (double)bl[3] - bl[1];
     Raster_DeltaPlan plan;
@@ -235,14 +236,14 @@ private:
   }
 };
 
-void Raster_TransformBlit(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, int dstw, int dsth,
-                          float *points, int columns, int rows, float alpha, int mode)
+void Raster_TransformBlit(Raster_IBitmap* dest, Raster_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
+                          float* points, int columns, int rows, float alpha, int mode)
 {
   Raster_TransformBlit_class<float>::blit(dest, src, dstx, dsty, dstw, dsth, points, columns, rows, alpha, mode);
 }
 
-void Raster_TransformBlit2(Raster_IBitmap *dest, Raster_IBitmap *src, int dstx, int dsty, int dstw, int dsth,
-                           double *points, int columns, int rows, float alpha, int mode)
+void Raster_TransformBlit2(Raster_IBitmap* dest, Raster_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
+                           double* points, int columns, int rows, float alpha, int mode)
 {
   Raster_TransformBlit_class<double>::blit(dest, src, dstx, dsty, dstw, dsth, points, columns, rows, alpha, mode);
 }

@@ -6,11 +6,14 @@
 
 namespace {
 
-bool continuation(const unsigned char *p, int i, int avail) { return i < avail && (p[i] & 0xC0) == 0x80; }
+bool continuation(const unsigned char* p, int i, int avail)
+{
+  return i < avail && (p[i] & 0xC0) == 0x80;
+}
 
 } // namespace
 
-int Raster_UTF8Char(const char *str, int avail, unsigned short *out)
+int Raster_UTF8Char(const char* str, int avail, unsigned short* out)
 {
   unsigned short dummy;
   if (!out) out = &dummy;
@@ -18,7 +21,7 @@ int Raster_UTF8Char(const char *str, int avail, unsigned short *out)
     *out = 0;
     return 0;
   }
-  const unsigned char *p = (const unsigned char *)str;
+  const unsigned char* p = (const unsigned char*)str;
   const unsigned c = p[0];
   *out = (unsigned short)c;
   if (c == 0) return 0;
@@ -40,4 +43,7 @@ int Raster_UTF8Char(const char *str, int avail, unsigned short *out)
   return 1;
 }
 
-int utf8char(const char *p, unsigned short *out) { return Raster_UTF8Char(p, INT_MAX, out); }
+int utf8char(const char* p, unsigned short* out)
+{
+  return Raster_UTF8Char(p, INT_MAX, out);
+}

@@ -17,8 +17,7 @@
 #include "BrindleIdentity.h"
 #include "au/AUPlugFactory.h"
 
-namespace
-{
+namespace {
 constexpr int kMaxFrames = 512;
 
 // A host input signal, the same for both ways of calling.
@@ -26,8 +25,7 @@ struct Signal
 {
   Signal() : left(kMaxFrames), right(kMaxFrames)
   {
-    for (int i = 0; i < kMaxFrames; ++i)
-    {
+    for (int i = 0; i < kMaxFrames; ++i) {
       left[static_cast<size_t>(i)] = 0.3f * std::sin(i * 0.031f) + 0.05f * std::sin(i * 0.77f);
       right[static_cast<size_t>(i)] = 0.25f * std::sin(i * 0.023f + 1.0f);
     }
@@ -45,7 +43,10 @@ OSStatus HostInput(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UI
   return noErr;
 }
 
-IEffectAU* MakeBrindleForHost() { return MakeAUPlug<Brindle, BrindleIdentity>(); }
+IEffectAU* MakeBrindleForHost()
+{
+  return MakeAUPlug<Brindle, BrindleIdentity>();
+}
 
 ComponentResult Entry(ComponentParameters* params, Handle storage)
 {
@@ -74,14 +75,13 @@ void Direct(benchmark::State& state)
   std::vector<double> out0(static_cast<size_t>(frames)), out1(static_cast<size_t>(frames));
   double* inputs[2] = {in0.data(), in1.data()};
   double* outputs[2] = {out0.data(), out1.data()};
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     plug->ProcessDoubleReplacing(inputs, outputs, frames);
     benchmark::DoNotOptimize(out0.data());
     benchmark::ClobberMemory();
   }
-  state.counters["ns/frame"] = benchmark::Counter(
-    static_cast<double>(state.iterations()) * frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns/frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * frames,
+                                                  benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   delete plug;
 }
 
@@ -100,16 +100,15 @@ void BaseFloatPath(benchmark::State& state)
   std::vector<float> out0(static_cast<size_t>(frames)), out1(static_cast<size_t>(frames));
   float* inputs[2] = {gSignal.left.data(), gSignal.right.data()};
   float* outputs[2] = {out0.data(), out1.data()};
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     plug->AttachInputBuffers(0, 2, inputs, frames);
     plug->AttachOutputBuffers(0, 2, outputs);
     plug->ProcessBuffers(0.0f, frames);
     benchmark::DoNotOptimize(out0.data());
     benchmark::ClobberMemory();
   }
-  state.counters["ns/frame"] = benchmark::Counter(
-    static_cast<double>(state.iterations()) * frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns/frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * frames,
+                                                  benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   delete plug;
 }
 
@@ -119,8 +118,7 @@ void Render(benchmark::State& state, bool fast)
 {
   const int frames = static_cast<int>(state.range(0));
   ComponentInstance unit = OpenComponent(BrindleComponent());
-  if (!unit)
-  {
+  if (!unit) {
     state.SkipWithError("open failed");
     return;
   }
@@ -143,15 +141,13 @@ void Render(benchmark::State& state, bool fast)
   AudioTimeStamp ts;
   std::memset(&ts, 0, sizeof(ts));
   ts.mFlags = kAudioTimeStampSampleTimeValid;
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     list->mBuffers[0] = {1, static_cast<UInt32>(frames * sizeof(float)), out0.data()};
     list->mBuffers[1] = {1, static_cast<UInt32>(frames * sizeof(float)), out1.data()};
     AudioUnitRenderActionFlags flags = 0;
     const OSStatus r = fast ? renderProc(storage, &flags, &ts, 0, static_cast<UInt32>(frames), list)
                             : AudioUnitRender(unit, &flags, &ts, 0, static_cast<UInt32>(frames), list);
-    if (r != noErr)
-    {
+    if (r != noErr) {
       state.SkipWithError("render failed");
       break;
     }
@@ -159,18 +155,27 @@ void Render(benchmark::State& state, bool fast)
     benchmark::DoNotOptimize(out0.data());
     benchmark::ClobberMemory();
   }
-  state.counters["ns/frame"] = benchmark::Counter(
-    static_cast<double>(state.iterations()) * frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns/frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * frames,
+                                                  benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   CloseComponent(unit);
 }
 
-void RenderFastDispatch(benchmark::State& state) { Render(state, true); }
-void RenderThroughEntry(benchmark::State& state) { Render(state, false); }
+void RenderFastDispatch(benchmark::State& state)
+{
+  Render(state, true);
+}
+void RenderThroughEntry(benchmark::State& state)
+{
+  Render(state, false);
+}
 // With --benchmark_repetitions, the fastest repetition is reported beside mean and median: on a
 // machine shared with other work it is the steadiest estimate of each row, and the overhead is
 // the ratio of two such rows. --benchmark_enable_random_interleaving=true spreads the other
 // work's disturbance over all rows alike.
-double Fastest(const std::vector<double>& v) { return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end()); }
+double Fastest(const std::vector<double>& v)
+{
+  return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end());
+}
 
 } // namespace
 

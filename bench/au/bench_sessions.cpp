@@ -26,7 +26,8 @@ Component LoadComponent(benchmark::State& state)
 {
   Component component = nullptr;
   std::string error;
-  if (!LoadBrindleComponent(ResolveComponentPath(BRINDLE_COMPONENT_BUNDLE), component, error)) state.SkipWithError(error.c_str());
+  if (!LoadBrindleComponent(ResolveComponentPath(BRINDLE_COMPONENT_BUNDLE), component, error))
+    state.SkipWithError(error.c_str());
   return component;
 }
 

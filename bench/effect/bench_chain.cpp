@@ -17,44 +17,43 @@ namespace {
 
 enum Input { kMusic, kNoise, kDC, kSilence };
 
-struct Fixture {
-    AuDSP dsp;
-    std::vector<double> noise = std::vector<double>(kBrindleNoiseTableSize);
-    std::vector<double> left, right, out0, out1;
-    BrindleSettings settings;
+struct Fixture
+{
+  AuDSP dsp;
+  std::vector<double> noise = std::vector<double>(kBrindleNoiseTableSize);
+  std::vector<double> left, right, out0, out1;
+  BrindleSettings settings;
 
-    Fixture(int frames, bool cabinet, Input input)
-        : left(frames), right(frames), out0(frames), out1(frames)
-    {
-        BrindleDesignFilters(dsp, 44100.0);
-        BrindleFillNoiseTable(noise.data());
-        std::mt19937 rng(7);
-        std::uniform_real_distribution<double> u(-0.5, 0.5);
-        for (int i = 0; i < frames; ++i) {
-            switch (input) {
-            case kMusic:
-                left[i] = 0.3 * std::sin(i * 0.031) + 0.05 * std::sin(i * 0.77);
-                right[i] = 0.25 * std::sin(i * 0.023 + 1.0);
-                break;
-            case kNoise:
-                left[i] = u(rng);
-                right[i] = u(rng);
-                break;
-            case kDC:
-                left[i] = 0.5;
-                right[i] = 0.0;
-                break;
-            case kSilence:
-                left[i] = right[i] = 0.0;
-                break;
-            }
-        }
-        settings.cabinetOn = cabinet;
-        const BrindleBlock block = Block();
-        for (int done = 0; done < 110250; done += frames)
-            BrindleProcessFast(dsp, settings, noise.data(), block);
+  Fixture(int frames, bool cabinet, Input input) : left(frames), right(frames), out0(frames), out1(frames)
+  {
+    BrindleDesignFilters(dsp, 44100.0);
+    BrindleFillNoiseTable(noise.data());
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> u(-0.5, 0.5);
+    for (int i = 0; i < frames; ++i) {
+      switch (input) {
+      case kMusic:
+        left[i] = 0.3 * std::sin(i * 0.031) + 0.05 * std::sin(i * 0.77);
+        right[i] = 0.25 * std::sin(i * 0.023 + 1.0);
+        break;
+      case kNoise:
+        left[i] = u(rng);
+        right[i] = u(rng);
+        break;
+      case kDC:
+        left[i] = 0.5;
+        right[i] = 0.0;
+        break;
+      case kSilence:
+        left[i] = right[i] = 0.0;
+        break;
+      }
     }
-    BrindleBlock Block() { return {left.data(), right.data(), out0.data(), out1.data(), (int)left.size()}; }
+    settings.cabinetOn = cabinet;
+    const BrindleBlock block = Block();
+    for (int done = 0; done < 110250; done += frames) BrindleProcessFast(dsp, settings, noise.data(), block);
+  }
+  BrindleBlock Block() { return {left.data(), right.data(), out0.data(), out1.data(), (int)left.size()}; }
 };
 
 // Kernel kPlain is the plain per-sample loop (BrindleProcessPlain); the others are the wavefront
@@ -62,45 +61,43 @@ struct Fixture {
 template <int Kernel>
 void Chain(benchmark::State& state)
 {
-    if (Kernel >= 0 && !BrindleKernelAvailable(static_cast<BrindleKernel>(Kernel))) {
-        state.SkipWithError("kernel not supported on this CPU");
-        return;
-    }
-    const int frames = static_cast<int>(state.range(0));
-    Fixture f(frames, state.range(1) != 0, static_cast<Input>(state.range(2)));
-    const BrindleBlock block = f.Block();
-    for (auto _ : state) {
-        if (Kernel < 0)
-            BrindleProcessFast(f.dsp, f.settings, f.noise.data(), block);
-        else if (Kernel == static_cast<int>(BrindleKernel::kPlain))
-            BrindleProcessPlain(f.dsp, f.settings, f.noise.data(), block);
-        else
-            BrindleProcessWithKernel(static_cast<BrindleKernel>(Kernel), f.dsp, f.settings, f.noise.data(), block);
-        benchmark::DoNotOptimize(f.out0.data());
-        benchmark::ClobberMemory();
-    }
-    // Seconds per frame, shown with an SI prefix (e.g. "9.1n" is 9.1 ns per frame).
-    state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * frames,
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  if (Kernel >= 0 && !BrindleKernelAvailable(static_cast<BrindleKernel>(Kernel))) {
+    state.SkipWithError("kernel not supported on this CPU");
+    return;
+  }
+  const int frames = static_cast<int>(state.range(0));
+  Fixture f(frames, state.range(1) != 0, static_cast<Input>(state.range(2)));
+  const BrindleBlock block = f.Block();
+  for (auto _ : state) {
+    if (Kernel < 0)
+      BrindleProcessFast(f.dsp, f.settings, f.noise.data(), block);
+    else if (Kernel == static_cast<int>(BrindleKernel::kPlain))
+      BrindleProcessPlain(f.dsp, f.settings, f.noise.data(), block);
+    else
+      BrindleProcessWithKernel(static_cast<BrindleKernel>(Kernel), f.dsp, f.settings, f.noise.data(), block);
+    benchmark::DoNotOptimize(f.out0.data());
+    benchmark::ClobberMemory();
+  }
+  // Seconds per frame, shown with an SI prefix (e.g. "9.1n" is 9.1 ns per frame).
+  state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * frames,
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // Arguments: frames per block, cabinet on, input.
 void Sizes(benchmark::internal::Benchmark* b)
 {
-    b->ArgNames({"frames", "cabinet", "input"});
-    for (int frames : {32, 64, 128, 512, 4096})
-        b->Args({frames, 1, kMusic});
-    b->Args({512, 0, kMusic});
-    for (int input : {kNoise, kDC, kSilence})
-        for (int frames : {64, 512})
-            b->Args({frames, 1, input});
+  b->ArgNames({"frames", "cabinet", "input"});
+  for (int frames : {32, 64, 128, 512, 4096}) b->Args({frames, 1, kMusic});
+  b->Args({512, 0, kMusic});
+  for (int input : {kNoise, kDC, kSilence})
+    for (int frames : {64, 512}) b->Args({frames, 1, input});
 }
 
 // With --benchmark_repetitions, the fastest repetition is reported beside mean and median: on a
 // machine shared with other work it is the steadiest estimate of a row.
 double Fastest(const std::vector<double>& v)
 {
-    return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end());
+  return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end());
 }
 
 constexpr int kFast = -1;

@@ -33,7 +33,7 @@ bool KnowBundle()
 {
   static const bool known = [] {
     CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-      nullptr, reinterpret_cast<const UInt8*>(BRINDLE_COMPONENT_BUNDLE), sizeof(BRINDLE_COMPONENT_BUNDLE) - 1, true);
+        nullptr, reinterpret_cast<const UInt8*>(BRINDLE_COMPONENT_BUNDLE), sizeof(BRINDLE_COMPONENT_BUNDLE) - 1, true);
     CFBundleRef bundle = CFBundleCreate(nullptr, url);
     CFRelease(url);
     return bundle != nullptr; // known bundles stay for the process
@@ -43,7 +43,10 @@ bool KnowBundle()
 
 struct Editor
 {
-  Editor() : plug(static_cast<Brindle*>(MakeAUPlug<Brindle, BrindleIdentity>())), graphics(dynamic_cast<IGraphicsMac*>(plug->GetGUI())) {}
+  Editor()
+      : plug(static_cast<Brindle*>(MakeAUPlug<Brindle, BrindleIdentity>())),
+        graphics(dynamic_cast<IGraphicsMac*>(plug->GetGUI()))
+  {}
   std::unique_ptr<Brindle> plug;
   IGraphicsMac* graphics;
 };
@@ -118,9 +121,9 @@ void BM_PixmanSameLayers(benchmark::State& state)
 {
   if (!KnowBundle()) return state.SkipWithError("no component bundle");
   const PixmanLayer layers[] = {
-    {"background.png", 1, 0, 0, 0},        {"brindle_led.png", 2, 1, 91, 15},
-    {"brindle_switch_01.png", 2, 1, 80, 61}, {"brindle_switch_02.png", 2, 0, 80, 172},
-    {"brindle_knob_01.png", 65, 32, 18, 86}, {"brindle_knob_01.png", 65, 32, 115, 86},
+      {"background.png", 1, 0, 0, 0},          {"brindle_led.png", 2, 1, 91, 15},
+      {"brindle_switch_01.png", 2, 1, 80, 61}, {"brindle_switch_02.png", 2, 0, 80, 172},
+      {"brindle_knob_01.png", 65, 32, 18, 86}, {"brindle_knob_01.png", 65, 32, 115, 86},
   };
   for (const PixmanLayer& layer : layers)
     if (!layer.pix) return state.SkipWithError("missing image");

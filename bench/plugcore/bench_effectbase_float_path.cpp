@@ -7,14 +7,12 @@
 
 #include "plugcore/IEffectBase.h"
 
-namespace
-{
+namespace {
 class NullPlug : public IEffectBase
 {
 public:
   NullPlug() : IEffectBase(0, "1-1 2-2", 0, "Null", "Null", "Bench", 0x00010000, 1, 2, 0, false, false, false, kAPIAU)
-  {
-  }
+  {}
   // Leaves the output buffers as they are: only the base's work is measured.
   void ProcessDoubleReplacing(double**, double** outputs, int) override { benchmark::DoNotOptimize(outputs); }
   void BeginInformHostOfParamChange(int) override {}
@@ -31,7 +29,8 @@ public:
 
 // Attaches float buffers to a stereo NullPlug and makes the base call under test (`step`) once per
 // iteration, reporting the cost per frame.
-template <class Step> void runFloatBlocks(benchmark::State& state, Step step)
+template <class Step>
+void runFloatBlocks(benchmark::State& state, Step step)
 {
   const int frames = static_cast<int>(state.range(0));
   NullPlug plug;
@@ -42,16 +41,14 @@ template <class Step> void runFloatBlocks(benchmark::State& state, Step step)
   std::vector<float> in0(frames, 0.25f), in1(frames, -0.25f), out0(frames), out1(frames);
   float* ins[] = {in0.data(), in1.data()};
   float* outs[] = {out0.data(), out1.data()};
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     plug.AttachInputBuffers(0, 2, ins, frames);
     plug.AttachOutputBuffers(0, 2, outs);
     step(plug, frames);
     benchmark::ClobberMemory();
   }
-  state.counters["ns_per_frame"] = benchmark::Counter(static_cast<double>(frames),
-                                                      benchmark::Counter::kIsIterationInvariantRate |
-                                                        benchmark::Counter::kInvert);
+  state.counters["ns_per_frame"] = benchmark::Counter(
+      static_cast<double>(frames), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_FloatAttachProcessWriteBack(benchmark::State& state)

@@ -34,7 +34,7 @@ std::vector<Colour> makeContent(int w, int h, unsigned seed)
   std::mt19937 rng(seed);
   std::uniform_int_distribution<int> channel(0, 255), alpha(32, 223);
   std::vector<Colour> c((size_t)w * h);
-  for (Colour &p : c) p = Colour{channel(rng), channel(rng), channel(rng), alpha(rng)};
+  for (Colour& p : c) p = Colour{channel(rng), channel(rng), channel(rng), alpha(rng)};
   return c;
 }
 
@@ -46,7 +46,7 @@ struct Picture
       : mRaster(std::make_unique<Raster_MemBitmap>(w, h, 4)), mPixmanBits((size_t)w * h)
   {
     const std::vector<Colour> content = makeContent(w, h, seed);
-    Raster_PixelWord *bits = mRaster->getBits();
+    Raster_PixelWord* bits = mRaster->getBits();
     const int span = mRaster->getRowSpan();
     for (int y = 0; y < h; y++)
       for (int x = 0; x < w; x++) {
@@ -62,7 +62,7 @@ struct Picture
 
   std::unique_ptr<Raster_MemBitmap> mRaster;
   std::vector<uint32_t> mPixmanBits;
-  pixman_image_t *mPixman;
+  pixman_image_t* mPixman;
 };
 
 struct ScalarOnly
@@ -72,11 +72,14 @@ struct ScalarOnly
   bool mWas;
 };
 
-void countPixels(benchmark::State &state, long long pixels) { state.SetItemsProcessed(state.iterations() * pixels); }
+void countPixels(benchmark::State& state, long long pixels)
+{
+  state.SetItemsProcessed(state.iterations() * pixels);
+}
 
 // --- opaque copy -----------------------------------------------------------------------------------
 
-void BM_OpaqueCopy_Raster(benchmark::State &state)
+void BM_OpaqueCopy_Raster(benchmark::State& state)
 {
   Picture src(kEditorW, kEditorH, 1), dest(kEditorW, kEditorH, 2, true);
   for (auto _ : state) {
@@ -86,7 +89,7 @@ void BM_OpaqueCopy_Raster(benchmark::State &state)
   countPixels(state, kEditorW * kEditorH);
 }
 
-void BM_OpaqueCopy_Pixman(benchmark::State &state)
+void BM_OpaqueCopy_Pixman(benchmark::State& state)
 {
   Picture src(kEditorW, kEditorH, 1), dest(kEditorW, kEditorH, 2, true);
   for (auto _ : state) {
@@ -98,7 +101,7 @@ void BM_OpaqueCopy_Pixman(benchmark::State &state)
 
 // --- half-alpha solid fill -------------------------------------------------------------------------
 
-void BM_HalfFill_Raster(benchmark::State &state)
+void BM_HalfFill_Raster(benchmark::State& state)
 {
   Picture dest(kEditorW, kEditorH, 2, true);
   for (auto _ : state) {
@@ -109,13 +112,13 @@ void BM_HalfFill_Raster(benchmark::State &state)
   countPixels(state, kEditorW * kEditorH);
 }
 
-void BM_HalfFill_Pixman(benchmark::State &state)
+void BM_HalfFill_Pixman(benchmark::State& state)
 {
   Picture dest(kEditorW, kEditorH, 2, true);
   // The same colour at alpha 0.5, premultiplied (16-bit channels).
   const pixman_color_t colour = {(uint16_t)(40 * 257 / 2), (uint16_t)(120 * 257 / 2), (uint16_t)(200 * 257 / 2),
                                  0x8000};
-  pixman_image_t *solid = pixman_image_create_solid_fill(&colour);
+  pixman_image_t* solid = pixman_image_create_solid_fill(&colour);
   for (auto _ : state) {
     pixman_image_composite32(PIXMAN_OP_OVER, solid, nullptr, dest.mPixman, 0, 0, 0, 0, 0, 0, kEditorW, kEditorH);
     benchmark::ClobberMemory();
@@ -126,7 +129,7 @@ void BM_HalfFill_Pixman(benchmark::State &state)
 
 // --- source-alpha blit -----------------------------------------------------------------------------
 
-void sourceAlphaBlit(benchmark::State &state)
+void sourceAlphaBlit(benchmark::State& state)
 {
   Picture src(kEditorW, kEditorH, 1), dest(kEditorW, kEditorH, 2, true);
   for (auto _ : state) {
@@ -137,20 +140,22 @@ void sourceAlphaBlit(benchmark::State &state)
   countPixels(state, kEditorW * kEditorH);
 }
 
-void BM_SourceAlphaBlit_Raster(benchmark::State &state) { sourceAlphaBlit(state); }
+void BM_SourceAlphaBlit_Raster(benchmark::State& state)
+{
+  sourceAlphaBlit(state);
+}
 
-void BM_SourceAlphaBlit_RasterScalar(benchmark::State &state)
+void BM_SourceAlphaBlit_RasterScalar(benchmark::State& state)
 {
   ScalarOnly scalar;
   sourceAlphaBlit(state);
 }
 
-void BM_SourceAlphaBlit_Pixman(benchmark::State &state)
+void BM_SourceAlphaBlit_Pixman(benchmark::State& state)
 {
   Picture src(kEditorW, kEditorH, 1), dest(kEditorW, kEditorH, 2, true);
   for (auto _ : state) {
-    pixman_image_composite32(PIXMAN_OP_OVER, src.mPixman, nullptr, dest.mPixman, 0, 0, 0, 0, 0, 0, kEditorW,
-                             kEditorH);
+    pixman_image_composite32(PIXMAN_OP_OVER, src.mPixman, nullptr, dest.mPixman, 0, 0, 0, 0, 0, 0, kEditorW, kEditorH);
     benchmark::ClobberMemory();
   }
   countPixels(state, kEditorW * kEditorH);
@@ -158,7 +163,7 @@ void BM_SourceAlphaBlit_Pixman(benchmark::State &state)
 
 // --- scaling ---------------------------------------------------------------------------------------
 
-void rasterScale(benchmark::State &state, int to)
+void rasterScale(benchmark::State& state, int to)
 {
   Picture src(256, 256, 3), dest(to, to, 4, true);
   for (auto _ : state) {
@@ -169,7 +174,7 @@ void rasterScale(benchmark::State &state, int to)
   countPixels(state, (long long)to * to);
 }
 
-void pixmanScale(benchmark::State &state, int to)
+void pixmanScale(benchmark::State& state, int to)
 {
   Picture src(256, 256, 3), dest(to, to, 4, true);
   pixman_transform_t t;
@@ -184,21 +189,33 @@ void pixmanScale(benchmark::State &state, int to)
   countPixels(state, (long long)to * to);
 }
 
-void BM_BilinearUp512_Raster(benchmark::State &state) { rasterScale(state, 512); }
-void BM_BilinearUp512_RasterScalar(benchmark::State &state)
+void BM_BilinearUp512_Raster(benchmark::State& state)
+{
+  rasterScale(state, 512);
+}
+void BM_BilinearUp512_RasterScalar(benchmark::State& state)
 {
   ScalarOnly scalar;
   rasterScale(state, 512);
 }
-void BM_BilinearUp512_Pixman(benchmark::State &state) { pixmanScale(state, 512); }
+void BM_BilinearUp512_Pixman(benchmark::State& state)
+{
+  pixmanScale(state, 512);
+}
 
-void BM_Reduce128_RasterBox3(benchmark::State &state) { rasterScale(state, 128); }
-void BM_Reduce128_RasterBox3Scalar(benchmark::State &state)
+void BM_Reduce128_RasterBox3(benchmark::State& state)
+{
+  rasterScale(state, 128);
+}
+void BM_Reduce128_RasterBox3Scalar(benchmark::State& state)
 {
   ScalarOnly scalar;
   rasterScale(state, 128);
 }
-void BM_Reduce128_PixmanBilinear(benchmark::State &state) { pixmanScale(state, 128); }
+void BM_Reduce128_PixmanBilinear(benchmark::State& state)
+{
+  pixmanScale(state, 128);
+}
 
 } // namespace
 

@@ -22,7 +22,7 @@ namespace {
 
 const int kW = 208, kH = 326;
 const unsigned int kColour = 0xC0804020u | 0xFF; // opaque
-const char kText[] = "Level 12.5 dB attack"; // 20 characters
+const char kText[] = "Level 12.5 dB attack";     // 20 characters
 
 // The line: 200 pixels along its major axis, at a slope that needs anti-aliasing.
 const int kX1 = 4, kY1 = 20, kX2 = 204, kY2 = 93;
@@ -42,8 +42,8 @@ struct CairoFrame
     cairo_destroy(mCr);
     cairo_surface_destroy(mSurface);
   }
-  cairo_surface_t *mSurface;
-  cairo_t *mCr;
+  cairo_surface_t* mSurface;
+  cairo_t* mCr;
 };
 
 std::unique_ptr<Raster_MemBitmap> rasterFrame()
@@ -53,7 +53,7 @@ std::unique_ptr<Raster_MemBitmap> rasterFrame()
   return bm;
 }
 
-void BM_Line200AA_Raster(benchmark::State &state)
+void BM_Line200AA_Raster(benchmark::State& state)
 {
   auto bm = rasterFrame();
   for (auto _ : state) {
@@ -62,7 +62,7 @@ void BM_Line200AA_Raster(benchmark::State &state)
   }
 }
 
-void BM_Line200AA_RasterSubPixel(benchmark::State &state)
+void BM_Line200AA_RasterSubPixel(benchmark::State& state)
 {
   auto bm = rasterFrame();
   for (auto _ : state) {
@@ -71,7 +71,7 @@ void BM_Line200AA_RasterSubPixel(benchmark::State &state)
   }
 }
 
-void BM_Line200AA_Cairo(benchmark::State &state)
+void BM_Line200AA_Cairo(benchmark::State& state)
 {
   CairoFrame f;
   cairo_set_line_width(f.mCr, 1.0);
@@ -83,7 +83,7 @@ void BM_Line200AA_Cairo(benchmark::State &state)
   cairo_surface_flush(f.mSurface);
 }
 
-void BM_FillCircle40AA_Raster(benchmark::State &state)
+void BM_FillCircle40AA_Raster(benchmark::State& state)
 {
   auto bm = rasterFrame();
   for (auto _ : state) {
@@ -92,7 +92,7 @@ void BM_FillCircle40AA_Raster(benchmark::State &state)
   }
 }
 
-void BM_FillCircle40AA_Cairo(benchmark::State &state)
+void BM_FillCircle40AA_Cairo(benchmark::State& state)
 {
   CairoFrame f;
   for (auto _ : state) {
@@ -102,7 +102,7 @@ void BM_FillCircle40AA_Cairo(benchmark::State &state)
   cairo_surface_flush(f.mSurface);
 }
 
-void BM_Text20_RasterCached(benchmark::State &state)
+void BM_Text20_RasterCached(benchmark::State& state)
 {
   auto bm = rasterFrame();
   Raster_CachedFont font;
@@ -117,13 +117,13 @@ void BM_Text20_RasterCached(benchmark::State &state)
   }
 }
 
-void setCairoFont(cairo_t *cr)
+void setCairoFont(cairo_t* cr)
 {
   cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(cr, 12.0);
 }
 
-void BM_Text20_CairoShowText(benchmark::State &state)
+void BM_Text20_CairoShowText(benchmark::State& state)
 {
   CairoFrame f;
   setCairoFont(f.mCr);
@@ -134,14 +134,14 @@ void BM_Text20_CairoShowText(benchmark::State &state)
   cairo_surface_flush(f.mSurface);
 }
 
-void BM_Text20_CairoShowGlyphs(benchmark::State &state)
+void BM_Text20_CairoShowGlyphs(benchmark::State& state)
 {
   CairoFrame f;
   setCairoFont(f.mCr);
-  cairo_glyph_t *glyphs = nullptr;
+  cairo_glyph_t* glyphs = nullptr;
   int count = 0;
-  cairo_scaled_font_text_to_glyphs(cairo_get_scaled_font(f.mCr), 4, 112, kText, -1, &glyphs, &count, nullptr,
-                                   nullptr, nullptr);
+  cairo_scaled_font_text_to_glyphs(cairo_get_scaled_font(f.mCr), 4, 112, kText, -1, &glyphs, &count, nullptr, nullptr,
+                                   nullptr);
   for (auto _ : state) cairo_show_glyphs(f.mCr, glyphs, count);
   cairo_surface_flush(f.mSurface);
   cairo_glyph_free(glyphs);

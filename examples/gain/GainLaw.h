@@ -18,8 +18,7 @@ struct GainChannelGains
   double mono = 1.0;
 };
 
-namespace GainLaw
-{
+namespace GainLaw {
 constexpr double kMinDb = -60.0;
 constexpr double kMaxDb = 12.0;
 constexpr double kMaxPan = 100.0;

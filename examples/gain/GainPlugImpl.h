@@ -15,9 +15,9 @@
 
 template <class TAdapter>
 GainPlug<TAdapter>::GainPlug(InstanceInfo instanceInfo)
-  : TAdapter(instanceInfo, kNumParams, GainIdentity::kChannelIO, kNumPresets, GainIdentity::kName, "",
-             GainIdentity::kMaker, GainIdentity::kVersion, GainIdentity::kUniqueID, GainIdentity::kMfrID, 0,
-             false, false, false, 0)
+    : TAdapter(instanceInfo, kNumParams, GainIdentity::kChannelIO, kNumPresets, GainIdentity::kName, "",
+               GainIdentity::kMaker, GainIdentity::kVersion, GainIdentity::kUniqueID, GainIdentity::kMfrID, 0, false,
+               false, false, 0)
 {
   InitParams();
   this->MakePreset("Init", 0.0, 0.0);
@@ -42,8 +42,10 @@ void GainPlug<TAdapter>::OnParamChange(int paramIdx)
   const double value = param->Value();
   // A NaN from a host leaves the setting as it was rather than silencing or blowing up the output.
   if (!std::isfinite(value)) return;
-  if (paramIdx == kGain) mGainDb.store(value, std::memory_order_relaxed);
-  else if (paramIdx == kPan) mPan.store(value, std::memory_order_relaxed);
+  if (paramIdx == kGain)
+    mGainDb.store(value, std::memory_order_relaxed);
+  else if (paramIdx == kPan)
+    mPan.store(value, std::memory_order_relaxed);
 }
 
 template <class TAdapter>
@@ -60,8 +62,7 @@ void GainPlug<TAdapter>::Reset()
   mApplied = TargetGains();
 }
 
-namespace GainDetail
-{
+namespace GainDetail {
 // out = in * gain, moving the gain linearly from `from` to `to` across the block.
 BRINDLE_AUDIO_PATH inline void Ramp(const double* in, double* out, int nFrames, double from, double to)
 {

@@ -29,12 +29,18 @@ IMouseMod ModFor(NSEvent* event, bool rightButton)
 int KeyCodeFor(NSEvent* event)
 {
   switch (event->keyCode()) {
-  case 123: return 3;
-  case 124: return 4;
-  case 125: return 2;
-  case 126: return 1;
-  case 49: return 0;
-  default: break;
+  case 123:
+    return 3;
+  case 124:
+    return 4;
+  case 125:
+    return 2;
+  case 126:
+    return 1;
+  case 49:
+    return 0;
+  default:
+    break;
   }
   const unsigned c = event->charactersIgnoringModifiers()->characterAtIndex(0);
   if (c >= '0' && c <= '9') return static_cast<int>(c) - 43;
@@ -126,8 +132,8 @@ void IGRAPHICS_COCOA::onTimer(NSTimer* timer)
   if (timer != mTimer || !mGraphics) return;
   IRECT r;
   if (!mGraphics->IsDirty(&r)) return;
-  setNeedsDisplayInRect(NSMakeRect(r.left, mGraphics->Height() - r.bottom - 1, r.right - r.left + 1,
-                                   r.bottom - r.top + 1));
+  setNeedsDisplayInRect(
+      NSMakeRect(r.left, mGraphics->Height() - r.bottom - 1, r.right - r.left + 1, r.bottom - r.top + 1));
 }
 
 void IGRAPHICS_COCOA::getMouseXY(NSEvent* event, int* x, int* y)
@@ -151,8 +157,10 @@ void IGRAPHICS_COCOA::forwardMouse(NSEvent* event, bool rightButton, bool ignore
 void IGRAPHICS_COCOA::mouseDown(NSEvent* event)
 {
   forwardMouse(event, false, false, [](IGraphicsMac* g, int x, int y, IMouseMod* mod, NSEvent* e) {
-    if (e->clickCount() >= 2) g->OnMouseDblClick(x, y, mod);
-    else g->OnMouseDown(x, y, mod);
+    if (e->clickCount() >= 2)
+      g->OnMouseDblClick(x, y, mod);
+    else
+      g->OnMouseDown(x, y, mod);
   });
 }
 

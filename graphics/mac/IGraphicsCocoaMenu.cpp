@@ -56,7 +56,8 @@ IGRAPHICS_NSMENU* IGRAPHICS_NSMENU::initWithIPopupMenuAndReciever(IPopupMenu* me
     }
     if (item->GetSubmenu()) {
       NSMenuItem* entry = addItemWithTitle(title, nullptr, NSString::stringWithUTF8String(""));
-      IGRAPHICS_NSMENU* submenu = IGRAPHICS_NSMENU::alloc()->initWithIPopupMenuAndReciever(item->GetSubmenu(), receiver);
+      IGRAPHICS_NSMENU* submenu =
+          IGRAPHICS_NSMENU::alloc()->initWithIPopupMenuAndReciever(item->GetSubmenu(), receiver);
       setSubmenu(submenu, entry);
       submenu->release(); // the item keeps it
     } else if (item->GetIsSeparator()) {

@@ -17,11 +17,14 @@ NSColor* ColorFor(const IColor& c)
 const char* AcceptedCharacters(IParam::EParamType type)
 {
   switch (type) {
-  case IParam::kTypeDouble: return "0123456789.-+";
+  case IParam::kTypeDouble:
+    return "0123456789.-+";
   case IParam::kTypeBool:
   case IParam::kTypeInt:
-  case IParam::kTypeEnum: return "0123456789-+";
-  default: return nullptr;
+  case IParam::kTypeEnum:
+    return "0123456789-+";
+  default:
+    return nullptr;
   }
 }
 
@@ -36,9 +39,15 @@ void IGRAPHICS_COCOA::createTextEntry(IControl* control, IParam* param, IText* t
   mTextFieldView->setFont(NSFont::fontWithName(NSString::stringWithUTF8String(style.mFace),
                                                static_cast<float>(static_cast<int>(style.mSize * 0.9))));
   switch (style.mAlign) {
-  case IText::kAlignLeft: mTextFieldView->setAlignment(0); break;
-  case IText::kAlignRight: mTextFieldView->setAlignment(1); break;
-  default: mTextFieldView->setAlignment(2); break;
+  case IText::kAlignLeft:
+    mTextFieldView->setAlignment(0);
+    break;
+  case IText::kAlignRight:
+    mTextFieldView->setAlignment(1);
+    break;
+  default:
+    mTextFieldView->setAlignment(2);
+    break;
   }
 
   if (param) {
@@ -48,7 +57,7 @@ void IGRAPHICS_COCOA::createTextEntry(IControl* control, IParam* param, IText* t
     if (const char* accepted = AcceptedCharacters(param->Type())) {
       NSAutoreleasePool pool;
       formatter->setAcceptableCharacterSet(
-        NSCharacterSet::characterSetWithCharactersInString(NSString::stringWithUTF8String(accepted)));
+          NSCharacterSet::characterSetWithCharactersInString(NSString::stringWithUTF8String(accepted)));
     }
     formatter->setMaximumLength(control->GetTextEntryLength());
     formatter->release(); // the field keeps it
@@ -92,8 +101,10 @@ void IGRAPHICS_COCOA::controlTextDidEndEditing(NSNotification* /*notification*/)
 {
   if (!mTextFieldView) return;
   const std::string text = mTextFieldView->stringValue() ? mTextFieldView->stringValue()->UTF8String() : "";
-  if (mGraphics && mEdParam) mGraphics->SetFromStringAfterPrompt(mEdControl, mEdParam, text.c_str());
-  else if (mEdControl) mEdControl->TextFromTextEntry(text.c_str());
+  if (mGraphics && mEdParam)
+    mGraphics->SetFromStringAfterPrompt(mEdControl, mEdParam, text.c_str());
+  else if (mEdControl)
+    mEdControl->TextFromTextEntry(text.c_str());
   endUserInput();
   setNeedsDisplay(YES);
 }

@@ -14,7 +14,7 @@
 #include "raster/Raster_SysBitmap.h"
 
 IGraphicsMac::IGraphicsMac(IEffectBase* plug, int width, int height, int frameRate)
-  : IGraphics(plug, width, height, frameRate)
+    : IGraphics(plug, width, height, frameRate)
 {
   NSApplicationLoad();
 }
@@ -47,10 +47,9 @@ bool IGraphicsMac::DrawScreen(IRECT* /*r*/)
   // The canvas's own memory seen as a CoreGraphics bitmap: bytes A, R, G, B per pixel, and the
   // editor is opaque, so the alpha byte is skipped.
   CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
-  CGContextRef canvasContext =
-    CGBitmapContextCreate(canvas->getBits(), canvas->getWidth(), canvas->getHeight(), 8,
-                          static_cast<size_t>(canvas->getRowSpan()) * 4, rgb,
-                          kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Big);
+  CGContextRef canvasContext = CGBitmapContextCreate(canvas->getBits(), canvas->getWidth(), canvas->getHeight(), 8,
+                                                     static_cast<size_t>(canvas->getRowSpan()) * 4, rgb,
+                                                     kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Big);
   CGColorSpaceRelease(rgb);
   if (!canvasContext) return false;
   CGImageRef image = CGBitmapContextCreateImage(canvasContext);
@@ -92,10 +91,10 @@ const char* IGraphicsMac::GetGUIAPI()
 
 int IGraphicsMac::ShowMessageBox(const char* text, const char* caption, int type)
 {
-  CFStringRef header = caption ? CFStringCreateWithCStringNoCopy(nullptr, caption, kCFStringEncodingUTF8, kCFAllocatorNull)
-                               : nullptr;
-  CFStringRef message = text ? CFStringCreateWithCStringNoCopy(nullptr, text, kCFStringEncodingUTF8, kCFAllocatorNull)
-                             : nullptr;
+  CFStringRef header =
+      caption ? CFStringCreateWithCStringNoCopy(nullptr, caption, kCFStringEncodingUTF8, kCFAllocatorNull) : nullptr;
+  CFStringRef message =
+      text ? CFStringCreateWithCStringNoCopy(nullptr, text, kCFStringEncodingUTF8, kCFAllocatorNull) : nullptr;
   CFStringRef defaultButton = nullptr, alternateButton = nullptr, otherButton = nullptr;
   switch (type) {
   case 4: // yes / no
@@ -158,8 +157,7 @@ void FirstSearchPath(NSSearchPathDirectory which, Core_String* path)
 {
   NSAutoreleasePool pool;
   NSArray* paths = NSSearchPathForDirectoriesInDomains(which, NSUserDomainMask, YES);
-  if (paths && paths->count() > 0)
-    path->Set(static_cast<NSString*>(paths->objectAtIndex(0))->UTF8String());
+  if (paths && paths->count() > 0) path->Set(static_cast<NSString*>(paths->objectAtIndex(0))->UTF8String());
 }
 
 } // namespace
@@ -287,7 +285,7 @@ void IGraphicsMac::AttachSubWindow(void* hostWindowRef)
   const NSRect frame = host->frame();
   const double offset = frame.size.width > Width() ? std::floor((frame.size.width - Width()) * 0.5) : 0.0;
   NSWindow* child = CUSTOM_COCOA_WINDOW::alloc()->initWithContentRect(
-    NSMakeRect(frame.origin.x + offset, frame.origin.y, Width(), Height()), 0, NSBackingStoreBuffered, NO);
+      NSMakeRect(frame.origin.x + offset, frame.origin.y, Width(), Height()), 0, NSBackingStoreBuffered, NO);
   child->setOpaque(YES);
   child->setCanHide(YES);
   child->setHasShadow(NO);
@@ -393,8 +391,7 @@ Raster_IBitmap* LoadImgFromResourceOSX(const char* bundleID, const char* fileNam
   const char* extension = dot ? dot + 1 : fileName;
   if (strcasecmp(extension, "png") != 0) return nullptr;
   NSBundle* bundle = BundleWithID(bundleID);
-  NSString* resource =
-    NSString::stringWithUTF8String(fileName)->lastPathComponent()->stringByDeletingPathExtension();
+  NSString* resource = NSString::stringWithUTF8String(fileName)->lastPathComponent()->stringByDeletingPathExtension();
   if (!bundle || !resource) return nullptr;
   NSString* path = bundle->pathForResource(resource, NSString::stringWithUTF8String("png"));
   if (!path || path->length() == 0) return nullptr;

@@ -10,15 +10,11 @@ IEffectLV2UIPlug::IEffectLV2UIPlug(InstanceInfo info, int nParams, const char* c
                                    const char* effectName, const char* productName, const char* mfrName,
                                    int vendorVersion, int uniqueID, int mfrID, int latency, bool spareFlag,
                                    bool plugDoesChunks, bool plugIsInst, int /*plugScChans*/)
-  : IEffectBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID,
-                mfrID, latency, spareFlag, plugDoesChunks, plugIsInst, kAPILV2),
-    mBundleID(std::move(info.mBundleID)),
-    mWrite(info.mWrite),
-    mController(info.mController),
-    mTouch(info.mTouch),
-    mFirstControlPort(info.mFirstControlPort)
-{
-}
+    : IEffectBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID, mfrID,
+                  latency, spareFlag, plugDoesChunks, plugIsInst, kAPILV2),
+      mBundleID(std::move(info.mBundleID)), mWrite(info.mWrite), mController(info.mController), mTouch(info.mTouch),
+      mFirstControlPort(info.mFirstControlPort)
+{}
 
 IEffectLV2UIPlug::~IEffectLV2UIPlug() = default;
 

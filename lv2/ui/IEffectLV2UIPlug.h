@@ -25,19 +25,18 @@ public:
   // What the UI's instantiate hands the product's constructor.
   struct InstanceInfo
   {
-    std::string mBundleID;                   // the bundle registry's name for the LV2 bundle
-    LV2UI_Write_Function mWrite = nullptr;   // null: changes stay in the UI
+    std::string mBundleID;                 // the bundle registry's name for the LV2 bundle
+    LV2UI_Write_Function mWrite = nullptr; // null: changes stay in the UI
     LV2UI_Controller mController = nullptr;
-    const LV2UI_Touch* mTouch = nullptr;     // null when the host offers no touch feature
-    uint32_t mFirstControlPort = 0;          // port index of parameter 0
+    const LV2UI_Touch* mTouch = nullptr; // null when the host offers no touch feature
+    uint32_t mFirstControlPort = 0;      // port index of parameter 0
   };
 
   // The argument list every adapter base of the product offers; all but the first and the last go
   // to IEffectBase. The UI side has no side chain, so plugScChans is unused.
-  IEffectLV2UIPlug(InstanceInfo info, int nParams, const char* channelIOStr, int nPresets,
-                   const char* effectName, const char* productName, const char* mfrName,
-                   int vendorVersion, int uniqueID, int mfrID, int latency, bool spareFlag,
-                   bool plugDoesChunks, bool plugIsInst, int plugScChans);
+  IEffectLV2UIPlug(InstanceInfo info, int nParams, const char* channelIOStr, int nPresets, const char* effectName,
+                   const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID,
+                   int latency, bool spareFlag, bool plugDoesChunks, bool plugIsInst, int plugScChans);
   ~IEffectLV2UIPlug() override;
 
   const char* GetBundleID() const { return mBundleID.c_str(); }

@@ -44,15 +44,15 @@ bool RegisterBundle(const char* bundlePath, const char* bundleID)
 {
   if (!bundlePath || !*bundlePath) return false;
   const std::string path(bundlePath);
-  CFURLRef url = CFURLCreateFromFileSystemRepresentation(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(path.c_str()),
-                                                         static_cast<CFIndex>(path.size()), true);
+  CFURLRef url = CFURLCreateFromFileSystemRepresentation(
+      kCFAllocatorDefault, reinterpret_cast<const UInt8*>(path.c_str()), static_cast<CFIndex>(path.size()), true);
   CFBundleRef bundle = url ? CFBundleCreate(kCFAllocatorDefault, url) : nullptr;
   if (url) CFRelease(url);
   if (!bundle) return false;
   CFStringRef id = CFBundleGetIdentifier(bundle);
   char text[256] = {};
-  const bool named = id && CFStringGetCString(id, text, sizeof(text), kCFStringEncodingUTF8) &&
-                     std::strcmp(text, bundleID) == 0;
+  const bool named =
+      id && CFStringGetCString(id, text, sizeof(text), kCFStringEncodingUTF8) && std::strcmp(text, bundleID) == 0;
   CFRelease(bundle); // the registry keeps every bundle it has seen
   return named;
 }
@@ -89,8 +89,8 @@ const LV2UI_Idle_Interface kIdleInterface = {&Idle};
 } // namespace
 
 LV2UI_Handle LV2UIInstantiate(const LV2UIProduct& product, const char* pluginURI, const char* bundlePath,
-                              LV2UI_Write_Function writeFunction, LV2UI_Controller controller,
-                              LV2UI_Widget* widget, const LV2_Feature* const* features)
+                              LV2UI_Write_Function writeFunction, LV2UI_Controller controller, LV2UI_Widget* widget,
+                              const LV2_Feature* const* features)
 {
   try {
     // The parent is an X window id, so 0 is as good as no parent at all.
@@ -106,7 +106,7 @@ LV2UI_Handle LV2UIInstantiate(const LV2UIProduct& product, const char* pluginURI
     }
     if (!RegisterBundle(bundlePath, product.mBundleID)) {
       Refuse(product, std::string("the bundle at '") + (bundlePath ? bundlePath : "") +
-                        "' has no Contents/Info.plist naming " + product.mBundleID);
+                          "' has no Contents/Info.plist naming " + product.mBundleID);
       return nullptr;
     }
 
@@ -140,12 +140,10 @@ void LV2UICleanup(LV2UI_Handle handle)
 {
   try {
     delete Instance(handle);
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
-void LV2UIPortEvent(LV2UI_Handle handle, uint32_t portIndex, uint32_t bufferSize, uint32_t format,
-                    const void* buffer)
+void LV2UIPortEvent(LV2UI_Handle handle, uint32_t portIndex, uint32_t bufferSize, uint32_t format, const void* buffer)
 {
   LV2UIInstance* instance = Instance(handle);
   if (!instance || !instance->mPlug || !buffer || format != 0 || bufferSize != sizeof(float)) return;
@@ -153,8 +151,7 @@ void LV2UIPortEvent(LV2UI_Handle handle, uint32_t portIndex, uint32_t bufferSize
     float value;
     std::memcpy(&value, buffer, sizeof(value));
     instance->mPlug->SetFromPort(portIndex, value);
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 const void* LV2UIExtensionData(const char* uri)

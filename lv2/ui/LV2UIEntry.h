@@ -26,8 +26,8 @@
 
 struct LV2UIProduct
 {
-  const char* mName;       // for messages
-  const char* mPluginURI;  // the product's base URI; each variant adds its fragment
+  const char* mName;      // for messages
+  const char* mPluginURI; // the product's base URI; each variant adds its fragment
   const char* mBundleID;
   const char* mChannelIO;
   // Builds the product over the UI-side base; may throw.
@@ -35,11 +35,10 @@ struct LV2UIProduct
 };
 
 LV2UI_Handle LV2UIInstantiate(const LV2UIProduct& product, const char* pluginURI, const char* bundlePath,
-                              LV2UI_Write_Function writeFunction, LV2UI_Controller controller,
-                              LV2UI_Widget* widget, const LV2_Feature* const* features);
+                              LV2UI_Write_Function writeFunction, LV2UI_Controller controller, LV2UI_Widget* widget,
+                              const LV2_Feature* const* features);
 void LV2UICleanup(LV2UI_Handle handle);
 // Control ports take protocol 0 (one float); anything else is ignored.
-void LV2UIPortEvent(LV2UI_Handle handle, uint32_t portIndex, uint32_t bufferSize, uint32_t format,
-                    const void* buffer);
+void LV2UIPortEvent(LV2UI_Handle handle, uint32_t portIndex, uint32_t bufferSize, uint32_t format, const void* buffer);
 // The idle interface for LV2_UI__idleInterface; null for anything else.
 const void* LV2UIExtensionData(const char* uri);

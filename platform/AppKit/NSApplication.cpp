@@ -5,18 +5,21 @@
 #include <BrindleHost/WindowBackend.h>
 #include <Foundation/NSRunLoop.h>
 
-NSApplication* NSApplication::sharedApplication() {
+NSApplication* NSApplication::sharedApplication()
+{
   static NSApplication* sShared = alloc();
   return sShared;
 }
 
-void NSApplication::sendEvent(NSEvent* event) {
+void NSApplication::sendEvent(NSEvent* event)
+{
   if (!event) return;
   NSAutoreleasePool pool;
   if (NSWindow* window = event->window()) window->sendEvent(event);
 }
 
-BOOL NSApplicationLoad() {
+BOOL NSApplicationLoad()
+{
   NSApplication::sharedApplication();
   BrindleHost::Backend();
   NSRunLoop::setAfterStepHook(&NSWindow::displayAllIfNeeded);

@@ -8,8 +8,9 @@
 
 #include <AppKit/NSResponder.h>
 
-class NSApplication : public NSResponder {
- public:
+class NSApplication : public NSResponder
+{
+public:
   /* Made on first use; lives as long as the process. */
   static NSApplication* sharedApplication();
   const char* className() const override { return "NSApplication"; }
@@ -17,7 +18,7 @@ class NSApplication : public NSResponder {
    * dropped. Autoreleased objects made while handling it are released on return. */
   void sendEvent(NSEvent* event);
 
- private:
+private:
   NS_DECLARE_ALLOC(NSApplication)
 };
 

@@ -6,8 +6,9 @@
 
 #include <Foundation/NSObject.h>
 
-class NSColor : public NSObject {
- public:
+class NSColor : public NSObject
+{
+public:
   /* Autoreleased. */
   static NSColor* colorWithCalibratedRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
   static NSColor* blackColor() { return colorWithCalibratedRed(0, 0, 0, 1); }
@@ -18,7 +19,7 @@ class NSColor : public NSObject {
   CGFloat blueComponent() const { return mBlue; }
   CGFloat alphaComponent() const { return mAlpha; }
 
- private:
+private:
   NS_DECLARE_ALLOC(NSColor)
   CGFloat mRed = 0, mGreen = 0, mBlue = 0, mAlpha = 1;
 };

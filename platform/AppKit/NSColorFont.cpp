@@ -5,10 +5,14 @@
 #include <cmath>
 
 namespace {
-CGFloat Unit(CGFloat v) { return v > 0 ? (v < 1 ? v : 1) : 0; }  // NaN becomes 0
-}
+CGFloat Unit(CGFloat v)
+{
+  return v > 0 ? (v < 1 ? v : 1) : 0;
+} // NaN becomes 0
+} // namespace
 
-NSColor* NSColor::colorWithCalibratedRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha) {
+NSColor* NSColor::colorWithCalibratedRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha)
+{
   NSColor* c = alloc();
   c->mRed = Unit(red);
   c->mGreen = Unit(green);
@@ -17,11 +21,13 @@ NSColor* NSColor::colorWithCalibratedRed(CGFloat red, CGFloat green, CGFloat blu
   return static_cast<NSColor*>(c->autorelease());
 }
 
-NSFont::~NSFont() {
+NSFont::~NSFont()
+{
   if (mName) mName->release();
 }
 
-NSFont* NSFont::fontWithName(NSString* name, CGFloat size) {
+NSFont* NSFont::fontWithName(NSString* name, CGFloat size)
+{
   NSFont* f = alloc();
   f->mName = static_cast<NSString*>((name ? name : NSString::string())->retain());
   f->mSize = size > 0 && size <= 1000 ? size : 12;

@@ -42,7 +42,7 @@ enum : unsigned short {
   kVK_Return = 0x24,
   kVK_Tab = 0x30,
   kVK_Space = 0x31,
-  kVK_Delete = 0x33,  // backspace
+  kVK_Delete = 0x33, // backspace
   kVK_Escape = 0x35,
   kVK_LeftArrow = 0x7B,
   kVK_RightArrow = 0x7C,
@@ -50,25 +50,22 @@ enum : unsigned short {
   kVK_UpArrow = 0x7E
 };
 
-class NSEvent : public NSObject {
- public:
+class NSEvent : public NSObject
+{
+public:
   ~NSEvent() override;
-  static NSEvent* mouseEventWithType(NSEventType type, NSPoint location, NSUInteger modifierFlags,
-                                     double timestamp, NSInteger windowNumber,
-                                     NSGraphicsContext* context, NSInteger eventNumber,
+  static NSEvent* mouseEventWithType(NSEventType type, NSPoint location, NSUInteger modifierFlags, double timestamp,
+                                     NSInteger windowNumber, NSGraphicsContext* context, NSInteger eventNumber,
                                      NSInteger clickCount, float pressure);
-  static NSEvent* keyEventWithType(NSEventType type, NSPoint location, NSUInteger modifierFlags,
-                                   double timestamp, NSInteger windowNumber,
-                                   NSGraphicsContext* context, NSString* characters,
-                                   NSString* charactersIgnoringModifiers, BOOL isARepeat,
-                                   unsigned short keyCode);
-  static NSEvent* otherEventWithType(NSEventType type, NSPoint location, NSUInteger modifierFlags,
-                                     double timestamp, NSInteger windowNumber,
-                                     NSGraphicsContext* context, short subtype, NSInteger data1,
+  static NSEvent* keyEventWithType(NSEventType type, NSPoint location, NSUInteger modifierFlags, double timestamp,
+                                   NSInteger windowNumber, NSGraphicsContext* context, NSString* characters,
+                                   NSString* charactersIgnoringModifiers, BOOL isARepeat, unsigned short keyCode);
+  static NSEvent* otherEventWithType(NSEventType type, NSPoint location, NSUInteger modifierFlags, double timestamp,
+                                     NSInteger windowNumber, NSGraphicsContext* context, short subtype, NSInteger data1,
                                      NSInteger data2);
   /* Not Apple's (a Mac makes scroll events through CGEvent): a wheel event of type NSScrollWheel. */
-  static NSEvent* scrollEventWithLocation(NSPoint location, NSUInteger modifierFlags,
-                                          NSInteger windowNumber, CGFloat deltaY);
+  static NSEvent* scrollEventWithLocation(NSPoint location, NSUInteger modifierFlags, NSInteger windowNumber,
+                                          CGFloat deltaY);
   /* The pointer on the screen (origin at the bottom left, y up). */
   static NSPoint mouseLocation();
   const char* className() const override { return "NSEvent"; }
@@ -95,16 +92,16 @@ class NSEvent : public NSObject {
   NSInteger data1() const { return mData1; }
   NSInteger data2() const { return mData2; }
 
- private:
+private:
   NS_DECLARE_ALLOC(NSEvent)
-  static NSEvent* make(NSEventType type, NSPoint location, NSUInteger flags, double time,
-                       NSInteger windowNumber, NSGraphicsContext* context);
+  static NSEvent* make(NSEventType type, NSPoint location, NSUInteger flags, double time, NSInteger windowNumber,
+                       NSGraphicsContext* context);
   NSEventType mType = 0;
   NSPoint mLocation = {0, 0};
   NSUInteger mModifierFlags = 0;
   double mTimestamp = 0;
   NSInteger mWindowNumber = 0;
-  NSGraphicsContext* mContext = nil;  // not retained, as it only names where the event happened
+  NSGraphicsContext* mContext = nil; // not retained, as it only names where the event happened
   NSInteger mEventNumber = 0;
   NSInteger mClickCount = 0;
   float mPressure = 0;

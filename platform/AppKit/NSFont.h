@@ -7,8 +7,9 @@
 
 #include <Foundation/NSString.h>
 
-class NSFont : public NSObject {
- public:
+class NSFont : public NSObject
+{
+public:
   ~NSFont() override;
   /* Autoreleased. A nil or empty name is the default face; sizes of zero or less (or absurd ones)
    * become 12 points. */
@@ -17,7 +18,7 @@ class NSFont : public NSObject {
   NSString* fontName() const { return mName; }
   CGFloat pointSize() const { return mSize; }
 
- private:
+private:
   NS_DECLARE_ALLOC(NSFont)
   NSString* mName = nil;
   CGFloat mSize = 12;

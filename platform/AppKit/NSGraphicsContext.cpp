@@ -2,12 +2,16 @@
 #include <AppKit/NSGraphicsContext.h>
 
 namespace {
-NSGraphicsContext* sCurrent = nil;  // retained
+NSGraphicsContext* sCurrent = nil; // retained
 }
 
-NSGraphicsContext::~NSGraphicsContext() { CGContextRelease(mPort); }
+NSGraphicsContext::~NSGraphicsContext()
+{
+  CGContextRelease(mPort);
+}
 
-NSGraphicsContext* NSGraphicsContext::graphicsContextWithGraphicsPort(void* cgContext, BOOL flipped) {
+NSGraphicsContext* NSGraphicsContext::graphicsContextWithGraphicsPort(void* cgContext, BOOL flipped)
+{
   if (!cgContext) return nil;
   NSGraphicsContext* c = alloc();
   c->mPort = CGContextRetain(static_cast<CGContextRef>(cgContext));
@@ -15,9 +19,13 @@ NSGraphicsContext* NSGraphicsContext::graphicsContextWithGraphicsPort(void* cgCo
   return static_cast<NSGraphicsContext*>(c->autorelease());
 }
 
-NSGraphicsContext* NSGraphicsContext::currentContext() { return sCurrent; }
+NSGraphicsContext* NSGraphicsContext::currentContext()
+{
+  return sCurrent;
+}
 
-void NSGraphicsContext::setCurrentContext(NSGraphicsContext* context) {
+void NSGraphicsContext::setCurrentContext(NSGraphicsContext* context)
+{
   if (context) context->retain();
   NSGraphicsContext* old = sCurrent;
   sCurrent = context;

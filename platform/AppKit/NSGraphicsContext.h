@@ -9,8 +9,9 @@
 #include <CoreGraphics/CGContext.h>
 #include <Foundation/NSObject.h>
 
-class NSGraphicsContext : public NSObject {
- public:
+class NSGraphicsContext : public NSObject
+{
+public:
   ~NSGraphicsContext() override;
   /* Autoreleased; retains the CG context. flipped only records how the caller sees the port: it
    * does not change the port's transformation. nil for a NULL port. */
@@ -27,7 +28,7 @@ class NSGraphicsContext : public NSObject {
   void saveGraphicsState() { CGContextSaveGState(mPort); }
   void restoreGraphicsState() { CGContextRestoreGState(mPort); }
 
- private:
+private:
   NS_DECLARE_ALLOC(NSGraphicsContext)
   CGContextRef mPort = nullptr;
   BOOL mFlipped = NO;

@@ -8,43 +8,52 @@
 
 namespace {
 
-NSString* CopyText(NSString* s) { return NSString::alloc()->initWithUTF8String(s ? s->UTF8String() : ""); }
+NSString* CopyText(NSString* s)
+{
+  return NSString::alloc()->initWithUTF8String(s ? s->UTF8String() : "");
+}
 
-}  // namespace
+} // namespace
 
 // ---- Items ----
 
-NSMenuItem::~NSMenuItem() {
+NSMenuItem::~NSMenuItem()
+{
   if (mTitle) mTitle->release();
   if (mKeyEquivalent) mKeyEquivalent->release();
   setSubmenu(nil);
 }
 
-NSMenuItem* NSMenuItem::initWithTitle(NSString* title, SEL action, NSString* keyEquivalent) {
+NSMenuItem* NSMenuItem::initWithTitle(NSString* title, SEL action, NSString* keyEquivalent)
+{
   mTitle = CopyText(title);
   mKeyEquivalent = CopyText(keyEquivalent);
   mAction = action;
   return this;
 }
 
-NSMenuItem* NSMenuItem::separatorItem() {
+NSMenuItem* NSMenuItem::separatorItem()
+{
   NSMenuItem* item = alloc()->initWithTitle(nil, nullptr, nil);
   item->mSeparator = YES;
   item->mEnabled = NO;
   return static_cast<NSMenuItem*>(item->autorelease());
 }
 
-void NSMenuItem::setTitle(NSString* title) {
+void NSMenuItem::setTitle(NSString* title)
+{
   NSString* copy = CopyText(title);
   if (mTitle) mTitle->release();
   mTitle = copy;
 }
 
-void NSMenuItem::setIndentationLevel(NSInteger level) {
-  mIndentationLevel = std::max<NSInteger>(0, std::min<NSInteger>(15, level));  // AppKit's range
+void NSMenuItem::setIndentationLevel(NSInteger level)
+{
+  mIndentationLevel = std::max<NSInteger>(0, std::min<NSInteger>(15, level)); // AppKit's range
 }
 
-void NSMenuItem::setSubmenu(NSMenu* submenu) {
+void NSMenuItem::setSubmenu(NSMenu* submenu)
+{
   if (submenu == mSubmenu) return;
   if (submenu) {
     // A menu hangs under one item only; a menu cannot be its own ancestor.
@@ -63,7 +72,8 @@ void NSMenuItem::setSubmenu(NSMenu* submenu) {
 
 // ---- Menus ----
 
-NSMenu::~NSMenu() {
+NSMenu::~NSMenu()
+{
   for (NSMenuItem* item : mItems) {
     item->mMenu = nil;
     if (item->mSubmenu) item->mSubmenu->mSupermenu = nil;
@@ -72,26 +82,30 @@ NSMenu::~NSMenu() {
   if (mTitle) mTitle->release();
 }
 
-NSMenu* NSMenu::initWithTitle(NSString* title) {
+NSMenu* NSMenu::initWithTitle(NSString* title)
+{
   mTitle = CopyText(title);
   return this;
 }
 
-NSMenuItem* NSMenu::addItemWithTitle(NSString* title, SEL action, NSString* keyEquivalent) {
+NSMenuItem* NSMenu::addItemWithTitle(NSString* title, SEL action, NSString* keyEquivalent)
+{
   NSMenuItem* item = NSMenuItem::alloc()->initWithTitle(title, action, keyEquivalent);
   addItem(item);
   item->release();
   return item;
 }
 
-void NSMenu::addItem(NSMenuItem* item) {
+void NSMenu::addItem(NSMenuItem* item)
+{
   if (!item || item->mMenu) return;
   mItems.push_back(static_cast<NSMenuItem*>(item->retain()));
   item->mMenu = this;
   if (item->mSubmenu) item->mSubmenu->mSupermenu = this;
 }
 
-void NSMenu::removeItemAtIndex(NSInteger index) {
+void NSMenu::removeItemAtIndex(NSInteger index)
+{
   if (index < 0 || index >= numberOfItems()) return;
   NSMenuItem* item = mItems[static_cast<size_t>(index)];
   mItems.erase(mItems.begin() + index);
@@ -100,26 +114,31 @@ void NSMenu::removeItemAtIndex(NSInteger index) {
   item->release();
 }
 
-void NSMenu::setSubmenu(NSMenu* submenu, NSMenuItem* item) {
+void NSMenu::setSubmenu(NSMenu* submenu, NSMenuItem* item)
+{
   if (item && item->mMenu == this) item->setSubmenu(submenu);
 }
 
-NSInteger NSMenu::indexOfItem(NSMenuItem* item) const {
+NSInteger NSMenu::indexOfItem(NSMenuItem* item) const
+{
   const auto it = std::find(mItems.begin(), mItems.end(), item);
   return it == mItems.end() || !item ? -1 : static_cast<NSInteger>(it - mItems.begin());
 }
 
-NSMenuItem* NSMenu::itemAtIndex(NSInteger index) const {
+NSMenuItem* NSMenu::itemAtIndex(NSInteger index) const
+{
   return index >= 0 && index < numberOfItems() ? mItems[static_cast<size_t>(index)] : nil;
 }
 
-NSArray* NSMenu::itemArray() const {
+NSArray* NSMenu::itemArray() const
+{
   NSMutableArray* list = NSMutableArray::array();
   for (NSMenuItem* item : mItems) list->addObject(item);
   return list;
 }
 
-void NSMenu::popUpContextMenu(NSMenu* menu, NSEvent* event, NSView* view) {
+void NSMenu::popUpContextMenu(NSMenu* menu, NSEvent* event, NSView* view)
+{
   if (!menu) return;
   NSAutoreleasePool pool;
   menu->retain();

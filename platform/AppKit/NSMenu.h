@@ -18,8 +18,9 @@ class NSMenu;
 
 enum : NSInteger { NSOffState = 0, NSOnState = 1, NSMixedState = -1 };
 
-class NSMenuItem : public NSObject {
- public:
+class NSMenuItem : public NSObject
+{
+public:
   NS_DECLARE_ALLOC(NSMenuItem)
   ~NSMenuItem() override;
   NSMenuItem* initWithTitle(NSString* title, SEL action, NSString* keyEquivalent);
@@ -51,7 +52,7 @@ class NSMenuItem : public NSObject {
   void setTag(NSInteger tag) { mTag = tag; }
   NSInteger tag() const { return mTag; }
 
- private:
+private:
   friend class NSMenu;
   NSString* mTitle = nil;
   NSString* mKeyEquivalent = nil;
@@ -63,8 +64,9 @@ class NSMenuItem : public NSObject {
   BOOL mEnabled = YES, mSeparator = NO;
 };
 
-class NSMenu : public NSObject {
- public:
+class NSMenu : public NSObject
+{
+public:
   NS_DECLARE_ALLOC(NSMenu)
   ~NSMenu() override;
   NSMenu* init() override { return initWithTitle(nil); }
@@ -92,7 +94,7 @@ class NSMenu : public NSObject {
   /* Runs the menu at the event's location in view's window; see above. */
   static void popUpContextMenu(NSMenu* menu, NSEvent* event, NSView* view);
 
- private:
+private:
   friend class NSMenuItem;
   NSString* mTitle = nil;
   std::vector<NSMenuItem*> mItems;

@@ -3,30 +3,41 @@
 #include <AppKit/NSWorkspace.h>
 #include <BrindleHost/WindowBackend.h>
 
-NSSavePanel::~NSSavePanel() {
+NSSavePanel::~NSSavePanel()
+{
   if (mAllowedTypes) mAllowedTypes->release();
   if (mFilename) mFilename->release();
 }
 
-NSSavePanel* NSSavePanel::savePanel() { return static_cast<NSSavePanel*>(alloc()->autorelease()); }
+NSSavePanel* NSSavePanel::savePanel()
+{
+  return static_cast<NSSavePanel*>(alloc()->autorelease());
+}
 
-NSOpenPanel* NSOpenPanel::openPanel() { return static_cast<NSOpenPanel*>(alloc()->autorelease()); }
+NSOpenPanel* NSOpenPanel::openPanel()
+{
+  return static_cast<NSOpenPanel*>(alloc()->autorelease());
+}
 
-void NSSavePanel::setAllowedFileTypes(NSArray* types) {
+void NSSavePanel::setAllowedFileTypes(NSArray* types)
+{
   if (types) types->retain();
   if (mAllowedTypes) mAllowedTypes->release();
   mAllowedTypes = types;
 }
 
-NSInteger NSSavePanel::runModalForDirectory(NSString* directory, NSString* file) {
+NSInteger NSSavePanel::runModalForDirectory(NSString* directory, NSString* file)
+{
   return run(true, directory, file, mAllowedTypes);
 }
 
-NSInteger NSOpenPanel::runModalForDirectory(NSString* directory, NSString* file, NSArray* types) {
+NSInteger NSOpenPanel::runModalForDirectory(NSString* directory, NSString* file, NSArray* types)
+{
   return run(false, directory, file, types);
 }
 
-NSInteger NSSavePanel::run(bool save, NSString* directory, NSString* file, NSArray* types) {
+NSInteger NSSavePanel::run(bool save, NSString* directory, NSString* file, NSArray* types)
+{
   BrindleHost::PanelRequest request;
   request.mSave = save;
   request.mDirectory = directory ? directory->text() : "";
@@ -46,12 +57,14 @@ NSInteger NSSavePanel::run(bool save, NSString* directory, NSString* file, NSArr
   return mFilename ? NSOKButton : NSCancelButton;
 }
 
-NSWorkspace* NSWorkspace::sharedWorkspace() {
+NSWorkspace* NSWorkspace::sharedWorkspace()
+{
   static NSWorkspace* sShared = alloc();
   return sShared;
 }
 
-BOOL NSWorkspace::openURL(NSURL* url) {
+BOOL NSWorkspace::openURL(NSURL* url)
+{
   if (!url || !url->absoluteString()) return NO;
   return BrindleHost::Backend().OpenURL(url->absoluteString()->text()) ? YES : NO;
 }

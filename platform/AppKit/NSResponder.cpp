@@ -1,9 +1,10 @@
 // Default event methods: up the responder chain.
 #include <AppKit/NSResponder.h>
 
-#define NS_PASS_ON(method)                            \
-  void NSResponder::method(NSEvent* event) {          \
-    if (NSResponder* next = nextResponder()) next->method(event); \
+#define NS_PASS_ON(method)                                                                                             \
+  void NSResponder::method(NSEvent* event)                                                                             \
+  {                                                                                                                    \
+    if (NSResponder* next = nextResponder()) next->method(event);                                                      \
   }
 
 NS_PASS_ON(mouseDown)

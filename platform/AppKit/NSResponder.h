@@ -10,8 +10,9 @@
 
 class NSEvent;
 
-class NSResponder : public NSObject {
- public:
+class NSResponder : public NSObject
+{
+public:
   const char* className() const override { return "NSResponder"; }
 
   virtual NSResponder* nextResponder() const { return nil; }

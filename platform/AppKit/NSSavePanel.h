@@ -10,8 +10,9 @@
 
 enum : NSInteger { NSCancelButton = 0, NSOKButton = 1, NSModalResponseCancel = 0, NSModalResponseOK = 1 };
 
-class NSSavePanel : public NSObject {
- public:
+class NSSavePanel : public NSObject
+{
+public:
   ~NSSavePanel() override;
   /* Autoreleased. */
   static NSSavePanel* savePanel();
@@ -27,7 +28,7 @@ class NSSavePanel : public NSObject {
   /* The chosen full path after OK; nil before or after a cancel. */
   NSString* filename() const { return mFilename; }
 
- protected:
+protected:
   NS_DECLARE_ALLOC(NSSavePanel)
   NSInteger run(bool save, NSString* directory, NSString* file, NSArray* types);
   NSArray* mAllowedTypes = nil;
@@ -36,8 +37,9 @@ class NSSavePanel : public NSObject {
   BOOL mCanChooseFiles = YES, mCanChooseDirectories = NO, mResolvesAliases = YES;
 };
 
-class NSOpenPanel : public NSSavePanel {
- public:
+class NSOpenPanel : public NSSavePanel
+{
+public:
   /* Autoreleased. */
   static NSOpenPanel* openPanel();
   const char* className() const override { return "NSOpenPanel"; }
@@ -50,7 +52,7 @@ class NSOpenPanel : public NSSavePanel {
   /* types: retained for the run only; nil: any type. */
   NSInteger runModalForDirectory(NSString* directory, NSString* file, NSArray* types);
 
- private:
+private:
   NS_DECLARE_ALLOC(NSOpenPanel)
 };
 

@@ -31,19 +31,21 @@ enum : NSInteger {
 };
 enum : NSInteger { NSFocusRingTypeDefault = 0, NSFocusRingTypeNone = 1, NSFocusRingTypeExterior = 2 };
 
-class NSTextFieldCell : public NSObject {
- public:
+class NSTextFieldCell : public NSObject
+{
+public:
   NS_DECLARE_ALLOC(NSTextFieldCell)
   const char* className() const override { return "NSTextFieldCell"; }
   void setLineBreakMode(NSInteger mode) { mLineBreakMode = mode; }
   NSInteger lineBreakMode() const { return mLineBreakMode; }
 
- private:
+private:
   NSInteger mLineBreakMode = NSLineBreakByClipping;
 };
 
-class NSTextField : public NSView {
- public:
+class NSTextField : public NSView
+{
+public:
   NS_DECLARE_ALLOC(NSTextField)
   ~NSTextField() override;
   NSTextField* initWithFrame(NSRect frame) override;
@@ -51,7 +53,11 @@ class NSTextField : public NSView {
 
   void setFont(NSFont* font);
   NSFont* font() const { return mFont; }
-  void setAlignment(NSInteger alignment) { mAlignment = alignment; setNeedsDisplay(YES); }
+  void setAlignment(NSInteger alignment)
+  {
+    mAlignment = alignment;
+    setNeedsDisplay(YES);
+  }
   NSInteger alignment() const { return mAlignment; }
   /* Retained. */
   void setFormatter(NSFormatter* formatter);
@@ -84,7 +90,7 @@ class NSTextField : public NSView {
   void drawRect(NSRect dirtyRect) override;
   BOOL isOpaque() override { return YES; }
 
- private:
+private:
   void keyDownWhileEditing(NSEvent* event);
   void offerText(const std::string& candidate);
   void endEditing();

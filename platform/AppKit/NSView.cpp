@@ -5,29 +5,39 @@
 #include <algorithm>
 #include <cmath>
 
-NSView::~NSView() {
+NSView::~NSView()
+{
   for (NSView* view : mSubviews) {
     view->mSuperview = nil;
     view->release();
   }
 }
 
-NSView* NSView::initWithFrame(NSRect frame) {
+NSView* NSView::initWithFrame(NSRect frame)
+{
   mFrame = frame;
   return this;
 }
 
-void NSView::setFrame(NSRect frame) {
-  if (mWindow) setNeedsDisplay(YES);  // the area it leaves
+void NSView::setFrame(NSRect frame)
+{
+  if (mWindow) setNeedsDisplay(YES); // the area it leaves
   mFrame = frame;
   if (mWindow) setNeedsDisplay(YES);
 }
 
-void NSView::setFrameSize(NSSize size) { setFrame(NSRect{mFrame.origin, size}); }
+void NSView::setFrameSize(NSSize size)
+{
+  setFrame(NSRect{mFrame.origin, size});
+}
 
-void NSView::setFrameOrigin(NSPoint origin) { setFrame(NSRect{origin, mFrame.size}); }
+void NSView::setFrameOrigin(NSPoint origin)
+{
+  setFrame(NSRect{origin, mFrame.size});
+}
 
-void NSView::setHidden(BOOL hidden) {
+void NSView::setHidden(BOOL hidden)
+{
   if (hidden == mHidden) return;
   if (mWindow) {
     NSRect area = convertRectToBase(bounds());
@@ -38,14 +48,16 @@ void NSView::setHidden(BOOL hidden) {
   mHidden = hidden;
 }
 
-BOOL NSView::isDescendantOf(NSView* ancestor) const {
+BOOL NSView::isDescendantOf(NSView* ancestor) const
+{
   for (const NSView* v = this; v; v = v->mSuperview)
     if (v == ancestor) return YES;
   return NO;
 }
 
-void NSView::addSubview(NSView* view) {
-  if (!view || isDescendantOf(view)) return;  // a view cannot hold itself or an ancestor
+void NSView::addSubview(NSView* view)
+{
+  if (!view || isDescendantOf(view)) return; // a view cannot hold itself or an ancestor
   view->retain();
   if (view->mSuperview) view->removeFromSuperview();
   mSubviews.push_back(view);
@@ -53,7 +65,8 @@ void NSView::addSubview(NSView* view) {
   view->setWindowRecursively(mWindow);
 }
 
-void NSView::removeFromSuperview() {
+void NSView::removeFromSuperview()
+{
   NSView* superview = mSuperview;
   if (!superview) return;
   if (mWindow && !mHidden) {
@@ -67,17 +80,19 @@ void NSView::removeFromSuperview() {
   mSuperview = nil;
   retain();
   setWindowRecursively(nil);
-  release();  // the superview's reference
+  release(); // the superview's reference
   release();
 }
 
-NSArray* NSView::subviews() const {
+NSArray* NSView::subviews() const
+{
   NSMutableArray* list = NSMutableArray::array();
   for (NSView* view : mSubviews) list->addObject(view);
   return list;
 }
 
-void NSView::setWindowRecursively(NSWindow* window) {
+void NSView::setWindowRecursively(NSWindow* window)
+{
   if (mWindow == window) return;
   retain();
   if (mWindow) mWindow->forgetView(this);
@@ -93,18 +108,21 @@ void NSView::setWindowRecursively(NSWindow* window) {
   release();
 }
 
-NSResponder* NSView::nextResponder() const {
+NSResponder* NSView::nextResponder() const
+{
   if (mSuperview) return mSuperview;
   return mWindow;
 }
 
 // ---- Invalidation ----
 
-void NSView::setNeedsDisplay(BOOL flag) {
+void NSView::setNeedsDisplay(BOOL flag)
+{
   if (flag) setNeedsDisplayInRect(bounds());
 }
 
-void NSView::setNeedsDisplayInRect(NSRect rect) {
+void NSView::setNeedsDisplayInRect(NSRect rect)
+{
   if (!mWindow || mHidden) return;
   NSRect area = convertRectToBase(rect);
   for (const NSView* v = this; v; v = v->mSuperview) {
@@ -114,7 +132,8 @@ void NSView::setNeedsDisplayInRect(NSRect rect) {
   mWindow->invalidateRect(area);
 }
 
-BOOL NSView::needsDisplay() const {
+BOOL NSView::needsDisplay() const
+{
   if (!mWindow) return NO;
   const NSRect mine = const_cast<NSView*>(this)->convertRectToBase(bounds());
   for (const NSRect& r : mWindow->dirtyRects())
@@ -124,7 +143,8 @@ BOOL NSView::needsDisplay() const {
 
 // ---- Coordinates ----
 
-NSView::WindowTransform NSView::windowTransform() {
+NSView::WindowTransform NSView::windowTransform()
+{
   // Own coordinates -> unflipped own (yu = a * y + b) -> superview's (ys = c * yu + d).
   const CGFloat a = isFlipped() ? -1 : 1;
   const CGFloat b = isFlipped() ? mFrame.size.height : 0;
@@ -143,27 +163,32 @@ NSView::WindowTransform NSView::windowTransform() {
   return t;
 }
 
-NSPoint NSView::convertPointToBase(NSPoint p) {
+NSPoint NSView::convertPointToBase(NSPoint p)
+{
   const WindowTransform t = windowTransform();
   return NSMakePoint(p.x + t.mOffsetX, t.mScaleY * p.y + t.mOffsetY);
 }
 
-NSPoint NSView::convertPointFromBase(NSPoint p) {
+NSPoint NSView::convertPointFromBase(NSPoint p)
+{
   const WindowTransform t = windowTransform();
   return NSMakePoint(p.x - t.mOffsetX, (p.y - t.mOffsetY) / t.mScaleY);
 }
 
-NSPoint NSView::convertPoint(NSPoint point, NSView* fromView) {
+NSPoint NSView::convertPoint(NSPoint point, NSView* fromView)
+{
   return convertPointFromBase(fromView ? fromView->convertPointToBase(point) : point);
 }
 
-NSRect NSView::convertRectToBase(NSRect r) {
+NSRect NSView::convertRectToBase(NSRect r)
+{
   const NSPoint a = convertPointToBase(r.origin);
   const NSPoint b = convertPointToBase(NSMakePoint(NSMaxX(r), NSMaxY(r)));
   return NSMakeRect(std::min(a.x, b.x), std::min(a.y, b.y), std::fabs(b.x - a.x), std::fabs(b.y - a.y));
 }
 
-NSView* NSView::hitTest(NSPoint point) {
+NSView* NSView::hitTest(NSPoint point)
+{
   if (mHidden) return nil;
   const NSPoint inWindow = mSuperview ? mSuperview->convertPointToBase(point) : point;
   const NSPoint local = convertPointFromBase(inWindow);
@@ -175,21 +200,27 @@ NSView* NSView::hitTest(NSPoint point) {
 
 // ---- Tooltips ----
 
-NSInteger NSView::addToolTipRect(NSRect rect, NSObject* owner, void* userData) {
+NSInteger NSView::addToolTipRect(NSRect rect, NSObject* owner, void* userData)
+{
   const NSInteger tag = mNextToolTipTag++;
   mToolTips.push_back({tag, rect, owner, userData});
   return tag;
 }
 
-void NSView::removeToolTip(NSInteger tag) {
-  mToolTips.erase(std::remove_if(mToolTips.begin(), mToolTips.end(),
-                                 [tag](const NSToolTipRect& t) { return t.mTag == tag; }),
-                  mToolTips.end());
+void NSView::removeToolTip(NSInteger tag)
+{
+  mToolTips.erase(
+      std::remove_if(mToolTips.begin(), mToolTips.end(), [tag](const NSToolTipRect& t) { return t.mTag == tag; }),
+      mToolTips.end());
 }
 
-void NSView::removeAllToolTips() { mToolTips.clear(); }
+void NSView::removeAllToolTips()
+{
+  mToolTips.clear();
+}
 
-NSString* NSView::toolTipAtPoint(NSPoint point) {
+NSString* NSView::toolTipAtPoint(NSPoint point)
+{
   for (auto it = mToolTips.rbegin(); it != mToolTips.rend(); ++it)
     if (NSPointInRect(point, it->mRect) && it->mOwner)
       return it->mOwner->view_stringForToolTip(this, it->mTag, point, it->mUserData);

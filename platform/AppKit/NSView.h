@@ -23,15 +23,17 @@
 
 class NSWindow;
 
-struct NSToolTipRect {
+struct NSToolTipRect
+{
   NSInteger mTag;
-  NSRect mRect;  // view coordinates
+  NSRect mRect; // view coordinates
   NSObject* mOwner;
   void* mUserData;
 };
 
-class NSView : public NSResponder {
- public:
+class NSView : public NSResponder
+{
+public:
   NS_DECLARE_ALLOC(NSView)
   ~NSView() override;
   NSView* init() override { return initWithFrame(NSMakeRect(0, 0, 0, 0)); }
@@ -61,7 +63,11 @@ class NSView : public NSResponder {
   virtual void drawRect(NSRect dirtyRect) { (void)dirtyRect; }
   virtual BOOL isOpaque() { return NO; }
   virtual BOOL isFlipped() { return NO; }
-  virtual BOOL acceptsFirstMouse(NSEvent* event) { (void)event; return NO; }
+  virtual BOOL acceptsFirstMouse(NSEvent* event)
+  {
+    (void)event;
+    return NO;
+  }
   BOOL isHidden() const { return mHidden; }
   void setHidden(BOOL hidden);
 
@@ -89,12 +95,13 @@ class NSView : public NSResponder {
   NSString* toolTipAtPoint(NSPoint point);
 
   /* View-to-window mapping: window = (x + mOffsetX, mScaleY * y + mOffsetY). Used by NSWindow. */
-  struct WindowTransform {
+  struct WindowTransform
+  {
     CGFloat mOffsetX, mOffsetY, mScaleY;
   };
   WindowTransform windowTransform();
 
- private:
+private:
   friend class NSWindow;
   void setWindowRecursively(NSWindow* window);
   NSRect mFrame = {{0, 0}, {0, 0}};

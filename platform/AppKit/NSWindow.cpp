@@ -11,7 +11,8 @@
 namespace {
 
 // Open windows (not retained), for look-up by number and the display pass.
-std::vector<NSWindow*>& OpenWindows() {
+std::vector<NSWindow*>& OpenWindows()
+{
   static auto* sWindows = new std::vector<NSWindow*>();
   return *sWindows;
 }
@@ -20,7 +21,8 @@ NSInteger sNextWindowNumber = 1;
 
 const int kMaxSide = 16384;
 
-int PixelSide(CGFloat v) {
+int PixelSide(CGFloat v)
+{
   if (!(v > 0)) return 0;
   return static_cast<int>(std::min<CGFloat>(std::ceil(v - 1e-9), kMaxSide));
 }
@@ -28,9 +30,10 @@ int PixelSide(CGFloat v) {
 // Above this many separate rectangles the dirty region becomes their union.
 const size_t kMaxDirtyRects = 32;
 
-}  // namespace
+} // namespace
 
-void NSWindow::setup(NSRect frame) {
+void NSWindow::setup(NSRect frame)
+{
   mWindowNumber = sNextWindowNumber++;
   mFrame = frame;
   mFirstResponder = this;
@@ -39,9 +42,9 @@ void NSWindow::setup(NSRect frame) {
   if (mWidth > 0 && mHeight > 0) {
     mPixels.assign(static_cast<size_t>(mWidth) * static_cast<size_t>(mHeight) * 4, 0);
     CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
-    mContext = CGBitmapContextCreate(mPixels.data(), static_cast<size_t>(mWidth),
-                                     static_cast<size_t>(mHeight), 8, static_cast<size_t>(mWidth) * 4,
-                                     rgb, kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+    mContext = CGBitmapContextCreate(mPixels.data(), static_cast<size_t>(mWidth), static_cast<size_t>(mHeight), 8,
+                                     static_cast<size_t>(mWidth) * 4, rgb,
+                                     kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
     CGColorSpaceRelease(rgb);
   }
   OpenWindows().push_back(this);
@@ -52,21 +55,23 @@ void NSWindow::setup(NSRect frame) {
   content->release();
 }
 
-NSWindow* NSWindow::initWithContentRect(NSRect contentRect, NSUInteger, NSUInteger, BOOL) {
+NSWindow* NSWindow::initWithContentRect(NSRect contentRect, NSUInteger, NSUInteger, BOOL)
+{
   setup(contentRect);
   return this;
 }
 
-NSWindow* NSWindow::initWithWindowRef(void* windowRef) {
+NSWindow* NSWindow::initWithWindowRef(void* windowRef)
+{
   CGRect frame = CGRectMake(0, 0, 0, 0);
-  if (!windowRef || !BrindleHost::Backend().HostWindowFrame(windowRef, &frame))
-    frame = CGRectMake(0, 0, 0, 0);
+  if (!windowRef || !BrindleHost::Backend().HostWindowFrame(windowRef, &frame)) frame = CGRectMake(0, 0, 0, 0);
   mWindowRef = windowRef;
   setup(frame);
   return this;
 }
 
-NSWindow::~NSWindow() {
+NSWindow::~NSWindow()
+{
   auto& open = OpenWindows();
   open.erase(std::remove(open.begin(), open.end(), this), open.end());
   for (NSWindow* child : mChildren) {
@@ -85,7 +90,8 @@ NSWindow::~NSWindow() {
   CGContextRelease(mContext);
 }
 
-void NSWindow::setContentView(NSView* view) {
+void NSWindow::setContentView(NSView* view)
+{
   if (view == mContentView) return;
   if (view) {
     view->retain();
@@ -104,7 +110,8 @@ void NSWindow::setContentView(NSView* view) {
   }
 }
 
-BOOL NSWindow::makeFirstResponder(NSResponder* responder) {
+BOOL NSWindow::makeFirstResponder(NSResponder* responder)
+{
   if (!responder) responder = this;
   if (responder == mFirstResponder) return YES;
   if (responder != this) {
@@ -134,7 +141,8 @@ BOOL NSWindow::makeFirstResponder(NSResponder* responder) {
   return mFirstResponder == responder;
 }
 
-void NSWindow::forgetView(NSView* view) {
+void NSWindow::forgetView(NSView* view)
+{
   if (mFirstResponder == static_cast<NSResponder*>(view)) mFirstResponder = this;
   if (mMouseView == view) {
     mMouseView = nil;
@@ -146,26 +154,30 @@ void NSWindow::forgetView(NSView* view) {
   }
 }
 
-void NSWindow::makeKeyAndOrderFront(NSObject* sender) {
+void NSWindow::makeKeyAndOrderFront(NSObject* sender)
+{
   orderFront(sender);
   if (!canBecomeKeyWindow()) return;
   for (NSWindow* w : OpenWindows()) w->mIsKey = false;
   mIsKey = true;
 }
 
-void NSWindow::orderFront(NSObject*) {
+void NSWindow::orderFront(NSObject*)
+{
   if (mClosed) return;
   mVisible = true;
   BrindleHost::Backend().ShowNativeWindow(this, mNative, true);
 }
 
-void NSWindow::orderOut(NSObject*) {
+void NSWindow::orderOut(NSObject*)
+{
   mVisible = false;
   mIsKey = false;
   BrindleHost::Backend().ShowNativeWindow(this, mNative, false);
 }
 
-void NSWindow::close() {
+void NSWindow::close()
+{
   if (mClosed) return;
   retain();
   orderOut(nil);
@@ -178,17 +190,19 @@ void NSWindow::close() {
   if (releaseSelf) release();
 }
 
-void NSWindow::addChildWindow(NSWindow* child, NSInteger) {
+void NSWindow::addChildWindow(NSWindow* child, NSInteger)
+{
   if (!child || child == this || child->mParent == this) return;
   for (NSWindow* w = mParent; w; w = w->mParent)
-    if (w == child) return;  // no cycles
+    if (w == child) return; // no cycles
   child->retain();
   if (child->mParent) child->mParent->removeChildWindow(child);
   mChildren.push_back(child);
   child->mParent = this;
 }
 
-void NSWindow::removeChildWindow(NSWindow* child) {
+void NSWindow::removeChildWindow(NSWindow* child)
+{
   auto it = std::find(mChildren.begin(), mChildren.end(), child);
   if (it == mChildren.end()) return;
   mChildren.erase(it);
@@ -196,13 +210,15 @@ void NSWindow::removeChildWindow(NSWindow* child) {
   child->release();
 }
 
-NSArray* NSWindow::childWindows() const {
+NSArray* NSWindow::childWindows() const
+{
   NSMutableArray* list = NSMutableArray::array();
   for (NSWindow* child : mChildren) list->addObject(child);
   return list;
 }
 
-NSWindow* NSWindow::windowWithNumber(NSInteger number) {
+NSWindow* NSWindow::windowWithNumber(NSInteger number)
+{
   for (NSWindow* w : OpenWindows())
     if (w->mWindowNumber == number) return w;
   return nil;
@@ -210,12 +226,14 @@ NSWindow* NSWindow::windowWithNumber(NSInteger number) {
 
 // ---- Drawing ----
 
-NSWindow::BackingStore NSWindow::backingStore() {
+NSWindow::BackingStore NSWindow::backingStore()
+{
   return {mPixels.empty() ? nullptr : mPixels.data(), mWidth, mHeight, static_cast<size_t>(mWidth) * 4,
           kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little};
 }
 
-void NSWindow::invalidateRect(NSRect rect) {
+void NSWindow::invalidateRect(NSRect rect)
+{
   NSRect r = NSIntersectionRect(rect, NSMakeRect(0, 0, mWidth, mHeight));
   if (NSIsEmptyRect(r)) return;
   // Overlapping rectangles merge, so each pixel is drawn once per pass.
@@ -239,13 +257,15 @@ void NSWindow::invalidateRect(NSRect rect) {
   }
 }
 
-void NSWindow::display() {
+void NSWindow::display()
+{
   invalidateRect(NSMakeRect(0, 0, mWidth, mHeight));
   displayIfNeeded();
 }
 
-void NSWindow::displayIfNeeded() {
-  if (mDisplaying) return;  // drawing asked for more drawing: that waits for the next pass
+void NSWindow::displayIfNeeded()
+{
+  if (mDisplaying) return; // drawing asked for more drawing: that waits for the next pass
   if (mDirty.empty()) return;
   if (!mContext || !mContentView || mClosed) {
     mDirty.clear();
@@ -274,21 +294,21 @@ void NSWindow::displayIfNeeded() {
   release();
 }
 
-void NSWindow::drawView(NSView* view, NSRect area, NSRect visible) {
+void NSWindow::drawView(NSView* view, NSRect area, NSRect visible)
+{
   if (view->isHidden()) return;
   const NSRect viewArea = NSIntersectionRect(view->convertRectToBase(view->bounds()), visible);
   const NSRect drawArea = NSIntersectionRect(area, viewArea);
   if (NSIsEmptyRect(drawArea)) return;
   view->retain();
   CGContextSaveGState(mContext);
-  CGContextClipToRect(mContext, drawArea);  // the base CTM is the identity: window coordinates
+  CGContextClipToRect(mContext, drawArea); // the base CTM is the identity: window coordinates
   const NSView::WindowTransform t = view->windowTransform();
   CGContextTranslateCTM(mContext, t.mOffsetX, t.mOffsetY);
   if (t.mScaleY < 0) CGContextScaleCTM(mContext, 1, -1);
   const NSPoint a = view->convertPointFromBase(drawArea.origin);
   const NSPoint b = view->convertPointFromBase(NSMakePoint(NSMaxX(drawArea), NSMaxY(drawArea)));
-  view->drawRect(NSMakeRect(std::min(a.x, b.x), std::min(a.y, b.y), std::fabs(b.x - a.x),
-                            std::fabs(b.y - a.y)));
+  view->drawRect(NSMakeRect(std::min(a.x, b.x), std::min(a.y, b.y), std::fabs(b.x - a.x), std::fabs(b.y - a.y)));
   CGContextRestoreGState(mContext);
   const std::vector<NSView*> children = view->subviewList();
   for (NSView* child : children) child->retain();
@@ -299,7 +319,8 @@ void NSWindow::drawView(NSView* view, NSRect area, NSRect visible) {
   view->release();
 }
 
-void NSWindow::displayAllIfNeeded() {
+void NSWindow::displayAllIfNeeded()
+{
   const std::vector<NSWindow*> windows = OpenWindows();
   for (NSWindow* w : windows) w->retain();
   for (NSWindow* w : windows) {
@@ -314,7 +335,8 @@ namespace {
 
 enum class WindowAction { kNone, kOrderFront, kOrderOut, kMakeKey, kClose, kDisplay };
 
-WindowAction ActionFor(SEL selector) {
+WindowAction ActionFor(SEL selector)
+{
   static const SEL kOrderFront = sel_registerName("orderFront:");
   static const SEL kOrderOut = sel_registerName("orderOut:");
   static const SEL kMakeKey = sel_registerName("makeKeyAndOrderFront:");
@@ -328,27 +350,41 @@ WindowAction ActionFor(SEL selector) {
   return WindowAction::kNone;
 }
 
-}  // namespace
+} // namespace
 
-BOOL NSWindow::respondsToSelector(SEL selector) {
+BOOL NSWindow::respondsToSelector(SEL selector)
+{
   return ActionFor(selector) != WindowAction::kNone || NSResponder::respondsToSelector(selector);
 }
 
-NSObject* NSWindow::performSelector(SEL selector, NSObject* argument) {
+NSObject* NSWindow::performSelector(SEL selector, NSObject* argument)
+{
   switch (ActionFor(selector)) {
-    case WindowAction::kOrderFront: orderFront(argument); return nil;
-    case WindowAction::kOrderOut: orderOut(argument); return nil;
-    case WindowAction::kMakeKey: makeKeyAndOrderFront(argument); return nil;
-    case WindowAction::kClose: close(); return nil;
-    case WindowAction::kDisplay: display(); return nil;
-    case WindowAction::kNone: break;
+  case WindowAction::kOrderFront:
+    orderFront(argument);
+    return nil;
+  case WindowAction::kOrderOut:
+    orderOut(argument);
+    return nil;
+  case WindowAction::kMakeKey:
+    makeKeyAndOrderFront(argument);
+    return nil;
+  case WindowAction::kClose:
+    close();
+    return nil;
+  case WindowAction::kDisplay:
+    display();
+    return nil;
+  case WindowAction::kNone:
+    break;
   }
   return NSResponder::performSelector(selector, argument);
 }
 
 // ---- Events ----
 
-void NSWindow::sendEvent(NSEvent* event) {
+void NSWindow::sendEvent(NSEvent* event)
+{
   if (!event || mClosed) return;
   retain();
   const NSPoint where = event->locationInWindow();
@@ -381,28 +417,43 @@ void NSWindow::sendEvent(NSEvent* event) {
     if (view) view->release();
   };
   switch (event->type()) {
-    case NSLeftMouseDown: press(mMouseView, &NSResponder::mouseDown); break;
-    case NSLeftMouseDragged: deliver(mMouseView ? mMouseView : hit(), &NSResponder::mouseDragged, event); break;
-    case NSLeftMouseUp: finish(mMouseView, &NSResponder::mouseUp); break;
-    case NSRightMouseDown: press(mRightMouseView, &NSResponder::rightMouseDown); break;
-    case NSRightMouseDragged:
-      deliver(mRightMouseView ? mRightMouseView : hit(), &NSResponder::rightMouseDragged, event);
-      break;
-    case NSRightMouseUp: finish(mRightMouseView, &NSResponder::rightMouseUp); break;
-    case NSMouseMoved:
-      if (mAcceptsMouseMoved) deliver(hit(), &NSResponder::mouseMoved, event);
-      break;
-    case NSScrollWheel: deliver(hit(), &NSResponder::scrollWheel, event); break;
-    case NSKeyDown:
-    case NSKeyUp: {
-      NSResponder* target = mFirstResponder ? mFirstResponder : this;
-      target->retain();
-      if (event->type() == NSKeyDown) target->keyDown(event);
-      else target->keyUp(event);
-      target->release();
-      break;
-    }
-    default: break;
+  case NSLeftMouseDown:
+    press(mMouseView, &NSResponder::mouseDown);
+    break;
+  case NSLeftMouseDragged:
+    deliver(mMouseView ? mMouseView : hit(), &NSResponder::mouseDragged, event);
+    break;
+  case NSLeftMouseUp:
+    finish(mMouseView, &NSResponder::mouseUp);
+    break;
+  case NSRightMouseDown:
+    press(mRightMouseView, &NSResponder::rightMouseDown);
+    break;
+  case NSRightMouseDragged:
+    deliver(mRightMouseView ? mRightMouseView : hit(), &NSResponder::rightMouseDragged, event);
+    break;
+  case NSRightMouseUp:
+    finish(mRightMouseView, &NSResponder::rightMouseUp);
+    break;
+  case NSMouseMoved:
+    if (mAcceptsMouseMoved) deliver(hit(), &NSResponder::mouseMoved, event);
+    break;
+  case NSScrollWheel:
+    deliver(hit(), &NSResponder::scrollWheel, event);
+    break;
+  case NSKeyDown:
+  case NSKeyUp: {
+    NSResponder* target = mFirstResponder ? mFirstResponder : this;
+    target->retain();
+    if (event->type() == NSKeyDown)
+      target->keyDown(event);
+    else
+      target->keyUp(event);
+    target->release();
+    break;
+  }
+  default:
+    break;
   }
   release();
 }

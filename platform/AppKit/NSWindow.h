@@ -35,12 +35,12 @@ enum : NSUInteger {
 enum : NSUInteger { NSBackingStoreRetained = 0, NSBackingStoreNonretained = 1, NSBackingStoreBuffered = 2 };
 enum : NSInteger { NSWindowBelow = -1, NSWindowOut = 0, NSWindowAbove = 1 };
 
-class NSWindow : public NSResponder {
- public:
+class NSWindow : public NSResponder
+{
+public:
   NS_DECLARE_ALLOC(NSWindow)
   ~NSWindow() override;
-  virtual NSWindow* initWithContentRect(NSRect contentRect, NSUInteger styleMask, NSUInteger backing,
-                                        BOOL defer);
+  virtual NSWindow* initWithContentRect(NSRect contentRect, NSUInteger styleMask, NSUInteger backing, BOOL defer);
   /* Wraps a window the host owns, known to the window backend by this reference; its frame comes
    * from the backend (an empty frame for an unknown reference). */
   virtual NSWindow* initWithWindowRef(void* windowRef);
@@ -95,8 +95,9 @@ class NSWindow : public NSResponder {
   NSObject* performSelector(SEL selector, NSObject* argument) override;
 
   // ---- Backing store and drawing ----
-  struct BackingStore {
-    uint8_t* mPixels;  // top row first
+  struct BackingStore
+  {
+    uint8_t* mPixels; // top row first
     int mWidth, mHeight;
     size_t mBytesPerRow;
     CGBitmapInfo mBitmapInfo;
@@ -118,7 +119,7 @@ class NSWindow : public NSResponder {
   /* displayIfNeeded on every open window (what the run loop does after each step). */
   static void displayAllIfNeeded();
 
- private:
+private:
   void setup(NSRect frame);
   void drawView(NSView* view, NSRect area, NSRect visible);
   void forgetView(NSView* view);
@@ -128,11 +129,11 @@ class NSWindow : public NSResponder {
   void* mWindowRef = nullptr;
   void* mNative = nullptr;
   NSView* mContentView = nil;
-  NSResponder* mFirstResponder = nil;  // weak; cleared when the view leaves the window
-  NSView* mMouseView = nil;            // retained between a left press and its release
+  NSResponder* mFirstResponder = nil; // weak; cleared when the view leaves the window
+  NSView* mMouseView = nil;           // retained between a left press and its release
   NSView* mRightMouseView = nil;
   NSWindow* mParent = nil;
-  std::vector<NSWindow*> mChildren;  // retained
+  std::vector<NSWindow*> mChildren; // retained
   bool mAcceptsMouseMoved = false;
   bool mIsKey = false, mVisible = false, mClosed = false;
   bool mCanHide = true, mReleasedWhenClosed = true, mOpaque = false, mHasShadow = true;

@@ -7,14 +7,15 @@
 
 #include <Foundation/NSURL.h>
 
-class NSWorkspace : public NSObject {
- public:
+class NSWorkspace : public NSObject
+{
+public:
   static NSWorkspace* sharedWorkspace();
   const char* className() const override { return "NSWorkspace"; }
   /* NO for nil or when the desktop could not start opening it. */
   BOOL openURL(NSURL* url);
 
- private:
+private:
   NS_DECLARE_ALLOC(NSWorkspace)
 };
 

@@ -8,37 +8,42 @@
 #include <mutex>
 #include <vector>
 
-struct AUListenerBase {
-  struct Registration {
+struct AUListenerBase
+{
+  struct Registration
+  {
     void* mObject;
     AudioUnitEvent mEvent;
   };
   AUEventListenerProc mProc = nullptr;
   void* mRefCon = nullptr;
-  std::vector<Registration> mRegistrations;  // guarded by the listener-list mutex
+  std::vector<Registration> mRegistrations; // guarded by the listener-list mutex
 };
 
 namespace {
 
-std::mutex& ListMutex() {
+std::mutex& ListMutex()
+{
   static std::mutex sMutex;
   return sMutex;
 }
 
 // Shared ownership lets a delivery in progress outlive AUListenerDispose on another thread.
-std::vector<std::shared_ptr<AUListenerBase>>& Listeners() {
+std::vector<std::shared_ptr<AUListenerBase>>& Listeners()
+{
   static auto* sListeners = new std::vector<std::shared_ptr<AUListenerBase>>();
   return *sListeners;
 }
 
-bool IsParameterEvent(AudioUnitEventType type) {
-  return type == kAudioUnitEvent_ParameterValueChange ||
-         type == kAudioUnitEvent_BeginParameterChangeGesture ||
+bool IsParameterEvent(AudioUnitEventType type)
+{
+  return type == kAudioUnitEvent_ParameterValueChange || type == kAudioUnitEvent_BeginParameterChangeGesture ||
          type == kAudioUnitEvent_EndParameterChangeGesture;
 }
 
 // Whether a registration (`wanted`) covers a posted event.
-bool Covers(const AudioUnitEvent& wanted, const AudioUnitEvent& posted) {
+bool Covers(const AudioUnitEvent& wanted, const AudioUnitEvent& posted)
+{
   if (wanted.mEventType != posted.mEventType) return false;
   if (IsParameterEvent(posted.mEventType)) {
     const AudioUnitParameter& w = wanted.mArgument.mParameter;
@@ -52,26 +57,30 @@ bool Covers(const AudioUnitEvent& wanted, const AudioUnitEvent& posted) {
          w.mElement == p.mElement;
 }
 
-bool SameRegistration(const AUListenerBase::Registration& r, void* object, const AudioUnitEvent& e) {
+bool SameRegistration(const AUListenerBase::Registration& r, void* object, const AudioUnitEvent& e)
+{
   return r.mObject == object && Covers(r.mEvent, e) && Covers(e, r.mEvent);
 }
 
-std::shared_ptr<AUListenerBase> Find(AUEventListenerRef listener) {
+std::shared_ptr<AUListenerBase> Find(AUEventListenerRef listener)
+{
   for (auto& l : Listeners())
     if (l.get() == listener) return l;
   return nullptr;
 }
 
-UInt64 HostTimeNow() {
+UInt64 HostTimeNow()
+{
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<UInt64>(now.tv_sec) * 1000000000ULL + static_cast<UInt64>(now.tv_nsec);
 }
 
-}  // namespace
+} // namespace
 
-OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inCallbackRefCon, CFRunLoopRef,
-                               CFStringRef, Float32, Float32, AUEventListenerRef* outListener) {
+OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inCallbackRefCon, CFRunLoopRef, CFStringRef, Float32,
+                               Float32, AUEventListenerRef* outListener)
+{
   if (!inProc || !outListener) return paramErr;
   auto listener = std::make_shared<AUListenerBase>();
   listener->mProc = inProc;
@@ -82,8 +91,8 @@ OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inCallbackRefCo
   return noErr;
 }
 
-OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject,
-                                     const AudioUnitEvent* inEvent) {
+OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject, const AudioUnitEvent* inEvent)
+{
   if (!inEvent || inEvent->mEventType > kAudioUnitEvent_PropertyChange) return paramErr;
   std::lock_guard<std::mutex> lock(ListMutex());
   auto listener = Find(inListener);
@@ -94,8 +103,8 @@ OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObje
   return noErr;
 }
 
-OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void* inObject,
-                                        const AudioUnitEvent* inEvent) {
+OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void* inObject, const AudioUnitEvent* inEvent)
+{
   if (!inEvent) return paramErr;
   std::lock_guard<std::mutex> lock(ListMutex());
   auto listener = Find(inListener);
@@ -110,7 +119,8 @@ OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void* inO
   return paramErr;
 }
 
-OSStatus AUListenerDispose(AUParameterListenerRef inListener) {
+OSStatus AUListenerDispose(AUParameterListenerRef inListener)
+{
   std::lock_guard<std::mutex> lock(ListMutex());
   auto& listeners = Listeners();
   auto it = std::find_if(listeners.begin(), listeners.end(),
@@ -120,10 +130,11 @@ OSStatus AUListenerDispose(AUParameterListenerRef inListener) {
   return noErr;
 }
 
-OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void*,
-                               const AudioUnitEvent* inEvent) {
+OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void*, const AudioUnitEvent* inEvent)
+{
   if (!inEvent) return paramErr;
-  struct Delivery {
+  struct Delivery
+  {
     std::shared_ptr<AUListenerBase> mListener;
     void* mObject;
   };
@@ -141,11 +152,9 @@ OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void*,
   AudioUnitParameterValue value = 0.0f;
   if (inEvent->mEventType == kAudioUnitEvent_ParameterValueChange) {
     const AudioUnitParameter& p = inEvent->mArgument.mParameter;
-    if (AudioUnitGetParameter(p.mAudioUnit, p.mParameterID, p.mScope, p.mElement, &value) != noErr)
-      value = 0.0f;
+    if (AudioUnitGetParameter(p.mAudioUnit, p.mParameterID, p.mScope, p.mElement, &value) != noErr) value = 0.0f;
   }
   const UInt64 hostTime = HostTimeNow();
-  for (const Delivery& d : deliveries)
-    d.mListener->mProc(d.mListener->mRefCon, d.mObject, inEvent, hostTime, value);
+  for (const Delivery& d : deliveries) d.mListener->mProc(d.mListener->mRefCon, d.mObject, inEvent, hostTime, value);
   return noErr;
 }

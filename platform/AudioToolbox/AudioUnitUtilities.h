@@ -30,23 +30,27 @@ enum {
 
 #define kAUParameterListener_AnyParameter 0xFFFFFFFFU
 
-typedef struct AudioUnitParameter {
+typedef struct AudioUnitParameter
+{
   AudioUnit mAudioUnit;
   AudioUnitParameterID mParameterID;
   AudioUnitScope mScope;
   AudioUnitElement mElement;
 } AudioUnitParameter;
 
-typedef struct AudioUnitProperty {
+typedef struct AudioUnitProperty
+{
   AudioUnit mAudioUnit;
   AudioUnitPropertyID mPropertyID;
   AudioUnitScope mScope;
   AudioUnitElement mElement;
 } AudioUnitProperty;
 
-typedef struct AudioUnitEvent {
+typedef struct AudioUnitEvent
+{
   AudioUnitEventType mEventType;
-  union {
+  union
+  {
     AudioUnitParameter mParameter; /* the three parameter event types */
     AudioUnitProperty mProperty;   /* kAudioUnitEvent_PropertyChange */
   } mArgument;
@@ -55,23 +59,19 @@ typedef struct AudioUnitEvent {
 typedef struct AUListenerBase* AUParameterListenerRef;
 typedef AUParameterListenerRef AUEventListenerRef;
 
-typedef void (*AUEventListenerProc)(void* inCallbackRefCon, void* inObject,
-                                    const AudioUnitEvent* inEvent, UInt64 inEventHostTime,
-                                    AudioUnitParameterValue inParameterValue);
+typedef void (*AUEventListenerProc)(void* inCallbackRefCon, void* inObject, const AudioUnitEvent* inEvent,
+                                    UInt64 inEventHostTime, AudioUnitParameterValue inParameterValue);
 
 /* A new listener with no event types; paramErr for a NULL proc or out-pointer. */
-OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inCallbackRefCon,
-                               CFRunLoopRef inRunLoop, CFStringRef inRunLoopMode,
-                               Float32 inNotificationInterval, Float32 inValueChangeGranularity,
-                               AUEventListenerRef* outListener);
+OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inCallbackRefCon, CFRunLoopRef inRunLoop,
+                               CFStringRef inRunLoopMode, Float32 inNotificationInterval,
+                               Float32 inValueChangeGranularity, AUEventListenerRef* outListener);
 /* Registers interest in the event's type and target; inObject is handed back with each delivery.
  * Registering the same type, target and object twice keeps one registration. paramErr for an
  * unknown listener, a NULL event or an unknown event type. */
-OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject,
-                                     const AudioUnitEvent* inEvent);
+OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject, const AudioUnitEvent* inEvent);
 /* Removes a registration made with the same type, target and object; paramErr when there is none. */
-OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void* inObject,
-                                        const AudioUnitEvent* inEvent);
+OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void* inObject, const AudioUnitEvent* inEvent);
 OSStatus AUListenerDispose(AUParameterListenerRef inListener);
 
 /* Posts an event to every interested listener except inSendingListener (which may be NULL).

@@ -110,33 +110,33 @@ enum {
 };
 
 typedef OSStatus (*AURenderCallback)(void* inRefCon, AudioUnitRenderActionFlags* ioActionFlags,
-                                     const AudioTimeStamp* inTimeStamp, UInt32 inBusNumber,
-                                     UInt32 inNumberFrames, AudioBufferList* ioData);
+                                     const AudioTimeStamp* inTimeStamp, UInt32 inBusNumber, UInt32 inNumberFrames,
+                                     AudioBufferList* ioData);
 
-typedef void (*AudioUnitPropertyListenerProc)(void* inRefCon, AudioUnit inUnit,
-                                              AudioUnitPropertyID inID, AudioUnitScope inScope,
-                                              AudioUnitElement inElement);
+typedef void (*AudioUnitPropertyListenerProc)(void* inRefCon, AudioUnit inUnit, AudioUnitPropertyID inID,
+                                              AudioUnitScope inScope, AudioUnitElement inElement);
 
 /* Scheduled parameter changes. */
 typedef UInt32 AUParameterEventType;
-enum {
-  kParameterEvent_Immediate = 1,
-  kParameterEvent_Ramped = 2
-};
+enum { kParameterEvent_Immediate = 1, kParameterEvent_Ramped = 2 };
 
-typedef struct AudioUnitParameterEvent {
+typedef struct AudioUnitParameterEvent
+{
   AudioUnitScope scope;
   AudioUnitElement element;
   AudioUnitParameterID parameter;
   AUParameterEventType eventType;
-  union {
-    struct {
+  union
+  {
+    struct
+    {
       SInt32 startBufferOffset;
       UInt32 durationInFrames;
       AudioUnitParameterValue startValue;
       AudioUnitParameterValue endValue;
     } ramp;
-    struct {
+    struct
+    {
       UInt32 bufferOffset;
       AudioUnitParameterValue value;
     } immediate;
@@ -149,10 +149,8 @@ typedef OSStatus (*AudioUnitGetParameterProc)(void* inComponentStorage, AudioUni
                                               AudioUnitParameterValue* outValue);
 typedef OSStatus (*AudioUnitSetParameterProc)(void* inComponentStorage, AudioUnitParameterID inID,
                                               AudioUnitScope inScope, AudioUnitElement inElement,
-                                              AudioUnitParameterValue inValue,
-                                              UInt32 inBufferOffsetInFrames);
-typedef OSStatus (*AudioUnitRenderProc)(void* inComponentStorage,
-                                        AudioUnitRenderActionFlags* ioActionFlags,
+                                              AudioUnitParameterValue inValue, UInt32 inBufferOffsetInFrames);
+typedef OSStatus (*AudioUnitRenderProc)(void* inComponentStorage, AudioUnitRenderActionFlags* ioActionFlags,
                                         const AudioTimeStamp* inTimeStamp, UInt32 inOutputBusNumber,
                                         UInt32 inNumberFrames, AudioBufferList* ioData);
 
@@ -161,22 +159,19 @@ typedef OSStatus (*AudioUnitRenderProc)(void* inComponentStorage,
 OSStatus AudioUnitInitialize(AudioUnit inUnit);
 OSStatus AudioUnitUninitialize(AudioUnit inUnit);
 OSStatus AudioUnitGetPropertyInfo(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope,
-                                  AudioUnitElement inElement, UInt32* outDataSize,
-                                  Boolean* outWritable);
+                                  AudioUnitElement inElement, UInt32* outDataSize, Boolean* outWritable);
 OSStatus AudioUnitGetProperty(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope,
                               AudioUnitElement inElement, void* outData, UInt32* ioDataSize);
 OSStatus AudioUnitSetProperty(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope,
                               AudioUnitElement inElement, const void* inData, UInt32 inDataSize);
-OSStatus AudioUnitAddPropertyListener(AudioUnit inUnit, AudioUnitPropertyID inID,
-                                      AudioUnitPropertyListenerProc inProc, void* inProcUserData);
+OSStatus AudioUnitAddPropertyListener(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitPropertyListenerProc inProc,
+                                      void* inProcUserData);
 OSStatus AudioUnitRemovePropertyListener(AudioUnit inUnit, AudioUnitPropertyID inID,
                                          AudioUnitPropertyListenerProc inProc);
 OSStatus AudioUnitRemovePropertyListenerWithUserData(AudioUnit inUnit, AudioUnitPropertyID inID,
-                                                     AudioUnitPropertyListenerProc inProc,
-                                                     void* inProcUserData);
+                                                     AudioUnitPropertyListenerProc inProc, void* inProcUserData);
 OSStatus AudioUnitAddRenderNotify(AudioUnit inUnit, AURenderCallback inProc, void* inProcUserData);
-OSStatus AudioUnitRemoveRenderNotify(AudioUnit inUnit, AURenderCallback inProc,
-                                     void* inProcUserData);
+OSStatus AudioUnitRemoveRenderNotify(AudioUnit inUnit, AURenderCallback inProc, void* inProcUserData);
 OSStatus AudioUnitGetParameter(AudioUnit inUnit, AudioUnitParameterID inID, AudioUnitScope inScope,
                                AudioUnitElement inElement, AudioUnitParameterValue* outValue);
 OSStatus AudioUnitSetParameter(AudioUnit inUnit, AudioUnitParameterID inID, AudioUnitScope inScope,
@@ -184,9 +179,8 @@ OSStatus AudioUnitSetParameter(AudioUnit inUnit, AudioUnitParameterID inID, Audi
                                UInt32 inBufferOffsetInFrames);
 OSStatus AudioUnitScheduleParameters(AudioUnit inUnit, const AudioUnitParameterEvent* inParameterEvent,
                                      UInt32 inNumParamEvents);
-OSStatus AudioUnitRender(AudioUnit inUnit, AudioUnitRenderActionFlags* ioActionFlags,
-                         const AudioTimeStamp* inTimeStamp, UInt32 inOutputBusNumber,
-                         UInt32 inNumberFrames, AudioBufferList* ioData);
+OSStatus AudioUnitRender(AudioUnit inUnit, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* inTimeStamp,
+                         UInt32 inOutputBusNumber, UInt32 inNumberFrames, AudioBufferList* ioData);
 OSStatus AudioUnitReset(AudioUnit inUnit, AudioUnitScope inScope, AudioUnitElement inElement);
 
 #ifdef __cplusplus

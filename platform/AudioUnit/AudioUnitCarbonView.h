@@ -18,7 +18,8 @@ typedef ComponentInstance AudioUnitCarbonView;
 typedef struct OpaqueWindowPtr* WindowRef;
 typedef struct OpaqueControlRef* ControlRef;
 
-typedef struct Float32Point {
+typedef struct Float32Point
+{
   Float32 x;
   Float32 y;
 } Float32Point;

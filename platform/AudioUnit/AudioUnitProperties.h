@@ -58,32 +58,37 @@ enum {
 };
 
 /* kAudioUnitProperty_MakeConnection (16 bytes). */
-typedef struct AudioUnitConnection {
+typedef struct AudioUnitConnection
+{
   AudioUnit sourceAudioUnit;
   UInt32 sourceOutputNumber;
   UInt32 destInputNumber;
 } AudioUnitConnection;
 
 /* kAudioUnitProperty_SetRenderCallback (16 bytes). */
-typedef struct AURenderCallbackStruct {
+typedef struct AURenderCallbackStruct
+{
   AURenderCallback inputProc;
   void* inputProcRefCon;
 } AURenderCallbackStruct;
 
 /* kAudioUnitProperty_SupportedNumChannels: one per legal pair; -1 means any count. */
-typedef struct AUChannelInfo {
+typedef struct AUChannelInfo
+{
   SInt16 inChannels;
   SInt16 outChannels;
 } AUChannelInfo;
 
 /* kAudioUnitProperty_FactoryPresets (array of), CurrentPreset, PresentPreset (16 bytes). */
-typedef struct AUPreset {
+typedef struct AUPreset
+{
   SInt32 presetNumber;
   CFStringRef presetName;
 } AUPreset;
 
 /* kAudioUnitProperty_CocoaUI (16 bytes for one class). */
-typedef struct AudioUnitCocoaViewInfo {
+typedef struct AudioUnitCocoaViewInfo
+{
   CFURLRef mCocoaAUViewBundleLocation;
   CFStringRef mCocoaAUViewClass[1];
 } AudioUnitCocoaViewInfo;
@@ -91,18 +96,16 @@ typedef struct AudioUnitCocoaViewInfo {
 /* kAudioUnitProperty_HostCallbacks (32 bytes). */
 typedef OSStatus (*HostCallback_GetBeatAndTempo)(void* inHostUserData, Float64* outCurrentBeat,
                                                  Float64* outCurrentTempo);
-typedef OSStatus (*HostCallback_GetMusicalTimeLocation)(void* inHostUserData,
-                                                       UInt32* outDeltaSampleOffsetToNextBeat,
-                                                       Float32* outTimeSig_Numerator,
-                                                       UInt32* outTimeSig_Denominator,
-                                                       Float64* outCurrentMeasureDownBeat);
+typedef OSStatus (*HostCallback_GetMusicalTimeLocation)(void* inHostUserData, UInt32* outDeltaSampleOffsetToNextBeat,
+                                                        Float32* outTimeSig_Numerator, UInt32* outTimeSig_Denominator,
+                                                        Float64* outCurrentMeasureDownBeat);
 typedef OSStatus (*HostCallback_GetTransportState)(void* inHostUserData, Boolean* outIsPlaying,
-                                                  Boolean* outTransportStateChanged,
-                                                  Float64* outCurrentSampleInTimeLine,
-                                                  Boolean* outIsCycling, Float64* outCycleStartBeat,
-                                                  Float64* outCycleEndBeat);
+                                                   Boolean* outTransportStateChanged,
+                                                   Float64* outCurrentSampleInTimeLine, Boolean* outIsCycling,
+                                                   Float64* outCycleStartBeat, Float64* outCycleEndBeat);
 
-typedef struct HostCallbackInfo {
+typedef struct HostCallbackInfo
+{
   void* hostUserData;
   HostCallback_GetBeatAndTempo beatAndTempoProc;
   HostCallback_GetMusicalTimeLocation musicalTimeLocationProc;
@@ -110,14 +113,16 @@ typedef struct HostCallbackInfo {
 } HostCallbackInfo;
 
 /* kAudioUnitProperty_AUHostIdentifier (16 bytes). */
-typedef struct AUNumVersion {
+typedef struct AUNumVersion
+{
   UInt8 nonRelRev;
   UInt8 stage;
   UInt8 minorAndBugRev;
   UInt8 majorRev;
 } AUNumVersion;
 
-typedef struct AUHostIdentifier {
+typedef struct AUHostIdentifier
+{
   CFStringRef hostName;
   AUNumVersion hostVersion;
 } AUHostIdentifier;
@@ -182,7 +187,8 @@ enum {
 };
 
 /* kAudioUnitProperty_ParameterInfo (104 bytes). */
-typedef struct AudioUnitParameterInfo {
+typedef struct AudioUnitParameterInfo
+{
   char name[52];
   CFStringRef unitName;
   UInt32 clumpID;
@@ -197,14 +203,16 @@ typedef struct AudioUnitParameterInfo {
 enum { kAudioUnitClumpID_System = 0 };
 
 /* kAudioUnitProperty_ParameterStringFromValue (24 bytes). */
-typedef struct AudioUnitParameterStringFromValue {
+typedef struct AudioUnitParameterStringFromValue
+{
   AudioUnitParameterID inParamID;
   const AudioUnitParameterValue* inValue;
   CFStringRef outString;
 } AudioUnitParameterStringFromValue;
 
 /* kAudioUnitProperty_ParameterValueFromString (24 bytes). */
-typedef struct AudioUnitParameterValueFromString {
+typedef struct AudioUnitParameterValueFromString
+{
   AudioUnitParameterID inParamID;
   CFStringRef inString;
   AudioUnitParameterValue outValue;
@@ -212,7 +220,8 @@ typedef struct AudioUnitParameterValueFromString {
 
 /* kAudioUnitProperty_ParameterIDName and, for clumps, kAudioUnitProperty_ParameterClumpName
  * (16 bytes). inID is the parameter ID, or the clump ID for a clump name. */
-typedef struct AudioUnitParameterNameInfo {
+typedef struct AudioUnitParameterNameInfo
+{
   AudioUnitParameterID inID;
   SInt32 inDesiredLength;
   CFStringRef outName;

@@ -30,12 +30,14 @@ typedef UInt32 MusicDeviceGroupID;
 typedef UInt32 NoteInstanceID;
 typedef AudioUnit MusicDeviceComponent;
 
-typedef struct NoteParamsControlValue {
+typedef struct NoteParamsControlValue
+{
   AudioUnitParameterID mID;
   AudioUnitParameterValue mValue;
 } NoteParamsControlValue;
 
-typedef struct MusicDeviceNoteParams {
+typedef struct MusicDeviceNoteParams
+{
   UInt32 argCount;
   Float32 mPitch;
   Float32 mVelocity;
@@ -54,14 +56,14 @@ enum {
 
 enum { kMusicDeviceProperty_InstrumentCount = 1000 };
 
-OSStatus MusicDeviceMIDIEvent(MusicDeviceComponent inUnit, UInt32 inStatus, UInt32 inData1,
-                              UInt32 inData2, UInt32 inOffsetSampleFrame);
+OSStatus MusicDeviceMIDIEvent(MusicDeviceComponent inUnit, UInt32 inStatus, UInt32 inData1, UInt32 inData2,
+                              UInt32 inOffsetSampleFrame);
 OSStatus MusicDeviceSysEx(MusicDeviceComponent inUnit, const UInt8* inData, UInt32 inLength);
 OSStatus MusicDeviceStartNote(MusicDeviceComponent inUnit, MusicDeviceInstrumentID inInstrument,
                               MusicDeviceGroupID inGroupID, NoteInstanceID* outNoteInstanceID,
                               UInt32 inOffsetSampleFrame, const MusicDeviceNoteParams* inParams);
-OSStatus MusicDeviceStopNote(MusicDeviceComponent inUnit, MusicDeviceGroupID inGroupID,
-                             NoteInstanceID inNoteInstanceID, UInt32 inOffsetSampleFrame);
+OSStatus MusicDeviceStopNote(MusicDeviceComponent inUnit, MusicDeviceGroupID inGroupID, NoteInstanceID inNoteInstanceID,
+                             UInt32 inOffsetSampleFrame);
 
 #ifdef __cplusplus
 }

@@ -14,24 +14,29 @@
 
 namespace {
 
-struct PlistHolder {
-  ~PlistHolder() {
+struct PlistHolder
+{
+  ~PlistHolder()
+  {
     if (mRoot) plist_free(mRoot);
   }
   plist_t mRoot = nullptr;
 };
 
-bool IsFile(const std::string& path) {
+bool IsFile(const std::string& path)
+{
   struct stat info;
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool IsDirectory(const std::string& path) {
+bool IsDirectory(const std::string& path)
+{
   struct stat info;
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool GetString(plist_t dict, const char* key, std::string* out) {
+bool GetString(plist_t dict, const char* key, std::string* out)
+{
   plist_t item = plist_dict_get_item(dict, key);
   if (!item || plist_get_node_type(item) != PLIST_STRING) return false;
   uint64_t length = 0;
@@ -41,7 +46,8 @@ bool GetString(plist_t dict, const char* key, std::string* out) {
   return true;
 }
 
-bool GetFourCharCode(plist_t dict, const char* key, OSType* out) {
+bool GetFourCharCode(plist_t dict, const char* key, OSType* out)
+{
   std::string text;
   if (!GetString(dict, key, &text) || text.size() != 4) return false;
   *out = 0;
@@ -49,7 +55,8 @@ bool GetFourCharCode(plist_t dict, const char* key, OSType* out) {
   return true;
 }
 
-bool GetUnsigned(plist_t dict, const char* key, UInt32* out) {
+bool GetUnsigned(plist_t dict, const char* key, UInt32* out)
+{
   plist_t item = plist_dict_get_item(dict, key);
   if (!item || plist_get_node_type(item) != PLIST_UINT) return false;
   uint64_t value = 0;
@@ -60,7 +67,8 @@ bool GetUnsigned(plist_t dict, const char* key, UInt32* out) {
 }
 
 // Fills the component records from the AudioComponents array; false when anything is missing.
-bool ReadComponents(plist_t root, BrindleHost_ComponentBundle* out) {
+bool ReadComponents(plist_t root, BrindleHost_ComponentBundle* out)
+{
   plist_t list = plist_dict_get_item(root, "AudioComponents");
   if (!list || plist_get_node_type(list) != PLIST_ARRAY) return false;
   const uint32_t count = plist_array_get_size(list);
@@ -74,8 +82,8 @@ bool ReadComponents(plist_t root, BrindleHost_ComponentBundle* out) {
         !GetFourCharCode(entry, "subtype", &c.description.componentSubType) ||
         !GetFourCharCode(entry, "manufacturer", &c.description.componentManufacturer) ||
         !GetString(entry, "name", &name) || !GetUnsigned(entry, "version", &c.version) ||
-        !GetString(entry, "entryPoint", &entryPoint) || name.size() >= sizeof c.name ||
-        entryPoint.empty() || entryPoint.size() >= sizeof c.entryPoint)
+        !GetString(entry, "entryPoint", &entryPoint) || name.size() >= sizeof c.name || entryPoint.empty() ||
+        entryPoint.size() >= sizeof c.entryPoint)
       return false;
     std::memcpy(c.name, name.c_str(), name.size() + 1);
     std::memcpy(c.entryPoint, entryPoint.c_str(), entryPoint.size() + 1);
@@ -84,14 +92,16 @@ bool ReadComponents(plist_t root, BrindleHost_ComponentBundle* out) {
   return true;
 }
 
-void UnregisterAll(BrindleHost_ComponentBundle* bundle) {
+void UnregisterAll(BrindleHost_ComponentBundle* bundle)
+{
   for (UInt32 i = 0; i < bundle->componentCount; ++i)
     if (bundle->components[i].component) UnregisterComponent(bundle->components[i].component);
 }
 
-}  // namespace
+} // namespace
 
-OSStatus BrindleHost_LoadComponentBundle(const char* bundlePath, BrindleHost_ComponentBundle* out) {
+OSStatus BrindleHost_LoadComponentBundle(const char* bundlePath, BrindleHost_ComponentBundle* out)
+{
   if (!out) return paramErr;
   *out = BrindleHost_ComponentBundle{};
   if (!bundlePath) return paramErr;
@@ -124,8 +134,7 @@ OSStatus BrindleHost_LoadComponentBundle(const char* bundlePath, BrindleHost_Com
     BrindleHost_BundleComponent& c = loaded.components[i];
     void* symbol = dlsym(library, c.entryPoint);
     if (!symbol) {
-      std::fprintf(stderr, "BrindleHost: %s has no entry point %s\n", libraryPath.c_str(),
-                   c.entryPoint);
+      std::fprintf(stderr, "BrindleHost: %s has no entry point %s\n", libraryPath.c_str(), c.entryPoint);
       UnregisterAll(&loaded);
       dlclose(library);
       return unresolvedComponentDLLErr;
@@ -149,18 +158,18 @@ OSStatus BrindleHost_LoadComponentBundle(const char* bundlePath, BrindleHost_Com
 
   // Known to CFBundle from now on, so the plug-in finds its own bundle by identifier.
   CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-      kCFAllocatorDefault, reinterpret_cast<const UInt8*>(folder.c_str()),
-      static_cast<CFIndex>(folder.size()), true);
+      kCFAllocatorDefault, reinterpret_cast<const UInt8*>(folder.c_str()), static_cast<CFIndex>(folder.size()), true);
   CFBundleRef bundle = url ? CFBundleCreate(kCFAllocatorDefault, url) : nullptr;
   if (url) CFRelease(url);
-  if (bundle) CFRelease(bundle);  // the process-wide registry keeps it
+  if (bundle) CFRelease(bundle); // the process-wide registry keeps it
   loaded.bundle = bundle;
   loaded.library = library;
   *out = loaded;
   return noErr;
 }
 
-OSStatus BrindleHost_UnloadComponentBundle(BrindleHost_ComponentBundle* bundle) {
+OSStatus BrindleHost_UnloadComponentBundle(BrindleHost_ComponentBundle* bundle)
+{
   if (!bundle || !bundle->library) return paramErr;
   for (UInt32 i = 0; i < bundle->componentCount; ++i)
     if (CountComponentInstances(bundle->components[i].component) > 0) return validInstancesExist;

@@ -46,7 +46,8 @@ extern "C" {
 
 enum { kBrindleHost_MaxBundleComponents = 8 };
 
-typedef struct BrindleHost_BundleComponent {
+typedef struct BrindleHost_BundleComponent
+{
   Component component;              /* as registered */
   ComponentDescription description; /* type, subtype, manufacturer; flags 0 */
   char name[256];
@@ -54,7 +55,8 @@ typedef struct BrindleHost_BundleComponent {
   char entryPoint[128];
 } BrindleHost_BundleComponent;
 
-typedef struct BrindleHost_ComponentBundle {
+typedef struct BrindleHost_ComponentBundle
+{
   CFBundleRef bundle; /* borrowed: known bundles live as long as the process */
   void* library;      /* the loaded shared library */
   UInt32 componentCount;

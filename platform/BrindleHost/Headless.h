@@ -51,7 +51,8 @@ void BrindleHost_RunLoopAdvance(double seconds);
 
 namespace BrindleHost {
 
-struct MenuItemRecord {
+struct MenuItemRecord
+{
   std::string mTitle;
   NSInteger mState = 0;
   NSInteger mIndentation = 0;
@@ -62,32 +63,37 @@ struct MenuItemRecord {
   std::vector<MenuItemRecord> mSubmenu;
 };
 
-struct MenuRecord {
+struct MenuRecord
+{
   std::string mTitle;
   CGPoint mScreenPoint = {0, 0};
   std::vector<MenuItemRecord> mItems;
-  std::vector<int> mChosenPath;  // empty: dismissed
+  std::vector<int> mChosenPath; // empty: dismissed
 };
 
-struct PanelRecord {
+struct PanelRecord
+{
   PanelRequest mRequest;
-  std::string mAnswer;  // empty: cancelled
+  std::string mAnswer; // empty: cancelled
 };
 
-struct AlertRecord {
+struct AlertRecord
+{
   CFOptionFlags mFlags = 0;
   std::string mHeader, mMessage, mDefaultButton, mAlternateButton, mOtherButton;
   bool mHasAlternate = false, mHasOther = false;
   CFOptionFlags mResponse = 0;
 };
 
-struct URLRecord {
+struct URLRecord
+{
   std::string mURL;
   bool mResult = true;
 };
 
-class HeadlessBackend : public IWindowBackend {
- public:
+class HeadlessBackend : public IWindowBackend
+{
+public:
   // ---- Script ----
   /* False (and nothing queued) for a line that is not understood. */
   bool QueueAnswer(const std::string& line);
@@ -137,7 +143,7 @@ class HeadlessBackend : public IWindowBackend {
   CFOptionFlags RunAlert(const BrindleHost_Alert& alert) override;
   bool OpenURL(const std::string& url) override;
 
- private:
+private:
   double mNow = 0;
   int mHideCount = 0;
   CGPoint mCursor = {0, 0};
@@ -162,8 +168,9 @@ HeadlessBackend* Headless();
 void DeliverEvent(NSEvent* event);
 
 /* A mouse over one window (not retained: keep the window open while using it). */
-class Mouse {
- public:
+class Mouse
+{
+public:
   explicit Mouse(NSWindow* window) : mWindow(window) {}
   void Press(NSPoint point, NSUInteger modifierFlags = 0, bool rightButton = false);
   void DragTo(NSPoint point);
@@ -178,7 +185,7 @@ class Mouse {
   static constexpr double kDoubleClickInterval = 0.5;
   static constexpr double kDoubleClickDistance = 4;
 
- private:
+private:
   void Send(NSEventType type, NSPoint point);
   NSWindow* mWindow;
   bool mDown = false, mRight = false;
@@ -191,15 +198,15 @@ class Mouse {
 };
 
 /* A key down and up; characters also stand for the characters ignoring modifiers. */
-void PressKey(NSWindow* window, unsigned short keyCode, const char* characters,
-              NSUInteger modifierFlags = 0);
+void PressKey(NSWindow* window, unsigned short keyCode, const char* characters, NSUInteger modifierFlags = 0);
 /* One key per character of UTF-8 text: '\r' is Return, '\t' Tab, '\b' Backspace, ' ' Space, and
  * other characters carry key code 0xFFFF (no particular key). */
 void TypeText(NSWindow* window, const char* text);
 
 /* What a window shows. Pixel(x, y) counts y from the top row and answers 0xAARRGGBB
  * (premultiplied), or 0 outside. */
-struct Framebuffer {
+struct Framebuffer
+{
   const uint8_t* mPixels = nullptr;
   int mWidth = 0, mHeight = 0;
   size_t mBytesPerRow = 0;
@@ -208,6 +215,6 @@ struct Framebuffer {
 };
 Framebuffer WindowFramebuffer(NSWindow* window);
 
-}  // namespace BrindleHost
+} // namespace BrindleHost
 
 #endif

@@ -8,18 +8,21 @@ namespace BrindleHost {
 
 namespace {
 
-std::unique_ptr<IWindowBackend>& Installed() {
+std::unique_ptr<IWindowBackend>& Installed()
+{
   static auto* sBackend = new std::unique_ptr<IWindowBackend>();
   return *sBackend;
 }
 
-std::string Trimmed(const std::string& s) {
+std::string Trimmed(const std::string& s)
+{
   const size_t b = s.find_first_not_of(" \t\r\n");
   if (b == std::string::npos) return "";
   return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
 }
 
-MenuItemRecord Describe(NSMenuItem* item) {
+MenuItemRecord Describe(NSMenuItem* item)
+{
   MenuItemRecord r;
   r.mTitle = item->title() ? item->title()->text() : "";
   r.mState = item->state();
@@ -33,21 +36,29 @@ MenuItemRecord Describe(NSMenuItem* item) {
   return r;
 }
 
-}  // namespace
+} // namespace
 
-IWindowBackend& Backend() {
+IWindowBackend& Backend()
+{
   auto& backend = Installed();
   if (!backend) backend.reset(new HeadlessBackend());
   return *backend;
 }
 
-void SetBackend(std::unique_ptr<IWindowBackend> backend) { Installed() = std::move(backend); }
+void SetBackend(std::unique_ptr<IWindowBackend> backend)
+{
+  Installed() = std::move(backend);
+}
 
-HeadlessBackend* Headless() { return dynamic_cast<HeadlessBackend*>(&Backend()); }
+HeadlessBackend* Headless()
+{
+  return dynamic_cast<HeadlessBackend*>(&Backend());
+}
 
 // ---- Script ----
 
-bool HeadlessBackend::QueueAnswer(const std::string& line) {
+bool HeadlessBackend::QueueAnswer(const std::string& line)
+{
   const size_t arrow = line.find("->");
   if (arrow == std::string::npos) return false;
   const std::string kind = Trimmed(line.substr(0, arrow));
@@ -64,8 +75,7 @@ bool HeadlessBackend::QueueAnswer(const std::string& line) {
     while (start <= choice.size()) {
       const size_t slash = choice.find('/', start);
       const std::string part = choice.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-      if (part.empty() || part.size() > 6 || part.find_first_not_of("0123456789") != std::string::npos)
-        return false;
+      if (part.empty() || part.size() > 6 || part.find_first_not_of("0123456789") != std::string::npos) return false;
       path.push_back(std::stoi(part));
       if (slash == std::string::npos) break;
       start = slash + 1;
@@ -76,16 +86,17 @@ bool HeadlessBackend::QueueAnswer(const std::string& line) {
   if (kind == "save panel" || kind == "open panel") {
     if (answer.empty()) return false;
     const std::string path = answer == "cancel" ? "" : answer;
-    if (kind == "save panel") QueueSavePanel(path);
-    else QueueOpenPanel(path);
+    if (kind == "save panel")
+      QueueSavePanel(path);
+    else
+      QueueOpenPanel(path);
     return true;
   }
   if (kind == "alert") {
-    static const std::map<std::string, CFOptionFlags> kResponses = {
-        {"default", kCFUserNotificationDefaultResponse},
-        {"alternate", kCFUserNotificationAlternateResponse},
-        {"other", kCFUserNotificationOtherResponse},
-        {"cancel", kCFUserNotificationCancelResponse}};
+    static const std::map<std::string, CFOptionFlags> kResponses = {{"default", kCFUserNotificationDefaultResponse},
+                                                                    {"alternate", kCFUserNotificationAlternateResponse},
+                                                                    {"other", kCFUserNotificationOtherResponse},
+                                                                    {"cancel", kCFUserNotificationCancelResponse}};
     const auto found = kResponses.find(answer);
     if (found == kResponses.end()) return false;
     QueueAlert(found->second);
@@ -99,12 +110,13 @@ bool HeadlessBackend::QueueAnswer(const std::string& line) {
   return false;
 }
 
-size_t HeadlessBackend::PendingAnswers() const {
-  return mMenuAnswers.size() + mSaveAnswers.size() + mOpenAnswers.size() + mAlertAnswers.size() +
-         mURLAnswers.size();
+size_t HeadlessBackend::PendingAnswers() const
+{
+  return mMenuAnswers.size() + mSaveAnswers.size() + mOpenAnswers.size() + mAlertAnswers.size() + mURLAnswers.size();
 }
 
-void HeadlessBackend::ClearScript() {
+void HeadlessBackend::ClearScript()
+{
   mMenuAnswers.clear();
   mSaveAnswers.clear();
   mOpenAnswers.clear();
@@ -112,7 +124,8 @@ void HeadlessBackend::ClearScript() {
   mURLAnswers.clear();
 }
 
-void HeadlessBackend::ClearRecords() {
+void HeadlessBackend::ClearRecords()
+{
   mMenus.clear();
   mPanels.clear();
   mAlerts.clear();
@@ -121,41 +134,53 @@ void HeadlessBackend::ClearRecords() {
 
 // ---- Windows, clock, cursor ----
 
-void* HeadlessBackend::CreateHostWindowRef(CGRect frame) {
+void* HeadlessBackend::CreateHostWindowRef(CGRect frame)
+{
   void* ref = reinterpret_cast<void*>(mNextHostRef++ * 16);
   mHostWindows[ref] = frame;
   return ref;
 }
 
-void HeadlessBackend::DestroyHostWindowRef(void* ref) { mHostWindows.erase(ref); }
+void HeadlessBackend::DestroyHostWindowRef(void* ref)
+{
+  mHostWindows.erase(ref);
+}
 
-bool HeadlessBackend::HostWindowFrame(void* windowRef, CGRect* frame) {
+bool HeadlessBackend::HostWindowFrame(void* windowRef, CGRect* frame)
+{
   const auto found = mHostWindows.find(windowRef);
   if (found == mHostWindows.end()) return false;
   *frame = found->second;
   return true;
 }
 
-void* HeadlessBackend::CreateNativeWindow(NSWindow* window) {
+void* HeadlessBackend::CreateNativeWindow(NSWindow* window)
+{
   ++mNativeWindows;
   return window;
 }
 
-void HeadlessBackend::DestroyNativeWindow(NSWindow*, void*) {
+void HeadlessBackend::DestroyNativeWindow(NSWindow*, void*)
+{
   if (mNativeWindows) --mNativeWindows;
 }
 
-void HeadlessBackend::WaitUntil(double time) {
+void HeadlessBackend::WaitUntil(double time)
+{
   if (std::isfinite(time) && time > mNow) mNow = time;
 }
 
-bool HeadlessBackend::SetCursorVisible(bool visible) {
-  if (!visible) ++mHideCount;
-  else if (mHideCount > 0) --mHideCount;
+bool HeadlessBackend::SetCursorVisible(bool visible)
+{
+  if (!visible)
+    ++mHideCount;
+  else if (mHideCount > 0)
+    --mHideCount;
   return true;
 }
 
-bool HeadlessBackend::MoveCursor(CGPoint point) {
+bool HeadlessBackend::MoveCursor(CGPoint point)
+{
   if (!std::isfinite(point.x) || !std::isfinite(point.y)) return false;
   mCursor = point;
   return true;
@@ -163,7 +188,8 @@ bool HeadlessBackend::MoveCursor(CGPoint point) {
 
 // ---- Modal requests ----
 
-NSMenuItem* HeadlessBackend::RunMenu(NSMenu* menu, CGPoint screenPoint, NSView*) {
+NSMenuItem* HeadlessBackend::RunMenu(NSMenu* menu, CGPoint screenPoint, NSView*)
+{
   MenuRecord record;
   record.mTitle = menu->title() ? menu->title()->text() : "";
   record.mScreenPoint = screenPoint;
@@ -179,15 +205,15 @@ NSMenuItem* HeadlessBackend::RunMenu(NSMenu* menu, CGPoint screenPoint, NSView*)
       level = i + 1 < path.size() ? chosen->submenu() : nullptr;
       if (i + 1 < path.size() && !level) chosen = nullptr;
     }
-    if (chosen && (!chosen->isEnabled() || chosen->isSeparatorItem() || chosen->hasSubmenu()))
-      chosen = nullptr;
+    if (chosen && (!chosen->isEnabled() || chosen->isSeparatorItem() || chosen->hasSubmenu())) chosen = nullptr;
     if (chosen) record.mChosenPath = path;
   }
   mMenus.push_back(record);
   return chosen;
 }
 
-bool HeadlessBackend::RunPanel(const PanelRequest& request, std::string* path) {
+bool HeadlessBackend::RunPanel(const PanelRequest& request, std::string* path)
+{
   std::deque<std::string>& answers = request.mSave ? mSaveAnswers : mOpenAnswers;
   PanelRecord record{request, ""};
   if (!answers.empty()) {
@@ -199,7 +225,8 @@ bool HeadlessBackend::RunPanel(const PanelRequest& request, std::string* path) {
   return !record.mAnswer.empty();
 }
 
-CFOptionFlags HeadlessBackend::RunAlert(const BrindleHost_Alert& alert) {
+CFOptionFlags HeadlessBackend::RunAlert(const BrindleHost_Alert& alert)
+{
   AlertRecord record;
   record.mFlags = alert.flags;
   record.mHeader = alert.header ? alert.header : "";
@@ -218,7 +245,8 @@ CFOptionFlags HeadlessBackend::RunAlert(const BrindleHost_Alert& alert) {
   return record.mResponse;
 }
 
-bool HeadlessBackend::OpenURL(const std::string& url) {
+bool HeadlessBackend::OpenURL(const std::string& url)
+{
   URLRecord record{url, true};
   if (!mURLAnswers.empty()) {
     record.mResult = mURLAnswers.front();
@@ -228,4 +256,4 @@ bool HeadlessBackend::OpenURL(const std::string& url) {
   return record.mResult;
 }
 
-}  // namespace BrindleHost
+} // namespace BrindleHost

@@ -13,7 +13,8 @@ extern "C" {
 
 /* What CFUserNotificationDisplayAlert showed, as UTF-8 (NULL for an absent button; the default button
  * reads "OK" when the caller passed none). */
-typedef struct BrindleHost_Alert {
+typedef struct BrindleHost_Alert
+{
   CFOptionFlags flags;
   const char* header;
   const char* message;

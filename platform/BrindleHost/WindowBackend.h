@@ -28,19 +28,21 @@ class NSWindow;
 namespace BrindleHost {
 
 /* What a file panel is asked to do. */
-struct PanelRequest {
-  bool mSave = false;  // save panel; otherwise open panel
+struct PanelRequest
+{
+  bool mSave = false; // save panel; otherwise open panel
   std::string mDirectory;
   std::string mFile;
-  std::vector<std::string> mAllowedTypes;  // empty: any
+  std::vector<std::string> mAllowedTypes; // empty: any
   bool mAllowsOtherFileTypes = true;
   bool mCanChooseFiles = true;
   bool mCanChooseDirectories = false;
   bool mResolvesAliases = true;
 };
 
-class IWindowBackend {
- public:
+class IWindowBackend
+{
+public:
   virtual ~IWindowBackend() = default;
 
   // Windows. The handle is the backend's own; AppKit only hands it back.
@@ -80,6 +82,6 @@ IWindowBackend& Backend();
  * native handles of the backend that made them, so install before creating windows. */
 void SetBackend(std::unique_ptr<IWindowBackend> backend);
 
-}  // namespace BrindleHost
+} // namespace BrindleHost
 
 #endif

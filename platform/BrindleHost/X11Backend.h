@@ -27,12 +27,13 @@
 
 namespace BrindleHost {
 
-struct X11Options {
-  std::string mDisplay;         // empty: $DISPLAY
-  unsigned long mParent = 0;    // an X window to place new windows in; 0: top-level windows
-  bool mUseSharedMemory = true; // MIT-SHM when the server offers it
-  int mDepth = 0;               // 24 or 32: top-level windows on a TrueColor visual of that depth
-                                // when the screen has one; 0: the screen's default visual
+struct X11Options
+{
+  std::string mDisplay;          // empty: $DISPLAY
+  unsigned long mParent = 0;     // an X window to place new windows in; 0: top-level windows
+  bool mUseSharedMemory = true;  // MIT-SHM when the server offers it
+  int mDepth = 0;                // 24 or 32: top-level windows on a TrueColor visual of that depth
+                                 // when the screen has one; 0: the screen's default visual
   std::string mTitle = "Editor"; // top-level windows and message boxes; a host names its product
 };
 
@@ -47,6 +48,6 @@ unsigned long X11WindowOf(NSWindow* window);
  * parent just before it makes its window. False when the installed backend is not the X11 one. */
 bool X11SetParentForNewWindows(unsigned long parent);
 
-}  // namespace BrindleHost
+} // namespace BrindleHost
 
 #endif

@@ -15,7 +15,8 @@ extern "C" {
 typedef UInt32 AudioFormatID;
 typedef UInt32 AudioFormatFlags;
 
-typedef struct AudioStreamBasicDescription {
+typedef struct AudioStreamBasicDescription
+{
   Float64 mSampleRate;
   AudioFormatID mFormatID;
   AudioFormatFlags mFormatFlags;
@@ -54,14 +55,16 @@ enum {
       kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian | kAudioFormatFlagIsPacked
 };
 
-typedef struct AudioBuffer {
+typedef struct AudioBuffer
+{
   UInt32 mNumberChannels;
   UInt32 mDataByteSize;
   void* mData;
 } AudioBuffer;
 
 /* Variable length: mNumberBuffers buffers follow in place. */
-typedef struct AudioBufferList {
+typedef struct AudioBufferList
+{
   UInt32 mNumberBuffers;
   AudioBuffer mBuffers[1];
 } AudioBufferList;
@@ -69,7 +72,8 @@ typedef struct AudioBufferList {
 typedef UInt32 SMPTETimeType;
 typedef UInt32 SMPTETimeFlags;
 
-typedef struct SMPTETime {
+typedef struct SMPTETime
+{
   SInt16 mSubframes;
   SInt16 mSubframeDivisor;
   UInt32 mCounter;
@@ -91,7 +95,8 @@ enum {
   kAudioTimeStampSampleHostTimeValid = kAudioTimeStampSampleTimeValid | kAudioTimeStampHostTimeValid
 };
 
-typedef struct AudioTimeStamp {
+typedef struct AudioTimeStamp
+{
   Float64 mSampleTime;
   UInt64 mHostTime;
   Float64 mRateScalar;

@@ -18,7 +18,8 @@ typedef void (*CFArrayReleaseCallBack)(CFAllocatorRef allocator, const void* val
 typedef CFStringRef (*CFArrayCopyDescriptionCallBack)(const void* value);
 typedef Boolean (*CFArrayEqualCallBack)(const void* value1, const void* value2);
 
-typedef struct CFArrayCallBacks {
+typedef struct CFArrayCallBacks
+{
   CFIndex version;
   CFArrayRetainCallBack retain;
   CFArrayReleaseCallBack release;
@@ -36,8 +37,7 @@ CFTypeID CFArrayGetTypeID(void);
  * release callback for each value removed or when the array is freed. `capacity` is a hint. */
 CFArrayRef CFArrayCreate(CFAllocatorRef allocator, const void** values, CFIndex numValues,
                          const CFArrayCallBacks* callBacks);
-CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef allocator, CFIndex capacity,
-                                       const CFArrayCallBacks* callBacks);
+CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef allocator, CFIndex capacity, const CFArrayCallBacks* callBacks);
 CFIndex CFArrayGetCount(CFArrayRef theArray);
 /* NULL for an index outside 0 .. count-1. */
 const void* CFArrayGetValueAtIndex(CFArrayRef theArray, CFIndex idx);

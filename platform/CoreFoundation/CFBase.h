@@ -28,23 +28,21 @@ typedef const struct __CFString* CFStringRef;
 typedef struct __CFString* CFMutableStringRef;
 typedef CFTypeRef CFPropertyListRef;
 
-typedef struct CFRange {
+typedef struct CFRange
+{
   CFIndex location;
   CFIndex length;
 } CFRange;
 
-static inline CFRange CFRangeMake(CFIndex loc, CFIndex len) {
+static inline CFRange CFRangeMake(CFIndex loc, CFIndex len)
+{
   CFRange r;
   r.location = loc;
   r.length = len;
   return r;
 }
 
-typedef enum {
-  kCFCompareLessThan = -1,
-  kCFCompareEqualTo = 0,
-  kCFCompareGreaterThan = 1
-} CFComparisonResult;
+typedef enum { kCFCompareLessThan = -1, kCFCompareEqualTo = 0, kCFCompareGreaterThan = 1 } CFComparisonResult;
 
 enum { kCFNotFound = -1 };
 
@@ -58,12 +56,12 @@ typedef const void* (*CFAllocatorRetainCallBack)(const void* info);
 typedef void (*CFAllocatorReleaseCallBack)(const void* info);
 typedef CFStringRef (*CFAllocatorCopyDescriptionCallBack)(const void* info);
 typedef void* (*CFAllocatorAllocateCallBack)(CFIndex allocSize, CFOptionFlags hint, void* info);
-typedef void* (*CFAllocatorReallocateCallBack)(void* ptr, CFIndex newsize, CFOptionFlags hint,
-                                               void* info);
+typedef void* (*CFAllocatorReallocateCallBack)(void* ptr, CFIndex newsize, CFOptionFlags hint, void* info);
 typedef void (*CFAllocatorDeallocateCallBack)(void* ptr, void* info);
 typedef CFIndex (*CFAllocatorPreferredSizeCallBack)(CFIndex size, CFOptionFlags hint, void* info);
 
-typedef struct CFAllocatorContext {
+typedef struct CFAllocatorContext
+{
   CFIndex version;
   void* info;
   CFAllocatorRetainCallBack retain;

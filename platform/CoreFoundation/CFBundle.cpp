@@ -15,13 +15,15 @@
 #include <unistd.h>
 #include <vector>
 
-struct __CFBundle : __CFRuntimeBase {
-  ~__CFBundle() {
+struct __CFBundle : __CFRuntimeBase
+{
+  ~__CFBundle()
+  {
     if (mIdentifier) CFRelease(mIdentifier);
     for (auto& entry : mInfoStrings)
       if (entry.second) CFRelease(entry.second);
   }
-  std::string mPath;  // the bundle folder, without a trailing slash
+  std::string mPath; // the bundle folder, without a trailing slash
   CFStringRef mIdentifier = nullptr;
   // String values of Info.plist read so far (null for absent keys); handed out borrowed.
   std::map<std::string, CFStringRef> mInfoStrings;
@@ -29,32 +31,37 @@ struct __CFBundle : __CFRuntimeBase {
 
 namespace {
 
-const CFRuntimeClass kBundleClass = {"CFBundle", kCFRuntimeBundleTypeID,
-                                     CFRuntimeFinalize<__CFBundle>, nullptr, nullptr, nullptr};
+const CFRuntimeClass kBundleClass = {
+    "CFBundle", kCFRuntimeBundleTypeID, CFRuntimeFinalize<__CFBundle>, nullptr, nullptr, nullptr};
 
-std::mutex& RegistryMutex() {
+std::mutex& RegistryMutex()
+{
   static std::mutex sMutex;
   return sMutex;
 }
 
 // Every known bundle, each with one reference held by the registry for the life of the process.
-std::vector<__CFBundle*>& Registry() {
+std::vector<__CFBundle*>& Registry()
+{
   static auto* sBundles = new std::vector<__CFBundle*>();
   return *sBundles;
 }
 
-bool IsDirectory(const std::string& path) {
+bool IsDirectory(const std::string& path)
+{
   struct stat info;
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool Exists(const std::string& path) {
+bool Exists(const std::string& path)
+{
   struct stat info;
   return stat(path.c_str(), &info) == 0;
 }
 
 // A string value at the top of <bundle>/Contents/Info.plist, or "" when there is none.
-std::string ReadInfoString(const std::string& bundlePath, const char* key) {
+std::string ReadInfoString(const std::string& bundlePath, const char* key)
+{
   std::ifstream file(bundlePath + "/Contents/Info.plist", std::ios::binary);
   if (!file) return "";
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -74,7 +81,8 @@ std::string ReadInfoString(const std::string& bundlePath, const char* key) {
 }
 
 // The known bundle for a canonical folder path, made known when new. Caller holds the registry lock.
-__CFBundle* FindOrAdd(const std::string& path) {
+__CFBundle* FindOrAdd(const std::string& path)
+{
   for (__CFBundle* b : Registry())
     if (b->mPath == path) return b;
   __CFBundle* b = CFRuntimeCreate<__CFBundle>(kCFAllocatorDefault, &kBundleClass);
@@ -82,39 +90,43 @@ __CFBundle* FindOrAdd(const std::string& path) {
   b->mPath = path;
   const std::string identifier = ReadInfoString(path, "CFBundleIdentifier");
   if (!identifier.empty())
-    b->mIdentifier = CFStringCreateWithCString(kCFAllocatorDefault, identifier.c_str(),
-                                               kCFStringEncodingUTF8);
+    b->mIdentifier = CFStringCreateWithCString(kCFAllocatorDefault, identifier.c_str(), kCFStringEncodingUTF8);
   Registry().push_back(b);
   return b;
 }
 
-std::string Canonical(const std::string& path) {
+std::string Canonical(const std::string& path)
+{
   char resolved[PATH_MAX];
   if (!realpath(path.c_str(), resolved)) return "";
   return resolved;
 }
 
-const __CFBundle* Checked(CFBundleRef bundle, const char* function) {
+const __CFBundle* Checked(CFBundleRef bundle, const char* function)
+{
   const __CFBundle* b = CFRuntimeCast<__CFBundle>(bundle, &kBundleClass);
   if (!b) CFRuntimeFatal(function, "not a bundle");
   return b;
 }
 
-CFURLRef MakeURL(const std::string& path, bool isDirectory) {
-  return CFURLCreateFromFileSystemRepresentation(
-      kCFAllocatorDefault, reinterpret_cast<const UInt8*>(path.c_str()),
-      static_cast<CFIndex>(path.size()), isDirectory);
+CFURLRef MakeURL(const std::string& path, bool isDirectory)
+{
+  return CFURLCreateFromFileSystemRepresentation(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(path.c_str()),
+                                                 static_cast<CFIndex>(path.size()), isDirectory);
 }
 
-}  // namespace
+} // namespace
 
-CFTypeID CFBundleGetTypeID(void) { return kCFRuntimeBundleTypeID; }
+CFTypeID CFBundleGetTypeID(void)
+{
+  return kCFRuntimeBundleTypeID;
+}
 
-CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL) {
+CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL)
+{
   if (!bundleURL) return nullptr;
   char path[PATH_MAX];
-  if (!CFURLGetFileSystemRepresentation(bundleURL, true, reinterpret_cast<UInt8*>(path), sizeof path))
-    return nullptr;
+  if (!CFURLGetFileSystemRepresentation(bundleURL, true, reinterpret_cast<UInt8*>(path), sizeof path)) return nullptr;
   const std::string canonical = Canonical(path);
   if (canonical.empty() || !IsDirectory(canonical)) return nullptr;
   std::lock_guard<std::mutex> lock(RegistryMutex());
@@ -123,7 +135,8 @@ CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL) {
   return b;
 }
 
-CFBundleRef CFBundleGetMainBundle(void) {
+CFBundleRef CFBundleGetMainBundle(void)
+{
   static __CFBundle* sMain = [] {
     char exe[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
@@ -137,32 +150,35 @@ CFBundleRef CFBundleGetMainBundle(void) {
   return sMain;
 }
 
-CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID) {
+CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID)
+{
   if (!bundleID) return nullptr;
-  CFBundleGetMainBundle();  // the main bundle is known from the first look-up on
+  CFBundleGetMainBundle(); // the main bundle is known from the first look-up on
   std::lock_guard<std::mutex> lock(RegistryMutex());
   for (__CFBundle* b : Registry())
     if (b->mIdentifier && CFEqual(b->mIdentifier, bundleID)) return b;
   return nullptr;
 }
 
-CFStringRef CFBundleGetIdentifier(CFBundleRef bundle) {
+CFStringRef CFBundleGetIdentifier(CFBundleRef bundle)
+{
   return Checked(bundle, "CFBundleGetIdentifier")->mIdentifier;
 }
 
-CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle) {
+CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle)
+{
   return MakeURL(Checked(bundle, "CFBundleCopyBundleURL")->mPath, true);
 }
 
-CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,
-                                 CFStringRef resourceType, CFStringRef subDirName) {
+CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, CFStringRef resourceType,
+                                 CFStringRef subDirName)
+{
   const __CFBundle* b = Checked(bundle, "CFBundleCopyResourceURL");
   if (!resourceName) return nullptr;
   const std::string& name = CFRuntimeStringText(resourceName);
   if (name.empty()) return nullptr;
   std::string path = b->mPath + "/Contents/Resources/";
-  if (subDirName && !CFRuntimeStringText(subDirName).empty())
-    path += CFRuntimeStringText(subDirName) + "/";
+  if (subDirName && !CFRuntimeStringText(subDirName).empty()) path += CFRuntimeStringText(subDirName) + "/";
   path += name;
   if (resourceType && !CFRuntimeStringText(resourceType).empty()) {
     const std::string& type = CFRuntimeStringText(resourceType);
@@ -172,7 +188,8 @@ CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,
   return MakeURL(path, IsDirectory(path));
 }
 
-CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key) {
+CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key)
+{
   __CFBundle* b = const_cast<__CFBundle*>(Checked(bundle, "CFBundleGetValueForInfoDictionaryKey"));
   if (!key) return nullptr;
   const std::string& name = CFRuntimeStringText(key);
@@ -180,9 +197,8 @@ CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef k
   auto found = b->mInfoStrings.find(name);
   if (found != b->mInfoStrings.end()) return found->second;
   const std::string value = ReadInfoString(b->mPath, name.c_str());
-  CFStringRef text = value.empty() ? nullptr
-                                   : CFStringCreateWithCString(kCFAllocatorDefault, value.c_str(),
-                                                               kCFStringEncodingUTF8);
+  CFStringRef text =
+      value.empty() ? nullptr : CFStringCreateWithCString(kCFAllocatorDefault, value.c_str(), kCFStringEncodingUTF8);
   b->mInfoStrings[name] = text;
   return text;
 }

@@ -34,8 +34,8 @@ CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef k
 /* New URLs. A resource is looked for as Contents/Resources/[subDirName/]name[.type]; NULL when no
  * such file exists. */
 CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle);
-CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,
-                                 CFStringRef resourceType, CFStringRef subDirName);
+CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, CFStringRef resourceType,
+                                 CFStringRef subDirName);
 
 #ifdef __cplusplus
 }

@@ -4,16 +4,21 @@
 
 namespace {
 
-const void* RetainObject(CFAllocatorRef, const void* value) { return CFRetain(value); }
-void ReleaseObject(CFAllocatorRef, const void* value) { CFRelease(value); }
+const void* RetainObject(CFAllocatorRef, const void* value)
+{
+  return CFRetain(value);
+}
+void ReleaseObject(CFAllocatorRef, const void* value)
+{
+  CFRelease(value);
+}
 
-}  // namespace
+} // namespace
 
-const CFArrayCallBacks kCFTypeArrayCallBacks = {0, RetainObject, ReleaseObject, CFCopyDescription,
-                                                CFEqual};
+const CFArrayCallBacks kCFTypeArrayCallBacks = {0, RetainObject, ReleaseObject, CFCopyDescription, CFEqual};
 
-const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {
-    0, RetainObject, ReleaseObject, CFCopyDescription, CFEqual, CFHash};
+const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {0,       RetainObject, ReleaseObject, CFCopyDescription,
+                                                                CFEqual, CFHash};
 
-const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {
-    0, RetainObject, ReleaseObject, CFCopyDescription, CFEqual};
+const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {0, RetainObject, ReleaseObject, CFCopyDescription,
+                                                                    CFEqual};

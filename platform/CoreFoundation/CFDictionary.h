@@ -19,7 +19,8 @@ typedef CFStringRef (*CFDictionaryCopyDescriptionCallBack)(const void* value);
 typedef Boolean (*CFDictionaryEqualCallBack)(const void* value1, const void* value2);
 typedef CFHashCode (*CFDictionaryHashCallBack)(const void* value);
 
-typedef struct CFDictionaryKeyCallBacks {
+typedef struct CFDictionaryKeyCallBacks
+{
   CFIndex version;
   CFDictionaryRetainCallBack retain;
   CFDictionaryReleaseCallBack release;
@@ -28,7 +29,8 @@ typedef struct CFDictionaryKeyCallBacks {
   CFDictionaryHashCallBack hash;
 } CFDictionaryKeyCallBacks;
 
-typedef struct CFDictionaryValueCallBacks {
+typedef struct CFDictionaryValueCallBacks
+{
   CFIndex version;
   CFDictionaryRetainCallBack retain;
   CFDictionaryReleaseCallBack release;

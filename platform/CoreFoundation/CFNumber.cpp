@@ -7,7 +7,8 @@
 #include <cstring>
 #include <limits>
 
-struct __CFNumber : __CFRuntimeBase {
+struct __CFNumber : __CFRuntimeBase
+{
   bool mIsFloat = false;
   int64_t mInteger = 0;
   double mFloat = 0.0;
@@ -15,25 +16,38 @@ struct __CFNumber : __CFRuntimeBase {
 
 namespace {
 
-bool IsFloatType(CFNumberType t) {
-  return t == kCFNumberFloat32Type || t == kCFNumberFloat64Type || t == kCFNumberFloatType ||
-         t == kCFNumberDoubleType;
+bool IsFloatType(CFNumberType t)
+{
+  return t == kCFNumberFloat32Type || t == kCFNumberFloat64Type || t == kCFNumberFloatType || t == kCFNumberDoubleType;
 }
 
 // Byte size of the integer types, 0 for unknown types and floating-point types.
-size_t IntegerSize(CFNumberType t) {
+size_t IntegerSize(CFNumberType t)
+{
   switch (t) {
-    case kCFNumberSInt8Type: case kCFNumberCharType: return 1;
-    case kCFNumberSInt16Type: case kCFNumberShortType: return 2;
-    case kCFNumberSInt32Type: case kCFNumberIntType: return 4;
-    case kCFNumberSInt64Type: case kCFNumberLongLongType: return 8;
-    case kCFNumberLongType: return sizeof(long);
-    case kCFNumberCFIndexType: return sizeof(CFIndex);
-    default: return 0;
+  case kCFNumberSInt8Type:
+  case kCFNumberCharType:
+    return 1;
+  case kCFNumberSInt16Type:
+  case kCFNumberShortType:
+    return 2;
+  case kCFNumberSInt32Type:
+  case kCFNumberIntType:
+    return 4;
+  case kCFNumberSInt64Type:
+  case kCFNumberLongLongType:
+    return 8;
+  case kCFNumberLongType:
+    return sizeof(long);
+  case kCFNumberCFIndexType:
+    return sizeof(CFIndex);
+  default:
+    return 0;
   }
 }
 
-bool EqualNumbers(CFTypeRef a, CFTypeRef b) {
+bool EqualNumbers(CFTypeRef a, CFTypeRef b)
+{
   const auto* x = static_cast<const __CFNumber*>(a);
   const auto* y = static_cast<const __CFNumber*>(b);
   if (!x->mIsFloat && !y->mIsFloat) return x->mInteger == y->mInteger;
@@ -42,7 +56,8 @@ bool EqualNumbers(CFTypeRef a, CFTypeRef b) {
   return dx == dy;
 }
 
-CFHashCode HashNumber(CFTypeRef n) {
+CFHashCode HashNumber(CFTypeRef n)
+{
   const auto* x = static_cast<const __CFNumber*>(n);
   if (!x->mIsFloat) return static_cast<CFHashCode>(x->mInteger);
   // Integral doubles hash like the equal integer so that equal numbers hash alike.
@@ -53,37 +68,45 @@ CFHashCode HashNumber(CFTypeRef n) {
   return static_cast<CFHashCode>(bits);
 }
 
-std::string DescribeNumber(CFTypeRef n) {
+std::string DescribeNumber(CFTypeRef n)
+{
   const auto* x = static_cast<const __CFNumber*>(n);
   char text[64];
-  if (x->mIsFloat) std::snprintf(text, sizeof text, "%.17g", x->mFloat);
-  else std::snprintf(text, sizeof text, "%lld", static_cast<long long>(x->mInteger));
+  if (x->mIsFloat)
+    std::snprintf(text, sizeof text, "%.17g", x->mFloat);
+  else
+    std::snprintf(text, sizeof text, "%lld", static_cast<long long>(x->mInteger));
   return text;
 }
 
-const CFRuntimeClass kNumberClass = {"CFNumber", kCFRuntimeNumberTypeID,
-                                     CFRuntimeFinalize<__CFNumber>, EqualNumbers, HashNumber,
-                                     DescribeNumber};
+const CFRuntimeClass kNumberClass = {"CFNumber", kCFRuntimeNumberTypeID, CFRuntimeFinalize<__CFNumber>, EqualNumbers,
+                                     HashNumber, DescribeNumber};
 
-const __CFNumber* Checked(CFNumberRef number, const char* function) {
+const __CFNumber* Checked(CFNumberRef number, const char* function)
+{
   const __CFNumber* n = CFRuntimeCast<__CFNumber>(number, &kNumberClass);
   if (!n) CFRuntimeFatal(function, "not a number");
   return n;
 }
 
 template <class T>
-bool StoreInteger(int64_t value, void* out) {
+bool StoreInteger(int64_t value, void* out)
+{
   const T converted = static_cast<T>(value);
   std::memcpy(out, &converted, sizeof converted);
   return value >= static_cast<int64_t>(std::numeric_limits<T>::min()) &&
          value <= static_cast<int64_t>(std::numeric_limits<T>::max());
 }
 
-}  // namespace
+} // namespace
 
-CFTypeID CFNumberGetTypeID(void) { return kCFRuntimeNumberTypeID; }
+CFTypeID CFNumberGetTypeID(void)
+{
+  return kCFRuntimeNumberTypeID;
+}
 
-CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType theType, const void* valuePtr) {
+CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType theType, const void* valuePtr)
+{
   if (!valuePtr) return nullptr;
   int64_t integer = 0;
   double real = 0.0;
@@ -98,11 +121,32 @@ CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType theType, const
     }
   } else {
     switch (IntegerSize(theType)) {
-      case 1: { int8_t v; std::memcpy(&v, valuePtr, 1); integer = v; break; }
-      case 2: { int16_t v; std::memcpy(&v, valuePtr, 2); integer = v; break; }
-      case 4: { int32_t v; std::memcpy(&v, valuePtr, 4); integer = v; break; }
-      case 8: { int64_t v; std::memcpy(&v, valuePtr, 8); integer = v; break; }
-      default: return nullptr;
+    case 1: {
+      int8_t v;
+      std::memcpy(&v, valuePtr, 1);
+      integer = v;
+      break;
+    }
+    case 2: {
+      int16_t v;
+      std::memcpy(&v, valuePtr, 2);
+      integer = v;
+      break;
+    }
+    case 4: {
+      int32_t v;
+      std::memcpy(&v, valuePtr, 4);
+      integer = v;
+      break;
+    }
+    case 8: {
+      int64_t v;
+      std::memcpy(&v, valuePtr, 8);
+      integer = v;
+      break;
+    }
+    default:
+      return nullptr;
     }
   }
   __CFNumber* n = CFRuntimeCreate<__CFNumber>(allocator, &kNumberClass);
@@ -113,7 +157,8 @@ CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType theType, const
   return n;
 }
 
-Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr) {
+Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr)
+{
   const __CFNumber* n = Checked(number, "CFNumberGetValue");
   if (!valuePtr) return false;
   if (IsFloatType(theType)) {
@@ -130,16 +175,30 @@ Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePt
   bool exact = true;
   if (n->mIsFloat) {
     const double v = n->mFloat;
-    if (std::isnan(v)) { integer = 0; exact = false; }
-    else if (v >= 9.223372036854775807e18) { integer = std::numeric_limits<int64_t>::max(); exact = false; }
-    else if (v < -9.223372036854775808e18) { integer = std::numeric_limits<int64_t>::min(); exact = false; }
-    else { integer = static_cast<int64_t>(v); exact = static_cast<double>(integer) == v; }
+    if (std::isnan(v)) {
+      integer = 0;
+      exact = false;
+    } else if (v >= 9.223372036854775807e18) {
+      integer = std::numeric_limits<int64_t>::max();
+      exact = false;
+    } else if (v < -9.223372036854775808e18) {
+      integer = std::numeric_limits<int64_t>::min();
+      exact = false;
+    } else {
+      integer = static_cast<int64_t>(v);
+      exact = static_cast<double>(integer) == v;
+    }
   }
   switch (IntegerSize(theType)) {
-    case 1: return StoreInteger<int8_t>(integer, valuePtr) && exact;
-    case 2: return StoreInteger<int16_t>(integer, valuePtr) && exact;
-    case 4: return StoreInteger<int32_t>(integer, valuePtr) && exact;
-    case 8: return StoreInteger<int64_t>(integer, valuePtr) && exact;
-    default: return false;
+  case 1:
+    return StoreInteger<int8_t>(integer, valuePtr) && exact;
+  case 2:
+    return StoreInteger<int16_t>(integer, valuePtr) && exact;
+  case 4:
+    return StoreInteger<int32_t>(integer, valuePtr) && exact;
+  case 8:
+    return StoreInteger<int64_t>(integer, valuePtr) && exact;
+  default:
+    return false;
   }
 }

@@ -16,20 +16,22 @@
 
 struct __CFRuntimeBase;
 
-struct CFRuntimeClass {
+struct CFRuntimeClass
+{
   const char* mName;
   CFTypeID mTypeID;
-  void (*mFinalize)(__CFRuntimeBase* object);  // runs the object's destructor
-  bool (*mEqual)(CFTypeRef a, CFTypeRef b);      // NULL: identity
-  CFHashCode (*mHash)(CFTypeRef object);         // NULL: address
-  std::string (*mDescribe)(CFTypeRef object);    // NULL: "<name 0x...>"
+  void (*mFinalize)(__CFRuntimeBase* object); // runs the object's destructor
+  bool (*mEqual)(CFTypeRef a, CFTypeRef b);   // NULL: identity
+  CFHashCode (*mHash)(CFTypeRef object);      // NULL: address
+  std::string (*mDescribe)(CFTypeRef object); // NULL: "<name 0x...>"
 };
 
-struct __CFRuntimeBase {
+struct __CFRuntimeBase
+{
   const CFRuntimeClass* mClass = nullptr;
   std::atomic<CFIndex> mRetainCount{1};
-  CFAllocatorRef mAllocator = nullptr;  // retained unless it is a built-in allocator
-  bool mImmortal = false;               // constants: never freed, retain/release do nothing
+  CFAllocatorRef mAllocator = nullptr; // retained unless it is a built-in allocator
+  bool mImmortal = false;              // constants: never freed, retain/release do nothing
 };
 
 enum CFRuntimeTypeID : CFTypeID {
@@ -48,13 +50,15 @@ void* CFRuntimeAllocate(CFAllocatorRef allocator, size_t size);
 void CFRuntimeRetainAllocator(CFAllocatorRef allocator);
 
 template <class T>
-void CFRuntimeFinalize(__CFRuntimeBase* object) {
+void CFRuntimeFinalize(__CFRuntimeBase* object)
+{
   static_cast<T*>(object)->~T();
 }
 
 // Builds a T (derived from __CFRuntimeBase) in the allocator's memory with a retain count of one.
 template <class T, class... Args>
-T* CFRuntimeCreate(CFAllocatorRef allocator, const CFRuntimeClass* cls, Args&&... args) {
+T* CFRuntimeCreate(CFAllocatorRef allocator, const CFRuntimeClass* cls, Args&&... args)
+{
   void* memory = CFRuntimeAllocate(allocator, sizeof(T));
   if (!memory) return nullptr;
   T* object = new (memory) T(std::forward<Args>(args)...);
@@ -66,7 +70,8 @@ T* CFRuntimeCreate(CFAllocatorRef allocator, const CFRuntimeClass* cls, Args&&..
 
 // The object as its class, or NULL when it is NULL or of another class.
 template <class T>
-T* CFRuntimeCast(CFTypeRef object, const CFRuntimeClass* cls) {
+T* CFRuntimeCast(CFTypeRef object, const CFRuntimeClass* cls)
+{
   auto* base = static_cast<__CFRuntimeBase*>(const_cast<void*>(object));
   return (base && base->mClass == cls) ? static_cast<T*>(base) : nullptr;
 }

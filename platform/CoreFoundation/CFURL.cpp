@@ -6,41 +6,54 @@
 #include <functional>
 #include <unistd.h>
 
-struct __CFURL : __CFRuntimeBase {
+struct __CFURL : __CFRuntimeBase
+{
   std::string mPath;
   bool mIsDirectory = false;
 };
 
 namespace {
 
-bool EqualURLs(CFTypeRef a, CFTypeRef b) {
+bool EqualURLs(CFTypeRef a, CFTypeRef b)
+{
   const auto* x = static_cast<const __CFURL*>(a);
   const auto* y = static_cast<const __CFURL*>(b);
   return x->mPath == y->mPath && x->mIsDirectory == y->mIsDirectory;
 }
 
-CFHashCode HashURL(CFTypeRef u) { return std::hash<std::string>()(static_cast<const __CFURL*>(u)->mPath); }
+CFHashCode HashURL(CFTypeRef u)
+{
+  return std::hash<std::string>()(static_cast<const __CFURL*>(u)->mPath);
+}
 
-std::string DescribeURL(CFTypeRef u) { return "file://" + static_cast<const __CFURL*>(u)->mPath; }
+std::string DescribeURL(CFTypeRef u)
+{
+  return "file://" + static_cast<const __CFURL*>(u)->mPath;
+}
 
-const CFRuntimeClass kURLClass = {"CFURL", kCFRuntimeURLTypeID, CFRuntimeFinalize<__CFURL>,
-                                  EqualURLs, HashURL, DescribeURL};
+const CFRuntimeClass kURLClass = {"CFURL", kCFRuntimeURLTypeID, CFRuntimeFinalize<__CFURL>, EqualURLs,
+                                  HashURL, DescribeURL};
 
-const __CFURL* Checked(CFURLRef url, const char* function) {
+const __CFURL* Checked(CFURLRef url, const char* function)
+{
   const __CFURL* u = CFRuntimeCast<__CFURL>(url, &kURLClass);
   if (!u) CFRuntimeFatal(function, "not a URL");
   return u;
 }
 
-}  // namespace
+} // namespace
 
-CFTypeID CFURLGetTypeID(void) { return kCFRuntimeURLTypeID; }
+CFTypeID CFURLGetTypeID(void)
+{
+  return kCFRuntimeURLTypeID;
+}
 
-CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef allocator, const UInt8* buffer,
-                                                 CFIndex bufLen, Boolean isDirectory) {
+CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef allocator, const UInt8* buffer, CFIndex bufLen,
+                                                 Boolean isDirectory)
+{
   if (!buffer || bufLen <= 0) return nullptr;
   std::string path(reinterpret_cast<const char*>(buffer), static_cast<size_t>(bufLen));
-  path.resize(std::strlen(path.c_str()));  // a terminating zero inside bufLen ends the path
+  path.resize(std::strlen(path.c_str())); // a terminating zero inside bufLen ends the path
   if (path.empty()) return nullptr;
   if (path[0] != '/') {
     char cwd[4096];
@@ -57,7 +70,8 @@ CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef allocator, const
   return u;
 }
 
-Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean, UInt8* buffer, CFIndex maxBufLen) {
+Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean, UInt8* buffer, CFIndex maxBufLen)
+{
   const __CFURL* u = Checked(url, "CFURLGetFileSystemRepresentation");
   std::string path = u->mPath;
   if (path.size() > 1 && path.back() == '/') path.pop_back();

@@ -14,12 +14,11 @@ extern "C" {
 typedef const struct __CFURL* CFURLRef;
 
 CFTypeID CFURLGetTypeID(void);
-CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef allocator, const UInt8* buffer,
-                                                 CFIndex bufLen, Boolean isDirectory);
+CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef allocator, const UInt8* buffer, CFIndex bufLen,
+                                                 Boolean isDirectory);
 /* Writes the zero-terminated path; false when it does not fit in maxBufLen bytes.
  * resolveAgainstBase is accepted for compatibility: every URL here is already absolute. */
-Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBase, UInt8* buffer,
-                                         CFIndex maxBufLen);
+Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBase, UInt8* buffer, CFIndex maxBufLen);
 
 #ifdef __cplusplus
 }

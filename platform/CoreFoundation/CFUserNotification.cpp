@@ -9,7 +9,8 @@
 
 namespace {
 
-std::mutex& ResponderMutex() {
+std::mutex& ResponderMutex()
+{
   static std::mutex sMutex;
   return sMutex;
 }
@@ -17,19 +18,20 @@ std::mutex& ResponderMutex() {
 BrindleHost_AlertResponder sResponder = nullptr;
 void* sResponderRefCon = nullptr;
 
-}  // namespace
+} // namespace
 
-void BrindleHost_SetAlertResponder(BrindleHost_AlertResponder responder, void* refCon) {
+void BrindleHost_SetAlertResponder(BrindleHost_AlertResponder responder, void* refCon)
+{
   std::lock_guard<std::mutex> lock(ResponderMutex());
   sResponder = responder;
   sResponderRefCon = refCon;
 }
 
-SInt32 CFUserNotificationDisplayAlert(CFTimeInterval, CFOptionFlags flags, CFURLRef, CFURLRef,
-                                      CFURLRef, CFStringRef alertHeader, CFStringRef alertMessage,
-                                      CFStringRef defaultButtonTitle,
-                                      CFStringRef alternateButtonTitle,
-                                      CFStringRef otherButtonTitle, CFOptionFlags* responseFlags) {
+SInt32 CFUserNotificationDisplayAlert(CFTimeInterval, CFOptionFlags flags, CFURLRef, CFURLRef, CFURLRef,
+                                      CFStringRef alertHeader, CFStringRef alertMessage, CFStringRef defaultButtonTitle,
+                                      CFStringRef alternateButtonTitle, CFStringRef otherButtonTitle,
+                                      CFOptionFlags* responseFlags)
+{
   const std::string header = alertHeader ? CFRuntimeStringText(alertHeader) : "";
   const std::string message = alertMessage ? CFRuntimeStringText(alertMessage) : "";
   const std::string defaultButton = defaultButtonTitle ? CFRuntimeStringText(defaultButtonTitle) : "OK";
@@ -39,8 +41,8 @@ SInt32 CFUserNotificationDisplayAlert(CFTimeInterval, CFOptionFlags flags, CFURL
   std::string buttons = "[" + defaultButton + "]";
   if (alternateButtonTitle) buttons += " [" + alternate + "]";
   if (otherButtonTitle) buttons += " [" + other + "]";
-  std::fprintf(stderr, "[alert] %s\n[alert] %s\n[alert] buttons: %s\n", header.c_str(),
-               message.c_str(), buttons.c_str());
+  std::fprintf(stderr, "[alert] %s\n[alert] %s\n[alert] buttons: %s\n", header.c_str(), message.c_str(),
+               buttons.c_str());
 
   BrindleHost_Alert alert = {flags,
                              header.c_str(),
@@ -57,8 +59,7 @@ SInt32 CFUserNotificationDisplayAlert(CFTimeInterval, CFOptionFlags flags, CFURL
   }
   // An installed responder decides; otherwise the window backend (the headless one answers from its
   // script and presses the default button when nothing is queued).
-  const CFOptionFlags response =
-      responder ? responder(&alert, refCon) : BrindleHost::Backend().RunAlert(alert);
+  const CFOptionFlags response = responder ? responder(&alert, refCon) : BrindleHost::Backend().RunAlert(alert);
   if (responseFlags) *responseFlags = response;
   return 0;
 }

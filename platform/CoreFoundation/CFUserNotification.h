@@ -29,11 +29,9 @@ enum {
 
 /* Returns 0 and the chosen button in *responseFlags (when non-NULL). A NULL default button title
  * stands for the system's "OK"; NULL alternate and other titles mean those buttons are absent. */
-SInt32 CFUserNotificationDisplayAlert(CFTimeInterval timeout, CFOptionFlags flags, CFURLRef iconURL,
-                                      CFURLRef soundURL, CFURLRef localizationURL,
-                                      CFStringRef alertHeader, CFStringRef alertMessage,
-                                      CFStringRef defaultButtonTitle,
-                                      CFStringRef alternateButtonTitle,
+SInt32 CFUserNotificationDisplayAlert(CFTimeInterval timeout, CFOptionFlags flags, CFURLRef iconURL, CFURLRef soundURL,
+                                      CFURLRef localizationURL, CFStringRef alertHeader, CFStringRef alertMessage,
+                                      CFStringRef defaultButtonTitle, CFStringRef alternateButtonTitle,
                                       CFStringRef otherButtonTitle, CFOptionFlags* responseFlags);
 
 #ifdef __cplusplus

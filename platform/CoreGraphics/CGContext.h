@@ -27,9 +27,8 @@ typedef struct CGContext* CGContextRef;
 /* A context drawing into the caller's memory, which must outlive it. NULL unless data is non-NULL,
  * both sizes are positive, bitsPerComponent is 8, bytesPerRow >= 4 * width and the bitmap info
  * names a 32-bit layout with 8-bit integer components. The colour space is not kept. */
-CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size_t bitsPerComponent,
-                                   size_t bytesPerRow, CGColorSpaceRef space,
-                                   CGBitmapInfo bitmapInfo);
+CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size_t bitsPerComponent, size_t bytesPerRow,
+                                   CGColorSpaceRef space, CGBitmapInfo bitmapInfo);
 void* CGBitmapContextGetData(CGContextRef context);
 size_t CGBitmapContextGetWidth(CGContextRef context);
 size_t CGBitmapContextGetHeight(CGContextRef context);
@@ -52,8 +51,7 @@ CGRect CGContextGetClipBoundingBox(CGContextRef context);
 /* Draws the image scaled (nearest neighbour) into rect; the image's first row lands at the rect's
  * top (its largest y), so a picture keeps its orientation in an unflipped context. */
 void CGContextDrawImage(CGContextRef context, CGRect rect, CGImageRef image);
-void CGContextSetRGBFillColor(CGContextRef context, CGFloat red, CGFloat green, CGFloat blue,
-                              CGFloat alpha);
+void CGContextSetRGBFillColor(CGContextRef context, CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
 void CGContextFillRect(CGContextRef context, CGRect rect);
 
 /* Not Apple's: bytes written into the context's pixels since it was created. */

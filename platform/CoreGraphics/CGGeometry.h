@@ -7,36 +7,42 @@
 
 typedef double CGFloat;
 
-typedef struct CGPoint {
+typedef struct CGPoint
+{
   CGFloat x;
   CGFloat y;
 } CGPoint;
 
-typedef struct CGSize {
+typedef struct CGSize
+{
   CGFloat width;
   CGFloat height;
 } CGSize;
 
-typedef struct CGRect {
+typedef struct CGRect
+{
   CGPoint origin;
   CGSize size;
 } CGRect;
 
-static inline CGPoint CGPointMake(CGFloat x, CGFloat y) {
+static inline CGPoint CGPointMake(CGFloat x, CGFloat y)
+{
   CGPoint p;
   p.x = x;
   p.y = y;
   return p;
 }
 
-static inline CGSize CGSizeMake(CGFloat width, CGFloat height) {
+static inline CGSize CGSizeMake(CGFloat width, CGFloat height)
+{
   CGSize s;
   s.width = width;
   s.height = height;
   return s;
 }
 
-static inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat width, CGFloat height) {
+static inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat width, CGFloat height)
+{
   CGRect r;
   r.origin.x = x;
   r.origin.y = y;

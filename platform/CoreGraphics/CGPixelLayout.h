@@ -9,35 +9,63 @@
 
 #include <cstdint>
 
-struct CGPixelLayout {
+struct CGPixelLayout
+{
   // Byte offsets within the pixel; mAlpha is the skipped byte when mHasAlpha is false.
   int mAlpha = 0, mRed = 1, mGreen = 2, mBlue = 3;
   bool mHasAlpha = false;
   bool mPremultiplied = false;
 
   // False for layouts that are not 8-bit, 32-bit integer pixels.
-  static bool FromBitmapInfo(CGBitmapInfo info, CGPixelLayout* out) {
+  static bool FromBitmapInfo(CGBitmapInfo info, CGPixelLayout* out)
+  {
     if (info & kCGBitmapFloatComponents) return false;
     const uint32_t alpha = info & kCGBitmapAlphaInfoMask;
     const uint32_t order = info & kCGBitmapByteOrderMask;
-    if (order != kCGBitmapByteOrderDefault && order != kCGBitmapByteOrder32Big &&
-        order != kCGBitmapByteOrder32Little)
+    if (order != kCGBitmapByteOrderDefault && order != kCGBitmapByteOrder32Big && order != kCGBitmapByteOrder32Little)
       return false;
     bool alphaFirst;
     CGPixelLayout l;
     switch (alpha) {
-      case kCGImageAlphaPremultipliedLast: alphaFirst = false; l.mHasAlpha = l.mPremultiplied = true; break;
-      case kCGImageAlphaPremultipliedFirst: alphaFirst = true; l.mHasAlpha = l.mPremultiplied = true; break;
-      case kCGImageAlphaLast: alphaFirst = false; l.mHasAlpha = true; break;
-      case kCGImageAlphaFirst: alphaFirst = true; l.mHasAlpha = true; break;
-      case kCGImageAlphaNoneSkipLast: alphaFirst = false; break;
-      case kCGImageAlphaNoneSkipFirst: alphaFirst = true; break;
-      default: return false;  // no 32-bit layout without an alpha or skip byte
+    case kCGImageAlphaPremultipliedLast:
+      alphaFirst = false;
+      l.mHasAlpha = l.mPremultiplied = true;
+      break;
+    case kCGImageAlphaPremultipliedFirst:
+      alphaFirst = true;
+      l.mHasAlpha = l.mPremultiplied = true;
+      break;
+    case kCGImageAlphaLast:
+      alphaFirst = false;
+      l.mHasAlpha = true;
+      break;
+    case kCGImageAlphaFirst:
+      alphaFirst = true;
+      l.mHasAlpha = true;
+      break;
+    case kCGImageAlphaNoneSkipLast:
+      alphaFirst = false;
+      break;
+    case kCGImageAlphaNoneSkipFirst:
+      alphaFirst = true;
+      break;
+    default:
+      return false; // no 32-bit layout without an alpha or skip byte
     }
     // Positions in the 32-bit word written most significant byte first.
     int word[4];
-    if (alphaFirst) { word[0] = 0; word[1] = 1; word[2] = 2; word[3] = 3; }  // A R G B
-    else { word[0] = 3; word[1] = 0; word[2] = 1; word[3] = 2; }             // R G B A
+    if (alphaFirst) {
+      word[0] = 0;
+      word[1] = 1;
+      word[2] = 2;
+      word[3] = 3;
+    } // A R G B
+    else {
+      word[0] = 3;
+      word[1] = 0;
+      word[2] = 1;
+      word[3] = 2;
+    } // R G B A
     const bool reversed = order == kCGBitmapByteOrder32Little;
     auto place = [&](int i) { return reversed ? 3 - word[i] : word[i]; };
     l.mAlpha = place(0);
@@ -49,7 +77,8 @@ struct CGPixelLayout {
   }
 
   // Premultiplied A, R, G, B packed as 0xAARRGGBB.
-  uint32_t Read(const uint8_t* p) const {
+  uint32_t Read(const uint8_t* p) const
+  {
     uint32_t a = mHasAlpha ? p[mAlpha] : 255, r = p[mRed], g = p[mGreen], b = p[mBlue];
     if (mHasAlpha && !mPremultiplied && a != 255) {
       r = (r * a + 127) / 255;
@@ -59,10 +88,11 @@ struct CGPixelLayout {
     return a << 24 | r << 16 | g << 8 | b;
   }
 
-  void Write(uint8_t* p, uint32_t argb) const {
+  void Write(uint8_t* p, uint32_t argb) const
+  {
     uint32_t a = argb >> 24, r = (argb >> 16) & 255, g = (argb >> 8) & 255, b = argb & 255;
     if (!mHasAlpha) {
-      a = 255;  // the skipped byte: colour stays premultiplied against an opaque background
+      a = 255; // the skipped byte: colour stays premultiplied against an opaque background
     } else if (!mPremultiplied && a != 0 && a != 255) {
       r = (r * 255 + a / 2) / a;
       g = (g * 255 + a / 2) / a;
@@ -78,7 +108,8 @@ struct CGPixelLayout {
   }
 
   // Source-over of two premultiplied 0xAARRGGBB pixels.
-  static uint32_t Over(uint32_t src, uint32_t dst) {
+  static uint32_t Over(uint32_t src, uint32_t dst)
+  {
     const uint32_t sa = src >> 24;
     if (sa == 255) return src;
     if (sa == 0) return dst;

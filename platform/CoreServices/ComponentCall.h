@@ -15,7 +15,8 @@
 namespace ComponentCall {
 
 template <class T>
-void Put(ComponentParameters* cp, int slot, T value) {
+void Put(ComponentParameters* cp, int slot, T value)
+{
   static_assert(sizeof(T) <= sizeof(long), "every argument fits one slot");
   static_assert(std::is_trivially_copyable<T>::value, "arguments are plain values");
   long word = 0;
@@ -25,8 +26,10 @@ void Put(ComponentParameters* cp, int slot, T value) {
 
 // A block with room for n arguments and the instance, built in caller-provided words.
 template <int n>
-struct Block {
-  Block(SInt16 what) {
+struct Block
+{
+  Block(SInt16 what)
+  {
     cp = new (mWords) ComponentParameters;
     cp->flags = 0;
     cp->paramSize = static_cast<UInt8>(n * sizeof(long));
@@ -38,7 +41,8 @@ struct Block {
 
 // Calls the instance's entry with `what` and the arguments in published order.
 template <class... Args>
-ComponentResult Dispatch(ComponentInstance ci, SInt16 what, Args... args) {
+ComponentResult Dispatch(ComponentInstance ci, SInt16 what, Args... args)
+{
   constexpr int n = static_cast<int>(sizeof...(Args));
   Block<n> block(what);
   int i = 0;
@@ -48,6 +52,6 @@ ComponentResult Dispatch(ComponentInstance ci, SInt16 what, Args... args) {
   return CallComponentDispatch(block.cp);
 }
 
-}  // namespace ComponentCall
+} // namespace ComponentCall
 
 #endif

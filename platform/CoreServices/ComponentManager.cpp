@@ -16,7 +16,8 @@ constexpr uintptr_t kInstanceKind = 2;
 constexpr size_t kMaxComponents = 256;
 constexpr size_t kMaxInstances = 4096;
 
-struct ComponentSlot {
+struct ComponentSlot
+{
   bool mUsed = false;
   uint16_t mGeneration = 0;
   ComponentDescription mDescription{};
@@ -25,34 +26,40 @@ struct ComponentSlot {
   long mOpenInstances = 0;
 };
 
-struct InstanceSlot {
-  std::atomic<uint32_t> mStamp{0};  // the live generation, 0 while free
+struct InstanceSlot
+{
+  std::atomic<uint32_t> mStamp{0}; // the live generation, 0 while free
   std::atomic<ComponentRoutineUPP> mEntry{nullptr};
   std::atomic<Handle> mStorage{nullptr};
   size_t mComponent = 0;
   uint16_t mGeneration = 0;
 };
 
-struct Tables {
+struct Tables
+{
   std::mutex mMutex;
   ComponentSlot mComponents[kMaxComponents];
   InstanceSlot mInstances[kMaxInstances];
 };
 
-Tables& TheTables() {
-  static Tables* sTables = new Tables();  // lives as long as the process
+Tables& TheTables()
+{
+  static Tables* sTables = new Tables(); // lives as long as the process
   return *sTables;
 }
 
-uint16_t NextGeneration(uint16_t generation) {
+uint16_t NextGeneration(uint16_t generation)
+{
   return generation == 0xFFFF ? 1 : static_cast<uint16_t>(generation + 1);
 }
 
-uintptr_t Encode(uintptr_t kind, size_t index, uint16_t generation) {
+uintptr_t Encode(uintptr_t kind, size_t index, uint16_t generation)
+{
   return (kind << 28) | (static_cast<uintptr_t>(index) << 16) | generation;
 }
 
-bool Decode(const void* handle, uintptr_t kind, size_t limit, size_t* index, uint16_t* generation) {
+bool Decode(const void* handle, uintptr_t kind, size_t limit, size_t* index, uint16_t* generation)
+{
   const uintptr_t value = reinterpret_cast<uintptr_t>(handle);
   if ((value >> 28) != kind) return false;
   *index = (value >> 16) & 0xFFF;
@@ -61,7 +68,8 @@ bool Decode(const void* handle, uintptr_t kind, size_t limit, size_t* index, uin
 }
 
 // The component slot for a live Component handle; caller holds the table lock.
-ComponentSlot* LiveComponent(Component c) {
+ComponentSlot* LiveComponent(Component c)
+{
   size_t index;
   uint16_t generation;
   if (!Decode(c, kComponentKind, kMaxComponents, &index, &generation)) return nullptr;
@@ -69,7 +77,8 @@ ComponentSlot* LiveComponent(Component c) {
   return (slot.mUsed && slot.mGeneration == generation) ? &slot : nullptr;
 }
 
-InstanceSlot* LiveInstance(ComponentInstance ci) {
+InstanceSlot* LiveInstance(ComponentInstance ci)
+{
   size_t index;
   uint16_t generation;
   if (!Decode(ci, kInstanceKind, kMaxInstances, &index, &generation)) return nullptr;
@@ -78,26 +87,27 @@ InstanceSlot* LiveInstance(ComponentInstance ci) {
 }
 
 // Frees an instance slot; caller holds the table lock.
-void Forget(InstanceSlot* slot) {
+void Forget(InstanceSlot* slot)
+{
   slot->mStamp.store(0, std::memory_order_release);
   slot->mStorage.store(nullptr);
   TheTables().mComponents[slot->mComponent].mOpenInstances--;
 }
 
 // Open and close carry the instance as their one argument.
-ComponentResult CallWithInstance(ComponentRoutineUPP entry, ComponentInstance ci, SInt16 what,
-                                 Handle storage) {
+ComponentResult CallWithInstance(ComponentRoutineUPP entry, ComponentInstance ci, SInt16 what, Handle storage)
+{
   ComponentCall::Block<1> block(what);
   ComponentCall::Put(block.cp, 0, ci);
   ComponentCall::Put(block.cp, 1, ci);
   return entry(block.cp, storage);
 }
 
-}  // namespace
+} // namespace
 
-Component RegisterComponent(ComponentDescription* cd, ComponentRoutineUPP componentEntryPoint,
-                            SInt16, Handle componentName, Handle componentInfo,
-                            Handle componentIcon) {
+Component RegisterComponent(ComponentDescription* cd, ComponentRoutineUPP componentEntryPoint, SInt16,
+                            Handle componentName, Handle componentInfo, Handle componentIcon)
+{
   if (!cd || !componentEntryPoint || componentInfo || componentIcon) return nullptr;
   Tables& tables = TheTables();
   std::lock_guard<std::mutex> lock(tables.mMutex);
@@ -119,7 +129,8 @@ Component RegisterComponent(ComponentDescription* cd, ComponentRoutineUPP compon
   return nullptr;
 }
 
-OSErr UnregisterComponent(Component aComponent) {
+OSErr UnregisterComponent(Component aComponent)
+{
   std::lock_guard<std::mutex> lock(TheTables().mMutex);
   ComponentSlot* slot = LiveComponent(aComponent);
   if (!slot) return invalidComponentID;
@@ -129,20 +140,21 @@ OSErr UnregisterComponent(Component aComponent) {
   return noErr;
 }
 
-long CountComponentInstances(Component aComponent) {
+long CountComponentInstances(Component aComponent)
+{
   std::lock_guard<std::mutex> lock(TheTables().mMutex);
   ComponentSlot* slot = LiveComponent(aComponent);
   return slot ? slot->mOpenInstances : static_cast<long>(invalidComponentID);
 }
 
-Component FindNextComponent(Component aComponent, ComponentDescription* looking) {
+Component FindNextComponent(Component aComponent, ComponentDescription* looking)
+{
   Tables& tables = TheTables();
   std::lock_guard<std::mutex> lock(tables.mMutex);
   size_t start = 0;
   size_t index;
   uint16_t generation;
-  if (aComponent && Decode(aComponent, kComponentKind, kMaxComponents, &index, &generation))
-    start = index + 1;
+  if (aComponent && Decode(aComponent, kComponentKind, kMaxComponents, &index, &generation)) start = index + 1;
   for (size_t i = start; i < kMaxComponents; ++i) {
     const ComponentSlot& slot = tables.mComponents[i];
     if (!slot.mUsed) continue;
@@ -150,9 +162,7 @@ Component FindNextComponent(Component aComponent, ComponentDescription* looking)
       const ComponentDescription& d = slot.mDescription;
       if (looking->componentType && looking->componentType != d.componentType) continue;
       if (looking->componentSubType && looking->componentSubType != d.componentSubType) continue;
-      if (looking->componentManufacturer &&
-          looking->componentManufacturer != d.componentManufacturer)
-        continue;
+      if (looking->componentManufacturer && looking->componentManufacturer != d.componentManufacturer) continue;
       const UInt32 mask = looking->componentFlagsMask;
       if ((d.componentFlags & mask) != (looking->componentFlags & mask)) continue;
     }
@@ -161,8 +171,9 @@ Component FindNextComponent(Component aComponent, ComponentDescription* looking)
   return nullptr;
 }
 
-OSErr GetComponentInfo(Component aComponent, ComponentDescription* cd, Handle componentName,
-                       Handle componentInfo, Handle componentIcon) {
+OSErr GetComponentInfo(Component aComponent, ComponentDescription* cd, Handle componentName, Handle componentInfo,
+                       Handle componentIcon)
+{
   if (componentName || componentInfo || componentIcon) return paramErr;
   Tables& tables = TheTables();
   std::lock_guard<std::mutex> lock(tables.mMutex);
@@ -177,7 +188,8 @@ OSErr GetComponentInfo(Component aComponent, ComponentDescription* cd, Handle co
   return noErr;
 }
 
-OSErr OpenAComponent(Component aComponent, ComponentInstance* ci) {
+OSErr OpenAComponent(Component aComponent, ComponentInstance* ci)
+{
   if (!ci) return paramErr;
   *ci = nullptr;
   Tables& tables = TheTables();
@@ -215,40 +227,47 @@ OSErr OpenAComponent(Component aComponent, ComponentInstance* ci) {
   return noErr;
 }
 
-ComponentInstance OpenComponent(Component aComponent) {
+ComponentInstance OpenComponent(Component aComponent)
+{
   ComponentInstance ci = nullptr;
   OpenAComponent(aComponent, &ci);
   return ci;
 }
 
-OSErr CloseComponent(ComponentInstance aComponentInstance) {
+OSErr CloseComponent(ComponentInstance aComponentInstance)
+{
   InstanceSlot* instance = LiveInstance(aComponentInstance);
   if (!instance) return static_cast<OSErr>(badComponentInstance);
-  const ComponentResult result = CallWithInstance(instance->mEntry.load(), aComponentInstance,
-                                                  kComponentCloseSelect, instance->mStorage.load());
+  const ComponentResult result =
+      CallWithInstance(instance->mEntry.load(), aComponentInstance, kComponentCloseSelect, instance->mStorage.load());
   std::lock_guard<std::mutex> lock(TheTables().mMutex);
   if (LiveInstance(aComponentInstance) == instance) Forget(instance);
   return static_cast<OSErr>(result);
 }
 
-void SetComponentInstanceStorage(ComponentInstance aComponentInstance, Handle theStorage) {
+void SetComponentInstanceStorage(ComponentInstance aComponentInstance, Handle theStorage)
+{
   if (InstanceSlot* instance = LiveInstance(aComponentInstance)) instance->mStorage.store(theStorage);
 }
 
-Handle GetComponentInstanceStorage(ComponentInstance aComponentInstance) {
+Handle GetComponentInstanceStorage(ComponentInstance aComponentInstance)
+{
   InstanceSlot* instance = LiveInstance(aComponentInstance);
   return instance ? instance->mStorage.load() : nullptr;
 }
 
-ComponentResult GetComponentVersion(ComponentInstance ci) {
+ComponentResult GetComponentVersion(ComponentInstance ci)
+{
   return ComponentCall::Dispatch(ci, kComponentVersionSelect);
 }
 
-ComponentResult ComponentFunctionImplemented(ComponentInstance ci, SInt16 ftnNumber) {
+ComponentResult ComponentFunctionImplemented(ComponentInstance ci, SInt16 ftnNumber)
+{
   return ComponentCall::Dispatch(ci, kComponentCanDoSelect, ftnNumber);
 }
 
-ComponentResult CallComponentDispatch(ComponentParameters* cp) {
+ComponentResult CallComponentDispatch(ComponentParameters* cp)
+{
   if (!cp) return paramErr;
   const size_t n = cp->paramSize / sizeof(long);
   ComponentInstance ci;

@@ -35,12 +35,19 @@ extern "C" {
 
 typedef SInt32 ComponentResult;
 
-typedef struct ComponentRecord { long data[1]; } ComponentRecord;
+typedef struct ComponentRecord
+{
+  long data[1];
+} ComponentRecord;
 typedef ComponentRecord* Component;
-typedef struct ComponentInstanceRecord { long data[1]; } ComponentInstanceRecord;
+typedef struct ComponentInstanceRecord
+{
+  long data[1];
+} ComponentInstanceRecord;
 typedef ComponentInstanceRecord* ComponentInstance;
 
-typedef struct ComponentDescription {
+typedef struct ComponentDescription
+{
   OSType componentType;         /* 0 matches any type in FindNextComponent */
   OSType componentSubType;      /* 0 matches any subtype */
   OSType componentManufacturer; /* 0 matches any manufacturer */
@@ -50,7 +57,8 @@ typedef struct ComponentDescription {
 
 enum { kSmallestArray = 1 };
 
-typedef struct ComponentParameters {
+typedef struct ComponentParameters
+{
   UInt8 flags;
   UInt8 paramSize; /* bytes of counted arguments in params[] */
   SInt16 what;     /* the selector */
@@ -72,11 +80,7 @@ enum {
 };
 
 /* Component Manager status codes. */
-enum {
-  invalidComponentID = -3000,
-  validInstancesExist = -3001,
-  unresolvedComponentDLLErr = -3004
-};
+enum { invalidComponentID = -3000, validInstancesExist = -3001, unresolvedComponentDLLErr = -3004 };
 #define badComponentInstance ((OSStatus)0x80008001)
 #define badComponentSelector ((OSStatus)0x80008002)
 
@@ -84,9 +88,8 @@ enum {
  * handle to a Pascal string; `componentInfo` and `componentIcon` must be NULL here. `global` is
  * accepted for compatibility (registrations are process-wide). Returns NULL for a NULL description or
  * entry, non-NULL info or icon handles, or a full table. */
-Component RegisterComponent(ComponentDescription* cd, ComponentRoutineUPP componentEntryPoint,
-                            SInt16 global, Handle componentName, Handle componentInfo,
-                            Handle componentIcon);
+Component RegisterComponent(ComponentDescription* cd, ComponentRoutineUPP componentEntryPoint, SInt16 global,
+                            Handle componentName, Handle componentInfo, Handle componentIcon);
 
 /* Removes a registration; validInstancesExist while instances are open, invalidComponentID for an
  * unknown component. */
@@ -99,8 +102,8 @@ Component FindNextComponent(Component aComponent, ComponentDescription* looking)
 
 /* The registered description of a component or of an open instance's component. Only the
  * description is served: the three handles must be NULL (paramErr otherwise). */
-OSErr GetComponentInfo(Component aComponent, ComponentDescription* cd, Handle componentName,
-                       Handle componentInfo, Handle componentIcon);
+OSErr GetComponentInfo(Component aComponent, ComponentDescription* cd, Handle componentName, Handle componentInfo,
+                       Handle componentIcon);
 
 /* Opens an instance: calls the entry with kComponentOpenSelect. When the entry refuses (non-zero
  * result), the entry is still sent kComponentCloseSelect so that it can free what the open left, the

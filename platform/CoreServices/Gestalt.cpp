@@ -8,11 +8,15 @@ namespace {
 
 std::atomic<SInt32> sSystemVersion{0x1068};
 
-}  // namespace
+} // namespace
 
-void BrindleHost_SetSystemVersion(SInt32 version) { sSystemVersion.store(version); }
+void BrindleHost_SetSystemVersion(SInt32 version)
+{
+  sSystemVersion.store(version);
+}
 
-OSErr Gestalt(OSType selector, SInt32* response) {
+OSErr Gestalt(OSType selector, SInt32* response)
+{
   if (!response) return paramErr;
   if (selector != gestaltSystemVersion) return gestaltUndefSelectorErr;
   *response = sSystemVersion.load();

@@ -11,15 +11,17 @@
 #include <initializer_list>
 #include <vector>
 
-class NSArray : public NSObject {
- public:
+class NSArray : public NSObject
+{
+public:
   NS_DECLARE_ALLOC(NSArray)
   ~NSArray() override;
   /* Autoreleased. */
   static NSArray* array();
   static NSArray* arrayWithObjectList(std::initializer_list<NSObject*> objects);
   template <class... Objects>
-  static NSArray* arrayWithObjects(Objects... objects) {
+  static NSArray* arrayWithObjects(Objects... objects)
+  {
     return arrayWithObjectList({static_cast<NSObject*>(objects)...});
   }
   static NSArray* arrayWithArray(NSArray* other);
@@ -35,13 +37,14 @@ class NSArray : public NSObject {
   BOOL containsObject(NSObject* object) const { return indexOfObject(object) != NSNotFound; }
   const std::vector<NSObject*>& objects() const { return mItems; }
 
- protected:
+protected:
   void add(NSObject* object);
   std::vector<NSObject*> mItems;
 };
 
-class NSMutableArray : public NSArray {
- public:
+class NSMutableArray : public NSArray
+{
+public:
   NS_DECLARE_ALLOC(NSMutableArray)
   static NSMutableArray* array();
   const char* className() const override { return "NSMutableArray"; }

@@ -11,12 +11,14 @@
 
 namespace {
 
-std::mutex& BundleMutex() {
+std::mutex& BundleMutex()
+{
   static std::mutex sMutex;
   return sMutex;
 }
 
-std::string URLPath(CFURLRef url) {
+std::string URLPath(CFURLRef url)
+{
   if (!url) return "";
   char path[PATH_MAX];
   const bool ok = CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<UInt8*>(path), sizeof path);
@@ -24,16 +26,21 @@ std::string URLPath(CFURLRef url) {
   return ok ? path : "";
 }
 
-bool IsFile(const std::string& path) {
+bool IsFile(const std::string& path)
+{
   struct stat info;
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-NSString* Make(const std::string& text) { return NSString::stringWithUTF8String(text.c_str()); }
+NSString* Make(const std::string& text)
+{
+  return NSString::stringWithUTF8String(text.c_str());
+}
 
-}  // namespace
+} // namespace
 
-NSBundle* NSBundle::forCFBundle(CFBundleRef bundle) {
+NSBundle* NSBundle::forCFBundle(CFBundleRef bundle)
+{
   if (!bundle) return nil;
   std::lock_guard<std::mutex> lock(BundleMutex());
   // Known bundles live as long as the process; so do their NSBundles.
@@ -43,7 +50,8 @@ NSBundle* NSBundle::forCFBundle(CFBundleRef bundle) {
   return b;
 }
 
-NSBundle* NSBundle::bundleWithIdentifier(NSString* identifier) {
+NSBundle* NSBundle::bundleWithIdentifier(NSString* identifier)
+{
   if (!identifier) return nil;
   CFStringRef id = identifier->createCFString();
   if (!id) return nil;
@@ -52,34 +60,44 @@ NSBundle* NSBundle::bundleWithIdentifier(NSString* identifier) {
   return forCFBundle(bundle);
 }
 
-NSBundle* NSBundle::bundleWithPath(NSString* path) {
+NSBundle* NSBundle::bundleWithPath(NSString* path)
+{
   if (!path || path->text().empty()) return nil;
   const std::string& p = path->stringByExpandingTildeInPath()->text();
-  CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-      kCFAllocatorDefault, reinterpret_cast<const UInt8*>(p.c_str()), static_cast<CFIndex>(p.size()), true);
+  CFURLRef url = CFURLCreateFromFileSystemRepresentation(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(p.c_str()),
+                                                         static_cast<CFIndex>(p.size()), true);
   if (!url) return nil;
   CFBundleRef bundle = CFBundleCreate(kCFAllocatorDefault, url);
   CFRelease(url);
   if (!bundle) return nil;
   NSBundle* b = forCFBundle(bundle);
-  CFRelease(bundle);  // the registry keeps its own reference
+  CFRelease(bundle); // the registry keeps its own reference
   return b;
 }
 
-NSBundle* NSBundle::mainBundle() { return forCFBundle(CFBundleGetMainBundle()); }
+NSBundle* NSBundle::mainBundle()
+{
+  return forCFBundle(CFBundleGetMainBundle());
+}
 
-NSString* NSBundle::bundleIdentifier() const {
+NSString* NSBundle::bundleIdentifier() const
+{
   CFStringRef id = CFBundleGetIdentifier(mBundle);
   return id ? NSString::stringWithCFString(id) : nil;
 }
 
-NSString* NSBundle::bundlePath() const { return Make(URLPath(CFBundleCopyBundleURL(mBundle))); }
+NSString* NSBundle::bundlePath() const
+{
+  return Make(URLPath(CFBundleCopyBundleURL(mBundle)));
+}
 
-NSString* NSBundle::resourcePath() const {
+NSString* NSBundle::resourcePath() const
+{
   return Make(URLPath(CFBundleCopyBundleURL(mBundle)) + "/Contents/Resources");
 }
 
-NSString* NSBundle::executablePath() const {
+NSString* NSBundle::executablePath() const
+{
   CFTypeRef name = CFBundleGetValueForInfoDictionaryKey(mBundle, CFSTR("CFBundleExecutable"));
   if (!name) return nil;
   const char* text = CFStringGetCStringPtr(static_cast<CFStringRef>(name), kCFStringEncodingUTF8);
@@ -88,7 +106,8 @@ NSString* NSBundle::executablePath() const {
   return IsFile(path) ? Make(path) : nil;
 }
 
-NSString* NSBundle::pathForResource(NSString* name, NSString* type) const {
+NSString* NSBundle::pathForResource(NSString* name, NSString* type) const
+{
   if (!name) return nil;
   CFStringRef n = name->createCFString();
   CFStringRef t = type ? type->createCFString() : nullptr;
@@ -98,7 +117,8 @@ NSString* NSBundle::pathForResource(NSString* name, NSString* type) const {
   return path.empty() ? nil : Make(path);
 }
 
-BOOL NSBundle::load() {
+BOOL NSBundle::load()
+{
   if (mLibrary) return YES;
   NSString* path = executablePath();
   if (!path) return NO;
@@ -108,7 +128,8 @@ BOOL NSBundle::load() {
   return mLibrary ? YES : NO;
 }
 
-Class NSBundle::classNamed(NSString* name) {
+Class NSBundle::classNamed(NSString* name)
+{
   if (!name) return nullptr;
   if (Class known = NSClassFromString(name)) return known;
   if (!load()) return nullptr;

@@ -13,8 +13,9 @@
 #include <CoreFoundation/CFBundle.h>
 #include <Foundation/NSString.h>
 
-class NSBundle : public NSObject {
- public:
+class NSBundle : public NSObject
+{
+public:
   /* nil when no such bundle is known or exists. */
   static NSBundle* bundleWithIdentifier(NSString* identifier);
   static NSBundle* bundleWithPath(NSString* path);
@@ -35,7 +36,7 @@ class NSBundle : public NSObject {
   /* Loads the code when needed, then looks the class up by name; nil when absent. */
   Class classNamed(NSString* name);
 
- private:
+private:
   explicit NSBundle(CFBundleRef bundle) : mBundle(bundle) {}
   static NSBundle* forCFBundle(CFBundleRef bundle);
   CFBundleRef mBundle;

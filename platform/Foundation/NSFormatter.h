@@ -7,8 +7,9 @@
 
 #include <Foundation/NSString.h>
 
-class NSFormatter : public NSObject {
- public:
+class NSFormatter : public NSObject
+{
+public:
   NS_DECLARE_ALLOC(NSFormatter)
   const char* className() const override { return "NSFormatter"; }
   /* The text for a value; nil by default. */
@@ -17,8 +18,7 @@ class NSFormatter : public NSObject {
   virtual BOOL getObjectValue(NSObject** object, NSString* string, NSString** errorDescription);
   /* Whether the text as it would be after an edit may stand. On NO a formatter may offer a
    * replacement in *newString (autoreleased), which the field then shows instead. YES by default. */
-  virtual BOOL isPartialStringValid(NSString* partialString, NSString** newString,
-                                    NSString** errorDescription);
+  virtual BOOL isPartialStringValid(NSString* partialString, NSString** newString, NSString** errorDescription);
 };
 
 #endif

@@ -12,22 +12,53 @@ typedef CGPoint NSPoint;
 typedef CGSize NSSize;
 typedef CGRect NSRect;
 
-inline NSPoint NSMakePoint(CGFloat x, CGFloat y) { return CGPointMake(x, y); }
-inline NSSize NSMakeSize(CGFloat w, CGFloat h) { return CGSizeMake(w, h); }
-inline NSRect NSMakeRect(CGFloat x, CGFloat y, CGFloat w, CGFloat h) { return CGRectMake(x, y, w, h); }
+inline NSPoint NSMakePoint(CGFloat x, CGFloat y)
+{
+  return CGPointMake(x, y);
+}
+inline NSSize NSMakeSize(CGFloat w, CGFloat h)
+{
+  return CGSizeMake(w, h);
+}
+inline NSRect NSMakeRect(CGFloat x, CGFloat y, CGFloat w, CGFloat h)
+{
+  return CGRectMake(x, y, w, h);
+}
 
-inline CGFloat NSMinX(NSRect r) { return r.origin.x; }
-inline CGFloat NSMinY(NSRect r) { return r.origin.y; }
-inline CGFloat NSMaxX(NSRect r) { return r.origin.x + r.size.width; }
-inline CGFloat NSMaxY(NSRect r) { return r.origin.y + r.size.height; }
-inline CGFloat NSWidth(NSRect r) { return r.size.width; }
-inline CGFloat NSHeight(NSRect r) { return r.size.height; }
+inline CGFloat NSMinX(NSRect r)
+{
+  return r.origin.x;
+}
+inline CGFloat NSMinY(NSRect r)
+{
+  return r.origin.y;
+}
+inline CGFloat NSMaxX(NSRect r)
+{
+  return r.origin.x + r.size.width;
+}
+inline CGFloat NSMaxY(NSRect r)
+{
+  return r.origin.y + r.size.height;
+}
+inline CGFloat NSWidth(NSRect r)
+{
+  return r.size.width;
+}
+inline CGFloat NSHeight(NSRect r)
+{
+  return r.size.height;
+}
 
 /* Not-a-number sizes count as empty too. */
-inline BOOL NSIsEmptyRect(NSRect r) { return !(r.size.width > 0) || !(r.size.height > 0); }
+inline BOOL NSIsEmptyRect(NSRect r)
+{
+  return !(r.size.width > 0) || !(r.size.height > 0);
+}
 
 /* Left and bottom edges are inside, right and top edges outside (an unflipped view). */
-inline BOOL NSPointInRect(NSPoint p, NSRect r) {
+inline BOOL NSPointInRect(NSPoint p, NSRect r)
+{
   return p.x >= NSMinX(r) && p.x < NSMaxX(r) && p.y >= NSMinY(r) && p.y < NSMaxY(r);
 }
 

@@ -7,8 +7,9 @@
 
 #include <Foundation/NSString.h>
 
-class NSNotification : public NSObject {
- public:
+class NSNotification : public NSObject
+{
+public:
   NS_DECLARE_ALLOC(NSNotification)
   ~NSNotification() override;
   /* Autoreleased; retains the name and the object. */
@@ -17,7 +18,7 @@ class NSNotification : public NSObject {
   NSString* name() const { return mName; }
   NSObject* object() const { return mObject; }
 
- private:
+private:
   NSString* mName = nil;
   NSObject* mObject = nil;
 };

@@ -9,41 +9,48 @@
 #include <string>
 #include <unordered_map>
 
-struct objc_selector {
+struct objc_selector
+{
   std::string mName;
 };
 
 namespace {
 
-std::mutex& RuntimeMutex() {
+std::mutex& RuntimeMutex()
+{
   static std::mutex sMutex;
   return sMutex;
 }
 
 // Selectors live as long as the process, like the runtime's.
-std::unordered_map<std::string, std::unique_ptr<objc_selector>>& Selectors() {
+std::unordered_map<std::string, std::unique_ptr<objc_selector>>& Selectors()
+{
   static auto* sSelectors = new std::unordered_map<std::string, std::unique_ptr<objc_selector>>();
   return *sSelectors;
 }
 
-struct ClassEntry {
+struct ClassEntry
+{
   std::string mName, mSuperclass;
   objc_class mRecord;
 };
 
-std::vector<std::unique_ptr<ClassEntry>>& Classes() {
+std::vector<std::unique_ptr<ClassEntry>>& Classes()
+{
   static auto* sClasses = new std::vector<std::unique_ptr<ClassEntry>>();
   return *sClasses;
 }
 
-std::set<std::string>& WarnedDuplicates() {
+std::set<std::string>& WarnedDuplicates()
+{
   static auto* sWarned = new std::set<std::string>();
   return *sWarned;
 }
 
-}  // namespace
+} // namespace
 
-SEL sel_registerName(const char* name) {
+SEL sel_registerName(const char* name)
+{
   if (!name) return nullptr;
   std::lock_guard<std::mutex> lock(RuntimeMutex());
   auto& selectors = Selectors();
@@ -56,15 +63,23 @@ SEL sel_registerName(const char* name) {
   return result;
 }
 
-SEL NSSelectorFromString(const char* name) { return sel_registerName(name); }
+SEL NSSelectorFromString(const char* name)
+{
+  return sel_registerName(name);
+}
 
-SEL NSSelectorFromString(NSString* name) { return name ? sel_registerName(name->UTF8String()) : nullptr; }
+SEL NSSelectorFromString(NSString* name)
+{
+  return name ? sel_registerName(name->UTF8String()) : nullptr;
+}
 
-const char* sel_getName(SEL selector) {
+const char* sel_getName(SEL selector)
+{
   return selector ? selector->mName.c_str() : "<null selector>";
 }
 
-Class objc_getClass(const char* name) {
+Class objc_getClass(const char* name)
+{
   if (!name) return nullptr;
   std::lock_guard<std::mutex> lock(RuntimeMutex());
   for (const auto& entry : Classes())
@@ -72,11 +87,18 @@ Class objc_getClass(const char* name) {
   return nullptr;
 }
 
-Class NSClassFromString(NSString* name) { return name ? objc_getClass(name->UTF8String()) : nullptr; }
+Class NSClassFromString(NSString* name)
+{
+  return name ? objc_getClass(name->UTF8String()) : nullptr;
+}
 
-const char* class_getName(Class cls) { return cls ? cls->name : "nil"; }
+const char* class_getName(Class cls)
+{
+  return cls ? cls->name : "nil";
+}
 
-bool NSRegisterClass(const char* name, NSObject* (*alloc)(), const char* superclassName) {
+bool NSRegisterClass(const char* name, NSObject* (*alloc)(), const char* superclassName)
+{
   if (!name || !alloc) return false;
   std::lock_guard<std::mutex> lock(RuntimeMutex());
   for (const auto& entry : Classes()) {
@@ -91,13 +113,13 @@ bool NSRegisterClass(const char* name, NSObject* (*alloc)(), const char* supercl
   auto entry = std::make_unique<ClassEntry>();
   entry->mName = name;
   entry->mSuperclass = superclassName ? superclassName : "";
-  entry->mRecord = {entry->mName.c_str(), alloc,
-                    entry->mSuperclass.empty() ? nullptr : entry->mSuperclass.c_str()};
+  entry->mRecord = {entry->mName.c_str(), alloc, entry->mSuperclass.empty() ? nullptr : entry->mSuperclass.c_str()};
   Classes().push_back(std::move(entry));
   return true;
 }
 
-void NSUnregisterClass(const char* name, NSObject* (*alloc)()) {
+void NSUnregisterClass(const char* name, NSObject* (*alloc)())
+{
   if (!name) return;
   std::lock_guard<std::mutex> lock(RuntimeMutex());
   auto& classes = Classes();

@@ -47,7 +47,8 @@ SEL NSSelectorFromString(const char* name);
 SEL NSSelectorFromString(NSString* name);
 const char* sel_getName(SEL selector); /* "<null selector>" for NULL */
 
-struct objc_class {
+struct objc_class
+{
   const char* name;
   NSObject* (*alloc)(); /* a new, uninitialised instance with a retain count of one */
   const char* superclassName;
@@ -66,10 +67,13 @@ bool NSRegisterClass(const char* name, NSObject* (*alloc)(), const char* supercl
 void NSUnregisterClass(const char* name, NSObject* (*alloc)());
 
 /* Registration for the lifetime of the defining library. */
-struct NSClassRegistration {
+struct NSClassRegistration
+{
   NSClassRegistration(const char* name, NSObject* (*alloc)(), const char* superclassName)
-      : mName(name), mAlloc(alloc), mRegistered(NSRegisterClass(name, alloc, superclassName)) {}
-  ~NSClassRegistration() {
+      : mName(name), mAlloc(alloc), mRegistered(NSRegisterClass(name, alloc, superclassName))
+  {}
+  ~NSClassRegistration()
+  {
     if (mRegistered) NSUnregisterClass(mName, mAlloc);
   }
   NSClassRegistration(const NSClassRegistration&) = delete;
@@ -79,8 +83,8 @@ struct NSClassRegistration {
   bool mRegistered;
 };
 
-#define NS_REGISTER_CLASS_EXPANDED(ClassName, SuperName)                                   \
-  static const NSClassRegistration ClassName##_classRegistration(                         \
+#define NS_REGISTER_CLASS_EXPANDED(ClassName, SuperName)                                                               \
+  static const NSClassRegistration ClassName##_classRegistration(                                                      \
       #ClassName, +[]() -> NSObject* { return ClassName::alloc(); }, #SuperName)
 /* Names given through macros (a class named with a per-plug-in suffix) register under what they
  * expand to. */

@@ -9,66 +9,81 @@
 namespace {
 
 // Open pools of this thread, innermost last.
-std::vector<NSAutoreleasePool*>& PoolStack() {
+std::vector<NSAutoreleasePool*>& PoolStack()
+{
   static thread_local std::vector<NSAutoreleasePool*> sStack;
   return sStack;
 }
 
-}  // namespace
+} // namespace
 
-NSObject* NSObject::retain() {
+NSObject* NSObject::retain()
+{
   ++mRetainCount;
   return this;
 }
 
-void NSObject::release() {
+void NSObject::release()
+{
   if (mRetainCount == 0) {
-    std::fprintf(stderr, "[objc] release of a deallocated %s %p ignored\n", className(),
-                 static_cast<void*>(this));
+    std::fprintf(stderr, "[objc] release of a deallocated %s %p ignored\n", className(), static_cast<void*>(this));
     return;
   }
   if (--mRetainCount == 0) delete this;
 }
 
-NSObject* NSObject::autorelease() {
+NSObject* NSObject::autorelease()
+{
   NSAutoreleasePool::addObject(this);
   return this;
 }
 
-NSString* NSObject::description() {
+NSString* NSObject::description()
+{
   return NSString::stringWithFormat("<%s: %p>", className(), static_cast<void*>(this));
 }
 
-BOOL NSObject::respondsToSelector(SEL selector) {
+BOOL NSObject::respondsToSelector(SEL selector)
+{
   static const SEL sDescription = sel_registerName("description");
   return selector == sDescription;
 }
 
-NSObject* NSObject::performSelector(SEL selector, NSObject*) {
+NSObject* NSObject::performSelector(SEL selector, NSObject*)
+{
   static const SEL sDescription = sel_registerName("description");
   if (selector == sDescription) return description();
   return nil;
 }
 
-void NSObject::performSelector(SEL selector, NSObject* argument, double delay) {
+void NSObject::performSelector(SEL selector, NSObject* argument, double delay)
+{
   NSRunLoop::currentRunLoop()->schedulePerform(this, selector, argument, delay);
 }
 
-NSString* NSObject::view_stringForToolTip(NSView*, NSInteger, NSPoint, void*) { return nil; }
+NSString* NSObject::view_stringForToolTip(NSView*, NSInteger, NSPoint, void*)
+{
+  return nil;
+}
 
 void NSObject::controlTextDidEndEditing(NSNotification*) {}
 
 // ---- Pools ----
 
-NSAutoreleasePool::NSAutoreleasePool() { PoolStack().push_back(this); }
+NSAutoreleasePool::NSAutoreleasePool()
+{
+  PoolStack().push_back(this);
+}
 
-NSAutoreleasePool* NSAutoreleasePool::alloc() {
+NSAutoreleasePool* NSAutoreleasePool::alloc()
+{
   NSAutoreleasePool* pool = new NSAutoreleasePool();
   pool->mOnHeap = true;
   return pool;
 }
 
-NSAutoreleasePool::~NSAutoreleasePool() {
+NSAutoreleasePool::~NSAutoreleasePool()
+{
   if (!mOpen) return;
   // Pools opened inside this one and never closed end with it, innermost first.
   auto& stack = PoolStack();
@@ -85,7 +100,8 @@ NSAutoreleasePool::~NSAutoreleasePool() {
   if (!stack.empty() && stack.back() == this) stack.pop_back();
 }
 
-void NSAutoreleasePool::releaseObjects() {
+void NSAutoreleasePool::releaseObjects()
+{
   // Releasing may autorelease more objects into this same pool.
   while (!mObjects.empty()) {
     std::vector<NSObject*> batch;
@@ -94,7 +110,8 @@ void NSAutoreleasePool::releaseObjects() {
   }
 }
 
-void NSAutoreleasePool::drain() {
+void NSAutoreleasePool::drain()
+{
   if (mOnHeap) {
     release();
     return;
@@ -102,23 +119,24 @@ void NSAutoreleasePool::drain() {
   releaseObjects();
 }
 
-void NSAutoreleasePool::addObject(NSObject* object) {
+void NSAutoreleasePool::addObject(NSObject* object)
+{
   if (!object) return;
   auto& stack = PoolStack();
   if (stack.empty()) {
     static bool sWarned = false;
     if (!sWarned) {
       sWarned = true;
-      std::fprintf(stderr,
-                   "[objc] %s %p autoreleased with no pool in place - just leaking\n",
-                   object->className(), static_cast<void*>(object));
+      std::fprintf(stderr, "[objc] %s %p autoreleased with no pool in place - just leaking\n", object->className(),
+                   static_cast<void*>(object));
     }
     return;
   }
   stack.back()->mObjects.push_back(object);
 }
 
-NSUInteger NSAutoreleasePool::pendingCount() {
+NSUInteger NSAutoreleasePool::pendingCount()
+{
   auto& stack = PoolStack();
   return stack.empty() ? 0 : stack.back()->mObjects.size();
 }

@@ -27,16 +27,21 @@ class NSString;
 class NSView;
 
 /* Declares the class's typed factory: T::alloc() returns a new T with a retain count of one. */
-#define NS_DECLARE_ALLOC(T) \
-  static T* alloc() { return new T(); }
+#define NS_DECLARE_ALLOC(T)                                                                                            \
+  static T* alloc()                                                                                                    \
+  {                                                                                                                    \
+    return new T();                                                                                                    \
+  }
 
 template <class T>
-T* NSAlloc() {
+T* NSAlloc()
+{
   return new T();
 }
 
-class NSObject {
- public:
+class NSObject
+{
+public:
   NSObject() = default;
   NSObject(const NSObject&) = delete;
   NSObject& operator=(const NSObject&) = delete;
@@ -65,10 +70,10 @@ class NSObject {
   virtual NSString* view_stringForToolTip(NSView* view, NSInteger tag, NSPoint point, void* userData);
   virtual void controlTextDidEndEditing(NSNotification* notification);
 
- protected:
+protected:
   virtual ~NSObject() = default;
 
- private:
+private:
   NSUInteger mRetainCount = 1;
 };
 
@@ -77,8 +82,9 @@ class NSObject {
  * goes out of scope) or Cocoa-style (`NSAutoreleasePool::alloc()->init()`, then drain() or
  * release()). Pools nest; ending a pool also ends any pools made inside it that are still open.
  */
-class NSAutoreleasePool : public NSObject {
- public:
+class NSAutoreleasePool : public NSObject
+{
+public:
   NSAutoreleasePool();
   ~NSAutoreleasePool() override;
   static NSAutoreleasePool* alloc();
@@ -91,7 +97,7 @@ class NSAutoreleasePool : public NSObject {
   /* Objects waiting in the innermost pool (for tests). */
   static NSUInteger pendingCount();
 
- private:
+private:
   void releaseObjects();
   std::vector<NSObject*> mObjects;
   bool mOnHeap = false;

@@ -7,7 +7,8 @@
 namespace {
 
 // Repeated slashes collapse; a trailing slash goes, except for the root itself.
-std::string Normalized(const std::string& path) {
+std::string Normalized(const std::string& path)
+{
   std::string out;
   for (char c : path)
     if (c != '/' || out.empty() || out.back() != '/') out += c;
@@ -15,17 +16,22 @@ std::string Normalized(const std::string& path) {
   return out;
 }
 
-NSString* Make(const std::string& text) { return NSString::stringWithUTF8String(text.c_str()); }
+NSString* Make(const std::string& text)
+{
+  return NSString::stringWithUTF8String(text.c_str());
+}
 
-}  // namespace
+} // namespace
 
-NSString* NSString::lastPathComponent() const {
+NSString* NSString::lastPathComponent() const
+{
   const std::string p = Normalized(mText);
   if (p == "/") return Make(p);
   return Make(p.substr(p.rfind('/') == std::string::npos ? 0 : p.rfind('/') + 1));
 }
 
-NSString* NSString::stringByDeletingLastPathComponent() const {
+NSString* NSString::stringByDeletingLastPathComponent() const
+{
   const std::string p = Normalized(mText);
   if (p == "/") return Make(p);
   const size_t slash = p.rfind('/');
@@ -33,7 +39,8 @@ NSString* NSString::stringByDeletingLastPathComponent() const {
   return Make(slash == 0 ? "/" : p.substr(0, slash));
 }
 
-NSString* NSString::pathExtension() const {
+NSString* NSString::pathExtension() const
+{
   const std::string p = Normalized(mText);
   const size_t start = p.rfind('/') == std::string::npos ? 0 : p.rfind('/') + 1;
   const size_t dot = p.rfind('.');
@@ -42,7 +49,8 @@ NSString* NSString::pathExtension() const {
   return Make(p.substr(dot + 1));
 }
 
-NSString* NSString::stringByDeletingPathExtension() const {
+NSString* NSString::stringByDeletingPathExtension() const
+{
   const std::string p = Normalized(mText);
   const size_t start = p.rfind('/') == std::string::npos ? 0 : p.rfind('/') + 1;
   const size_t dot = p.rfind('.');
@@ -50,13 +58,15 @@ NSString* NSString::stringByDeletingPathExtension() const {
   return Make(p.substr(0, dot));
 }
 
-NSString* NSString::stringByAppendingPathComponent(NSString* component) const {
+NSString* NSString::stringByAppendingPathComponent(NSString* component) const
+{
   const std::string c = component ? component->text() : std::string();
   if (mText.empty()) return Make(Normalized(c));
   return Make(Normalized(mText + "/" + c));
 }
 
-NSString* NSString::stringByExpandingTildeInPath() const {
+NSString* NSString::stringByExpandingTildeInPath() const
+{
   if (mText.empty() || mText[0] != '~') return Make(mText);
   const size_t slash = mText.find('/');
   const std::string user = mText.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
@@ -66,7 +76,7 @@ NSString* NSString::stringByExpandingTildeInPath() const {
     home = NSHomeDirectory()->text();
   } else {
     const passwd* entry = getpwnam(user.c_str());
-    if (!entry || !entry->pw_dir) return Make(mText);  // unknown user: left as it is
+    if (!entry || !entry->pw_dir) return Make(mText); // unknown user: left as it is
     home = entry->pw_dir;
   }
   return Make(Normalized(home + rest));

@@ -5,7 +5,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
-NSString* NSHomeDirectory() {
+NSString* NSHomeDirectory()
+{
   const char* home = std::getenv("HOME");
   if (home && home[0]) return NSString::stringWithUTF8String(home);
   const passwd* entry = getpwuid(getuid());
@@ -15,33 +16,35 @@ NSString* NSHomeDirectory() {
 namespace {
 
 // The folder with "~" standing for home, or an absolute path.
-std::string UserFolder(NSSearchPathDirectory directory) {
+std::string UserFolder(NSSearchPathDirectory directory)
+{
   switch (directory) {
-    case NSDesktopDirectory: {
-      const char* xdg = std::getenv("XDG_DESKTOP_DIR");
-      if (xdg && xdg[0]) {
-        const std::string value = xdg;
-        // user-dirs.dirs writes the folder as "$HOME/Desktop"
-        if (value.compare(0, 5, "$HOME") == 0) return "~" + value.substr(5);
-        return value;
-      }
-      return "~/Desktop";
+  case NSDesktopDirectory: {
+    const char* xdg = std::getenv("XDG_DESKTOP_DIR");
+    if (xdg && xdg[0]) {
+      const std::string value = xdg;
+      // user-dirs.dirs writes the folder as "$HOME/Desktop"
+      if (value.compare(0, 5, "$HOME") == 0) return "~" + value.substr(5);
+      return value;
     }
-    case NSApplicationSupportDirectory: {
-      const char* xdg = std::getenv("XDG_DATA_HOME");
-      // Relative values are invalid by the XDG rules and ignored.
-      if (xdg && xdg[0] == '/') return xdg;
-      return "~/.local/share";
-    }
-    default:
-      return "";
+    return "~/Desktop";
+  }
+  case NSApplicationSupportDirectory: {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    // Relative values are invalid by the XDG rules and ignored.
+    if (xdg && xdg[0] == '/') return xdg;
+    return "~/.local/share";
+  }
+  default:
+    return "";
   }
 }
 
-}  // namespace
+} // namespace
 
-NSArray* NSSearchPathForDirectoriesInDomains(NSSearchPathDirectory directory,
-                                             NSSearchPathDomainMask domainMask, BOOL expandTilde) {
+NSArray* NSSearchPathForDirectoriesInDomains(NSSearchPathDirectory directory, NSSearchPathDomainMask domainMask,
+                                             BOOL expandTilde)
+{
   NSMutableArray* result = NSMutableArray::array();
   if (!(domainMask & NSUserDomainMask)) return result;
   const std::string folder = UserFolder(directory);

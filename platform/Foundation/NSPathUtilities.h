@@ -36,8 +36,8 @@ enum : NSUInteger {
 };
 
 /* Autoreleased array of NSString. */
-NSArray* NSSearchPathForDirectoriesInDomains(NSSearchPathDirectory directory,
-                                             NSSearchPathDomainMask domainMask, BOOL expandTilde);
+NSArray* NSSearchPathForDirectoriesInDomains(NSSearchPathDirectory directory, NSSearchPathDomainMask domainMask,
+                                             BOOL expandTilde);
 /* The home folder: $HOME, else the password database's entry, else "/". Autoreleased. */
 NSString* NSHomeDirectory();
 

@@ -14,22 +14,25 @@ namespace {
 void (*sAfterStep)() = nullptr;
 
 // The loop runs in the default mode, which belongs to the common modes.
-bool RunsInMode(const char* mode) {
+bool RunsInMode(const char* mode)
+{
   const std::string m = mode ? mode : "";
   return m == "kCFRunLoopDefaultMode" || m == "kCFRunLoopCommonModes";
 }
 
-}  // namespace
+} // namespace
 
 // ---- Timers ----
 
-NSTimer::~NSTimer() {
+NSTimer::~NSTimer()
+{
   if (mTarget) mTarget->release();
   if (mUserInfo) mUserInfo->release();
 }
 
-NSTimer* NSTimer::timerWithTimeInterval(double seconds, NSObject* target, SEL selector,
-                                        NSObject* userInfo, BOOL repeats) {
+NSTimer* NSTimer::timerWithTimeInterval(double seconds, NSObject* target, SEL selector, NSObject* userInfo,
+                                        BOOL repeats)
+{
   NSTimer* t = alloc();
   t->mInterval = seconds > 0 && std::isfinite(seconds) ? seconds : 0.0001;
   t->mTarget = target ? target->retain() : nil;
@@ -40,14 +43,16 @@ NSTimer* NSTimer::timerWithTimeInterval(double seconds, NSObject* target, SEL se
   return static_cast<NSTimer*>(t->autorelease());
 }
 
-NSTimer* NSTimer::scheduledTimerWithTimeInterval(double seconds, NSObject* target, SEL selector,
-                                                 NSObject* userInfo, BOOL repeats) {
+NSTimer* NSTimer::scheduledTimerWithTimeInterval(double seconds, NSObject* target, SEL selector, NSObject* userInfo,
+                                                 BOOL repeats)
+{
   NSTimer* t = timerWithTimeInterval(seconds, target, selector, userInfo, repeats);
   NSRunLoop::currentRunLoop()->addTimer(t, NSDefaultRunLoopMode);
   return t;
 }
 
-void NSTimer::fire() {
+void NSTimer::fire()
+{
   if (!mValid) return;
   retain();
   if (mTarget) mTarget->performSelector(mSelector, this);
@@ -55,7 +60,8 @@ void NSTimer::fire() {
   release();
 }
 
-void NSTimer::invalidate() {
+void NSTimer::invalidate()
+{
   if (!mValid) return;
   mValid = false;
   NSObject* target = mTarget;
@@ -70,18 +76,29 @@ void NSTimer::invalidate() {
 
 // ---- Run loop ----
 
-NSRunLoop* NSRunLoop::mainRunLoop() {
-  static NSRunLoop* sMain = new NSRunLoop();  // lives as long as the process
+NSRunLoop* NSRunLoop::mainRunLoop()
+{
+  static NSRunLoop* sMain = new NSRunLoop(); // lives as long as the process
   return sMain;
 }
 
-NSRunLoop* NSRunLoop::currentRunLoop() { return mainRunLoop(); }
+NSRunLoop* NSRunLoop::currentRunLoop()
+{
+  return mainRunLoop();
+}
 
-void NSRunLoop::setAfterStepHook(void (*hook)()) { sAfterStep = hook; }
+void NSRunLoop::setAfterStepHook(void (*hook)())
+{
+  sAfterStep = hook;
+}
 
-double NSRunLoop::now() const { return BrindleHost::Backend().Now(); }
+double NSRunLoop::now() const
+{
+  return BrindleHost::Backend().Now();
+}
 
-void NSRunLoop::addTimer(NSTimer* timer, NSString* mode) {
+void NSRunLoop::addTimer(NSTimer* timer, NSString* mode)
+{
   if (!timer || !timer->mValid) return;
   if (RunsInMode(mode ? mode->UTF8String() : nullptr)) timer->mActiveMode = true;
   if (timer->mScheduled) return;
@@ -90,14 +107,16 @@ void NSRunLoop::addTimer(NSTimer* timer, NSString* mode) {
   mEntries.push_back({timer->mFireDate, mNextOrder++, timer, nil, nullptr, nil});
 }
 
-void NSRunLoop::addTimer(NSTimer* timer, CFStringRef mode) {
+void NSRunLoop::addTimer(NSTimer* timer, CFStringRef mode)
+{
   if (!timer || !timer->mValid) return;
   const char* text = mode ? CFStringGetCStringPtr(mode, kCFStringEncodingUTF8) : nullptr;
   if (RunsInMode(text)) timer->mActiveMode = true;
   addTimer(timer, static_cast<NSString*>(nullptr));
 }
 
-void NSRunLoop::removeTimer(NSTimer* timer) {
+void NSRunLoop::removeTimer(NSTimer* timer)
+{
   for (auto it = mEntries.begin(); it != mEntries.end(); ++it) {
     if (it->mTimer != timer) continue;
     mEntries.erase(it);
@@ -107,14 +126,16 @@ void NSRunLoop::removeTimer(NSTimer* timer) {
   }
 }
 
-void NSRunLoop::schedulePerform(NSObject* target, SEL selector, NSObject* argument, double delay) {
+void NSRunLoop::schedulePerform(NSObject* target, SEL selector, NSObject* argument, double delay)
+{
   if (!target) return;
   if (!(delay > 0) || !std::isfinite(delay)) delay = 0;
-  mEntries.push_back({now() + delay, mNextOrder++, nullptr, target->retain(), selector,
-                      argument ? argument->retain() : nil});
+  mEntries.push_back(
+      {now() + delay, mNextOrder++, nullptr, target->retain(), selector, argument ? argument->retain() : nil});
 }
 
-void NSRunLoop::cancelPerforms(NSObject* target) {
+void NSRunLoop::cancelPerforms(NSObject* target)
+{
   for (size_t i = mEntries.size(); i-- > 0;) {
     Entry e = mEntries[i];
     if (e.mTimer || e.mTarget != target) continue;
@@ -124,16 +145,21 @@ void NSRunLoop::cancelPerforms(NSObject* target) {
   }
 }
 
-NSUInteger NSRunLoop::scheduledCount() const { return mEntries.size(); }
+NSUInteger NSRunLoop::scheduledCount() const
+{
+  return mEntries.size();
+}
 
-double NSRunLoop::nextDueTime(double limit) const {
+double NSRunLoop::nextDueTime(double limit) const
+{
   double next = limit;
   for (const Entry& e : mEntries)
     if ((!e.mTimer || e.mTimer->mActiveMode) && e.mTime < next) next = e.mTime;
   return next;
 }
 
-bool NSRunLoop::takeNextDue(double time, Entry* out) {
+bool NSRunLoop::takeNextDue(double time, Entry* out)
+{
   size_t best = mEntries.size();
   for (size_t i = 0; i < mEntries.size(); ++i) {
     const Entry& e = mEntries[i];
@@ -149,7 +175,8 @@ bool NSRunLoop::takeNextDue(double time, Entry* out) {
   return true;
 }
 
-void NSRunLoop::runUntilTime(double time) {
+void NSRunLoop::runUntilTime(double time)
+{
   BrindleHost::IWindowBackend& backend = BrindleHost::Backend();
   Entry e;
   for (;;) {
@@ -158,7 +185,7 @@ void NSRunLoop::runUntilTime(double time) {
     const double next = std::min(time, nextDueTime(time));
     if (next > backend.Now()) {
       backend.WaitUntil(next);
-      if (!std::isfinite(next)) break;  // nothing scheduled: one wait for events is the run
+      if (!std::isfinite(next)) break; // nothing scheduled: one wait for events is the run
       // Back early: events came in, and the windows show what they changed.
       if (backend.Now() < next && sAfterStep) sAfterStep();
       continue;
@@ -178,7 +205,7 @@ void NSRunLoop::runUntilTime(double time) {
         if (timer->mValid && timer->mTarget) timer->mTarget->performSelector(timer->mSelector, timer);
         if (timer->mValid && timer->mRepeats) {
           if (timer->mScheduled) {
-            timer->release();  // added again while firing: that entry holds it now
+            timer->release(); // added again while firing: that entry holds it now
           } else {
             timer->mScheduled = true;
             mEntries.push_back({timer->mFireDate, mNextOrder++, timer, nil, nullptr, nil});

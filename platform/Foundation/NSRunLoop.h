@@ -22,8 +22,9 @@
 extern NSString* const NSDefaultRunLoopMode;
 extern NSString* const NSRunLoopCommonModes;
 
-class NSRunLoop : public NSObject {
- public:
+class NSRunLoop : public NSObject
+{
+public:
   /* There is one run loop: the main thread's. */
   static NSRunLoop* currentRunLoop();
   static NSRunLoop* mainRunLoop();
@@ -48,12 +49,13 @@ class NSRunLoop : public NSObject {
   void cancelPerforms(NSObject* target);
   void removeTimer(NSTimer* timer);
 
- private:
-  struct Entry {
+private:
+  struct Entry
+  {
     double mTime;
     unsigned long long mOrder;
-    NSTimer* mTimer;     // retained; or null for a perform
-    NSObject* mTarget;   // perform: retained
+    NSTimer* mTimer;   // retained; or null for a perform
+    NSObject* mTarget; // perform: retained
     SEL mSelector;
     NSObject* mArgument; // perform: retained
   };

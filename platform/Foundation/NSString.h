@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
-class NSString : public NSObject {
- public:
+class NSString : public NSObject
+{
+public:
   NS_DECLARE_ALLOC(NSString)
   /* Autoreleased; nil for NULL or malformed UTF-8. */
   static NSString* stringWithUTF8String(const char* text);
@@ -52,19 +53,24 @@ class NSString : public NSObject {
   NSString* stringByExpandingTildeInPath() const;
   NSString* stringByAppendingString(NSString* other) const;
 
- protected:
+protected:
   std::string mText;
-  void textChanged() { mUnits.clear(); mUnitsValid = false; }
+  void textChanged()
+  {
+    mUnits.clear();
+    mUnitsValid = false;
+  }
   /* UTF-16 units, computed on first use. */
   const std::vector<unichar>& units() const;
 
- private:
+private:
   mutable std::vector<unichar> mUnits;
   mutable bool mUnitsValid = false;
 };
 
-class NSMutableString : public NSString {
- public:
+class NSMutableString : public NSString
+{
+public:
   NS_DECLARE_ALLOC(NSMutableString)
   static NSMutableString* string();
   static NSMutableString* stringWithString(NSString* other);
@@ -78,16 +84,17 @@ class NSMutableString : public NSString {
   void deleteLastCharacter();
 };
 
-class NSCharacterSet : public NSObject {
- public:
+class NSCharacterSet : public NSObject
+{
+public:
   NS_DECLARE_ALLOC(NSCharacterSet)
   /* Autoreleased; the UTF-16 units of the string. */
   static NSCharacterSet* characterSetWithCharactersInString(NSString* characters);
   const char* className() const override { return "NSCharacterSet"; }
   BOOL characterIsMember(unichar c) const;
 
- private:
-  std::vector<unichar> mMembers;  // sorted
+private:
+  std::vector<unichar> mMembers; // sorted
 };
 
 /* UTF-8 <-> UTF-16 helpers shared by the string classes; false for malformed input. */

@@ -8,16 +8,17 @@
 
 #include <Foundation/NSObject.h>
 
-class NSTimer : public NSObject {
- public:
+class NSTimer : public NSObject
+{
+public:
   ~NSTimer() override;
   /* Autoreleased, not yet scheduled; the first firing is `seconds` from now. Intervals of zero or
    * less (and not-a-number) become 0.1 ms, as in Cocoa. */
-  static NSTimer* timerWithTimeInterval(double seconds, NSObject* target, SEL selector,
-                                        NSObject* userInfo, BOOL repeats);
+  static NSTimer* timerWithTimeInterval(double seconds, NSObject* target, SEL selector, NSObject* userInfo,
+                                        BOOL repeats);
   /* The same, added to the current run loop in the default mode. */
-  static NSTimer* scheduledTimerWithTimeInterval(double seconds, NSObject* target, SEL selector,
-                                                 NSObject* userInfo, BOOL repeats);
+  static NSTimer* scheduledTimerWithTimeInterval(double seconds, NSObject* target, SEL selector, NSObject* userInfo,
+                                                 BOOL repeats);
   const char* className() const override { return "NSTimer"; }
 
   /* Sends the selector now (to a valid timer); a non-repeating timer is then invalidated. The
@@ -32,7 +33,7 @@ class NSTimer : public NSObject {
   NSObject* userInfo() const { return mUserInfo; }
   BOOL repeats() const { return mRepeats; }
 
- private:
+private:
   friend class NSRunLoop;
   NS_DECLARE_ALLOC(NSTimer)
   NSObject* mTarget = nil;
@@ -43,7 +44,7 @@ class NSTimer : public NSObject {
   bool mRepeats = false;
   bool mValid = true;
   bool mScheduled = false;
-  bool mActiveMode = false;  // added in a mode this run loop runs in
+  bool mActiveMode = false; // added in a mode this run loop runs in
 };
 
 #endif

@@ -8,10 +8,14 @@
 
 namespace {
 
-bool Hex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+bool Hex(char c)
+{
+  return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
 
 // Characters a URL may carry unescaped: unreserved, reserved and '%' for escapes.
-bool UrlCharacter(char c) {
+bool UrlCharacter(char c)
+{
   if (std::isalnum(static_cast<unsigned char>(c))) return true;
   static const char kAllowed[] = "-._~:/?#[]@!$&'()*+,;=%";
   for (const char* a = kAllowed; *a; ++a)
@@ -19,11 +23,11 @@ bool UrlCharacter(char c) {
   return false;
 }
 
-bool WellFormed(const std::string& text) {
+bool WellFormed(const std::string& text)
+{
   // scheme ":" rest, the scheme a letter then letters, digits, '+', '-' or '.'
   const size_t colon = text.find(':');
-  if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(text[0])))
-    return false;
+  if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(text[0]))) return false;
   for (size_t i = 1; i < colon; ++i) {
     const char c = text[i];
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') return false;
@@ -31,13 +35,13 @@ bool WellFormed(const std::string& text) {
   if (colon + 1 == text.size()) return false;
   for (size_t i = colon + 1; i < text.size(); ++i) {
     if (!UrlCharacter(text[i])) return false;
-    if (text[i] == '%' && (i + 2 >= text.size() || !Hex(text[i + 1]) || !Hex(text[i + 2])))
-      return false;
+    if (text[i] == '%' && (i + 2 >= text.size() || !Hex(text[i + 1]) || !Hex(text[i + 2]))) return false;
   }
   return true;
 }
 
-std::string EscapedPath(const std::string& path) {
+std::string EscapedPath(const std::string& path)
+{
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   for (unsigned char c : path) {
@@ -52,20 +56,23 @@ std::string EscapedPath(const std::string& path) {
   return out;
 }
 
-}  // namespace
+} // namespace
 
-NSURL::~NSURL() {
+NSURL::~NSURL()
+{
   if (mText) mText->release();
 }
 
-NSURL* NSURL::URLWithString(NSString* text) {
+NSURL* NSURL::URLWithString(NSString* text)
+{
   if (!text || !WellFormed(text->text())) return nil;
   NSURL* url = alloc();
   url->mText = static_cast<NSString*>(NSString::stringWithString(text)->retain());
   return static_cast<NSURL*>(url->autorelease());
 }
 
-NSURL* NSURL::fileURLWithPath(NSString* path) {
+NSURL* NSURL::fileURLWithPath(NSString* path)
+{
   if (!path || path->text().empty()) return nil;
   std::string absolute = path->stringByExpandingTildeInPath()->text();
   if (absolute[0] != '/') {
@@ -74,15 +81,19 @@ NSURL* NSURL::fileURLWithPath(NSString* path) {
     absolute = std::string(cwd) + "/" + absolute;
   }
   NSURL* url = alloc();
-  url->mText = static_cast<NSString*>(
-      NSString::stringWithUTF8String(("file://" + EscapedPath(absolute)).c_str())->retain());
+  url->mText =
+      static_cast<NSString*>(NSString::stringWithUTF8String(("file://" + EscapedPath(absolute)).c_str())->retain());
   return static_cast<NSURL*>(url->autorelease());
 }
 
-NSString* NSURL::scheme() const {
+NSString* NSURL::scheme() const
+{
   std::string s = mText ? mText->text().substr(0, mText->text().find(':')) : std::string();
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return NSString::stringWithUTF8String(s.c_str());
 }
 
-BOOL NSURL::isFileURL() const { return scheme()->text() == "file"; }
+BOOL NSURL::isFileURL() const
+{
+  return scheme()->text() == "file";
+}

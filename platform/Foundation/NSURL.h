@@ -9,8 +9,9 @@
 
 #include <Foundation/NSString.h>
 
-class NSURL : public NSObject {
- public:
+class NSURL : public NSObject
+{
+public:
   NS_DECLARE_ALLOC(NSURL)
   ~NSURL() override;
   /* Autoreleased, or nil. */
@@ -24,7 +25,7 @@ class NSURL : public NSObject {
   NSString* scheme() const;
   BOOL isFileURL() const;
 
- private:
+private:
   NSString* mText = nil;
 };
 

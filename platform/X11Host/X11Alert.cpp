@@ -12,7 +12,8 @@ namespace {
 const int kWidth = 400, kMargin = 16, kLine = 18, kButtonHeight = 26, kButtonGap = 8;
 
 // Words laid into lines no wider than `width`; line feeds in the text start new lines.
-std::vector<std::string> Wrap(const std::string& text, int width, bool bold) {
+std::vector<std::string> Wrap(const std::string& text, int width, bool bold)
+{
   std::vector<std::string> lines;
   size_t start = 0;
   while (start <= text.size()) {
@@ -38,20 +39,22 @@ std::vector<std::string> Wrap(const std::string& text, int width, bool bold) {
   return lines;
 }
 
-struct Button {
+struct Button
+{
   std::string mTitle;
   CFOptionFlags mResponse;
   RECT mRect;
 };
 
-}  // namespace
+} // namespace
 
-CFOptionFlags X11Backend::RunAlert(const BrindleHost_Alert& alert) {
+CFOptionFlags X11Backend::RunAlert(const BrindleHost_Alert& alert)
+{
   const std::string header = alert.header ? alert.header : "";
   const std::vector<std::string> headerLines = Wrap(header, kWidth - 2 * kMargin, true);
   const std::vector<std::string> messageLines = Wrap(alert.message ? alert.message : "", kWidth - 2 * kMargin, false);
-  const int height = kMargin + static_cast<int>(headerLines.size() + messageLines.size()) * kLine + 12 +
-                     kButtonHeight + kMargin;
+  const int height =
+      kMargin + static_cast<int>(headerLines.size() + messageLines.size()) * kLine + 12 + kButtonHeight + kMargin;
 
   // The default button on the right, the alternate to its left, the other one at the far left.
   std::vector<Button> buttons;
@@ -59,7 +62,8 @@ CFOptionFlags X11Backend::RunAlert(const BrindleHost_Alert& alert) {
   int right = kWidth - kMargin;
   auto add = [&](const char* title, CFOptionFlags response, bool left) {
     const int w = std::max(80, X11Canvas::MeasureText(title) + 24);
-    RECT r = left ? RECT{kMargin, top, kMargin + w, top + kButtonHeight} : RECT{right - w, top, right, top + kButtonHeight};
+    RECT r =
+        left ? RECT{kMargin, top, kMargin + w, top + kButtonHeight} : RECT{right - w, top, right, top + kButtonHeight};
     if (!left) right -= w + kButtonGap;
     buttons.push_back({title, response, r});
   };
@@ -108,32 +112,36 @@ CFOptionFlags X11Backend::RunAlert(const BrindleHost_Alert& alert) {
     XEvent e;
     if (!NextModalEvent({canvas.XWindow()}, &e)) break;
     switch (e.type) {
-      case Expose:
-        if (e.xexpose.count == 0) draw();
-        break;
-      case MapNotify: XSetInputFocus(mDisplay, canvas.XWindow(), RevertToParent, CurrentTime); break;
-      case ButtonPress:
-        if (e.xbutton.button == Button1) pressed = buttonAt(e.xbutton.x, e.xbutton.y), draw();
-        break;
-      case ButtonRelease:
-        if (e.xbutton.button != Button1) break;
-        if (pressed >= 0 && buttonAt(e.xbutton.x, e.xbutton.y) == pressed)
-          response = buttons[static_cast<size_t>(pressed)].mResponse, done = true;
-        pressed = -1;
-        if (!done) draw();
-        break;
-      case KeyPress: {
-        const KeySym key = XLookupKeysym(&e.xkey, 0);
-        if (key == XK_Return || key == XK_KP_Enter) response = kCFUserNotificationDefaultResponse, done = true;
-        else if (key == XK_Escape) done = true;
-        break;
-      }
-      default:
-        if (IsCloseRequest(e)) done = true;
-        break;
+    case Expose:
+      if (e.xexpose.count == 0) draw();
+      break;
+    case MapNotify:
+      XSetInputFocus(mDisplay, canvas.XWindow(), RevertToParent, CurrentTime);
+      break;
+    case ButtonPress:
+      if (e.xbutton.button == Button1) pressed = buttonAt(e.xbutton.x, e.xbutton.y), draw();
+      break;
+    case ButtonRelease:
+      if (e.xbutton.button != Button1) break;
+      if (pressed >= 0 && buttonAt(e.xbutton.x, e.xbutton.y) == pressed)
+        response = buttons[static_cast<size_t>(pressed)].mResponse, done = true;
+      pressed = -1;
+      if (!done) draw();
+      break;
+    case KeyPress: {
+      const KeySym key = XLookupKeysym(&e.xkey, 0);
+      if (key == XK_Return || key == XK_KP_Enter)
+        response = kCFUserNotificationDefaultResponse, done = true;
+      else if (key == XK_Escape)
+        done = true;
+      break;
+    }
+    default:
+      if (IsCloseRequest(e)) done = true;
+      break;
     }
   }
   return response;
 }
 
-}  // namespace BrindleHost
+} // namespace BrindleHost

@@ -27,20 +27,23 @@ int sErrors = 0;
 std::vector<Display*> sOwnDisplays;
 XErrorHandler sPreviousHandler = nullptr;
 
-int CountError(Display* display, XErrorEvent* event) {
+int CountError(Display* display, XErrorEvent* event)
+{
   const bool ours = std::find(sOwnDisplays.begin(), sOwnDisplays.end(), display) != sOwnDisplays.end();
   if (!ours && sPreviousHandler) return sPreviousHandler(display, event);
   ++sErrors;
   return 0;
 }
 
-void AdoptErrors(Display* display) {
+void AdoptErrors(Display* display)
+{
   sOwnDisplays.push_back(display);
   const XErrorHandler previous = XSetErrorHandler(&CountError);
   if (previous != &CountError) sPreviousHandler = previous;
 }
 
-void ReleaseErrors(Display* display) {
+void ReleaseErrors(Display* display)
+{
   sOwnDisplays.erase(std::remove(sOwnDisplays.begin(), sOwnDisplays.end(), display), sOwnDisplays.end());
   if (!sOwnDisplays.empty()) return;
   // Give the program its own handler back, unless something replaced ours meanwhile.
@@ -49,24 +52,26 @@ void ReleaseErrors(Display* display) {
   sPreviousHandler = nullptr;
 }
 
-bool HostIsMSBFirst() {
+bool HostIsMSBFirst()
+{
   const uint32_t one = 1;
   return *reinterpret_cast<const uint8_t*>(&one) == 0;
 }
 
-}  // namespace
+} // namespace
 
 // ---- Images ----
 
 X11Image::X11Image(Display* display, Visual* visual, int depth, int w, int h, bool sharedMemory)
-    : mDisplay(display), mWidth(w), mHeight(h) {
+    : mDisplay(display), mWidth(w), mHeight(h)
+{
   if (w <= 0 || h <= 0) return;
   if (sharedMemory && XShmQueryExtension(display)) {
     mImage = XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &mShm,
                              static_cast<unsigned>(w), static_cast<unsigned>(h));
     if (mImage && mImage->bits_per_pixel == 32) {
-      mShm.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(mImage->bytes_per_line) * static_cast<size_t>(h),
-                          IPC_CREAT | 0600);
+      mShm.shmid =
+          shmget(IPC_PRIVATE, static_cast<size_t>(mImage->bytes_per_line) * static_cast<size_t>(h), IPC_CREAT | 0600);
       if (mShm.shmid >= 0) {
         void* address = shmat(mShm.shmid, nullptr, 0);
         if (address != reinterpret_cast<void*>(-1)) {
@@ -77,7 +82,7 @@ X11Image::X11Image(Display* display, Visual* visual, int depth, int w, int h, bo
           mAttached = XShmAttach(display, &mShm) && (XSync(display, False), sErrors == before);
           if (!mAttached) shmdt(mShm.shmaddr);
         }
-        shmctl(mShm.shmid, IPC_RMID, nullptr);  // freed once both sides detach
+        shmctl(mShm.shmid, IPC_RMID, nullptr); // freed once both sides detach
       }
     }
     if (!mAttached && mImage) {
@@ -87,10 +92,10 @@ X11Image::X11Image(Display* display, Visual* visual, int depth, int w, int h, bo
     }
   }
   if (mAttached) return;
-  mImage = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
-                        static_cast<unsigned>(w), static_cast<unsigned>(h), 32, 0);
+  mImage = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr, static_cast<unsigned>(w),
+                        static_cast<unsigned>(h), 32, 0);
   if (!mImage) return;
-  if (mImage->bits_per_pixel != 32) {  // only 32-bit pixel words are written here
+  if (mImage->bits_per_pixel != 32) { // only 32-bit pixel words are written here
     XDestroyImage(mImage);
     mImage = nullptr;
     return;
@@ -101,24 +106,30 @@ X11Image::X11Image(Display* display, Visual* visual, int depth, int w, int h, bo
   mImage->data = reinterpret_cast<char*>(mOwnPixels.data());
 }
 
-X11Image::~X11Image() {
+X11Image::~X11Image()
+{
   if (!mImage) return;
   if (mAttached) {
     XShmDetach(mDisplay, &mShm);
     XSync(mDisplay, False);
     shmdt(mShm.shmaddr);
   }
-  mImage->data = nullptr;  // the pixels are not Xlib's to free
+  mImage->data = nullptr; // the pixels are not Xlib's to free
   XDestroyImage(mImage);
 }
 
-uint8_t* X11Image::Row(int y) {
+uint8_t* X11Image::Row(int y)
+{
   return reinterpret_cast<uint8_t*>(mImage->data) + static_cast<size_t>(y) * Stride();
 }
 
-size_t X11Image::Stride() const { return static_cast<size_t>(mImage->bytes_per_line); }
+size_t X11Image::Stride() const
+{
+  return static_cast<size_t>(mImage->bytes_per_line);
+}
 
-XLayout X11Image::Layout() const {
+XLayout X11Image::Layout() const
+{
   XLayout l;
   l.mRedMask = static_cast<uint32_t>(mImage->red_mask);
   l.mGreenMask = static_cast<uint32_t>(mImage->green_mask);
@@ -128,12 +139,12 @@ XLayout X11Image::Layout() const {
   return l;
 }
 
-void X11Image::Put(Drawable target, GC gc, int x, int y, int w, int h) {
+void X11Image::Put(Drawable target, GC gc, int x, int y, int w, int h)
+{
   if (!mImage || w <= 0 || h <= 0) return;
   if (mAttached) {
-    XShmPutImage(mDisplay, target, gc, mImage, x, y, x, y, static_cast<unsigned>(w),
-                 static_cast<unsigned>(h), False);
-    XSync(mDisplay, False);  // the server has read the pixels before they change again
+    XShmPutImage(mDisplay, target, gc, mImage, x, y, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), False);
+    XSync(mDisplay, False); // the server has read the pixels before they change again
   } else {
     XPutImage(mDisplay, target, gc, mImage, x, y, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h));
     XFlush(mDisplay);
@@ -142,7 +153,8 @@ void X11Image::Put(Drawable target, GC gc, int x, int y, int w, int h) {
 
 // ---- Backend ----
 
-std::unique_ptr<IWindowBackend> MakeX11Backend(const X11Options& options, std::string* error) {
+std::unique_ptr<IWindowBackend> MakeX11Backend(const X11Options& options, std::string* error)
+{
   const char* name = options.mDisplay.empty() ? nullptr : options.mDisplay.c_str();
   Display* display = XOpenDisplay(name);
   if (!display) {
@@ -155,14 +167,19 @@ std::unique_ptr<IWindowBackend> MakeX11Backend(const X11Options& options, std::s
   return std::unique_ptr<IWindowBackend>(new X11Backend(display, options));
 }
 
-X11Backend* InstalledX11Backend() { return dynamic_cast<X11Backend*>(&Backend()); }
+X11Backend* InstalledX11Backend()
+{
+  return dynamic_cast<X11Backend*>(&Backend());
+}
 
-unsigned long X11WindowOf(NSWindow* window) {
+unsigned long X11WindowOf(NSWindow* window)
+{
   X11Backend* backend = InstalledX11Backend();
   return backend ? backend->WindowOf(window) : 0;
 }
 
-bool X11SetParentForNewWindows(unsigned long parent) {
+bool X11SetParentForNewWindows(unsigned long parent)
+{
   X11Backend* backend = InstalledX11Backend();
   if (!backend) return false;
   backend->SetParent(parent);
@@ -170,7 +187,8 @@ bool X11SetParentForNewWindows(unsigned long parent) {
 }
 
 X11Backend::X11Backend(Display* display, const X11Options& options)
-    : mDisplay(display), mOptions(options), mStart(std::chrono::steady_clock::now()) {
+    : mDisplay(display), mOptions(options), mStart(std::chrono::steady_clock::now())
+{
   AdoptErrors(display);
   mScreen = DefaultScreen(display);
   mVisual = DefaultVisual(display, mScreen);
@@ -191,7 +209,8 @@ X11Backend::X11Backend(Display* display, const X11Options& options)
   XkbSetDetectableAutoRepeat(display, True, nullptr);
 }
 
-X11Backend::~X11Backend() {
+X11Backend::~X11Backend()
+{
   for (auto& native : mNatives) {
     native->mImage.reset();
     if (native->mGC) XFreeGC(mDisplay, native->mGC);
@@ -204,19 +223,22 @@ X11Backend::~X11Backend() {
   ReleaseErrors(mDisplay);
 }
 
-X11Backend::Native* X11Backend::Find(Window xwindow) {
+X11Backend::Native* X11Backend::Find(Window xwindow)
+{
   for (auto& native : mNatives)
     if (native->mXWindow == xwindow) return native.get();
   return nullptr;
 }
 
-unsigned long X11Backend::WindowOf(NSWindow* window) const {
+unsigned long X11Backend::WindowOf(NSWindow* window) const
+{
   for (const auto& native : mNatives)
     if (native->mWindow == window) return native->mXWindow;
   return 0;
 }
 
-Window X11Backend::CreatePlainWindow(int x, int y, int w, int h, bool overrideRedirect, const std::string& title) {
+Window X11Backend::CreatePlainWindow(int x, int y, int w, int h, bool overrideRedirect, const std::string& title)
+{
   XSetWindowAttributes a{};
   a.background_pixel = BlackPixel(mDisplay, mScreen);
   a.border_pixel = 0;
@@ -243,7 +265,8 @@ Window X11Backend::CreatePlainWindow(int x, int y, int w, int h, bool overrideRe
   return window;
 }
 
-void* X11Backend::CreateNativeWindow(NSWindow* window) {
+void* X11Backend::CreateNativeWindow(NSWindow* window)
+{
   auto native = std::make_unique<Native>();
   native->mWindow = window;
   const NSWindow::BackingStore store = window->backingStore();
@@ -256,10 +279,10 @@ void* X11Backend::CreateNativeWindow(NSWindow* window) {
     a.background_pixel = 0;
     a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
                    KeyReleaseMask | StructureNotifyMask;
-    native->mXWindow = XCreateWindow(mDisplay, parent, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h),
-                                     0, CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &a);
+    native->mXWindow = XCreateWindow(mDisplay, parent, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), 0,
+                                     CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &a);
     XSync(mDisplay, False);
-    if (sErrors != errors) native->mXWindow = 0;  // the parent is gone: nothing to show in
+    if (sErrors != errors) native->mXWindow = 0; // the parent is gone: nothing to show in
   } else {
     const NSRect frame = window->frame();
     const int x = static_cast<int>(std::lround(frame.origin.x));
@@ -276,7 +299,8 @@ void* X11Backend::CreateNativeWindow(NSWindow* window) {
   return handle;
 }
 
-void X11Backend::DestroyNativeWindow(NSWindow*, void* handle) {
+void X11Backend::DestroyNativeWindow(NSWindow*, void* handle)
+{
   for (auto it = mNatives.begin(); it != mNatives.end(); ++it) {
     if (it->get() != handle) continue;
     Native& native = **it;
@@ -289,16 +313,20 @@ void X11Backend::DestroyNativeWindow(NSWindow*, void* handle) {
   }
 }
 
-void X11Backend::ShowNativeWindow(NSWindow*, void* handle, bool visible) {
+void X11Backend::ShowNativeWindow(NSWindow*, void* handle, bool visible)
+{
   Native* native = static_cast<Native*>(handle);
   if (!native || !native->mXWindow) return;
-  if (visible) XMapRaised(mDisplay, native->mXWindow);
-  else XUnmapWindow(mDisplay, native->mXWindow);
+  if (visible)
+    XMapRaised(mDisplay, native->mXWindow);
+  else
+    XUnmapWindow(mDisplay, native->mXWindow);
   native->mMapped = visible;
   XFlush(mDisplay);
 }
 
-void X11Backend::PresentNativeWindow(NSWindow* window, void* handle, CGRect rect) {
+void X11Backend::PresentNativeWindow(NSWindow* window, void* handle, CGRect rect)
+{
   Native* native = static_cast<Native*>(handle);
   if (!native || !native->mXWindow || !native->mMapped) return;
   const int height = window->backingStore().mHeight;
@@ -310,7 +338,8 @@ void X11Backend::PresentNativeWindow(NSWindow* window, void* handle, CGRect rect
   Present(*native, x0, y0, x1 - x0, y1 - y0);
 }
 
-void X11Backend::Present(Native& native, int x, int y, int w, int h) {
+void X11Backend::Present(Native& native, int x, int y, int w, int h)
+{
   const NSWindow::BackingStore store = native.mWindow->backingStore();
   if (!store.mPixels) return;
   const int x0 = std::max(x, 0), y0 = std::max(y, 0);
@@ -328,7 +357,8 @@ void X11Backend::Present(Native& native, int x, int y, int w, int h) {
   native.mImage->Put(native.mXWindow, native.mGC, x0, y0, x1 - x0, y1 - y0);
 }
 
-bool X11Backend::HostWindowFrame(void* windowRef, CGRect* frame) {
+bool X11Backend::HostWindowFrame(void* windowRef, CGRect* frame)
+{
   const Window window = reinterpret_cast<Window>(windowRef);
   if (!window) return false;
   const int errors = sErrors;
@@ -345,17 +375,20 @@ bool X11Backend::HostWindowFrame(void* windowRef, CGRect* frame) {
 
 // ---- Clock and waiting ----
 
-double X11Backend::Now() {
+double X11Backend::Now()
+{
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - mStart).count();
 }
 
-bool X11Backend::WaitForConnection(double seconds) {
+bool X11Backend::WaitForConnection(double seconds)
+{
   pollfd fd = {ConnectionNumber(mDisplay), POLLIN, 0};
   const int ms = static_cast<int>(std::ceil(std::min(seconds, 60.0) * 1000));
   return poll(&fd, 1, std::max(ms, 0)) >= 0 || errno != EINTR;
 }
 
-bool X11Backend::DispatchPending() {
+bool X11Backend::DispatchPending()
+{
   bool any = false;
   while (XPending(mDisplay) > 0) {
     XEvent event;
@@ -366,28 +399,30 @@ bool X11Backend::DispatchPending() {
   return any;
 }
 
-void X11Backend::WaitUntil(double time) {
+void X11Backend::WaitUntil(double time)
+{
   if (DispatchPending()) return;
   for (;;) {
     const double left = time - Now();
     if (!(left > 0)) return;
-    if (!WaitForConnection(left)) return;  // a signal: let the program look at its flags
+    if (!WaitForConnection(left)) return; // a signal: let the program look at its flags
     if (DispatchPending()) return;
   }
 }
 
-bool X11Backend::IsCloseRequest(const XEvent& event) const {
+bool X11Backend::IsCloseRequest(const XEvent& event) const
+{
   return event.type == ClientMessage && event.xclient.message_type == mProtocols &&
          static_cast<Atom>(event.xclient.data.l[0]) == mDeleteWindow;
 }
 
-bool X11Backend::NextModalEvent(const std::vector<Window>& modal, XEvent* out, double timeout) {
+bool X11Backend::NextModalEvent(const std::vector<Window>& modal, XEvent* out, double timeout)
+{
   const double deadline = timeout >= 0 ? Now() + timeout : HUGE_VAL;
   for (;;) {
     while (XPending(mDisplay) > 0) {
       XNextEvent(mDisplay, out);
-      if (std::find(modal.begin(), modal.end(), out->xany.window) != modal.end())
-        return out->type != DestroyNotify;
+      if (std::find(modal.begin(), modal.end(), out->xany.window) != modal.end()) return out->type != DestroyNotify;
       // Other windows keep their pictures; their input waits for the modal session to end.
       if (out->type == Expose || out->type == MapNotify || out->type == UnmapNotify) Handle(*out);
     }
@@ -397,39 +432,48 @@ bool X11Backend::NextModalEvent(const std::vector<Window>& modal, XEvent* out, d
   }
 }
 
-void X11Backend::Handle(XEvent& event) {
+void X11Backend::Handle(XEvent& event)
+{
   Native* native = Find(event.xany.window);
   if (!native) return;
   switch (event.type) {
-    case Expose:
-      native->mMapped = true;
-      Present(*native, event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height);
-      return;
-    case MapNotify: native->mMapped = true; return;
-    case UnmapNotify: native->mMapped = false; return;
-    case DestroyNotify:
-    case ClientMessage: {
-      if (event.type == ClientMessage && !IsCloseRequest(event)) return;
-      if (event.type == DestroyNotify) native->mXWindow = 0;  // destroyed by someone else
-      // The close box, or the window destroyed with its host's: the NSWindow closes (which may
-      // free the native record, so nothing below touches it).
-      NSWindow* window = native->mWindow;
-      window->retain();
-      window->close();
-      window->release();
-      return;
-    }
-    default: HandleInput(*native, event); return;
+  case Expose:
+    native->mMapped = true;
+    Present(*native, event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height);
+    return;
+  case MapNotify:
+    native->mMapped = true;
+    return;
+  case UnmapNotify:
+    native->mMapped = false;
+    return;
+  case DestroyNotify:
+  case ClientMessage: {
+    if (event.type == ClientMessage && !IsCloseRequest(event)) return;
+    if (event.type == DestroyNotify) native->mXWindow = 0; // destroyed by someone else
+    // The close box, or the window destroyed with its host's: the NSWindow closes (which may
+    // free the native record, so nothing below touches it).
+    NSWindow* window = native->mWindow;
+    window->retain();
+    window->close();
+    window->release();
+    return;
+  }
+  default:
+    HandleInput(*native, event);
+    return;
   }
 }
 
 // ---- Display and cursor ----
 
-CGSize X11Backend::DisplaySize() {
+CGSize X11Backend::DisplaySize()
+{
   return CGSizeMake(DisplayWidth(mDisplay, mScreen), DisplayHeight(mDisplay, mScreen));
 }
 
-bool X11Backend::SetCursorVisible(bool visible) {
+bool X11Backend::SetCursorVisible(bool visible)
+{
   if (!visible) {
     if (mHideCount++ > 0) return true;
     if (!mBlankCursor) {
@@ -450,7 +494,8 @@ bool X11Backend::SetCursorVisible(bool visible) {
   return true;
 }
 
-bool X11Backend::MoveCursor(CGPoint point) {
+bool X11Backend::MoveCursor(CGPoint point)
+{
   if (!std::isfinite(point.x) || !std::isfinite(point.y)) return false;
   XWarpPointer(mDisplay, None, RootWindow(mDisplay, mScreen), 0, 0, 0, 0,
                static_cast<int>(std::lround(std::clamp<double>(point.x, -32768, 32767))),
@@ -459,7 +504,8 @@ bool X11Backend::MoveCursor(CGPoint point) {
   return true;
 }
 
-CGPoint X11Backend::CursorPosition() {
+CGPoint X11Backend::CursorPosition()
+{
   Window root = 0, child = 0;
   int rx = 0, ry = 0, wx = 0, wy = 0;
   unsigned int mask = 0;
@@ -467,18 +513,18 @@ CGPoint X11Backend::CursorPosition() {
   return CGPointMake(rx, ry);
 }
 
-bool X11Backend::OpenURL(const std::string& url) {
+bool X11Backend::OpenURL(const std::string& url)
+{
   // Only what a browser opens; never something the opener could read as an option.
-  const bool plain = url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0 ||
-                     url.rfind("mailto:", 0) == 0 || url.rfind("file://", 0) == 0;
+  const bool plain = url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0 || url.rfind("mailto:", 0) == 0 ||
+                     url.rfind("file://", 0) == 0;
   if (!plain) return false;
   pid_t child = 0;
   char* argv[] = {const_cast<char*>("xdg-open"), const_cast<char*>(url.c_str()), nullptr};
   if (posix_spawnp(&child, "xdg-open", nullptr, nullptr, argv, environ) != 0) return false;
   int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-}  // namespace BrindleHost
+} // namespace BrindleHost

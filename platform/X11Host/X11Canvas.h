@@ -15,8 +15,9 @@
 
 namespace BrindleHost {
 
-class X11Canvas {
- public:
+class X11Canvas
+{
+public:
   /* At display point (x, y), top left; a popup bypasses the window manager. */
   X11Canvas(X11Backend& backend, int x, int y, int w, int h, bool popup, const std::string& title);
   ~X11Canvas();
@@ -28,7 +29,8 @@ class X11Canvas {
   int Y() const { return mY; }
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
-  bool Contains(int rootX, int rootY) const {
+  bool Contains(int rootX, int rootY) const
+  {
     return rootX >= mX && rootY >= mY && rootX < mX + mWidth && rootY < mY + mHeight;
   }
   void Map();
@@ -41,7 +43,7 @@ class X11Canvas {
   static int MeasureText(const std::string& text, bool bold = false);
   void Present();
 
- private:
+private:
   X11Backend& mBackend;
   Window mWindow = 0;
   GC mGC = nullptr;
@@ -60,6 +62,6 @@ constexpr int kHighlightColour = GDI_RGB(48, 110, 220);
 constexpr int kEdgeColour = GDI_RGB(130, 130, 130);
 constexpr int kFieldColour = GDI_RGB(255, 255, 255);
 
-}  // namespace BrindleHost
+} // namespace BrindleHost
 
 #endif

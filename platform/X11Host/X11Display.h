@@ -23,8 +23,9 @@
 namespace BrindleHost {
 
 /* A w x h X image of 32-bit pixels, in shared memory when the server allows it. */
-class X11Image {
- public:
+class X11Image
+{
+public:
   X11Image(Display* display, Visual* visual, int depth, int w, int h, bool sharedMemory);
   ~X11Image();
   X11Image(const X11Image&) = delete;
@@ -39,7 +40,7 @@ class X11Image {
   /* Shows the block (x, y, w, h) of the image at the same place in the drawable. */
   void Put(Drawable target, GC gc, int x, int y, int w, int h);
 
- private:
+private:
   Display* mDisplay;
   XImage* mImage = nullptr;
   XShmSegmentInfo mShm{};
@@ -48,8 +49,9 @@ class X11Image {
   std::vector<uint8_t> mOwnPixels;
 };
 
-class X11Backend : public IWindowBackend {
- public:
+class X11Backend : public IWindowBackend
+{
+public:
   X11Backend(Display* display, const X11Options& options);
   ~X11Backend() override;
 
@@ -87,8 +89,9 @@ class X11Backend : public IWindowBackend {
   unsigned long WindowOf(NSWindow* window) const;
   void SetParent(unsigned long parent) { mOptions.mParent = parent; }
 
- private:
-  struct Native {
+private:
+  struct Native
+  {
     NSWindow* mWindow;
     Window mXWindow = 0;
     GC mGC = nullptr;
@@ -118,12 +121,12 @@ class X11Backend : public IWindowBackend {
   Cursor mBlankCursor = 0;
   int mHideCount = 0;
   ClickCounter mClicks;
-  std::set<unsigned int> mKeysDown;  // for isARepeat
+  std::set<unsigned int> mKeysDown; // for isARepeat
 };
 
 /* The installed backend when it is the X11 one, else null. */
 X11Backend* InstalledX11Backend();
 
-}  // namespace BrindleHost
+} // namespace BrindleHost
 
 #endif

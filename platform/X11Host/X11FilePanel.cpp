@@ -21,26 +21,33 @@ const RECT kField = {70, 252, kWidth - kMargin, 276};
 const RECT kOkButton = {kWidth - kMargin - 90, 296, kWidth - kMargin, 322};
 const RECT kCancelButton = {kWidth - kMargin - 190, 296, kWidth - kMargin - 100, 322};
 
-bool In(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+bool In(const RECT& r, int x, int y)
+{
+  return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
 
-bool IsDirectory(const std::string& path) {
+bool IsDirectory(const std::string& path)
+{
   struct stat s;
   return stat(path.c_str(), &s) == 0 && S_ISDIR(s.st_mode);
 }
 
-bool IsFile(const std::string& path) {
+bool IsFile(const std::string& path)
+{
   struct stat s;
   return stat(path.c_str(), &s) == 0 && S_ISREG(s.st_mode);
 }
 
-std::string Extension(const std::string& name) {
+std::string Extension(const std::string& name)
+{
   const size_t dot = name.rfind('.');
   const size_t slash = name.rfind('/');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot + 1 == name.size()) return "";
   return name.substr(dot + 1);
 }
 
-bool TypeAllowed(const PanelRequest& request, const std::string& name) {
+bool TypeAllowed(const PanelRequest& request, const std::string& name)
+{
   if (request.mAllowedTypes.empty()) return true;
   const std::string ext = Extension(name);
   for (const std::string& type : request.mAllowedTypes)
@@ -48,21 +55,25 @@ bool TypeAllowed(const PanelRequest& request, const std::string& name) {
   return false;
 }
 
-std::string Canonical(const std::string& path) {
+std::string Canonical(const std::string& path)
+{
   char resolved[PATH_MAX];
   return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
-class FilePanel {
- public:
+class FilePanel
+{
+public:
   FilePanel(X11Backend& backend, const PanelRequest& request)
-      : mBackend(backend), mRequest(request), mName(request.mFile) {
+      : mBackend(backend), mRequest(request), mName(request.mFile)
+  {
     char cwd[PATH_MAX] = "/";
     if (!getcwd(cwd, sizeof(cwd))) cwd[0] = '/', cwd[1] = 0;
     Enter(IsDirectory(request.mDirectory) ? request.mDirectory : cwd);
   }
 
-  bool Run(std::string* path) {
+  bool Run(std::string* path)
+  {
     const CGSize screen = mBackend.DisplaySize();
     X11Canvas canvas(mBackend, (static_cast<int>(screen.width) - kWidth) / 2,
                      (static_cast<int>(screen.height) - kHeight) / 3, kWidth, kHeight, false,
@@ -73,36 +84,39 @@ class FilePanel {
       XEvent e;
       if (!mBackend.NextModalEvent({canvas.XWindow()}, &e)) return false;
       switch (e.type) {
-        case Expose:
-          if (e.xexpose.count == 0) Draw();
-          break;
-        case MapNotify: XSetInputFocus(mBackend.XDisplay(), canvas.XWindow(), RevertToParent, CurrentTime); break;
-        case ButtonPress: {
-          const XButtonEvent& b = e.xbutton;
-          if (b.button == Button4 || b.button == Button5) {
-            Scroll(b.button == Button4 ? -3 : 3);
-          } else if (b.button == Button1) {
-            const long clicks = mClicks.Press(b.button, b.time, b.x, b.y);
-            if (In(kOkButton, b.x, b.y) && Accept(path)) return true;
-            if (In(kCancelButton, b.x, b.y)) return false;
-            if (In(kList, b.x, b.y) && Click((b.y - kList.top) / kRow + mTop, clicks, path)) return true;
-          }
-          Draw();
-          break;
+      case Expose:
+        if (e.xexpose.count == 0) Draw();
+        break;
+      case MapNotify:
+        XSetInputFocus(mBackend.XDisplay(), canvas.XWindow(), RevertToParent, CurrentTime);
+        break;
+      case ButtonPress: {
+        const XButtonEvent& b = e.xbutton;
+        if (b.button == Button4 || b.button == Button5) {
+          Scroll(b.button == Button4 ? -3 : 3);
+        } else if (b.button == Button1) {
+          const long clicks = mClicks.Press(b.button, b.time, b.x, b.y);
+          if (In(kOkButton, b.x, b.y) && Accept(path)) return true;
+          if (In(kCancelButton, b.x, b.y)) return false;
+          if (In(kList, b.x, b.y) && Click((b.y - kList.top) / kRow + mTop, clicks, path)) return true;
         }
-        case KeyPress:
-          if (Key(e.xkey, path, &mDone)) return mDone;
-          Draw();
-          break;
-        default:
-          if (mBackend.IsCloseRequest(e)) return false;
-          break;
+        Draw();
+        break;
+      }
+      case KeyPress:
+        if (Key(e.xkey, path, &mDone)) return mDone;
+        Draw();
+        break;
+      default:
+        if (mBackend.IsCloseRequest(e)) return false;
+        break;
       }
     }
   }
 
- private:
-  void Enter(const std::string& folder) {
+private:
+  void Enter(const std::string& folder)
+  {
     mFolder = Canonical(folder);
     mEntries.clear();
     mSelected = -1;
@@ -113,8 +127,10 @@ class FilePanel {
         const std::string name = entry->d_name;
         if (name.empty() || name[0] == '.') continue;
         const std::string full = Join(name);
-        if (IsDirectory(full)) folders.push_back(name + "/");
-        else if (TypeAllowed(mRequest, name) || (mRequest.mSave && mRequest.mAllowsOtherFileTypes)) files.push_back(name);
+        if (IsDirectory(full))
+          folders.push_back(name + "/");
+        else if (TypeAllowed(mRequest, name) || (mRequest.mSave && mRequest.mAllowsOtherFileTypes))
+          files.push_back(name);
       }
       closedir(d);
     }
@@ -125,18 +141,21 @@ class FilePanel {
     mEntries.insert(mEntries.end(), files.begin(), files.end());
   }
 
-  std::string Join(const std::string& name) const {
+  std::string Join(const std::string& name) const
+  {
     if (!name.empty() && name[0] == '/') return name;
     return mFolder == "/" ? "/" + name : mFolder + "/" + name;
   }
 
-  void Scroll(int rows) {
+  void Scroll(int rows)
+  {
     const int visible = (kList.bottom - kList.top) / kRow;
     mTop = std::max(0, std::min(mTop + rows, static_cast<int>(mEntries.size()) - visible));
   }
 
   // A click on the list: select; a double click opens a folder or takes a file.
-  bool Click(int index, long clicks, std::string* path) {
+  bool Click(int index, long clicks, std::string* path)
+  {
     if (index < 0 || index >= static_cast<int>(mEntries.size())) return false;
     mSelected = index;
     const std::string& entry = mEntries[static_cast<size_t>(index)];
@@ -150,7 +169,8 @@ class FilePanel {
     return Accept(path);
   }
 
-  bool Key(XKeyEvent& key, std::string* path, bool* accepted) {
+  bool Key(XKeyEvent& key, std::string* path, bool* accepted)
+  {
     char typed[16] = {};
     KeySym sym = 0;
     const int n = XLookupString(&key, typed, sizeof(typed) - 1, &sym, nullptr);
@@ -165,15 +185,18 @@ class FilePanel {
       if (mSelected >= 0 && mEntries[static_cast<size_t>(mSelected)].back() != '/')
         mName = mEntries[static_cast<size_t>(mSelected)];
     } else if (n == 1 && static_cast<unsigned char>(typed[0]) >= 0x20 && typed[0] != 0x7F) {
-      const unsigned char c = static_cast<unsigned char>(typed[0]);  // Latin-1 to UTF-8
-      if (c < 0x80) mName += static_cast<char>(c);
-      else mName += static_cast<char>(0xC0 | (c >> 6)), mName += static_cast<char>(0x80 | (c & 0x3F));
+      const unsigned char c = static_cast<unsigned char>(typed[0]); // Latin-1 to UTF-8
+      if (c < 0x80)
+        mName += static_cast<char>(c);
+      else
+        mName += static_cast<char>(0xC0 | (c >> 6)), mName += static_cast<char>(0x80 | (c & 0x3F));
     }
     return false;
   }
 
   // True with the chosen path; a folder named in the field is opened instead.
-  bool Accept(std::string* path) {
+  bool Accept(std::string* path)
+  {
     std::string name = mName;
     if (name.empty() && mSelected >= 0 && mEntries[static_cast<size_t>(mSelected)].back() == '/')
       name = mEntries[static_cast<size_t>(mSelected)];
@@ -197,12 +220,14 @@ class FilePanel {
     return true;
   }
 
-  bool Refuse() {
+  bool Refuse()
+  {
     XBell(mBackend.XDisplay(), 0);
     return false;
   }
 
-  void Draw() {
+  void Draw()
+  {
     X11Canvas& c = *mCanvas;
     const int line = TEXT_SINGLELINE | TEXT_VCENTER;
     c.Fill({0, 0, kWidth, kHeight}, kPanelColour);
@@ -224,8 +249,7 @@ class FilePanel {
     for (const RECT* b : {&kCancelButton, &kOkButton}) {
       c.Fill(*b, b == &kOkButton ? GDI_RGB(210, 225, 250) : kFieldColour);
       c.Frame(*b, b == &kOkButton ? kHighlightColour : kEdgeColour);
-      c.Text(*b, b == &kCancelButton ? "Cancel" : mRequest.mSave ? "Save" : "Open", kTextColour,
-             line | TEXT_CENTER);
+      c.Text(*b, b == &kCancelButton ? "Cancel" : mRequest.mSave ? "Save" : "Open", kTextColour, line | TEXT_CENTER);
     }
     c.Present();
   }
@@ -240,9 +264,10 @@ class FilePanel {
   bool mDone = false;
 };
 
-}  // namespace
+} // namespace
 
-bool X11Backend::RunPanel(const PanelRequest& request, std::string* path) {
+bool X11Backend::RunPanel(const PanelRequest& request, std::string* path)
+{
   FilePanel panel(*this, request);
   std::string chosen;
   if (!panel.Run(&chosen)) return false;
@@ -250,4 +275,4 @@ bool X11Backend::RunPanel(const PanelRequest& request, std::string* path) {
   return true;
 }
 
-}  // namespace BrindleHost
+} // namespace BrindleHost

@@ -11,7 +11,8 @@ namespace BrindleHost {
 
 namespace {
 
-std::string Utf8(unsigned long code) {
+std::string Utf8(unsigned long code)
+{
   std::string out;
   if (code < 0x80) {
     out += static_cast<char>(code);
@@ -31,28 +32,28 @@ std::string Utf8(unsigned long code) {
   return out;
 }
 
-struct SpecialKey {
+struct SpecialKey
+{
   unsigned long mKeySym;
   unsigned short mKeyCode;
   unsigned mCharacter;
 };
 
 const SpecialKey kSpecialKeys[] = {
-    {XK_Return, 0x24, '\r'},      {XK_KP_Enter, 0x4C, 0x03},     {XK_Tab, 0x30, '\t'},
-    {XK_ISO_Left_Tab, 0x30, 0x19}, {XK_space, 0x31, ' '},        {XK_BackSpace, 0x33, 0x7F},
-    {XK_Escape, 0x35, 0x1B},      {XK_Delete, 0x75, 0xF728},     {XK_Home, 0x73, 0xF729},
-    {XK_End, 0x77, 0xF72B},       {XK_Page_Up, 0x74, 0xF72C},    {XK_Page_Down, 0x79, 0xF72D},
-    {XK_Left, 0x7B, 0xF702},      {XK_Right, 0x7C, 0xF703},      {XK_Down, 0x7D, 0xF701},
-    {XK_Up, 0x7E, 0xF700},        {XK_F1, 0x7A, 0xF704},         {XK_F2, 0x78, 0xF705},
-    {XK_F3, 0x63, 0xF706},        {XK_F4, 0x76, 0xF707},
+    {XK_Return, 0x24, '\r'}, {XK_KP_Enter, 0x4C, 0x03},  {XK_Tab, 0x30, '\t'},       {XK_ISO_Left_Tab, 0x30, 0x19},
+    {XK_space, 0x31, ' '},   {XK_BackSpace, 0x33, 0x7F}, {XK_Escape, 0x35, 0x1B},    {XK_Delete, 0x75, 0xF728},
+    {XK_Home, 0x73, 0xF729}, {XK_End, 0x77, 0xF72B},     {XK_Page_Up, 0x74, 0xF72C}, {XK_Page_Down, 0x79, 0xF72D},
+    {XK_Left, 0x7B, 0xF702}, {XK_Right, 0x7C, 0xF703},   {XK_Down, 0x7D, 0xF701},    {XK_Up, 0x7E, 0xF700},
+    {XK_F1, 0x7A, 0xF704},   {XK_F2, 0x78, 0xF705},      {XK_F3, 0x63, 0xF706},      {XK_F4, 0x76, 0xF707},
 };
 
 // Apple's ANSI key codes by the character on the key (US layout, unshifted).
 const char kAnsiKeys[] = "asdfhgzxcv\0bqweryt123465=97-80]ou[ip\0lj'k;\\,/nm.\0\0`";
 
-}  // namespace
+} // namespace
 
-MappedKey MapKeySym(unsigned long keysym, const std::string& typed) {
+MappedKey MapKeySym(unsigned long keysym, const std::string& typed)
+{
   MappedKey key;
   for (const SpecialKey& s : kSpecialKeys)
     if (s.mKeySym == keysym) {
@@ -61,12 +62,14 @@ MappedKey MapKeySym(unsigned long keysym, const std::string& typed) {
       return key;
     }
   unsigned long code = 0;
-  if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF)) code = keysym;
-  else if (keysym >= 0x1000100 && keysym <= 0x110FFFF) code = keysym - 0x1000000;  // Unicode key symbols
+  if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF))
+    code = keysym;
+  else if (keysym >= 0x1000100 && keysym <= 0x110FFFF)
+    code = keysym - 0x1000000; // Unicode key symbols
   if (code) {
     key.mCharacters = Utf8(code);
   } else {
-    for (unsigned char c : typed) key.mCharacters += Utf8(c);  // Latin-1, e.g. control characters
+    for (unsigned char c : typed) key.mCharacters += Utf8(c); // Latin-1, e.g. control characters
   }
   unsigned long lower = keysym >= 'A' && keysym <= 'Z' ? keysym + 32 : keysym;
   if (lower >= 0x20 && lower <= 0x7E) {
@@ -79,7 +82,8 @@ MappedKey MapKeySym(unsigned long keysym, const std::string& typed) {
   return key;
 }
 
-NSUInteger MapModifiers(unsigned int state) {
+NSUInteger MapModifiers(unsigned int state)
+{
   NSUInteger flags = 0;
   if (state & ShiftMask) flags |= 1UL << 17;
   if (state & LockMask) flags |= 1UL << 16;
@@ -89,10 +93,10 @@ NSUInteger MapModifiers(unsigned int state) {
   return flags;
 }
 
-long ClickCounter::Press(unsigned int button, unsigned long timeMs, int x, int y) {
+long ClickCounter::Press(unsigned int button, unsigned long timeMs, int x, int y)
+{
   // X server times are milliseconds that wrap; unsigned subtraction measures across the wrap.
-  const bool again = mCount > 0 && button == mButton &&
-                     static_cast<uint32_t>(timeMs - mTime) <= kIntervalMs &&
+  const bool again = mCount > 0 && button == mButton && static_cast<uint32_t>(timeMs - mTime) <= kIntervalMs &&
                      std::abs(x - mX) <= kDistance && std::abs(y - mY) <= kDistance;
   mCount = again ? mCount + 1 : 1;
   mButton = button;
@@ -102,4 +106,4 @@ long ClickCounter::Press(unsigned int button, unsigned long timeMs, int x, int y
   return mCount;
 }
 
-}  // namespace BrindleHost
+} // namespace BrindleHost

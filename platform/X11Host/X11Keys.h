@@ -12,8 +12,9 @@
 
 namespace BrindleHost {
 
-struct MappedKey {
-  unsigned short mKeyCode = 0xFFFF;  // no particular key
+struct MappedKey
+{
+  unsigned short mKeyCode = 0xFFFF; // no particular key
   std::string mCharacters;          // UTF-8; empty for a key that types nothing
 };
 
@@ -26,7 +27,8 @@ NSUInteger MapModifiers(unsigned int state);
 
 /* The click count of a press: one more than the previous one when it follows it within the
  * double-click interval and distance with the same button, else 1. */
-struct ClickCounter {
+struct ClickCounter
+{
   static constexpr unsigned long kIntervalMs = 500;
   static constexpr int kDistance = 4;
   long Press(unsigned int button, unsigned long timeMs, int x, int y);
@@ -36,6 +38,6 @@ struct ClickCounter {
   int mX = 0, mY = 0;
 };
 
-}  // namespace BrindleHost
+} // namespace BrindleHost
 
 #endif

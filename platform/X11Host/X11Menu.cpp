@@ -14,36 +14,45 @@ const int kItemHeight = 20, kSeparatorHeight = 7, kIndent = 12, kCheckWidth = 20
 // A release this soon after the menu opened ends the click that opened it, not a choice.
 const double kOpeningRelease = 0.25;
 
-struct Row {
+struct Row
+{
   NSMenuItem* mItem;
   int mTop, mBottom;
 };
 
-struct Level {
+struct Level
+{
   NSMenu* mMenu;
   std::unique_ptr<X11Canvas> mCanvas;
   std::vector<Row> mRows;
   int mHot = -1;
 
-  bool Choosable(int i) const {
+  bool Choosable(int i) const
+  {
     if (i < 0 || i >= static_cast<int>(mRows.size())) return false;
     NSMenuItem* item = mRows[i].mItem;
     return item->isEnabled() && !item->isSeparatorItem();
   }
-  int RowAt(int y) const {
+  int RowAt(int y) const
+  {
     for (size_t i = 0; i < mRows.size(); ++i)
       if (y >= mRows[i].mTop && y < mRows[i].mBottom) return static_cast<int>(i);
     return -1;
   }
 };
 
-std::string Title(NSMenuItem* item) { return item->title() ? item->title()->text() : ""; }
+std::string Title(NSMenuItem* item)
+{
+  return item->title() ? item->title()->text() : "";
+}
 
-class MenuSession {
- public:
+class MenuSession
+{
+public:
   MenuSession(X11Backend& backend, NSMenu* menu, int x, int y) : mBackend(backend) { Open(menu, x, y); }
 
-  NSMenuItem* Run() {
+  NSMenuItem* Run()
+  {
     Display* display = mBackend.XDisplay();
     const Window grab = mLevels[0].mCanvas->XWindow();
     // Every click lands here, so a click outside the menu dismisses it.
@@ -59,24 +68,28 @@ class MenuSession {
       if (!mBackend.NextModalEvent(windows, &e)) break;
       Level* level = LevelOf(e.xany.window);
       switch (e.type) {
-        case Expose:
-          if (level && e.xexpose.count == 0) Draw(*level);
-          break;
-        case MotionNotify: Hover(e.xmotion.x_root, e.xmotion.y_root); break;
-        case ButtonPress:
-          if (!Inside(e.xbutton.x_root, e.xbutton.y_root)) done = true;
-          break;
-        case ButtonRelease: {
-          if (e.xbutton.button > Button3 || mBackend.Now() - opened < kOpeningRelease) break;
-          Hover(e.xbutton.x_root, e.xbutton.y_root);
-          NSMenuItem* item = HotLeaf();
-          if (item && Inside(e.xbutton.x_root, e.xbutton.y_root)) chosen = item, done = true;
-          break;
-        }
-        case KeyPress: done = Key(XLookupKeysym(&e.xkey, 0), &chosen); break;
-        default:
-          if (mBackend.IsCloseRequest(e)) done = true;
-          break;
+      case Expose:
+        if (level && e.xexpose.count == 0) Draw(*level);
+        break;
+      case MotionNotify:
+        Hover(e.xmotion.x_root, e.xmotion.y_root);
+        break;
+      case ButtonPress:
+        if (!Inside(e.xbutton.x_root, e.xbutton.y_root)) done = true;
+        break;
+      case ButtonRelease: {
+        if (e.xbutton.button > Button3 || mBackend.Now() - opened < kOpeningRelease) break;
+        Hover(e.xbutton.x_root, e.xbutton.y_root);
+        NSMenuItem* item = HotLeaf();
+        if (item && Inside(e.xbutton.x_root, e.xbutton.y_root)) chosen = item, done = true;
+        break;
+      }
+      case KeyPress:
+        done = Key(XLookupKeysym(&e.xkey, 0), &chosen);
+        break;
+      default:
+        if (mBackend.IsCloseRequest(e)) done = true;
+        break;
       }
     }
     XUngrabPointer(display, CurrentTime);
@@ -86,8 +99,9 @@ class MenuSession {
     return chosen;
   }
 
- private:
-  void Open(NSMenu* menu, int x, int y) {
+private:
+  void Open(NSMenu* menu, int x, int y)
+  {
     Level level;
     level.mMenu = menu;
     int height = 2, width = 120;
@@ -109,7 +123,8 @@ class MenuSession {
     mLevels.back().mCanvas->Map();
   }
 
-  void Draw(Level& level) {
+  void Draw(Level& level)
+  {
     X11Canvas& c = *level.mCanvas;
     c.Fill({0, 0, c.Width(), c.Height()}, kPanelColour);
     c.Frame({0, 0, c.Width(), c.Height()}, kEdgeColour);
@@ -124,8 +139,10 @@ class MenuSession {
       if (hot) c.Fill({1, row.mTop, c.Width() - 1, row.mBottom}, kHighlightColour);
       const int colour = hot ? GDI_RGB(255, 255, 255) : item->isEnabled() ? kTextColour : kDisabledColour;
       const int format = TEXT_SINGLELINE | TEXT_VCENTER;
-      if (item->state() == 1) c.Text({4, row.mTop, kCheckWidth, row.mBottom}, "\xE2\x9C\x93", colour, format);
-      else if (item->state() == -1) c.Text({4, row.mTop, kCheckWidth, row.mBottom}, "-", colour, format);
+      if (item->state() == 1)
+        c.Text({4, row.mTop, kCheckWidth, row.mBottom}, "\xE2\x9C\x93", colour, format);
+      else if (item->state() == -1)
+        c.Text({4, row.mTop, kCheckWidth, row.mBottom}, "-", colour, format);
       const int left = kCheckWidth + static_cast<int>(item->indentationLevel()) * kIndent;
       c.Text({left, row.mTop, c.Width() - kArrowWidth, row.mBottom}, Title(item), colour, format);
       if (item->hasSubmenu())
@@ -134,19 +151,22 @@ class MenuSession {
     c.Present();
   }
 
-  Level* LevelOf(Window w) {
+  Level* LevelOf(Window w)
+  {
     for (Level& l : mLevels)
       if (l.mCanvas->XWindow() == w) return &l;
     return nullptr;
   }
 
-  bool Inside(int x, int y) const {
+  bool Inside(int x, int y) const
+  {
     for (const Level& l : mLevels)
       if (l.mCanvas->Contains(x, y)) return true;
     return false;
   }
 
-  void SetHot(size_t depth, int row) {
+  void SetHot(size_t depth, int row)
+  {
     Level& level = mLevels[depth];
     if (level.mHot == row) return;
     level.mHot = row;
@@ -160,7 +180,8 @@ class MenuSession {
     }
   }
 
-  void Hover(int x, int y) {
+  void Hover(int x, int y)
+  {
     for (size_t d = mLevels.size(); d-- > 0;) {
       X11Canvas& c = *mLevels[d].mCanvas;
       if (!c.Contains(x, y)) continue;
@@ -169,7 +190,8 @@ class MenuSession {
     }
   }
 
-  NSMenuItem* HotLeaf() {
+  NSMenuItem* HotLeaf()
+  {
     Level& deepest = mLevels.back();
     if (!deepest.Choosable(deepest.mHot)) return nullptr;
     NSMenuItem* item = deepest.mRows[deepest.mHot].mItem;
@@ -177,7 +199,8 @@ class MenuSession {
   }
 
   // True when the key ends the menu (a choice or a dismissal).
-  bool Key(KeySym key, NSMenuItem** chosen) {
+  bool Key(KeySym key, NSMenuItem** chosen)
+  {
     Level& level = mLevels.back();
     const int n = static_cast<int>(level.mRows.size());
     if (key == XK_Escape) return true;
@@ -214,9 +237,10 @@ class MenuSession {
   std::vector<Level> mLevels;
 };
 
-}  // namespace
+} // namespace
 
-NSMenuItem* X11Backend::RunMenu(NSMenu* menu, CGPoint screenPoint, NSView*) {
+NSMenuItem* X11Backend::RunMenu(NSMenu* menu, CGPoint screenPoint, NSView*)
+{
   if (!menu || menu->numberOfItems() == 0) return nullptr;
   // Screen points have y up; the display counts rows from the top.
   const int x = static_cast<int>(screenPoint.x);
@@ -225,4 +249,4 @@ NSMenuItem* X11Backend::RunMenu(NSMenu* menu, CGPoint screenPoint, NSView*) {
   return session.Run();
 }
 
-}  // namespace BrindleHost
+} // namespace BrindleHost

@@ -7,7 +7,8 @@ namespace {
 
 // Places an 8-bit channel under a mask of any width and position (wider masks repeat the high bits,
 // so 0xFF fills the mask).
-uint32_t Place(uint32_t mask, uint8_t value) {
+uint32_t Place(uint32_t mask, uint8_t value)
+{
   if (!mask) return 0;
   int shift = 0;
   while (!((mask >> shift) & 1)) ++shift;
@@ -24,21 +25,24 @@ uint32_t Place(uint32_t mask, uint8_t value) {
   return (v << shift) & mask;
 }
 
-bool HostIsMSBFirst() {
+bool HostIsMSBFirst()
+{
   const uint32_t one = 1;
   return *reinterpret_cast<const uint8_t*>(&one) == 0;
 }
 
-}  // namespace
+} // namespace
 
-uint32_t XPixelWord(const XLayout& layout, uint8_t r, uint8_t g, uint8_t b) {
+uint32_t XPixelWord(const XLayout& layout, uint8_t r, uint8_t g, uint8_t b)
+{
   uint32_t word = Place(layout.mRedMask, r) | Place(layout.mGreenMask, g) | Place(layout.mBlueMask, b);
   if (layout.mDepth == 32) word |= ~(layout.mRedMask | layout.mGreenMask | layout.mBlueMask);
   return word;
 }
 
-void ConvertPixels(const uint8_t* src, size_t srcStride, PixelLayout from, uint8_t* dst,
-                   size_t dstStride, const XLayout& to, int w, int h) {
+void ConvertPixels(const uint8_t* src, size_t srcStride, PixelLayout from, uint8_t* dst, size_t dstStride,
+                   const XLayout& to, int w, int h)
+{
   if (!src || !dst || w <= 0 || h <= 0) return;
   const bool swap = to.mMSBFirst != HostIsMSBFirst();
   const bool common = to.mRedMask == 0xFF0000 && to.mGreenMask == 0xFF00 && to.mBlueMask == 0xFF;
@@ -56,4 +60,4 @@ void ConvertPixels(const uint8_t* src, size_t srcStride, PixelLayout from, uint8
   }
 }
 
-}  // namespace BrindleHost
+} // namespace BrindleHost

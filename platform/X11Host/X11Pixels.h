@@ -17,13 +17,15 @@
 
 namespace BrindleHost {
 
-struct PixelLayout {
-  int mRed, mGreen, mBlue;  // byte offsets in a 4-byte pixel
+struct PixelLayout
+{
+  int mRed, mGreen, mBlue; // byte offsets in a 4-byte pixel
 };
 constexpr PixelLayout kBackingStoreLayout = {2, 1, 0};
 constexpr PixelLayout kContextFrameLayout = {1, 2, 3};
 
-struct XLayout {
+struct XLayout
+{
   uint32_t mRedMask = 0xFF0000, mGreenMask = 0xFF00, mBlueMask = 0xFF;
   int mDepth = 24;        // 24 or 32; at 32 the bits outside the colour masks are alpha
   bool mMSBFirst = false; // byte order of the stored 32-bit words
@@ -34,9 +36,9 @@ uint32_t XPixelWord(const XLayout& layout, uint8_t r, uint8_t g, uint8_t b);
 
 /* Copies a w x h block: source rows of srcStride bytes, destination rows of dstStride bytes with
  * 4 bytes per pixel. */
-void ConvertPixels(const uint8_t* src, size_t srcStride, PixelLayout from, uint8_t* dst,
-                   size_t dstStride, const XLayout& to, int w, int h);
+void ConvertPixels(const uint8_t* src, size_t srcStride, PixelLayout from, uint8_t* dst, size_t dstStride,
+                   const XLayout& to, int w, int h);
 
-}  // namespace BrindleHost
+} // namespace BrindleHost
 
 #endif

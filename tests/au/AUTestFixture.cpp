@@ -2,13 +2,11 @@
 
 #include <stdexcept>
 
-const char* const kLongPresetName =
-  "A preset name that is exactly sixty-three bytes long, no more!!";
+const char* const kLongPresetName = "A preset name that is exactly sixty-three bytes long, no more!!";
 
 TestPlug::TestPlug(IEffectInstanceInfo info)
-  : IEffectAU(std::move(info), kNumParams, "1-1 2-2", 3,
-              "TestPlug", "TestProduct", "TestMaker", kTestVersion, static_cast<int>(kTestSubType),
-              static_cast<int>(kTestMfr), kTestLatency, false, false, false, 0)
+    : IEffectAU(std::move(info), kNumParams, "1-1 2-2", 3, "TestPlug", "TestProduct", "TestMaker", kTestVersion,
+                static_cast<int>(kTestSubType), static_cast<int>(kTestMfr), kTestLatency, false, false, false, 0)
 {
   GetParam(kGain)->InitDouble("Gain", 1.0, 0.0, 2.0, 0.01, "x", "Main");
   IParam* mode = GetParam(kMode);
@@ -36,18 +34,19 @@ void TestPlug::ProcessDoubleReplacing(double** inputs, double** outputs, int nFr
   mLastFrames = nFrames;
   const double gain = GetParam(kGain)->mValue;
   const double offset = GetParam(kSwitch)->mValue * 0.5;
-  for (int i = 0; i < nFrames; ++i)
-  {
+  for (int i = 0; i < nFrames; ++i) {
     double sum = 0.0;
     for (int c = 0; c < NInChannels(); ++c) sum += inputs[c][i];
     for (int c = 0; c < NOutChannels(); ++c) outputs[c][i] = sum * gain + offset;
   }
 }
 
-IEffectAU* MakeTestPlug() { return new TestPlug; }
-
-namespace
+IEffectAU* MakeTestPlug()
 {
+  return new TestPlug;
+}
+
+namespace {
 ComponentResult TestEntry(ComponentParameters* params, Handle storage)
 {
   return IEffectAU::IEffectAUEntry(params, storage);
@@ -92,8 +91,7 @@ void AUHostTest::Close(AudioUnit unit)
   CloseComponent(unit);
 }
 
-OSStatus AUHostTest::SetFormat(AudioUnit unit, AudioUnitScope scope, int nChannels, double rate,
-                               UInt32 flags)
+OSStatus AUHostTest::SetFormat(AudioUnit unit, AudioUnitScope scope, int nChannels, double rate, UInt32 flags)
 {
   AudioStreamBasicDescription f;
   MakeDefaultASBD(&f, rate, nChannels, false);
@@ -104,12 +102,10 @@ OSStatus AUHostTest::SetFormat(AudioUnit unit, AudioUnitScope scope, int nChanne
 OSStatus AUHostTest::SetCallback(AudioUnit unit, AURenderCallback proc, void* refCon)
 {
   AURenderCallbackStruct cb = {proc, refCon};
-  return AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
-                              &cb, sizeof(cb));
+  return AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb, sizeof(cb));
 }
 
-OSStatus AUHostTest::Render(AudioUnit unit, double sampleTime, UInt32 nFrames, AudioBufferList* list,
-                            UInt32 bus)
+OSStatus AUHostTest::Render(AudioUnit unit, double sampleTime, UInt32 nFrames, AudioBufferList* list, UInt32 bus)
 {
   AudioUnitRenderActionFlags flags = 0;
   const AudioTimeStamp ts = SampleTimeStamp(sampleTime);
@@ -117,30 +113,27 @@ OSStatus AUHostTest::Render(AudioUnit unit, double sampleTime, UInt32 nFrames, A
 }
 
 HostBuffers::HostBuffers(int nChannels, int nFrames, bool withData)
-  : mBytes(sizeof(AudioBufferList) + sizeof(AudioBuffer) * static_cast<size_t>(nChannels), 0),
-    mData(static_cast<size_t>(nChannels), std::vector<float>(static_cast<size_t>(nFrames), -9.0f))
+    : mBytes(sizeof(AudioBufferList) + sizeof(AudioBuffer) * static_cast<size_t>(nChannels), 0),
+      mData(static_cast<size_t>(nChannels), std::vector<float>(static_cast<size_t>(nFrames), -9.0f))
 {
   AudioBufferList* list = List();
   list->mNumberBuffers = static_cast<UInt32>(nChannels);
-  for (int c = 0; c < nChannels; ++c)
-  {
+  for (int c = 0; c < nChannels; ++c) {
     list->mBuffers[c].mNumberChannels = 1;
     list->mBuffers[c].mDataByteSize = static_cast<UInt32>(nFrames * sizeof(float));
     list->mBuffers[c].mData = withData ? mData[static_cast<size_t>(c)].data() : nullptr;
   }
 }
 
-OSStatus RampSource::Callback(void* refCon, AudioUnitRenderActionFlags* /*flags*/,
-                              const AudioTimeStamp* /*ts*/, UInt32 bus, UInt32 nFrames,
-                              AudioBufferList* list)
+OSStatus RampSource::Callback(void* refCon, AudioUnitRenderActionFlags* /*flags*/, const AudioTimeStamp* /*ts*/,
+                              UInt32 bus, UInt32 nFrames, AudioBufferList* list)
 {
   RampSource* self = static_cast<RampSource*>(refCon);
   ++self->mCalls;
   self->mLastBus = bus;
   self->mLastBuffers = list->mNumberBuffers;
   if (self->mResult != noErr) return self->mResult;
-  for (UInt32 c = 0; c < list->mNumberBuffers; ++c)
-  {
+  for (UInt32 c = 0; c < list->mNumberBuffers; ++c) {
     float* data = static_cast<float*>(list->mBuffers[c].mData);
     for (UInt32 i = 0; i < nFrames; ++i) data[i] = Value(static_cast<int>(c), static_cast<int>(i));
   }

@@ -33,15 +33,7 @@ extern const char* const kLongPresetName;
 class TestPlug : public IEffectAU
 {
 public:
-  enum EParams
-  {
-    kGain = 0,
-    kMode,
-    kSwitch,
-    kCount,
-    kTrim,
-    kNumParams
-  };
+  enum EParams { kGain = 0, kMode, kSwitch, kCount, kTrim, kNumParams };
 
   explicit TestPlug(IEffectInstanceInfo info = IEffectInstanceInfo{"org.brindle.test.au", "Test_View"});
 
@@ -84,11 +76,9 @@ protected:
   void Close(AudioUnit unit);
   TestPlug* Plug(AudioUnit unit) { return reinterpret_cast<TestPlug*>(GetComponentInstanceStorage(unit)); }
 
-  OSStatus SetFormat(AudioUnit unit, AudioUnitScope scope, int nChannels, double rate = 44100.0,
-                     UInt32 flags = 0x29);
+  OSStatus SetFormat(AudioUnit unit, AudioUnitScope scope, int nChannels, double rate = 44100.0, UInt32 flags = 0x29);
   OSStatus SetCallback(AudioUnit unit, AURenderCallback proc, void* refCon);
-  OSStatus Render(AudioUnit unit, double sampleTime, UInt32 nFrames, AudioBufferList* list,
-                  UInt32 bus = 0);
+  OSStatus Render(AudioUnit unit, double sampleTime, UInt32 nFrames, AudioBufferList* list, UInt32 bus = 0);
 
   std::vector<AudioUnit> mUnits;
   AudioUnit mUnit = nullptr;
@@ -109,8 +99,8 @@ struct HostBuffers
 // (+ 0.001 * the callback count), counting its calls.
 struct RampSource
 {
-  static OSStatus Callback(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* ts,
-                           UInt32 bus, UInt32 nFrames, AudioBufferList* list);
+  static OSStatus Callback(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* ts, UInt32 bus,
+                           UInt32 nFrames, AudioBufferList* list);
   static float Value(int channel, int frame) { return (channel + 1) * 0.01f * (frame + 1); }
   int mCalls = 0;
   UInt32 mLastBus = 99;

@@ -7,8 +7,7 @@
 #include "BrindleIdentity.h"
 #include "au/AUPlugFactory.h"
 
-namespace
-{
+namespace {
 struct EditorLog
 {
   std::vector<std::tuple<int, double, bool>> mCalls;
@@ -33,11 +32,17 @@ public:
 class EditorPlug : public TestPlug
 {
 public:
-  EditorPlug() : TestPlug(IEffectInstanceInfo{"com.tallowby.audiounit.Brindle", "Test_View"}) { AttachGraphics(new FakeEditor); }
+  EditorPlug() : TestPlug(IEffectInstanceInfo{"com.tallowby.audiounit.Brindle", "Test_View"})
+  {
+    AttachGraphics(new FakeEditor);
+  }
   void OnWindowResize() override { ++gEditorLog.mResizes; }
 };
 
-IEffectAU* MakeEditorPlug() { return new EditorPlug; }
+IEffectAU* MakeEditorPlug()
+{
+  return new EditorPlug;
+}
 
 class AUEditorTest : public AUHostTest
 {
@@ -63,8 +68,7 @@ TEST_F(AUEditorTest, ViewPropertiesNameTheBundleAndTheFactoryClass)
 
   ComponentDescription cd;
   UInt32 size = sizeof(cd);
-  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_GetUIComponentList, kAudioUnitScope_Global, 0, &cd,
-                                 &size),
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_GetUIComponentList, kAudioUnitScope_Global, 0, &cd, &size),
             noErr);
   EXPECT_EQ(cd.componentType, 0x61757677u); // 'auvw'
   EXPECT_EQ(cd.componentSubType, kTestSubType);
@@ -78,8 +82,8 @@ TEST_F(AUEditorTest, ViewPropertiesNameTheBundleAndTheFactoryClass)
   size = sizeof(view);
   ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &view, &size), noErr);
   char path[1024] = {};
-  ASSERT_TRUE(CFURLGetFileSystemRepresentation(view.mCocoaAUViewBundleLocation, true,
-                                               reinterpret_cast<UInt8*>(path), sizeof(path)));
+  ASSERT_TRUE(CFURLGetFileSystemRepresentation(view.mCocoaAUViewBundleLocation, true, reinterpret_cast<UInt8*>(path),
+                                               sizeof(path)));
   const std::string p(path);
   EXPECT_NE(p.find("Brindle.component"), std::string::npos) << p;
   EXPECT_EQ(ToStd(view.mCocoaAUViewClass[0]), "Test_View");

@@ -6,8 +6,7 @@
 #include <new>
 #include <stdexcept>
 
-namespace
-{
+namespace {
 // A hand-built parameter block with n counted arguments (argument i at params[n-1-i]).
 struct Block
 {
@@ -33,8 +32,7 @@ struct ListenerLog
   AudioUnitElement mElement = 99;
 };
 
-void Listener(void* refCon, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
-              AudioUnitElement element)
+void Listener(void* refCon, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element)
 {
   ListenerLog* log = static_cast<ListenerLog*>(refCon);
   ++log->mCalls;
@@ -50,8 +48,8 @@ struct NotifyLog
 };
 NotifyLog gNotifyLog;
 
-OSStatus Notifier(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32,
-                  UInt32, AudioBufferList*)
+OSStatus Notifier(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
+                  AudioBufferList*)
 {
   gNotifyLog.mCalls.push_back({static_cast<int>(reinterpret_cast<intptr_t>(refCon)), *flags});
   return noErr;
@@ -72,8 +70,14 @@ class ThrowingPlug : public TestPlug
 public:
   ThrowingPlug() { throw std::bad_alloc(); }
 };
-IEffectAU* MakeThrowingPlug() { return new ThrowingPlug; }
-IEffectAU* MakeNullPlug() { return nullptr; }
+IEffectAU* MakeThrowingPlug()
+{
+  return new ThrowingPlug;
+}
+IEffectAU* MakeNullPlug()
+{
+  return nullptr;
+}
 } // namespace
 
 using AUEntryTest = AUHostTest;
@@ -116,14 +120,12 @@ TEST_F(AUEntryTest, CloseWithoutStorageAndOpenFailuresAreContained)
 TEST_F(AUEntryTest, CapabilityMaskAndUnhandledSelectors)
 {
   const int handled[] = {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 16, 17};
-  for (int s = -4; s <= 21; ++s)
-  {
+  for (int s = -4; s <= 21; ++s) {
     bool expected = false;
     for (int h : handled) expected = expected || h == s;
     EXPECT_EQ(ComponentFunctionImplemented(mUnit, static_cast<SInt16>(s)), expected ? 1 : 0) << s;
   }
-  for (int s : {8, 12, 13, 19, 20, 21, 0x107, 0x200})
-  {
+  for (int s : {8, 12, 13, 19, 20, 21, 0x107, 0x200}) {
     Block b(static_cast<SInt16>(s), {});
     EXPECT_EQ(IEffectAU::IEffectAUEntry(b.Get(), Plug(mUnit)), badComponentSelector) << s;
   }
@@ -161,8 +163,7 @@ TEST_F(AUEntryTest, PropertyListenersAreKeptOnceAndHearRefusedWrites)
 
   // The second registration with the same property and function was ignored.
   const Float64 rate = 48000.0;
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 3, &rate,
-                                 sizeof(rate)),
+  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 3, &rate, sizeof(rate)),
             noErr);
   EXPECT_EQ(log.mCalls, 1);
   EXPECT_EQ(other.mCalls, 0);
@@ -172,27 +173,23 @@ TEST_F(AUEntryTest, PropertyListenersAreKeptOnceAndHearRefusedWrites)
 
   // A refused write is still announced.
   const Float64 badRate = -1.0;
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0,
-                                 &badRate, sizeof(badRate)),
-            kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(
+      AudioUnitSetProperty(mUnit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &badRate, sizeof(badRate)),
+      kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(log.mCalls, 2);
 
   EXPECT_EQ(AudioUnitRemovePropertyListener(mUnit, kAudioUnitProperty_SampleRate, Listener), noErr);
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate,
-                                 sizeof(rate)),
+  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate, sizeof(rate)),
             noErr);
   EXPECT_EQ(log.mCalls, 2);
   EXPECT_EQ(AudioUnitRemovePropertyListener(mUnit, kAudioUnitProperty_SampleRate, Listener), noErr);
 
   // Removal by user data leaves a record with other user data alone.
-  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(mUnit, kAudioUnitProperty_BypassEffect, Listener,
-                                                        &log),
-            noErr);
+  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(mUnit, kAudioUnitProperty_BypassEffect, Listener, &log), noErr);
   const UInt32 on = 1;
   AudioUnitSetProperty(mUnit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &on, sizeof(on));
   EXPECT_EQ(other.mCalls, 1);
-  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(mUnit, kAudioUnitProperty_BypassEffect, Listener,
-                                                        &other),
+  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(mUnit, kAudioUnitProperty_BypassEffect, Listener, &other),
             noErr);
   AudioUnitSetProperty(mUnit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &on, sizeof(on));
   EXPECT_EQ(other.mCalls, 1);
@@ -205,9 +202,10 @@ TEST_F(AUEntryTest, RenderNotifiersKeepDuplicatesAndRemoveTheFirst)
   ASSERT_EQ(AudioUnitAddRenderNotify(mUnit, Notifier, reinterpret_cast<void*>(2)), noErr);
   HostBuffers out(2, 16);
   ASSERT_EQ(Render(mUnit, 0, 16, out.List()), noErr);
-  const std::vector<std::pair<int, UInt32>> both = {
-    {1, kAudioUnitRenderAction_PreRender}, {2, kAudioUnitRenderAction_PreRender},
-    {1, kAudioUnitRenderAction_PostRender}, {2, kAudioUnitRenderAction_PostRender}};
+  const std::vector<std::pair<int, UInt32>> both = {{1, kAudioUnitRenderAction_PreRender},
+                                                    {2, kAudioUnitRenderAction_PreRender},
+                                                    {1, kAudioUnitRenderAction_PostRender},
+                                                    {2, kAudioUnitRenderAction_PostRender}};
   EXPECT_EQ(gNotifyLog.mCalls, both);
 
   // The reference constant is not compared: the first record goes.
@@ -220,8 +218,7 @@ TEST_F(AUEntryTest, RenderNotifiersKeepDuplicatesAndRemoveTheFirst)
 
   // A refused render calls no notifier.
   gNotifyLog.mCalls.clear();
-  EXPECT_EQ(Render(mUnit, 32, IEffectAU::kDefaultBlockSize + 1, out.List()),
-            kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(Render(mUnit, 32, IEffectAU::kDefaultBlockSize + 1, out.List()), kAudioUnitErr_InvalidPropertyValue);
   EXPECT_TRUE(gNotifyLog.mCalls.empty());
 }
 
@@ -307,8 +304,7 @@ TEST_F(AUEntryTest, CarbonViewOpensAndClosesButCreatesNoView)
   SetComponentInstanceStorage(viewHandle, static_cast<Handle>(plugStorage));
 }
 
-namespace
-{
+namespace {
 // A listener that removes itself the first time it is told.
 struct SelfRemover
 {

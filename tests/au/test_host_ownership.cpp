@@ -4,8 +4,7 @@
 
 #include "au/CFAUPreset.h"
 
-namespace
-{
+namespace {
 template <typename T>
 OSStatus Read(AudioUnit unit, AudioUnitPropertyID id, AudioUnitElement element, T* value)
 {
@@ -50,8 +49,7 @@ TEST_F(AUOwnershipTest, ObjectsHandedToTheHostCarryOneReference)
   ASSERT_EQ(Read(mUnit, kAudioUnitProperty_FactoryPresets, 0, &presets), noErr);
   EXPECT_EQ(CFGetRetainCount(presets), 1);
   ASSERT_EQ(CFArrayGetCount(presets), 2);
-  for (CFIndex i = 0; i < 2; ++i)
-  {
+  for (CFIndex i = 0; i < 2; ++i) {
     const CFAUPreset* record = static_cast<const CFAUPreset*>(CFArrayGetValueAtIndex(presets, i));
     EXPECT_EQ(record->retainCount, 1) << i;
     EXPECT_EQ(CFGetRetainCount(record->auPreset.presetName), 1) << i;

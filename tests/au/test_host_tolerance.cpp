@@ -8,27 +8,23 @@
 #include <limits>
 #include <thread>
 
-namespace
-{
+namespace {
 constexpr int kFrames = 64;
 
 std::atomic<long> gNotifierCalls{0};
-OSStatus CountingNotifier(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32,
-                          AudioBufferList*)
+OSStatus CountingNotifier(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32, AudioBufferList*)
 {
   gNotifierCalls.fetch_add(1, std::memory_order_relaxed);
   return noErr;
 }
-OSStatus OtherNotifier(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32,
-                       AudioBufferList*)
+OSStatus OtherNotifier(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32, AudioBufferList*)
 {
   return noErr;
 }
 } // namespace
 
 class AUToleranceTest : public AUHostTest
-{
-};
+{};
 
 TEST_F(AUToleranceTest, StreamFormatRatesThatNameNoRateLeaveTheRate)
 {
@@ -37,10 +33,9 @@ TEST_F(AUToleranceTest, StreamFormatRatesThatNameNoRateLeaveTheRate)
   {
     double rate;
     double after;
-  } cases[] = {{std::nan(""), 44100.0}, {inf, 44100.0}, {-inf, 44100.0}, {0.0, 44100.0},
-               {-1.0, 44100.0},         {48000.0, 48000.0}};
-  for (const auto& c : cases)
-  {
+  } cases[] = {{std::nan(""), 44100.0}, {inf, 44100.0},  {-inf, 44100.0},
+               {0.0, 44100.0},          {-1.0, 44100.0}, {48000.0, 48000.0}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.rate);
     Plug(mUnit)->SetSampleRate(44100.0);
     for (AudioUnitScope scope : {kAudioUnitScope_Input, kAudioUnitScope_Output})
@@ -48,8 +43,7 @@ TEST_F(AUToleranceTest, StreamFormatRatesThatNameNoRateLeaveTheRate)
     EXPECT_EQ(Plug(mUnit)->GetSampleRate(), c.after);
     AudioStreamBasicDescription back{};
     UInt32 size = sizeof(back);
-    ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0,
-                                   &back, &size),
+    ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &back, &size),
               noErr);
     EXPECT_EQ(back.mChannelsPerFrame, 2u);
     EXPECT_EQ(back.mSampleRate, c.after);
@@ -61,12 +55,7 @@ TEST_F(AUToleranceTest, ExtraOutputBuffersWithHostMemoryAreLeftAlone)
   RampSource source;
   ASSERT_EQ(SetCallback(mUnit, RampSource::Callback, &source), noErr);
   ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);
-  enum Extra
-  {
-    kData,
-    kNull,
-    kShort
-  };
+  enum Extra { kData, kNull, kShort };
   const struct
   {
     int buffers;
@@ -78,12 +67,10 @@ TEST_F(AUToleranceTest, ExtraOutputBuffersWithHostMemoryAreLeftAlone)
                {3, kNull, kAudioUnitErr_InvalidPropertyValue},
                {8, kNull, kAudioUnitErr_InvalidPropertyValue}};
   double sampleTime = 0;
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.buffers << " buffers, extra " << c.extra);
     HostBuffers out(c.buffers, kFrames);
-    for (int b = 2; b < c.buffers; ++b)
-    {
+    for (int b = 2; b < c.buffers; ++b) {
       if (c.extra == kNull) out.List()->mBuffers[b].mData = nullptr;
       if (c.extra == kShort) out.List()->mBuffers[b].mDataByteSize = 4;
     }
@@ -91,12 +78,10 @@ TEST_F(AUToleranceTest, ExtraOutputBuffersWithHostMemoryAreLeftAlone)
     EXPECT_EQ(Render(mUnit, sampleTime, kFrames, out.List()), c.result);
     sampleTime += kFrames;
     EXPECT_EQ(Plug(mUnit)->mProcessCalls - callsBefore, c.result == noErr ? 1 : 0);
-    for (int b = 0; b < c.buffers; ++b)
-    {
+    for (int b = 0; b < c.buffers; ++b) {
       const bool written = c.result == noErr && b < 2;
       EXPECT_EQ(out.mData[static_cast<size_t>(b)][0] != -9.0f, written) << "buffer " << b;
-      if (b >= 2 && c.extra == kNull)
-      {
+      if (b >= 2 && c.extra == kNull) {
         EXPECT_EQ(out.List()->mBuffers[b].mData, nullptr);
       }
     }
@@ -108,8 +93,8 @@ TEST_F(AUToleranceTest, NotifiersChangeWhileAFastDispatchRenderRuns)
   ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);
   AudioUnitRenderProc render = nullptr;
   UInt32 size = sizeof(render);
-  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global,
-                                 kAudioUnitRenderSelect, &render, &size),
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect,
+                                 &render, &size),
             noErr);
   void* plug = Plug(mUnit);
   gNotifierCalls = 0;
@@ -126,19 +111,16 @@ TEST_F(AUToleranceTest, NotifiersChangeWhileAFastDispatchRenderRuns)
   std::thread renderer([&] {
     HostBuffers buffers(2, kFrames);
     double t = kFrames;
-    while (running.load())
-    {
+    while (running.load()) {
       AudioUnitRenderActionFlags f = 0;
       const AudioTimeStamp stamp = SampleTimeStamp(t);
       t += kFrames;
       if (render(plug, &f, &stamp, 0, kFrames, buffers.List()) != noErr) break;
     }
   });
-  for (int i = 0; i < 2000; ++i)
-  {
+  for (int i = 0; i < 2000; ++i) {
     AudioUnitAddRenderNotify(mUnit, i % 2 ? CountingNotifier : OtherNotifier, nullptr);
-    if (i % 3 == 2)
-    {
+    if (i % 3 == 2) {
       AudioUnitRemoveRenderNotify(mUnit, CountingNotifier, nullptr);
       AudioUnitRemoveRenderNotify(mUnit, OtherNotifier, nullptr);
     }

@@ -6,8 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace
-{
+namespace {
 struct EdgeTransport
 {
   static OSStatus Beat(void*, Float64* beat, Float64* tempo)
@@ -49,9 +48,9 @@ TEST_F(AUHostValueTest, TransportNumbersOutsideIntRangeAreClamped)
 {
   EdgeTransport transport;
   HostCallbackInfo info = {&transport, EdgeTransport::Beat, EdgeTransport::Musical, EdgeTransport::State};
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &info,
-                                 sizeof(info)),
-            noErr);
+  ASSERT_EQ(
+      AudioUnitSetProperty(mUnit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &info, sizeof(info)),
+      noErr);
   TestPlug* plug = Plug(mUnit);
 
   // 3e9 samples is about 19 hours at 44.1 kHz: past int, so the largest int.
@@ -100,8 +99,7 @@ TEST_F(AUHostValueTest, StartNoteTruncatesPitchesInsideIntRange)
                         {std::nanf(""), 0u},
                         {-5.5f, static_cast<NoteInstanceID>(-5)},
                         {-1.0e10f, 0x80000000u}};
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     note.mPitch = c.pitch;
     NoteInstanceID id = 12345;
     EXPECT_EQ(MusicDeviceStartNote(mUnit, 0, 0, &id, 0, &note), noErr);
@@ -114,15 +112,13 @@ TEST_F(AUHostValueTest, ParameterIDNamesAreCutBetweenCharacters)
   // "Pégase": P, then é as two bytes (C3 A9), then gase.
   Plug(mUnit)->GetParam(TestPlug::kGain)->InitDouble("P\xC3\xA9gase", 1.0, 0.0, 2.0, 0.01, "x", "Main");
   const std::pair<SInt32, std::string> lengths[] = {
-    {1, "P"}, {2, "P"}, {3, "P\xC3\xA9"}, {4, "P\xC3\xA9g"}, {kAudioUnitParameterName_Full, "P\xC3\xA9gase"}};
-  for (const auto& l : lengths)
-  {
+      {1, "P"}, {2, "P"}, {3, "P\xC3\xA9"}, {4, "P\xC3\xA9g"}, {kAudioUnitParameterName_Full, "P\xC3\xA9gase"}};
+  for (const auto& l : lengths) {
     AudioUnitParameterIDName name = {TestPlug::kGain, l.first, nullptr};
     UInt32 size = sizeof(name);
-    ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterIDName, kAudioUnitScope_Global, 0, &name,
-                                   &size),
+    ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterIDName, kAudioUnitScope_Global, 0, &name, &size),
               noErr)
-      << l.first;
+        << l.first;
     EXPECT_EQ(ToStd(name.outName), l.second) << l.first;
     CFRelease(name.outName);
   }

@@ -4,8 +4,7 @@
 
 #include "plugcore/IMidiMsg.h"
 
-namespace
-{
+namespace {
 constexpr OSType kInstSubType = 0x696e7374; // 'inst'
 
 // Four outputs in two buses, no inputs. Output channel c, frame i = 100 * call + 10 * c + i.
@@ -13,10 +12,9 @@ class InstPlug : public IEffectAU
 {
 public:
   InstPlug()
-    : IEffectAU(IEffectInstanceInfo{}, 0, "0-4", 0, "Inst", "", "Maker", 0x00010000,
-                static_cast<int>(kInstSubType), static_cast<int>(kTestMfr), 0, false, false, true, 0)
-  {
-  }
+      : IEffectAU(IEffectInstanceInfo{}, 0, "0-4", 0, "Inst", "", "Maker", 0x00010000, static_cast<int>(kInstSubType),
+                  static_cast<int>(kTestMfr), 0, false, false, true, 0)
+  {}
   void ProcessDoubleReplacing(double**, double** outputs, int nFrames) override
   {
     ++mProcessCalls;
@@ -31,8 +29,14 @@ public:
   int mSysExSize = -1;
 };
 
-IEffectAU* MakeInstPlug() { return new InstPlug; }
-ComponentResult Entry(ComponentParameters* p, Handle storage) { return IEffectAU::IEffectAUEntry(p, storage); }
+IEffectAU* MakeInstPlug()
+{
+  return new InstPlug;
+}
+ComponentResult Entry(ComponentParameters* p, Handle storage)
+{
+  return IEffectAU::IEffectAUEntry(p, storage);
+}
 
 class AUInstrumentTest : public ::testing::Test
 {
@@ -75,32 +79,31 @@ TEST_F(AUInstrumentTest, BusesLabelsTagsAndCount)
   AudioChannelLayoutTag tag = 0;
   size = sizeof(tag);
   Boolean writable = false;
-  ASSERT_EQ(AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_SupportedChannelLayoutTags, kAudioUnitScope_Output,
-                                     1, &size, &writable),
+  ASSERT_EQ(AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_SupportedChannelLayoutTags, kAudioUnitScope_Output, 1,
+                                     &size, &writable),
             noErr);
   EXPECT_EQ(size, 4u);
   EXPECT_TRUE(writable);
-  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_SupportedChannelLayoutTags, kAudioUnitScope_Output, 1,
-                                 &tag, &size),
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_SupportedChannelLayoutTags, kAudioUnitScope_Output, 1, &tag,
+                                 &size),
             noErr);
   EXPECT_EQ(tag, static_cast<UInt32>(kAudioChannelLayoutTag_Stereo));
-  EXPECT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_SupportedChannelLayoutTags, kAudioUnitScope_Input, 0,
-                                 &tag, &size),
-            kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_SupportedChannelLayoutTags, kAudioUnitScope_Output, 2,
-                                 &tag, &size),
+  EXPECT_EQ(
+      AudioUnitGetProperty(mUnit, kAudioUnitProperty_SupportedChannelLayoutTags, kAudioUnitScope_Input, 0, &tag, &size),
+      kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_SupportedChannelLayoutTags, kAudioUnitScope_Output, 2, &tag,
+                                 &size),
             kAudioUnitErr_InvalidProperty);
 
   UInt32 count = 0;
   size = sizeof(count);
-  ASSERT_EQ(AudioUnitGetProperty(mUnit, kMusicDeviceProperty_InstrumentCount, kAudioUnitScope_Global, 0, &count,
-                                 &size),
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kMusicDeviceProperty_InstrumentCount, kAudioUnitScope_Global, 0, &count, &size),
             noErr);
   EXPECT_EQ(count, 1u);
   AURenderCallbackStruct cb = {RampSource::Callback, nullptr};
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb,
-                                 sizeof(cb)),
-            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(
+      AudioUnitSetProperty(mUnit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb, sizeof(cb)),
+      kAudioUnitErr_InvalidProperty);
   // No inputs and no outputs negotiated yet counts as legal.
   EXPECT_EQ(AudioUnitInitialize(mUnit), noErr);
 }

@@ -3,11 +3,10 @@
 
 #include <cmath>
 
-namespace
-{
+namespace {
 template <typename T>
-OSStatus Get(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
-             T* value, UInt32* pSize = nullptr)
+OSStatus Get(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, T* value,
+             UInt32* pSize = nullptr)
 {
   UInt32 size = sizeof(T);
   const OSStatus r = AudioUnitGetProperty(unit, id, scope, element, value, &size);
@@ -15,8 +14,8 @@ OSStatus Get(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, Audio
   return r;
 }
 
-OSStatus Info(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
-              UInt32* size, Boolean* writable)
+OSStatus Info(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, UInt32* size,
+              Boolean* writable)
 {
   return AudioUnitGetPropertyInfo(unit, id, scope, element, size, writable);
 }
@@ -39,34 +38,33 @@ TEST_F(AUPropertyTest, InfoCallsReportSizesAndWritability)
     bool writable;
   };
   const Row rows[] = {
-    {kAudioUnitProperty_ClassInfo, kGlobal, 0, 8, true},
-    {kAudioUnitProperty_MakeConnection, kIn, 0, 16, true},
-    {kAudioUnitProperty_SampleRate, kOut, 0, 8, true},
-    {kAudioUnitProperty_ParameterList, kGlobal, 0, 4 * TestPlug::kNumParams, false},
-    {kAudioUnitProperty_ParameterList, kIn, 0, 0, false},
-    {kAudioUnitProperty_ParameterInfo, kGlobal, 4, 104, false},
-    {kAudioUnitProperty_FastDispatch, kGlobal, kAudioUnitRenderSelect, 8, false},
-    {kAudioUnitProperty_StreamFormat, kIn, 0, 40, true},
-    {kAudioUnitProperty_ElementCount, kIn, 0, 4, false},
-    {kAudioUnitProperty_Latency, kGlobal, 0, 8, false},
-    {kAudioUnitProperty_SupportedNumChannels, kGlobal, 0, 8, false},
-    {kAudioUnitProperty_MaximumFramesPerSlice, kGlobal, 0, 4, true},
-    {kAudioUnitProperty_ParameterValueStrings, kGlobal, TestPlug::kMode, 8, false},
-    {kAudioUnitProperty_TailTime, kGlobal, 0, 8, false},
-    {kAudioUnitProperty_BypassEffect, kGlobal, 0, 4, true},
-    {kAudioUnitProperty_LastRenderError, kGlobal, 0, 4, false},
-    {kAudioUnitProperty_SetRenderCallback, kIn, 0, 16, true},
-    {kAudioUnitProperty_FactoryPresets, kOut, 0, 8, false},
-    {kAudioUnitProperty_HostCallbacks, kGlobal, 0, 32, true},
-    {kAudioUnitProperty_CurrentPreset, kGlobal, 0, 16, true},
-    {kAudioUnitProperty_PresentPreset, kGlobal, 0, 16, true},
-    {kAudioUnitProperty_ParameterStringFromValue, kGlobal, 0, 24, false},
-    {kAudioUnitProperty_ParameterIDName, kGlobal, 0, 16, false},
-    {kAudioUnitProperty_ParameterClumpName, kGlobal, 0, 16, false},
-    {kAudioUnitProperty_ParameterValueFromString, kGlobal, 0, 24, false},
+      {kAudioUnitProperty_ClassInfo, kGlobal, 0, 8, true},
+      {kAudioUnitProperty_MakeConnection, kIn, 0, 16, true},
+      {kAudioUnitProperty_SampleRate, kOut, 0, 8, true},
+      {kAudioUnitProperty_ParameterList, kGlobal, 0, 4 * TestPlug::kNumParams, false},
+      {kAudioUnitProperty_ParameterList, kIn, 0, 0, false},
+      {kAudioUnitProperty_ParameterInfo, kGlobal, 4, 104, false},
+      {kAudioUnitProperty_FastDispatch, kGlobal, kAudioUnitRenderSelect, 8, false},
+      {kAudioUnitProperty_StreamFormat, kIn, 0, 40, true},
+      {kAudioUnitProperty_ElementCount, kIn, 0, 4, false},
+      {kAudioUnitProperty_Latency, kGlobal, 0, 8, false},
+      {kAudioUnitProperty_SupportedNumChannels, kGlobal, 0, 8, false},
+      {kAudioUnitProperty_MaximumFramesPerSlice, kGlobal, 0, 4, true},
+      {kAudioUnitProperty_ParameterValueStrings, kGlobal, TestPlug::kMode, 8, false},
+      {kAudioUnitProperty_TailTime, kGlobal, 0, 8, false},
+      {kAudioUnitProperty_BypassEffect, kGlobal, 0, 4, true},
+      {kAudioUnitProperty_LastRenderError, kGlobal, 0, 4, false},
+      {kAudioUnitProperty_SetRenderCallback, kIn, 0, 16, true},
+      {kAudioUnitProperty_FactoryPresets, kOut, 0, 8, false},
+      {kAudioUnitProperty_HostCallbacks, kGlobal, 0, 32, true},
+      {kAudioUnitProperty_CurrentPreset, kGlobal, 0, 16, true},
+      {kAudioUnitProperty_PresentPreset, kGlobal, 0, 16, true},
+      {kAudioUnitProperty_ParameterStringFromValue, kGlobal, 0, 24, false},
+      {kAudioUnitProperty_ParameterIDName, kGlobal, 0, 16, false},
+      {kAudioUnitProperty_ParameterClumpName, kGlobal, 0, 16, false},
+      {kAudioUnitProperty_ParameterValueFromString, kGlobal, 0, 24, false},
   };
-  for (const Row& row : rows)
-  {
+  for (const Row& row : rows) {
     UInt32 size = 12345;
     Boolean writable = 7;
     EXPECT_EQ(Info(mUnit, row.id, row.scope, row.element, &size, &writable), noErr) << row.id;
@@ -89,29 +87,29 @@ TEST_F(AUPropertyTest, RefusedReadsAndUnknownProperties)
     OSStatus result;
   };
   const Row rows[] = {
-    {kAudioUnitProperty_MakeConnection, kOut, 0, kAudioUnitErr_InvalidProperty},
-    {kAudioUnitProperty_ParameterInfo, kIn, 0, kAudioUnitErr_InvalidProperty},
-    {kAudioUnitProperty_ParameterInfo, kGlobal, TestPlug::kNumParams, kAudioUnitErr_InvalidElement},
-    {kAudioUnitProperty_FastDispatch, kGlobal, kAudioUnitResetSelect, kAudioUnitErr_InvalidElement},
-    {kAudioUnitProperty_StreamFormat, kIn, 1, kAudioUnitErr_InvalidProperty},
-    {kAudioUnitProperty_StreamFormat, kAudioUnitScope_Group, 0, kAudioUnitErr_InvalidProperty},
-    {kAudioUnitProperty_Latency, kIn, 0, kAudioUnitErr_InvalidProperty},
-    {kAudioUnitProperty_ParameterValueStrings, kGlobal, TestPlug::kGain, kAudioUnitErr_InvalidProperty},
-    {kAudioUnitProperty_ParameterValueStrings, kGlobal, 99, kAudioUnitErr_InvalidElement},
-    {kAudioUnitProperty_GetUIComponentList, kGlobal, 0, kAudioUnitErr_InvalidProperty},
-    {kAudioUnitProperty_AudioChannelLayout, kOut, 0, kAudioUnitErr_InvalidPropertyValue},
-    {kAudioUnitProperty_SetRenderCallback, kIn, 1, kAudioUnitErr_InvalidProperty},
-    {kAudioUnitProperty_SetRenderCallback, kOut, 0, kAudioUnitErr_InvalidProperty},
-    {kAudioUnitProperty_HostCallbacks, kIn, 0, kAudioUnitErr_InvalidProperty},
-    {kAudioUnitProperty_ElementName, kOut, 0, kAudioUnitErr_InvalidProperty}, // info call
-    {kAudioUnitProperty_CocoaUI, kGlobal, 0, kAudioUnitErr_InvalidProperty},  // no editor
-    {kAudioUnitProperty_SupportedChannelLayoutTags, kOut, 0, kAudioUnitErr_InvalidProperty},
-    {kMusicDeviceProperty_InstrumentCount, kGlobal, 0, kAudioUnitErr_InvalidProperty},
-    {6 /* CPU load */, kGlobal, 0, kAudioUnitErr_InvalidProperty},
-    {kAudioUnitProperty_OfflineRender, kGlobal, 0, kAudioUnitErr_InvalidProperty},
-    {kAudioUnitProperty_AUHostIdentifier, kGlobal, 0, kAudioUnitErr_InvalidProperty},
-    {39, kGlobal, 0, kAudioUnitErr_InvalidProperty},
-    {999, kGlobal, 0, kAudioUnitErr_InvalidProperty},
+      {kAudioUnitProperty_MakeConnection, kOut, 0, kAudioUnitErr_InvalidProperty},
+      {kAudioUnitProperty_ParameterInfo, kIn, 0, kAudioUnitErr_InvalidProperty},
+      {kAudioUnitProperty_ParameterInfo, kGlobal, TestPlug::kNumParams, kAudioUnitErr_InvalidElement},
+      {kAudioUnitProperty_FastDispatch, kGlobal, kAudioUnitResetSelect, kAudioUnitErr_InvalidElement},
+      {kAudioUnitProperty_StreamFormat, kIn, 1, kAudioUnitErr_InvalidProperty},
+      {kAudioUnitProperty_StreamFormat, kAudioUnitScope_Group, 0, kAudioUnitErr_InvalidProperty},
+      {kAudioUnitProperty_Latency, kIn, 0, kAudioUnitErr_InvalidProperty},
+      {kAudioUnitProperty_ParameterValueStrings, kGlobal, TestPlug::kGain, kAudioUnitErr_InvalidProperty},
+      {kAudioUnitProperty_ParameterValueStrings, kGlobal, 99, kAudioUnitErr_InvalidElement},
+      {kAudioUnitProperty_GetUIComponentList, kGlobal, 0, kAudioUnitErr_InvalidProperty},
+      {kAudioUnitProperty_AudioChannelLayout, kOut, 0, kAudioUnitErr_InvalidPropertyValue},
+      {kAudioUnitProperty_SetRenderCallback, kIn, 1, kAudioUnitErr_InvalidProperty},
+      {kAudioUnitProperty_SetRenderCallback, kOut, 0, kAudioUnitErr_InvalidProperty},
+      {kAudioUnitProperty_HostCallbacks, kIn, 0, kAudioUnitErr_InvalidProperty},
+      {kAudioUnitProperty_ElementName, kOut, 0, kAudioUnitErr_InvalidProperty}, // info call
+      {kAudioUnitProperty_CocoaUI, kGlobal, 0, kAudioUnitErr_InvalidProperty},  // no editor
+      {kAudioUnitProperty_SupportedChannelLayoutTags, kOut, 0, kAudioUnitErr_InvalidProperty},
+      {kMusicDeviceProperty_InstrumentCount, kGlobal, 0, kAudioUnitErr_InvalidProperty},
+      {6 /* CPU load */, kGlobal, 0, kAudioUnitErr_InvalidProperty},
+      {kAudioUnitProperty_OfflineRender, kGlobal, 0, kAudioUnitErr_InvalidProperty},
+      {kAudioUnitProperty_AUHostIdentifier, kGlobal, 0, kAudioUnitErr_InvalidProperty},
+      {39, kGlobal, 0, kAudioUnitErr_InvalidProperty},
+      {999, kGlobal, 0, kAudioUnitErr_InvalidProperty},
   };
   for (const Row& row : rows)
     EXPECT_EQ(Info(mUnit, row.id, row.scope, row.element, &size, &writable), row.result) << row.id;
@@ -164,8 +162,7 @@ TEST_F(AUPropertyTest, ParameterListAndInfo)
   ASSERT_EQ(Get(mUnit, kAudioUnitProperty_ParameterInfo, kGlobal, 3, &again), noErr);
   EXPECT_EQ(again.clumpID, 2u);
 
-  for (AudioUnitParameterInfo& i : info)
-  {
+  for (AudioUnitParameterInfo& i : info) {
     CFRelease(i.cfNameString);
     if (i.unitName) CFRelease(i.unitName);
   }
@@ -176,11 +173,9 @@ TEST_F(AUPropertyTest, ParameterListAndInfo)
   EXPECT_EQ(ToStd(clump.outName), "Extra");
   CFRelease(clump.outName);
   clump.inID = 0;
-  EXPECT_EQ(Get(mUnit, kAudioUnitProperty_ParameterClumpName, kGlobal, 0, &clump),
-            kAudioUnitErr_PropertyNotInUse);
+  EXPECT_EQ(Get(mUnit, kAudioUnitProperty_ParameterClumpName, kGlobal, 0, &clump), kAudioUnitErr_PropertyNotInUse);
   clump.inID = 3;
-  EXPECT_EQ(Get(mUnit, kAudioUnitProperty_ParameterClumpName, kGlobal, 0, &clump),
-            kAudioUnitErr_PropertyNotInUse);
+  EXPECT_EQ(Get(mUnit, kAudioUnitProperty_ParameterClumpName, kGlobal, 0, &clump), kAudioUnitErr_PropertyNotInUse);
 }
 
 TEST_F(AUPropertyTest, ParameterTexts)
@@ -197,8 +192,7 @@ TEST_F(AUPropertyTest, ParameterTexts)
                         {TestPlug::kGain, 0.5f, "0.50"},
                         {TestPlug::kTrim, 3.0f, "-3.0"},
                         {TestPlug::kCount, 7.0f, "7"}};
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     AudioUnitParameterStringFromValue sfv = {c.id, &c.value, nullptr};
     ASSERT_EQ(Get(mUnit, kAudioUnitProperty_ParameterStringFromValue, kGlobal, 0, &sfv), noErr);
     EXPECT_EQ(ToStd(sfv.outString), c.text);
@@ -206,8 +200,7 @@ TEST_F(AUPropertyTest, ParameterTexts)
   }
   const float one = 1.0f;
   AudioUnitParameterStringFromValue bad = {TestPlug::kNumParams, &one, nullptr};
-  EXPECT_EQ(Get(mUnit, kAudioUnitProperty_ParameterStringFromValue, kGlobal, 0, &bad),
-            kAudioUnitErr_InvalidElement);
+  EXPECT_EQ(Get(mUnit, kAudioUnitProperty_ParameterStringFromValue, kGlobal, 0, &bad), kAudioUnitErr_InvalidElement);
   // Outside the global scope nothing is filled.
   AudioUnitParameterStringFromValue untouched = {TestPlug::kMode, &one, nullptr};
   EXPECT_EQ(Get(mUnit, kAudioUnitProperty_ParameterStringFromValue, kIn, 0, &untouched), noErr);
@@ -215,16 +208,14 @@ TEST_F(AUPropertyTest, ParameterTexts)
 
   // ID names: cut to the desired length, never beyond 31 characters.
   const std::pair<SInt32, std::string> lengths[] = {{5, "Switc"}, {40, "Switch"}, {-1, "Switch"}, {0, ""}};
-  for (const auto& l : lengths)
-  {
+  for (const auto& l : lengths) {
     AudioUnitParameterIDName name = {TestPlug::kSwitch, l.first, nullptr};
     ASSERT_EQ(Get(mUnit, kAudioUnitProperty_ParameterIDName, kGlobal, 0, &name), noErr);
     EXPECT_EQ(ToStd(name.outName), l.second);
     CFRelease(name.outName);
   }
   AudioUnitParameterIDName badName = {77, -1, nullptr};
-  EXPECT_EQ(Get(mUnit, kAudioUnitProperty_ParameterIDName, kGlobal, 0, &badName),
-            kAudioUnitErr_InvalidElement);
+  EXPECT_EQ(Get(mUnit, kAudioUnitProperty_ParameterIDName, kGlobal, 0, &badName), kAudioUnitErr_InvalidElement);
 
   // String to value: numbers (negated for a negated display) and table texts.
   struct Parse
@@ -238,8 +229,7 @@ TEST_F(AUPropertyTest, ParameterTexts)
                           {TestPlug::kTrim, "4.5", 0.0f, -4.5f},
                           {TestPlug::kMode, "broken", 0.0f, 2.0f},
                           {TestPlug::kMode, "Broken", 9.0f, 9.0f}};
-  for (const Parse& p : parses)
-  {
+  for (const Parse& p : parses) {
     CFStringRef text = CFStringCreateWithCString(nullptr, p.text, kCFStringEncodingUTF8);
     AudioUnitParameterValueFromString vfs = {p.id, text, p.before};
     EXPECT_EQ(Get(mUnit, kAudioUnitProperty_ParameterValueFromString, kGlobal, 0, &vfs), noErr);
@@ -296,8 +286,7 @@ TEST_F(AUPropertyTest, FormatsCountsAndTimes)
   EXPECT_EQ(frames, 1024u);
   frames = 256;
   const int resets = Plug(mUnit)->mResets;
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MaximumFramesPerSlice, kGlobal, 0, &frames, 4),
-            noErr);
+  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MaximumFramesPerSlice, kGlobal, 0, &frames, 4), noErr);
   EXPECT_EQ(Plug(mUnit)->GetBlockSize(), 256);
   EXPECT_EQ(Plug(mUnit)->mResets, resets + 1);
   frames = 0x80000000u;
@@ -360,9 +349,7 @@ TEST_F(AUPropertyTest, PresetsAndHostIdentity)
 
   // Selecting preset 1 loads its state (Gain 0.5 when it was made).
   AUPreset select = {1, nullptr};
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_CurrentPreset, kGlobal, 0, &select,
-                                 sizeof(select)),
-            noErr);
+  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_CurrentPreset, kGlobal, 0, &select, sizeof(select)), noErr);
   EXPECT_EQ(Plug(mUnit)->GetCurrentPresetIdx(), 1);
   EXPECT_DOUBLE_EQ(Plug(mUnit)->GetParam(TestPlug::kGain)->mValue, 0.5);
   ASSERT_EQ(Get(mUnit, kAudioUnitProperty_CurrentPreset, kGlobal, 0, &preset), noErr);
@@ -371,17 +358,14 @@ TEST_F(AUPropertyTest, PresetsAndHostIdentity)
   CFRelease(preset.presetName);
   // A preset number outside the list is answered with noErr and changes nothing.
   select.presetNumber = 7;
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_PresentPreset, kGlobal, 0, &select,
-                                 sizeof(select)),
-            noErr);
+  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_PresentPreset, kGlobal, 0, &select, sizeof(select)), noErr);
   EXPECT_EQ(Plug(mUnit)->GetCurrentPresetIdx(), 1);
 
   // Host identifier: version 2.3.1 -> 0x00020301; "Logic Pro" is Logic.
   AUHostIdentifier id;
   id.hostName = CFStringCreateWithCString(nullptr, "Logic Pro", kCFStringEncodingUTF8);
   id.hostVersion = {0, 0, 0x31, 2};
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_AUHostIdentifier, kGlobal, 0, &id, sizeof(id)),
-            noErr);
+  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_AUHostIdentifier, kGlobal, 0, &id, sizeof(id)), noErr);
   CFRelease(id.hostName);
   EXPECT_EQ(Plug(mUnit)->GetHost(), kHostLogic);
   EXPECT_EQ(Plug(mUnit)->GetHostVersion(false), 0x00020301);

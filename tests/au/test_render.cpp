@@ -5,8 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace
-{
+namespace {
 constexpr int kFrames = 64;
 
 // Expected TestPlug output with Gain g and Switch s for the ramp input on n channels.
@@ -34,7 +33,8 @@ ComponentResult ShortFormatEntry(ComponentParameters* params, Handle)
   // Arguments (ID, scope, element, data, size) sit last to first.
   void* data = reinterpret_cast<void*>(params->params[1]);
   UInt32* pSize = reinterpret_cast<UInt32*>(params->params[0]);
-  if (static_cast<AudioUnitPropertyID>(params->params[4]) != kAudioUnitProperty_StreamFormat) return badComponentSelector;
+  if (static_cast<AudioUnitPropertyID>(params->params[4]) != kAudioUnitProperty_StreamFormat)
+    return badComponentSelector;
   AudioStreamBasicDescription format;
   MakeDefaultASBD(&format, 44100.0, 2, false);
   std::memcpy(data, &format, sizeof(format));
@@ -114,8 +114,7 @@ TEST_F(AURenderTest, OutputConnectionsFollowTheBufferCountWithoutAFormat)
   TestPlug* plug = Plug(mUnit);
   const int counts[] = {2, 2, 1, 1, 2, 1, 2};
   double sampleTime = 0;
-  for (int n : counts)
-  {
+  for (int n : counts) {
     HostBuffers out(n, kFrames);
     ASSERT_EQ(Render(mUnit, sampleTime, kFrames, out.List()), noErr) << n;
     sampleTime += kFrames;
@@ -130,8 +129,7 @@ TEST_F(AURenderTest, NullOutputBuffersGetScratchMemory)
 {
   HostBuffers out(2, kFrames, false);
   ASSERT_EQ(Render(mUnit, 0, kFrames, out.List()), noErr);
-  for (int c = 0; c < 2; ++c)
-  {
+  for (int c = 0; c < 2; ++c) {
     ASSERT_NE(out.List()->mBuffers[c].mData, nullptr);
     EXPECT_EQ(out.List()->mBuffers[c].mDataByteSize, kFrames * sizeof(float));
     EXPECT_FLOAT_EQ(out.Channel(c)[kFrames - 1], 0.0f); // no input: 0 * gain
@@ -145,13 +143,11 @@ TEST_F(AURenderTest, BypassPassesInputThrough)
   const UInt32 on = 1;
   TestPlug* plug = Plug(mUnit);
   const int resets = plug->mResets;
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &on, 4),
-            noErr);
+  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &on, 4), noErr);
   EXPECT_FALSE(plug->mLastActive);
   EXPECT_EQ(plug->mResets, resets + 1);
   UInt32 bypassed = 0, size = 4;
-  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0,
-                                 &bypassed, &size),
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &bypassed, &size),
             noErr);
   EXPECT_EQ(bypassed, 1u);
 
@@ -168,8 +164,7 @@ TEST_F(AURenderTest, RefusedRendersTouchNothing)
   AudioUnitRenderActionFlags flags = 0;
   AudioTimeStamp noSampleTime = SampleTimeStamp(0);
   noSampleTime.mFlags = kAudioTimeStampHostTimeValid;
-  EXPECT_EQ(AudioUnitRender(mUnit, &flags, &noSampleTime, 0, kFrames, out.List()),
-            kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(AudioUnitRender(mUnit, &flags, &noSampleTime, 0, kFrames, out.List()), kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(Render(mUnit, 0, kFrames, out.List(), 1), kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(Render(mUnit, 0, 1025, out.List()), kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(Render(mUnit, 0, kFrames, nullptr), kAudioUnitErr_InvalidPropertyValue);
@@ -206,8 +201,7 @@ TEST_F(AURenderTest, TwoInstancesChained)
   AudioUnitSetParameter(b, TestPlug::kSwitch, kAudioUnitScope_Global, 0, 1.0f, 0);
 
   AudioUnitConnection conn = {a, 0, 0};
-  ASSERT_EQ(AudioUnitSetProperty(b, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &conn,
-                                 sizeof(conn)),
+  ASSERT_EQ(AudioUnitSetProperty(b, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &conn, sizeof(conn)),
             noErr);
   const IEffectAU::InputBusConnection* c = Plug(b)->GetInputConnection(0);
   EXPECT_EQ(c->mInputType, eDirectFastProc);
@@ -218,8 +212,7 @@ TEST_F(AURenderTest, TwoInstancesChained)
 
   HostBuffers out(2, kFrames);
   ASSERT_EQ(Render(b, 0, kFrames, out.List()), noErr);
-  for (int i = 0; i < kFrames; ++i)
-  {
+  for (int i = 0; i < kFrames; ++i) {
     // A writes the same value v to both channels; B sums them: 2v * 2 + 0.5.
     const double v = static_cast<double>(Expected(2, i, 0.5, 0.0));
     const float want = static_cast<float>(2.0 * static_cast<double>(static_cast<float>(v)) * 2.0 + 0.5);
@@ -231,14 +224,13 @@ TEST_F(AURenderTest, TwoInstancesChained)
 
   // Disconnecting (null source) is accepted and leaves the bus unconnected.
   AudioUnitConnection none = {nullptr, 0, 0};
-  ASSERT_EQ(AudioUnitSetProperty(b, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Global, 0, &none,
-                                 sizeof(none)),
+  ASSERT_EQ(AudioUnitSetProperty(b, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Global, 0, &none, sizeof(none)),
             noErr);
   EXPECT_EQ(Plug(b)->GetInputConnection(0)->mInputType, eNotConnected);
   AudioUnitConnection badDest = {a, 0, 1};
-  EXPECT_EQ(AudioUnitSetProperty(b, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &badDest,
-                                 sizeof(badDest)),
-            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(
+      AudioUnitSetProperty(b, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &badDest, sizeof(badDest)),
+      kAudioUnitErr_InvalidProperty);
 }
 
 void AURenderTest::ExpectConnectionRefused(OSType subtype, ComponentRoutineUPP entry)
@@ -249,9 +241,9 @@ void AURenderTest::ExpectConnectionRefused(OSType subtype, ComponentRoutineUPP e
   ComponentInstance source = nullptr;
   ASSERT_EQ(OpenAComponent(sourceComponent, &source), noErr);
   AudioUnitConnection conn = {source, 0, 0};
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &conn,
-                                 sizeof(conn)),
-            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(
+      AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &conn, sizeof(conn)),
+      kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(Plug(mUnit)->GetInputConnection(0)->mInputType, eNotConnected);
   CloseComponent(source);
   UnregisterComponent(sourceComponent);
@@ -281,8 +273,7 @@ TEST_F(AURenderTest, ParameterCallsClampAndCheckScopeAndIds)
             kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(AudioUnitSetParameter(mUnit, TestPlug::kNumParams, kAudioUnitScope_Global, 0, 1.0f, 0),
             kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(AudioUnitGetParameter(mUnit, 0xFFFFFFFFu, kAudioUnitScope_Global, 0, &v),
-            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(AudioUnitGetParameter(mUnit, 0xFFFFFFFFu, kAudioUnitScope_Global, 0, &v), kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(AudioUnitSetParameter(mUnit, TestPlug::kGain, kAudioUnitScope_Global, 0, std::nanf(""), 0),
             kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(AudioUnitGetParameter(mUnit, TestPlug::kGain, kAudioUnitScope_Global, 0, nullptr), paramErr);

@@ -8,8 +8,7 @@
 #include "au/IEffectAUState.h"
 #include "plugcore/ByteChunk.h"
 
-namespace
-{
+namespace {
 SInt32 Number(CFDictionaryRef dict, const char* key)
 {
   CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
@@ -40,7 +39,7 @@ void Remove(CFMutableDictionaryRef dict, const char* key)
 CFMutableDictionaryRef MakeState(const char* name, const std::vector<double>& values)
 {
   CFMutableDictionaryRef dict =
-    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   SetNumber(dict, "version", kTestVersion);
   SetNumber(dict, "type", static_cast<SInt32>(kTestType));
   SetNumber(dict, "subtype", static_cast<SInt32>(kTestSubType));
@@ -57,8 +56,7 @@ CFMutableDictionaryRef MakeState(const char* name, const std::vector<double>& va
 
 OSStatus SetState(AudioUnit unit, CFPropertyListRef state)
 {
-  return AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
-                              sizeof(state));
+  return AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof(state));
 }
 
 struct EventLog
@@ -120,8 +118,7 @@ TEST_F(AUStateTest, ClassInfoDictionaryHoldsIdentityNameAndParameterValues)
   AudioUnitSetParameter(mUnit, TestPlug::kGain, kAudioUnitScope_Global, 0, 1.5f, 0);
   CFPropertyListRef state = nullptr;
   UInt32 size = sizeof(state);
-  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size),
-            noErr);
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size), noErr);
   ASSERT_NE(state, nullptr);
   CFDictionaryRef dict = static_cast<CFDictionaryRef>(state);
   EXPECT_EQ(CFDictionaryGetCount(dict), 6);
@@ -187,8 +184,7 @@ TEST_F(AUStateTest, RefusedStates)
   EXPECT_DOUBLE_EQ(plug->GetParam(TestPlug::kGain)->mValue, 1.0);
   CFRelease(state);
 
-  for (const char* key : {"version", "type", "manufacturer", "name"})
-  {
+  for (const char* key : {"version", "type", "manufacturer", "name"}) {
     state = MakeState("Init", values);
     Remove(state, key);
     EXPECT_EQ(SetState(mUnit, state), kAudioUnitErr_InvalidPropertyValue) << key;
@@ -206,21 +202,20 @@ TEST_F(AUStateTest, RefusedStates)
     bool withData;
   };
   const Refused refused[] = {
-    {"no data", kLongPresetName, values, false},
-    {"empty data", kLongPresetName, {}, true},
-    {"one value", kLongPresetName, {0.125}, true},
-    {"four of five values", "Init", {0.125, 2.0, 0.0, 1.0}, true},
+      {"no data", kLongPresetName, values, false},
+      {"empty data", kLongPresetName, {}, true},
+      {"one value", kLongPresetName, {0.125}, true},
+      {"four of five values", "Init", {0.125, 2.0, 0.0, 1.0}, true},
   };
   AUPreset init = {0, nullptr};
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &init,
-                                 sizeof(init)),
-            noErr);
+  ASSERT_EQ(
+      AudioUnitSetProperty(mUnit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &init, sizeof(init)),
+      noErr);
   CFPropertyListRef before = nullptr;
   UInt32 size = sizeof(before);
   ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &before, &size),
             noErr);
-  for (const Refused& r : refused)
-  {
+  for (const Refused& r : refused) {
     state = MakeState(r.name, r.data);
     if (!r.withData) Remove(state, "data");
     EXPECT_EQ(SetState(mUnit, state), kAudioUnitErr_InvalidPropertyValue) << r.why;
@@ -246,8 +241,7 @@ TEST_F(AUStateTest, FactoryPresetsArrayAndRecords)
 {
   CFArrayRef presets = nullptr;
   UInt32 size = sizeof(presets);
-  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets,
-                                 &size),
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size),
             noErr);
   ASSERT_EQ(CFArrayGetCount(presets), 2);
   const AUPreset* first = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, 0));
@@ -314,8 +308,7 @@ TEST_F(AUStateTest, ParameterEventsAndGestures)
   EventLog log;
   ASSERT_EQ(AUEventListenerCreate(EventProc, &log, nullptr, nullptr, 0.0f, 0.0f, &listener), noErr);
   for (AudioUnitEventType type : {kAudioUnitEvent_ParameterValueChange, kAudioUnitEvent_BeginParameterChangeGesture,
-                                  kAudioUnitEvent_EndParameterChangeGesture})
-  {
+                                  kAudioUnitEvent_EndParameterChangeGesture}) {
     AudioUnitEvent e;
     std::memset(&e, 0, sizeof(e));
     e.mEventType = type;
@@ -372,12 +365,12 @@ TEST_F(AUStateTest, TransportQueriesUseTheHostCallbacks)
 
   Transport transport;
   HostCallbackInfo info = {&transport, Transport::Beat, Transport::Musical, Transport::State};
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Input, 0, &info,
-                                 sizeof(info)),
-            kAudioUnitErr_InvalidProperty);
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &info,
-                                 sizeof(info)),
-            noErr);
+  EXPECT_EQ(
+      AudioUnitSetProperty(mUnit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Input, 0, &info, sizeof(info)),
+      kAudioUnitErr_InvalidProperty);
+  ASSERT_EQ(
+      AudioUnitSetProperty(mUnit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &info, sizeof(info)),
+      noErr);
   EXPECT_EQ(plug->GetTempo(), 90.0);
   EXPECT_EQ(plug->GetSamplePos(), 1000);
   transport.mSample = 1000.5;

@@ -8,8 +8,7 @@
 #include "containers/Core_AssocArray.h"
 #include "containers/Core_PtrList.h"
 
-namespace
-{
+namespace {
 // Records the order of destruction and checks the list never holds a freed item.
 struct Tracked
 {
@@ -20,8 +19,7 @@ struct Tracked
   ~Tracked()
   {
     sLog->push_back(mId);
-    if (sList)
-    {
+    if (sList) {
       EXPECT_EQ(sList->Find(this), -1) << "list still holds item " << mId;
     }
   }
@@ -125,8 +123,7 @@ TEST(StringKeyedArray, SortedInsertReplaceLookupAndDisposal)
 
     const char* k = nullptr;
     const char* expected[] = {"alpha", "bravo", "charlie", "delta"};
-    for (int i = 0; i < 4; ++i)
-    {
+    for (int i = 0; i < 4; ++i) {
       array.Enumerate(i, &k);
       EXPECT_STREQ(k, expected[i]);
     }
@@ -155,8 +152,7 @@ TEST(AssocArray, IntKeysWithoutDuplicateOrDisposal)
   for (int i = 0; i < 200; ++i) array.Insert((i * 37) % 200, i);
   ASSERT_EQ(array.GetSize(), 200);
   int key = -1, prev = -1;
-  for (int i = 0; i < 200; ++i)
-  {
+  for (int i = 0; i < 200; ++i) {
     array.Enumerate(i, &key);
     EXPECT_GT(key, prev);
     prev = key;

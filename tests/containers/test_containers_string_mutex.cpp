@@ -114,8 +114,7 @@ TEST(CoreMutex, CountsStayConsistentUnderContention)
   Core_Mutex mutex;
   long counter = 0;
   auto work = [&] {
-    for (int i = 0; i < 20000; ++i)
-    {
+    for (int i = 0; i < 20000; ++i) {
       Core_MutexLock outer(mutex);
       Core_MutexLock inner(mutex);
       ++counter;

@@ -16,132 +16,132 @@ namespace {
 
 bool SameBits(double a, double b)
 {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+  return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 void ExpectSameState(const AuDSP& a, const AuDSP& b)
 {
-    for (int s = 0; s < AuDSP::kNumBiquads; ++s) {
-        ASSERT_TRUE(SameBits(a.x1[s], b.x1[s])) << "slot " << s;
-        ASSERT_TRUE(SameBits(a.x2[s], b.x2[s])) << "slot " << s;
-        ASSERT_TRUE(SameBits(a.y1[s], b.y1[s])) << "slot " << s;
-        ASSERT_TRUE(SameBits(a.y2[s], b.y2[s])) << "slot " << s;
-    }
+  for (int s = 0; s < AuDSP::kNumBiquads; ++s) {
+    ASSERT_TRUE(SameBits(a.x1[s], b.x1[s])) << "slot " << s;
+    ASSERT_TRUE(SameBits(a.x2[s], b.x2[s])) << "slot " << s;
+    ASSERT_TRUE(SameBits(a.y1[s], b.y1[s])) << "slot " << s;
+    ASSERT_TRUE(SameBits(a.y2[s], b.y2[s])) << "slot " << s;
+  }
 }
 
-struct Signal {
-    std::vector<double> left, right;
+struct Signal
+{
+  std::vector<double> left, right;
 };
 
 // Guitar-like test material: decaying partials, a few loud transients, some silence.
 Signal MakeSignal(int frames, unsigned seed, double scale)
 {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> u(-1.0, 1.0);
-    Signal s{std::vector<double>(frames), std::vector<double>(frames)};
-    for (int i = 0; i < frames; ++i) {
-        const double env = std::exp(-(i % 3000) / 900.0);
-        s.left[i] = scale * env * (0.6 * std::sin(i * 0.0412) + 0.3 * std::sin(i * 0.1237)) + 0.01 * u(rng);
-        s.right[i] = (i / 700) % 3 == 2 ? 0.0 : scale * 0.5 * u(rng) * env;
-    }
-    return s;
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  Signal s{std::vector<double>(frames), std::vector<double>(frames)};
+  for (int i = 0; i < frames; ++i) {
+    const double env = std::exp(-(i % 3000) / 900.0);
+    s.left[i] = scale * env * (0.6 * std::sin(i * 0.0412) + 0.3 * std::sin(i * 0.1237)) + 0.01 * u(rng);
+    s.right[i] = (i / 700) % 3 == 2 ? 0.0 : scale * 0.5 * u(rng) * env;
+  }
+  return s;
 }
 
 } // namespace
 
 TEST(BrindleChainSetup, SlotsMatchTheTable)
 {
-    AuDSP d;
-    std::memset(static_cast<void*>(&d), 0x7f, sizeof d);
-    BrindleDesignFilters(d, 44100.0);
-    // Slot 2 is the 140 Hz low shelf and slot 10 the 14.1 kHz high shelf with known coefficients.
-    EXPECT_NEAR(d.b0[2], 0.986349, 5e-7);
-    EXPECT_NEAR(d.a2[2], 0.967011, 5e-7);
-    EXPECT_NEAR(d.b0[0], 0.992860, 5e-7);
-    EXPECT_NEAR(d.a1[10], -0.471119, 5e-7);
-    // Slot 13 is the 0 dB peak; slots 22..31 and the one-pole bank are cleared, states zeroed.
-    EXPECT_EQ(d.b0[13], 1.0);
-    EXPECT_EQ(d.b1[13], d.a1[13]);
-    for (int s = 22; s < 32; ++s)
-        EXPECT_EQ(d.b0[s], 0.0);
-    for (int s = 0; s < 32; ++s)
-        EXPECT_EQ(d.y1[s], 0.0);
-    EXPECT_EQ(d.lpGain[0], 0.0);
-    // The design follows the sample rate: a 95 Hz high-pass is steeper-coefficiented at 96 kHz.
-    AuDSP e;
-    BrindleDesignFilters(e, 96000.0);
-    EXPECT_GT(e.b0[0], d.b0[0]);
+  AuDSP d;
+  std::memset(static_cast<void*>(&d), 0x7f, sizeof d);
+  BrindleDesignFilters(d, 44100.0);
+  // Slot 2 is the 140 Hz low shelf and slot 10 the 14.1 kHz high shelf with known coefficients.
+  EXPECT_NEAR(d.b0[2], 0.986349, 5e-7);
+  EXPECT_NEAR(d.a2[2], 0.967011, 5e-7);
+  EXPECT_NEAR(d.b0[0], 0.992860, 5e-7);
+  EXPECT_NEAR(d.a1[10], -0.471119, 5e-7);
+  // Slot 13 is the 0 dB peak; slots 22..31 and the one-pole bank are cleared, states zeroed.
+  EXPECT_EQ(d.b0[13], 1.0);
+  EXPECT_EQ(d.b1[13], d.a1[13]);
+  for (int s = 22; s < 32; ++s) EXPECT_EQ(d.b0[s], 0.0);
+  for (int s = 0; s < 32; ++s) EXPECT_EQ(d.y1[s], 0.0);
+  EXPECT_EQ(d.lpGain[0], 0.0);
+  // The design follows the sample rate: a 95 Hz high-pass is steeper-coefficiented at 96 kHz.
+  AuDSP e;
+  BrindleDesignFilters(e, 96000.0);
+  EXPECT_GT(e.b0[0], d.b0[0]);
 }
 
 TEST(BrindleChainSetup, StagesAtOrAboveHalfTheRatePassThroughAndStayFinite)
 {
-    // At 22050 Hz the 14.1 and 11.2 kHz shelves lie above half the rate; at 14000 Hz the 7 kHz peak
-    // sits exactly on it, where its design divides by sin(pi) and turns NaN.
-    for (const double rate : {11025.0, 14000.0, 22050.0}) {
-        AuDSP d;
-        BrindleDesignFilters(d, rate);
-        for (int s = 0; s < kBrindleNumStages; ++s) {
-            ASSERT_TRUE(std::isfinite(d.b0[s]) && std::isfinite(d.a1[s]) && std::isfinite(d.a2[s]))
-                << "slot " << s << " at " << rate;
-        }
-        EXPECT_EQ(d.b0[10], 1.0);
-        EXPECT_EQ(d.b1[10], 0.0);
-        EXPECT_EQ(d.a1[10], 0.0);
-        EXPECT_EQ(d.a2[11], 0.0);
-
-        std::vector<double> noise(kBrindleNoiseTableSize, 0.0);
-        const Signal in = MakeSignal(8192, 7, 1.0);
-        std::vector<double> o0(in.left.size()), o1(in.left.size());
-        BrindleSettings st;
-        const BrindleBlock b{in.left.data(), in.right.data(), o0.data(), o1.data(), int(o0.size())};
-        BrindleProcessPlain(d, st, noise.data(), b);
-        for (size_t i = 0; i < o0.size(); ++i)
-            ASSERT_TRUE(std::isfinite(o0[i]) && std::fabs(o0[i]) < 100.0) << "frame " << i << " at " << rate;
-    }
-    // At 44100 Hz every stage keeps its own design.
+  // At 22050 Hz the 14.1 and 11.2 kHz shelves lie above half the rate; at 14000 Hz the 7 kHz peak
+  // sits exactly on it, where its design divides by sin(pi) and turns NaN.
+  for (const double rate : {11025.0, 14000.0, 22050.0}) {
     AuDSP d;
-    BrindleDesignFilters(d, 44100.0);
-    EXPECT_NE(d.a1[10], 0.0);
+    BrindleDesignFilters(d, rate);
+    for (int s = 0; s < kBrindleNumStages; ++s) {
+      ASSERT_TRUE(std::isfinite(d.b0[s]) && std::isfinite(d.a1[s]) && std::isfinite(d.a2[s]))
+          << "slot " << s << " at " << rate;
+    }
+    EXPECT_EQ(d.b0[10], 1.0);
+    EXPECT_EQ(d.b1[10], 0.0);
+    EXPECT_EQ(d.a1[10], 0.0);
+    EXPECT_EQ(d.a2[11], 0.0);
+
+    std::vector<double> noise(kBrindleNoiseTableSize, 0.0);
+    const Signal in = MakeSignal(8192, 7, 1.0);
+    std::vector<double> o0(in.left.size()), o1(in.left.size());
+    BrindleSettings st;
+    const BrindleBlock b{in.left.data(), in.right.data(), o0.data(), o1.data(), int(o0.size())};
+    BrindleProcessPlain(d, st, noise.data(), b);
+    for (size_t i = 0; i < o0.size(); ++i)
+      ASSERT_TRUE(std::isfinite(o0[i]) && std::fabs(o0[i]) < 100.0) << "frame " << i << " at " << rate;
+  }
+  // At 44100 Hz every stage keeps its own design.
+  AuDSP d;
+  BrindleDesignFilters(d, 44100.0);
+  EXPECT_NE(d.a1[10], 0.0);
 }
 
 TEST(BrindleChainNoise, TableIsARunningSumOfTheGenerator)
 {
-    const std::uint32_t saved = rand_state;
-    rand_state = 1;
-    std::vector<double> table(kBrindleNoiseTableSize);
-    BrindleFillNoiseTable(table.data());
-    // First step by hand: 1 * 1234567 + 890123 = 2124690 = 0x206b92; bits 22-16 = 0x20,
-    // sign 0, so the value is 2^-67 * (1 + 0x20 / 128) = 2^-67 * 1.25.
-    EXPECT_EQ(table[0], std::ldexp(1.25, -67));
-    std::uint32_t state = 2124690u;
-    state = state * 1234567u + 890123u;
-    const std::uint32_t bits = (state & 0x807f0000u) | 0x1e000000u;
-    float second;
-    std::memcpy(&second, &bits, 4);
-    EXPECT_EQ(table[1], static_cast<double>(static_cast<float>(std::ldexp(1.25f, -67)) + second));
-    for (int i = 1; i < kBrindleNoiseTableSize; ++i) {
-        const double step = std::fabs(table[i] - table[i - 1]);
-        ASSERT_LT(step, 1.36e-20 + std::fabs(table[i]) * 1e-7) << i;
-    }
-    // The generator state moved on: a second table differs, and the same start repeats it.
-    const std::uint32_t after = rand_state;
-    EXPECT_NE(after, 1u);
-    std::vector<double> again(kBrindleNoiseTableSize);
-    BrindleFillNoiseTable(again.data());
-    EXPECT_NE(again[0], table[0]);
-    rand_state = 1;
-    BrindleFillNoiseTable(again.data());
-    EXPECT_EQ(again, table);
-    EXPECT_EQ(rand_state, after);
-    rand_state = saved;
+  const std::uint32_t saved = rand_state;
+  rand_state = 1;
+  std::vector<double> table(kBrindleNoiseTableSize);
+  BrindleFillNoiseTable(table.data());
+  // First step by hand: 1 * 1234567 + 890123 = 2124690 = 0x206b92; bits 22-16 = 0x20,
+  // sign 0, so the value is 2^-67 * (1 + 0x20 / 128) = 2^-67 * 1.25.
+  EXPECT_EQ(table[0], std::ldexp(1.25, -67));
+  std::uint32_t state = 2124690u;
+  state = state * 1234567u + 890123u;
+  const std::uint32_t bits = (state & 0x807f0000u) | 0x1e000000u;
+  float second;
+  std::memcpy(&second, &bits, 4);
+  EXPECT_EQ(table[1], static_cast<double>(static_cast<float>(std::ldexp(1.25f, -67)) + second));
+  for (int i = 1; i < kBrindleNoiseTableSize; ++i) {
+    const double step = std::fabs(table[i] - table[i - 1]);
+    ASSERT_LT(step, 1.36e-20 + std::fabs(table[i]) * 1e-7) << i;
+  }
+  // The generator state moved on: a second table differs, and the same start repeats it.
+  const std::uint32_t after = rand_state;
+  EXPECT_NE(after, 1u);
+  std::vector<double> again(kBrindleNoiseTableSize);
+  BrindleFillNoiseTable(again.data());
+  EXPECT_NE(again[0], table[0]);
+  rand_state = 1;
+  BrindleFillNoiseTable(again.data());
+  EXPECT_EQ(again, table);
+  EXPECT_EQ(rand_state, after);
+  rand_state = saved;
 }
 
-class BrindleChainKernel : public ::testing::TestWithParam<BrindleKernel> {};
+class BrindleChainKernel : public ::testing::TestWithParam<BrindleKernel>
+{};
 
 std::string KernelName(const ::testing::TestParamInfo<BrindleKernel>& info)
 {
-    static const char* const names[] = {"Plain", "Portable", "Avx2", "Avx512"};
-    return names[static_cast<int>(info.param)];
+  static const char* const names[] = {"Plain", "Portable", "Avx2", "Avx512"};
+  return names[static_cast<int>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, BrindleChainKernel,
@@ -150,268 +150,260 @@ INSTANTIATE_TEST_SUITE_P(Builds, BrindleChainKernel,
 
 TEST_P(BrindleChainKernel, BitIdenticalToPlainAcrossSizesAndSettings)
 {
-    const BrindleKernel kernel = GetParam();
-    if (!BrindleKernelAvailable(kernel))
-        GTEST_SKIP() << "this CPU cannot run the kernel";
-    std::vector<double> noise(kBrindleNoiseTableSize);
-    BrindleFillNoiseTable(noise.data());
-    // Around the pipeline's depth (48 steps without the cabinet, 88 with it) and around multiples of
-    // the four-step batch, lanes start and end in every position relative to a batch.
-    const int sizes[] = {1,  2,  3,  7,  12, 13, 31, 32, 33, 40, 43, 44, 45,  46,  47,  48,  49,  50,
-                         51, 64, 81, 87, 88, 89, 90, 91, 92, 93, 128, 511, 512, 1024, 3001};
-    const double attacks[] = {0.0, 0.5, 1.0, 0.137};
-    const double levels[] = {0.0, 0.5, 1.0};
-    const double scales[] = {0.0, 0.05, 1.0, 30.0};
-    unsigned seed = 1;
-    for (bool cabinet : {true, false}) {
-        for (double attack : attacks) {
-            for (double scale : scales) {
-                BrindleSettings st;
-                st.cabinetOn = cabinet;
-                st.attack = attack;
-                st.drive = 5.0 * attack;
-                st.outputGain = 4.0 * levels[seed % 3];
-                AuDSP plain, fast;
-                BrindleDesignFilters(plain, 44100.0);
-                BrindleDesignFilters(fast, 44100.0);
-                // A run of blocks of varying size; state must carry across blocks identically.
-                for (int size : sizes) {
-                    Signal sig = MakeSignal(size, seed++, scale);
-                    std::vector<double> p0(size), p1(size), f0(size), f1(size, 99.0);
-                    BrindleProcessPlain(plain, st, noise.data(),
-                                        {sig.left.data(), sig.right.data(), p0.data(), p1.data(), size});
-                    BrindleProcessWithKernel(kernel, fast, st, noise.data(),
-                                             {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
-                    for (int i = 0; i < size; ++i) {
-                        ASSERT_TRUE(SameBits(p0[i], f0[i]))
-                            << "cab " << cabinet << " attack " << attack << " scale " << scale
-                            << " size " << size << " frame " << i << ": " << p0[i] << " vs " << f0[i];
-                        ASSERT_TRUE(SameBits(f0[i], f1[i]));
-                    }
-                    ExpectSameState(plain, fast);
-                }
-            }
+  const BrindleKernel kernel = GetParam();
+  if (!BrindleKernelAvailable(kernel)) GTEST_SKIP() << "this CPU cannot run the kernel";
+  std::vector<double> noise(kBrindleNoiseTableSize);
+  BrindleFillNoiseTable(noise.data());
+  // Around the pipeline's depth (48 steps without the cabinet, 88 with it) and around multiples of
+  // the four-step batch, lanes start and end in every position relative to a batch.
+  const int sizes[] = {1,  2,  3,  7,  12, 13, 31, 32, 33, 40, 43, 44,  45,  46,  47,   48,  49,
+                       50, 51, 64, 81, 87, 88, 89, 90, 91, 92, 93, 128, 511, 512, 1024, 3001};
+  const double attacks[] = {0.0, 0.5, 1.0, 0.137};
+  const double levels[] = {0.0, 0.5, 1.0};
+  const double scales[] = {0.0, 0.05, 1.0, 30.0};
+  unsigned seed = 1;
+  for (bool cabinet : {true, false}) {
+    for (double attack : attacks) {
+      for (double scale : scales) {
+        BrindleSettings st;
+        st.cabinetOn = cabinet;
+        st.attack = attack;
+        st.drive = 5.0 * attack;
+        st.outputGain = 4.0 * levels[seed % 3];
+        AuDSP plain, fast;
+        BrindleDesignFilters(plain, 44100.0);
+        BrindleDesignFilters(fast, 44100.0);
+        // A run of blocks of varying size; state must carry across blocks identically.
+        for (int size : sizes) {
+          Signal sig = MakeSignal(size, seed++, scale);
+          std::vector<double> p0(size), p1(size), f0(size), f1(size, 99.0);
+          BrindleProcessPlain(plain, st, noise.data(), {sig.left.data(), sig.right.data(), p0.data(), p1.data(), size});
+          BrindleProcessWithKernel(kernel, fast, st, noise.data(),
+                                   {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
+          for (int i = 0; i < size; ++i) {
+            ASSERT_TRUE(SameBits(p0[i], f0[i]))
+                << "cab " << cabinet << " attack " << attack << " scale " << scale << " size " << size << " frame " << i
+                << ": " << p0[i] << " vs " << f0[i];
+            ASSERT_TRUE(SameBits(f0[i], f1[i]));
+          }
+          ExpectSameState(plain, fast);
         }
+      }
     }
+  }
 }
 
 TEST_P(BrindleChainKernel, NonFiniteBurstsHealWithinOneBlock)
 {
-    // A burst of non-finite (or overflowing) input in one block, then music. The kernel must
-    // agree with the plain loop on every frame (any NaN counts as equal to any NaN), the block
-    // after the burst must be finite, and from there on the chain must sound exactly like a chain
-    // whose histories start from zero.
-    const BrindleKernel kernel = GetParam();
-    if (!BrindleKernelAvailable(kernel))
-        GTEST_SKIP() << "this CPU cannot run the kernel";
-    const double inf = std::numeric_limits<double>::infinity();
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double big = std::numeric_limits<double>::max();
-    struct Row {
-        const char* what;
-        double left, right; // the burst's values on each channel
-        int first, count;   // where the burst sits in its 256-frame block
-        bool cabinet;
-        double attack;
-    };
-    const Row rows[] = {
-        {"NaN at the start", nan, 0.0, 0, 1, true, 0.5},
-        {"NaN run mid-block", nan, nan, 100, 40, true, 0.5},
-        {"NaN on the last frame", 0.0, nan, 255, 1, true, 0.5},
-        {"+inf", inf, 0.0, 17, 3, true, 0.5},
-        {"-inf, no cabinet", -inf, 0.0, 17, 3, false, 0.5},
-        {"inf minus inf", inf, -inf, 60, 2, true, 0.5},
-        {"largest finite, overflowing", big, big, 30, 50, true, 0.5},
-        {"NaN, attack 1 (no dry path)", nan, 0.0, 9, 5, true, 1.0},
-        {"NaN, attack 0", nan, 0.0, 9, 5, true, 0.0},
-    };
-    std::vector<double> noise(kBrindleNoiseTableSize);
-    BrindleFillNoiseTable(noise.data());
-    auto same = [](double a, double b) { return (std::isnan(a) && std::isnan(b)) || SameBits(a, b); };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        BrindleSettings st;
-        st.cabinetOn = row.cabinet;
-        st.attack = row.attack;
-        st.drive = 5.0 * row.attack;
-        AuDSP plain, fast, fresh;
-        BrindleDesignFilters(plain, 44100.0);
-        BrindleDesignFilters(fast, 44100.0);
-        BrindleDesignFilters(fresh, 44100.0);
-        for (int b = 0; b < 5; ++b) {
-            Signal sig = MakeSignal(256, 40 + b, 0.7);
-            if (b == 1) {
-                for (int i = row.first; i < row.first + row.count; ++i) {
-                    sig.left[i] = row.left;
-                    sig.right[i] = row.right;
-                }
-            }
-            std::vector<double> p0(256), p1(256), f0(256), f1(256), r0(256), r1(256);
-            BrindleProcessPlain(plain, st, noise.data(), {sig.left.data(), sig.right.data(), p0.data(), p1.data(), 256});
-            BrindleProcessWithKernel(kernel, fast, st, noise.data(),
-                                     {sig.left.data(), sig.right.data(), f0.data(), f1.data(), 256});
-            if (b >= 2)
-                BrindleProcessPlain(fresh, st, noise.data(), {sig.left.data(), sig.right.data(), r0.data(), r1.data(), 256});
-            for (int i = 0; i < 256; ++i) {
-                ASSERT_TRUE(same(p0[i], f0[i])) << "block " << b << " frame " << i << ": " << p0[i] << " vs " << f0[i];
-                if (b >= 2) {
-                    ASSERT_TRUE(std::isfinite(f0[i])) << "block " << b << " frame " << i;
-                    ASSERT_TRUE(SameBits(f0[i], r0[i])) << "block " << b << " frame " << i;
-                }
-            }
-            if (b == 1) { // the burst reached the output: the row tests what it says
-                EXPECT_FALSE(std::isfinite(f0[255]));
-            }
-            ExpectSameState(plain, fast);
+  // A burst of non-finite (or overflowing) input in one block, then music. The kernel must
+  // agree with the plain loop on every frame (any NaN counts as equal to any NaN), the block
+  // after the burst must be finite, and from there on the chain must sound exactly like a chain
+  // whose histories start from zero.
+  const BrindleKernel kernel = GetParam();
+  if (!BrindleKernelAvailable(kernel)) GTEST_SKIP() << "this CPU cannot run the kernel";
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double big = std::numeric_limits<double>::max();
+  struct Row
+  {
+    const char* what;
+    double left, right; // the burst's values on each channel
+    int first, count;   // where the burst sits in its 256-frame block
+    bool cabinet;
+    double attack;
+  };
+  const Row rows[] = {
+      {"NaN at the start", nan, 0.0, 0, 1, true, 0.5},
+      {"NaN run mid-block", nan, nan, 100, 40, true, 0.5},
+      {"NaN on the last frame", 0.0, nan, 255, 1, true, 0.5},
+      {"+inf", inf, 0.0, 17, 3, true, 0.5},
+      {"-inf, no cabinet", -inf, 0.0, 17, 3, false, 0.5},
+      {"inf minus inf", inf, -inf, 60, 2, true, 0.5},
+      {"largest finite, overflowing", big, big, 30, 50, true, 0.5},
+      {"NaN, attack 1 (no dry path)", nan, 0.0, 9, 5, true, 1.0},
+      {"NaN, attack 0", nan, 0.0, 9, 5, true, 0.0},
+  };
+  std::vector<double> noise(kBrindleNoiseTableSize);
+  BrindleFillNoiseTable(noise.data());
+  auto same = [](double a, double b) { return (std::isnan(a) && std::isnan(b)) || SameBits(a, b); };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    BrindleSettings st;
+    st.cabinetOn = row.cabinet;
+    st.attack = row.attack;
+    st.drive = 5.0 * row.attack;
+    AuDSP plain, fast, fresh;
+    BrindleDesignFilters(plain, 44100.0);
+    BrindleDesignFilters(fast, 44100.0);
+    BrindleDesignFilters(fresh, 44100.0);
+    for (int b = 0; b < 5; ++b) {
+      Signal sig = MakeSignal(256, 40 + b, 0.7);
+      if (b == 1) {
+        for (int i = row.first; i < row.first + row.count; ++i) {
+          sig.left[i] = row.left;
+          sig.right[i] = row.right;
         }
+      }
+      std::vector<double> p0(256), p1(256), f0(256), f1(256), r0(256), r1(256);
+      BrindleProcessPlain(plain, st, noise.data(), {sig.left.data(), sig.right.data(), p0.data(), p1.data(), 256});
+      BrindleProcessWithKernel(kernel, fast, st, noise.data(),
+                               {sig.left.data(), sig.right.data(), f0.data(), f1.data(), 256});
+      if (b >= 2)
+        BrindleProcessPlain(fresh, st, noise.data(), {sig.left.data(), sig.right.data(), r0.data(), r1.data(), 256});
+      for (int i = 0; i < 256; ++i) {
+        ASSERT_TRUE(same(p0[i], f0[i])) << "block " << b << " frame " << i << ": " << p0[i] << " vs " << f0[i];
+        if (b >= 2) {
+          ASSERT_TRUE(std::isfinite(f0[i])) << "block " << b << " frame " << i;
+          ASSERT_TRUE(SameBits(f0[i], r0[i])) << "block " << b << " frame " << i;
+        }
+      }
+      if (b == 1) { // the burst reached the output: the row tests what it says
+        EXPECT_FALSE(std::isfinite(f0[255]));
+      }
+      ExpectSameState(plain, fast);
     }
+  }
 }
 
 TEST_P(BrindleChainKernel, BlocksLongerThanTheNoiseTableWrapLikeThePlainLoop)
 {
-    // The inner batches step through the noise table four entries at a time; the wrap at its end
-    // must land where the plain loop's does, with and without the cabinet and at any block end.
-    const BrindleKernel kernel = GetParam();
-    if (!BrindleKernelAvailable(kernel))
-        GTEST_SKIP() << "this CPU cannot run the kernel";
-    // Audible table entries, so that an entry read at the wrong index changes the output.
-    std::vector<double> noise(kBrindleNoiseTableSize);
-    std::mt19937 rng(5);
-    std::uniform_real_distribution<double> u(-1e-3, 1e-3);
-    for (double& n : noise)
-        n = u(rng);
-    for (const int size : {kBrindleNoiseTableSize + 1, kBrindleNoiseTableSize + 95}) {
-        for (const bool cabinet : {true, false}) {
-            BrindleSettings st;
-            st.cabinetOn = cabinet;
-            AuDSP plain, fast;
-            BrindleDesignFilters(plain, 44100.0);
-            BrindleDesignFilters(fast, 44100.0);
-            const Signal sig = MakeSignal(size, 77, 0.3);
-            std::vector<double> p0(size), p1(size), f0(size), f1(size);
-            BrindleProcessPlain(plain, st, noise.data(), {sig.left.data(), sig.right.data(), p0.data(), p1.data(), size});
-            BrindleProcessWithKernel(kernel, fast, st, noise.data(),
-                                     {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
-            for (int i = 0; i < size; ++i)
-                ASSERT_TRUE(SameBits(p0[i], f0[i]) && SameBits(p0[i], f1[i]))
-                    << "cab " << cabinet << " size " << size << " frame " << i;
-            ExpectSameState(plain, fast);
-        }
+  // The inner batches step through the noise table four entries at a time; the wrap at its end
+  // must land where the plain loop's does, with and without the cabinet and at any block end.
+  const BrindleKernel kernel = GetParam();
+  if (!BrindleKernelAvailable(kernel)) GTEST_SKIP() << "this CPU cannot run the kernel";
+  // Audible table entries, so that an entry read at the wrong index changes the output.
+  std::vector<double> noise(kBrindleNoiseTableSize);
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> u(-1e-3, 1e-3);
+  for (double& n : noise) n = u(rng);
+  for (const int size : {kBrindleNoiseTableSize + 1, kBrindleNoiseTableSize + 95}) {
+    for (const bool cabinet : {true, false}) {
+      BrindleSettings st;
+      st.cabinetOn = cabinet;
+      AuDSP plain, fast;
+      BrindleDesignFilters(plain, 44100.0);
+      BrindleDesignFilters(fast, 44100.0);
+      const Signal sig = MakeSignal(size, 77, 0.3);
+      std::vector<double> p0(size), p1(size), f0(size), f1(size);
+      BrindleProcessPlain(plain, st, noise.data(), {sig.left.data(), sig.right.data(), p0.data(), p1.data(), size});
+      BrindleProcessWithKernel(kernel, fast, st, noise.data(),
+                               {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
+      for (int i = 0; i < size; ++i)
+        ASSERT_TRUE(SameBits(p0[i], f0[i]) && SameBits(p0[i], f1[i]))
+            << "cab " << cabinet << " size " << size << " frame " << i;
+      ExpectSameState(plain, fast);
     }
+  }
 }
 
 TEST(BrindleChainFast, InPlaceAndMixedWithPlainCalls)
 {
-    std::vector<double> noise(kBrindleNoiseTableSize);
-    BrindleFillNoiseTable(noise.data());
-    BrindleSettings st;
-    AuDSP plain, fast;
-    BrindleDesignFilters(plain, 48000.0);
-    BrindleDesignFilters(fast, 48000.0);
-    for (int round = 0; round < 12; ++round) {
-        const int size = 97 + 131 * round;
-        st.cabinetOn = round % 3 != 1;
-        Signal sig = MakeSignal(size, 100 + round, 0.4);
-        std::vector<double> p0(size), p1(size);
-        BrindleProcessPlain(plain, st, noise.data(),
-                            {sig.left.data(), sig.right.data(), p0.data(), p1.data(), size});
-        // Process in place: outputs overwrite the inputs they are computed from.
-        std::vector<double> l = sig.left, r = sig.right;
-        if (round % 4 == 3)
-            BrindleProcessPlain(fast, st, noise.data(), {l.data(), r.data(), l.data(), r.data(), size});
-        else
-            BrindleProcessFast(fast, st, noise.data(), {l.data(), r.data(), l.data(), r.data(), size});
-        for (int i = 0; i < size; ++i) {
-            ASSERT_TRUE(SameBits(p0[i], l[i])) << round << " " << i;
-            ASSERT_TRUE(SameBits(p0[i], r[i])) << round << " " << i;
-        }
+  std::vector<double> noise(kBrindleNoiseTableSize);
+  BrindleFillNoiseTable(noise.data());
+  BrindleSettings st;
+  AuDSP plain, fast;
+  BrindleDesignFilters(plain, 48000.0);
+  BrindleDesignFilters(fast, 48000.0);
+  for (int round = 0; round < 12; ++round) {
+    const int size = 97 + 131 * round;
+    st.cabinetOn = round % 3 != 1;
+    Signal sig = MakeSignal(size, 100 + round, 0.4);
+    std::vector<double> p0(size), p1(size);
+    BrindleProcessPlain(plain, st, noise.data(), {sig.left.data(), sig.right.data(), p0.data(), p1.data(), size});
+    // Process in place: outputs overwrite the inputs they are computed from.
+    std::vector<double> l = sig.left, r = sig.right;
+    if (round % 4 == 3)
+      BrindleProcessPlain(fast, st, noise.data(), {l.data(), r.data(), l.data(), r.data(), size});
+    else
+      BrindleProcessFast(fast, st, noise.data(), {l.data(), r.data(), l.data(), r.data(), size});
+    for (int i = 0; i < size; ++i) {
+      ASSERT_TRUE(SameBits(p0[i], l[i])) << round << " " << i;
+      ASSERT_TRUE(SameBits(p0[i], r[i])) << round << " " << i;
     }
-    ExpectSameState(plain, fast);
+  }
+  ExpectSameState(plain, fast);
 }
 
 TEST(BrindleChainBlocks, EffectOffSumsAndLeavesFiltersAlone)
 {
-    std::vector<double> noise(kBrindleNoiseTableSize, 1.0); // would be obvious if it leaked in
-    AuDSP d;
-    BrindleDesignFilters(d, 44100.0);
-    d.y1[5] = 0.125;
-    const AuDSP before = d;
-    BrindleSettings st;
-    st.effectOn = false;
-    const double left[] = {0.25, -1.5, 3.0};
-    const double right[] = {0.5, 0.5, -3.0};
-    for (int fast = 0; fast < 2; ++fast) {
-        double o0[3], o1[3];
-        const BrindleBlock b{left, right, o0, o1, 3};
-        fast ? BrindleProcessFast(d, st, noise.data(), b) : BrindleProcessPlain(d, st, noise.data(), b);
-        EXPECT_EQ(o0[0], 0.75);
-        EXPECT_EQ(o1[1], -1.0);
-        EXPECT_EQ(o0[2], 0.0);
-        EXPECT_EQ(std::memcmp(&before, &d, sizeof d), 0);
-    }
+  std::vector<double> noise(kBrindleNoiseTableSize, 1.0); // would be obvious if it leaked in
+  AuDSP d;
+  BrindleDesignFilters(d, 44100.0);
+  d.y1[5] = 0.125;
+  const AuDSP before = d;
+  BrindleSettings st;
+  st.effectOn = false;
+  const double left[] = {0.25, -1.5, 3.0};
+  const double right[] = {0.5, 0.5, -3.0};
+  for (int fast = 0; fast < 2; ++fast) {
+    double o0[3], o1[3];
+    const BrindleBlock b{left, right, o0, o1, 3};
+    fast ? BrindleProcessFast(d, st, noise.data(), b) : BrindleProcessPlain(d, st, noise.data(), b);
+    EXPECT_EQ(o0[0], 0.75);
+    EXPECT_EQ(o1[1], -1.0);
+    EXPECT_EQ(o0[2], 0.0);
+    EXPECT_EQ(std::memcmp(&before, &d, sizeof d), 0);
+  }
 }
 
 TEST(BrindleChainBlocks, NoiseRestartsEachBlockAndWrapsPastTheTable)
 {
-    // A table with a step at its start: each block sees entry 0 at its first frame.
-    std::vector<double> noise(kBrindleNoiseTableSize, 0.0);
-    noise[0] = 1e-3;
-    noise[kBrindleNoiseTableSize - 1] = -1e-3;
-    BrindleSettings st;
-    st.cabinetOn = false;
-    const int size = kBrindleNoiseTableSize + 700;
-    std::vector<double> zeros(size, 0.0);
-    std::vector<double> expect(size), got0(size), got1(size);
-    AuDSP ref, fast;
-    BrindleDesignFilters(ref, 44100.0);
-    BrindleDesignFilters(fast, 44100.0);
-    // Expected: one call, the table index wrapping from 44099 back to 0.
-    for (int i = 0; i < size; ++i) {
-        const double x = 0.0 + 0.0 + noise[i % kBrindleNoiseTableSize];
-        BrindleDriveA(ref, st.drive, st.attack, st.outputGain, x, expect[i]);
-    }
-    BrindleProcessFast(fast, st, noise.data(), {zeros.data(), zeros.data(), got0.data(), got1.data(), size});
-    for (int i = 0; i < size; ++i)
-        ASSERT_TRUE(SameBits(expect[i], got0[i])) << i;
-    // The frame right after the wrap sees the step again, so the output jumps there.
-    EXPECT_NE(got0[kBrindleNoiseTableSize], got0[kBrindleNoiseTableSize - 2]);
-    // A second call starts at entry 0 again.
-    AuDSP a, b;
-    BrindleDesignFilters(a, 44100.0);
-    BrindleDesignFilters(b, 44100.0);
-    std::vector<double> one(20), two(20), dummy(20);
-    BrindleProcessPlain(a, st, noise.data(), {zeros.data(), zeros.data(), one.data(), dummy.data(), 10});
-    BrindleProcessPlain(a, st, noise.data(), {zeros.data(), zeros.data(), one.data() + 10, dummy.data(), 10});
-    for (int i = 0; i < 20; ++i) {
-        double y;
-        BrindleDriveA(b, st.drive, st.attack, st.outputGain, noise[i % 10], y);
-        EXPECT_TRUE(SameBits(y, one[i])) << i;
-    }
+  // A table with a step at its start: each block sees entry 0 at its first frame.
+  std::vector<double> noise(kBrindleNoiseTableSize, 0.0);
+  noise[0] = 1e-3;
+  noise[kBrindleNoiseTableSize - 1] = -1e-3;
+  BrindleSettings st;
+  st.cabinetOn = false;
+  const int size = kBrindleNoiseTableSize + 700;
+  std::vector<double> zeros(size, 0.0);
+  std::vector<double> expect(size), got0(size), got1(size);
+  AuDSP ref, fast;
+  BrindleDesignFilters(ref, 44100.0);
+  BrindleDesignFilters(fast, 44100.0);
+  // Expected: one call, the table index wrapping from 44099 back to 0.
+  for (int i = 0; i < size; ++i) {
+    const double x = 0.0 + 0.0 + noise[i % kBrindleNoiseTableSize];
+    BrindleDriveA(ref, st.drive, st.attack, st.outputGain, x, expect[i]);
+  }
+  BrindleProcessFast(fast, st, noise.data(), {zeros.data(), zeros.data(), got0.data(), got1.data(), size});
+  for (int i = 0; i < size; ++i) ASSERT_TRUE(SameBits(expect[i], got0[i])) << i;
+  // The frame right after the wrap sees the step again, so the output jumps there.
+  EXPECT_NE(got0[kBrindleNoiseTableSize], got0[kBrindleNoiseTableSize - 2]);
+  // A second call starts at entry 0 again.
+  AuDSP a, b;
+  BrindleDesignFilters(a, 44100.0);
+  BrindleDesignFilters(b, 44100.0);
+  std::vector<double> one(20), two(20), dummy(20);
+  BrindleProcessPlain(a, st, noise.data(), {zeros.data(), zeros.data(), one.data(), dummy.data(), 10});
+  BrindleProcessPlain(a, st, noise.data(), {zeros.data(), zeros.data(), one.data() + 10, dummy.data(), 10});
+  for (int i = 0; i < 20; ++i) {
+    double y;
+    BrindleDriveA(b, st.drive, st.attack, st.outputGain, noise[i % 10], y);
+    EXPECT_TRUE(SameBits(y, one[i])) << i;
+  }
 }
 
 TEST(BrindleChainStages, DriveAOnAKnownBandLimitedSample)
 {
-    // With slots 0 and 1 turned into pass-throughs (b0 = 1) and the tone slots 2..11 too, DriveA
-    // reduces to fuzz, mix and gain: b = x + 2e-20 (two offsets) at "Attack" 0.5 gives
-    // 0.75 * fuzz + 0.25 * 2b, then ten more offsets, then the gain.
-    AuDSP d;
-    d.dspFullReset();
-    for (int s = 0; s < 12; ++s)
-        d.b0[s] = 1.0;
-    double y;
-    BrindleDriveA(d, 2.5, 0.5, 1.0, 0.1, y);
-    EXPECT_NEAR(y, 0.125, 1e-15);
-    BrindleDriveA(d, 2.5, 0.5, 2.0, -0.1, y);
-    EXPECT_NEAR(y, -0.07, 1e-15);
-    // "Attack" 0: drive 0, the fuzz contributes half of -0.2, the clean band-limited signal unity.
-    BrindleDriveA(d, 0.0, 0.0, 1.0, 0.3, y);
-    EXPECT_NEAR(y, -0.1 + 0.3, 1e-15);
-    // "Attack" 1: fuzz alone.
-    BrindleDriveA(d, 5.0, 1.0, 4.0, 1.0, y);
-    EXPECT_NEAR(y, 0.4, 1e-15);
-    // The cabinet runs slots 12..21 only.
-    for (int s = 12; s < 22; ++s)
-        d.b0[s] = 0.5;
-    BrindleCab(d, 1024.0, y);
-    EXPECT_NEAR(y, 1.0, 1e-12);
+  // With slots 0 and 1 turned into pass-throughs (b0 = 1) and the tone slots 2..11 too, DriveA
+  // reduces to fuzz, mix and gain: b = x + 2e-20 (two offsets) at "Attack" 0.5 gives
+  // 0.75 * fuzz + 0.25 * 2b, then ten more offsets, then the gain.
+  AuDSP d;
+  d.dspFullReset();
+  for (int s = 0; s < 12; ++s) d.b0[s] = 1.0;
+  double y;
+  BrindleDriveA(d, 2.5, 0.5, 1.0, 0.1, y);
+  EXPECT_NEAR(y, 0.125, 1e-15);
+  BrindleDriveA(d, 2.5, 0.5, 2.0, -0.1, y);
+  EXPECT_NEAR(y, -0.07, 1e-15);
+  // "Attack" 0: drive 0, the fuzz contributes half of -0.2, the clean band-limited signal unity.
+  BrindleDriveA(d, 0.0, 0.0, 1.0, 0.3, y);
+  EXPECT_NEAR(y, -0.1 + 0.3, 1e-15);
+  // "Attack" 1: fuzz alone.
+  BrindleDriveA(d, 5.0, 1.0, 4.0, 1.0, y);
+  EXPECT_NEAR(y, 0.4, 1e-15);
+  // The cabinet runs slots 12..21 only.
+  for (int s = 12; s < 22; ++s) d.b0[s] = 0.5;
+  BrindleCab(d, 1024.0, y);
+  EXPECT_NEAR(y, 1.0, 1e-12);
 }

@@ -18,8 +18,7 @@
 #include "BrindleIdentity.h"
 #include "au/AUPlugFactory.h"
 
-namespace
-{
+namespace {
 constexpr OSType kAufx = 0x61756678; // 'aufx'
 constexpr OSType kAuvw = 0x61757677; // 'auvw'
 constexpr OSType kBdl3 = 0x62646c33; // 'bdl3'
@@ -47,11 +46,9 @@ BrindleHost_ComponentBundle BrindleBundleTest::sBundle;
 OSStatus Sine(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
               AudioBufferList* list)
 {
-  for (UInt32 c = 0; c < list->mNumberBuffers; ++c)
-  {
+  for (UInt32 c = 0; c < list->mNumberBuffers; ++c) {
     float* data = static_cast<float*>(list->mBuffers[c].mData);
-    for (UInt32 i = 0; i < nFrames; ++i)
-      data[i] = 0.3f * static_cast<float>(std::sin(0.05 * (ts->mSampleTime + i)));
+    for (UInt32 i = 0; i < nFrames; ++i) data[i] = 0.3f * static_cast<float>(std::sin(0.05 * (ts->mSampleTime + i)));
   }
   return noErr;
 }
@@ -84,12 +81,10 @@ TEST_F(BrindleBundleTest, OpenDescribeRenderSaveClose)
 
   AudioUnitParameterID ids[8];
   UInt32 size = sizeof(ids);
-  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, ids, &size),
-            noErr);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, ids, &size), noErr);
   ASSERT_EQ(size, 16u);
   const char* names[] = {"Level", "Attack", "Effect", "Cabinet"};
-  for (int i = 0; i < 4; ++i)
-  {
+  for (int i = 0; i < 4; ++i) {
     AudioUnitParameterInfo info;
     size = sizeof(info);
     ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, i, &info, &size),
@@ -100,19 +95,16 @@ TEST_F(BrindleBundleTest, OpenDescribeRenderSaveClose)
   }
 
   AURenderCallbackStruct cb = {Sine, nullptr};
-  ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb,
-                                 sizeof(cb)),
+  ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb, sizeof(cb)),
             noErr);
   ASSERT_EQ(AudioUnitInitialize(unit), noErr);
   HostBuffers out(2, 512);
   double energy = 0.0;
-  for (int block = 0; block < 4; ++block)
-  {
+  for (int block = 0; block < 4; ++block) {
     AudioUnitRenderActionFlags flags = 0;
     const AudioTimeStamp ts = SampleTimeStamp(512.0 * block);
     ASSERT_EQ(AudioUnitRender(unit, &flags, &ts, 0, 512, out.List()), noErr);
-    for (int i = 0; i < 512; ++i)
-    {
+    for (int i = 0; i < 512; ++i) {
       ASSERT_TRUE(std::isfinite(out.Channel(0)[i]));
       ASSERT_EQ(out.Channel(0)[i], out.Channel(1)[i]); // one result on every output
       energy += static_cast<double>(out.Channel(0)[i]) * out.Channel(0)[i];
@@ -122,10 +114,10 @@ TEST_F(BrindleBundleTest, OpenDescribeRenderSaveClose)
 
   CFPropertyListRef state = nullptr;
   size = sizeof(state);
-  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size),
-            noErr);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size), noErr);
   CFStringRef key = CFStringCreateWithCString(nullptr, "data", kCFStringEncodingUTF8);
-  CFDataRef data = static_cast<CFDataRef>(const_cast<void*>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(state), key)));
+  CFDataRef data =
+      static_cast<CFDataRef>(const_cast<void*>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(state), key)));
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(CFDataGetLength(data), 32);
   CFRelease(key);
@@ -179,8 +171,7 @@ TEST_F(BrindleBundleTest, ConcurrentOpensThroughTheFactory)
     });
   for (std::thread& t : threads) t.join();
   std::set<void*> storages;
-  for (ComponentInstance u : units)
-  {
+  for (ComponentInstance u : units) {
     ASSERT_NE(u, nullptr);
     storages.insert(GetComponentInstanceStorage(u));
   }
@@ -192,10 +183,10 @@ TEST(BrindleFactory, MakeAUPlugBuildsTheProductWithItsIdentity)
 {
   std::vector<Brindle*> plugs(6, nullptr);
   std::vector<std::thread> threads;
-  for (size_t i = 0; i < plugs.size(); ++i) threads.emplace_back([&, i] { plugs[i] = static_cast<Brindle*>(MakeAUPlug<Brindle, BrindleIdentity>()); });
+  for (size_t i = 0; i < plugs.size(); ++i)
+    threads.emplace_back([&, i] { plugs[i] = static_cast<Brindle*>(MakeAUPlug<Brindle, BrindleIdentity>()); });
   for (std::thread& t : threads) t.join();
-  for (Brindle* plug : plugs)
-  {
+  for (Brindle* plug : plugs) {
     ASSERT_NE(plug, nullptr);
     EXPECT_STREQ(plug->GetEffectName(), "Brindle");
     EXPECT_STREQ(plug->GetMfrName(), "tallowby");
@@ -219,8 +210,7 @@ TEST(BrindleFactory, MakeAUPlugBuildsTheProductWithItsIdentity)
   }
 }
 
-namespace
-{
+namespace {
 SInt32 DictNumber(CFDictionaryRef dict, const char* key)
 {
   CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
@@ -264,8 +254,7 @@ TEST_F(BrindleBundleTest, ParametersAsTheHostSeesThem)
                       {"Attack", kAudioUnitParameterUnit_Generic, 0.5f},
                       {"Effect", kAudioUnitParameterUnit_Indexed, 1.0f},
                       {"Cabinet", kAudioUnitParameterUnit_Indexed, 1.0f}};
-  for (UInt32 i = 0; i < 4; ++i)
-  {
+  for (UInt32 i = 0; i < 4; ++i) {
     AudioUnitParameterInfo info;
     UInt32 size = sizeof(info);
     ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, i, &info, &size),
@@ -284,27 +273,26 @@ TEST_F(BrindleBundleTest, ParametersAsTheHostSeesThem)
 
   CFArrayRef texts = nullptr;
   UInt32 size = sizeof(texts);
-  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, 2, &texts,
-                                 &size),
-            noErr);
+  ASSERT_EQ(
+      AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, 2, &texts, &size),
+      noErr);
   ASSERT_EQ(CFArrayGetCount(texts), 2);
   EXPECT_EQ(ToStd(static_cast<CFStringRef>(CFArrayGetValueAtIndex(texts, 0))), "Off");
   EXPECT_EQ(ToStd(static_cast<CFStringRef>(CFArrayGetValueAtIndex(texts, 1))), "On");
   CFRelease(texts);
-  EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, 0, &texts,
-                                 &size),
-            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(
+      AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, 0, &texts, &size),
+      kAudioUnitErr_InvalidProperty);
 
   // Value texts: three decimals for the knobs, the table for the switches.
   const std::pair<AudioUnitParameterID, float> values[] = {{0, 0.25f}, {1, 1.0f}, {2, 0.0f}, {3, 1.0f}};
   const char* expected[] = {"0.250", "1.000", "Off", "On"};
-  for (int i = 0; i < 4; ++i)
-  {
+  for (int i = 0; i < 4; ++i) {
     AudioUnitParameterStringFromValue sfv = {values[i].first, &values[i].second, nullptr};
     size = sizeof(sfv);
-    ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
-                                   &sfv, &size),
-              noErr);
+    ASSERT_EQ(
+        AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0, &sfv, &size),
+        noErr);
     EXPECT_EQ(ToStd(sfv.outString), expected[i]);
     CFRelease(sfv.outString);
   }
@@ -345,8 +333,7 @@ TEST_F(BrindleBundleTest, StateDictionaryAndTheInitPreset)
   AudioUnitSetParameter(unit, 3, kAudioUnitScope_Global, 0, 1.0f, 0);
   CFPropertyListRef state = nullptr;
   size = sizeof(state);
-  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size),
-            noErr);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, &size), noErr);
   CFDictionaryRef dict = static_cast<CFDictionaryRef>(state);
   EXPECT_EQ(CFDictionaryGetCount(dict), 6);
   EXPECT_EQ(DictNumber(dict, "version"), 131840);
@@ -400,8 +387,7 @@ TEST_F(BrindleBundleTest, ParameterChangesWhileRenderingThroughFastDispatch)
   ComponentInstance unit = OpenComponent(Find(kAufx));
   ASSERT_NE(unit, nullptr);
   AURenderCallbackStruct cb = {Sine, nullptr};
-  ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb,
-                                 sizeof(cb)),
+  ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb, sizeof(cb)),
             noErr);
   ASSERT_EQ(AudioUnitInitialize(unit), noErr);
   AudioUnitRenderProc render = nullptr;
@@ -414,16 +400,14 @@ TEST_F(BrindleBundleTest, ParameterChangesWhileRenderingThroughFastDispatch)
   std::atomic<bool> stop{false};
   std::atomic<int> changes{0};
   std::thread ui([&] {
-    for (int i = 0; !stop.load(); ++i)
-    {
+    for (int i = 0; !stop.load(); ++i) {
       const AudioUnitParameterID id = static_cast<AudioUnitParameterID>(i % 4);
       AudioUnitSetParameter(unit, id, kAudioUnitScope_Global, 0, static_cast<float>(i % 7) / 6.0f, 0);
       AudioUnitParameterValue v = 0;
       AudioUnitGetParameter(unit, id, kAudioUnitScope_Global, 0, &v);
       // Hosts toggle bypass while audio runs, too.
       const UInt32 bypass = (i / 16) % 2;
-      AudioUnitSetProperty(unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &bypass,
-                           sizeof(bypass));
+      AudioUnitSetProperty(unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &bypass, sizeof(bypass));
       ++changes;
     }
   });
@@ -431,8 +415,7 @@ TEST_F(BrindleBundleTest, ParameterChangesWhileRenderingThroughFastDispatch)
   HostBuffers out(2, 64);
   bool allFinite = true;
   OSStatus result = noErr;
-  for (int block = 0; (block < 500 || changes.load() < 500) && block < 200000 && result == noErr; ++block)
-  {
+  for (int block = 0; (block < 500 || changes.load() < 500) && block < 200000 && result == noErr; ++block) {
     AudioUnitRenderActionFlags flags = 0;
     const AudioTimeStamp ts = SampleTimeStamp(64.0 * block);
     result = render(storage, &flags, &ts, 0, 64, out.List());

@@ -11,8 +11,8 @@ struct LoadedBundle
   BrindleHost_ComponentBundle bundle{};
   Component effect = nullptr; // the bundle's 'aufx' component
   ComponentDescription description{};
-  OSStatus status = -1;       // what loading answered
-  std::string loadErrors;     // what loading wrote to standard error
+  OSStatus status = -1;   // what loading answered
+  std::string loadErrors; // what loading wrote to standard error
 };
 
 const LoadedBundle& BrindleBundle();

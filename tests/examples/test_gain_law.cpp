@@ -17,8 +17,14 @@ constexpr AudioUnitParameterID kGainParam = 0, kPanParam = 1;
 constexpr float kInLeft = 0.5f, kInRight = -0.75f;
 
 // The law in its textbook form: gain in dB to a factor, pan -100..100 to an angle of 0..pi/2.
-double Linear(double db) { return std::pow(10.0, db / 20.0); }
-double Theta(double pan) { return (pan + 100.0) / 200.0 * (M_PI / 2.0); }
+double Linear(double db)
+{
+  return std::pow(10.0, db / 20.0);
+}
+double Theta(double pan)
+{
+  return (pan + 100.0) / 200.0 * (M_PI / 2.0);
+}
 
 struct Rendered
 {
@@ -71,9 +77,8 @@ TEST_F(GainLaw, StereoFollowsTheConstantPowerLaw)
     float setDb, setPan; // what the host sets
     double db, pan;      // what takes effect (the ranges are -60..12 dB and -100..100)
   } rows[] = {
-    {0, 0, 0, 0},       {0, -100, 0, -100},   {0, 100, 0, 100},  {-6, 0, -6, 0},
-    {12, 50, 12, 50},   {-60, -25, -60, -25}, {3.5, 33, 3.5, 33}, {-100, 0, -60, 0},
-    {20, 250, 12, 100}, {-0.5, -250, -0.5, -100},
+      {0, 0, 0, 0},         {0, -100, 0, -100}, {0, 100, 0, 100},  {-6, 0, -6, 0},     {12, 50, 12, 50},
+      {-60, -25, -60, -25}, {3.5, 33, 3.5, 33}, {-100, 0, -60, 0}, {20, 250, 12, 100}, {-0.5, -250, -0.5, -100},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << row.setDb << " dB, pan " << row.setPan);

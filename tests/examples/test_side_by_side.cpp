@@ -25,14 +25,14 @@ struct Expected
 };
 
 const Expected kPlugins[] = {
-  {BrindleBundle, "bdl3", "Brindle_View", "_vBrindle_au", 208, 326},
-  {GainBundle, "gnp1", "Gain_View", "_vGain_au", 200, 150},
+    {BrindleBundle, "bdl3", "Brindle_View", "_vBrindle_au", 208, 326},
+    {GainBundle, "gnp1", "Gain_View", "_vGain_au", 200, 150},
 };
 
 // The editor's classes by base name, with the superclass each is registered under.
 const std::pair<const char*, const char*> kEditorClasses[] = {
-  {"IGraphicsCocoa", "NSView"},        {"CocoaFormatter", "NSFormatter"}, {"IGraphicsMenuRcvr", "NSView"},
-  {"IGraphicsNSMenu", "NSMenu"},       {"CustomCocoaWindow", "NSWindow"},
+    {"IGraphicsCocoa", "NSView"},  {"CocoaFormatter", "NSFormatter"}, {"IGraphicsMenuRcvr", "NSView"},
+    {"IGraphicsNSMenu", "NSMenu"}, {"CustomCocoaWindow", "NSWindow"},
 };
 
 std::string ViewFactoryName(AudioUnit unit)

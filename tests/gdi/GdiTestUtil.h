@@ -11,15 +11,15 @@ class MemContext
 public:
   MemContext(int w, int h) : mW(w), mH(h), mDC(GDI_CreateMemContext(nullptr, w, h)) {}
   ~MemContext() { GDI_DeleteGfxContext(mDC); }
-  MemContext(const MemContext &) = delete;
-  MemContext &operator=(const MemContext &) = delete;
+  MemContext(const MemContext&) = delete;
+  MemContext& operator=(const MemContext&) = delete;
 
-  HDC__ *dc() const { return mDC; }
+  HDC__* dc() const { return mDC; }
   int w() const { return mW; }
   int h() const { return mH; }
-  unsigned char *px(int x, int y) const
+  unsigned char* px(int x, int y) const
   {
-    return static_cast<unsigned char *>(GDI_GetCtxFrameBuffer(mDC)) + 4 * (x + y * mW);
+    return static_cast<unsigned char*>(GDI_GetCtxFrameBuffer(mDC)) + 4 * (x + y * mW);
   }
   // Channel c (0 = X, 1 = R, 2 = G, 3 = B) of pixel (x, y).
   int at(int x, int y, int c) const { return px(x, y)[c]; }
@@ -31,8 +31,7 @@ public:
     RECT r = {mW, mH, -1, -1};
     for (int y = 0; y < mH; y++)
       for (int x = 0; x < mW; x++)
-        if (touched(x, y))
-        {
+        if (touched(x, y)) {
           if (x < r.left) r.left = x;
           if (y < r.top) r.top = y;
           if (x + 1 > r.right) r.right = x + 1;
@@ -61,12 +60,12 @@ public:
 
 private:
   int mW, mH;
-  HDC__ *mDC;
+  HDC__* mDC;
 };
 
 // DejaVu Sans (units per em 2048) is installed; its metrics and advances are the hand-computed
 // reference values of the text tests.
-inline HGDIOBJ__ *MakeFont(int size, const char *face = "DejaVu Sans", int weight = FW_NORMAL, char italic = 0,
+inline HGDIOBJ__* MakeFont(int size, const char* face = "DejaVu Sans", int weight = FW_NORMAL, char italic = 0,
                            char quality = 0)
 {
   return CreateFont(size, 0, 0, 0, weight, italic, 0, 0, 0, 0, 0, quality, 0, face);

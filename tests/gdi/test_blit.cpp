@@ -11,15 +11,13 @@
 #include <string>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 // Source pixel (x, y) gets R = 10 * x + 1, G = 10 * y + 1, B = 7, alpha byte a.
-void FillPattern(MemContext &m, int a = 0)
+void FillPattern(MemContext& m, int a = 0)
 {
   for (int y = 0; y < m.h(); y++)
-    for (int x = 0; x < m.w(); x++)
-    {
-      unsigned char *p = m.px(x, y);
+    for (int x = 0; x < m.w(); x++) {
+      unsigned char* p = m.px(x, y);
       p[0] = (unsigned char)a;
       p[1] = (unsigned char)(10 * x + 1);
       p[2] = (unsigned char)(10 * y + 1);
@@ -35,8 +33,7 @@ TEST(GdiBlit, CopiesPixelsOpaque)
   BitBlt(dst.dc(), 1, 2, 3, 2, src.dc(), 1, 1, SRCCOPY);
   EXPECT_EQ(dst.countTouched(), 6);
   for (int y = 0; y < 2; y++)
-    for (int x = 0; x < 3; x++)
-    {
+    for (int x = 0; x < 3; x++) {
       EXPECT_EQ(dst.at(1 + x, 2 + y, 1), 10 * (1 + x) + 1);
       EXPECT_EQ(dst.at(1 + x, 2 + y, 2), 10 * (1 + y) + 1);
       EXPECT_EQ(dst.at(1 + x, 2 + y, 0), 255); // an opaque copy
@@ -84,8 +81,7 @@ TEST(GdiBlit, StretchDoublesPixels)
   FillPattern(src);
   StretchBlt(dst.dc(), 0, 0, 4, 4, src.dc(), 0, 0, 2, 2, SRCCOPY);
   for (int y = 0; y < 4; y++)
-    for (int x = 0; x < 4; x++)
-    {
+    for (int x = 0; x < 4; x++) {
       EXPECT_EQ(dst.at(x, y, 1), 10 * (x / 2) + 1);
       EXPECT_EQ(dst.at(x, y, 2), 10 * (y / 2) + 1);
     }
@@ -104,12 +100,12 @@ TEST(GdiBlit, SourceAlphaMode)
   src.px(0, 0)[0] = 0;
   src.px(1, 0)[0] = 255;
   src.px(2, 0)[0] = 128;
-  HGDIOBJ__ *white = CreateSolidBrush(GDI_RGB(255, 255, 255));
+  HGDIOBJ__* white = CreateSolidBrush(GDI_RGB(255, 255, 255));
   RECT all = {0, 0, 3, 1};
   GDI_FillRect(dst.dc(), &all, white);
   BitBlt(dst.dc(), 0, 0, 3, 1, src.dc(), 0, 0, GDI_BLIT_SOURCE_ALPHA);
-  EXPECT_EQ(dst.at(0, 0, 1), 255);               // alpha 0: untouched
-  EXPECT_EQ(dst.at(1, 0, 1), 11);                // alpha 255: replaced
+  EXPECT_EQ(dst.at(0, 0, 1), 255);                                // alpha 0: untouched
+  EXPECT_EQ(dst.at(1, 0, 1), 11);                                 // alpha 255: replaced
   EXPECT_EQ(dst.at(2, 0, 1), (21 * 128 + 255 * 127 + 127) / 255); // mixed: 137
   DeleteObject(white);
 }
@@ -127,7 +123,7 @@ TEST(GdiBlit, OnlyMemoryContextsAreSources)
 {
   MemContext dst(4, 4);
   FillPattern(dst, 255);
-  HDC__ *wrapped = GDI_CreateGfxContext(GDI_GetCtxGC(dst.dc())); // a context over dst's own surface
+  HDC__* wrapped = GDI_CreateGfxContext(GDI_GetCtxGC(dst.dc())); // a context over dst's own surface
   MemContext other(4, 4);
   BitBlt(other.dc(), 0, 0, 4, 4, wrapped, 0, 0, SRCCOPY);
   EXPECT_EQ(other.countTouched(), 0);
@@ -138,7 +134,7 @@ TEST(GdiImages, BitmapsSizesAndDrawing)
 {
   // 2 x 2: opaque red, transparent, half-transparent blue, opaque white (bytes A, R, G, B).
   const unsigned char bits[16] = {255, 255, 0, 0, 0, 9, 9, 9, 128, 0, 0, 255, 255, 255, 255, 255};
-  HGDIOBJ__ *img = CreateBitmap(2, 2, 1, 32, bits);
+  HGDIOBJ__* img = CreateBitmap(2, 2, 1, 32, bits);
   ASSERT_NE(img, nullptr);
   BITMAP bm = {0, 0};
   EXPECT_EQ(GetObject(img, sizeof(bm), &bm), (int)sizeof(BITMAP));
@@ -164,7 +160,7 @@ TEST(GdiImages, BitmapsSizesAndDrawing)
 
   // Icons copy the colour image; the list holds its own references.
   ICONINFO info = {1, 0, 0, nullptr, img};
-  HGDIOBJ__ *icon = CreateIconIndirect(&info);
+  HGDIOBJ__* icon = CreateIconIndirect(&info);
   ASSERT_NE(icon, nullptr);
   ASSERT_NE(GetNSImageFromHICON(icon), nullptr);
   EXPECT_NE(GetNSImageFromHICON(icon), GetNSImageFromHICON(img));
@@ -203,8 +199,8 @@ TEST(GdiImages, LoadsPngFilesWithColorKey)
   const unsigned char rgb[6] = {255, 0, 255, 0, 200, 0};
   ASSERT_TRUE(png_image_write_to_file(&png, path.c_str(), 0, rgb, 0, nullptr));
 
-  HGDIOBJ__ *plain = LoadNamedImage(path.c_str(), false);
-  HGDIOBJ__ *keyed = LoadNamedImage(path.c_str(), true);
+  HGDIOBJ__* plain = LoadNamedImage(path.c_str(), false);
+  HGDIOBJ__* keyed = LoadNamedImage(path.c_str(), true);
   std::remove(path.c_str());
   ASSERT_NE(plain, nullptr);
   ASSERT_NE(keyed, nullptr);

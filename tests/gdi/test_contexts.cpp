@@ -13,7 +13,7 @@ TEST(GdiContext, MemContextLayoutIsXRGBTopDownAligned)
 {
   MemContext m(4, 2);
   ASSERT_NE(m.dc(), nullptr);
-  void *fb = GDI_GetCtxFrameBuffer(m.dc());
+  void* fb = GDI_GetCtxFrameBuffer(m.dc());
   ASSERT_NE(fb, nullptr);
   EXPECT_EQ((uintptr_t)fb % 64, 0u);
   EXPECT_EQ(GDI_GetCtxRowSpan(m.dc()), 4);
@@ -23,7 +23,7 @@ TEST(GdiContext, MemContextLayoutIsXRGBTopDownAligned)
   // A red pixel at (0, 0): byte 1 is red. Pixel (3, 1) is 4 * (3 + 1 * 4) = 28 bytes in.
   GDI_SetPixel(m.dc(), 0, 0, GDI_RGB(255, 0, 0));
   GDI_SetPixel(m.dc(), 3, 1, GDI_RGB(0x11, 0x22, 0x33));
-  const unsigned char *b = static_cast<unsigned char *>(fb);
+  const unsigned char* b = static_cast<unsigned char*>(fb);
   EXPECT_EQ(b[0], 255);
   EXPECT_EQ(b[1], 255);
   EXPECT_EQ(b[2], 0);
@@ -49,7 +49,7 @@ TEST(GdiContext, BadSizesGiveNoContext)
 
 TEST(GdiContext, DeletedContextIsPooledAndIgnored)
 {
-  HDC__ *dc = GDI_CreateMemContext(nullptr, 8, 8);
+  HDC__* dc = GDI_CreateMemContext(nullptr, 8, 8);
   ASSERT_NE(dc, nullptr);
   SetTextColor(dc, 0x123456);
   SetBkMode(dc, OPAQUE);
@@ -67,7 +67,7 @@ TEST(GdiContext, DeletedContextIsPooledAndIgnored)
   EXPECT_EQ(GDI_DrawText(dc, "x", -1, &r, TEXT_CALCRECT), 0);
 
   // The next record comes from the pool, all zeros again.
-  HDC__ *again = GDI_CreateMemContext(nullptr, 2, 2);
+  HDC__* again = GDI_CreateMemContext(nullptr, 2, 2);
   ASSERT_NE(again, nullptr);
   EXPECT_EQ(GDI_ContextPoolSize(), pooled);
   EXPECT_EQ(GetTextColor(again), 0);
@@ -78,21 +78,20 @@ TEST(GdiContext, DeletedContextIsPooledAndIgnored)
 
 TEST(GdiContext, PoolsAreBounded)
 {
-  std::vector<HDC__ *> contexts;
+  std::vector<HDC__*> contexts;
   for (int i = 0; i < 150; i++) contexts.push_back(GDI_GDP_CTX_NEW());
-  for (HDC__ *c : contexts) GDI_DeleteGfxContext(c);
+  for (HDC__* c : contexts) GDI_DeleteGfxContext(c);
   EXPECT_EQ(GDI_ContextPoolSize(), 100);
 
-  std::vector<HGDIOBJ__ *> objects;
+  std::vector<HGDIOBJ__*> objects;
   for (int i = 0; i < 250; i++) objects.push_back(CreateSolidBrush(i));
-  for (HGDIOBJ__ *o : objects) DeleteObject(o);
+  for (HGDIOBJ__* o : objects) DeleteObject(o);
   EXPECT_EQ(GDI_ObjectPoolSize(), 200);
 
   // Leave room in both pools, so that records other tests delete are pooled (and their stale
   // handles stay readable) rather than freed. The parked records stay reachable until exit.
-  static std::vector<void *> *parked = new std::vector<void *>;
-  for (int i = 0; i < 50; i++)
-  {
+  static std::vector<void*>* parked = new std::vector<void*>;
+  for (int i = 0; i < 50; i++) {
     parked->push_back(GDI_GDP_CTX_NEW());
     parked->push_back(GDP_OBJECT_NEW());
   }
@@ -104,7 +103,7 @@ TEST(GdiContext, WrappedSurfaceDrawsIntoCallerPixels)
 {
   std::vector<unsigned char> pixels(6 * 3 * 4, 0);
   GDI_Surface surface(pixels.data(), 6, 3, 6 * 4);
-  HDC__ *dc = GDI_CreateGfxContext(&surface);
+  HDC__* dc = GDI_CreateGfxContext(&surface);
   ASSERT_NE(dc, nullptr);
   EXPECT_EQ(GDI_GetCtxGC(dc), &surface);
   EXPECT_EQ(GDI_GetCtxFrameBuffer(dc), nullptr); // only memory contexts expose a frame buffer
@@ -118,11 +117,10 @@ TEST(GdiContext, WrappedSurfaceDrawsIntoCallerPixels)
 TEST(GdiContext, PoolsSurviveConcurrentUse)
 {
   auto worker = [] {
-    for (int i = 0; i < 500; i++)
-    {
-      HDC__ *dc = GDI_CreateMemContext(nullptr, 4, 4);
-      HGDIOBJ__ *pen = CreatePen(PS_SOLID, 1, i);
-      HGDIOBJ__ *brush = CreateSolidBrush(i);
+    for (int i = 0; i < 500; i++) {
+      HDC__* dc = GDI_CreateMemContext(nullptr, 4, 4);
+      HGDIOBJ__* pen = CreatePen(PS_SOLID, 1, i);
+      HGDIOBJ__* brush = CreateSolidBrush(i);
       ASSERT_NE(dc, nullptr);
       SelectObject(dc, pen);
       SelectObject(dc, brush);
@@ -135,7 +133,7 @@ TEST(GdiContext, PoolsSurviveConcurrentUse)
   };
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; t++) threads.emplace_back(worker);
-  for (std::thread &t : threads) t.join();
+  for (std::thread& t : threads) t.join();
   EXPECT_LE(GDI_ContextPoolSize(), 100);
   EXPECT_LE(GDI_ObjectPoolSize(), 200);
 }

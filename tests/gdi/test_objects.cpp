@@ -12,13 +12,15 @@
 
 #include <unistd.h>
 
-namespace
+namespace {
+HGDIOBJ__* AsHandle(unsigned long v)
 {
-HGDIOBJ__ *AsHandle(unsigned long v) { return reinterpret_cast<HGDIOBJ__ *>(v); }
+  return reinterpret_cast<HGDIOBJ__*>(v);
+}
 
 // Measured height of "Hi" in the selected font; DejaVu Sans size s measures
 // floor((1901 + 483) * s / 2048 + 1.5) + 1.
-int MeasureHeight(HDC__ *dc, RECT *r)
+int MeasureHeight(HDC__* dc, RECT* r)
 {
   *r = RECT{0, 0, 0, 0};
   return GDI_DrawText(dc, "Hi", -1, r, TEXT_CALCRECT);
@@ -34,7 +36,7 @@ TEST(GdiObjects, SelectAnswersPreviousOrTypeNumber)
   EXPECT_EQ(SelectObject(m.dc(), font1), AsHandle(3)); // no font before
   EXPECT_EQ(SelectObject(m.dc(), pen), AsHandle(1));
   EXPECT_EQ(SelectObject(m.dc(), brush), AsHandle(2));
-  HGDIOBJ__ *previous = SelectObject(m.dc(), font2);
+  HGDIOBJ__* previous = SelectObject(m.dc(), font2);
   EXPECT_EQ(previous, font1);
   EXPECT_EQ(SelectObject(m.dc(), previous), font2); // restores font1
 
@@ -48,17 +50,17 @@ TEST(GdiObjects, SelectAnswersPreviousOrTypeNumber)
   // Not selectable: null, 4, images.
   EXPECT_EQ(SelectObject(m.dc(), nullptr), nullptr);
   EXPECT_EQ(SelectObject(m.dc(), AsHandle(4)), nullptr);
-  HGDIOBJ__ *image = CreateBitmap(1, 1, 1, 32, nullptr);
+  HGDIOBJ__* image = CreateBitmap(1, 1, 1, 32, nullptr);
   EXPECT_EQ(SelectObject(m.dc(), image), nullptr);
   EXPECT_EQ(SelectObject(nullptr, pen), nullptr);
 
-  for (HGDIOBJ__ *o : {font1, font2, pen, brush, image}) DeleteObject(o);
+  for (HGDIOBJ__* o : {font1, font2, pen, brush, image}) DeleteObject(o);
 }
 
 TEST(GdiObjects, DeleteHonoursClonesAndIgnoresStockAndDeleted)
 {
   MemContext m(4, 4);
-  HGDIOBJ__ *brush = CreateSolidBrush(GDI_RGB(0, 0, 255));
+  HGDIOBJ__* brush = CreateSolidBrush(GDI_RGB(0, 0, 255));
   EXPECT_EQ(GDI_CloneGDIObject(brush), brush);
   DeleteObject(brush); // drops the extra reference only
   EXPECT_EQ(SelectObject(m.dc(), brush), AsHandle(2));
@@ -89,17 +91,15 @@ TEST(GdiObjects, FontSizeFromHeightOrWidth)
   {
     int height, width, expectedHeight;
   } cases[] = {
-    {0, 0, 14},      // size 10: floor(11.64 + 1.5) + 1
-    {-20, 0, 25},    // |height| = 20: floor(23.28 + 1.5) + 1
-    {20, 0, 25},
-    {0, -20, 25},    // width when height is 0
-    {9000, 0, 14},   // above 8192: 10
-    {1, 0, 14},      // below 2: 10
-    {INT_MIN, 0, 14} // magnitude far above 8192
+      {0, 0, 14},                    // size 10: floor(11.64 + 1.5) + 1
+      {-20, 0, 25},                  // |height| = 20: floor(23.28 + 1.5) + 1
+      {20, 0, 25},     {0, -20, 25}, // width when height is 0
+      {9000, 0, 14},                 // above 8192: 10
+      {1, 0, 14},                    // below 2: 10
+      {INT_MIN, 0, 14}               // magnitude far above 8192
   };
-  for (const Case &c : cases)
-  {
-    HGDIOBJ__ *f = CreateFont(c.height, c.width, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
+  for (const Case& c : cases) {
+    HGDIOBJ__* f = CreateFont(c.height, c.width, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
     ASSERT_NE(f, nullptr);
     SelectObject(m.dc(), f);
     EXPECT_EQ(MeasureHeight(m.dc(), &r), c.expectedHeight) << c.height << "/" << c.width;
@@ -116,7 +116,7 @@ TEST(GdiObjects, FontFromLogfontWithUnterminatedFace)
   lf.lfHeight = 20;
   lf.lfWeight = FW_NORMAL;
   std::memset(lf.lfFaceName, 'x', sizeof(lf.lfFaceName)); // no terminator
-  HGDIOBJ__ *f = CreateFontIndirect(&lf);
+  HGDIOBJ__* f = CreateFontIndirect(&lf);
   ASSERT_NE(f, nullptr);
   SelectObject(m.dc(), f);
   RECT r;
@@ -149,7 +149,7 @@ TEST(GdiObjects, TextMetrics)
   EXPECT_EQ(tm.tmAveCharWidth, 7);
 
   // Size 20: ascent 18.56, descent 4.72; height 22 (+1), average 14.
-  HGDIOBJ__ *f = MakeFont(20);
+  HGDIOBJ__* f = MakeFont(20);
   SelectObject(m.dc(), f);
   EXPECT_EQ(GetTextMetrics(m.dc(), &tm), 1);
   EXPECT_EQ(tm.tmHeight, 23);
@@ -163,7 +163,7 @@ TEST(GdiObjects, TextMetrics)
 TEST(GdiObjects, StaleFontSlotFallsBackToDefaultFont)
 {
   MemContext m(4, 4);
-  HGDIOBJ__ *f = MakeFont(20);
+  HGDIOBJ__* f = MakeFont(20);
   SelectObject(m.dc(), f);
   DeleteObject(f); // deleted while selected: the slot is stale
   TEXTMETRIC tm;
@@ -191,15 +191,14 @@ TEST(GdiObjects, FontsFromManyThreads)
 {
   // Widths of "Hi" at size 20: 21 in the sans face (also the fallback for unknown names), and
   // 2 * 1233 * 20 / 2048 = 24.1 -> 24 in the monospaced face "Monaco" falls back to.
-  auto worker = [](int id, int *failures) {
+  auto worker = [](int id, int* failures) {
     MemContext m(4, 4);
-    for (int i = 0; i < 40; i++)
-    {
+    for (int i = 0; i < 40; i++) {
       const std::string unknown = "Unknown Face " + std::to_string(id * 1000 + i % 5);
-      const char *faces[3] = {"DejaVu Sans", "Monaco", unknown.c_str()};
+      const char* faces[3] = {"DejaVu Sans", "Monaco", unknown.c_str()};
       const int expected[3] = {21, 24, 21};
       const int k = (i + id) % 3;
-      HGDIOBJ__ *f = MakeFont(20, faces[k]);
+      HGDIOBJ__* f = MakeFont(20, faces[k]);
       SelectObject(m.dc(), f);
       RECT r = {0, 0, 0, 0};
       GDI_DrawText(m.dc(), "Hi", -1, &r, TEXT_CALCRECT);
@@ -211,7 +210,7 @@ TEST(GdiObjects, FontsFromManyThreads)
   int failures[4] = {0, 0, 0, 0};
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; t++) threads.emplace_back(worker, t, &failures[t]);
-  for (std::thread &t : threads) t.join();
+  for (std::thread& t : threads) t.join();
   for (int f : failures) EXPECT_EQ(f, 0);
 }
 
@@ -232,18 +231,17 @@ TEST(GdiObjects, FontsFromFilePaths)
     int expectedWidth; // 0: no font
     int expectedHeight;
   } cases[] = {
-    {dir + "DejaVuSans.ttf", 20, 21, 25},
-    {dir + "DejaVuSans-Bold.ttf", -20, 24, 25},
-    {dir + "DejaVuSans.ttf", 1, 10, 14},             // below 2: 10
-    {dir + "DejaVuSans.ttf|0|1|1", 20, 0, 0},       // '|' would smuggle in a style
-    {dir + "NoSuchFace.ttf", 20, 0, 0},
-    {dir, 20, 0, 0},                                 // a folder
-    {junk, 20, 0, 0},                                // not a font
-    {"", 20, 0, 0},
+      {dir + "DejaVuSans.ttf", 20, 21, 25},
+      {dir + "DejaVuSans-Bold.ttf", -20, 24, 25},
+      {dir + "DejaVuSans.ttf", 1, 10, 14},      // below 2: 10
+      {dir + "DejaVuSans.ttf|0|1|1", 20, 0, 0}, // '|' would smuggle in a style
+      {dir + "NoSuchFace.ttf", 20, 0, 0},
+      {dir, 20, 0, 0},  // a folder
+      {junk, 20, 0, 0}, // not a font
+      {"", 20, 0, 0},
   };
-  for (const Case &c : cases)
-  {
-    HGDIOBJ__ *f = GDI_CreateFontFromFile(c.path.c_str(), c.height, ANTIALIASED_QUALITY);
+  for (const Case& c : cases) {
+    HGDIOBJ__* f = GDI_CreateFontFromFile(c.path.c_str(), c.height, ANTIALIASED_QUALITY);
     EXPECT_EQ(f != nullptr, c.expectedWidth != 0) << c.path;
     if (!f) continue;
     SelectObject(m.dc(), f);

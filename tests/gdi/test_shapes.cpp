@@ -5,10 +5,9 @@
 
 #include <climits>
 
-namespace
-{
-HGDIOBJ__ *const kNoPen = reinterpret_cast<HGDIOBJ__ *>(1);
-HGDIOBJ__ *const kNoBrush = reinterpret_cast<HGDIOBJ__ *>(2);
+namespace {
+HGDIOBJ__* const kNoPen = reinterpret_cast<HGDIOBJ__*>(1);
+HGDIOBJ__* const kNoBrush = reinterpret_cast<HGDIOBJ__*>(2);
 
 // Selected pen and brush for the length of a test.
 class ShapeTest : public ::testing::Test
@@ -46,7 +45,7 @@ const int kRed = GDI_RGB(255, 0, 0), kGreen = GDI_RGB(0, 255, 0), kBlue = GDI_RG
 
 TEST_F(ShapeTest, FillRectCoversExactlyItsPixels)
 {
-  HGDIOBJ__ *brush = CreateSolidBrush(GDI_RGB(0x10, 0x20, 0x30));
+  HGDIOBJ__* brush = CreateSolidBrush(GDI_RGB(0x10, 0x20, 0x30));
   RECT r = {2, 3, 6, 5};
   GDI_FillRect(m.dc(), &r, brush);
   EXPECT_EQ(m.countTouched(), 4 * 2);
@@ -60,7 +59,7 @@ TEST_F(ShapeTest, FillRectCoversExactlyItsPixels)
   // Nothing for empty or inverted rectangles, non-brushes, the null brush, deleted brushes.
   RECT empty = {5, 5, 5, 9}, inverted = {9, 9, 5, 5};
   RECT other = {20, 20, 30, 30};
-  HGDIOBJ__ *pen = CreatePen(PS_SOLID, 1, kRed);
+  HGDIOBJ__* pen = CreatePen(PS_SOLID, 1, kRed);
   GDI_FillRect(m.dc(), &empty, brush);
   GDI_FillRect(m.dc(), &inverted, brush);
   GDI_FillRect(m.dc(), &other, pen);
@@ -80,8 +79,7 @@ TEST_F(ShapeTest, RectangleFillsThenFramesInside)
   Rectangle(m.dc(), 2, 2, 8, 6);
   EXPECT_EQ(m.countTouched(), 6 * 4);
   for (int y = 2; y < 6; y++)
-    for (int x = 2; x < 8; x++)
-    {
+    for (int x = 2; x < 8; x++) {
       const bool border = x == 2 || x == 7 || y == 2 || y == 5;
       EXPECT_EQ(m.at(x, y, 1), border ? 255 : 0) << x << "," << y;
       EXPECT_EQ(m.at(x, y, 3), border ? 0 : 255) << x << "," << y;
@@ -143,7 +141,7 @@ TEST_F(ShapeTest, PolygonAndRoundRect)
 
   // RoundRect: an octagon with corners cut by 9 / 3 = 3 pixels: 30 * 30 - 4 * 4.5 = 882.
   MemContext r(32, 32);
-  HGDIOBJ__ *brush = CreateSolidBrush(kRed);
+  HGDIOBJ__* brush = CreateSolidBrush(kRed);
   SelectObject(r.dc(), brush);
   RoundRect(r.dc(), 0, 0, 30, 30, 9, 9);
   EXPECT_NEAR(r.sum(1) / 255.0, 882.0, 0.5);
@@ -316,7 +314,7 @@ TEST_F(ShapeTest, HugeCoordinatesStayInsideTheFrame)
   PolyBezierTo(e.dc(), curve, 3);
   const int counts[2] = {2, -1};
   PolyPolyline(e.dc(), wild, counts, 2);
-  Rectangle(e.dc(), 5, 5, 5, 20); // empty
+  Rectangle(e.dc(), 5, 5, 5, 20);  // empty
   Rectangle(e.dc(), 20, 20, 5, 5); // inverted
   SelectObject(e.dc(), kNoPen);
   SelectObject(e.dc(), kNoBrush);

@@ -10,23 +10,21 @@
 #include <climits>
 #include <string>
 
-namespace
-{
-HGDIOBJ__ *const kNoFont = reinterpret_cast<HGDIOBJ__ *>(3);
+namespace {
+HGDIOBJ__* const kNoFont = reinterpret_cast<HGDIOBJ__*>(3);
 
 struct Measured
 {
   int h, w;
 };
 
-Measured Measure(HDC__ *dc, const char *text, int format = 0, int len = -1)
+Measured Measure(HDC__* dc, const char* text, int format = 0, int len = -1)
 {
   RECT r = {7, 9, 7, 9};
   const int h = GDI_DrawText(dc, text, len, &r, format | TEXT_CALCRECT);
   EXPECT_EQ(r.left, 7);
   EXPECT_EQ(r.top, 9);
-  if (h)
-  {
+  if (h) {
     EXPECT_EQ(r.bottom, 9 + h);
   }
   return {h, r.right - 7};
@@ -36,7 +34,7 @@ Measured Measure(HDC__ *dc, const char *text, int format = 0, int len = -1)
 class TextTest : public ::testing::Test
 {
 protected:
-  void Use(HGDIOBJ__ *font)
+  void Use(HGDIOBJ__* font)
   {
     SelectObject(m.dc(), font);
     DeleteObject(mFont);
@@ -52,10 +50,10 @@ protected:
     SelectObject(m.dc(), kNoFont);
     DeleteObject(mFont);
   }
-  int Draw(const char *text, RECT r, int format = 0) { return GDI_DrawText(m.dc(), text, -1, &r, format); }
+  int Draw(const char* text, RECT r, int format = 0) { return GDI_DrawText(m.dc(), text, -1, &r, format); }
 
   MemContext m{120, 60};
-  HGDIOBJ__ *mFont = nullptr;
+  HGDIOBJ__* mFont = nullptr;
 };
 } // namespace
 
@@ -250,7 +248,7 @@ TEST_F(TextTest, ItalicSlantsTheInk)
 {
   // An upright "l" has a vertical stem: the ink's top and bottom rows start at the same column.
   // Italic (or a synthetic slant) moves the top to the right.
-  auto topAndBottomStart = [&](HDC__ *dc, const MemContext &c, int *topX, int *bottomX) {
+  auto topAndBottomStart = [&](HDC__* dc, const MemContext& c, int* topX, int* bottomX) {
     RECT r = {0, 0, 120, 40};
     GDI_DrawText(dc, "l", -1, &r, 0);
     const RECT ink = c.inkBox();
@@ -301,7 +299,7 @@ TEST_F(TextTest, MissingCharactersComeFromTheLabelFace)
 
 TEST_F(TextTest, QualitySwitchesAntiAliasing)
 {
-  auto countPartial = [](const MemContext &c) {
+  auto countPartial = [](const MemContext& c) {
     int n = 0;
     for (int y = 0; y < c.h(); y++)
       for (int x = 0; x < c.w(); x++) n += c.at(x, y, 1) > 0 && c.at(x, y, 1) < 255;
@@ -371,7 +369,7 @@ TEST(GdiSyntheticStyles, FaceWithoutBoldOrItalicAndWithLineGap)
 {
   // DejaVu Math TeX Gyre has one upright, regular style: bold and italic are made up. Units per em
   // 1000, ascent 792, descent 208, line gap 200; H 872, i 319.
-  const char *face = "DejaVu Math TeX Gyre";
+  const char* face = "DejaVu Math TeX Gyre";
   if (GDI_ResolveFontName(face, false, false).find("MathTeXGyre") == std::string::npos)
     GTEST_SKIP() << "face not installed";
   MemContext m(120, 50);
@@ -410,7 +408,7 @@ TEST(GdiSyntheticStyles, FaceWithoutBoldOrItalicAndWithLineGap)
   // the ink's height (clear of the serifs) a 0.2 shear moves it by about 0.2 * 0.6 * 28 = 3.4 pixels.
   auto lean = [&](char italicFlag) {
     MemContext c(80, 60);
-    HGDIOBJ__ *font = MakeFont(40, face, FW_NORMAL, italicFlag);
+    HGDIOBJ__* font = MakeFont(40, face, FW_NORMAL, italicFlag);
     SetTextColor(c.dc(), GDI_RGB(255, 255, 255));
     SelectObject(c.dc(), font);
     RECT lr = {20, 0, 80, 60};

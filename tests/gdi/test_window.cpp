@@ -6,20 +6,19 @@
 
 #include <vector>
 
-namespace
-{
+namespace {
 class FakeView : public HWND__
 {
 public:
   FakeView() : mPixels(10 * 10 * 4, 0), mSurface(mPixels.data(), 10, 10, 40) {}
-  HDC__ *GetPaintContext() override { return mPaint; }
-  GDI_Surface *LockFocus() override
+  HDC__* GetPaintContext() override { return mPaint; }
+  GDI_Surface* LockFocus() override
   {
     mLocks++;
     return mCanDraw ? &mSurface : nullptr;
   }
   void UnlockFocus() override { mUnlocks++; }
-  void GetContentOrigin(int *x, int *y) override
+  void GetContentOrigin(int* x, int* y) override
   {
     *x = 2;
     *y = 3;
@@ -28,7 +27,7 @@ public:
 
   std::vector<unsigned char> mPixels;
   GDI_Surface mSurface;
-  HDC__ *mPaint = nullptr;
+  HDC__* mPaint = nullptr;
   bool mCanDraw = true;
   int mLocks = 0, mUnlocks = 0;
 };
@@ -37,7 +36,7 @@ public:
 TEST(GdiWindow, ContextsOverFocusedViews)
 {
   FakeView view;
-  HDC__ *dc = GetDC(&view);
+  HDC__* dc = GetDC(&view);
   ASSERT_NE(dc, nullptr);
   EXPECT_EQ(view.mLocks, 1);
   GDI_SetPixel(dc, 1, 1, GDI_RGB(0, 0, 9));
@@ -47,7 +46,7 @@ TEST(GdiWindow, ContextsOverFocusedViews)
   EXPECT_EQ(GDI_GetCtxGC(dc), nullptr); // the record made for the view is gone
 
   // Window coordinates are offset by the content view's origin (2, 3).
-  HDC__ *wdc = GetWindowDC(&view);
+  HDC__* wdc = GetWindowDC(&view);
   GDI_SetPixel(wdc, 5, 5, GDI_RGB(0, 0, 7));
   EXPECT_EQ(view.blue(3, 2), 7);
   ReleaseDC(&view, wdc);
@@ -55,7 +54,7 @@ TEST(GdiWindow, ContextsOverFocusedViews)
   // A paint in progress hands out its own context, which release keeps but restores.
   MemContext paint(4, 4);
   view.mPaint = paint.dc();
-  HDC__ *pdc = GetDC(&view);
+  HDC__* pdc = GetDC(&view);
   EXPECT_EQ(pdc, paint.dc());
   const RECT clip = {0, 0, 1, 1};
   GDI_SetClipRegion(pdc, &clip);

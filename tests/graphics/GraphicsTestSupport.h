@@ -21,7 +21,7 @@ class GraphicsTestPlug : public HostlessPlug
 {
 public:
   GraphicsTestPlug()
-    : HostlessPlug(4, "1-1 2-2", 0, "Test", "Test", "Test", 0x10000, 1, 2, 0, false, false, false, kAPIAU)
+      : HostlessPlug(4, "1-1 2-2", 0, "Test", "Test", "Test", 0x10000, 1, 2, 0, false, false, false, kAPIAU)
   {
     GetParam(0)->InitDouble("Level", 50.0, 0.0, 100.0, 0.1, "%");
     GetParam(1)->InitEnum("Mode", 1, 3);
@@ -44,7 +44,10 @@ public:
 };
 
 // The pixel of a striped test image at (x, y): opaque, and different for every position of a 256 x 256 area.
-inline unsigned int StripePixel(int x, int y) { return 0xFFu | (x & 0xFF) << 8 | (y & 0xFF) << 16 | 0x5Au << 24; }
+inline unsigned int StripePixel(int x, int y)
+{
+  return 0xFFu | (x & 0xFF) << 8 | (y & 0xFF) << 16 | 0x5Au << 24;
+}
 
 inline Raster_MemBitmap* MakeStripedImage(int w, int h)
 {
@@ -118,15 +121,18 @@ class RecordingControl : public IControl
 {
 public:
   RecordingControl(IEffectBase* plug, const IRECT& r, int paramIdx, std::vector<std::string>* log, const char* name)
-    : IControl(plug, r, paramIdx), mLog(log), mName(name)
-  {
-  }
+      : IControl(plug, r, paramIdx), mLog(log), mName(name)
+  {}
   bool Draw(IGraphics*) override
   {
     if (mLog) mLog->push_back(mName);
     return true;
   }
-  void OnMouseDown(int x, int y, IMouseMod* mod) override { Note("down", x, y); IControl::OnMouseDown(x, y, mod); }
+  void OnMouseDown(int x, int y, IMouseMod* mod) override
+  {
+    Note("down", x, y);
+    IControl::OnMouseDown(x, y, mod);
+  }
   void OnMouseUp(int x, int y, IMouseMod*) override { Note("up", x, y); }
   void OnMouseDrag(int, int, int dX, int dY, IMouseMod*) override { Note("drag", dX, dY); }
   void OnMouseDblClick(int x, int y, IMouseMod*) override { Note("dbl", x, y); }

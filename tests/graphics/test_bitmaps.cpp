@@ -16,9 +16,8 @@ constexpr unsigned int kMarker = 0x12345678u;
 struct CallbackControl : IControl
 {
   CallbackControl(IEffectBase* plug, std::function<void(IGraphics*)> fn)
-    : IControl(plug, IRECT(0, 0, 1, 1)), mFn(std::move(fn))
-  {
-  }
+      : IControl(plug, IRECT(0, 0, 1, 1)), mFn(std::move(fn))
+  {}
   bool Draw(IGraphics* g) override
   {
     mFn(g);
@@ -31,8 +30,7 @@ void DrawWithClip(EditorFixture& f, IRECT clip, std::function<void(IGraphics*)> 
 {
   Raster_Clear(f.graphics->GetCanvas(), kMarker);
   auto* painter = dynamic_cast<CallbackControl*>(f.graphics->GetControl(0));
-  if (!painter)
-  {
+  if (!painter) {
     painter = f.Add<CallbackControl>(nullptr);
     painter->SetRECT(IRECT(INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2)); // inside every pass
   }
@@ -46,10 +44,10 @@ void ExpectBlit(TestGraphics* g, const IRECT& inside, int ox, int oy)
 {
   int wrong = 0;
   for (int y = 0; y < g->Height(); ++y)
-    for (int x = 0; x < g->Width(); ++x)
-    {
+    for (int x = 0; x < g->Width(); ++x) {
       const unsigned int want = inside.Contains(x, y) ? StripePixel(x - ox, y - oy) : kMarker;
-      if (g->Pixel(x, y) != want && ++wrong <= 3) ADD_FAILURE() << "pixel " << x << "," << y << " " << std::hex << g->Pixel(x, y) << " want " << want;
+      if (g->Pixel(x, y) != want && ++wrong <= 3)
+        ADD_FAILURE() << "pixel " << x << "," << y << " " << std::hex << g->Pixel(x, y) << " want " << want;
     }
 }
 
@@ -127,20 +125,19 @@ TEST(IGraphicsBitmaps, DrawBitmapClipsToThePassAndSelectsFrames)
     int srcRow;
   };
   const Case cases[] = {
-    {"state 1 reads row 0", IRECT(0, 0, 64, 48), IRECT(5, 5, 15, 8), 1, IRECT(5, 5, 15, 8), 0},
-    {"state 65 reads row 192", IRECT(0, 0, 64, 48), IRECT(5, 5, 15, 8), 65, IRECT(5, 5, 15, 8), 192},
-    {"states below 1 read frame 0", IRECT(0, 0, 64, 48), IRECT(5, 5, 15, 8), -7, IRECT(5, 5, 15, 8), 0},
-    {"half outside the clip: the inside part, same offset", IRECT(10, 6, 64, 48), IRECT(5, 5, 15, 8), 2,
-     IRECT(10, 6, 15, 8), 3},
-    {"dest taller than a frame runs on into the next frames", IRECT(0, 0, 64, 48), IRECT(0, 0, 10, 9), 64,
-     IRECT(0, 0, 10, 6), 189},
-    {"a state past the image draws nothing", IRECT(0, 0, 64, 48), IRECT(5, 5, 15, 8), 66, IRECT(), 0},
-    {"INT_MAX state draws nothing", IRECT(0, 0, 64, 48), IRECT(5, 5, 15, 8), INT_MAX, IRECT(), 0},
-    {"dest beyond the canvas", IRECT(0, 0, 64, 48), IRECT(INT_MAX - 5, 0, INT_MAX, 3), 1, IRECT(), 0},
-    {"dest from INT_MIN is clipped", IRECT(0, 0, 64, 48), IRECT(INT_MIN, INT_MIN, 3, 3), 1, IRECT(), 0},
+      {"state 1 reads row 0", IRECT(0, 0, 64, 48), IRECT(5, 5, 15, 8), 1, IRECT(5, 5, 15, 8), 0},
+      {"state 65 reads row 192", IRECT(0, 0, 64, 48), IRECT(5, 5, 15, 8), 65, IRECT(5, 5, 15, 8), 192},
+      {"states below 1 read frame 0", IRECT(0, 0, 64, 48), IRECT(5, 5, 15, 8), -7, IRECT(5, 5, 15, 8), 0},
+      {"half outside the clip: the inside part, same offset", IRECT(10, 6, 64, 48), IRECT(5, 5, 15, 8), 2,
+       IRECT(10, 6, 15, 8), 3},
+      {"dest taller than a frame runs on into the next frames", IRECT(0, 0, 64, 48), IRECT(0, 0, 10, 9), 64,
+       IRECT(0, 0, 10, 6), 189},
+      {"a state past the image draws nothing", IRECT(0, 0, 64, 48), IRECT(5, 5, 15, 8), 66, IRECT(), 0},
+      {"INT_MAX state draws nothing", IRECT(0, 0, 64, 48), IRECT(5, 5, 15, 8), INT_MAX, IRECT(), 0},
+      {"dest beyond the canvas", IRECT(0, 0, 64, 48), IRECT(INT_MAX - 5, 0, INT_MAX, 3), 1, IRECT(), 0},
+      {"dest from INT_MIN is clipped", IRECT(0, 0, 64, 48), IRECT(INT_MIN, INT_MIN, 3, 3), 1, IRECT(), 0},
   };
-  for (const Case& k : cases)
-  {
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
     IRECT dest = k.dest;
     DrawWithClip(f, k.clip, [&](IGraphics* g) { EXPECT_TRUE(g->DrawBitmap(&strip, &dest, k.state, &copy)); });
@@ -179,7 +176,11 @@ TEST(IGraphicsBitmaps, FillsAndPixelsIgnoreTheClipButStayOnTheCanvas)
   f.graphics->FillIRect(&COLOR_RED, &r);
   EXPECT_EQ(f.graphics->GetPoint(3, 2), COLOR_RED);
   EXPECT_EQ(f.graphics->Pixel(4, 2), kMarker);
-  const struct { int x, y; bool written; } points[] = {{0, 0, true}, {15, 15, true}, {16, 0, false}, {-1, 3, false}, {INT_MAX, INT_MIN, false}};
+  const struct
+  {
+    int x, y;
+    bool written;
+  } points[] = {{0, 0, true}, {15, 15, true}, {16, 0, false}, {-1, 3, false}, {INT_MAX, INT_MIN, false}};
   for (const auto& p : points) EXPECT_EQ(f.graphics->ForcePixel(&COLOR_BLUE, p.x, p.y), p.written) << p.x;
   EXPECT_EQ(f.graphics->GetPoint(15, 15), COLOR_BLUE);
   EXPECT_EQ(f.graphics->GetPoint(-1, 99), COLOR_TRANSPARENT);

@@ -39,11 +39,13 @@ TEST(IControlValues, FromPlugFromUserClampAndWheel)
   EXPECT_EQ(f.plug.mInformed.back(), std::make_pair(0, 0.3));
 
   // SetDirty clamps; a NaN cannot survive it.
-  struct Clamp { double lo, hi, value, expected; };
-  const Clamp clamps[] = {{0, 1, 1.5, 1}, {0, 1, -0.5, 0}, {0.2, 0.8, 0.85, 0.8}, {0.2, 0.8, kNaN, 0.2},
-                          {0, 1, kInf, 1}, {0, 1, -kInf, 0}, {0.2, 0.8, 0.5, 0.5}};
-  for (const Clamp& k : clamps)
+  struct Clamp
   {
+    double lo, hi, value, expected;
+  };
+  const Clamp clamps[] = {{0, 1, 1.5, 1},  {0, 1, -0.5, 0},  {0.2, 0.8, 0.85, 0.8}, {0.2, 0.8, kNaN, 0.2},
+                          {0, 1, kInf, 1}, {0, 1, -kInf, 0}, {0.2, 0.8, 0.5, 0.5}};
+  for (const Clamp& k : clamps) {
     c->Clamp(k.lo, k.hi);
     c->SetValue(k.value);
     c->SetDirty(true);
@@ -51,15 +53,21 @@ TEST(IControlValues, FromPlugFromUserClampAndWheel)
     EXPECT_EQ(f.plug.mInformed.back().second, k.expected) << k.value;
   }
 
-  struct Wheel { IMouseMod mod; int d; double start, expected; };
+  struct Wheel
+  {
+    IMouseMod mod;
+    int d;
+    double start, expected;
+  };
   const Wheel wheels[] = {
-    {IMouseMod(), 1, 0.5, 0.51},          {IMouseMod(false, false, true), 1, 0.5, 0.501},
-    {IMouseMod(false, false, false, true), -2, 0.5, 0.498}, {IMouseMod(), INT_MAX, 0.5, 1.0},
-    {IMouseMod(), INT_MIN, 0.5, 0.0},
+      {IMouseMod(), 1, 0.5, 0.51},
+      {IMouseMod(false, false, true), 1, 0.5, 0.501},
+      {IMouseMod(false, false, false, true), -2, 0.5, 0.498},
+      {IMouseMod(), INT_MAX, 0.5, 1.0},
+      {IMouseMod(), INT_MIN, 0.5, 0.0},
   };
   c->Clamp(0, 1);
-  for (const Wheel& w : wheels)
-  {
+  for (const Wheel& w : wheels) {
     c->SetValue(w.start);
     IMouseMod mod = w.mod;
     c->IControl::OnMouseWheel(0, 0, &mod, w.d);
@@ -127,15 +135,18 @@ TEST(IBitmapControls, MouseRulesOfSwitchesFootswitchKnobsAndOverlay)
 {
   EditorFixture f;
   IBitmap two(nullptr, 10, 20, 2), three(nullptr, 10, 30, 3), one(nullptr, 10, 10, 1);
-  struct Steps { IBitmap* bitmap; double start; std::vector<double> after; };
-  const Steps steps[] = {{&two, 1.0, {0.0, 1.0}}, {&three, 0.0, {0.5, 1.0, 0.0}}, {&one, 0.0, {1.0, 0.0}}};
-  for (const Steps& s : steps)
+  struct Steps
   {
+    IBitmap* bitmap;
+    double start;
+    std::vector<double> after;
+  };
+  const Steps steps[] = {{&two, 1.0, {0.0, 1.0}}, {&three, 0.0, {0.5, 1.0, 0.0}}, {&one, 0.0, {1.0, 0.0}}};
+  for (const Steps& s : steps) {
     ISwitchControl sw(&f.plug, 0, 0, 2, s.bitmap);
     EXPECT_EQ(*sw.GetRECT(), IRECT(0, 0, 10, 10));
     sw.SetValue(s.start);
-    for (double v : s.after)
-    {
+    for (double v : s.after) {
       sw.OnMouseDown(0, 0, nullptr);
       EXPECT_EQ(sw.GetValue(), v) << s.bitmap->mFrames;
     }
@@ -152,16 +163,25 @@ TEST(IBitmapControls, MouseRulesOfSwitchesFootswitchKnobsAndOverlay)
   EXPECT_EQ(f.plug.mInformed, (std::vector<std::pair<int, double>>{{2, 1.0}, {2, 1.0}}));
 
   // A 50-pixel knob with gearing 4: 200 pixels span the range, 2000 with a modifier.
-  struct Drag { EDirection dir; int dX, dY; IMouseMod mod; double expected; };
+  struct Drag
+  {
+    EDirection dir;
+    int dX, dY;
+    IMouseMod mod;
+    double expected;
+  };
   const Drag drags[] = {
-    {kVertical, 0, -50, IMouseMod(), 0.75},   {kVertical, 0, 50, IMouseMod(), 0.25},
-    {kVertical, 0, -50, IMouseMod(false, false, true), 0.525}, {kVertical, 0, -50, IMouseMod(false, false, false, true), 0.525},
-    {kVertical, 0, 5000, IMouseMod(), 0.1},   {kVertical, 40, 0, IMouseMod(), 0.5},
-    {kHorizontal, 50, 0, IMouseMod(), 0.75},  {kHorizontal, 0, INT_MIN, IMouseMod(), 0.5},
+      {kVertical, 0, -50, IMouseMod(), 0.75},
+      {kVertical, 0, 50, IMouseMod(), 0.25},
+      {kVertical, 0, -50, IMouseMod(false, false, true), 0.525},
+      {kVertical, 0, -50, IMouseMod(false, false, false, true), 0.525},
+      {kVertical, 0, 5000, IMouseMod(), 0.1},
+      {kVertical, 40, 0, IMouseMod(), 0.5},
+      {kHorizontal, 50, 0, IMouseMod(), 0.75},
+      {kHorizontal, 0, INT_MIN, IMouseMod(), 0.5},
   };
   IBitmap square(nullptr, 50, 50, 1), line(nullptr, 50, 0, 1);
-  for (const Drag& d : drags)
-  {
+  for (const Drag& d : drags) {
     IKnobMultiControl knob(&f.plug, 0, 0, 0, &square, d.dir, 4.0);
     knob.Clamp(0.1, 1.0);
     knob.SetValue(0.5);
@@ -201,13 +221,17 @@ TEST(IBitmapControls, FrameChoiceShowsOnTheCanvas)
   auto* knob = f.Add<IKnobMultiControl>(2, 3, 0, &knobStrip);
   auto* lamp = f.Add<IBitmapControl>(20, 30, -1, &lampStrip, kBlendAlpha);
   auto* foot = f.Add<IOnOffControl>(30, 30, 2, &lampStrip);
-  struct Case { IControl* control; double value; int frame; };
-  const Case cases[] = {
-    {knob, 0.5, 32}, {knob, 0.0077, 0}, {knob, 0.0079, 1}, {knob, 1.0, 64}, {knob, -3.0, 0}, {knob, 1e300, 64},
-    {knob, kNaN, 0}, {lamp, 0.49, 0}, {lamp, 0.5, 1}, {foot, 1.0, 0}, {foot, 0.0, 0},
-  };
-  for (const Case& k : cases)
+  struct Case
   {
+    IControl* control;
+    double value;
+    int frame;
+  };
+  const Case cases[] = {
+      {knob, 0.5, 32}, {knob, 0.0077, 0}, {knob, 0.0079, 1}, {knob, 1.0, 64}, {knob, -3.0, 0}, {knob, 1e300, 64},
+      {knob, kNaN, 0}, {lamp, 0.49, 0},   {lamp, 0.5, 1},    {foot, 1.0, 0},  {foot, 0.0, 0},
+  };
+  for (const Case& k : cases) {
     k.control->SetValue(k.value);
     k.control->SetDirty(false);
     k.control->SetValue(k.value); // Draw must cope with what SetDirty would have clamped

@@ -25,17 +25,16 @@ TEST(IGraphicsDrawCycle, WhichControlsDrawClipAndBecomeClean)
 {
   const IRECT full(0, 0, 100, 80), a(10, 10, 20, 20), b(15, 15, 30, 30), c(50, 50, 60, 60);
   const CycleCase cases[] = {
-    {"strict: A's rect draws what it touches", true, {}, {1}, a, {"bg", "A", "B"}, a, {}},
-    // The rect's right and bottom edges touch C; its left and top edges touching B do not count.
-    {"strict: edges", true, {}, {}, IRECT(30, 30, 50, 50), {"bg", "C"}, IRECT(30, 30, 50, 50), {}},
-    {"strict: hidden never drawn, still cleaned", true, {3}, {3}, full, {"bg", "A", "B"}, full, {}},
-    {"loose: dirty background redraws all shown", false, {3}, {0, 3}, {}, {"bg", "A", "B"}, full, {3}},
-    {"loose: A repaints beneath and above it", false, {}, {1}, {}, {"bg", "A", "B"}, a, {}},
-    {"loose: each dirty control in turn", false, {}, {1, 3}, {}, {"bg", "A", "B", "bg", "C"}, c, {}},
-    {"loose: a hidden dirty control repaints what lies under it", false, {2}, {2}, {}, {"bg", "A"}, b, {}},
+      {"strict: A's rect draws what it touches", true, {}, {1}, a, {"bg", "A", "B"}, a, {}},
+      // The rect's right and bottom edges touch C; its left and top edges touching B do not count.
+      {"strict: edges", true, {}, {}, IRECT(30, 30, 50, 50), {"bg", "C"}, IRECT(30, 30, 50, 50), {}},
+      {"strict: hidden never drawn, still cleaned", true, {3}, {3}, full, {"bg", "A", "B"}, full, {}},
+      {"loose: dirty background redraws all shown", false, {3}, {0, 3}, {}, {"bg", "A", "B"}, full, {3}},
+      {"loose: A repaints beneath and above it", false, {}, {1}, {}, {"bg", "A", "B"}, a, {}},
+      {"loose: each dirty control in turn", false, {}, {1, 3}, {}, {"bg", "A", "B", "bg", "C"}, c, {}},
+      {"loose: a hidden dirty control repaints what lies under it", false, {2}, {2}, {}, {"bg", "A"}, b, {}},
   };
-  for (const CycleCase& k : cases)
-  {
+  for (const CycleCase& k : cases) {
     SCOPED_TRACE(k.name);
     EditorFixture f;
     std::vector<std::string> log;

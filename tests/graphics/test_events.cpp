@@ -37,7 +37,10 @@ TEST(IGraphicsEvents, PressDragReleaseCaptureAndHostBracketing)
   e.graphics->OnMouseDown(15, 15, nullptr);
   EXPECT_EQ(e.graphics->GetCaptureIdx(), 1);
   // Deltas are per drag event; an unmoved drag is not delivered.
-  const struct { int x, y; } drags[] = {{15, 15}, {18, 11}, {18, 11}, {90, 70}, {INT_MIN, INT_MAX}, {INT_MAX, INT_MIN}};
+  const struct
+  {
+    int x, y;
+  } drags[] = {{15, 15}, {18, 11}, {18, 11}, {90, 70}, {INT_MIN, INT_MAX}, {INT_MAX, INT_MIN}};
   for (const auto& d : drags) e.graphics->OnMouseDrag(d.x, d.y, nullptr);
   e.graphics->OnMouseUp(200, 200, nullptr); // outside everything: still the capturing control's
   e.graphics->OnMouseDown(50, 20, nullptr); // unbound: no notifications
@@ -45,8 +48,8 @@ TEST(IGraphicsEvents, PressDragReleaseCaptureAndHostBracketing)
   e.graphics->OnMouseDrag(51, 21, nullptr); // no capture: nothing
   e.graphics->OnMouseUp(99, 79, nullptr);   // the background: not recorded, unbound
   EXPECT_EQ(e.Calls(), (std::vector<std::string>{"A:down(15,15)", "A:drag(3,-4)", "A:drag(72,59)",
-                                                  "A:drag(-2147483648,2147483577)", "A:drag(2147483647,-2147483648)",
-                                                  "A:up(200,200)", "B:down(50,20)", "B:up(50,20)"}));
+                                                 "A:drag(-2147483648,2147483577)", "A:drag(2147483647,-2147483648)",
+                                                 "A:up(200,200)", "B:down(50,20)", "B:up(50,20)"}));
   EXPECT_EQ(e.plug.mEvents, (std::vector<std::string>{"B0", "E0"}));
   EXPECT_EQ(e.graphics->GetCaptureIdx(), -1);
 }
@@ -71,7 +74,8 @@ TEST(IGraphicsEvents, DoubleClickWheelHoverKeysAndAutomation)
   e.graphics->OnMouseDown(15, 15, nullptr);
   e.graphics->OnMouseWheel(45, 15, nullptr, -3); // the capture wins
   e.graphics->OnMouseUp(15, 15, nullptr);
-  EXPECT_EQ(e.Calls(), (std::vector<std::string>{"A:down(15,15)", "A:wheel(-3,0)", "A:up(15,15)", "B:wheel(2147483647,0)"}));
+  EXPECT_EQ(e.Calls(),
+            (std::vector<std::string>{"A:down(15,15)", "A:wheel(-3,0)", "A:up(15,15)", "B:wheel(2147483647,0)"}));
 
   e.a->mCalls.clear();
   e.b->mCalls.clear();
@@ -87,16 +91,24 @@ TEST(IGraphicsEvents, DoubleClickWheelHoverKeysAndAutomation)
   e.graphics->OnMouseOut();
   EXPECT_EQ(e.graphics->GetHoverIdx(), -1);
   EXPECT_EQ(e.Calls(), (std::vector<std::string>{"A:over(15,15)", "A:over(16,15)", "A:out(0,0)", "A:out(0,0)",
-                                                  "B:over(45,15)", "B:out(0,0)"}));
+                                                 "B:over(45,15)", "B:out(0,0)"}));
   EXPECT_EQ(e.graphics->GetMouseControlIdx(15, 15), 0); // a press ignores the grayed control
   e.a->GrayOut(false);
 
   // Keys: a control under the pointer, else the key catcher, else not handled.
-  struct Key { int x, y; bool catcher; bool handled; const char* who; };
-  const Key keys[] = {{45, 15, false, true, "B"}, {95, 75, false, false, ""}, {500, 500, false, false, ""},
-                      {95, 75, true, true, "K"}, {-1, -1, true, true, "K"}};
-  for (const Key& k : keys)
+  struct Key
   {
+    int x, y;
+    bool catcher;
+    bool handled;
+    const char* who;
+  };
+  const Key keys[] = {{45, 15, false, true, "B"},
+                      {95, 75, false, false, ""},
+                      {500, 500, false, false, ""},
+                      {95, 75, true, true, "K"},
+                      {-1, -1, true, true, "K"}};
+  for (const Key& k : keys) {
     RecordingControl* catcher = k.catcher ? new RecordingControl(&e.plug, IRECT(), -1, nullptr, "K") : nullptr;
     e.graphics->AttachKeyCatcher(catcher); // replacing deletes the previous one
     e.b->mCalls.clear();
@@ -106,9 +118,11 @@ TEST(IGraphicsEvents, DoubleClickWheelHoverKeysAndAutomation)
   }
 
   // Automation query: the parameter under the point; the background and nothing give -1.
-  const struct { int x, y, param; } queries[] = {{15, 15, 0}, {45, 15, -1}, {95, 75, -1}, {-9, -9, -1}};
-  for (const auto& q : queries)
+  const struct
   {
+    int x, y, param;
+  } queries[] = {{15, 15, 0}, {45, 15, -1}, {95, 75, -1}, {-9, -9, -1}};
+  for (const auto& q : queries) {
     EXPECT_EQ(e.graphics->GetParamIdxForPTAutomation(q.x, q.y), q.param);
     EXPECT_EQ(e.graphics->GetLastClickedParamForPTAutomation(), q.param);
     EXPECT_EQ(e.graphics->GetLastClickedParamForPTAutomation(), -1);

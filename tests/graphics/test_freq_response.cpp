@@ -12,16 +12,13 @@ TEST(IGraphicsFFT, MatchesADirectDFTAndRefusesOtherSizes)
 {
   std::mt19937 rng(7);
   std::uniform_real_distribution<double> u(-1.0, 1.0);
-  for (int n : {1, 2, 8, 64, 512})
-  {
+  for (int n : {1, 2, 8, 64, 512}) {
     std::vector<double> re(n), im(n), x(n), y(n);
     for (int i = 0; i < n; ++i) re[i] = x[i] = u(rng), im[i] = y[i] = u(rng);
     ASSERT_TRUE(IFFTInPlace(re.data(), im.data(), n));
-    for (int k = 0; k < n; ++k)
-    {
+    for (int k = 0; k < n; ++k) {
       double sr = 0, si = 0;
-      for (int t = 0; t < n; ++t)
-      {
+      for (int t = 0; t < n; ++t) {
         const double a = -2.0 * M_PI * k * t / n;
         sr += x[t] * std::cos(a) - y[t] * std::sin(a);
         si += x[t] * std::sin(a) + y[t] * std::cos(a);
@@ -37,11 +34,15 @@ TEST(IGraphicsFFT, MatchesADirectDFTAndRefusesOtherSizes)
 
 TEST(IGraphicsFFT, WindowsAndCubicReadingAtHandComputedPoints)
 {
-  struct Case { int window, i, n; double want; };
+  struct Case
+  {
+    int window, i, n;
+    double want;
+  };
   const Case windows[] = {
       {kWindowRectangular, 3, 9, 1.0},
-      {kWindowBlackman, 0, 9, 0.0},          // 0.42 - 0.5 + 0.08
-      {kWindowBlackman, 4, 9, 1.0},          // 0.42 + 0.5 + 0.08
+      {kWindowBlackman, 0, 9, 0.0},           // 0.42 - 0.5 + 0.08
+      {kWindowBlackman, 4, 9, 1.0},           // 0.42 + 0.5 + 0.08
       {kWindowBlackmanHarris, 0, 9, 0.00006}, // 0.35875 - 0.48829 + 0.14128 - 0.01168
       {kWindowHamming, 0, 9, 0.08},
       {kWindowHamming, 4, 9, 1.0},
@@ -55,13 +56,17 @@ TEST(IGraphicsFFT, WindowsAndCubicReadingAtHandComputedPoints)
   for (const Case& c : windows)
     EXPECT_NEAR(IFFTWindowValue(c.window, c.i, c.n), c.want, 1e-12) << c.window << " at " << c.i;
 
-  const double line[] = {1, 3, 5, 7, 9};    // 2x + 1: reproduced exactly
+  const double line[] = {1, 3, 5, 7, 9}; // 2x + 1: reproduced exactly
   const double bump[] = {0, 0, 1, 0, 0};
-  struct Read { const double* data; double pos, want; };
+  struct Read
+  {
+    const double* data;
+    double pos, want;
+  };
   const Read reads[] = {
-      {line, 2.5, 6.0}, {line, 0.25, 1.5}, {line, 3.75, 8.5}, {line, 2.0, 5.0},
-      {bump, 2.0, 1.0}, {bump, 1.5, 0.5625}, // Catmull-Rom: -0.0625 * 0 + 0.5625 * 0 + 0.5625 * 1 - 0.0625 * 0
-      {line, -3.0, 1.0}, {line, 99.0, 9.0}, {line, NAN, 1.0},
+      {line, 2.5, 6.0},  {line, 0.25, 1.5},   {line, 3.75, 8.5}, {line, 2.0, 5.0},
+      {bump, 2.0, 1.0},  {bump, 1.5, 0.5625}, // Catmull-Rom: -0.0625 * 0 + 0.5625 * 0 + 0.5625 * 1 - 0.0625 * 0
+      {line, -3.0, 1.0}, {line, 99.0, 9.0},   {line, NAN, 1.0},
   };
   for (const Read& r : reads) EXPECT_NEAR(ICubicInterpolate(r.data, 5, r.pos), r.want, 1e-12) << r.pos;
   EXPECT_EQ(ICubicInterpolate(nullptr, 5, 1.0), 0.0);
@@ -96,11 +101,13 @@ TEST(IFreqResponseGraph, PointsAreAttenuationScaledToTheHeight)
   EXPECT_NEAR(g.graph.FrequencyAt(100), 32.0, 1e-9);
   EXPECT_NEAR(g.graph.FrequencyAt(80), 16.0, 1e-9);
   // A flat gain g sits at -20 log10(g) * 50 / 100 pixels, held in 0..50.
-  struct Flat { double gain, want; };
-  const Flat flats[] = {{0.1, 10.0}, {0.5, 50.0 * 20.0 * std::log10(2.0) / 100.0}, {1e-7, 50.0}, {0.0, 50.0},
-                        {2.0, 0.0}, {NAN, 50.0}};
-  for (const Flat& f : flats)
+  struct Flat
   {
+    double gain, want;
+  };
+  const Flat flats[] = {
+      {0.1, 10.0}, {0.5, 50.0 * 20.0 * std::log10(2.0) / 100.0}, {1e-7, 50.0}, {0.0, 50.0}, {2.0, 0.0}, {NAN, 50.0}};
+  for (const Flat& f : flats) {
     g.Feed({f.gain});
     for (int x : {0, 37, 100}) EXPECT_NEAR(g.graph.Point(x), f.want, 1e-9) << f.gain << " column " << x;
   }
@@ -109,8 +116,7 @@ TEST(IFreqResponseGraph, PointsAreAttenuationScaledToTheHeight)
   const double at16 = -20.0 * std::log10(0.5 * std::cos(M_PI / 4)) * 0.5;
   EXPECT_NEAR(g.graph.Point(80), at16, 1e-9);
   // Between bins the cubic reading stays within a hair of the smooth curve.
-  for (int x : {50, 65, 90})
-  {
+  for (int x : {50, 65, 90}) {
     const double f = g.graph.FrequencyAt(x);
     EXPECT_NEAR(g.graph.Point(x), -20.0 * std::log10(0.5 * std::cos(M_PI * f / 64)) * 0.5, 0.02) << x;
   }
@@ -130,7 +136,7 @@ TEST(IFreqResponseGraph, SmoothingFallsSlowlyAndRecoversQuickly)
 {
   GraphFixture g(false);
   const double rise = std::exp(-1.0 / 15.0), fall = std::exp(-1.0 / 1.5); // 0.3 H and 0.03 H with H = 50
-  g.Feed({0.1}); // target 10 from 0: attenuation grows, slowly
+  g.Feed({0.1});                                                          // target 10 from 0: attenuation grows, slowly
   double p = (1.0 - rise) * 10.0;
   EXPECT_NEAR(g.graph.Point(5), p, 1e-9);
   g.Feed({0.1});
@@ -169,8 +175,7 @@ TEST(IFreqResponseGraph, DrawsInsideItsRectangleAndShowsTheReadoutOnHover)
   f.graphics->Draw(&dirty);
   int outside = 0, boxed = 0;
   for (int y = 0; y < 60; ++y)
-    for (int x = 0; x < 220; ++x)
-    {
+    for (int x = 0; x < 220; ++x) {
       const bool in = x >= 10 && x < 210 && y >= 10 && y < 40;
       const bool set = f.graphics->GetPoint(x, y) != COLOR_TRANSPARENT;
       outside += set && !in;

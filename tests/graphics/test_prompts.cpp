@@ -56,16 +56,19 @@ TEST(IGraphicsPrompts, TypedTextBecomesTheValue)
 {
   EditorFixture f;
   auto* c = f.Add<RecordingControl>(IRECT(0, 0, 10, 10), 0, nullptr, "c");
-  struct Case { int param; const char* text; double real; };
-  const Case cases[] = {
-    {0, "42abc", 42.0}, {0, "  12.5 %", 12.5}, {0, "abc", 0.0}, {0, "", 0.0}, {0, nullptr, 0.0},
-    {0, "-3", 0.0},     {0, "1e400", 100.0},   {0, "nan", 0.0}, {0, "inf", 0.0}, {0, "0x20", 0.0},
-    {0, ".5e1", 5.0},   {0, "7e", 7.0},        {0, "-.", 0.0},
-    {3, "6", -6.0},     {3, "-2.5", 2.5}, // shown negated: typed text is negated back
-    {1, "C", 2.0},      {1, "zzz", 0.0},  {2, "on", 1.0}, {2, "On", 0.0},
-  };
-  for (const Case& k : cases)
+  struct Case
   {
+    int param;
+    const char* text;
+    double real;
+  };
+  const Case cases[] = {
+      {0, "42abc", 42.0},  {0, "  12.5 %", 12.5}, {0, "abc", 0.0},  {0, "", 0.0},     {0, nullptr, 0.0}, {0, "-3", 0.0},
+      {0, "1e400", 100.0}, {0, "nan", 0.0},       {0, "inf", 0.0},  {0, "0x20", 0.0}, {0, ".5e1", 5.0},  {0, "7e", 7.0},
+      {0, "-.", 0.0},      {3, "6", -6.0},        {3, "-2.5", 2.5}, // shown negated: typed text is negated back
+      {1, "C", 2.0},       {1, "zzz", 0.0},       {2, "on", 1.0},   {2, "On", 0.0},
+  };
+  for (const Case& k : cases) {
     SCOPED_TRACE(k.text ? k.text : "(null)");
     IParam* param = f.plug.GetParam(k.param);
     c->SetParamIdx(k.param);

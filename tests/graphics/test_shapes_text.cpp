@@ -59,29 +59,57 @@ TEST(IGraphicsShapes, LinesAndOutlinesLandOnTheHandComputedPixels)
   IRECT box(2, 3, 8, 6), tall(0, 0, 10, 20), wide(4, 0, 14, 10);
   const Case cases[] = {
       // The outline's right and bottom edges lie on the rectangle's right and bottom: 7 x 4 pixels around.
-      {"rect", [&] { g->DrawRect(&COLOR_RED, &box); }, {{2, 3}, {8, 3}, {2, 6}, {8, 6}, {5, 6}}, {{5, 4}, {9, 3}, {2, 7}}, 18},
+      {"rect",
+       [&] { g->DrawRect(&COLOR_RED, &box); },
+       {{2, 3}, {8, 3}, {2, 6}, {8, 6}, {5, 6}},
+       {{5, 4}, {9, 3}, {2, 7}},
+       18},
       // y = bottom - (int)(20 * 0.25) = 15, from x 0 to 10 inclusive.
-      {"hline 0.25", [&] { g->DrawHorizontalLine(&COLOR_RED, &tall, 0.25f); }, {{0, 15}, {10, 15}}, {{0, 14}, {11, 15}}, 11},
-      {"hline clamps f above 1 to the top", [&] { g->DrawHorizontalLine(&COLOR_RED, &tall, 7.0f); }, {{0, 0}}, {{0, 1}}, 11},
-      {"hline clamps f below 0 to the bottom edge", [&] { g->DrawHorizontalLine(&COLOR_RED, &tall, -1.0f); }, {{3, 20}}, {{3, 19}}, 11},
+      {"hline 0.25",
+       [&] { g->DrawHorizontalLine(&COLOR_RED, &tall, 0.25f); },
+       {{0, 15}, {10, 15}},
+       {{0, 14}, {11, 15}},
+       11},
+      {"hline clamps f above 1 to the top",
+       [&] { g->DrawHorizontalLine(&COLOR_RED, &tall, 7.0f); },
+       {{0, 0}},
+       {{0, 1}},
+       11},
+      {"hline clamps f below 0 to the bottom edge",
+       [&] { g->DrawHorizontalLine(&COLOR_RED, &tall, -1.0f); },
+       {{3, 20}},
+       {{3, 19}},
+       11},
       // x = left + (int)(10 * 0.5) = 9, rows 0..10.
       {"vline 0.5", [&] { g->DrawVerticalLine(&COLOR_RED, &wide, 0.5f); }, {{9, 0}, {9, 10}}, {{8, 5}, {9, 11}}, 11},
       // Angle 0 points up: (10, 10 - 2) to (10, 10 - 5).
-      {"radial up", [&] { g->DrawRadialLine(&COLOR_RED, 10, 10, 0.0f, 2, 5); }, {{10, 5}, {10, 8}}, {{10, 4}, {10, 9}}, 4},
+      {"radial up",
+       [&] { g->DrawRadialLine(&COLOR_RED, 10, 10, 0.0f, 2, 5); },
+       {{10, 5}, {10, 8}},
+       {{10, 4}, {10, 9}},
+       4},
       // Positive angles turn clockwise: pi/2 points right, (12, 10) to (15, 10).
-      {"radial right", [&] { g->DrawRadialLine(&COLOR_RED, 10, 10, 1.5707964f, 2, 5); }, {{12, 10}, {15, 10}}, {{11, 10}, {16, 10}}, 4},
-      {"line truncates", [&] { g->DrawLine(&COLOR_RED, 1.9f, 1.2f, 4.7f, 1.9f); }, {{1, 1}, {4, 1}}, {{5, 1}, {1, 2}}, 4},
+      {"radial right",
+       [&] { g->DrawRadialLine(&COLOR_RED, 10, 10, 1.5707964f, 2, 5); },
+       {{12, 10}, {15, 10}},
+       {{11, 10}, {16, 10}},
+       4},
+      {"line truncates",
+       [&] { g->DrawLine(&COLOR_RED, 1.9f, 1.2f, 4.7f, 1.9f); },
+       {{1, 1}, {4, 1}},
+       {{5, 1}, {1, 2}},
+       4},
       {"NaN line draws nothing", [&] { EXPECT_FALSE(g->DrawLine(&COLOR_RED, NAN, 1, 4, 1)); }, {}, {}, 0},
       {"infinite radial draws nothing", [&] { g->DrawRadialLine(&COLOR_RED, 5, 5, 0, 0, INFINITY); }, {}, {}, 0},
       {"far lines are clipped", [&] { g->DrawLine(&COLOR_RED, -1e9f, 3, 1e9f, 3); }, {{0, 3}, {31, 3}}, {}, 32},
       {"null colour", [&] { EXPECT_FALSE(g->DrawRect(nullptr, &box)); }, {}, {}, 0},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     Clear(g);
     c.draw();
     for (auto p : c.set) EXPECT_EQ(g->Pixel(p.first, p.second), kRed) << c.what << " at " << p.first << "," << p.second;
-    for (auto p : c.unset) EXPECT_EQ(g->Pixel(p.first, p.second), kClear) << c.what << " at " << p.first << "," << p.second;
+    for (auto p : c.unset)
+      EXPECT_EQ(g->Pixel(p.first, p.second), kClear) << c.what << " at " << p.first << "," << p.second;
     EXPECT_EQ(CountSet(g), c.count) << c.what;
   }
 }
@@ -113,8 +141,7 @@ TEST(IGraphicsShapes, FilledShapesCoverTheirAreaAndSurviveHostileSizes)
   // Hostile radii and rectangles stay on the canvas (the sanitizer build checks the memory).
   IRECT huge(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
   const int radii[] = {0, -5, 1, INT_MAX, INT_MIN};
-  for (int cr : radii)
-  {
+  for (int cr : radii) {
     g->FillRoundRect(&COLOR_RED, &huge, nullptr, cr, true);
     g->FillRoundRect(&COLOR_RED, &r, nullptr, cr, false);
     g->RoundRect(&COLOR_RED, &r, nullptr, cr, true);
@@ -156,15 +183,18 @@ TEST(IGraphicsText, MeasuringPlacesTheTextBoxByAlignment)
   EXPECT_EQ(ref.left, 10);
   EXPECT_GT(w, 20);
   EXPECT_GE(h, 10);
-  struct Case { IText::EAlign align; IRECT in, out; };
+  struct Case
+  {
+    IText::EAlign align;
+    IRECT in, out;
+  };
   const Case cases[] = {
       {IText::kAlignLeft, {10, 10, 200, 30}, {10, 10, 10 + w, 10 + h}},
       {IText::kAlignCenter, {10, 10, 200, 30}, {105 - w / 2, 10, 105 - w / 2 + w, 10 + h}},
       {IText::kAlignRight, {10, 10, 200, 30}, {200 - w, 10, 200, 10 + h}},
       {IText::kAlignCenter, {0, 5, 7, 9}, {3 - w / 2, 5, 3 - w / 2 + w, 5 + h}}, // CenterX 3.5 truncates to 3
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     IText style(12, &COLOR_BLACK, nullptr, IText::kStyleNormal, c.align);
     IRECT r = c.in;
     EXPECT_TRUE(f.graphics->DrawIText(&style, str, &r, true));
@@ -180,8 +210,7 @@ TEST(IGraphicsText, DrawnTextStaysNearItsMeasuredBoxInBothColourPaths)
 {
   EditorFixture f(120, 40);
   char str[] = "Level";
-  for (int alpha : {255, 128})
-  {
+  for (int alpha : {255, 128}) {
     IColor color(alpha, 0, 0, 0);
     IText style(12, &color, nullptr, IText::kStyleNormal, IText::kAlignCenter);
     Clear(f.graphics);
@@ -222,12 +251,17 @@ TEST(IGraphicsText, BitmapFontCellsPickFramesByCharacterCode)
       // Right alignment draws as left; vertical centring: y0 = (10 - 4) / 2 = 3.
       {"A", IText::kAlignRight, true, {0, 0, 40, 10}, {{4, 3}}, {33}},
       // Codes without a frame (200 > 32 + 59) stay blank and still advance.
-      {"\xC8" "A", IText::kAlignLeft, false, {0, 0, 40, 4}, {{4, 0}, {8, 0}}, {-1, 33}},
+      {"\xC8"
+       "A",
+       IText::kAlignLeft,
+       false,
+       {0, 0, 40, 4},
+       {{4, 0}, {8, 0}},
+       {-1, 33}},
       // Only what fits on the line: (12 - 8) / 4 = 1 character.
       {"AB", IText::kAlignLeft, false, {0, 0, 12, 4}, {{4, 0}, {8, 0}}, {33, -1}},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     Clear(f.graphics);
     IText style(10, nullptr, nullptr, IText::kStyleNormal, c.align);
     auto* control = f.Add<DrawFn>(IRECT(0, 0, 64, 16), [&](IGraphics* g) {
@@ -235,8 +269,7 @@ TEST(IGraphicsText, BitmapFontCellsPickFramesByCharacterCode)
     });
     IRECT all(0, 0, 64, 16);
     f.graphics->Draw(&all);
-    for (size_t i = 0; i < c.cells.size(); ++i)
-    {
+    for (size_t i = 0; i < c.cells.size(); ++i) {
       const unsigned int want = c.frames[i] < 0 ? kClear : StripePixel(0, 4 * c.frames[i]);
       EXPECT_EQ(f.graphics->Pixel(c.cells[i].first, c.cells[i].second), want) << c.str << " cell " << i;
     }

@@ -71,10 +71,16 @@ TEST(IStandardControls, ButtonsRadiosFadersAndPickersFollowTheirMouseRules)
   EXPECT_EQ(button->GetValue(), 1.0);
 
   // Three buttons of 10 over 50 rows: gaps of 10, so tops at 0, 20, 40 (reversed: 40, 20, 0).
-  struct RadioCase { bool reverse; int y; double want; int firstTop; };
-  const RadioCase radios[] = {{false, 25, 0.5, 0}, {false, 45, 1.0, 0}, {false, 15, 0.25, 0}, {true, 45, 0.0, 40}, {true, 5, 1.0, 40}};
-  for (const RadioCase& c : radios)
+  struct RadioCase
   {
+    bool reverse;
+    int y;
+    double want;
+    int firstTop;
+  };
+  const RadioCase radios[] = {
+      {false, 25, 0.5, 0}, {false, 45, 1.0, 0}, {false, 15, 0.25, 0}, {true, 45, 0.0, 40}, {true, 5, 1.0, 40}};
+  for (const RadioCase& c : radios) {
     IRadioButtonsControl radio(&f.plug, IRECT(0, 0, 10, 50), -1, 3, &two, kVertical, c.reverse);
     radio.SetValue(0.25);
     radio.OnMouseDown(5, c.y, const_cast<IMouseMod*>(&kLeft));
@@ -86,15 +92,20 @@ TEST(IStandardControls, ButtonsRadiosFadersAndPickersFollowTheirMouseRules)
   EXPECT_EQ(lone.NButtons(), 1);
 
   // A 60-pixel track with a 10-pixel handle: value = 1 - (y - 5) / 50 vertically, (x - 5) / 50 across.
-  struct FaderCase { EDirection dir; int x, y; double value; IRECT handle; };
+  struct FaderCase
+  {
+    EDirection dir;
+    int x, y;
+    double value;
+    IRECT handle;
+  };
   const FaderCase faders[] = {
       {kVertical, 3, 35, 0.4, {0, 30, 10, 40}},
       {kVertical, 3, -100, 1.0, {0, 0, 10, 10}},
       {kVertical, 3, 500, 0.0, {0, 50, 10, 60}},
       {kHorizontal, 30, 3, 0.5, {25, 0, 35, 10}},
   };
-  for (const FaderCase& c : faders)
-  {
+  for (const FaderCase& c : faders) {
     IFaderControl fader(&f.plug, 0, 0, 60, -1, &one, c.dir, true);
     fader.OnMouseDown(c.x, c.y, const_cast<IMouseMod*>(&kLeft));
     EXPECT_NEAR(fader.GetValue(), c.value, 1e-12) << c.x << "," << c.y;
@@ -119,10 +130,14 @@ TEST(IStandardControls, LineKnobDrawsItsPointerAtTheValueAngle)
   IChannelBlend copy(kBlendCopy);
   // Angles -pi/2 .. pi/2: 0.5 points up, 1 points right; outer radius 0 becomes half the width.
   auto* knob = f.Add<IKnobLineControl>(IRECT(0, 0, 21, 21), -1, &COLOR_RED, 3.0, 0.0, -M_PI / 2, M_PI / 2);
-  struct Case { double value; int x, y; int offX, offY; };
-  const Case cases[] = {{0.5, 10, 1, 10, 11}, {1.0, 19, 10, 10, 11}, {0.0, 1, 10, 20, 10}};
-  for (const Case& c : cases)
+  struct Case
   {
+    double value;
+    int x, y;
+    int offX, offY;
+  };
+  const Case cases[] = {{0.5, 10, 1, 10, 11}, {1.0, 19, 10, 10, 11}, {0.0, 1, 10, 20, 10}};
+  for (const Case& c : cases) {
     f.graphics->FillIRect(&COLOR_TRANSPARENT, &all, &copy);
     knob->SetValueFromPlug(c.value);
     f.graphics->Draw(&all);
@@ -144,10 +159,14 @@ TEST(ITextControls, TextEntriesCaptionsSpinnersAndPasswords)
   EXPECT_STREQ(user->GetTextString(), "lead");
   EXPECT_TRUE(user->IsDirty());
 
-  struct EditCase { bool editable; const char* text; bool opens; };
-  const EditCase edits[] = {{true, "secret", true}, {false, "fixed", false}};
-  for (const EditCase& c : edits)
+  struct EditCase
   {
+    bool editable;
+    const char* text;
+    bool opens;
+  };
+  const EditCase edits[] = {{true, "secret", true}, {false, "fixed", false}};
+  for (const EditCase& c : edits) {
     f.graphics->mEntryText = "-";
     auto* edit = f.Add<IEditableTextControl>(IRECT(0, 20, 50, 32), &style, c.text, c.editable, true);
     EXPECT_TRUE(edit->GetDblAsSingleClick());
@@ -161,8 +180,7 @@ TEST(ITextControls, TextEntriesCaptionsSpinnersAndPasswords)
   caption->OnMouseDown(1, 41, const_cast<IMouseMod*>(&kLeft));
   EXPECT_EQ(f.graphics->mEntryText, "-");
   caption->DisablePrompt(false);
-  for (const IMouseMod& mod : {kLeft, kRight})
-  {
+  for (const IMouseMod& mod : {kLeft, kRight}) {
     f.graphics->mEntryText = "-";
     caption->OnMouseDown(1, 41, const_cast<IMouseMod*>(&mod));
     EXPECT_NE(f.graphics->mEntryText, "-");
@@ -179,15 +197,20 @@ TEST(ITextControls, TextEntriesCaptionsSpinnersAndPasswords)
   // Wheel: the parameter's step when it has one, else 0.01 (0.001 fine); clamped to 0..1.
   IParam own;
   own.InitDouble("Own", 0.0, 0.0, 1.0, 0.0);
-  struct SpinCase { int paramIdx; IMouseMod mod; int d; double start, want; };
+  struct SpinCase
+  {
+    int paramIdx;
+    IMouseMod mod;
+    int d;
+    double start, want;
+  };
   const SpinCase spins[] = {
-      {3, IMouseMod(), 1, 0.5, 0.6},            // "Trim" steps by 0.1
-      {-1, IMouseMod(), 2, 0.5, 0.52},          // own parameter without a step
+      {3, IMouseMod(), 1, 0.5, 0.6},   // "Trim" steps by 0.1
+      {-1, IMouseMod(), 2, 0.5, 0.52}, // own parameter without a step
       {-1, IMouseMod(false, false, true), 3, 0.5, 0.503},
       {-1, IMouseMod(), -100, 0.5, 0.0},
   };
-  for (const SpinCase& c : spins)
-  {
+  for (const SpinCase& c : spins) {
     ISpinnerControl spin(&f.plug, IRECT(0, 60, 40, 72), c.paramIdx, &style, &own);
     spin.SetValue(c.start);
     spin.OnMouseWheel(0, 0, const_cast<IMouseMod*>(&c.mod), c.d);
@@ -202,14 +225,18 @@ TEST(ITextControls, TextEntriesCaptionsSpinnersAndPasswords)
 
 TEST(IStandardControls, URLsAndFilePromptsGoThroughTheHost)
 {
-  struct URLCase { bool firstWorks; const char* backup; std::vector<std::string> opened; };
+  struct URLCase
+  {
+    bool firstWorks;
+    const char* backup;
+    std::vector<std::string> opened;
+  };
   const URLCase cases[] = {
       {true, "http://b", {"http://a|oops"}},
       {false, "http://b", {"http://a|oops", "http://b|oops"}},
       {false, nullptr, {"http://a|oops"}},
   };
-  for (const URLCase& c : cases)
-  {
+  for (const URLCase& c : cases) {
     HostFixture h;
     h.graphics->mFirstWorks = c.firstWorks;
     IURLControl url(&h.plug, IRECT(0, 0, 10, 10), "http://a", c.backup, "oops");
@@ -225,8 +252,7 @@ TEST(IStandardControls, URLsAndFilePromptsGoThroughTheHost)
   auto* files = new IFileSelectorControl(&h.plug, IRECT(0, 0, 10, 10), 2, nullptr, kFileOpen, "", "wav aif");
   h.graphics->AttachControl(files);
   IRECT all(0, 0, 100, 80);
-  for (double want : {1.0, 0.0, 1.0})
-  {
+  for (double want : {1.0, 0.0, 1.0}) {
     files->OnMouseDown(1, 1, nullptr);
     EXPECT_EQ(files->GetValue(), want);
     IRECT dirty;

@@ -17,8 +17,16 @@ TEST(IGraphicsParamMailbox, LatestValueWinsInIndexOrder)
   EXPECT_EQ(box.Capacity(), 2 * IGraphicsParamMailbox::kChunkSize);
   box.Reserve(INT32_MAX);
   EXPECT_EQ(box.Capacity(), IGraphicsParamMailbox::kMaxSlots);
-  const struct { int index; double value; bool kept; } posts[] = {
-    {70, 0.1, true}, {2, 0.2, true}, {70, 0.7, true}, {-1, 0.3, false}, {IGraphicsParamMailbox::kMaxSlots, 0.4, false}};
+  const struct
+  {
+    int index;
+    double value;
+    bool kept;
+  } posts[] = {{70, 0.1, true},
+               {2, 0.2, true},
+               {70, 0.7, true},
+               {-1, 0.3, false},
+               {IGraphicsParamMailbox::kMaxSlots, 0.4, false}};
   for (const auto& p : posts) EXPECT_EQ(box.Post(p.index, p.value), p.kept) << p.index;
   std::vector<std::pair<int, double>> taken;
   EXPECT_EQ(box.Take([&](int i, double v) { taken.push_back({i, v}); }), 2);
@@ -60,8 +68,7 @@ TEST(IGraphicsThreads, ValuesFromAHostThreadReachTheControls)
   constexpr int kSteps = 20000;
   std::atomic<bool> done{false};
   std::thread host([&] {
-    for (int i = 0; i <= kSteps; ++i)
-    {
+    for (int i = 0; i <= kSteps; ++i) {
       Core_MutexLock lock(f.plug.GetMutex());
       const double levelValue = 100.0 * i / kSteps;
       f.plug.GetParam(0)->Set(levelValue);
@@ -72,8 +79,7 @@ TEST(IGraphicsThreads, ValuesFromAHostThreadReachTheControls)
     done = true;
   });
   int cycles = 0;
-  while (!done || cycles == 0)
-  {
+  while (!done || cycles == 0) {
     IRECT dirty;
     if (f.graphics->IsDirty(&dirty)) f.graphics->Draw(&dirty);
     ++cycles;

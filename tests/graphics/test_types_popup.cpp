@@ -15,18 +15,21 @@ TEST(IRECT, ContainsIntersectsIntersectionUnion)
     IRECT intersection, unionRect;
   };
   const Case cases[] = {
-    {{10, 10, 20, 20}, {30, 5, 40, 15}, false, {}, {10, 5, 40, 20}},
-    {{0, 0, 10, 10}, {5, 5, 15, 15}, true, {5, 5, 10, 10}, {0, 0, 15, 15}},
-    // Right and bottom edges touch: they intersect, in an empty-width strip.
-    {{0, 0, 10, 10}, {10, 10, 20, 20}, true, {10, 10, 10, 10}, {0, 0, 20, 20}},
-    // Left edge of a on the right edge of b does not count (left < other.right fails).
-    {{10, 0, 20, 10}, {0, 0, 10, 10}, false, {}, {0, 0, 20, 10}},
-    {empty, {1, 2, 3, 4}, false, {}, {1, 2, 3, 4}},
-    {{1, 2, 3, 4}, empty, false, {}, {1, 2, 3, 4}},
-    {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {-5, -5, 5, 5}, true, {-5, -5, 5, 5}, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}},
+      {{10, 10, 20, 20}, {30, 5, 40, 15}, false, {}, {10, 5, 40, 20}},
+      {{0, 0, 10, 10}, {5, 5, 15, 15}, true, {5, 5, 10, 10}, {0, 0, 15, 15}},
+      // Right and bottom edges touch: they intersect, in an empty-width strip.
+      {{0, 0, 10, 10}, {10, 10, 20, 20}, true, {10, 10, 10, 10}, {0, 0, 20, 20}},
+      // Left edge of a on the right edge of b does not count (left < other.right fails).
+      {{10, 0, 20, 10}, {0, 0, 10, 10}, false, {}, {0, 0, 20, 10}},
+      {empty, {1, 2, 3, 4}, false, {}, {1, 2, 3, 4}},
+      {{1, 2, 3, 4}, empty, false, {}, {1, 2, 3, 4}},
+      {{INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+       {-5, -5, 5, 5},
+       true,
+       {-5, -5, 5, 5},
+       {INT_MIN, INT_MIN, INT_MAX, INT_MAX}},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.a.left << "," << c.a.top << " / " << c.b.left << "," << c.b.top);
     EXPECT_EQ(c.a.Intersects(c.b), c.intersects);
     EXPECT_EQ(c.a.Intersection(c.b), c.intersection);
@@ -38,7 +41,11 @@ TEST(IRECT, ContainsIntersectsIntersectionUnion)
   EXPECT_EQ(r.Height(), 40);
   EXPECT_FLOAT_EQ(r.CenterX(), 20.0f);
   EXPECT_FLOAT_EQ(IRECT(0, 0, 5, 5).CenterY(), 2.5f);
-  const struct { int x, y; bool in; } points[] = {{10, 20, true}, {29, 59, true}, {30, 20, false}, {10, 60, false}, {9, 30, false}};
+  const struct
+  {
+    int x, y;
+    bool in;
+  } points[] = {{10, 20, true}, {29, 59, true}, {30, 20, false}, {10, 60, false}, {9, 30, false}};
   for (const auto& p : points) EXPECT_EQ(r.Contains(p.x, p.y), p.in) << p.x << "," << p.y;
   EXPECT_FALSE(empty.Contains(0, 0));
   // Extreme coordinates neither overflow nor trap.
@@ -61,10 +68,13 @@ TEST(IPopupMenu, InsertPositionsPrefixesAndChecks)
   menu.AddItem("b");
   menu.AddItem("c");
   menu.AddItem("d");
-  const struct { int index; const char* text; int expectAt; } inserts[] = {
-    {99, "end", 3}, {-5, "first", 0}, {-1, "appended", 5}, {2, "mid", 2}};
-  for (const auto& ins : inserts)
+  const struct
   {
+    int index;
+    const char* text;
+    int expectAt;
+  } inserts[] = {{99, "end", 3}, {-5, "first", 0}, {-1, "appended", 5}, {2, "mid", 2}};
+  for (const auto& ins : inserts) {
     menu.AddItem(ins.text, ins.index);
     EXPECT_STREQ(menu.GetItemText(ins.expectAt), ins.text) << ins.index;
   }
@@ -81,10 +91,12 @@ TEST(IPopupMenu, InsertPositionsPrefixesAndChecks)
   EXPECT_EQ(menu.GetPrefix(), 2);
   IPopupMenu ten;
   for (int i = 0; i < 10; ++i) ten.AddItem("x");
-  const struct { int prefix, index; const char* title; } titles[] = {
-    {2, 0, "01: x"}, {2, 9, "10: x"}, {1, 9, "10: x"}, {3, 0, "001: x"}, {0, 4, "x"}, {2, 10, ""}};
-  for (const auto& t : titles)
+  const struct
   {
+    int prefix, index;
+    const char* title;
+  } titles[] = {{2, 0, "01: x"}, {2, 9, "10: x"}, {1, 9, "10: x"}, {3, 0, "001: x"}, {0, 4, "x"}, {2, 10, ""}};
+  for (const auto& t : titles) {
     ten.SetPrefix(t.prefix);
     EXPECT_STREQ(ten.GetItemTitle(t.index).Get(), t.title) << t.prefix << "/" << t.index;
   }

@@ -28,40 +28,40 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::map<std::string, std::set<std::string>> kAllowed = {
-  {"containers", {}},
-  {"gdi", {"containers"}},
-  {"raster", {"containers", "gdi", "platform"}},
-  {"plugcore", {"containers"}},
-  {"platform", {"gdi"}},
-  {"graphics", {"containers", "gdi", "raster", "plugcore"}},
-  {"graphics/mac", {"containers", "gdi", "raster", "plugcore", "graphics", "platform"}},
-  {"au", {"containers", "plugcore", "platform"}},
-  {"lv2", {"containers", "plugcore", "product"}},
-  {"lv2/ui", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "lv2", "product"}},
-  {"au/component", {"containers", "plugcore", "platform", "au", "graphics/mac", "identity", "product"}},
-  {"effect", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "identity"}},
-  {"tools/host", {"containers", "gdi", "raster", "plugcore", "platform", "au", "effect", "identity"}},
-  {"tools/files", {"containers", "gdi", "raster", "plugcore", "platform", "au", "effect", "identity", "tools/host"}},
-  {"tools/render", {"containers", "plugcore", "platform", "au", "effect", "identity", "tools/host", "tools/files"}},
-  {"tools/plot", {"containers", "gdi", "raster", "plugcore", "graphics", "tools/files"}},
-  {"tools/editor", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "effect",
-                    "identity", "tools/host", "tools/files"}},
-  {"tools/validate", {"containers", "plugcore", "platform", "au", "effect", "identity", "tools/host",
-                      "tools/files"}},
-  {"tools/cli", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "effect",
-                 "identity", "tools/host", "tools/files", "tools/render", "tools/plot", "tools/editor",
-                 "tools/validate"}},
-  {"tools/imagegen", {"containers", "gdi", "raster", "tools/files", "identity"}},
-  {"tools", {}},
-  // Example plug-ins stand where a new product would: on the framework, never on Brindle's code.
-  {"examples", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "identity"}},
-  {"examples/gain/art", {"containers", "gdi", "raster", "tools/files", "tools/imagegen", "examples"}},
+    {"containers", {}},
+    {"gdi", {"containers"}},
+    {"raster", {"containers", "gdi", "platform"}},
+    {"plugcore", {"containers"}},
+    {"platform", {"gdi"}},
+    {"graphics", {"containers", "gdi", "raster", "plugcore"}},
+    {"graphics/mac", {"containers", "gdi", "raster", "plugcore", "graphics", "platform"}},
+    {"au", {"containers", "plugcore", "platform"}},
+    {"lv2", {"containers", "plugcore", "product"}},
+    {"lv2/ui", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "lv2", "product"}},
+    {"au/component", {"containers", "plugcore", "platform", "au", "graphics/mac", "identity", "product"}},
+    {"effect", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "identity"}},
+    {"tools/host", {"containers", "gdi", "raster", "plugcore", "platform", "au", "effect", "identity"}},
+    {"tools/files", {"containers", "gdi", "raster", "plugcore", "platform", "au", "effect", "identity", "tools/host"}},
+    {"tools/render", {"containers", "plugcore", "platform", "au", "effect", "identity", "tools/host", "tools/files"}},
+    {"tools/plot", {"containers", "gdi", "raster", "plugcore", "graphics", "tools/files"}},
+    {"tools/editor",
+     {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "effect", "identity",
+      "tools/host", "tools/files"}},
+    {"tools/validate", {"containers", "plugcore", "platform", "au", "effect", "identity", "tools/host", "tools/files"}},
+    {"tools/cli",
+     {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "effect", "identity",
+      "tools/host", "tools/files", "tools/render", "tools/plot", "tools/editor", "tools/validate"}},
+    {"tools/imagegen", {"containers", "gdi", "raster", "tools/files", "identity"}},
+    {"tools", {}},
+    // Example plug-ins stand where a new product would: on the framework, never on Brindle's code.
+    {"examples", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "identity"}},
+    {"examples/gain/art", {"containers", "gdi", "raster", "tools/files", "tools/imagegen", "examples"}},
 };
 
 // Folders whose code may use anything (they test or measure the layers, they are not one).
 const std::set<std::string> kUnchecked = {"tests", "bench", "fuzz", "build", ".git", "resources", "scripts", "cmake"};
 
-const std::set<std::string> kPlatformRoots = {"AppKit",     "AudioToolbox", "AudioUnit",    "BrindleHost",
+const std::set<std::string> kPlatformRoots = {"AppKit",     "AudioToolbox",   "AudioUnit",    "BrindleHost",
                                               "CoreAudio",  "CoreFoundation", "CoreGraphics", "CoreServices",
                                               "Foundation", "MacTypes.h"};
 
@@ -91,7 +91,7 @@ std::string TargetOf(const std::string& name, bool angled, const std::string& fr
   if (std::regex_match(name, std::regex(R"([A-Za-z0-9]+Identity\.h)"))) return "identity";
   if (name.find('/') == std::string::npos) return "";
   if (name.find('@') != std::string::npos) return "product"; // a template's placeholder
-  if (fs::exists(root / fromFolder / name)) return ""; // relative to the including folder
+  if (fs::exists(root / fromFolder / name)) return "";       // relative to the including folder
   const std::string row = RowOf(name);
   return row.empty() ? "unlisted:" + first : row;
 }
@@ -126,8 +126,8 @@ std::vector<Violation> CheckTree(const fs::path& root)
       const std::string target = TargetOf(m[2], m[1] == "<", fileFolder, root);
       if (target.empty() || target == "system" || target == row) continue;
       if (!kAllowed.at(row).count(target))
-        found.push_back({relText + ":" + std::to_string(lineNo), row + " may not include " + std::string(m[2]) +
-                                                                   " (" + target + ")"});
+        found.push_back({relText + ":" + std::to_string(lineNo),
+                         row + " may not include " + std::string(m[2]) + " (" + target + ")"});
     }
   }
   return found;
@@ -159,15 +159,15 @@ TEST(Layering, TheCheckerCatchesUpwardAndUnlistedIncludes)
     const char* text;
     bool legal;
   } cases[] = {
-    {"plugcore/Fine.cpp", "#include \"containers/Core_Mutex.h\"\n#include <vector>\n", true},
-    {"plugcore/Up.cpp", "#include \"au/IEffectAU.h\"\n", false},
-    {"containers/Up.h", "#include \"plugcore/IParam.h\"\n", false},
-    {"graphics/Platform.cpp", "#include <AppKit/AppKit.h>\n", false},
-    {"graphics/mac/Platform.cpp", "#include <AppKit/AppKit.h>\n", true},
-    {"gdi/Unlisted.cpp", "#include \"nowhere/Thing.h\"\n", false},
-    {"newfolder/Thing.cpp", "\n", false},
-    {"examples/x/Plug.h", "#include \"au/IEffectAU.h\"\n#include \"XIdentity.h\"\n", true},
-    {"examples/x/Copy.h", "#include \"effect/BrindleChain.h\"\n", false},
+      {"plugcore/Fine.cpp", "#include \"containers/Core_Mutex.h\"\n#include <vector>\n", true},
+      {"plugcore/Up.cpp", "#include \"au/IEffectAU.h\"\n", false},
+      {"containers/Up.h", "#include \"plugcore/IParam.h\"\n", false},
+      {"graphics/Platform.cpp", "#include <AppKit/AppKit.h>\n", false},
+      {"graphics/mac/Platform.cpp", "#include <AppKit/AppKit.h>\n", true},
+      {"gdi/Unlisted.cpp", "#include \"nowhere/Thing.h\"\n", false},
+      {"newfolder/Thing.cpp", "\n", false},
+      {"examples/x/Plug.h", "#include \"au/IEffectAU.h\"\n#include \"XIdentity.h\"\n", true},
+      {"examples/x/Copy.h", "#include \"effect/BrindleChain.h\"\n", false},
   };
   for (const auto& c : cases) {
     fs::create_directories((root / c.file).parent_path());

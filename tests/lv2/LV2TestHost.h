@@ -45,11 +45,11 @@ class TestInstance
 public:
   // Variant 0 is mono, 1 stereo. Every port is connected to memory of its own.
   TestInstance(uint32_t variant, double rate, const LV2_Feature* const* features = nullptr)
-    : mDescriptor(lv2_descriptor(variant))
+      : mDescriptor(lv2_descriptor(variant))
   {
     const LV2_Feature* const none[] = {nullptr};
-    mHandle = mDescriptor ? mDescriptor->instantiate(mDescriptor, rate, "/nowhere/", features ? features : none)
-                          : nullptr;
+    mHandle =
+        mDescriptor ? mDescriptor->instantiate(mDescriptor, rate, "/nowhere/", features ? features : none) : nullptr;
     if (!mHandle) return;
     const LV2PortLayout& layout = Plug()->GetPortLayout();
     mControls.assign(static_cast<size_t>(layout.NParams()), 0.0f);

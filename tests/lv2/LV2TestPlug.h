@@ -17,8 +17,8 @@ public:
   enum EParams { kGain = 0, kInvert, kMode, kSteps, kNumParams };
 
   explicit LV2TestPlug(typename TAdapter::InstanceInfo info)
-    : TAdapter(info, kNumParams, "1-1 2-2", 1, "LV2 Test Plug", "", "brindle tests", 0x00010203, 0x6c763274,
-               0x42746573, 0, false, false, false, 0)
+      : TAdapter(info, kNumParams, "1-1 2-2", 1, "LV2 Test Plug", "", "brindle tests", 0x00010203, 0x6c763274,
+                 0x42746573, 0, false, false, false, 0)
   {
     this->GetParam(kGain)->InitDouble("Gain", 0.0, -24.0, 12.0, 0.1, "dB");
     this->GetParam(kInvert)->InitBool("Invert", false);
@@ -44,8 +44,7 @@ public:
   {
     mLongestBlock = std::max(mLongestBlock, nFrames);
     mFrames += nFrames;
-    for (int i = 0; i < nFrames; ++i)
-    {
+    for (int i = 0; i < nFrames; ++i) {
       double sum = 0.0;
       for (int c = 0; c < this->NInChannels(); ++c) sum += inputs[c][i];
       for (int c = 0; c < this->NOutChannels(); ++c) outputs[c][i] = sum * mFactor;

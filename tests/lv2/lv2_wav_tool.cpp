@@ -10,8 +10,7 @@
 #include <cstring>
 #include <vector>
 
-namespace
-{
+namespace {
 int Make(const char* path, int channels, int rate, int frames)
 {
   SF_INFO info{};
@@ -23,11 +22,10 @@ int Make(const char* path, int channels, int rate, int frames)
   // A decaying chord with a different mix per channel, loud enough to drive the fuzz hard.
   std::vector<float> data(static_cast<size_t>(frames) * static_cast<size_t>(channels));
   for (int i = 0; i < frames; ++i)
-    for (int c = 0; c < channels; ++c)
-    {
+    for (int c = 0; c < channels; ++c) {
       const double t = static_cast<double>(i) / rate;
-      const double v = std::exp(-3.0 * t) * (0.6 * std::sin(2 * M_PI * 110.0 * t) +
-                                             0.3 * std::sin(2 * M_PI * (165.0 + 40.0 * c) * t));
+      const double v = std::exp(-3.0 * t) *
+                       (0.6 * std::sin(2 * M_PI * 110.0 * t) + 0.3 * std::sin(2 * M_PI * (165.0 + 40.0 * c) * t));
       data[static_cast<size_t>(i * channels + c)] = static_cast<float>(v);
     }
   const bool ok = sf_writef_float(file, data.data(), frames) == frames;
@@ -51,15 +49,13 @@ int Same(const char* a, const char* b)
   SF_INFO ia, ib;
   std::vector<float> da, db;
   if (!Read(a, &ia, &da) || !Read(b, &ib, &db)) return 2;
-  if (ia.channels != ib.channels || ia.frames != ib.frames)
-  {
+  if (ia.channels != ib.channels || ia.frames != ib.frames) {
     std::printf("shape differs: %d x %lld against %d x %lld\n", ia.channels, static_cast<long long>(ia.frames),
                 ib.channels, static_cast<long long>(ib.frames));
     return 1;
   }
   for (size_t i = 0; i < da.size(); ++i)
-    if (std::memcmp(&da[i], &db[i], sizeof(float)) != 0)
-    {
+    if (std::memcmp(&da[i], &db[i], sizeof(float)) != 0) {
       std::printf("sample %zu differs: %.9g against %.9g\n", i, da[i], db[i]);
       return 1;
     }

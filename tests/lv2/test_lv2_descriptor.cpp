@@ -8,8 +8,7 @@
 #include "LV2TestHost.h"
 #include "tests/lv2/LV2TestPlug.h"
 
-namespace
-{
+namespace {
 using TestPlug = LV2TestPlug<IEffectLV2>;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
@@ -43,13 +42,11 @@ TEST(LV2Descriptor, SampleRatesAcceptedOrRefused)
   {
     double rate;
     bool accepted;
-  } cases[] = {{8000.0, true},  {11025.0, true}, {22050.0, true}, {44100.0, true},        {48000.0, true},
-               {96000.0, true}, {192000.0, true}, {384000.0, true}, {0.0, false},         {-48000.0, false},
-               {999.0, false},  {2e6, false},    {std::nan(""), false}, {INFINITY, false}};
-  for (const auto& c : cases)
-  {
-    for (uint32_t variant : {0u, 1u})
-    {
+  } cases[] = {{8000.0, true},  {11025.0, true},  {22050.0, true},       {44100.0, true},  {48000.0, true},
+               {96000.0, true}, {192000.0, true}, {384000.0, true},      {0.0, false},     {-48000.0, false},
+               {999.0, false},  {2e6, false},     {std::nan(""), false}, {INFINITY, false}};
+  for (const auto& c : cases) {
+    for (uint32_t variant : {0u, 1u}) {
       TestInstance instance(variant, c.rate);
       ASSERT_EQ(instance.Ok(), c.accepted) << c.rate;
       if (!instance.Ok()) continue;
@@ -82,20 +79,18 @@ TEST(LV2Descriptor, BlockLengthFromOptionsAndLongerBlocksInPieces)
     int32_t value;
     int expected;
   } cases[] = {
-    {"no features", false, 0, 0, 0, IEffectLV2::kDefaultBlockSize},
-    {"options without a map to read them", false, maxKey, intType, 64, IEffectLV2::kDefaultBlockSize},
-    {"maximum", true, maxKey, intType, 64, 64},
-    {"nominal only", true, nominalKey, intType, 300, 300},
-    {"zero", true, maxKey, intType, 0, IEffectLV2::kDefaultBlockSize},
-    {"negative", true, maxKey, intType, -5, IEffectLV2::kDefaultBlockSize},
-    {"wrong type", true, maxKey, floatType, 64, IEffectLV2::kDefaultBlockSize},
-    {"beyond the largest", true, maxKey, intType, 1 << 30, IEffectLV2::kMaxBlockSize},
+      {"no features", false, 0, 0, 0, IEffectLV2::kDefaultBlockSize},
+      {"options without a map to read them", false, maxKey, intType, 64, IEffectLV2::kDefaultBlockSize},
+      {"maximum", true, maxKey, intType, 64, 64},
+      {"nominal only", true, nominalKey, intType, 300, 300},
+      {"zero", true, maxKey, intType, 0, IEffectLV2::kDefaultBlockSize},
+      {"negative", true, maxKey, intType, -5, IEffectLV2::kDefaultBlockSize},
+      {"wrong type", true, maxKey, floatType, 64, IEffectLV2::kDefaultBlockSize},
+      {"beyond the largest", true, maxKey, intType, 1 << 30, IEffectLV2::kMaxBlockSize},
   };
-  for (const auto& c : cases)
-  {
-    const LV2_Options_Option options[] = {
-      {LV2_OPTIONS_INSTANCE, 0, c.key, sizeof(int32_t), c.type, &c.value},
-      {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+  for (const auto& c : cases) {
+    const LV2_Options_Option options[] = {{LV2_OPTIONS_INSTANCE, 0, c.key, sizeof(int32_t), c.type, &c.value},
+                                          {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
     const LV2_Feature mapFeature{LV2_URID__map, map.Feature()};
     const LV2_Feature optionsFeature{LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
     const LV2_Feature* features[] = {&optionsFeature, c.withMap ? &mapFeature : nullptr, nullptr};
@@ -113,8 +108,7 @@ TEST(LV2Descriptor, BlockLengthFromOptionsAndLongerBlocksInPieces)
     instance.Run(n);
     EXPECT_EQ(Product(instance)->mLongestBlock, c.expected) << c.what;
     EXPECT_EQ(Product(instance)->mFrames, static_cast<long long>(n)) << c.what;
-    for (uint32_t i = 0; i < n; ++i)
-    {
+    for (uint32_t i = 0; i < n; ++i) {
       ASSERT_EQ(instance.Audio(2)[i], static_cast<float>(static_cast<double>(left[i]) + right[i])) << c.what << i;
       ASSERT_EQ(instance.Audio(3)[i], instance.Audio(2)[i]);
     }
@@ -132,14 +126,13 @@ TEST(LV2Descriptor, ControlValuesBecomeParameterValues)
     float port;
     double expected;
   } cases[] = {
-    {TestPlug::kGain, -6.5f, -6.5},  {TestPlug::kGain, kNaN, -6.5},   {TestPlug::kGain, 100.0f, 12.0},
-    {TestPlug::kGain, -kInf, -24.0}, {TestPlug::kGain, kInf, 12.0},   {TestPlug::kInvert, 0.3f, 1.0},
-    {TestPlug::kInvert, 0.0f, 0.0},  {TestPlug::kInvert, -2.0f, 0.0}, {TestPlug::kInvert, kNaN, 0.0},
-    {TestPlug::kMode, 1.6f, 2.0},    {TestPlug::kMode, 1.4f, 1.0},    {TestPlug::kMode, 9.0f, 2.0},
-    {TestPlug::kMode, -1.0f, 0.0},   {TestPlug::kSteps, 0.0f, 1.0},   {TestPlug::kSteps, 5.5f, 6.0},
+      {TestPlug::kGain, -6.5f, -6.5},  {TestPlug::kGain, kNaN, -6.5},   {TestPlug::kGain, 100.0f, 12.0},
+      {TestPlug::kGain, -kInf, -24.0}, {TestPlug::kGain, kInf, 12.0},   {TestPlug::kInvert, 0.3f, 1.0},
+      {TestPlug::kInvert, 0.0f, 0.0},  {TestPlug::kInvert, -2.0f, 0.0}, {TestPlug::kInvert, kNaN, 0.0},
+      {TestPlug::kMode, 1.6f, 2.0},    {TestPlug::kMode, 1.4f, 1.0},    {TestPlug::kMode, 9.0f, 2.0},
+      {TestPlug::kMode, -1.0f, 0.0},   {TestPlug::kSteps, 0.0f, 1.0},   {TestPlug::kSteps, 5.5f, 6.0},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     instance.Control(c.param) = c.port;
     instance.Run(16);
     EXPECT_EQ(plug.GetParam(c.param)->Value(), c.expected) << c.param << " " << c.port;
@@ -184,8 +177,7 @@ TEST(LV2Descriptor, OddConnectionsNeverCrashOrWriteWild)
 
 TEST(LV2Descriptor, ThousandLifetimes)
 {
-  for (int i = 0; i < 1000; ++i)
-  {
+  for (int i = 0; i < 1000; ++i) {
     TestInstance instance(static_cast<uint32_t>(i % 2), i % 3 == 0 ? 44100.0 : 96000.0);
     ASSERT_TRUE(instance.Ok());
     instance.Descriptor()->activate(instance.Handle());

@@ -9,8 +9,7 @@
 #include "LV2TestHost.h"
 #include "tests/lv2/LV2TestPlug.h"
 
-namespace
-{
+namespace {
 using TestPlug = LV2TestPlug<IEffectLV2>;
 
 // One stored property, as a host keeps it between save and restore.
@@ -21,8 +20,8 @@ struct StoredState
   std::vector<unsigned char> value;
   bool present = false;
 
-  static LV2_State_Status Store(LV2_State_Handle handle, uint32_t key, const void* value, size_t size,
-                                uint32_t type, uint32_t /*flags*/)
+  static LV2_State_Status Store(LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t type,
+                                uint32_t /*flags*/)
   {
     auto* self = static_cast<StoredState*>(handle);
     self->key = key;
@@ -32,8 +31,7 @@ struct StoredState
     return LV2_STATE_SUCCESS;
   }
 
-  static const void* Retrieve(LV2_State_Handle handle, uint32_t key, size_t* size, uint32_t* type,
-                              uint32_t* flags)
+  static const void* Retrieve(LV2_State_Handle handle, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags)
   {
     auto* self = static_cast<StoredState*>(handle);
     if (!self->present || key != self->key) return nullptr;
@@ -98,26 +96,25 @@ TEST(LV2State, SavedSessionReloadsExactlyAndEveryBadBlobIsRefused)
     void (*spoil)(StoredState&, TestURIDMap&);
     LV2_State_Status status;
   } cases[] = {
-    {"no property", [](StoredState& s, TestURIDMap&) { s.present = false; }, LV2_STATE_ERR_NO_PROPERTY},
-    {"wrong type", [](StoredState& s, TestURIDMap& m) { s.type = m.Get(LV2_ATOM__Float); }, LV2_STATE_ERR_BAD_TYPE},
-    {"truncated", [](StoredState& s, TestURIDMap&) { s.value.pop_back(); }, LV2_STATE_ERR_UNKNOWN},
-    {"header only", [](StoredState& s, TestURIDMap&) { s.value.resize(20); }, LV2_STATE_ERR_UNKNOWN},
-    {"empty", [](StoredState& s, TestURIDMap&) { s.value.clear(); }, LV2_STATE_ERR_UNKNOWN},
-    {"longer", [](StoredState& s, TestURIDMap&) { s.value.push_back(0); }, LV2_STATE_ERR_UNKNOWN},
-    {"another magic", [](StoredState& s, TestURIDMap&) { s.value[0] = 'X'; }, LV2_STATE_ERR_UNKNOWN},
-    {"another format", [](StoredState& s, TestURIDMap&) { s.value[4] = 2; }, LV2_STATE_ERR_UNKNOWN},
-    {"another plug-in", [](StoredState& s, TestURIDMap&) { s.value[8] ^= 1; }, LV2_STATE_ERR_UNKNOWN},
-    {"another maker", [](StoredState& s, TestURIDMap&) { s.value[12] ^= 1; }, LV2_STATE_ERR_UNKNOWN},
-    {"payload size lies", [](StoredState& s, TestURIDMap&) { s.value[16] = 8; }, LV2_STATE_ERR_UNKNOWN},
-    {"NaN value",
-     [](StoredState& s, TestURIDMap&) { PutDoubleLE(s.value, gainAt, std::numeric_limits<double>::quiet_NaN()); },
-     LV2_STATE_ERR_UNKNOWN},
-    {"infinite value",
-     [](StoredState& s, TestURIDMap&) { PutDoubleLE(s.value, gainAt, std::numeric_limits<double>::infinity()); },
-     LV2_STATE_ERR_UNKNOWN},
+      {"no property", [](StoredState& s, TestURIDMap&) { s.present = false; }, LV2_STATE_ERR_NO_PROPERTY},
+      {"wrong type", [](StoredState& s, TestURIDMap& m) { s.type = m.Get(LV2_ATOM__Float); }, LV2_STATE_ERR_BAD_TYPE},
+      {"truncated", [](StoredState& s, TestURIDMap&) { s.value.pop_back(); }, LV2_STATE_ERR_UNKNOWN},
+      {"header only", [](StoredState& s, TestURIDMap&) { s.value.resize(20); }, LV2_STATE_ERR_UNKNOWN},
+      {"empty", [](StoredState& s, TestURIDMap&) { s.value.clear(); }, LV2_STATE_ERR_UNKNOWN},
+      {"longer", [](StoredState& s, TestURIDMap&) { s.value.push_back(0); }, LV2_STATE_ERR_UNKNOWN},
+      {"another magic", [](StoredState& s, TestURIDMap&) { s.value[0] = 'X'; }, LV2_STATE_ERR_UNKNOWN},
+      {"another format", [](StoredState& s, TestURIDMap&) { s.value[4] = 2; }, LV2_STATE_ERR_UNKNOWN},
+      {"another plug-in", [](StoredState& s, TestURIDMap&) { s.value[8] ^= 1; }, LV2_STATE_ERR_UNKNOWN},
+      {"another maker", [](StoredState& s, TestURIDMap&) { s.value[12] ^= 1; }, LV2_STATE_ERR_UNKNOWN},
+      {"payload size lies", [](StoredState& s, TestURIDMap&) { s.value[16] = 8; }, LV2_STATE_ERR_UNKNOWN},
+      {"NaN value",
+       [](StoredState& s, TestURIDMap&) { PutDoubleLE(s.value, gainAt, std::numeric_limits<double>::quiet_NaN()); },
+       LV2_STATE_ERR_UNKNOWN},
+      {"infinite value",
+       [](StoredState& s, TestURIDMap&) { PutDoubleLE(s.value, gainAt, std::numeric_limits<double>::infinity()); },
+       LV2_STATE_ERR_UNKNOWN},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     TestInstance target(1, 48000.0, features);
     ASSERT_TRUE(target.Ok());
     target.Control(TestPlug::kGain) = 3.0f;
@@ -126,7 +123,7 @@ TEST(LV2State, SavedSessionReloadsExactlyAndEveryBadBlobIsRefused)
     StoredState spoiled = good;
     c.spoil(spoiled, map);
     EXPECT_EQ(StateOf(target)->restore(target.Handle(), StoredState::Retrieve, &spoiled, 0, features), c.status)
-      << c.what;
+        << c.what;
     EXPECT_EQ(Values(*target.Plug()), before) << c.what;
   }
 
@@ -144,8 +141,7 @@ TEST(LV2State, WithoutAMapTheStateCallsSaySoAndChangeNothing)
   ASSERT_TRUE(instance.Ok());
   StoredState state;
   const LV2_Feature* none[] = {nullptr};
-  EXPECT_EQ(StateOf(instance)->save(instance.Handle(), StoredState::Store, &state, 0, none),
-            LV2_STATE_ERR_NO_FEATURE);
+  EXPECT_EQ(StateOf(instance)->save(instance.Handle(), StoredState::Store, &state, 0, none), LV2_STATE_ERR_NO_FEATURE);
   EXPECT_FALSE(state.present);
   EXPECT_EQ(StateOf(instance)->restore(instance.Handle(), StoredState::Retrieve, &state, 0, none),
             LV2_STATE_ERR_NO_FEATURE);

@@ -11,8 +11,7 @@
 TEST(LV2Text, NumbersReadBackAsTheSameFloat)
 {
   const double values[] = {0.0, 1.0, -24.0, 0.5, 0.001, 1e-5, 3.4e38, -1.17549435e-38, 1048576.0, 0.1};
-  for (double v : values)
-  {
+  for (double v : values) {
     const std::string text = LV2TurtleNumber(v);
     // A Turtle decimal or double: a '.' always, so that it is never read as an integer.
     EXPECT_NE(text.find('.'), std::string::npos) << text;
@@ -29,16 +28,19 @@ TEST(LV2Text, StringsAndSymbols)
     const char* quoted;
     const char* symbol;
   } cases[] = {
-    {"Level", "\"Level\"", "level"},
-    {"Fold \"x\"", "\"Fold \\\"x\\\"\"", "fold_x_"},
-    {"a\\b\nc", "\"a\\\\b\\nc\"", "a_b_c"},
-    {"3 Band EQ", "\"3 Band EQ\"", "_3_band_eq"},
-    {"", "\"\"", "param"},
-    {"  ", "\"  \"", "param"},
-    {"Gr\xc3\xb6\xc3\x9f" "e", "\"Gr\xc3\xb6\xc3\x9f" "e\"", "gr_e"},
+      {"Level", "\"Level\"", "level"},
+      {"Fold \"x\"", "\"Fold \\\"x\\\"\"", "fold_x_"},
+      {"a\\b\nc", "\"a\\\\b\\nc\"", "a_b_c"},
+      {"3 Band EQ", "\"3 Band EQ\"", "_3_band_eq"},
+      {"", "\"\"", "param"},
+      {"  ", "\"  \"", "param"},
+      {"Gr\xc3\xb6\xc3\x9f"
+       "e",
+       "\"Gr\xc3\xb6\xc3\x9f"
+       "e\"",
+       "gr_e"},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     EXPECT_EQ(LV2TurtleString(c.in), c.quoted) << c.in;
     EXPECT_EQ(LV2Symbol(c.in), c.symbol) << c.in;
   }
@@ -51,12 +53,16 @@ TEST(LV2Text, VariantsOfChannelStrings)
     const char* io;
     const char* fragments;
   } cases[] = {
-    {"1-1 2-2", "mono stereo"}, {"2-2 1-1 2-2", "stereo mono"}, {"0-2", "0in2out"},
-    {"-1-1 1-1", "mono"},      {"", ""},                       {"garbage", ""},
-    {"1-1 x", "mono"},         {"99999-1", ""},
+      {"1-1 2-2", "mono stereo"},
+      {"2-2 1-1 2-2", "stereo mono"},
+      {"0-2", "0in2out"},
+      {"-1-1 1-1", "mono"},
+      {"", ""},
+      {"garbage", ""},
+      {"1-1 x", "mono"},
+      {"99999-1", ""},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     std::string fragments;
     for (const LV2Variant& v : LV2Variants(c.io)) fragments += (fragments.empty() ? "" : " ") + v.mFragment;
     EXPECT_EQ(fragments, c.fragments) << c.io;

@@ -6,8 +6,8 @@
 #include "graphics/mac/IGraphicsMac.h"
 
 TestGainUI::TestGainUI(InstanceInfo info)
-  : IEffectLV2UIPlug(info, kNumParams, "1-1 2-2", 1, "TestGain", "", "tallowby", 0x00010000, 0x74676e31,
-                     0x51786c6f, 0, false, false, false, 0)
+    : IEffectLV2UIPlug(info, kNumParams, "1-1 2-2", 1, "TestGain", "", "tallowby", 0x00010000, 0x74676e31, 0x51786c6f,
+                       0, false, false, false, 0)
 {
   GetParam(kGain)->InitDouble("Gain", 1.0, 0.0, 2.0, 0.01);
   GetParam(kMute)->InitEnum("Mute", 0, 2);

@@ -42,7 +42,9 @@ double Peak(const std::string& path)
   std::ifstream in(path, std::ios::binary);
   const std::vector<unsigned char> d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (d.size() < 12 || std::memcmp(d.data(), "RIFF", 4) != 0 || std::memcmp(d.data() + 8, "WAVE", 4) != 0) return -1;
-  auto u32 = [&d](size_t i) { return uint32_t(d[i]) | uint32_t(d[i + 1]) << 8 | uint32_t(d[i + 2]) << 16 | uint32_t(d[i + 3]) << 24; };
+  auto u32 = [&d](size_t i) {
+    return uint32_t(d[i]) | uint32_t(d[i + 1]) << 8 | uint32_t(d[i + 2]) << 16 | uint32_t(d[i + 3]) << 24;
+  };
   int bits = 0;
   for (size_t at = 12; at + 8 <= d.size();) {
     const uint32_t size = u32(at + 4);
@@ -64,7 +66,9 @@ double Peak(const std::string& path)
 class Process
 {
 public:
-  Process(const std::vector<std::string>& args, const std::string& display) : mPid(x11test::Spawn(args, display, -1, true)) {}
+  Process(const std::vector<std::string>& args, const std::string& display)
+      : mPid(x11test::Spawn(args, display, -1, true))
+  {}
   ~Process()
   {
     if (mPid > 0) {
@@ -85,8 +89,8 @@ TEST(JalvHost, TheEmbeddedEditorsFootswitchSwitchesEffectInTheHost)
 #if !defined(BRINDLE_UI_BUNDLE) || defined(BRINDLE_SANITIZED)
   GTEST_SKIP() << "needs Brindle.lv2 built without sanitizers (jalv cannot load sanitized libraries)";
 #else
-  const std::string missing =
-    x11test::Missing({"Xvfb", "xdotool", "xwd", "jalv.gtk3", "jackd", "jack_wait", "jack_metro", "jack_connect", "jack_rec"});
+  const std::string missing = x11test::Missing(
+      {"Xvfb", "xdotool", "xwd", "jalv.gtk3", "jackd", "jack_wait", "jack_metro", "jack_connect", "jack_rec"});
   if (!missing.empty()) GTEST_SKIP() << missing << " is not installed (scripts/packages.txt)";
   alarm(90);
 
@@ -118,7 +122,8 @@ TEST(JalvHost, TheEmbeddedEditorsFootswitchSwitchesEffectInTheHost)
   ASSERT_TRUE(connected);
   auto record = [&](const std::string& name) {
     const std::string path = dir + "/" + name;
-    EXPECT_EQ(x11test::Wait(x11test::Spawn({"jack_rec", "-f", path, "-d", "1", "brindle_ui:out"}, "", -1, true), 10), 0);
+    EXPECT_EQ(x11test::Wait(x11test::Spawn({"jack_rec", "-f", path, "-d", "1", "brindle_ui:out"}, "", -1, true), 10),
+              0);
     return Peak(path);
   };
   auto lamp = [&] {
@@ -129,7 +134,8 @@ TEST(JalvHost, TheEmbeddedEditorsFootswitchSwitchesEffectInTheHost)
 
   const double fuzzed = record("on.wav");
   const uint32_t lampOn = lamp();
-  ASSERT_EQ(x11test::Xdotool(x.Display(), {"mousemove", "--window", std::to_string(editor), "106", "199", "click", "1"}), 0);
+  ASSERT_EQ(
+      x11test::Xdotool(x.Display(), {"mousemove", "--window", std::to_string(editor), "106", "199", "click", "1"}), 0);
   usleep(300000);
   const double clean = record("off.wav");
   EXPECT_NE(lamp(), lampOn);

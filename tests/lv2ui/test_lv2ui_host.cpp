@@ -210,8 +210,8 @@ TEST_F(Lv2HostUI, TheEditorSitsInTheParentAndItsControlsWriteTheirPorts)
   // The knob dragged upwards raises Gain step by step, inside one touch.
   mHost.written.clear();
   mHost.touches.clear();
-  ASSERT_EQ(Xdotool(editor, {"57", "133", "mousedown", "1", "mousemove", "--window", std::to_string(editor), "57", "113",
-                             "mousemove", "--window", std::to_string(editor), "57", "93", "mouseup", "1"}),
+  ASSERT_EQ(Xdotool(editor, {"57", "133", "mousedown", "1", "mousemove", "--window", std::to_string(editor), "57",
+                             "113", "mousemove", "--window", std::to_string(editor), "57", "93", "mouseup", "1"}),
             0);
   ASSERT_TRUE(IdleUntil(ui, [&] { return mHost.touches.size() >= 2; }));
   ASSERT_FALSE(mHost.written.empty());
@@ -245,9 +245,9 @@ TEST_F(Lv2HostUI, PortEventsMoveTheControlsAndTheLampAndBadOnesAreIgnored)
   const uint32_t ports[] = {0, 1, 4, 99, kMutePort};
   for (uint32_t port : ports) PortEvent(ui, port, port == kMutePort ? nan : 1.0f);
   const double d = 1.0;
-  mDescriptor->port_event(ui, kMutePort, sizeof(d), 0, &d);         // wrong size
+  mDescriptor->port_event(ui, kMutePort, sizeof(d), 0, &d); // wrong size
   const float one = 1.0f;
-  mDescriptor->port_event(ui, kMutePort, sizeof(one), 7, &one);     // another protocol
+  mDescriptor->port_event(ui, kMutePort, sizeof(one), 7, &one);    // another protocol
   mDescriptor->port_event(ui, kMutePort, sizeof(one), 0, nullptr); // no buffer
   ASSERT_EQ(Xdotool(editor, {"106", "199", "click", "1"}), 0);
   ASSERT_TRUE(IdleUntil(ui, [&] { return !mHost.written.empty(); }));
@@ -295,17 +295,17 @@ TEST_F(Lv2HostUI, InstantiationRefusesWhatItCannotServe)
     const char* bundle;
   };
   const Case cases[] = {
-    {"no features", kMono, nullptr, TEST_UI_BUNDLE},
-    {"no parent", kMono, noParent, TEST_UI_BUNDLE},
-    {"a null parent", kMono, zeroParent, TEST_UI_BUNDLE},
-    {"a parent that is no window", kMono, badParent, TEST_UI_BUNDLE},
-    {"another plug-in", "urn:brindle-tests:other", mHost.features, TEST_UI_BUNDLE},
-    {"the bare product URI", "urn:brindle-tests:gain", mHost.features, TEST_UI_BUNDLE},
-    {"a variant the product lacks", "urn:brindle-tests:gain#3in4out", mHost.features, TEST_UI_BUNDLE},
-    {"a null plug-in URI", nullptr, mHost.features, TEST_UI_BUNDLE},
-    {"a bundle without its Info.plist", kMono, mHost.features, "/tmp"},
-    {"a missing bundle", kMono, mHost.features, "/nonexistent/TestGain.lv2/"},
-    {"a null bundle", kMono, mHost.features, nullptr},
+      {"no features", kMono, nullptr, TEST_UI_BUNDLE},
+      {"no parent", kMono, noParent, TEST_UI_BUNDLE},
+      {"a null parent", kMono, zeroParent, TEST_UI_BUNDLE},
+      {"a parent that is no window", kMono, badParent, TEST_UI_BUNDLE},
+      {"another plug-in", "urn:brindle-tests:other", mHost.features, TEST_UI_BUNDLE},
+      {"the bare product URI", "urn:brindle-tests:gain", mHost.features, TEST_UI_BUNDLE},
+      {"a variant the product lacks", "urn:brindle-tests:gain#3in4out", mHost.features, TEST_UI_BUNDLE},
+      {"a null plug-in URI", nullptr, mHost.features, TEST_UI_BUNDLE},
+      {"a bundle without its Info.plist", kMono, mHost.features, "/tmp"},
+      {"a missing bundle", kMono, mHost.features, "/nonexistent/TestGain.lv2/"},
+      {"a null bundle", kMono, mHost.features, nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -350,7 +350,7 @@ TEST_F(Lv2HostUI, OpenedAndClosedManyTimesLeavesNothingBehind)
   LV2UI_Widget a = nullptr, b = nullptr;
   LV2UI_Handle first = Instantiate(kMono, &a, mHost.features);
   LV2UI_Handle next =
-    Track(mDescriptor->instantiate(mDescriptor, kMono, TEST_UI_BUNDLE, &Host::Write, &other, &b, other.features));
+      Track(mDescriptor->instantiate(mDescriptor, kMono, TEST_UI_BUNDLE, &Host::Write, &other, &b, other.features));
   ASSERT_NE(first, nullptr);
   ASSERT_NE(next, nullptr);
   Window root = 0, parentOfB = 0, *children = nullptr;

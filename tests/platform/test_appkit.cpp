@@ -12,26 +12,32 @@ namespace {
 
 using BrindleHost::Mouse;
 
-NSString* S(const char* text) { return NSString::stringWithUTF8String(text); }
+NSString* S(const char* text)
+{
+  return NSString::stringWithUTF8String(text);
+}
 
-std::vector<std::string> gLog;  // "view:event"
+std::vector<std::string> gLog; // "view:event"
 int gCanvasDeaths = 0;
 
 // A view that fills what it is asked to draw with its colour and logs what reaches it.
-class Canvas : public NSView {
- public:
+class Canvas : public NSView
+{
+public:
   NS_DECLARE_ALLOC(Canvas)
   ~Canvas() override { ++gCanvasDeaths; }
   using NSObject::performSelector;
 
-  void drawRect(NSRect r) override {
+  void drawRect(NSRect r) override
+  {
     CGContextRef ctx = static_cast<CGContextRef>(NSGraphicsContext::currentContext()->graphicsPort());
     draws.push_back(r);
     clips.push_back(CGContextGetClipBoundingBox(ctx));
     CGContextSetRGBFillColor(ctx, red, 0.5, 0.25, 1);
     CGContextFillRect(ctx, r);
   }
-  void Log(const char* what, NSEvent* e) {
+  void Log(const char* what, NSEvent* e)
+  {
     gLog.push_back(name + ":" + what);
     if (e->type() == NSLeftMouseDown) clickCounts.push_back(e->clickCount());
   }
@@ -43,21 +49,27 @@ class Canvas : public NSView {
   void rightMouseUp(NSEvent* e) override { Log("rup", e); }
   void mouseMoved(NSEvent* e) override { Log("moved", e); }
   void scrollWheel(NSEvent* e) override { Log("wheel", e); }
-  void keyDown(NSEvent* e) override {
+  void keyDown(NSEvent* e) override
+  {
     // Letters only; the rest travels up the responder chain.
     const unichar c = e->characters()->characterAtIndex(0);
-    if ((c >= 'a' && c <= 'z') || name == "root") Log("key", e);
-    else NSView::keyDown(e);
+    if ((c >= 'a' && c <= 'z') || name == "root")
+      Log("key", e);
+    else
+      NSView::keyDown(e);
   }
   BOOL acceptsFirstResponder() override { return takesFocus; }
-  NSObject* performSelector(SEL selector, NSObject* argument) override {
+  NSObject* performSelector(SEL selector, NSObject* argument) override
+  {
     if (selector == sel_registerName("OnMenuSelection:")) chosen = argument;
     return nil;
   }
-  NSString* view_stringForToolTip(NSView*, NSInteger tag, NSPoint, void*) override {
+  NSString* view_stringForToolTip(NSView*, NSInteger tag, NSPoint, void*) override
+  {
     return NSString::stringWithFormat("tip %ld", tag);
   }
-  void controlTextDidEndEditing(NSNotification* n) override {
+  void controlTextDidEndEditing(NSNotification* n) override
+  {
     ended.push_back(static_cast<NSTextField*>(n->object())->stringValue()->text());
     if (removeSender) static_cast<NSView*>(n->object())->removeFromSuperview();
   }
@@ -72,7 +84,8 @@ class Canvas : public NSView {
   NSObject* chosen = nil;
 };
 
-Canvas* MakeCanvas(const char* name, NSRect frame, CGFloat red) {
+Canvas* MakeCanvas(const char* name, NSRect frame, CGFloat red)
+{
   Canvas* c = Canvas::alloc();
   c->initWithFrame(frame);
   c->name = name;
@@ -80,11 +93,16 @@ Canvas* MakeCanvas(const char* name, NSRect frame, CGFloat red) {
   return c;
 }
 
-bool Same(NSRect a, NSRect b) { return NSEqualRects(a, b); }
+bool Same(NSRect a, NSRect b)
+{
+  return NSEqualRects(a, b);
+}
 
-class AppKitTest : public ::testing::Test {
- protected:
-  void SetUp() override {
+class AppKitTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
     ASSERT_TRUE(NSApplicationLoad());
     headless = BrindleHost::Headless();
     ASSERT_NE(nullptr, headless);
@@ -99,7 +117,7 @@ class AppKitTest : public ::testing::Test {
     root->addSubview(child);
     child->release();
     window->makeKeyAndOrderFront(nil);
-    BrindleHost_RunLoopAdvance(0);  // the first full display
+    BrindleHost_RunLoopAdvance(0); // the first full display
     root->draws.clear();
     child->draws.clear();
     child->clips.clear();
@@ -113,14 +131,19 @@ class AppKitTest : public ::testing::Test {
   Canvas* child = nil;
 };
 
-TEST_F(AppKitTest, DirtyAreasReachDrawRectClippedAndOnlyTheyChange) {
-  EXPECT_EQ(100 * 80 * 4u, window->bytesDrawnTotal() - 30 * 40 * 4u);  // root whole, then child
-  const struct { NSRect ask; bool drawn; NSRect got; } cases[] = {
-      {NSMakeRect(5, 5, 10, 10), true, NSMakeRect(5, 5, 10, 10)},
-      {NSMakeRect(-5, -5, 10, 10), true, NSMakeRect(0, 0, 5, 5)},     // clipped to the view
-      {NSMakeRect(25, 35, 20, 20), true, NSMakeRect(25, 35, 5, 5)},
-      {NSMakeRect(40, 50, 5, 5), false, NSMakeRect(0, 0, 0, 0)},       // outside it
-      {NSMakeRect(0, 0, 0, 7), false, NSMakeRect(0, 0, 0, 0)}};        // empty
+TEST_F(AppKitTest, DirtyAreasReachDrawRectClippedAndOnlyTheyChange)
+{
+  EXPECT_EQ(100 * 80 * 4u, window->bytesDrawnTotal() - 30 * 40 * 4u); // root whole, then child
+  const struct
+  {
+    NSRect ask;
+    bool drawn;
+    NSRect got;
+  } cases[] = {{NSMakeRect(5, 5, 10, 10), true, NSMakeRect(5, 5, 10, 10)},
+               {NSMakeRect(-5, -5, 10, 10), true, NSMakeRect(0, 0, 5, 5)}, // clipped to the view
+               {NSMakeRect(25, 35, 20, 20), true, NSMakeRect(25, 35, 5, 5)},
+               {NSMakeRect(40, 50, 5, 5), false, NSMakeRect(0, 0, 0, 0)}, // outside it
+               {NSMakeRect(0, 0, 0, 7), false, NSMakeRect(0, 0, 0, 0)}};  // empty
   for (const auto& c : cases) {
     SCOPED_TRACE(c.ask.origin.x);
     const BrindleHost::Framebuffer fb = BrindleHost::WindowFramebuffer(window);
@@ -129,7 +152,7 @@ TEST_F(AppKitTest, DirtyAreasReachDrawRectClippedAndOnlyTheyChange) {
     root->draws.clear();
     child->draws.clear();
     child->clips.clear();
-    child->red = child->red > 0.5 ? 0.2 : 0.9;  // a colour different from what is there
+    child->red = child->red > 0.5 ? 0.2 : 0.9; // a colour different from what is there
     const unsigned long long total = window->bytesDrawnTotal();
     child->setNeedsDisplayInRect(c.ask);
     BrindleHost_RunLoopAdvance(0);
@@ -162,13 +185,15 @@ TEST_F(AppKitTest, DirtyAreasReachDrawRectClippedAndOnlyTheyChange) {
   EXPECT_TRUE(child->draws.empty());
 }
 
-class FlippedCanvas : public Canvas {
- public:
+class FlippedCanvas : public Canvas
+{
+public:
   NS_DECLARE_ALLOC(FlippedCanvas)
   BOOL isFlipped() override { return YES; }
 };
 
-TEST_F(AppKitTest, AFlippedViewMeasuresFromItsTopLeft) {
+TEST_F(AppKitTest, AFlippedViewMeasuresFromItsTopLeft)
+{
   FlippedCanvas* flipped = FlippedCanvas::alloc();
   flipped->initWithFrame(NSMakeRect(50, 10, 40, 30));
   root->addSubview(flipped);
@@ -179,19 +204,20 @@ TEST_F(AppKitTest, AFlippedViewMeasuresFromItsTopLeft) {
   EXPECT_EQ(flipped, root->hitTest(NSMakePoint(55, 35)));
   flipped->draws.clear();
   flipped->red = 0.6;
-  flipped->setNeedsDisplayInRect(NSMakeRect(0, 0, 10, 5));  // its top-left corner
+  flipped->setNeedsDisplayInRect(NSMakeRect(0, 0, 10, 5)); // its top-left corner
   BrindleHost_RunLoopAdvance(0);
   ASSERT_EQ(1u, flipped->draws.size());
   EXPECT_TRUE(Same(NSMakeRect(0, 0, 10, 5), flipped->draws[0]));
   EXPECT_TRUE(Same(NSMakeRect(50, 35, 10, 5), root->draws.back()));
   const BrindleHost::Framebuffer fb = BrindleHost::WindowFramebuffer(window);
-  EXPECT_EQ(0xFF998040u, fb.Pixel(50, 40));  // window y 39.5 is 40 rows below the top
+  EXPECT_EQ(0xFF998040u, fb.Pixel(50, 40)); // window y 39.5 is 40 rows below the top
   EXPECT_EQ(0xFF998040u, fb.Pixel(59, 44));
-  EXPECT_EQ(0xFF008040u, fb.Pixel(50, 39));  // the root's colour around it
-  EXPECT_EQ(0xFFFF8040u, fb.Pixel(60, 42));  // the view's earlier colour outside the dirty corner
+  EXPECT_EQ(0xFF008040u, fb.Pixel(50, 39)); // the root's colour around it
+  EXPECT_EQ(0xFFFF8040u, fb.Pixel(60, 42)); // the view's earlier colour outside the dirty corner
 }
 
-TEST_F(AppKitTest, EventsFollowAppKitRouting) {
+TEST_F(AppKitTest, EventsFollowAppKitRouting)
+{
   Mouse mouse(window);
   child->takesFocus = true;
   // A press picks the view; drags and the release follow it wherever the pointer goes.
@@ -201,28 +227,31 @@ TEST_F(AppKitTest, EventsFollowAppKitRouting) {
   mouse.Press(NSMakePoint(90, 70), 0, true);
   mouse.DragTo(NSMakePoint(15, 25));
   mouse.Release();
-  mouse.Move(NSMakePoint(15, 25));  // not accepted yet
+  mouse.Move(NSMakePoint(15, 25)); // not accepted yet
   window->setAcceptsMouseMovedEvents(YES);
   mouse.Move(NSMakePoint(15, 25));
   mouse.Wheel(NSMakePoint(90, 70), -2.7);
-  mouse.Press(NSMakePoint(500, 500));  // outside the window: nobody
+  mouse.Press(NSMakePoint(500, 500)); // outside the window: nobody
   mouse.Release();
   EXPECT_EQ(child, window->firstResponder());
   BrindleHost::PressKey(window, kVK_ANSI_A, "a");
-  BrindleHost::PressKey(window, 0xFFFF, ";");  // the child passes it on to its superview
-  const std::vector<std::string> expected = {"child:down", "child:drag", "child:up",   "root:rdown",
-                                             "root:rdrag", "root:rup",   "child:moved", "root:wheel",
-                                             "child:key",  "root:key"};
+  BrindleHost::PressKey(window, 0xFFFF, ";"); // the child passes it on to its superview
+  const std::vector<std::string> expected = {"child:down", "child:drag",  "child:up",   "root:rdown", "root:rdrag",
+                                             "root:rup",   "child:moved", "root:wheel", "child:key",  "root:key"};
   EXPECT_EQ(expected, gLog);
   EXPECT_EQ(NSMakePoint(5, 5).x, child->convertPoint(NSMakePoint(15, 25), nil).x);
   EXPECT_EQ(5, child->convertPoint(NSMakePoint(15, 25), nil).y);
   EXPECT_EQ(child, root->hitTest(NSMakePoint(10, 20)));
-  EXPECT_EQ(root, root->hitTest(NSMakePoint(40, 60)));  // right and top edges are outside
+  EXPECT_EQ(root, root->hitTest(NSMakePoint(40, 60))); // right and top edges are outside
 
   // Click counts from the double-click interval and distance on the virtual clock.
-  const struct { double wait; NSPoint at; NSInteger count; } clicks[] = {
-      {1.0, {15, 25}, 1}, {0.2, {15, 25}, 2}, {0.2, {16, 24}, 3}, {0.6, {15, 25}, 1},
-      {0.1, {30, 50}, 1}, {0.1, {33, 50}, 2}, {0.1, {38, 50}, 1}};
+  const struct
+  {
+    double wait;
+    NSPoint at;
+    NSInteger count;
+  } clicks[] = {{1.0, {15, 25}, 1}, {0.2, {15, 25}, 2}, {0.2, {16, 24}, 3}, {0.6, {15, 25}, 1},
+                {0.1, {30, 50}, 1}, {0.1, {33, 50}, 2}, {0.1, {38, 50}, 1}};
   child->clickCounts.clear();
   for (const auto& c : clicks) {
     BrindleHost_RunLoopAdvance(c.wait);
@@ -239,16 +268,19 @@ TEST_F(AppKitTest, EventsFollowAppKitRouting) {
 }
 
 // Digits only, at most three of them.
-class DigitsFormatter : public NSFormatter {
- public:
+class DigitsFormatter : public NSFormatter
+{
+public:
   NS_DECLARE_ALLOC(DigitsFormatter)
-  BOOL isPartialStringValid(NSString* partial, NSString**, NSString**) override {
+  BOOL isPartialStringValid(NSString* partial, NSString**, NSString**) override
+  {
     const std::string& t = partial->text();
     return t.size() <= 3 && t.find_first_not_of("0123456789") == std::string::npos;
   }
 };
 
-TEST_F(AppKitTest, TextFieldTypesThroughItsFormatterAndReportsTheEnd) {
+TEST_F(AppKitTest, TextFieldTypesThroughItsFormatterAndReportsTheEnd)
+{
   NSTextField* field = NSTextField::alloc()->initWithFrame(NSMakeRect(50, 10, 40, 20));
   DigitsFormatter* formatter = DigitsFormatter::alloc();
   field->setFormatter(formatter);
@@ -263,15 +295,17 @@ TEST_F(AppKitTest, TextFieldTypesThroughItsFormatterAndReportsTheEnd) {
   field->release();
   ASSERT_TRUE(window->makeFirstResponder(field));
 
-  const struct { unsigned short code; const char* chars; const char* after; } keys[] = {
-      {0xFFFF, "7", "7"},          // replaces the selected "50"
-      {0xFFFF, "a", "7"},          // refused
-      {0xFFFF, "1", "71"},
-      {0xFFFF, "2", "712"},
-      {0xFFFF, "3", "712"},        // too long
-      {kVK_Delete, "\x7f", "71"},
-      {kVK_LeftArrow, "\xEF\x9C\x82", "71"},
-      {0xFFFF, "", "71"}};
+  const struct
+  {
+    unsigned short code;
+    const char* chars;
+    const char* after;
+  } keys[] = {{0xFFFF, "7", "7"}, // replaces the selected "50"
+              {0xFFFF, "a", "7"}, // refused
+              {0xFFFF, "1", "71"},        {0xFFFF, "2", "712"},
+              {0xFFFF, "3", "712"}, // too long
+              {kVK_Delete, "\x7f", "71"}, {kVK_LeftArrow, "\xEF\x9C\x82", "71"},
+              {0xFFFF, "", "71"}};
   for (const auto& k : keys) {
     BrindleHost::PressKey(window, k.code, k.chars);
     EXPECT_EQ(k.after, field->stringValue()->text()) << k.chars;
@@ -294,7 +328,7 @@ TEST_F(AppKitTest, TextFieldTypesThroughItsFormatterAndReportsTheEnd) {
   root->takesFocus = true;
   Mouse(window).Click(NSMakePoint(95, 75));
   ASSERT_EQ(2u, root->ended.size());
-  EXPECT_EQ("9", root->ended[1]);  // Return left the text selected, so the 9 replaced it
+  EXPECT_EQ("9", root->ended[1]); // Return left the text selected, so the 9 replaced it
   EXPECT_EQ(root, window->firstResponder());
   // The delegate may remove the field while it handles the Return.
   ASSERT_TRUE(window->makeFirstResponder(field));
@@ -306,7 +340,8 @@ TEST_F(AppKitTest, TextFieldTypesThroughItsFormatterAndReportsTheEnd) {
   EXPECT_EQ(window, window->firstResponder());
 }
 
-TEST_F(AppKitTest, MenusAreAnsweredByTheScriptAndTheChoiceReachesTheView) {
+TEST_F(AppKitTest, MenusAreAnsweredByTheScriptAndTheChoiceReachesTheView)
+{
   const SEL action = sel_registerName("OnMenuSelection:");
   NSMenu* menu = NSMenu::alloc()->initWithTitle(S(""));
   menu->setAutoenablesItems(NO);
@@ -320,13 +355,16 @@ TEST_F(AppKitTest, MenusAreAnsweredByTheScriptAndTheChoiceReachesTheView) {
   sub->addItemWithTitle(S("Title"), action, S(""))->setIndentationLevel(1);
   menu->setSubmenu(sub, more);
   sub->release();
-  NSEvent* event = NSEvent::otherEventWithType(NSApplicationDefined, NSMakePoint(20, 30), 15, 0,
-                                               window->windowNumber(), nil, 0, 0, 0);
+  NSEvent* event = NSEvent::otherEventWithType(NSApplicationDefined, NSMakePoint(20, 30), 15, 0, window->windowNumber(),
+                                               nil, 0, 0, 0);
 
-  const struct { const char* answer; NSMenuItem* expected; } cases[] = {
-      {"menu -> choose 2/0", deep}, {"menu -> choose 0", low},   {"menu -> choose 1", nil},
-      {"menu -> choose 2/1", nil},  {"menu -> choose 2", nil},   {"menu -> choose 9/0", nil},
-      {"menu -> dismiss", nil},     {nullptr, nil}};
+  const struct
+  {
+    const char* answer;
+    NSMenuItem* expected;
+  } cases[] = {
+      {"menu -> choose 2/0", deep}, {"menu -> choose 0", low},   {"menu -> choose 1", nil}, {"menu -> choose 2/1", nil},
+      {"menu -> choose 2", nil},    {"menu -> choose 9/0", nil}, {"menu -> dismiss", nil},  {nullptr, nil}};
   for (const auto& c : cases) {
     if (c.answer) {
       ASSERT_TRUE(headless->QueueAnswer(c.answer));
@@ -365,20 +403,22 @@ TEST_F(AppKitTest, MenusAreAnsweredByTheScriptAndTheChoiceReachesTheView) {
   EXPECT_EQ(0u, headless->PendingAnswers());
 }
 
-TEST_F(AppKitTest, PanelsAlertsAndURLsAreScriptedAndRecorded) {
+TEST_F(AppKitTest, PanelsAlertsAndURLsAreScriptedAndRecorded)
+{
   ASSERT_TRUE(headless->QueueAnswer("save panel -> /tmp/x.fxp"));
   NSSavePanel* save = NSSavePanel::savePanel();
   save->setAllowedFileTypes(NSArray::arrayWithObjects(S("fxp")));
   save->setAllowsOtherFileTypes(NO);
   EXPECT_EQ(NSOKButton, save->runModalForDirectory(S("~/Desktop"), S("preset")));
   EXPECT_EQ("/tmp/x.fxp", save->filename()->text());
-  EXPECT_EQ(NSCancelButton, save->runModalForDirectory(S("/"), nil));  // nothing queued
+  EXPECT_EQ(NSCancelButton, save->runModalForDirectory(S("/"), nil)); // nothing queued
   EXPECT_EQ(nil, save->filename());
 
   NSOpenPanel* open = NSOpenPanel::openPanel();
   open->setCanChooseDirectories(NO);
   headless->QueueAnswer("open panel -> cancel");
-  EXPECT_EQ(NSCancelButton, open->runModalForDirectory(S("/tmp"), S(""), NSArray::arrayWithObjects(S("fxp"), S("fxb"))));
+  EXPECT_EQ(NSCancelButton,
+            open->runModalForDirectory(S("/tmp"), S(""), NSArray::arrayWithObjects(S("fxp"), S("fxb"))));
   ASSERT_EQ(3u, headless->Panels().size());
   const BrindleHost::PanelRequest& first = headless->Panels()[0].mRequest;
   EXPECT_TRUE(first.mSave);
@@ -390,16 +430,18 @@ TEST_F(AppKitTest, PanelsAlertsAndURLsAreScriptedAndRecorded) {
   EXPECT_EQ((std::vector<std::string>{"fxp", "fxb"}), headless->Panels()[2].mRequest.mAllowedTypes);
 
   BrindleHost_SetAlertResponder(nullptr, nullptr);
-  const struct { const char* answer; CFOptionFlags response; } alerts[] = {
-      {"alert -> alternate", kCFUserNotificationAlternateResponse},
-      {"alert -> other", kCFUserNotificationOtherResponse},
-      {nullptr, kCFUserNotificationDefaultResponse}};
+  const struct
+  {
+    const char* answer;
+    CFOptionFlags response;
+  } alerts[] = {{"alert -> alternate", kCFUserNotificationAlternateResponse},
+                {"alert -> other", kCFUserNotificationOtherResponse},
+                {nullptr, kCFUserNotificationDefaultResponse}};
   for (const auto& a : alerts) {
     if (a.answer) headless->QueueAnswer(a.answer);
     CFOptionFlags response = 99;
-    CFUserNotificationDisplayAlert(0, kCFUserNotificationNoteAlertLevel, nullptr, nullptr, nullptr,
-                                   CFSTR("Caption"), CFSTR("Text"), CFSTR("Yes"), CFSTR("No"), nullptr,
-                                   &response);
+    CFUserNotificationDisplayAlert(0, kCFUserNotificationNoteAlertLevel, nullptr, nullptr, nullptr, CFSTR("Caption"),
+                                   CFSTR("Text"), CFSTR("Yes"), CFSTR("No"), nullptr, &response);
     EXPECT_EQ(a.response, response);
   }
   ASSERT_EQ(3u, headless->Alerts().size());
@@ -416,7 +458,8 @@ TEST_F(AppKitTest, PanelsAlertsAndURLsAreScriptedAndRecorded) {
   EXPECT_EQ("file:///tmp/manual.pdf", headless->URLs()[1].mURL);
 }
 
-TEST_F(AppKitTest, ViewsAndWindowsComeAndGoWithoutLeftovers) {
+TEST_F(AppKitTest, ViewsAndWindowsComeAndGoWithoutLeftovers)
+{
   const size_t windowsBefore = headless->NativeWindowCount();
   const int deathsBefore = gCanvasDeaths;
   for (int i = 0; i < 1000; ++i) {
@@ -442,17 +485,17 @@ TEST_F(AppKitTest, ViewsAndWindowsComeAndGoWithoutLeftovers) {
   NSWindow* panel = NSWindow::alloc()->initWithContentRect(NSMakeRect(196, 100, 208, 326), 0, 2, NO);
   const NSInteger panelNumber = panel->windowNumber();
   host->addChildWindow(panel, NSWindowAbove);
-  host->addChildWindow(host, NSWindowAbove);  // refused
+  host->addChildWindow(host, NSWindowAbove); // refused
   panel->performSelector(sel_registerName("orderFront:"), nil, 0.05);
   {
-    NSAutoreleasePool inner;  // the snapshots retain what they list
+    NSAutoreleasePool inner; // the snapshots retain what they list
     EXPECT_EQ(panel, host->childWindows()->firstObject());
     EXPECT_EQ(windowsBefore + 2, headless->NativeWindowCount());
-    panel->close();  // leaves its parent and is released
+    panel->close(); // leaves its parent and is released
     EXPECT_EQ(0u, host->childWindows()->count());
   }
   EXPECT_FALSE(panel->isVisible());
-  BrindleHost_RunLoopAdvance(0.1);  // the delayed orderFront: kept the panel alive until now
+  BrindleHost_RunLoopAdvance(0.1); // the delayed orderFront: kept the panel alive until now
   EXPECT_EQ(nullptr, NSWindow::windowWithNumber(panelNumber));
   EXPECT_TRUE(host->respondsToSelector(sel_registerName("orderFront:")));
   host->performSelector(sel_registerName("orderFront:"), nil, 0);
@@ -464,4 +507,4 @@ TEST_F(AppKitTest, ViewsAndWindowsComeAndGoWithoutLeftovers) {
   EXPECT_EQ(nil, NSWindow::windowWithNumber(-5));
 }
 
-}  // namespace
+} // namespace

@@ -10,31 +10,35 @@
 
 namespace {
 
-struct Heard {
+struct Heard
+{
   void* object;
   AudioUnitEventType type;
   AudioUnitParameterID parameter;
   AudioUnitParameterValue value;
 };
 
-void Listen(void* refCon, void* object, const AudioUnitEvent* event, UInt64, AudioUnitParameterValue value) {
+void Listen(void* refCon, void* object, const AudioUnitEvent* event, UInt64, AudioUnitParameterValue value)
+{
   static_cast<std::vector<Heard>*>(refCon)->push_back(
       {object, event->mEventType, event->mArgument.mParameter.mParameterID, value});
 }
 
 // A unit whose every parameter reads as a tenth of its ID.
-ComponentResult ParameterEntry(ComponentParameters* p, Handle) {
+ComponentResult ParameterEntry(ComponentParameters* p, Handle)
+{
   if (p->what == kComponentOpenSelect || p->what == kComponentCloseSelect) return noErr;
   if (p->what != kAudioUnitGetParameterSelect) return badComponentSelector;
   AudioUnitParameterID id;
   AudioUnitParameterValue* out;
-  std::memcpy(&id, &p->params[3], sizeof id);  // first argument: last slot
+  std::memcpy(&id, &p->params[3], sizeof id); // first argument: last slot
   std::memcpy(&out, &p->params[0], sizeof out);
   *out = static_cast<float>(id) / 10.0f;
   return noErr;
 }
 
-AudioUnitEvent ParameterEvent(AudioUnitEventType type, AudioUnit unit, AudioUnitParameterID id) {
+AudioUnitEvent ParameterEvent(AudioUnitEventType type, AudioUnit unit, AudioUnitParameterID id)
+{
   AudioUnitEvent e = {};
   e.mEventType = type;
   e.mArgument.mParameter.mAudioUnit = unit;
@@ -44,7 +48,8 @@ AudioUnitEvent ParameterEvent(AudioUnitEventType type, AudioUnit unit, AudioUnit
   return e;
 }
 
-TEST(AUEvents, ListenersHearWhatTheyRegisteredFor) {
+TEST(AUEvents, ListenersHearWhatTheyRegisteredFor)
+{
   ComponentDescription d = {kAudioUnitType_Effect, 0x65767431, 0x51786C6F, 0, 0};
   Component component = RegisterComponent(&d, ParameterEntry, 0, nullptr, nullptr, nullptr);
   AudioUnit unit = OpenComponent(component);
@@ -57,7 +62,7 @@ TEST(AUEvents, ListenersHearWhatTheyRegisteredFor) {
   int tag = 0;
   AudioUnitEvent begin = ParameterEvent(kAudioUnitEvent_BeginParameterChangeGesture, unit, 1);
   ASSERT_EQ(noErr, AUEventListenerAddEventType(gestureListener, &tag, &begin));
-  ASSERT_EQ(noErr, AUEventListenerAddEventType(gestureListener, &tag, &begin));  // kept once
+  ASSERT_EQ(noErr, AUEventListenerAddEventType(gestureListener, &tag, &begin)); // kept once
   AudioUnitEvent anyValue =
       ParameterEvent(kAudioUnitEvent_ParameterValueChange, unit, kAUParameterListener_AnyParameter);
   ASSERT_EQ(noErr, AUEventListenerAddEventType(valueListener, nullptr, &anyValue));
@@ -105,11 +110,13 @@ TEST(AUEvents, ListenersHearWhatTheyRegisteredFor) {
   UnregisterComponent(component);
 }
 
-void PropertyListen(void* refCon, void*, const AudioUnitEvent* event, UInt64, AudioUnitParameterValue) {
+void PropertyListen(void* refCon, void*, const AudioUnitEvent* event, UInt64, AudioUnitParameterValue)
+{
   *static_cast<AudioUnitPropertyID*>(refCon) = event->mArgument.mProperty.mPropertyID;
 }
 
-TEST(AUEvents, PropertyEventsMatchOnPropertyID) {
+TEST(AUEvents, PropertyEventsMatchOnPropertyID)
+{
   AudioUnitPropertyID heard = 0;
   AUEventListenerRef listener = nullptr;
   ASSERT_EQ(noErr, AUEventListenerCreate(PropertyListen, &heard, nullptr, nullptr, 0, 0, &listener));
@@ -126,4 +133,4 @@ TEST(AUEvents, PropertyEventsMatchOnPropertyID) {
   AUListenerDispose(listener);
 }
 
-}  // namespace
+} // namespace

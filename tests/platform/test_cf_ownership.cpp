@@ -13,13 +13,15 @@
 
 namespace {
 
-struct CountingHeap {
+struct CountingHeap
+{
   int allocations = 0;
   int frees = 0;
   std::set<void*> live;
 };
 
-void* CountingAllocate(CFIndex size, CFOptionFlags, void* info) {
+void* CountingAllocate(CFIndex size, CFOptionFlags, void* info)
+{
   auto* heap = static_cast<CountingHeap*>(info);
   void* p = std::malloc(static_cast<size_t>(size));
   heap->allocations++;
@@ -27,14 +29,16 @@ void* CountingAllocate(CFIndex size, CFOptionFlags, void* info) {
   return p;
 }
 
-void CountingDeallocate(void* p, void* info) {
+void CountingDeallocate(void* p, void* info)
+{
   auto* heap = static_cast<CountingHeap*>(info);
   heap->frees++;
   EXPECT_EQ(1u, heap->live.erase(p)) << "freed memory this heap never handed out";
   std::free(p);
 }
 
-CFAllocatorRef MakeCountingAllocator(CountingHeap* heap) {
+CFAllocatorRef MakeCountingAllocator(CountingHeap* heap)
+{
   CFAllocatorContext context = {};
   context.info = heap;
   context.allocate = CountingAllocate;
@@ -44,22 +48,25 @@ CFAllocatorRef MakeCountingAllocator(CountingHeap* heap) {
 
 // A preset record in the manner of the factory-preset array: its own count, its name retained in
 // step, freed with the allocator that made it.
-struct PresetRecord {
+struct PresetRecord
+{
   AUPreset mPreset;
   UInt32 mVersion;
   CFAllocatorRef mAllocator;
   CFIndex mRetainCount;
 };
 
-PresetRecord* PresetCreate(CFAllocatorRef allocator, SInt32 number, CFStringRef name) {
+PresetRecord* PresetCreate(CFAllocatorRef allocator, SInt32 number, CFStringRef name)
+{
   void* memory = CFAllocatorAllocate(allocator, sizeof(PresetRecord), 0);
   if (!memory) return nullptr;
-  auto* record = new (memory) PresetRecord{{number, name ? CFStringCreateCopy(allocator, name) : nullptr},
-                                           0, allocator, 1};
+  auto* record =
+      new (memory) PresetRecord{{number, name ? CFStringCreateCopy(allocator, name) : nullptr}, 0, allocator, 1};
   return record;
 }
 
-const void* PresetRetain(CFAllocatorRef, const void* value) {
+const void* PresetRetain(CFAllocatorRef, const void* value)
+{
   auto* record = static_cast<PresetRecord*>(const_cast<void*>(value));
   if (record) {
     if (record->mPreset.presetName) CFRetain(record->mPreset.presetName);
@@ -68,7 +75,8 @@ const void* PresetRetain(CFAllocatorRef, const void* value) {
   return value;
 }
 
-void PresetRelease(CFAllocatorRef, const void* value) {
+void PresetRelease(CFAllocatorRef, const void* value)
+{
   auto* record = static_cast<PresetRecord*>(const_cast<void*>(value));
   if (!record || record->mRetainCount <= 0) return;
   if (record->mPreset.presetName) CFRelease(record->mPreset.presetName);
@@ -78,7 +86,8 @@ void PresetRelease(CFAllocatorRef, const void* value) {
   }
 }
 
-TEST(CFOwnership, ArrayWithCustomCallbacksFreesRecordsAndNames) {
+TEST(CFOwnership, ArrayWithCustomCallbacksFreesRecordsAndNames)
+{
   CountingHeap heap;
   CFAllocatorRef allocator = MakeCountingAllocator(&heap);
   ASSERT_NE(nullptr, allocator);
@@ -118,11 +127,12 @@ TEST(CFOwnership, ArrayWithCustomCallbacksFreesRecordsAndNames) {
   CFRelease(allocator);
 }
 
-TEST(CFOwnership, DictionaryHoldsAndReleasesItsEntries) {
+TEST(CFOwnership, DictionaryHoldsAndReleasesItsEntries)
+{
   CountingHeap heap;
   CFAllocatorRef allocator = MakeCountingAllocator(&heap);
-  CFMutableDictionaryRef dict = CFDictionaryCreateMutable(
-      allocator, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef dict =
+      CFDictionaryCreateMutable(allocator, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   CFStringRef key = CFStringCreateWithCString(allocator, "version", kCFStringEncodingUTF8);
   SInt32 version = 131840;
   CFNumberRef number = CFNumberCreate(allocator, kCFNumberSInt32Type, &version);
@@ -131,7 +141,7 @@ TEST(CFOwnership, DictionaryHoldsAndReleasesItsEntries) {
   EXPECT_EQ(2, CFGetRetainCount(key));
   EXPECT_EQ(2, CFGetRetainCount(number));
   CFRelease(key);
-  CFRelease(number);  // the dictionary's references keep both alive
+  CFRelease(number); // the dictionary's references keep both alive
 
   // Found through an equal key that is a different object.
   CFStringRef probe = CFStringCreateWithCString(kCFAllocatorDefault, "version", kCFStringEncodingUTF8);
@@ -150,10 +160,10 @@ TEST(CFOwnership, DictionaryHoldsAndReleasesItsEntries) {
   CFDataRef data = CFDataCreate(allocator, reinterpret_cast<const UInt8*>("abcd"), 4);
   CFDictionarySetValue(dict, probe, data);
   EXPECT_EQ(2, CFGetRetainCount(data));
-  EXPECT_EQ(1, heap.frees);  // the replaced number, whose last reference the dictionary held
+  EXPECT_EQ(1, heap.frees); // the replaced number, whose last reference the dictionary held
   CFStringRef other = CFSTR("name");
   CFDictionaryAddValue(dict, other, CFSTR("Init"));
-  CFDictionaryAddValue(dict, other, CFSTR("ignored"));  // adds only when absent
+  CFDictionaryAddValue(dict, other, CFSTR("ignored")); // adds only when absent
   EXPECT_EQ(kCFCompareEqualTo,
             CFStringCompare(static_cast<CFStringRef>(CFDictionaryGetValue(dict, other)), CFSTR("Init"), 0));
   CFDictionaryRemoveValue(dict, other);
@@ -171,7 +181,8 @@ TEST(CFOwnership, DictionaryHoldsAndReleasesItsEntries) {
   CFRelease(allocator);
 }
 
-TEST(CFOwnership, ArraysOfObjectsAndRawPointers) {
+TEST(CFOwnership, ArraysOfObjectsAndRawPointers)
+{
   CFStringRef a = CFStringCreateWithCString(nullptr, "a", kCFStringEncodingUTF8);
   const void* values[] = {a, a};
   CFArrayRef array = CFArrayCreate(nullptr, values, 2, &kCFTypeArrayCallBacks);
@@ -180,7 +191,7 @@ TEST(CFOwnership, ArraysOfObjectsAndRawPointers) {
   int local = 7;
   CFArrayAppendValue(raw, &local);
   CFArrayAppendValue(raw, a);
-  EXPECT_EQ(3, CFGetRetainCount(a));  // no callbacks: nothing retained
+  EXPECT_EQ(3, CFGetRetainCount(a)); // no callbacks: nothing retained
   EXPECT_EQ(&local, CFArrayGetValueAtIndex(raw, 0));
   EXPECT_EQ(nullptr, CFArrayGetValueAtIndex(raw, 2));
   EXPECT_EQ(nullptr, CFArrayGetValueAtIndex(raw, -1));
@@ -202,27 +213,29 @@ TEST(CFOwnership, ArraysOfObjectsAndRawPointers) {
   CFRelease(a);
 }
 
-TEST(CFOwnership, RawPointerDictionariesCompareByIdentity) {
+TEST(CFOwnership, RawPointerDictionariesCompareByIdentity)
+{
   CFMutableDictionaryRef raw = CFDictionaryCreateMutable(nullptr, 0, nullptr, nullptr);
   CFStringRef a = CFStringCreateWithCString(nullptr, "k", kCFStringEncodingUTF8);
   CFStringRef b = CFStringCreateWithCString(nullptr, "k", kCFStringEncodingUTF8);
   int value = 5;
   CFDictionarySetValue(raw, a, &value);
-  EXPECT_EQ(1, CFGetRetainCount(a));  // nothing retained without callbacks
+  EXPECT_EQ(1, CFGetRetainCount(a)); // nothing retained without callbacks
   EXPECT_EQ(&value, CFDictionaryGetValue(raw, a));
-  EXPECT_EQ(nullptr, CFDictionaryGetValue(raw, b));  // equal text, different key
+  EXPECT_EQ(nullptr, CFDictionaryGetValue(raw, b)); // equal text, different key
   CFRelease(raw);
   CFRelease(b);
   CFRelease(a);
 }
 
-TEST(CFOwnership, NoCopyStringsHandTheBufferToItsDeallocator) {
+TEST(CFOwnership, NoCopyStringsHandTheBufferToItsDeallocator)
+{
   CountingHeap heap;
   CFAllocatorRef allocator = MakeCountingAllocator(&heap);
   char* buffer = static_cast<char*>(CFAllocatorAllocate(allocator, 6, 0));
   std::memcpy(buffer, "Level", 6);
   CFStringRef s = CFStringCreateWithCStringNoCopy(nullptr, buffer, kCFStringEncodingUTF8, allocator);
-  EXPECT_EQ(1, heap.frees);  // the string keeps its own text; the buffer goes back at once
+  EXPECT_EQ(1, heap.frees); // the string keeps its own text; the buffer goes back at once
   EXPECT_EQ(5, CFStringGetLength(s));
   CFRelease(s);
   char caller[] = "Caption";
@@ -233,7 +246,8 @@ TEST(CFOwnership, NoCopyStringsHandTheBufferToItsDeallocator) {
   CFRelease(allocator);
 }
 
-TEST(CFOwnership, RetainCountsHoldUnderConcurrentUse) {
+TEST(CFOwnership, RetainCountsHoldUnderConcurrentUse)
+{
   CFStringRef shared = CFStringCreateWithCString(nullptr, "shared", kCFStringEncodingUTF8);
   auto churn = [shared] {
     for (int i = 0; i < 20000; ++i) {
@@ -248,8 +262,9 @@ TEST(CFOwnership, RetainCountsHoldUnderConcurrentUse) {
   CFRelease(shared);
 }
 
-TEST(CFOwnershipDeathTest, ReleasingNullStopsTheProcess) {
+TEST(CFOwnershipDeathTest, ReleasingNullStopsTheProcess)
+{
   EXPECT_DEATH(CFRelease(nullptr), "CFRelease");
 }
 
-}  // namespace
+} // namespace

@@ -8,13 +8,15 @@
 
 namespace {
 
-std::string Text(CFStringRef s) {
+std::string Text(CFStringRef s)
+{
   char buffer[256];
   EXPECT_TRUE(CFStringGetCString(s, buffer, sizeof buffer, kCFStringEncodingUTF8));
   return buffer;
 }
 
-TEST(CFStringTest, LengthsCountUTF16UnitsAndBuffersMustFit) {
+TEST(CFStringTest, LengthsCountUTF16UnitsAndBuffersMustFit)
+{
   CFStringRef accented = CFStringCreateWithCString(nullptr, "h\xC3\xA9llo", kCFStringEncodingUTF8);
   ASSERT_NE(nullptr, accented);
   EXPECT_EQ(5, CFStringGetLength(accented));
@@ -28,7 +30,7 @@ TEST(CFStringTest, LengthsCountUTF16UnitsAndBuffersMustFit) {
   EXPECT_EQ(15, CFStringGetMaximumSizeForEncoding(5, kCFStringEncodingUTF8));
 
   CFStringRef clef = CFStringCreateWithCString(nullptr, "\xF0\x9D\x84\x9E", kCFStringEncodingUTF8);
-  EXPECT_EQ(2, CFStringGetLength(clef));  // outside the basic plane: a surrogate pair
+  EXPECT_EQ(2, CFStringGetLength(clef)); // outside the basic plane: a surrogate pair
 
   EXPECT_EQ(nullptr, CFStringCreateWithCString(nullptr, "\xC3(", kCFStringEncodingUTF8));
   EXPECT_EQ(nullptr, CFStringCreateWithCString(nullptr, "\xE0\x80\xAF", kCFStringEncodingUTF8));
@@ -44,11 +46,12 @@ TEST(CFStringTest, LengthsCountUTF16UnitsAndBuffersMustFit) {
   CFRelease(accented);
 }
 
-TEST(CFStringTest, CompareEqualAndConstants) {
+TEST(CFStringTest, CompareEqualAndConstants)
+{
   EXPECT_EQ(kCFCompareLessThan, CFStringCompare(CFSTR("abc"), CFSTR("abd"), 0));
   EXPECT_EQ(kCFCompareGreaterThan, CFStringCompare(CFSTR("abc"), CFSTR("ab"), 0));
   EXPECT_EQ(kCFCompareGreaterThan, CFStringCompare(CFSTR("abc"), CFSTR("ABC"), 0));
-  EXPECT_EQ(CFSTR("Init"), CFSTR("Init"));  // one object per text
+  EXPECT_EQ(CFSTR("Init"), CFSTR("Init")); // one object per text
   CFStringRef made = CFStringCreateWithCString(nullptr, "Init", kCFStringEncodingUTF8);
   EXPECT_TRUE(CFEqual(made, CFSTR("Init")));
   EXPECT_EQ(CFHash(made), CFHash(CFSTR("Init")));
@@ -61,18 +64,18 @@ TEST(CFStringTest, CompareEqualAndConstants) {
   EXPECT_EQ(CFStringGetTypeID(), CFGetTypeID(CFSTR("x")));
 }
 
-TEST(CFStringTest, FormatWithObjectsAndPrintfConversions) {
+TEST(CFStringTest, FormatWithObjectsAndPrintfConversions)
+{
   CFStringRef name = CFSTR("Init");
-  CFStringRef description = CFStringCreateWithFormat(
-      nullptr, nullptr, CFSTR("AUPreset:\npreset number = %d\npreset name = %@"), 0, name);
+  CFStringRef description =
+      CFStringCreateWithFormat(nullptr, nullptr, CFSTR("AUPreset:\npreset number = %d\npreset name = %@"), 0, name);
   EXPECT_EQ("AUPreset:\npreset number = 0\npreset name = Init", Text(description));
   CFRelease(description);
 
   SInt32 value = -12;
   CFNumberRef number = CFNumberCreate(nullptr, kCFNumberSInt32Type, &value);
-  CFStringRef mixed = CFStringCreateWithFormat(
-      nullptr, nullptr, CFSTR("%5.2f|%*d|%-4s|%x|%lld|%%|%@|%c"), 3.14159, 4, 7, "ab", 255U,
-      123456789012LL, number, 'z');
+  CFStringRef mixed = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%5.2f|%*d|%-4s|%x|%lld|%%|%@|%c"), 3.14159, 4,
+                                               7, "ab", 255U, 123456789012LL, number, 'z');
   EXPECT_EQ(" 3.14|   7|ab  |ff|123456789012|%|-12|z", Text(mixed));
   CFRelease(mixed);
   CFRelease(number);
@@ -83,14 +86,15 @@ TEST(CFStringTest, FormatWithObjectsAndPrintfConversions) {
   CFRelease(big);
 }
 
-TEST(CFNumberTest, ConversionsReportLoss) {
+TEST(CFNumberTest, ConversionsReportLoss)
+{
   SInt32 version = 131840;
   CFNumberRef n = CFNumberCreate(nullptr, kCFNumberSInt32Type, &version);
   SInt64 wide = 0;
   EXPECT_TRUE(CFNumberGetValue(n, kCFNumberSInt64Type, &wide));
   EXPECT_EQ(131840, wide);
   SInt8 narrow = 0;
-  EXPECT_FALSE(CFNumberGetValue(n, kCFNumberSInt8Type, &narrow));  // 131840 does not fit 8 bits
+  EXPECT_FALSE(CFNumberGetValue(n, kCFNumberSInt8Type, &narrow)); // 131840 does not fit 8 bits
   Float64 asDouble = 0;
   EXPECT_TRUE(CFNumberGetValue(n, kCFNumberFloat64Type, &asDouble));
   EXPECT_EQ(131840.0, asDouble);
@@ -118,7 +122,8 @@ TEST(CFNumberTest, ConversionsReportLoss) {
   for (CFNumberRef x : {n, f, t, a, b}) CFRelease(x);
 }
 
-TEST(CFDataTest, BytesAndRanges) {
+TEST(CFDataTest, BytesAndRanges)
+{
   const UInt8 bytes[] = {1, 2, 3, 4, 5};
   CFDataRef d = CFDataCreate(nullptr, bytes, 5);
   EXPECT_EQ(5, CFDataGetLength(d));
@@ -128,7 +133,7 @@ TEST(CFDataTest, BytesAndRanges) {
   EXPECT_EQ(2, out[0]);
   EXPECT_EQ(4, out[2]);
   UInt8 untouched[3] = {9, 9, 9};
-  CFDataGetBytes(d, CFRangeMake(3, 3), untouched);  // runs past the end: nothing copied
+  CFDataGetBytes(d, CFRangeMake(3, 3), untouched); // runs past the end: nothing copied
   EXPECT_EQ(9, untouched[0]);
   CFDataRef same = CFDataCreate(nullptr, bytes, 5);
   EXPECT_TRUE(CFEqual(d, same));
@@ -141,10 +146,11 @@ TEST(CFDataTest, BytesAndRanges) {
   CFRelease(d);
 }
 
-TEST(CFURLTest, PathsRoundTripAndBuffersMustFit) {
+TEST(CFURLTest, PathsRoundTripAndBuffersMustFit)
+{
   const char* path = "/tmp/some/Brindle.component";
-  CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-      nullptr, reinterpret_cast<const UInt8*>(path), static_cast<CFIndex>(strlen(path)), true);
+  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(path),
+                                                         static_cast<CFIndex>(strlen(path)), true);
   ASSERT_NE(nullptr, url);
   UInt8 buffer[64];
   ASSERT_TRUE(CFURLGetFileSystemRepresentation(url, true, buffer, sizeof buffer));
@@ -156,8 +162,8 @@ TEST(CFURLTest, PathsRoundTripAndBuffersMustFit) {
   CFRelease(described);
 
   const char* relative = "relative/file.png";
-  CFURLRef rel = CFURLCreateFromFileSystemRepresentation(
-      nullptr, reinterpret_cast<const UInt8*>(relative), static_cast<CFIndex>(strlen(relative)), false);
+  CFURLRef rel = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(relative),
+                                                         static_cast<CFIndex>(strlen(relative)), false);
   char resolved[4096];
   ASSERT_TRUE(CFURLGetFileSystemRepresentation(rel, true, reinterpret_cast<UInt8*>(resolved), sizeof resolved));
   EXPECT_EQ('/', resolved[0]);
@@ -166,4 +172,4 @@ TEST(CFURLTest, PathsRoundTripAndBuffersMustFit) {
   CFRelease(url);
 }
 
-}  // namespace
+} // namespace

@@ -15,40 +15,49 @@
 
 namespace {
 
-std::string PlistWith(const std::string& identifier, const std::string& executable,
-                      const std::string& components) {
+std::string PlistWith(const std::string& identifier, const std::string& executable, const std::string& components)
+{
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
          "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
          "<plist version=\"1.0\"><dict>\n"
-         "<key>CFBundleIdentifier</key><string>" + identifier + "</string>\n"
-         "<key>CFBundleExecutable</key><string>" + executable + "</string>\n"
+         "<key>CFBundleIdentifier</key><string>" +
+         identifier +
+         "</string>\n"
+         "<key>CFBundleExecutable</key><string>" +
+         executable +
+         "</string>\n"
          "<key>CFBundlePackageType</key><string>BNDL</string>\n"
-         "<key>AudioComponents</key><array>" + components + "</array>\n"
+         "<key>AudioComponents</key><array>" +
+         components +
+         "</array>\n"
          "</dict></plist>\n";
 }
 
-std::string ComponentXml(const char* type, const char* subtype, const char* name, int version,
-                      const char* entry) {
-  return std::string("<dict><key>type</key><string>") + type +
-         "</string><key>subtype</key><string>" + subtype +
+std::string ComponentXml(const char* type, const char* subtype, const char* name, int version, const char* entry)
+{
+  return std::string("<dict><key>type</key><string>") + type + "</string><key>subtype</key><string>" + subtype +
          "</string><key>manufacturer</key><string>Qxlo</string><key>name</key><string>" + name +
-         "</string><key>version</key><integer>" + std::to_string(version) +
-         "</integer><key>entryPoint</key><string>" + entry + "</string></dict>";
+         "</string><key>version</key><integer>" + std::to_string(version) + "</integer><key>entryPoint</key><string>" +
+         entry + "</string></dict>";
 }
 
-void WriteFile(const std::string& path, const std::string& bytes) {
+void WriteFile(const std::string& path, const std::string& bytes)
+{
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-void CopyFile(const std::string& from, const std::string& to) {
+void CopyFile(const std::string& from, const std::string& to)
+{
   std::ifstream in(from, std::ios::binary);
   std::ofstream(to, std::ios::binary) << in.rdbuf();
 }
 
-class ComponentBundleTest : public ::testing::Test {
- protected:
-  void SetUp() override {
+class ComponentBundleTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
     char pattern[] = "/tmp/brindle-bundle-XXXXXX";
     ASSERT_NE(nullptr, mkdtemp(pattern));
     char resolved[PATH_MAX];
@@ -58,7 +67,8 @@ class ComponentBundleTest : public ::testing::Test {
   void TearDown() override { std::system(("rm -rf '" + mRoot + "'").c_str()); }
 
   // Makes <root>/<name>.component with the test library, the given Info.plist and one resource.
-  std::string MakeBundle(const std::string& name, const std::string& plist, bool withLibrary = true) {
+  std::string MakeBundle(const std::string& name, const std::string& plist, bool withLibrary = true)
+  {
     const std::string bundle = mRoot + "/" + name + ".component";
     mkdir(bundle.c_str(), 0755);
     mkdir((bundle + "/Contents").c_str(), 0755);
@@ -72,9 +82,10 @@ class ComponentBundleTest : public ::testing::Test {
   std::string mRoot;
 };
 
-const OSType kSubtype = 0x74737432;  // 'tst2'
+const OSType kSubtype = 0x74737432; // 'tst2'
 
-TEST_F(ComponentBundleTest, LoadsRegistersAndFindsItsOwnResources) {
+TEST_F(ComponentBundleTest, LoadsRegistersAndFindsItsOwnResources)
+{
   const std::string path = MakeBundle(
       "Good", PlistWith("org.brindle.test.unit", "TestUnit",
                         ComponentXml("aufx", "tst2", "tallowby: Test", 131840, "TestUnit_Entry") +
@@ -84,11 +95,10 @@ TEST_F(ComponentBundleTest, LoadsRegistersAndFindsItsOwnResources) {
   ASSERT_EQ(2u, loaded.componentCount);
   EXPECT_EQ(static_cast<OSType>(kAudioUnitType_Effect), loaded.components[0].description.componentType);
   EXPECT_EQ(kSubtype, loaded.components[0].description.componentSubType);
-  EXPECT_EQ(0x51786C6Fu, loaded.components[0].description.componentManufacturer);  // 'Qxlo'
+  EXPECT_EQ(0x51786C6Fu, loaded.components[0].description.componentManufacturer); // 'Qxlo'
   EXPECT_STREQ("tallowby: Test", loaded.components[0].name);
   EXPECT_EQ(131840u, loaded.components[0].version);
-  EXPECT_EQ(static_cast<OSType>(kAudioUnitCarbonViewComponentType),
-            loaded.components[1].description.componentType);
+  EXPECT_EQ(static_cast<OSType>(kAudioUnitCarbonViewComponentType), loaded.components[1].description.componentType);
   EXPECT_STREQ("TestUnit_ViewEntry", loaded.components[1].entryPoint);
 
   // A host finds the effect by description and opens it through the library's entry point.
@@ -105,8 +115,7 @@ TEST_F(ComponentBundleTest, LoadsRegistersAndFindsItsOwnResources) {
   // Inside the library, the bundle is found by identifier and its resource by name and type.
   AudioUnitCocoaViewInfo info = {};
   UInt32 size = sizeof info;
-  ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0,
-                                        &info, &size));
+  ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size));
   char resource[PATH_MAX];
   ASSERT_TRUE(CFURLGetFileSystemRepresentation(info.mCocoaAUViewBundleLocation, true,
                                                reinterpret_cast<UInt8*>(resource), sizeof resource));
@@ -120,8 +129,8 @@ TEST_F(ComponentBundleTest, LoadsRegistersAndFindsItsOwnResources) {
   EXPECT_TRUE(CFEqual(CFBundleGetIdentifier(bundle), CFSTR("org.brindle.test.unit")));
   CFURLRef bundleURL = CFBundleCopyBundleURL(bundle);
   char bundlePath[PATH_MAX];
-  ASSERT_TRUE(CFURLGetFileSystemRepresentation(bundleURL, true, reinterpret_cast<UInt8*>(bundlePath),
-                                               sizeof bundlePath));
+  ASSERT_TRUE(
+      CFURLGetFileSystemRepresentation(bundleURL, true, reinterpret_cast<UInt8*>(bundlePath), sizeof bundlePath));
   EXPECT_EQ(path, bundlePath);
   CFRelease(bundleURL);
   EXPECT_EQ(nullptr, CFBundleCopyResourceURL(bundle, CFSTR("missing"), CFSTR("png"), nullptr));
@@ -136,13 +145,15 @@ TEST_F(ComponentBundleTest, LoadsRegistersAndFindsItsOwnResources) {
   EXPECT_EQ(bundle, CFBundleGetBundleWithIdentifier(CFSTR("org.brindle.test.unit")));
 }
 
-TEST_F(ComponentBundleTest, RefusesIncompleteBundlesAndRegistersNothing) {
+TEST_F(ComponentBundleTest, RefusesIncompleteBundlesAndRegistersNothing)
+{
   BrindleHost_ComponentBundle loaded;
   EXPECT_EQ(fnfErr, BrindleHost_LoadComponentBundle((mRoot + "/Nowhere.component").c_str(), &loaded));
   EXPECT_EQ(paramErr, BrindleHost_LoadComponentBundle(nullptr, &loaded));
 
   const std::string good = ComponentXml("aufx", "tst3", "x", 1, "TestUnit_Entry");
-  struct Case {
+  struct Case
+  {
     const char* name;
     std::string plist;
     bool withLibrary;
@@ -155,8 +166,8 @@ TEST_F(ComponentBundleTest, RefusesIncompleteBundlesAndRegistersNothing) {
       {"NoLibrary", PlistWith("org.brindle.test.c", "TestUnit", good), false, fnfErr},
       {"NotAPlist", "this is not a property list", true, paramErr},
       {"NoSuchEntry",
-       PlistWith("org.brindle.test.d", "TestUnit", good + ComponentXml("auvw", "tst3", "v", 1, "Missing_Entry")),
-       true, unresolvedComponentDLLErr},
+       PlistWith("org.brindle.test.d", "TestUnit", good + ComponentXml("auvw", "tst3", "v", 1, "Missing_Entry")), true,
+       unresolvedComponentDLLErr},
   };
   for (const Case& c : cases) {
     const std::string path = MakeBundle(c.name, c.plist, c.withLibrary);
@@ -165,12 +176,13 @@ TEST_F(ComponentBundleTest, RefusesIncompleteBundlesAndRegistersNothing) {
     EXPECT_EQ(nullptr, loaded.library) << c.name;
   }
   // The first component of the last case was registered before its second failed: it is gone again.
-  ComponentDescription looking = {0, 0x74737433, 0, 0, 0};  // 'tst3'
+  ComponentDescription looking = {0, 0x74737433, 0, 0, 0}; // 'tst3'
   EXPECT_EQ(nullptr, FindNextComponent(nullptr, &looking));
   EXPECT_EQ(nullptr, CFBundleGetBundleWithIdentifier(CFSTR("org.brindle.test.d")));
 }
 
-TEST(MainBundleTest, IsTheExecutablesFolderWithoutIdentifier) {
+TEST(MainBundleTest, IsTheExecutablesFolderWithoutIdentifier)
+{
   CFBundleRef main = CFBundleGetMainBundle();
   ASSERT_NE(nullptr, main);
   EXPECT_EQ(nullptr, CFBundleGetIdentifier(main));
@@ -189,4 +201,4 @@ TEST(MainBundleTest, IsTheExecutablesFolderWithoutIdentifier) {
   CFRelease(url);
 }
 
-}  // namespace
+} // namespace

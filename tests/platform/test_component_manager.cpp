@@ -10,12 +10,14 @@
 
 namespace {
 
-constexpr OSType FourCC(const char (&code)[5]) {
-  return (OSType(UInt8(code[0])) << 24) | (OSType(UInt8(code[1])) << 16) |
-         (OSType(UInt8(code[2])) << 8) | OSType(UInt8(code[3]));
+constexpr OSType FourCC(const char (&code)[5])
+{
+  return (OSType(UInt8(code[0])) << 24) | (OSType(UInt8(code[1])) << 16) | (OSType(UInt8(code[2])) << 8) |
+         OSType(UInt8(code[3]));
 }
 
-struct Call {
+struct Call
+{
   SInt16 what;
   int paramSize;
   std::vector<long> params;
@@ -26,61 +28,68 @@ std::vector<Call> gCalls;
 ComponentResult gOpenResult = noErr;
 
 template <class T>
-T Arg(ComponentParameters* p, int index, int count) {
+T Arg(ComponentParameters* p, int index, int count)
+{
   T value;
   std::memcpy(&value, &p->params[count - 1 - index], sizeof value);
   return value;
 }
 
 // A unit that records every call and answers a few selectors the way an Audio Unit would.
-ComponentResult RecordingEntry(ComponentParameters* p, Handle storage) {
+ComponentResult RecordingEntry(ComponentParameters* p, Handle storage)
+{
   Call call{p->what, p->paramSize, {}, storage};
   for (int i = 0; i < p->paramSize / static_cast<int>(sizeof(long)); ++i) call.params.push_back(p->params[i]);
   gCalls.push_back(call);
   switch (p->what) {
-    case kComponentOpenSelect: {
-      ComponentInstance self = Arg<ComponentInstance>(p, 0, 1);
-      SetComponentInstanceStorage(self, reinterpret_cast<Handle>(new float(42.0f)));
-      return gOpenResult;
-    }
-    case kComponentCloseSelect:
-      delete reinterpret_cast<float*>(storage);
-      return noErr;
-    case kComponentVersionSelect: return 0x00020300;
-    case kComponentCanDoSelect: return Arg<SInt16>(p, 0, 1) == kAudioUnitRenderSelect ? 1 : 0;
-    case kAudioUnitGetPropertySelect: {
-      const auto id = Arg<AudioUnitPropertyID>(p, 0, 5);
-      const auto scope = Arg<AudioUnitScope>(p, 1, 5);
-      const auto element = Arg<AudioUnitElement>(p, 2, 5);
-      auto* data = Arg<void*>(p, 3, 5);
-      auto* size = Arg<UInt32*>(p, 4, 5);
-      if (id != kAudioUnitProperty_SampleRate) return kAudioUnitErr_InvalidProperty;
-      *static_cast<Float64*>(data) = 1000.0 * scope + element;
-      *size = sizeof(Float64);
-      return noErr;
-    }
-    case kAudioUnitSetParameterSelect: {
-      const auto value = Arg<AudioUnitParameterValue>(p, 3, 5);
-      *reinterpret_cast<float*>(storage) = value;
-      return noErr;
-    }
-    case kAudioUnitRenderSelect: {
-      auto* flags = Arg<AudioUnitRenderActionFlags*>(p, 0, 5);
-      const auto* stamp = Arg<const AudioTimeStamp*>(p, 1, 5);
-      const auto frames = Arg<UInt32>(p, 3, 5);
-      auto* list = Arg<AudioBufferList*>(p, 4, 5);
-      *flags |= kAudioUnitRenderAction_OutputIsSilence;
-      float* out = static_cast<float*>(list->mBuffers[0].mData);
-      for (UInt32 i = 0; i < frames; ++i) out[i] = static_cast<float>(stamp->mSampleTime + i);
-      return noErr;
-    }
-    default: return badComponentSelector;
+  case kComponentOpenSelect: {
+    ComponentInstance self = Arg<ComponentInstance>(p, 0, 1);
+    SetComponentInstanceStorage(self, reinterpret_cast<Handle>(new float(42.0f)));
+    return gOpenResult;
+  }
+  case kComponentCloseSelect:
+    delete reinterpret_cast<float*>(storage);
+    return noErr;
+  case kComponentVersionSelect:
+    return 0x00020300;
+  case kComponentCanDoSelect:
+    return Arg<SInt16>(p, 0, 1) == kAudioUnitRenderSelect ? 1 : 0;
+  case kAudioUnitGetPropertySelect: {
+    const auto id = Arg<AudioUnitPropertyID>(p, 0, 5);
+    const auto scope = Arg<AudioUnitScope>(p, 1, 5);
+    const auto element = Arg<AudioUnitElement>(p, 2, 5);
+    auto* data = Arg<void*>(p, 3, 5);
+    auto* size = Arg<UInt32*>(p, 4, 5);
+    if (id != kAudioUnitProperty_SampleRate) return kAudioUnitErr_InvalidProperty;
+    *static_cast<Float64*>(data) = 1000.0 * scope + element;
+    *size = sizeof(Float64);
+    return noErr;
+  }
+  case kAudioUnitSetParameterSelect: {
+    const auto value = Arg<AudioUnitParameterValue>(p, 3, 5);
+    *reinterpret_cast<float*>(storage) = value;
+    return noErr;
+  }
+  case kAudioUnitRenderSelect: {
+    auto* flags = Arg<AudioUnitRenderActionFlags*>(p, 0, 5);
+    const auto* stamp = Arg<const AudioTimeStamp*>(p, 1, 5);
+    const auto frames = Arg<UInt32>(p, 3, 5);
+    auto* list = Arg<AudioBufferList*>(p, 4, 5);
+    *flags |= kAudioUnitRenderAction_OutputIsSilence;
+    float* out = static_cast<float*>(list->mBuffers[0].mData);
+    for (UInt32 i = 0; i < frames; ++i) out[i] = static_cast<float>(stamp->mSampleTime + i);
+    return noErr;
+  }
+  default:
+    return badComponentSelector;
   }
 }
 
-class ComponentManagerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
+class ComponentManagerTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
     gCalls.clear();
     gOpenResult = noErr;
     ComponentDescription d = {kAudioUnitType_Effect, FourCC("tst1"), FourCC("Qxlo"), 0, 0};
@@ -91,14 +100,15 @@ class ComponentManagerTest : public ::testing::Test {
   Component mComponent = nullptr;
 };
 
-TEST_F(ComponentManagerTest, OpenSetsStorageAndCloseHandsItBack) {
+TEST_F(ComponentManagerTest, OpenSetsStorageAndCloseHandsItBack)
+{
   ComponentInstance ci = nullptr;
   ASSERT_EQ(noErr, OpenAComponent(mComponent, &ci));
   ASSERT_NE(nullptr, ci);
   ASSERT_EQ(1u, gCalls.size());
   EXPECT_EQ(kComponentOpenSelect, gCalls[0].what);
   EXPECT_EQ(static_cast<int>(sizeof(long)), gCalls[0].paramSize);
-  EXPECT_EQ(nullptr, gCalls[0].storage);  // no storage before the open call sets it
+  EXPECT_EQ(nullptr, gCalls[0].storage); // no storage before the open call sets it
   EXPECT_EQ(42.0f, *reinterpret_cast<float*>(GetComponentInstanceStorage(ci)));
   EXPECT_EQ(1, CountComponentInstances(mComponent));
   EXPECT_EQ(validInstancesExist, UnregisterComponent(mComponent));
@@ -131,7 +141,8 @@ TEST_F(ComponentManagerTest, OpenSetsStorageAndCloseHandsItBack) {
   EXPECT_EQ(noErr, CloseComponent(again));
 }
 
-TEST_F(ComponentManagerTest, RefusedOpenIsClosedAndForgotten) {
+TEST_F(ComponentManagerTest, RefusedOpenIsClosedAndForgotten)
+{
   gOpenResult = -50;
   ComponentInstance ci = reinterpret_cast<ComponentInstance>(1);
   EXPECT_EQ(-50, OpenAComponent(mComponent, &ci));
@@ -143,16 +154,16 @@ TEST_F(ComponentManagerTest, RefusedOpenIsClosedAndForgotten) {
   EXPECT_EQ(0, CountComponentInstances(mComponent));
 }
 
-TEST_F(ComponentManagerTest, AudioUnitCallsCarryArgumentsInPublishedOrder) {
+TEST_F(ComponentManagerTest, AudioUnitCallsCarryArgumentsInPublishedOrder)
+{
   AudioUnit unit = OpenComponent(mComponent);
   ASSERT_NE(nullptr, unit);
   gCalls.clear();
 
   Float64 rate = 0;
   UInt32 size = sizeof rate;
-  ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 7,
-                                        &rate, &size));
-  EXPECT_EQ(2007.0, rate);  // 1000 * scope + element, computed by the unit from its arguments
+  ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 7, &rate, &size));
+  EXPECT_EQ(2007.0, rate); // 1000 * scope + element, computed by the unit from its arguments
   EXPECT_EQ(8u, size);
   ASSERT_EQ(1u, gCalls.size());
   EXPECT_EQ(kAudioUnitGetPropertySelect, gCalls[0].what);
@@ -160,14 +171,13 @@ TEST_F(ComponentManagerTest, AudioUnitCallsCarryArgumentsInPublishedOrder) {
   // Last argument first: slot 0 holds ioDataSize, slot 4 the property ID.
   EXPECT_EQ(reinterpret_cast<long>(&size), gCalls[0].params[0]);
   EXPECT_EQ(kAudioUnitProperty_SampleRate, gCalls[0].params[4]);
-  EXPECT_EQ(kAudioUnitErr_InvalidProperty,
-            AudioUnitGetProperty(unit, kAudioUnitProperty_Latency, 0, 0, &rate, &size));
+  EXPECT_EQ(kAudioUnitErr_InvalidProperty, AudioUnitGetProperty(unit, kAudioUnitProperty_Latency, 0, 0, &rate, &size));
 
   ASSERT_EQ(noErr, AudioUnitSetParameter(unit, 3, kAudioUnitScope_Global, 0, 0.75f, 12));
   EXPECT_EQ(0.75f, *reinterpret_cast<float*>(GetComponentInstanceStorage(unit)));
   const Call& set = gCalls.back();
-  EXPECT_EQ(12, set.params[0]);  // buffer offset
-  EXPECT_EQ(3, set.params[4]);   // parameter ID
+  EXPECT_EQ(12, set.params[0]); // buffer offset
+  EXPECT_EQ(3, set.params[4]);  // parameter ID
 
   float samples[4] = {};
   AudioBufferList list = {1, {{1, sizeof samples, samples}}};
@@ -188,7 +198,8 @@ TEST_F(ComponentManagerTest, AudioUnitCallsCarryArgumentsInPublishedOrder) {
   CloseComponent(unit);
 }
 
-TEST_F(ComponentManagerTest, FindNextMatchesWildcardsAndFlags) {
+TEST_F(ComponentManagerTest, FindNextMatchesWildcardsAndFlags)
+{
   ComponentDescription viewDesc = {FourCC("auvw"), FourCC("tst1"), FourCC("Qxlo"), 4, 0};
   Component view = RegisterComponent(&viewDesc, RecordingEntry, 0, nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, view);
@@ -211,7 +222,8 @@ TEST_F(ComponentManagerTest, FindNextMatchesWildcardsAndFlags) {
   EXPECT_EQ(nullptr, OpenComponent(view));
 }
 
-TEST(ComponentManagerEdges, RefusesWhatIsNotAnInstance) {
+TEST(ComponentManagerEdges, RefusesWhatIsNotAnInstance)
+{
   EXPECT_EQ(badComponentInstance, AudioUnitInitialize(nullptr));
   EXPECT_EQ(badComponentInstance, AudioUnitUninitialize(reinterpret_cast<AudioUnit>(0x1234)));
   EXPECT_EQ(nullptr, GetComponentInstanceStorage(nullptr));
@@ -220,7 +232,8 @@ TEST(ComponentManagerEdges, RefusesWhatIsNotAnInstance) {
   EXPECT_EQ(nullptr, RegisterComponent(&d, nullptr, 0, nullptr, nullptr, nullptr));
 }
 
-TEST(GestaltTest, ReportsTheSystemVersion) {
+TEST(GestaltTest, ReportsTheSystemVersion)
+{
   SInt32 version = 0;
   ASSERT_EQ(noErr, Gestalt(gestaltSystemVersion, &version));
   EXPECT_GE(version, 0x1050);
@@ -228,4 +241,4 @@ TEST(GestaltTest, ReportsTheSystemVersion) {
   EXPECT_EQ(paramErr, Gestalt(gestaltSystemVersion, nullptr));
 }
 
-}  // namespace
+} // namespace

@@ -9,12 +9,14 @@
 
 namespace {
 
-struct Seen {
+struct Seen
+{
   std::string header, message, defaultButton;
   bool hasAlternate = false, hasOther = false;
 };
 
-CFOptionFlags PressAlternate(const BrindleHost_Alert* alert, void* refCon) {
+CFOptionFlags PressAlternate(const BrindleHost_Alert* alert, void* refCon)
+{
   auto* seen = static_cast<Seen*>(refCon);
   seen->header = alert->header;
   seen->message = alert->message;
@@ -24,13 +26,14 @@ CFOptionFlags PressAlternate(const BrindleHost_Alert* alert, void* refCon) {
   return kCFUserNotificationAlternateResponse;
 }
 
-TEST(HeadlessAlert, ResponderChoosesTheButton) {
+TEST(HeadlessAlert, ResponderChoosesTheButton)
+{
   Seen seen;
   BrindleHost_SetAlertResponder(PressAlternate, &seen);
   CFOptionFlags response = 99;
-  EXPECT_EQ(0, CFUserNotificationDisplayAlert(0, kCFUserNotificationNoteAlertLevel, nullptr, nullptr,
-                                              nullptr, CFSTR("Caption"), CFSTR("Text"), CFSTR("Yes"),
-                                              CFSTR("No"), nullptr, &response));
+  EXPECT_EQ(0, CFUserNotificationDisplayAlert(0, kCFUserNotificationNoteAlertLevel, nullptr, nullptr, nullptr,
+                                              CFSTR("Caption"), CFSTR("Text"), CFSTR("Yes"), CFSTR("No"), nullptr,
+                                              &response));
   EXPECT_EQ(static_cast<CFOptionFlags>(kCFUserNotificationAlternateResponse), response);
   EXPECT_EQ("Caption", seen.header);
   EXPECT_EQ("Text", seen.message);
@@ -38,17 +41,18 @@ TEST(HeadlessAlert, ResponderChoosesTheButton) {
   EXPECT_TRUE(seen.hasAlternate);
   EXPECT_FALSE(seen.hasOther);
 
-  CFUserNotificationDisplayAlert(0, 0, nullptr, nullptr, nullptr, CFSTR("h"), CFSTR("m"), nullptr,
-                                 nullptr, nullptr, &response);
-  EXPECT_EQ("OK", seen.defaultButton);  // the system's default button
+  CFUserNotificationDisplayAlert(0, 0, nullptr, nullptr, nullptr, CFSTR("h"), CFSTR("m"), nullptr, nullptr, nullptr,
+                                 &response);
+  EXPECT_EQ("OK", seen.defaultButton); // the system's default button
 
   BrindleHost_SetAlertResponder(nullptr, nullptr);
-  CFUserNotificationDisplayAlert(0, 0, nullptr, nullptr, nullptr, CFSTR("h"), CFSTR("m"), nullptr,
-                                 CFSTR("Cancel"), nullptr, &response);
+  CFUserNotificationDisplayAlert(0, 0, nullptr, nullptr, nullptr, CFSTR("h"), CFSTR("m"), nullptr, CFSTR("Cancel"),
+                                 nullptr, &response);
   EXPECT_EQ(static_cast<CFOptionFlags>(kCFUserNotificationDefaultResponse), response);
 }
 
-TEST(SystemVersion, HostCanSetWhatGestaltReports) {
+TEST(SystemVersion, HostCanSetWhatGestaltReports)
+{
   SInt32 version = 0;
   Gestalt(gestaltSystemVersion, &version);
   EXPECT_EQ(0x1068, version);
@@ -58,4 +62,4 @@ TEST(SystemVersion, HostCanSetWhatGestaltReports) {
   BrindleHost_SetSystemVersion(0x1068);
 }
 
-}  // namespace
+} // namespace

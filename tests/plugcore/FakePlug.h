@@ -14,10 +14,9 @@ class FakePlug : public IEffectBase
 {
 public:
   explicit FakePlug(int nParams = 0, const char* channelIO = "1-1 2-2", int nPresets = 0)
-    : IEffectBase(nParams, channelIO, nPresets, "Fake Effect", "Fake Product", "Fake Maker", 0x00010203,
-                  0x46616B65 /* Fake */, 0x4D6B6572 /* Mker */, 0, false, false, false, kAPIAU)
-  {
-  }
+      : IEffectBase(nParams, channelIO, nPresets, "Fake Effect", "Fake Product", "Fake Maker", 0x00010203,
+                    0x46616B65 /* Fake */, 0x4D6B6572 /* Mker */, 0, false, false, false, kAPIAU)
+  {}
 
   struct HostParamChange
   {

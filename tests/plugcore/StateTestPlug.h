@@ -36,8 +36,8 @@ class StateTestPlug : public HostlessPlug
 {
 public:
   explicit StateTestPlug(int nPresets = 3, int nParams = 4)
-    : HostlessPlug(nParams, "1-1 2-2", nPresets, "State Test", "State Test", "Maker", 0x00010000, 0x54657374,
-                  0x4D6B6572, 0, false, false, false, kAPIAU)
+      : HostlessPlug(nParams, "1-1 2-2", nPresets, "State Test", "State Test", "Maker", 0x00010000, 0x54657374,
+                     0x4D6B6572, 0, false, false, false, kAPIAU)
   {
     if (nParams > 0) GetParam(0)->InitDouble("Level", 0.5, 0.25, 1.0, 0.01);
     if (nParams > 1) GetParam(1)->InitDouble("Attack", 1.0, 0.0, 2.0, 0.01);

@@ -4,8 +4,7 @@
 
 #include "tests/plugcore/FakePlug.h"
 
-namespace
-{
+namespace {
 // Processing doubles every input, so processing and pass-through can be told apart.
 class DoublingPlug : public FakePlug
 {
@@ -71,8 +70,7 @@ TEST(EffectBaseBuffers, UnconnectedInputReadsZerosAndDoubleAttachUsesHostBuffers
 
   plug.ProcessBuffers(0.0, kBlock);
   EXPECT_EQ(plug.mCalls, 1);
-  for (int s = 0; s < kBlock; ++s)
-  {
+  for (int s = 0; s < kBlock; ++s) {
     EXPECT_EQ(out0[s], 0.5);
     EXPECT_EQ(out1[s], 0.0);
   }
@@ -86,8 +84,7 @@ TEST(EffectBaseBuffers, FloatAttachConvertsAndWritesBackOnlyConnectedOutputs)
   plug.SetOutputChannelConnections(1, 1, false); // the host connects one output
 
   std::vector<float> in0(kBlock), in1(kBlock), out0(kBlock, 7.f), spare(kBlock, 7.f);
-  for (int s = 0; s < kBlock; ++s)
-  {
+  for (int s = 0; s < kBlock; ++s) {
     in0[s] = 0.5f * s;
     in1[s] = -0.25f * s;
   }
@@ -103,8 +100,7 @@ TEST(EffectBaseBuffers, FloatAttachConvertsAndWritesBackOnlyConnectedOutputs)
   EXPECT_EQ(plug.mOutData.Get()[1], plug.mOutChannels.Get(1)->mScratchBuffer.Get());
 
   plug.ProcessBuffers(0.0f, kBlock);
-  for (int s = 0; s < kBlock; ++s)
-  {
+  for (int s = 0; s < kBlock; ++s) {
     EXPECT_EQ(out0[s], 1.0f * s);
     EXPECT_EQ(spare[s], 7.f); // nothing reaches the host for the unconnected output
   }

@@ -8,17 +8,13 @@
 
 #include "tests/plugcore/FakePlug.h"
 
-namespace
-{
+namespace {
 // Like a product: OnParamChange (under the mutex) publishes a gain the audio
 // thread reads as a plain atomic word, without locking.
 class GainPlug : public FakePlug
 {
 public:
-  GainPlug() : FakePlug(1, "1-1 2-2")
-  {
-    GetParam(0)->InitDouble("Gain", 1.0, 0.0, 2.0, 0.001);
-  }
+  GainPlug() : FakePlug(1, "1-1 2-2") { GetParam(0)->InitDouble("Gain", 1.0, 0.0, 2.0, 0.001); }
   void OnParamChange(int paramIdx) override
   {
     Core_MutexLock lock(GetMutex()); // re-entered: SetParameterFromGUI holds it already
@@ -55,8 +51,7 @@ TEST(EffectBaseConcurrency, GuiParameterChangesWhileProcessing)
   // Keep processing until the editor thread has really been changing values meanwhile.
   // (In a lambda so that a failed assertion still stops and joins the editor thread.)
   auto process = [&] {
-    for (int block = 0; block < 2000 || plug.mInformed.load() < 2000; ++block)
-    {
+    for (int block = 0; block < 2000 || plug.mInformed.load() < 2000; ++block) {
       plug.AttachInputBuffers(0, 2, ins, kFrames);
       plug.AttachOutputBuffers(0, 2, outs);
       plug.ProcessBuffers(0.0f, kFrames);

@@ -6,13 +6,11 @@
 #include "tests/plugcore/FakePlug.h"
 #include "tests/plugcore/HostlessPlug.h"
 
-namespace
-{
+namespace {
 std::string LegalIOText(const FakePlug& plug)
 {
   std::string text;
-  for (int i = 0; i < plug.NLegalIOs(); ++i)
-  {
+  for (int i = 0; i < plug.NLegalIOs(); ++i) {
     const IEffectBase::ChannelIO* io = plug.GetLegalIO(i);
     text += std::to_string(io->mIn) + "-" + std::to_string(io->mOut) + ";";
   }
@@ -24,8 +22,7 @@ TEST(EffectBaseConstruct, IdentityAndInitialFields)
 {
   FakePlug plug(3, "1-1 2-2", 2);
   EXPECT_EQ(plug.NParams(), 3);
-  for (int i = 0; i < 3; ++i)
-  {
+  for (int i = 0; i < 3; ++i) {
     ASSERT_NE(plug.GetParam(i), nullptr);
     EXPECT_EQ(plug.GetParam(i)->mType, IParam::kTypeNone);
   }
@@ -33,8 +30,7 @@ TEST(EffectBaseConstruct, IdentityAndInitialFields)
   EXPECT_EQ(plug.GetParam(-1), nullptr);
 
   ASSERT_EQ(plug.mPresets.GetSize(), 2);
-  for (int i = 0; i < 2; ++i)
-  {
+  for (int i = 0; i < 2; ++i) {
     EXPECT_FALSE(plug.mPresets.Get(i)->mInitialized);
     EXPECT_STREQ(plug.mPresets.Get(i)->mName, "empty");
     EXPECT_EQ(plug.mPresets.Get(i)->mChunk.Size(), 0);

@@ -11,8 +11,7 @@
 #include "plugcore/IMidiMsg.h"
 #include "tests/plugcore/FakePlug.h"
 
-namespace
-{
+namespace {
 // Records parameter-change calls and whether the plug-in's mutex was held.
 class RecordingPlug : public FakePlug
 {
@@ -138,8 +137,7 @@ TEST(EffectBaseVirtuals, AttachGraphicsShowsEveryParameterThenPrepares)
   EXPECT_EQ(plug.GetGUI(), editor);
   ASSERT_EQ(editor->mCalls.size(), 4u);
   const double expected[] = {0.5, 1.0, 0.5};
-  for (int i = 0; i < 3; ++i)
-  {
+  for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(editor->mCalls[i].what, "param");
     EXPECT_EQ(editor->mCalls[i].index, i);
     EXPECT_DOUBLE_EQ(editor->mCalls[i].value, expected[i]);

@@ -12,8 +12,7 @@
 #include "plugcore/Version.h"
 #include "tests/plugcore/FakePlug.h"
 
-namespace
-{
+namespace {
 std::string HostName(int id)
 {
   char out[kHostNameStrSize];
@@ -173,9 +172,7 @@ TEST(Timestamps, TimerFiresOnlyAfterItsInterval)
   Timer timer;
   EXPECT_FALSE(timer.Every(1000.0));
   const std::clock_t start = std::clock();
-  while (std::clock() == start)
-  {
-  }
+  while (std::clock() == start) {}
   EXPECT_TRUE(timer.Every(0.0));
   // Just restarted: a long interval has not passed.
   EXPECT_FALSE(timer.Every(1000.0));

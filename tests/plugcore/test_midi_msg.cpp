@@ -96,7 +96,7 @@ TEST(IMidiMsg, OtherChannelMessagesDecode)
   cc.MakeControlChangeMsg(IMidiMsg::kModWheel, 0.5, 2);
   EXPECT_EQ(cc.mStatus, 0xB2);
   EXPECT_EQ(cc.mData1, 1);
-  EXPECT_EQ(cc.mData2, 63);  // (int)(0.5 * 127)
+  EXPECT_EQ(cc.mData2, 63); // (int)(0.5 * 127)
   EXPECT_EQ(cc.ControlChangeIdx(), IMidiMsg::kModWheel);
   EXPECT_DOUBLE_EQ(cc.ControlChange(IMidiMsg::kModWheel), 63.0 / 127.0);
   EXPECT_EQ(cc.ControlChange(IMidiMsg::kPan), -1.0);
@@ -129,8 +129,7 @@ TEST(IMidiMsg, HostBytesOutsideMidiRangesStayValidControllerNumbers)
 {
   // A host may hand over any byte; every one must be a valid controller value
   // (UBSan's enum check flags loads of out-of-range enumeration values).
-  for (int d = 0; d < 256; ++d)
-  {
+  for (int d = 0; d < 256; ++d) {
     IMidiMsg cc(0, 0xB2, static_cast<uint8_t>(d), 127);
     const IMidiMsg::EControlChangeMsg idx = cc.ControlChangeIdx();
     ASSERT_EQ(static_cast<int>(idx), d);
@@ -141,11 +140,10 @@ TEST(IMidiMsg, HostBytesOutsideMidiRangesStayValidControllerNumbers)
 
 TEST(IMidiMsg, StatusNames)
 {
-  const char* expected[15] = {"none", "unknown", "unknown", "unknown", "unknown", "unknown", "unknown", "unknown",
-                              "noteoff", "noteon", "aftertouch", "controlchange", "programchange",
-                              "channelaftertouch", "pitchwheel"};
-  for (int i = 0; i < 15; ++i)
-  {
+  const char* expected[15] = {"none",       "unknown",       "unknown",       "unknown",           "unknown",
+                              "unknown",    "unknown",       "unknown",       "noteoff",           "noteon",
+                              "aftertouch", "controlchange", "programchange", "channelaftertouch", "pitchwheel"};
+  for (int i = 0; i < 15; ++i) {
     EXPECT_STREQ(IMidiMsg::StatusMsgStr(static_cast<IMidiMsg::EStatusMsg>(i)), expected[i]) << i;
   }
   EXPECT_STREQ(IMidiMsg::StatusMsgStr(static_cast<IMidiMsg::EStatusMsg>(15)), "unknown");
@@ -218,4 +216,4 @@ TEST(SendMidiMsgs, SendsAllInOrderAndReportsAnyRefusal)
   EXPECT_EQ(plug.mSent, (std::vector<int>{60, 64, 67})) << "a refusal does not stop the rest";
 }
 
-}  // namespace
+} // namespace

@@ -6,8 +6,7 @@
 
 #include "plugcore/IParam.h"
 
-namespace
-{
+namespace {
 std::string Display(const IParam& p, double v, bool normalized = false, bool withTexts = true)
 {
   char text[IParam::kDisplayBufferSize];

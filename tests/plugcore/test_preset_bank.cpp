@@ -49,8 +49,7 @@ TEST(PresetBank, RoundTripRestoresNamesFlagsStatesAndOwnCurrentPreset)
   StateTestPlug dest(3);
   dest.ClearRecords();
   EXPECT_EQ(dest.UnserializePresets(&bank, 0), bank.Size());
-  for (int i = 0; i < 3; ++i)
-  {
+  for (int i = 0; i < 3; ++i) {
     EXPECT_STREQ(dest.GetPresetName(i), source.GetPresetName(i)) << i;
     EXPECT_EQ(dest.GetPreset(i)->mInitialized, source.GetPreset(i)->mInitialized) << i;
   }
@@ -65,7 +64,7 @@ TEST(PresetBank, RoundTripRestoresNamesFlagsStatesAndOwnCurrentPreset)
 TEST(PresetBank, LoadedPresetKeepsAFreshSerializationOfWhatWasLoaded)
 {
   StateTestPlug source(1);
-  source.MakePreset("Wild", 9.0, -1.0, 1, 99);  // stored unclamped
+  source.MakePreset("Wild", 9.0, -1.0, 1, 99); // stored unclamped
   ByteChunk bank;
   source.SerializePresets(&bank);
   StateTestPlug dest(1);
@@ -126,13 +125,11 @@ TEST(PresetBank, EveryTruncationEndsWithMinusOneKeepingEarlierPresets)
   source.SerializePresets(&bank);
   // "Init" occupies 4 + 4 + 1 + 32 bytes.
   const int firstPresetEnd = 41;
-  for (int n = 0; n < bank.Size(); ++n)
-  {
+  for (int n = 0; n < bank.Size(); ++n) {
     StateTestPlug dest(3);
     ByteChunk cut = Prefix(bank, n);
     EXPECT_EQ(dest.UnserializePresets(&cut, 0), -1) << n;
-    if (n >= firstPresetEnd)
-    {
+    if (n >= firstPresetEnd) {
       EXPECT_STREQ(dest.GetPresetName(0), "Init") << n;
       EXPECT_EQ(DoublesOf(dest.GetPreset(0)->mChunk), (std::vector<double>{0.5, 1.0, 0.0, 3.0})) << n;
     }
@@ -143,8 +140,7 @@ TEST(PresetBank, HostileLengthsAndStartsEndTheRead)
 {
   StateTestPlug dest(2);
   dest.MakePreset("Kept", 0.5, 1.0, 0, 3);
-  for (int32_t len : {-1, -5, INT32_MAX, INT32_MAX - 3, 1 << 20})
-  {
+  for (int32_t len : {-1, -5, INT32_MAX, INT32_MAX - 3, 1 << 20}) {
     ByteChunk bank;
     bank.Put(&len);
     bank.PutRaw("abcdefgh", 8);
@@ -170,20 +166,16 @@ TEST(PresetBank, GarbageNeverReadsOutOfBounds)
   source.SerializePresets(&bank);
   uint32_t seed = 12345;
   auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
-  for (int round = 0; round < 400; ++round)
-  {
+  for (int round = 0; round < 400; ++round) {
     ByteChunk data;
-    if (round % 2 == 0)
-    {
+    if (round % 2 == 0) {
       data = bank;
-      for (int k = 0; k < 3; ++k) data.Bytes()[next() % static_cast<uint32_t>(data.Size())] = static_cast<unsigned char>(next() >> 24);
+      for (int k = 0; k < 3; ++k)
+        data.Bytes()[next() % static_cast<uint32_t>(data.Size())] = static_cast<unsigned char>(next() >> 24);
       data.Resize(static_cast<int>(next() % static_cast<uint32_t>(data.Size() + 1)));
-    }
-    else
-    {
+    } else {
       const int n = static_cast<int>(next() % 120);
-      for (int k = 0; k < n; ++k)
-      {
+      for (int k = 0; k < n; ++k) {
         const unsigned char b = static_cast<unsigned char>(next() >> 24);
         data.PutRaw(&b, 1);
       }
@@ -192,12 +184,11 @@ TEST(PresetBank, GarbageNeverReadsOutOfBounds)
     const int pos = dest.UnserializePresets(&data, 0);
     EXPECT_TRUE(pos == -1 || (pos >= 0 && pos <= data.Size())) << round;
     for (int i = 0; i < 3; ++i) EXPECT_LT(std::strlen(dest.GetPresetName(i)), 256u);
-    for (int p = 0; p < 4; ++p)
-    {
+    for (int p = 0; p < 4; ++p) {
       EXPECT_GE(dest.Value(p), dest.GetParam(p)->mMin);
       EXPECT_LE(dest.Value(p), dest.GetParam(p)->mMax);
     }
   }
 }
 
-}  // namespace
+} // namespace

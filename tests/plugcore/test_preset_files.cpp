@@ -25,8 +25,8 @@ class ChunkPlug : public HostlessPlug
 {
 public:
   explicit ChunkPlug(int nPresets = 2)
-    : HostlessPlug(4, "1-1 2-2", nPresets, "Chunk Test", "Chunk Test", "Maker", 0x00010203, 0x54657374, 0x4D6B6572,
-                   0, false, true, false, kAPIAU)
+      : HostlessPlug(4, "1-1 2-2", nPresets, "Chunk Test", "Chunk Test", "Maker", 0x00010203, 0x54657374, 0x4D6B6572, 0,
+                     false, true, false, kAPIAU)
   {
     GetParam(0)->InitDouble("Level", 0.5, 0.25, 1.0, 0.01);
     GetParam(1)->InitDouble("Attack", 1.0, 0.0, 2.0, 0.01);
@@ -110,13 +110,13 @@ TEST(PresetFiles, ProgramAndBankLayouts)
   Bytes fxp;
   ASSERT_TRUE(plug.BuildProgramFile(&fxp));
   ASSERT_EQ(fxp.size(), 72u);
-  const Bytes head = {'C', 'c', 'n', 'K', 0, 0, 0, 0, 'F', 'x', 'C', 'k', 0, 0, 0, 1, 'T', 'e', 's', 't',
-                      0, 0, 0x27, 0x10, 0, 0, 0, 4};  // decimal version 1.0.0 = 10000
+  const Bytes head = {'C', 'c', 'n', 'K', 0,   0,   0, 0, 'F',  'x',  'C', 'k', 0, 0,
+                      0,   1,   'T', 'e', 's', 't', 0, 0, 0x27, 0x10, 0,   0,   0, 4}; // decimal version 1.0.0 = 10000
   EXPECT_EQ(Bytes(fxp.begin(), fxp.begin() + 28), head);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(&fxp[28])), std::string("A name that is longer than twenty-seven bytes", 27));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(&fxp[28])),
+            std::string("A name that is longer than twenty-seven bytes", 27));
   const float expected[4] = {0.0f, 1.0f, 1.0f, 1.0f};
-  for (int i = 0; i < 4; ++i)
-  {
+  for (int i = 0; i < 4; ++i) {
     Bytes v(4);
     PutBE(v, 0, FloatBits(expected[i]));
     EXPECT_EQ(Bytes(fxp.begin() + 56 + 4 * i, fxp.begin() + 60 + 4 * i), v) << i;
@@ -176,8 +176,7 @@ TEST(PresetFiles, RoundTripsThroughBytes)
   chunkSource.MakePreset("Two", 0.6, 1.5, 0, 4);
   ASSERT_TRUE(chunkSource.BuildBankFile(&fxb));
   ASSERT_TRUE(chunkDest.LoadBankFile(fxb.data(), fxb.size()));
-  for (int i = 0; i < 2; ++i)
-  {
+  for (int i = 0; i < 2; ++i) {
     EXPECT_STREQ(chunkDest.GetPresetName(i), chunkSource.GetPresetName(i));
     EXPECT_TRUE(chunkDest.GetPreset(i)->mChunk.IsEqual(chunkSource.GetPreset(i)->mChunk)) << i;
   }
@@ -213,8 +212,8 @@ TEST(PresetFiles, HostileFilesChangeNothing)
   auto cut = [](const Bytes& b, size_t n) { return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n)); };
   Bytes oversize = fxp;
   oversize.resize(static_cast<size_t>(kPresetFileMaxBytes) + 1);
-  Bytes bankOfTooMany = with(fxb, 24, 3);  // announces a third program that is not there
-  Bytes shortState = with(cut(chunkFxp, 90), 56, 30);  // a state with a missing value
+  Bytes bankOfTooMany = with(fxb, 24, 3);             // announces a third program that is not there
+  Bytes shortState = with(cut(chunkFxp, 90), 56, 30); // a state with a missing value
   PutBE(shortState, 4, 90);
 
   struct Case
@@ -225,48 +224,47 @@ TEST(PresetFiles, HostileFilesChangeNothing)
     Bytes bytes;
   };
   const Case cases[] = {
-    {"empty", false, false, {}},
-    {"header only", false, false, cut(fxp, 56)},
-    {"last float cut", false, false, cut(fxp, 71)},
-    {"no CcnK", false, false, with(fxp, 0, 0x43636E4C)},
-    {"unknown form", false, false, with(fxp, 8, 0x46784378)},
-    {"format version 2", false, false, with(fxp, 12, 2)},
-    {"foreign plug-in ID", false, false, with(fxp, 16, 0x62646C33)},
-    {"three parameters", false, false, with(cut(fxp, 68), 24, 3)},
-    {"five parameters", false, false, with(fxp, 24, 5)},
-    {"negative parameter count", false, false, with(fxp, 24, 0xFFFFFFFF)},
-    {"NaN value", false, false, with(fxp, 60, 0x7FC00000)},
-    {"infinite value", false, false, with(fxp, 64, 0x7F800000)},
-    {"over 1 MiB", false, false, oversize},
-    {"chunk form for a parameter plug-in", false, false, chunkFxp},
-    {"chunk size past the end", false, true, with(chunkFxp, 56, 41)},
-    {"negative chunk size", false, true, with(chunkFxp, 56, 0xFFFFFFFF)},
-    {"header magic without version", false, true, with(with(cut(chunkFxp, 64), 56, 4), 4, 64)},
-    {"state ends early", false, true, shortState},
-    {"bank header cut", true, false, cut(fxb, 155)},
-    {"bank of a foreign plug-in", true, false, with(fxb, 16, 0x41424344)},
-    {"second program cut", true, false, cut(fxb, fxb.size() - 1)},
-    {"second program of 3 parameters", true, false, with(fxb, 156 + 72 + 24, 3)},
-    {"second program not FxCk", true, false, with(fxb, 156 + 72 + 8, 0x46504368)},
-    {"NaN in the second program", true, false, with(fxb, 156 + 72 + 56, 0xFFC00000)},
-    {"more programs than the file holds", true, false, bankOfTooMany},
-    {"huge program count", true, false, with(fxb, 24, 0x7FFFFFFF)},
-    {"negative program count", true, false, with(fxb, 24, 0x80000000)},
-    {"chunk bank for a parameter plug-in", true, false, chunkFxb},
-    {"bank chunk past the end", true, true, with(chunkFxb, 156, static_cast<uint32_t>(chunkFxb.size()))},
-    {"bank chunk missing its last preset's state", true, true,
-     with(with(cut(chunkFxb, chunkFxb.size() - 8), 156, static_cast<uint32_t>(chunkFxb.size() - 168)), 4,
-          static_cast<uint32_t>(chunkFxb.size() - 8))},
+      {"empty", false, false, {}},
+      {"header only", false, false, cut(fxp, 56)},
+      {"last float cut", false, false, cut(fxp, 71)},
+      {"no CcnK", false, false, with(fxp, 0, 0x43636E4C)},
+      {"unknown form", false, false, with(fxp, 8, 0x46784378)},
+      {"format version 2", false, false, with(fxp, 12, 2)},
+      {"foreign plug-in ID", false, false, with(fxp, 16, 0x62646C33)},
+      {"three parameters", false, false, with(cut(fxp, 68), 24, 3)},
+      {"five parameters", false, false, with(fxp, 24, 5)},
+      {"negative parameter count", false, false, with(fxp, 24, 0xFFFFFFFF)},
+      {"NaN value", false, false, with(fxp, 60, 0x7FC00000)},
+      {"infinite value", false, false, with(fxp, 64, 0x7F800000)},
+      {"over 1 MiB", false, false, oversize},
+      {"chunk form for a parameter plug-in", false, false, chunkFxp},
+      {"chunk size past the end", false, true, with(chunkFxp, 56, 41)},
+      {"negative chunk size", false, true, with(chunkFxp, 56, 0xFFFFFFFF)},
+      {"header magic without version", false, true, with(with(cut(chunkFxp, 64), 56, 4), 4, 64)},
+      {"state ends early", false, true, shortState},
+      {"bank header cut", true, false, cut(fxb, 155)},
+      {"bank of a foreign plug-in", true, false, with(fxb, 16, 0x41424344)},
+      {"second program cut", true, false, cut(fxb, fxb.size() - 1)},
+      {"second program of 3 parameters", true, false, with(fxb, 156 + 72 + 24, 3)},
+      {"second program not FxCk", true, false, with(fxb, 156 + 72 + 8, 0x46504368)},
+      {"NaN in the second program", true, false, with(fxb, 156 + 72 + 56, 0xFFC00000)},
+      {"more programs than the file holds", true, false, bankOfTooMany},
+      {"huge program count", true, false, with(fxb, 24, 0x7FFFFFFF)},
+      {"negative program count", true, false, with(fxb, 24, 0x80000000)},
+      {"chunk bank for a parameter plug-in", true, false, chunkFxb},
+      {"bank chunk past the end", true, true, with(chunkFxb, 156, static_cast<uint32_t>(chunkFxb.size()))},
+      {"bank chunk missing its last preset's state", true, true,
+       with(with(cut(chunkFxb, chunkFxb.size() - 8), 156, static_cast<uint32_t>(chunkFxb.size() - 168)), 4,
+            static_cast<uint32_t>(chunkFxb.size() - 8))},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     StateTestPlug plug(2);
     ChunkPlug chunkPlug(2);
     plug.MakePreset("Mine", 0.75, 0.5, 1, 1);
     chunkPlug.MakePreset("Mine", 0.75, 0.5, 1, 1);
     ASSERT_TRUE(plug.RestorePreset(0));
     ASSERT_TRUE(chunkPlug.RestorePreset(0));
-    chunkPlug.GetParam(1)->Set(1.25);  // live values differ from the stored preset
+    chunkPlug.GetParam(1)->Set(1.25); // live values differ from the stored preset
     const Bytes before = c.chunk ? Snapshot(chunkPlug) : Snapshot(plug);
     std::string error;
     IEffectBase& target = c.chunk ? static_cast<IEffectBase&>(chunkPlug) : plug;
@@ -341,4 +339,4 @@ TEST(PresetFiles, SourceAndBlobDumps)
   EXPECT_FALSE(plug.DumpPresetBlob((dir.mPath + "/no/blob.txt").c_str()));
 }
 
-}  // namespace
+} // namespace

@@ -12,8 +12,7 @@ TEST(PresetMake, SlotsStartEmptyAndMakersFillThemInOrder)
 {
   StateTestPlug plug(2);
   ASSERT_EQ(plug.NPresets(), 2);
-  for (int i = 0; i < 2; ++i)
-  {
+  for (int i = 0; i < 2; ++i) {
     EXPECT_FALSE(plug.GetPreset(i)->mInitialized);
     EXPECT_STREQ(plug.GetPresetName(i), "empty");
     EXPECT_EQ(plug.GetPreset(i)->mChunk.Size(), 0);
@@ -90,15 +89,14 @@ TEST(PresetMake, DefaultPresetsCopyTheCurrentState)
   EXPECT_STREQ(plug.GetPresetName(1), "Empty");
   EXPECT_FALSE(plug.GetPreset(2)->mInitialized);
   EXPECT_EQ(DoublesOf(plug.GetPreset(1)->mChunk), (std::vector<double>{0.9, 0.1, 1.0, 1.0}));
-  plug.MakeDefaultPreset("Many", 10);  // stops quietly when the slots run out
+  plug.MakeDefaultPreset("Many", 10); // stops quietly when the slots run out
   EXPECT_STREQ(plug.GetPresetName(3), "Many");
 
   StateTestPlug other(3);
   other.MakePreset("Init", 0.5, 1.0, 0, 3);
   other.EnsureDefaultPreset();
   EXPECT_STREQ(other.GetPresetName(0), "Init");
-  for (int i = 1; i < 3; ++i)
-  {
+  for (int i = 1; i < 3; ++i) {
     EXPECT_TRUE(other.GetPreset(i)->mInitialized);
     EXPECT_STREQ(other.GetPresetName(i), "Empty");
     EXPECT_EQ(other.GetPreset(i)->mChunk.Size(), 32);
@@ -128,4 +126,4 @@ TEST(PresetMake, PruningKeepsTheOrderOfMadePresets)
   none.ModifyCurrentPreset("Nowhere");
 }
 
-}  // namespace
+} // namespace

@@ -67,7 +67,7 @@ TEST(PresetRestore, EmptySlotCapturesTheCurrentStateAsAUserPreset)
   StateTestPlug plug(4);
   plug.MakePreset("user preset 1", 0.5, 1.0, 0, 3);
   plug.MakePreset("my user preset copy", 0.5, 1.0, 0, 3);
-  plug.MakePreset("User Preset", 0.5, 1.0, 0, 3);  // other case: not counted
+  plug.MakePreset("User Preset", 0.5, 1.0, 0, 3); // other case: not counted
   plug.SetValues(0.7, 0.3, 1.0, 2.0);
   plug.ClearRecords();
 
@@ -136,4 +136,4 @@ TEST(PresetRestore, DefaultUserNameCountsSubstrings)
   list.Empty(true);
 }
 
-}  // namespace
+} // namespace

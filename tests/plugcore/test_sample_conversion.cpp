@@ -11,8 +11,7 @@
 #include "plugcore/SampleConversion.h"
 #include "tests/plugcore/FakePlug.h"
 
-namespace
-{
+namespace {
 uint32_t Bits(float f)
 {
   uint32_t u;
@@ -58,25 +57,25 @@ struct Narrowing
   uint32_t out;
 };
 const Narrowing kNarrowings[] = {
-  {1.0 + kTwo24, 0x3F800000},                                  // tie, mantissa 0 is even: down
-  {1.0 + 3 * kTwo24, 0x3F800002},                              // tie, mantissa 1 is odd: up
-  {1.0 + kTwo24 + std::ldexp(1.0, -40), 0x3F800001},           // just above the tie: up
-  {-(1.0 + kTwo24), 0xBF800000},                               // ties are symmetric
-  {static_cast<double>(kFltMax), 0x7F7FFFFF},                  // largest float survives
-  {kFltMaxTie, 0x7F800000},                                    // tie above it: odd mantissa, up to inf
-  {kFltMaxTie - std::ldexp(1.0, 80), 0x7F7FFFFF},              // below the tie: stays finite
-  {-1e300, 0xFF800000},                                        // overflow: -inf
-  {std::ldexp(1.0, -149), 0x00000001},                         // smallest float denormal
-  {std::ldexp(1.0, -150), 0x00000000},                         // half of it: tie to even zero
-  {3 * std::ldexp(1.0, -150), 0x00000002},                     // 1.5 denormal ulps: tie, up to even 2
-  {std::ldexp(1.0, -150) + std::ldexp(1.0, -170), 0x00000001}, // above the tie: up
-  {-std::ldexp(1.0, -150), 0x80000000},                        // sign kept on underflow
-  {std::ldexp(1.0, -126) * (1.0 - std::ldexp(1.0, -30)), 0x00800000}, // rounds up to the smallest normal
-  {1e-310, 0x00000000},                                        // double denormal
-  {-0.0, 0x80000000},
-  {std::numeric_limits<double>::infinity(), 0x7F800000},
-  {-std::numeric_limits<double>::infinity(), 0xFF800000},
-  {0.1, 0x3DCCCCCD},
+    {1.0 + kTwo24, 0x3F800000},                                         // tie, mantissa 0 is even: down
+    {1.0 + 3 * kTwo24, 0x3F800002},                                     // tie, mantissa 1 is odd: up
+    {1.0 + kTwo24 + std::ldexp(1.0, -40), 0x3F800001},                  // just above the tie: up
+    {-(1.0 + kTwo24), 0xBF800000},                                      // ties are symmetric
+    {static_cast<double>(kFltMax), 0x7F7FFFFF},                         // largest float survives
+    {kFltMaxTie, 0x7F800000},                                           // tie above it: odd mantissa, up to inf
+    {kFltMaxTie - std::ldexp(1.0, 80), 0x7F7FFFFF},                     // below the tie: stays finite
+    {-1e300, 0xFF800000},                                               // overflow: -inf
+    {std::ldexp(1.0, -149), 0x00000001},                                // smallest float denormal
+    {std::ldexp(1.0, -150), 0x00000000},                                // half of it: tie to even zero
+    {3 * std::ldexp(1.0, -150), 0x00000002},                            // 1.5 denormal ulps: tie, up to even 2
+    {std::ldexp(1.0, -150) + std::ldexp(1.0, -170), 0x00000001},        // above the tie: up
+    {-std::ldexp(1.0, -150), 0x80000000},                               // sign kept on underflow
+    {std::ldexp(1.0, -126) * (1.0 - std::ldexp(1.0, -30)), 0x00800000}, // rounds up to the smallest normal
+    {1e-310, 0x00000000},                                               // double denormal
+    {-0.0, 0x80000000},
+    {std::numeric_limits<double>::infinity(), 0x7F800000},
+    {-std::numeric_limits<double>::infinity(), 0xFF800000},
+    {0.1, 0x3DCCCCCD},
 };
 
 // Every level must give what the plain casts give, compared bit for bit.
@@ -84,18 +83,22 @@ std::vector<double> MixedDoubles(size_t n, uint32_t seed)
 {
   std::mt19937_64 rng(seed);
   std::vector<double> v(n);
-  for (size_t i = 0; i < n; ++i)
-  {
+  for (size_t i = 0; i < n; ++i) {
     const uint64_t r = rng();
-    switch (i % 4)
-    {
-      case 0: v[i] = DoubleFromBits(r); break; // any pattern: NaNs, infinities, denormals
-      case 1: // within and around the float range, including float denormals
-        v[i] = std::ldexp(1.0 + static_cast<double>(r >> 12) * std::ldexp(1.0, -52), static_cast<int>(r % 300) - 170);
-        if (r & 1) v[i] = -v[i];
-        break;
-      case 2: v[i] = kNarrowings[r % (sizeof kNarrowings / sizeof kNarrowings[0])].in; break;
-      default: v[i] = static_cast<double>(static_cast<float>(std::ldexp(static_cast<double>(r % 1000), -9))); break;
+    switch (i % 4) {
+    case 0:
+      v[i] = DoubleFromBits(r);
+      break; // any pattern: NaNs, infinities, denormals
+    case 1:  // within and around the float range, including float denormals
+      v[i] = std::ldexp(1.0 + static_cast<double>(r >> 12) * std::ldexp(1.0, -52), static_cast<int>(r % 300) - 170);
+      if (r & 1) v[i] = -v[i];
+      break;
+    case 2:
+      v[i] = kNarrowings[r % (sizeof kNarrowings / sizeof kNarrowings[0])].in;
+      break;
+    default:
+      v[i] = static_cast<double>(static_cast<float>(std::ldexp(static_cast<double>(r % 1000), -9)));
+      break;
     }
   }
   return v;
@@ -141,8 +144,7 @@ TEST(SampleConversion, NarrowingRoundsToNearestEvenAtEveryLevel)
   // Repeated so that each value also passes through the vector body, not only the tail.
   for (int rep = 0; rep < 4; ++rep)
     for (const Narrowing& c : kNarrowings) in.push_back(c.in);
-  for (ESampleConversionLevel level : AvailableLevels())
-  {
+  for (ESampleConversionLevel level : AvailableLevels()) {
     const SampleConversionFuncs* f = SampleConversionsAt(level);
     std::vector<float> out(in.size(), 99.f);
     f->mDoubleToFloat(in.data(), out.data(), static_cast<int>(in.size()));
@@ -152,8 +154,7 @@ TEST(SampleConversion, NarrowingRoundsToNearestEvenAtEveryLevel)
     // Accumulating onto zeros gives the same.
     std::vector<float> acc(in.size(), 0.0f);
     f->mAddDoubleToFloat(in.data(), acc.data(), static_cast<int>(in.size()));
-    for (size_t i = 0; i < in.size(); ++i)
-    {
+    for (size_t i = 0; i < in.size(); ++i) {
       if (kNarrowings[i % n].out == 0x80000000) continue; // +0 + -0 is +0
       EXPECT_EQ(Bits(acc[i]), kNarrowings[i % n].out) << "level " << level << ", case " << i % n;
     }
@@ -165,20 +166,17 @@ TEST(SampleConversion, NarrowingFollowsTheCurrentRoundingMode)
   RoundingGuard guard;
   const double above = 1.0 + kTwo24 + std::ldexp(1.0, -40);
   std::vector<double> in;
-  for (int rep = 0; rep < 5; ++rep)
-  {
+  for (int rep = 0; rep < 5; ++rep) {
     in.push_back(above);
     in.push_back(-above);
     in.push_back(kFltMaxTie);
   }
-  for (ESampleConversionLevel level : AvailableLevels())
-  {
+  for (ESampleConversionLevel level : AvailableLevels()) {
     std::vector<float> out(in.size());
     ASSERT_EQ(std::fesetround(FE_TOWARDZERO), 0);
     SampleConversionsAt(level)->mDoubleToFloat(in.data(), out.data(), static_cast<int>(in.size()));
     ASSERT_EQ(std::fesetround(FE_TONEAREST), 0);
-    for (size_t i = 0; i < in.size(); i += 3)
-    {
+    for (size_t i = 0; i < in.size(); i += 3) {
       EXPECT_EQ(out[i], 1.0f) << level;
       EXPECT_EQ(out[i + 1], -1.0f) << level;
       EXPECT_EQ(out[i + 2], kFltMax) << level;
@@ -186,8 +184,7 @@ TEST(SampleConversion, NarrowingFollowsTheCurrentRoundingMode)
     ASSERT_EQ(std::fesetround(FE_UPWARD), 0);
     SampleConversionsAt(level)->mDoubleToFloat(in.data(), out.data(), static_cast<int>(in.size()));
     ASSERT_EQ(std::fesetround(FE_TONEAREST), 0);
-    for (size_t i = 0; i < in.size(); i += 3)
-    {
+    for (size_t i = 0; i < in.size(); i += 3) {
       EXPECT_EQ(Bits(out[i]), 0x3F800001u) << level;
       EXPECT_EQ(out[i + 1], -1.0f) << level;
       EXPECT_EQ(Bits(out[i + 2]), 0x7F800000u) << level;
@@ -197,8 +194,8 @@ TEST(SampleConversion, NarrowingFollowsTheCurrentRoundingMode)
 
 TEST(SampleConversion, WideningIsExactForSpecialValues)
 {
-  const uint32_t in[] = {0x00000001, 0x807FFFFF, 0x00800000, 0x7F7FFFFF, 0x80000000, 0x7F800000, 0xFF800000,
-                         0x7FC00001, 0xFFC00000, 0x3DCCCCCD};
+  const uint32_t in[] = {0x00000001, 0x807FFFFF, 0x00800000, 0x7F7FFFFF, 0x80000000,
+                         0x7F800000, 0xFF800000, 0x7FC00001, 0xFFC00000, 0x3DCCCCCD};
   const uint64_t out[] = {0x36A0000000000000, 0xB80FFFFFC0000000, 0x3810000000000000, 0x47EFFFFFE0000000,
                           0x8000000000000000, 0x7FF0000000000000, 0xFFF0000000000000, 0x7FF8000020000000,
                           0xFFF8000000000000, 0x3FB99999A0000000};
@@ -206,8 +203,7 @@ TEST(SampleConversion, WideningIsExactForSpecialValues)
   std::vector<float> src;
   for (int rep = 0; rep < 3; ++rep)
     for (uint32_t u : in) src.push_back(FloatFromBits(u));
-  for (ESampleConversionLevel level : AvailableLevels())
-  {
+  for (ESampleConversionLevel level : AvailableLevels()) {
     std::vector<double> dst(src.size());
     SampleConversionsAt(level)->mFloatToDouble(src.data(), dst.data(), static_cast<int>(src.size()));
     for (size_t i = 0; i < src.size(); ++i) EXPECT_EQ(Bits(dst[i]), out[i % n]) << "level " << level << ", " << i;
@@ -223,12 +219,10 @@ TEST(SampleConversion, EveryLevelMatchesThePlainCastsForAnyLengthAndAlignment)
   const std::vector<float> bases = MixedFloats(kMaxLen + 16, 13);
   const float kSentinel = 12345.f;
 
-  for (ESampleConversionLevel level : AvailableLevels())
-  {
+  for (ESampleConversionLevel level : AvailableLevels()) {
     const SampleConversionFuncs* f = SampleConversionsAt(level);
     for (int offset = 0; offset < 16; ++offset) // moves the start across every vector alignment
-      for (int len = 0; len <= kMaxLen; ++len)
-      {
+      for (int len = 0; len <= kMaxLen; ++len) {
         SCOPED_TRACE(testing::Message() << "level " << level << ", offset " << offset << ", length " << len);
         const double* dsrc = doubles.data() + offset;
         const float* fsrc = floats.data() + offset;
@@ -241,8 +235,7 @@ TEST(SampleConversion, EveryLevelMatchesThePlainCastsForAnyLengthAndAlignment)
         acc.resize(static_cast<size_t>(offset + len + kGuard), kSentinel);
         f->mAddDoubleToFloat(dsrc, acc.data() + offset, len);
 
-        for (int i = 0; i < len; ++i)
-        {
+        for (int i = 0; i < len; ++i) {
           const size_t at = static_cast<size_t>(offset + i);
           ASSERT_EQ(Bits(wide[at]), Bits(static_cast<double>(fsrc[i]))) << i;
           ASSERT_EQ(Bits(narrow[at]), Bits(static_cast<float>(dsrc[i]))) << i;
@@ -254,14 +247,12 @@ TEST(SampleConversion, EveryLevelMatchesThePlainCastsForAnyLengthAndAlignment)
             ASSERT_EQ(Bits(acc[at]), Bits(sum)) << i;
         }
         // Nothing before the start or after the end is touched.
-        for (int i = 0; i < offset; ++i)
-        {
+        for (int i = 0; i < offset; ++i) {
           ASSERT_EQ(wide[static_cast<size_t>(i)], -7.0);
           ASSERT_EQ(narrow[static_cast<size_t>(i)], kSentinel);
           ASSERT_EQ(Bits(acc[static_cast<size_t>(i)]), Bits(bases[static_cast<size_t>(i)]));
         }
-        for (int i = offset + len; i < offset + len + kGuard; ++i)
-        {
+        for (int i = offset + len; i < offset + len + kGuard; ++i) {
           ASSERT_EQ(wide[static_cast<size_t>(i)], -7.0);
           ASSERT_EQ(narrow[static_cast<size_t>(i)], kSentinel);
           ASSERT_EQ(acc[static_cast<size_t>(i)], kSentinel);
@@ -274,15 +265,13 @@ TEST(SampleConversion, NegativeLengthsWriteNothing)
 {
   const double d[4] = {1, 2, 3, 4};
   const float fin[4] = {1, 2, 3, 4};
-  for (ESampleConversionLevel level : AvailableLevels())
-  {
+  for (ESampleConversionLevel level : AvailableLevels()) {
     double wide[4] = {9, 9, 9, 9};
     float narrow[4] = {9, 9, 9, 9};
     SampleConversionsAt(level)->mFloatToDouble(fin, wide, -3);
     SampleConversionsAt(level)->mDoubleToFloat(d, narrow, -3);
     SampleConversionsAt(level)->mAddDoubleToFloat(d, narrow, -3);
-    for (int i = 0; i < 4; ++i)
-    {
+    for (int i = 0; i < 4; ++i) {
       EXPECT_EQ(wide[i], 9.0);
       EXPECT_EQ(narrow[i], 9.0f);
     }
@@ -311,8 +300,7 @@ TEST(SampleConversion, FloatPathOfThePlugInBaseRoundTripsExactly)
 
   const double* scratch0 = plug.mInData.Get()[0];
   EXPECT_EQ(scratch0[0], std::ldexp(1.0, -149));
-  for (int s = 0; s < kBlock; ++s)
-  {
+  for (int s = 0; s < kBlock; ++s) {
     EXPECT_EQ(Bits(scratch0[s]), Bits(static_cast<double>(in0[s]))) << s;
     // A signalling NaN comes back quiet, as a double round trip leaves it.
     const uint32_t quiet0 = std::isnan(in0[s]) ? 0x00400000u : 0u;
@@ -324,8 +312,7 @@ TEST(SampleConversion, FloatPathOfThePlugInBaseRoundTripsExactly)
   // Accumulating adds each processed sample to what the host buffer held.
   std::vector<float> before = out0;
   plug.ProcessBuffersAccumulating(0.0f, kBlock);
-  for (int s = 0; s < kBlock; ++s)
-  {
+  for (int s = 0; s < kBlock; ++s) {
     if (std::isnan(before[s])) continue;
     EXPECT_EQ(Bits(out0[s]), Bits(before[s] + before[s])) << s;
   }

@@ -63,8 +63,7 @@ TEST(Base64, RoundTripsEveryByteValue)
 {
   unsigned char all[256];
   for (int i = 0; i < 256; ++i) all[i] = static_cast<unsigned char>(i);
-  for (int n : {1, 2, 3, 4, 254, 255, 256})
-  {
+  for (int n : {1, 2, 3, 4, 254, 255, 256}) {
     const std::string text = Base64Encode(all, n);
     EXPECT_EQ(text.size(), static_cast<size_t>((n + 2) / 3 * 4));
     unsigned char back[256] = {};
@@ -73,4 +72,4 @@ TEST(Base64, RoundTripsEveryByteValue)
   }
 }
 
-}  // namespace
+} // namespace

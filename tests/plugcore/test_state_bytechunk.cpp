@@ -28,8 +28,7 @@ TEST(ByteChunk, StoresNativeLittleEndianBytesWithoutPadding)
   EXPECT_EQ(c.Put(&i), 4);
   EXPECT_EQ(c.Put(&b), 5);
   EXPECT_EQ(c.Put(&one), 13);
-  EXPECT_EQ(BytesOf(c), (std::vector<unsigned char>{0x04, 0x03, 0x02, 0x01, 0xAB,
-                                                    0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
+  EXPECT_EQ(BytesOf(c), (std::vector<unsigned char>{0x04, 0x03, 0x02, 0x01, 0xAB, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
 }
 
 TEST(ByteChunk, ChainedReadsReturnNextPositionAndStopAtEnd)
@@ -59,8 +58,7 @@ TEST(ByteChunk, ReadsRejectHostilePositions)
   const int32_t v = 5;
   c.Put(&v);
   int32_t out = 99;
-  for (int pos : {-1, -4, INT_MIN, 1, 4, 5, INT_MAX, INT_MAX - 2})
-  {
+  for (int pos : {-1, -4, INT_MIN, 1, 4, 5, INT_MAX, INT_MAX - 2}) {
     EXPECT_EQ(c.Get(&out, pos), -1) << pos;
   }
   bool flag = true;
@@ -189,4 +187,4 @@ TEST(IPreset, VersionHeaderConstantsHaveTheirByteForm)
   EXPECT_EQ(BytesOf(c), (std::vector<unsigned char>{'t', 'f', 'f', 'p', 0, 0, 1, 0}));
 }
 
-}  // namespace
+} // namespace

@@ -62,7 +62,7 @@ TEST(StateParams, TruncatedChunkKeepsWhatWasReadAndClampsValues)
   plug.SetValues(0.8, 1.5, 1.0, 4.0);
   ByteChunk chunk = ChunkOfDoubles({7.0, -2.0});
   const unsigned char partial[4] = {0, 0, 0, 0};
-  chunk.PutRaw(partial, 4);  // half a double for parameter 2
+  chunk.PutRaw(partial, 4); // half a double for parameter 2
   plug.ClearRecords();
   EXPECT_EQ(plug.UnserializeParams(&chunk, 0), -1);
   EXPECT_EQ(plug.Value(0), 1.0) << "7 clamped to the upper bound";
@@ -82,8 +82,7 @@ TEST(StateParams, HostileStartsAndNonNumbersStayContained)
   EXPECT_EQ(plug.Value(1), 2.0);
   EXPECT_EQ(plug.Value(2), 0.0);
   EXPECT_EQ(plug.Value(3), 2.0);
-  for (int start : {-1, -8, 33, 1 << 30})
-  {
+  for (int start : {-1, -8, 33, 1 << 30}) {
     plug.SetValues(0.5, 1.0, 1.0, 3.0);
     EXPECT_EQ(plug.UnserializeParams(&chunk, start), -1) << start;
     EXPECT_EQ(plug.Value(1), 1.0) << start;
@@ -161,8 +160,7 @@ TEST(StateVersionHeader, ReadingHeaderHandlesMissingAndShortData)
   EXPECT_EQ(pos, -1);
 
   ByteChunk plain = ChunkOfDoubles({0.5});
-  for (int start : {0, 4, 6, 8, 100, -3})
-  {
+  for (int start : {0, 4, 6, 8, 100, -3}) {
     pos = start;
     EXPECT_EQ(StateTestPlug::GetIEffectVerFromChunk(&plain, &pos), 0) << start;
     EXPECT_EQ(pos, start) << "no header: the position stays";
@@ -182,7 +180,7 @@ TEST(StateVersionHeader, ReadingHeaderHandlesMissingAndShortData)
 TEST(StateNotifications, RedrawShowsRealValuesInTheEditor)
 {
   StateTestPlug plug;
-  plug.RedrawParamControls();  // no editor: nothing to do
+  plug.RedrawParamControls(); // no editor: nothing to do
   std::vector<StateTestEditor::Shown> shown;
   plug.AttachGraphics(new StateTestEditor(&shown));
   plug.SetValues(0.75, 2.0, 1.0, 5.0);
@@ -190,8 +188,7 @@ TEST(StateNotifications, RedrawShowsRealValuesInTheEditor)
   plug.RedrawParamControls();
   ASSERT_EQ(shown.size(), 4u);
   const double expected[4] = {0.75, 2.0, 1.0, 5.0};
-  for (int i = 0; i < 4; ++i)
-  {
+  for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(shown[i].index, i);
     EXPECT_EQ(shown[i].value, expected[i]);
     EXPECT_FALSE(shown[i].normalized);
@@ -207,12 +204,11 @@ TEST(StateNotifications, DirtyParametersSendsNormalizedValuesUnderTheLock)
   ASSERT_EQ(plug.mHostChanges.size(), 4u);
   // (0.625 - 0.25) / 0.75 = 0.5; 0.5 / 2 = 0.25; bool 1; 2 / 5 = 0.4.
   const double expected[4] = {0.5, 0.25, 1.0, 0.4};
-  for (int i = 0; i < 4; ++i)
-  {
+  for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(plug.mHostChanges[i].index, i);
     EXPECT_DOUBLE_EQ(plug.mHostChanges[i].normalized, expected[i]);
     EXPECT_TRUE(plug.mHostChanges[i].locked);
   }
 }
 
-}  // namespace
+} // namespace

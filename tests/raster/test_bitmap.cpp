@@ -33,7 +33,7 @@ TEST(RasterMemBitmap, SpanPaddedAndBitsOn64ByteBoundary)
   // Every byte of the padded rows is usable (ASan would object otherwise).
   for (int i = 0; i < 16; ++i) bm.getBits()[i] = 0xFFFFFFFFu;
 
-  Raster_PixelWord *before = bm.getBits();
+  Raster_PixelWord* before = bm.getBits();
   EXPECT_TRUE(bm.resize(3, 2)); // fits: storage stays in place
   EXPECT_EQ(bm.getBits(), before);
   EXPECT_EQ(bm.getRowSpan(), 4);
@@ -92,13 +92,13 @@ TEST(RasterSysBitmap, FrameBufferOfMemoryContext)
   EXPECT_EQ(bm.getWidth(), 301);
   EXPECT_EQ(bm.getHeight(), 200);
   EXPECT_EQ(bm.getRowSpan(), 304);
-  EXPECT_EQ((void *)bm.getBits(), GDI_GetCtxFrameBuffer(bm.getDC()));
+  EXPECT_EQ((void*)bm.getBits(), GDI_GetCtxFrameBuffer(bm.getDC()));
   EXPECT_EQ(GDI_GetCtxRowSpan(bm.getDC()), 304);
   EXPECT_EQ((uintptr_t)bm.getBits() % 64, 0u);
   bm.getBits()[304 * 200 - 1] = 0x01020304u; // the last padded pixel is inside the buffer
 
-  Raster_PixelWord *bits = bm.getBits();
-  HDC__ *dc = bm.getDC();
+  Raster_PixelWord* bits = bm.getBits();
+  HDC__* dc = bm.getDC();
   EXPECT_TRUE(bm.resize(300, 150)); // fits: same context, the wider span stays
   EXPECT_EQ(bm.getBits(), bits);
   EXPECT_EQ(bm.getDC(), dc);

@@ -15,12 +15,12 @@ public:
   bool guardsIntact() const { return padIntact(); }
 };
 
-inline Raster_PixelWord &PixelOf(Raster_MemBitmap &bm, int x, int y)
+inline Raster_PixelWord& PixelOf(Raster_MemBitmap& bm, int x, int y)
 {
   return bm.getBits()[(size_t)y * bm.getRowSpan() + x];
 }
 
-inline void FillAll(Raster_IBitmap &bm, Raster_PixelWord c)
+inline void FillAll(Raster_IBitmap& bm, Raster_PixelWord c)
 {
   for (int y = 0; y < bm.getHeight(); ++y)
     for (int x = 0; x < bm.getWidth(); ++x) bm.getBits()[(size_t)y * bm.getRowSpan() + x] = c;

@@ -11,7 +11,7 @@
 
 namespace {
 
-void fillPattern(TestBitmap &bm)
+void fillPattern(TestBitmap& bm)
 {
   for (int y = 0; y < bm.getHeight(); y++)
     for (int x = 0; x < bm.getWidth(); x++) bm.set(x, y, px(10 * x + 1, 10 * y + 2, x + y, 200 + x));
@@ -100,9 +100,9 @@ TEST(RasterBlit, SourceAlphaCopyWeightsEachPixelByItsAlpha)
       src.set(x, 0, px(200, 10, 0, 128));
       dest.set(x, 0, px(100, 250, 0, 50));
     }
-    src.set(3, 0, px(1, 2, 3, 0));     // transparent: untouched
-    src.set(6, 0, px(9, 8, 7, 255));   // opaque: its colour and alpha 255
-    src.set(10, 0, px(1, 2, 3, 0));    // in the scalar tail as well
+    src.set(3, 0, px(1, 2, 3, 0));   // transparent: untouched
+    src.set(6, 0, px(9, 8, 7, 255)); // opaque: its colour and alpha 255
+    src.set(10, 0, px(1, 2, 3, 0));  // in the scalar tail as well
     Raster_Blit(&dest, &src, 0, 0, nullptr, 1.0f, RASTER_BLEND_COPY | RASTER_BLEND_USE_SOURCE_ALPHA);
     // R: 200 + (-100 * 127) / 256 = 151; G: 10 + (240 * 127) / 256 = 129; A: 50 + 128.
     const Raster_PixelWord mixed = px(151, 129, 0, 178);

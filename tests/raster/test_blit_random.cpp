@@ -16,51 +16,62 @@ namespace {
 const unsigned kFirstSeed = 0xB1170000u;
 const int kIterations = 400;
 
-Raster_PixelWord randomPixel(std::mt19937 &rng)
+Raster_PixelWord randomPixel(std::mt19937& rng)
 {
   Raster_PixelWord p = rng();
   switch (rng() % 5) { // transparent and opaque sources take their own branches in the kernels
-  case 0: p &= 0xFFFFFF00u; break;
-  case 1: p |= 0xFFu; break;
-  default: break;
+  case 0:
+    p &= 0xFFFFFF00u;
+    break;
+  case 1:
+    p |= 0xFFu;
+    break;
+  default:
+    break;
   }
   return p;
 }
 
-void randomFill(TestBitmap &bm, std::mt19937 &rng)
+void randomFill(TestBitmap& bm, std::mt19937& rng)
 {
   for (int y = 0; y < bm.getHeight(); y++)
     for (int x = 0; x < bm.getWidth(); x++) bm.set(x, y, randomPixel(rng));
 }
 
-int randomMode(std::mt19937 &rng)
+int randomMode(std::mt19937& rng)
 {
-  static const int kModes[] = {RASTER_BLEND_COPY, RASTER_BLEND_COPY | RASTER_BLEND_USE_SOURCE_ALPHA,
-                               RASTER_BLEND_ADD,  RASTER_BLEND_MUL | RASTER_BLEND_USE_SOURCE_ALPHA,
-                               RASTER_BLEND_DODGE, RASTER_BLEND_OVERLAY,
+  static const int kModes[] = {RASTER_BLEND_COPY,
+                               RASTER_BLEND_COPY | RASTER_BLEND_USE_SOURCE_ALPHA,
+                               RASTER_BLEND_ADD,
+                               RASTER_BLEND_MUL | RASTER_BLEND_USE_SOURCE_ALPHA,
+                               RASTER_BLEND_DODGE,
+                               RASTER_BLEND_OVERLAY,
                                RASTER_BLEND_HSVADJ | RASTER_BLEND_USE_SOURCE_ALPHA};
   int mode = kModes[rng() % (sizeof(kModes) / sizeof(kModes[0]))];
   if (rng() % 2) mode |= RASTER_BLEND_FILTER_BILINEAR;
   return mode;
 }
 
-float randomAlpha(std::mt19937 &rng)
+float randomAlpha(std::mt19937& rng)
 {
   switch (rng() % 4) {
-  case 0: return 1.0f;
-  case 1: return 0.5f;
-  default: return (float)(rng() % 300) / 256.0f;
+  case 0:
+    return 1.0f;
+  case 1:
+    return 0.5f;
+  default:
+    return (float)(rng() % 300) / 256.0f;
   }
 }
 
-float randomCoord(std::mt19937 &rng, int range)
+float randomCoord(std::mt19937& rng, int range)
 {
   const float whole = (float)((int)(rng() % (unsigned)(2 * range + 1)) - range);
   return rng() % 3 ? whole : whole + (float)(rng() % 1000) / 1000.0f;
 }
 
 // One random operation described in words for the failure message.
-std::string runOnce(unsigned seed, TestBitmap &dest, TestBitmap &src)
+std::string runOnce(unsigned seed, TestBitmap& dest, TestBitmap& src)
 {
   std::mt19937 rng(seed);
   std::ostringstream what;
@@ -127,7 +138,7 @@ void checkSeed(unsigned seed)
 
 TEST(RasterBlitRandom, FastPathsMatchTheScalarLoops)
 {
-  if (const char *one = std::getenv("BRINDLE_BLIT_SEED")) {
+  if (const char* one = std::getenv("BRINDLE_BLIT_SEED")) {
     checkSeed((unsigned)std::strtoul(one, nullptr, 0));
     return;
   }

@@ -24,7 +24,7 @@ public:
       for (int x = 0; x < w; x++) set(x, y, 0);
   }
 
-  Raster_PixelWord *getBits() override { return mPixels.empty() ? nullptr : mPixels.data(); }
+  Raster_PixelWord* getBits() override { return mPixels.empty() ? nullptr : mPixels.data(); }
   int getWidth() override { return mWidth; }
   int getHeight() override { return mHeight; }
   int getRowSpan() override { return mSpan; }
@@ -32,7 +32,7 @@ public:
   bool resize(int, int) override { return false; }
 
   // Image coordinates (row 0 at the top whatever the memory order).
-  Raster_PixelWord &at(int x, int y) { return mPixels[(size_t)memRow(y) * mSpan + x]; }
+  Raster_PixelWord& at(int x, int y) { return mPixels[(size_t)memRow(y) * mSpan + x]; }
   Raster_PixelWord get(int x, int y) { return at(x, y); }
   void set(int x, int y, Raster_PixelWord p) { at(x, y) = p; }
   void fill(Raster_PixelWord p)
@@ -62,7 +62,7 @@ private:
 class NoBitsBitmap : public Raster_IBitmap
 {
 public:
-  Raster_PixelWord *getBits() override { return nullptr; }
+  Raster_PixelWord* getBits() override { return nullptr; }
   int getWidth() override { return 8; }
   int getHeight() override { return 8; }
   int getRowSpan() override { return 8; }
@@ -70,7 +70,10 @@ public:
 };
 
 // Colour from channels, as the pixel word lays them out (alpha lowest).
-inline Raster_PixelWord px(int r, int g, int b, int a) { return Raster_RGBA(r, g, b, a); }
+inline Raster_PixelWord px(int r, int g, int b, int a)
+{
+  return Raster_RGBA(r, g, b, a);
+}
 
 // Runs a test body with the vectorised paths on and off, restoring the switch afterwards.
 struct SimdSwitch

@@ -25,12 +25,12 @@ TEST(RasterFillRect, CopyWeightsWithWordFormulas)
     float alpha;
     Raster_PixelWord want;
   } cases[] = {
-    {0.25f, 0x3F003F00u + 0x40201008u + 0x20100804u}, // c/4 + D/2 + D/4
-    {0.5f, 0x7F007F00u + 0x40201008u},                // c/2 + D/2: alpha byte 0x08, not the kernel's 72
-    {0.75f, 0x7F007F00u + 0x3F003F00u + 0x20100804u}, // c/2 + c/4 + D/4
-    {1.0f, kC},
+      {0.25f, 0x3F003F00u + 0x40201008u + 0x20100804u}, // c/4 + D/2 + D/4
+      {0.5f, 0x7F007F00u + 0x40201008u},                // c/2 + D/2: alpha byte 0x08, not the kernel's 72
+      {0.75f, 0x7F007F00u + 0x3F003F00u + 0x20100804u}, // c/2 + c/4 + D/4
+      {1.0f, kC},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     FillAll(bm, kD);
     Raster_FillRect(&bm, 0, 0, 4, 1, kC, c.alpha, RASTER_BLEND_COPY);
     for (int x = 0; x < 4; ++x) EXPECT_EQ(PixelOf(bm, x, 0), c.want) << c.alpha;
@@ -204,8 +204,8 @@ TEST(RasterGradRect, NothingForBadInput)
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 2; ++x) EXPECT_EQ(PixelOf(bm, x, y), 0x01020304u);
   // Absurd steps stay within integer arithmetic (UBSan watches this) and keep channels in range.
-  Raster_GradRect(&bm, INT_MIN, INT_MIN, INT_MAX, INT_MAX, 1e30f, -1e30f, 0, 1e30f, 1e30f, 0, 0, 1e30f, 0, 0, 0,
-                  1e30f, RASTER_BLEND_OVERLAY);
+  Raster_GradRect(&bm, INT_MIN, INT_MIN, INT_MAX, INT_MAX, 1e30f, -1e30f, 0, 1e30f, 1e30f, 0, 0, 1e30f, 0, 0, 0, 1e30f,
+                  RASTER_BLEND_OVERLAY);
   Raster_GradRect(&bm, -100000, 0, INT_MAX, 2, 0, 0, 0, 1, 1e6f, 1e6f, 1e6f, 0, 0, 0, 0, 0, RASTER_BLEND_MUL);
 }
 
@@ -235,13 +235,14 @@ TEST(RasterProcessRect, VisitsTheClippedRectangleRowByRow)
     Raster_PixelWord values[16];
     int n;
   } seen{{}, 0};
-  Raster_ProcessRect(&fl, 1, 1, 10, 10,
-                     [](Raster_PixelWord *p, void *ctx) {
-                       Seen *s = (Seen *)ctx;
-                       if (s->n < 16) s->values[s->n++] = *p;
-                       *p = 0xFFu;
-                     },
-                     &seen);
+  Raster_ProcessRect(
+      &fl, 1, 1, 10, 10,
+      [](Raster_PixelWord* p, void* ctx) {
+        Seen* s = (Seen*)ctx;
+        if (s->n < 16) s->values[s->n++] = *p;
+        *p = 0xFFu;
+      },
+      &seen);
   ASSERT_EQ(seen.n, 4);
   EXPECT_EQ(seen.values[0], 4u);
   EXPECT_EQ(seen.values[1], 5u);
@@ -272,8 +273,8 @@ TEST(RasterFillRect, LargeBlocksMatchSinglePixelFillsInEveryMode)
         for (int x = 0; x < 64; ++x) {
           PixelOf(one, 0, 0) = source(x, y);
           Raster_FillRect(&one, 0, 0, 1, 1, colour, alpha, mode);
-          ASSERT_EQ(PixelOf(big, x, y), PixelOf(one, 0, 0)) << "mode " << mode << " alpha " << alpha << " at " << x
-                                                            << "," << y;
+          ASSERT_EQ(PixelOf(big, x, y), PixelOf(one, 0, 0))
+              << "mode " << mode << " alpha " << alpha << " at " << x << "," << y;
         }
     }
   }
@@ -289,12 +290,16 @@ TEST(RasterFillRect, NegativeWeightsByMode)
   // Copy at a negative weight draws nothing; add subtracts: 200 + 100 * -128 / 256 = 150, and the alpha
   // byte, offered the weight itself, 200 + (-128 * -128) / 256 = 264 -> 255. Multiply at -128:
   // 200 * (100 * -128 + 384 * 256) / 65536 = 260 -> low byte 4 (multiply does not clamp).
-  const struct { int mode; Raster_PixelWord want; } cases[] = {
+  const struct
+  {
+    int mode;
+    Raster_PixelWord want;
+  } cases[] = {
       {RASTER_BLEND_COPY, Raster_RGBA(200, 200, 200, 200)},
       {RASTER_BLEND_ADD, Raster_RGBA(150, 150, 150, 255)},
       {RASTER_BLEND_MUL, Raster_RGBA(4, 4, 4, (200 * (-128 * -128 + 384 * 256) / 65536) & 0xFF)},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     Raster_MemBitmap bm(2, 1, 4);
     FillAll(bm, Raster_RGBA(200, 200, 200, 200));
     Raster_FillRect(&bm, 0, 0, 2, 1, Raster_RGBA(100, 100, 100, 100), -0.5f, c.mode);

@@ -23,12 +23,13 @@ const unsigned int kWhite = 0xFFFFFFFFu, kBlack = 0x000000FFu;
 std::unique_ptr<Raster_CachedFont> MakeFont(int flags, int height = 12)
 {
   auto f = std::make_unique<Raster_CachedFont>();
-  f->SetFromHFont(CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans"), flags | FONT_OWNS_HFONT);
+  f->SetFromHFont(CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans"),
+                  flags | FONT_OWNS_HFONT);
   f->SetTextColor(kWhite);
   return f;
 }
 
-RECT Measure(Raster_CachedFont &f, const char *s, unsigned int format = TEXT_NONATIVE)
+RECT Measure(Raster_CachedFont& f, const char* s, unsigned int format = TEXT_NONATIVE)
 {
   RECT r = {0, 0, 0, 0};
   f.DrawText(nullptr, s, -1, &r, format | TEXT_CALCRECT);
@@ -36,7 +37,7 @@ RECT Measure(Raster_CachedFont &f, const char *s, unsigned int format = TEXT_NON
 }
 
 // Box (left, top, right, bottom) of the pixels whose red byte is not 0; right < left when there are none.
-RECT InkBox(Raster_IBitmap &bm)
+RECT InkBox(Raster_IBitmap& bm)
 {
   RECT b = {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
   for (int y = 0; y < bm.getHeight(); ++y)
@@ -54,25 +55,30 @@ RECT InkBox(Raster_IBitmap &bm)
 
 TEST(RasterUTF8, DecodesAndNeverReadsPastTheEnd)
 {
-  const struct { const char *bytes; int avail, used; unsigned short code; } cases[] = {
+  const struct
+  {
+    const char* bytes;
+    int avail, used;
+    unsigned short code;
+  } cases[] = {
       {"A", 1, 1, 'A'},
       {"\xC3\xA9", 2, 2, 0xE9},
       {"\xE2\x82\xAC", 3, 3, 0x20AC},
-      {"\xF0\x9F\x98\x80", 4, 4, 32},    // beyond 16 bits: a space
-      {"\x80", 1, 1, 0x80},              // stray continuation byte
-      {"\xC3\xA9", 1, 1, 0xC3},          // cut short by the count
+      {"\xF0\x9F\x98\x80", 4, 4, 32}, // beyond 16 bits: a space
+      {"\x80", 1, 1, 0x80},           // stray continuation byte
+      {"\xC3\xA9", 1, 1, 0xC3},       // cut short by the count
       {"\xE2\x82\xAC", 2, 1, 0xE2},
       {"\xF0\x9F\x98\x80", 3, 1, 0xF0},
-      {"\xC3(", 2, 1, 0xC3},             // bad continuation
-      {"\xC0\x80", 2, 1, 0xC0},          // overlong 2-byte form
-      {"\xE0\x80\x80", 3, 1, 0xE0},      // overlong 3-byte form (would be a NUL)
-      {"\xED\xA0\x80", 3, 1, 0xED},      // surrogate half
+      {"\xC3(", 2, 1, 0xC3},        // bad continuation
+      {"\xC0\x80", 2, 1, 0xC0},     // overlong 2-byte form
+      {"\xE0\x80\x80", 3, 1, 0xE0}, // overlong 3-byte form (would be a NUL)
+      {"\xED\xA0\x80", 3, 1, 0xED}, // surrogate half
       {"\xF5\x80\x80\x80", 4, 1, 0xF5},
       {"\xF8\x88\x80\x80\x80", 5, 1, 0xF8},
       {"\xFF", 1, 1, 0xFF},
       {"", 1, 0, 0},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     // Copy into exact-size storage so a read past avail shows under the sanitizer.
     std::unique_ptr<char[]> buf(new char[c.avail]);
     std::copy(c.bytes, c.bytes + c.avail, buf.get());
@@ -102,7 +108,10 @@ TEST(RasterCachedFont, MeasuresAndCachesEachGlyphOnce)
   // Single line: the line feed is a space; a 4-byte sequence is a space; carriage returns are nothing.
   const RECT spaced = Measure(*f, "AB AB");
   EXPECT_EQ(Measure(*f, "AB\nAB", TEXT_NONATIVE | TEXT_SINGLELINE).right, spaced.right);
-  EXPECT_EQ(Measure(*f, "AB\xF0\x9F\x98\x80" "AB").right, spaced.right);
+  EXPECT_EQ(Measure(*f, "AB\xF0\x9F\x98\x80"
+                        "AB")
+                .right,
+            spaced.right);
   EXPECT_EQ(Measure(*f, "A\rB").right, one.right);
   // The count limits the bytes read.
   RECT cut = {0, 0, 0, 0};
@@ -114,12 +123,15 @@ TEST(RasterCachedFont, MeasuresAndCachesEachGlyphOnce)
   RECT at = {0, 0, 120, 40};
   f->DrawText(&bm, "AAA", -1, &at, TEXT_NONATIVE);
   const size_t size = f->GetCoverageSize();
-  const Raster_CachedFont::GlyphRecord *a = f->GetGlyph('A');
+  const Raster_CachedFont::GlyphRecord* a = f->GetGlyph('A');
   ASSERT_TRUE(a && a->mPos > 0);
   const int pos = a->mPos;
   f->DrawText(&bm, "AAAA\xC3\xA9", -1, &at, TEXT_NONATIVE);
   const size_t withE = f->GetCoverageSize();
-  f->DrawText(&bm, "\xC3\xA9\xC3\xA9" "A", -1, &at, TEXT_NONATIVE);
+  f->DrawText(&bm,
+              "\xC3\xA9\xC3\xA9"
+              "A",
+              -1, &at, TEXT_NONATIVE);
   EXPECT_EQ(f->GetGlyph('A')->mPos, pos);
   EXPECT_GT(withE, size);
   EXPECT_EQ(f->GetCoverageSize(), withE);
@@ -138,7 +150,11 @@ TEST(RasterCachedFont, AlignmentAndClipping)
   const RECT size = Measure(*f, "Hg");
   const int w = size.right, h = size.bottom;
   const RECT box = {10, 5, 70, 45};
-  const struct { unsigned int flags; int x, y; } cases[] = {
+  const struct
+  {
+    unsigned int flags;
+    int x, y;
+  } cases[] = {
       {0, 10, 5},
       {TEXT_CENTER, 10 + (60 - w) / 2, 5},
       {TEXT_RIGHT, 70 - w, 5},
@@ -146,7 +162,7 @@ TEST(RasterCachedFont, AlignmentAndClipping)
       {TEXT_BOTTOM | TEXT_RIGHT, 70 - w, 45 - h},
       {TEXT_CENTER | TEXT_VCENTER, 10 + (60 - w) / 2, 5 + (40 - h) / 2},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     Raster_MemBitmap bm(100, 60, 4);
     Raster_Clear(&bm, kBlack);
     RECT r = box;
@@ -167,8 +183,10 @@ TEST(RasterCachedFont, AlignmentAndClipping)
     RECT small = {20, 20, 24, 24};
     f->DrawText(&bm, "WWW", -1, &small, clip | TEXT_NONATIVE);
     const RECT ink = InkBox(bm);
-    if (clip) EXPECT_GT(ink.right, 24);
-    else EXPECT_TRUE(ink.left >= 20 && ink.right <= 24 && ink.top >= 20 && ink.bottom <= 24);
+    if (clip)
+      EXPECT_GT(ink.right, 24);
+    else
+      EXPECT_TRUE(ink.left >= 20 && ink.right <= 24 && ink.top >= 20 && ink.bottom <= 24);
     RECT off = {-5, -8, 3, 2};
     f->DrawText(&bm, "WWW", -1, &off, clip | TEXT_NONATIVE | TEXT_RIGHT | TEXT_BOTTOM);
   }
@@ -182,7 +200,7 @@ TEST(RasterCachedFont, BothPathsDrawTheSameGlyphs)
   f->SetTextColor(Raster_RGBA(250, 220, 40, 255));
   long long sum = 0, count = 0;
   int worst = 0;
-  for (const char *s : {"A", "g", "W", "#", "@", "\xC3\xA9", "y", "1"}) {
+  for (const char* s : {"A", "g", "W", "#", "@", "\xC3\xA9", "y", "1"}) {
     Raster_SysBitmap native(30, 30), cached(30, 30);
     Raster_Clear(&native, Raster_RGBA(20, 40, 90, 255));
     Raster_Clear(&cached, Raster_RGBA(20, 40, 90, 255));
@@ -191,7 +209,8 @@ TEST(RasterCachedFont, BothPathsDrawTheSameGlyphs)
     f->DrawText(&cached, s, -1, &r2, TEXT_NONATIVE);
     for (int y = 0; y < 30; ++y)
       for (int x = 0; x < 30; ++x) {
-        const unsigned a = native.getBits()[y * native.getRowSpan() + x], b = cached.getBits()[y * cached.getRowSpan() + x];
+        const unsigned a = native.getBits()[y * native.getRowSpan() + x],
+                       b = cached.getBits()[y * cached.getRowSpan() + x];
         for (int shift : {8, 16, 24}) {
           const int d = std::abs((int)((a >> shift) & 0xFF) - (int)((b >> shift) & 0xFF));
           worst = std::max(worst, d);
@@ -215,9 +234,9 @@ TEST(RasterCachedFont, PathChoiceWeightsAndEffects)
   Raster_Clear(&bm, kBlack);
   RECT r = {0, 0, 60, 60};
   f->DrawText(&bm, "I", -1, &r, TEXT_USEFGALPHA);
-  const Raster_CachedFont::GlyphRecord *g = f->GetGlyph('I');
+  const Raster_CachedFont::GlyphRecord* g = f->GetGlyph('I');
   ASSERT_TRUE(g && g->mPos > 0);
-  const unsigned char *mask = f->GetCoverage(*g);
+  const unsigned char* mask = f->GetCoverage(*g);
   int full = -1;
   for (int i = 0; i < g->mWidth * g->mHeight && full < 0; ++i)
     if (mask[i] == 255) full = i;
@@ -227,8 +246,8 @@ TEST(RasterCachedFont, PathChoiceWeightsAndEffects)
   // Mono masks hold only 0 and 255; outline adds 128 around them; vertical fonts swap the box.
   auto mono = MakeFont(FONT_FX_MONO), outline = MakeFont(FONT_FX_OUTLINE), vert = MakeFont(FONT_VERTICAL);
   auto plain = MakeFont(0);
-  const auto *gm = mono->GetGlyph('O');
-  const auto *go = outline->GetGlyph('O');
+  const auto* gm = mono->GetGlyph('O');
+  const auto* go = outline->GetGlyph('O');
   ASSERT_TRUE(gm && go);
   bool only = true, edge = false;
   for (int i = 0; i < gm->mWidth * gm->mHeight; ++i) only &= mono->GetCoverage(*gm)[i] % 255 == 0;
@@ -240,19 +259,20 @@ TEST(RasterCachedFont, PathChoiceWeightsAndEffects)
   EXPECT_EQ(vert->GetGlyph('A')->mWidth, plain->GetGlyph('A')->mHeight);
   // Vertical text runs down from the rectangle's top; bottom-up text runs up from top + its length.
   auto up = MakeFont(FONT_VERTICAL | FONT_BOTTOMUP);
-  for (Raster_CachedFont *font : {vert.get(), up.get()}) {
+  for (Raster_CachedFont* font : {vert.get(), up.get()}) {
     Raster_MemBitmap canvas(40, 80, 4);
     Raster_Clear(&canvas, kBlack);
     RECT at = {5, 10, 40, 80};
     EXPECT_EQ(font->DrawText(&canvas, "AB", -1, &at, TEXT_NONATIVE), vt.right);
     const RECT ink = InkBox(canvas);
     EXPECT_TRUE(ink.left >= 5 && ink.right <= 5 + vt.right && ink.top >= 10 && ink.bottom <= 10 + vt.bottom)
-        << ink.left << "," << ink.top << "," << ink.right << "," << ink.bottom << " of " << vt.right << "x" << vt.bottom;
+        << ink.left << "," << ink.top << "," << ink.right << "," << ink.bottom << " of " << vt.right << "x"
+        << vt.bottom;
   }
   // Blur softens the mask: the same glyph holds more partly covered pixels.
   auto blur = MakeFont(FONT_FX_BLUR);
-  auto partial = [](Raster_CachedFont &font) {
-    const auto *glyph = font.GetGlyph('H');
+  auto partial = [](Raster_CachedFont& font) {
+    const auto* glyph = font.GetGlyph('H');
     int n = 0;
     for (int i = 0; glyph && i < glyph->mWidth * glyph->mHeight; ++i)
       n += font.GetCoverage(*glyph)[i] > 0 && font.GetCoverage(*glyph)[i] < 255;
@@ -267,12 +287,17 @@ TEST(RasterGlyph, BlendsCoverageByMode)
   // 0, 255 - 255 * 128 / 256 = 128 and 255 - 255 / 256 = 255; add of 100 at those weights over 100
   // gives 100, 150, 199.
   const unsigned char mask[3] = {0, 128, 255};
-  const struct { int mode; unsigned int color, bg; int want[3]; } cases[] = {
+  const struct
+  {
+    int mode;
+    unsigned int color, bg;
+    int want[3];
+  } cases[] = {
       {RASTER_BLEND_COPY, kWhite, kBlack, {0, 128, 255}},
       {RASTER_BLEND_ADD, Raster_RGBA(100, 100, 100, 100), Raster_RGBA(100, 0, 0, 0), {100, 150, 199}},
       {9, kWhite, kBlack, {0, 0, 0}},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     Raster_MemBitmap bm(4, 2, 4);
     Raster_Clear(&bm, c.bg);
     Raster_DrawGlyph(&bm, 0, 1, c.color, mask, 3, 1, 1.0f, c.mode);
@@ -295,7 +320,7 @@ TEST(RasterCachedFont, VectorGlyphRowsMatchTheKernel)
   auto f = MakeFont(0, 13);
   f->SetTextColor(Raster_RGBA(200, 30, 120, 255));
   Raster_MemBitmap on(160, 24, 4), off(160, 24, 4);
-  for (Raster_MemBitmap *bm : {&on, &off}) {
+  for (Raster_MemBitmap* bm : {&on, &off}) {
     for (int y = 0; y < 24; ++y)
       for (int x = 0; x < 160; ++x) bm->getBits()[y * bm->getRowSpan() + x] = (unsigned)(x * 2654435761u ^ y * 40503u);
     const bool was = Raster_BlitSimdEnabled();
@@ -342,7 +367,7 @@ TEST(RasterCachedFont, PlatformPathIntoBitmapsWithoutContext)
   Raster_Clear(&bm, kBlack);
   RECT r = {0, 0, 40, 30};
   c->DrawText(&bm, " ", -1, &r, TEXT_NONATIVE);
-  const Raster_CachedFont::GlyphRecord *space = c->GetGlyph(' ');
+  const Raster_CachedFont::GlyphRecord* space = c->GetGlyph(' ');
   ASSERT_TRUE(space && space->mPos > 0);
   EXPECT_EQ(bm.getBits()[0], Raster_RGBA(0, 0, 255, 255));
   EXPECT_EQ(bm.getBits()[(space->mHeight - 1) * 40 + space->mWidth - 1], Raster_RGBA(0, 0, 255, 255));

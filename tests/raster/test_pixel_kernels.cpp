@@ -22,7 +22,7 @@ TEST(RasterPixelWord, ChannelLayoutIsARGBBytesInMemory)
 {
   const Raster_PixelWord c = Raster_RGBA(0x11, 0x22, 0x33, 0x44);
   EXPECT_EQ(c, 0x33221144u);
-  const unsigned char *bytes = (const unsigned char *)&c;
+  const unsigned char* bytes = (const unsigned char*)&c;
   EXPECT_EQ(bytes[0], 0x44); // A
   EXPECT_EQ(bytes[1], 0x11); // R
   EXPECT_EQ(bytes[2], 0x22); // G
@@ -59,8 +59,8 @@ TEST(RasterKernels, CopyTruncatesTowardZero)
 {
   // R: 200 + (-100*128)/256 = 150; G: 201 + (-101*128)/256 = 201 - 50 = 151 (floor would give 150);
   // B: 0 + (100*128)/256 = 50; A: 255 + (-155*128)/256 = 255 - 77 = 178.
-  const unsigned int out = Combine(Raster_RGBA(100, 100, 100, 100), Raster_RGBA(200, 201, 0, 255), 0.5f,
-                                   RASTER_BLEND_COPY);
+  const unsigned int out =
+      Combine(Raster_RGBA(100, 100, 100, 100), Raster_RGBA(200, 201, 0, 255), 0.5f, RASTER_BLEND_COPY);
   EXPECT_EQ(out, Raster_RGBA(150, 151, 50, 178));
   // Full weight clobbers, alpha byte included.
   EXPECT_EQ(Combine(0x01020304u, 0xA0B0C0D0u, 1.0f, RASTER_BLEND_COPY), 0xA0B0C0D0u);
@@ -157,8 +157,8 @@ TEST(RasterKernels, SourceAlphaCopy)
 TEST(RasterKernels, SourceAlphaAddMulDodge)
 {
   // Add, sa = 128 at full weight: a' = 256*129/256 = 129; 100 + 200*129/256 = 200; alpha 10 + 128*129/256 = 74.
-  EXPECT_EQ(Combine(Raster_RGBA(100, 0, 0, 10), Raster_RGBA(200, 0, 0, 128),
-                    1.0f, RASTER_BLEND_ADD | RASTER_BLEND_USE_SOURCE_ALPHA),
+  EXPECT_EQ(Combine(Raster_RGBA(100, 0, 0, 10), Raster_RGBA(200, 0, 0, 128), 1.0f,
+                    RASTER_BLEND_ADD | RASTER_BLEND_USE_SOURCE_ALPHA),
             Raster_RGBA(200, 0, 0, 74));
   EXPECT_EQ(Combine(0x11223344u, Raster_RGBA(200, 0, 0, 0), 1.0f, RASTER_BLEND_ADD | RASTER_BLEND_USE_SOURCE_ALPHA),
             0x11223344u);
@@ -168,9 +168,9 @@ TEST(RasterKernels, SourceAlphaAddMulDodge)
             Raster_RGBA(100, 0, 0, 79));
   EXPECT_EQ(Combine(0x11223344u, 0u, 1.0f, RASTER_BLEND_MUL | RASTER_BLEND_USE_SOURCE_ALPHA), 0x11223344u);
   // Dodge with sa = 0 still runs, at weight 256*1/256 = 1: t = s/256 = 0, so nothing moves.
-  EXPECT_EQ(Combine(0x11223344u, Raster_RGBA(255, 255, 255, 0), 1.0f,
-                    RASTER_BLEND_DODGE | RASTER_BLEND_USE_SOURCE_ALPHA),
-            0x11223344u);
+  EXPECT_EQ(
+      Combine(0x11223344u, Raster_RGBA(255, 255, 255, 0), 1.0f, RASTER_BLEND_DODGE | RASTER_BLEND_USE_SOURCE_ALPHA),
+      0x11223344u);
 }
 
 TEST(RasterKernels, WholeWordKernels)
@@ -247,14 +247,22 @@ TEST(RasterKernelChoice, PicksKernelPerModeAndWeight)
     int which = -1;
     const bool any = Raster_WithKernel(mode, alpha, [&](auto k) {
       using K = decltype(k);
-      if (std::is_same<K, _Raster_CombinePixelsClobberNoClamp>::value) which = 0;
-      else if (std::is_same<K, _Raster_CombinePixelsCopyNoClamp>::value) which = 1;
-      else if (std::is_same<K, _Raster_CombinePixelsAdd>::value) which = 2;
-      else if (std::is_same<K, _Raster_CombinePixelsHSVAdjust>::value) which = 3;
-      else if (std::is_same<K, _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::value) which = 4;
-      else if (std::is_same<K, _Raster_CombinePixelsCopySourceAlphaNoClamp>::value) which = 5;
-      else if (std::is_same<K, _Raster_CombinePixelsMulSourceAlphaNoClamp>::value) which = 6;
-      else which = 99;
+      if (std::is_same<K, _Raster_CombinePixelsClobberNoClamp>::value)
+        which = 0;
+      else if (std::is_same<K, _Raster_CombinePixelsCopyNoClamp>::value)
+        which = 1;
+      else if (std::is_same<K, _Raster_CombinePixelsAdd>::value)
+        which = 2;
+      else if (std::is_same<K, _Raster_CombinePixelsHSVAdjust>::value)
+        which = 3;
+      else if (std::is_same<K, _Raster_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::value)
+        which = 4;
+      else if (std::is_same<K, _Raster_CombinePixelsCopySourceAlphaNoClamp>::value)
+        which = 5;
+      else if (std::is_same<K, _Raster_CombinePixelsMulSourceAlphaNoClamp>::value)
+        which = 6;
+      else
+        which = 99;
     });
     return any ? which : -1;
   };

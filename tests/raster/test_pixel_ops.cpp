@@ -13,7 +13,7 @@ TEST(RasterPixel, GetAndPutStayInside)
 {
   Raster_MemBitmap bm(3, 2, 4);
   FillAll(bm, 0x01010101u);
-  PixelOf(bm, 3, 0) = 0x01010101u; // padding column
+  PixelOf(bm, 3, 0) = 0x01010101u;                                  // padding column
   Raster_PutPixel(&bm, 3, 0, 0xFFFFFFFFu, 1.0f, RASTER_BLEND_COPY); // at the width: nothing
   Raster_PutPixel(&bm, -1, 0, 0xFFFFFFFFu, 1.0f, RASTER_BLEND_COPY);
   Raster_PutPixel(&bm, 0, 2, 0xFFFFFFFFu, 1.0f, RASTER_BLEND_COPY);
@@ -70,12 +70,12 @@ TEST(RasterSimpleFill, FillsRunsTouchingTheSeedColumn)
 {
   // U shape of A (left arm, right arm, bottom bar) in B; seeded in the left arm.
   const Raster_PixelWord A = 0x11111111u, B = 0x22222222u, F = 0xF0000000u;
-  const char *rows[] = {"ABBBA", "ABBBA", "AAAAA", "BBBBB"};
+  const char* rows[] = {"ABBBA", "ABBBA", "AAAAA", "BBBBB"};
   FlippedTestBitmap fl(5, 4);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 5; ++x) fl.at(x, y) = rows[y][x] == 'A' ? A : B;
   Raster_SimpleFill(&fl, 0, 0, F, 0xFFFFFFFFu, 0x000000FFu);
-  const char *want[] = {"FBBBA", "FBBBA", "FFFFF", "BBBBB"};
+  const char* want[] = {"FBBBA", "FBBBA", "FFFFF", "BBBBB"};
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 5; ++x) {
       const Raster_PixelWord w = want[y][x] == 'F' ? (F | 0x11u) : (want[y][x] == 'A' ? A : B);

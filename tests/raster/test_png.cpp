@@ -16,9 +16,9 @@
 
 namespace {
 
-std::unique_ptr<Raster_IBitmap> LoadMem(const std::vector<unsigned char> &png, Raster_IBitmap *into = nullptr)
+std::unique_ptr<Raster_IBitmap> LoadMem(const std::vector<unsigned char>& png, Raster_IBitmap* into = nullptr)
 {
-  Raster_IBitmap *bm = Raster_LoadPNGFromMemory(png.data(), (int)png.size(), into);
+  Raster_IBitmap* bm = Raster_LoadPNGFromMemory(png.data(), (int)png.size(), into);
   if (into) {
     EXPECT_TRUE(bm == nullptr || bm == into);
     return nullptr;
@@ -26,19 +26,22 @@ std::unique_ptr<Raster_IBitmap> LoadMem(const std::vector<unsigned char> &png, R
   return std::unique_ptr<Raster_IBitmap>(bm);
 }
 
-Raster_PixelWord At(Raster_IBitmap *bm, int x, int y) { return bm->getBits()[y * bm->getRowSpan() + x]; }
+Raster_PixelWord At(Raster_IBitmap* bm, int x, int y)
+{
+  return bm->getBits()[y * bm->getRowSpan() + x];
+}
 
-std::string WriteTemp(const std::vector<unsigned char> &data, const std::string &dir, const std::string &name)
+std::string WriteTemp(const std::vector<unsigned char>& data, const std::string& dir, const std::string& name)
 {
   const std::string path = dir + "/" + name;
   std::ofstream f(path, std::ios::binary);
-  f.write((const char *)data.data(), (std::streamsize)data.size());
+  f.write((const char*)data.data(), (std::streamsize)data.size());
   return path;
 }
 
 std::string TempDir()
 {
-  const char *t = std::getenv("TMPDIR");
+  const char* t = std::getenv("TMPDIR");
   return t && *t ? t : "/tmp";
 }
 
@@ -206,10 +209,10 @@ TEST(RasterPNG, FilesAndTheRegisteredLoader)
   EXPECT_EQ(Raster_LoadPNG(nullptr, nullptr), nullptr);
 
   ASSERT_NE(Raster_ImageLoaderList, nullptr);
-  const Raster_ImageLoaderRec *rec = Raster_ImageLoaderList;
+  const Raster_ImageLoaderRec* rec = Raster_ImageLoaderList;
   while (rec && rec->loadfunc != Raster_PNGLoader::loadfunc) rec = rec->mNext;
   ASSERT_NE(rec, nullptr);
-  const char *ext = rec->get_extlist();
+  const char* ext = rec->get_extlist();
   EXPECT_STREQ(ext, "PNG files (*.PNG)");
   EXPECT_STREQ(ext + std::strlen(ext) + 1, "*.PNG");
   EXPECT_EQ(ext[std::strlen(ext) + 1 + 5 + 1], '\0');
@@ -300,8 +303,8 @@ TEST(RasterPNG, AbsurdHeadersAllocateNothing)
     EXPECT_EQ(mine.getWidth(), 3); // refused before touching the caller's bitmap
   }
   // From a file too: the file's size bounds what its header may claim.
-  const std::string path = WriteTemp(ForgedHeaderPng(100000, 100000), TempDir(),
-                                     "raster_png_forged_" + std::to_string(getpid()) + ".png");
+  const std::string path =
+      WriteTemp(ForgedHeaderPng(100000, 100000), TempDir(), "raster_png_forged_" + std::to_string(getpid()) + ".png");
   EXPECT_EQ(Raster_LoadPNG(path.c_str(), nullptr), nullptr);
   std::remove(path.c_str());
 }

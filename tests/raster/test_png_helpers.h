@@ -23,7 +23,7 @@ struct TestPngLayout
   std::vector<std::vector<png_byte>> rows;
 };
 
-inline std::vector<unsigned char> EncodeTestPng(const TestPngLayout &layout)
+inline std::vector<unsigned char> EncodeTestPng(const TestPngLayout& layout)
 {
   std::vector<unsigned char> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -35,7 +35,7 @@ inline std::vector<unsigned char> EncodeTestPng(const TestPngLayout &layout)
   png_set_write_fn(
       png, &out,
       [](png_structp p, png_bytep data, png_size_t n) {
-        auto *v = (std::vector<unsigned char> *)png_get_io_ptr(p);
+        auto* v = (std::vector<unsigned char>*)png_get_io_ptr(p);
         v->insert(v->end(), data, data + n);
       },
       nullptr);
@@ -48,7 +48,7 @@ inline std::vector<unsigned char> EncodeTestPng(const TestPngLayout &layout)
                  layout.hasTrnsColor ? &layout.trnsColor : nullptr);
   png_write_info(png, info);
   std::vector<png_bytep> rowPtrs;
-  for (auto &r : layout.rows) rowPtrs.push_back(const_cast<png_bytep>(r.data()));
+  for (auto& r : layout.rows) rowPtrs.push_back(const_cast<png_bytep>(r.data()));
   png_write_image(png, rowPtrs.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
@@ -63,7 +63,7 @@ inline std::vector<unsigned char> ForgedHeaderPng(uint32_t w, uint32_t h)
   auto put32 = [&](uint32_t v) {
     for (int s = 24; s >= 0; s -= 8) out.push_back((unsigned char)(v >> s));
   };
-  auto chunk = [&](const char *type, const std::vector<unsigned char> &data) {
+  auto chunk = [&](const char* type, const std::vector<unsigned char>& data) {
     put32((uint32_t)data.size());
     const size_t start = out.size();
     out.insert(out.end(), type, type + 4);

@@ -15,7 +15,7 @@ const int kBilinear = RASTER_BLEND_FILTER_BILINEAR;
 
 // R = 10x + y and G = x * y: the box average of R over a full window is the centre's value, of G the
 // product of the column and row averages.
-void fillLinear(TestBitmap &bm)
+void fillLinear(TestBitmap& bm)
 {
   for (int y = 0; y < bm.getHeight(); y++)
     for (int x = 0; x < bm.getWidth(); x++) bm.set(x, y, px(10 * x + y, x * y, 7, 255));
@@ -107,18 +107,18 @@ TEST(RasterScaledBlit, ShrinkingAveragesABoxOfThreeOrFive)
       TestBitmap src(6, 6, true), dest(3, 3);
       fillLinear(src);
       Raster_ScaledBlit(&dest, &src, 0, 0, 3, 3, 0, 0, 6, 6, 1.0f, kBilinear);
-      EXPECT_EQ(dest.get(0, 0), px(22 / 4, 1 / 4, 7, 255));   // columns 0-1, rows 0-1
-      EXPECT_EQ(dest.get(1, 0), px(123 / 6, 6 / 6, 7, 255));  // columns 1-3, rows 0-1
-      EXPECT_EQ(dest.get(1, 1), px(22, 36 / 9, 7, 255));      // the full box around (2, 2)
-      EXPECT_EQ(dest.get(2, 1), px(42, 72 / 9, 7, 255));      // columns 3-5, rows 1-3
-      EXPECT_EQ(dest.get(2, 2), px(44, 144 / 9, 7, 255));     // columns 3-5, rows 3-5
+      EXPECT_EQ(dest.get(0, 0), px(22 / 4, 1 / 4, 7, 255));  // columns 0-1, rows 0-1
+      EXPECT_EQ(dest.get(1, 0), px(123 / 6, 6 / 6, 7, 255)); // columns 1-3, rows 0-1
+      EXPECT_EQ(dest.get(1, 1), px(22, 36 / 9, 7, 255));     // the full box around (2, 2)
+      EXPECT_EQ(dest.get(2, 1), px(42, 72 / 9, 7, 255));     // columns 3-5, rows 1-3
+      EXPECT_EQ(dest.get(2, 2), px(44, 144 / 9, 7, 255));    // columns 3-5, rows 3-5
     }
     {
       // 20 -> 5: du = 0x40000 > 0x30000, a 5 x 5 box around (4x, 4y).
       TestBitmap src(20, 20), dest(5, 5, true);
       fillLinear(src);
       Raster_ScaledBlit(&dest, &src, 0, 0, 5, 5, 0, 0, 20, 20, 1.0f, kBilinear);
-      EXPECT_EQ(dest.get(0, 0), px(11, 9 / 9, 7, 255));   // columns 0-2, rows 0-2
+      EXPECT_EQ(dest.get(0, 0), px(11, 9 / 9, 7, 255));    // columns 0-2, rows 0-2
       EXPECT_EQ(dest.get(1, 1), px(44, 400 / 25, 7, 255)); // columns 2-6, rows 2-6
       EXPECT_EQ(dest.get(4, 2), px(168, 16 * 8, 7, 255));  // columns 14-18, rows 6-10
     }

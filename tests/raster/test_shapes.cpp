@@ -16,7 +16,7 @@ namespace {
 const Raster_PixelWord kWhite = 0xFFFFFFFFu;
 using Points = std::set<std::pair<int, int>>;
 
-Points touched(TestBitmap &bm)
+Points touched(TestBitmap& bm)
 {
   Points p;
   for (int y = 0; y < bm.getHeight(); ++y)
@@ -26,7 +26,10 @@ Points touched(TestBitmap &bm)
 }
 
 // Red channel of a pixel.
-int red(TestBitmap &bm, int x, int y) { return Raster_GetR(bm.get(x, y)); }
+int red(TestBitmap& bm, int x, int y)
+{
+  return Raster_GetR(bm.get(x, y));
+}
 
 } // namespace
 
@@ -36,7 +39,8 @@ TEST(Lines, PixelsAndWeights)
     TestBitmap bm(16, 8);
     Raster_Line(&bm, 0, 0, 10, 3, kWhite, 1.0f, RASTER_BLEND_COPY, false);
     // Error step (int)(3 / 10 * 65536) = 19660 from both ends; the minor axis moves at half a pixel.
-    EXPECT_EQ(touched(bm), (Points{{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 2}, {7, 2}, {8, 2}, {9, 3}, {10, 3}}));
+    EXPECT_EQ(touched(bm),
+              (Points{{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 2}, {7, 2}, {8, 2}, {9, 3}, {10, 3}}));
   }
   {
     TestBitmap bm(16, 8);
@@ -50,9 +54,12 @@ TEST(Lines, PixelsAndWeights)
   {
     TestBitmap bm(16, 8);
     Raster_Line(&bm, 0, 0, 10, 3, kWhite, 1.0f, RASTER_BLEND_COPY, true);
-    const struct { int x, y, r; } want[] = {{0, 0, 255}, {10, 3, 255}, {1, 0, 179}, {1, 1, 76}, {2, 0, 102}, {2, 1, 153},
-                                            {9, 3, 179}, {9, 2, 76}, {1, 2, 0}};
-    for (const auto &w : want) EXPECT_EQ(red(bm, w.x, w.y), w.r) << w.x << "," << w.y;
+    const struct
+    {
+      int x, y, r;
+    } want[] = {{0, 0, 255}, {10, 3, 255}, {1, 0, 179}, {1, 1, 76}, {2, 0, 102},
+                {2, 1, 153}, {9, 3, 179},  {9, 2, 76},  {1, 2, 0}};
+    for (const auto& w : want) EXPECT_EQ(red(bm, w.x, w.y), w.r) << w.x << "," << w.y;
   }
   // An exact anti-aliased diagonal at alpha 1.0: three-quarter words on it (0x7F + 0x3F = 190), quarter
   // words (63) on both pixels of each step, nothing else.
@@ -78,17 +85,21 @@ TEST(Lines, PixelsAndWeights)
 
 TEST(Lines, ClippingAndHostileEndPoints)
 {
-  const struct { int x1, y1, x2, y2; size_t pixels; } cases[] = {
-      {-5, 3, 40, 3, 20},                    // crosses the whole width
-      {-1000000000, 4, 1000000000, 4, 20},   // end points at +-1e9
-      {5, -1000000000, 5, 1000000000, 10},   // the same vertically
+  const struct
+  {
+    int x1, y1, x2, y2;
+    size_t pixels;
+  } cases[] = {
+      {-5, 3, 40, 3, 20},                  // crosses the whole width
+      {-1000000000, 4, 1000000000, 4, 20}, // end points at +-1e9
+      {5, -1000000000, 5, 1000000000, 10}, // the same vertically
       // The bottom edge moves y to h - 1 but takes x where the line meets row h: x = 10, so 11 pixels.
       {-1000000000, -1000000000, 1000000000, 1000000000, 11},
-      {30, 30, 40, 40, 0},                   // wholly outside
+      {30, 30, 40, 40, 0}, // wholly outside
       {-10, -10, -1, 50, 0},
       {INT_MIN, INT_MIN, INT_MAX, INT_MAX, 11},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     for (bool aa : {false, true}) {
       TestBitmap bm(20, 10);
       Raster_Line(&bm, c.x1, c.y1, c.x2, c.y2, kWhite, 1.0f, RASTER_BLEND_COPY, aa);
@@ -100,7 +111,7 @@ TEST(Lines, ClippingAndHostileEndPoints)
   }
   const float nan = NAN, inf = INFINITY;
   const float fcases[][4] = {{nan, 1, 5, 5}, {1, 1, inf, 5}, {-inf, -inf, inf, inf}, {1e30f, 2, -1e30f, 3}};
-  for (const auto &f : fcases) {
+  for (const auto& f : fcases) {
     TestBitmap bm(20, 10);
     Raster_FLine(&bm, f[0], f[1], f[2], f[3], kWhite, 1.0f, RASTER_BLEND_ADD, true);
     Raster_FLine(&bm, f[0], f[1], f[2], f[3], kWhite, 1.0f, RASTER_BLEND_ADD, false);
@@ -115,14 +126,18 @@ TEST(Lines, ClippingAndHostileEndPoints)
 
 TEST(Lines, DashPhaseRectanglesAndFlipping)
 {
-  const struct { int x1, y1, x2, y2, on, off; Points want; } dashes[] = {
+  const struct
+  {
+    int x1, y1, x2, y2, on, off;
+    Points want;
+  } dashes[] = {
       {0, 0, 0, 3, 1, 1, {{0, 0}, {0, 2}}},
       {0, 0, 0, 2, 1, 1, {{0, 0}}},
       {7, 1, 0, 1, 2, 1, {{0, 1}, {1, 1}, {3, 1}, {4, 1}, {6, 1}}},
-      {0, 0, 3, 3, 1, 1, {}},  // diagonal: nothing
-      {0, 0, 5, 0, 0, 0, {}},  // no drawn run
+      {0, 0, 3, 3, 1, 1, {}}, // diagonal: nothing
+      {0, 0, 5, 0, 0, 0, {}}, // no drawn run
   };
-  for (const auto &d : dashes) {
+  for (const auto& d : dashes) {
     TestBitmap bm(8, 4);
     Raster_DashedLine(&bm, d.x1, d.y1, d.x2, d.y2, d.on, d.off, kWhite, 1.0f, RASTER_BLEND_COPY, false);
     EXPECT_EQ(touched(bm), d.want) << d.x1 << "," << d.y1 << "-" << d.x2 << "," << d.y2;
@@ -135,15 +150,15 @@ TEST(Lines, DashPhaseRectanglesAndFlipping)
   // A flipped bitmap mirrors y before drawing: its memory holds what an upright bitmap holds after
   // drawing at y' = height - 1 - y.
   TestBitmap up(20, 12), down(20, 12, true);
-  for (TestBitmap *bm : {&up, &down}) {
+  for (TestBitmap* bm : {&up, &down}) {
     const bool upright = bm == &up;
     auto Y = [upright](float y) { return upright ? 11 - y : y; };
     Raster_Line(bm, 1, (int)Y(2), 17, (int)Y(9), kWhite, 0.7f, RASTER_BLEND_COPY, true);
     Raster_FLine(bm, 0.5f, Y(10.25f), 19.0f, Y(1.5f), kWhite, 1.0f, RASTER_BLEND_ADD, true);
     Raster_FillCircle(bm, 10, Y(5), 3.3f, kWhite, 0.5f, RASTER_BLEND_ADD, true);
     // Mirroring turns the angle a into pi - a.
-    Raster_Arc(bm, 10, Y(6), 4.0f, upright ? 3.1415927f - 2.0f : 0.3f, upright ? 3.1415927f - 0.3f : 2.0f, kWhite,
-               0.5f, RASTER_BLEND_ADD, false);
+    Raster_Arc(bm, 10, Y(6), 4.0f, upright ? 3.1415927f - 2.0f : 0.3f, upright ? 3.1415927f - 0.3f : 2.0f, kWhite, 0.5f,
+               RASTER_BLEND_ADD, false);
     Raster_FillTriangle(bm, 2, (int)Y(11), 6, (int)Y(3), 9, (int)Y(10), kWhite, 0.3f, RASTER_BLEND_ADD);
   }
   EXPECT_EQ(up.snapshot(), down.snapshot());

@@ -9,14 +9,17 @@
 
 namespace {
 
-void fillPattern(TestBitmap &bm)
+void fillPattern(TestBitmap& bm)
 {
   for (int y = 0; y < bm.getHeight(); y++)
     for (int x = 0; x < bm.getWidth(); x++) bm.set(x, y, px(16 * x + 1, 16 * y + 2, x ^ y, 255));
 }
 
 // A word with the same value in every byte.
-Raster_PixelWord grey(int v) { return 0x01010101u * (Raster_PixelWord)v; }
+Raster_PixelWord grey(int v)
+{
+  return 0x01010101u * (Raster_PixelWord)v;
+}
 
 } // namespace
 
@@ -39,8 +42,8 @@ TEST(RasterRotatedBlit, QuarterTurnWalksSourceColumnsDownward)
   TestBitmap src(4, 4), dest(4, 4);
   fillPattern(src);
   dest.fill(0x55555555);
-  Raster_RotatedBlit(&dest, &src, 0, 0, 4, 4, 0, 0, 4, 4, (float)(3.14159265358979323846 / 2), false, 1.0f, RASTER_BLEND_COPY, 0.5f,
-                     0.5f);
+  Raster_RotatedBlit(&dest, &src, 0, 0, 4, 4, 0, 0, 4, 4, (float)(3.14159265358979323846 / 2), false, 1.0f,
+                     RASTER_BLEND_COPY, 0.5f, 0.5f);
   for (int y = 0; y < 4; y++) {
     EXPECT_EQ(dest.get(0, y), 0x55555555u);
     for (int x = 1; x < 4; x++) EXPECT_EQ(dest.get(x, y), src.get(y, 4 - x)) << x << "," << y;
@@ -204,9 +207,9 @@ TEST(RasterBlur, WeighsCentreNeighboursAndEdges)
   Raster_Blur(&dest, &src, 0, 0, 0, 0, 3, 3);
   EXPECT_EQ(dest.get(1, 1), grey(64 + 4 + 12 + 8 + 2)); // 1/2 centre, 1/8 of each neighbour
   EXPECT_EQ(dest.get(0, 0), grey(0 + 16 + 8));          // corner: 1/4 right, 1/4 below
-  EXPECT_EQ(dest.get(1, 0), grey(32 + 0 + 0 + 32));      // first row: 1/4 from below
-  EXPECT_EQ(dest.get(2, 1), grey(48 + 32));              // last column: 1/4 from the left
-  EXPECT_EQ(dest.get(1, 2), grey(8 + 32));               // last row: 1/4 from above
+  EXPECT_EQ(dest.get(1, 0), grey(32 + 0 + 0 + 32));     // first row: 1/4 from below
+  EXPECT_EQ(dest.get(2, 1), grey(48 + 32));             // last column: 1/4 from the left
+  EXPECT_EQ(dest.get(1, 2), grey(8 + 32));              // last row: 1/4 from above
   EXPECT_EQ(dest.get(0, 1), grey(16 + 32));
 
   // In place gives the same as into another bitmap, over the same rectangle or shifted.

@@ -215,7 +215,8 @@ TEST(AUPresetXml, FuzzFindings)
       "<key>subtype</key><integer>1650748467</integer><key>manufacturer</key><integer>1366846575</integer>"
       "<key>name</key><string>";
   const std::string tail = "</string><key>data</key><data>AAAAAAAA4D8=</data>\n</dict>\n</plist>\n";
-  struct Finding {
+  struct Finding
+  {
     std::string bytes;
     bool accepted;
     const char* name;
@@ -229,7 +230,9 @@ TEST(AUPresetXml, FuzzFindings)
     AUPresetContents c;
     std::string error;
     EXPECT_EQ(AUPresetFromBytes(f.bytes, c, error), f.accepted) << error;
-    if (f.accepted) EXPECT_EQ(c.name, f.name);
-    else EXPECT_EQ(error.find('\n'), std::string::npos);
+    if (f.accepted)
+      EXPECT_EQ(c.name, f.name);
+    else
+      EXPECT_EQ(error.find('\n'), std::string::npos);
   }
 }

@@ -27,7 +27,8 @@ std::vector<std::uint8_t> Doubles(std::initializer_list<double> values)
 TEST(SavePresetCommand, SavesTheSettingsAndRoundTripsExactly)
 {
   TempDir dir;
-  RunResult r = RunBrindle("save-preset " + (dir / "a.aupreset") + " --level 0.25 --attack=0.75 --effect off --cabinet on");
+  RunResult r =
+      RunBrindle("save-preset " + (dir / "a.aupreset") + " --level 0.25 --attack=0.75 --effect off --cabinet on");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(r.err.empty()) << r.err;
   AUPresetContents saved;
@@ -61,7 +62,8 @@ TEST(SavePresetCommand, RenderWithPresetEqualsRenderWithTheSameSettings)
 {
   TempDir dir;
   WriteSignal(dir / "in.wav", 2, 48000, 6000);
-  ASSERT_EQ(RunBrindle("save-preset " + (dir / "p.aupreset") + " --level 0.375 --attack 0.875 --cabinet off").status, 0);
+  ASSERT_EQ(RunBrindle("save-preset " + (dir / "p.aupreset") + " --level 0.375 --attack 0.875 --cabinet off").status,
+            0);
   ASSERT_EQ(RunBrindle("save-preset " + (dir / "q.aupreset") + " --preset " + (dir / "p.aupreset")).status, 0);
   const std::string in = dir / "in.wav";
   const std::string base = "render " + in + " ";
@@ -118,7 +120,8 @@ TEST(SavePresetCommand, BadPresetsAreRefusedWithOneLineAndNoOutput)
     EXPECT_EQ(LineCount(r.err), 1) << r.err;
     EXPECT_FALSE(Exists(dir / "out.aupreset"));
   }
-  const RunResult foreignRun = RunBrindle("save-preset " + (dir / "out.aupreset") + " --preset " + (dir / "foreign.aupreset"));
+  const RunResult foreignRun =
+      RunBrindle("save-preset " + (dir / "out.aupreset") + " --preset " + (dir / "foreign.aupreset"));
   EXPECT_NE(foreignRun.err.find("aufx/bdl4/Qxlo"), std::string::npos) << foreignRun.err;
   // Nothing but the inputs is left in the folder.
   EXPECT_EQ(dir.Entries().size(), 6u);

@@ -17,12 +17,13 @@ TEST(EditorCommand, SnapshotsAndParameterLines)
     const char* lines;
   };
   const Case cases[] = {
-    {"", "Level 0.5 \"0.500\"\nAttack 0.5 \"0.500\"\nEffect 1 \"On\"\nCabinet 1 \"On\"\n"},
-    {"--set Effect=Off --set=level=0.8", "Level 0.8 \"0.800\"\nAttack 0.5 \"0.500\"\nEffect 0 \"Off\"\nCabinet 1 \"On\"\n"},
-    {"--click 104,73 --drag=150,120,0,-75 --ticks 3 --key space",
-     "Level 0.5 \"0.500\"\nAttack 0.75 \"0.750\"\nEffect 1 \"On\"\nCabinet 0 \"Off\"\n"},
-    {"--double-click 55,120 --right-click 55,120 --wheel 55,120,-2.7",
-     "Level 0.48 \"0.480\"\nAttack 0.5 \"0.500\"\nEffect 1 \"On\"\nCabinet 1 \"On\"\n"},
+      {"", "Level 0.5 \"0.500\"\nAttack 0.5 \"0.500\"\nEffect 1 \"On\"\nCabinet 1 \"On\"\n"},
+      {"--set Effect=Off --set=level=0.8",
+       "Level 0.8 \"0.800\"\nAttack 0.5 \"0.500\"\nEffect 0 \"Off\"\nCabinet 1 \"On\"\n"},
+      {"--click 104,73 --drag=150,120,0,-75 --ticks 3 --key space",
+       "Level 0.5 \"0.500\"\nAttack 0.75 \"0.750\"\nEffect 1 \"On\"\nCabinet 0 \"Off\"\n"},
+      {"--double-click 55,120 --right-click 55,120 --wheel 55,120,-2.7",
+       "Level 0.48 \"0.480\"\nAttack 0.5 \"0.500\"\nEffect 1 \"On\"\nCabinet 1 \"On\"\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
@@ -41,10 +42,14 @@ TEST(EditorCommand, SnapshotsAndParameterLines)
   const std::string res = hosttest::BundlePath() + "/Contents/Resources/";
   TestImage want, strip, shot;
   ASSERT_TRUE(LoadTestPng(res + "background.png", want));
-  const struct { const char* file; int frames, frame, x, y; } layers[] = {
-    {"brindle_led.png", 2, 1, 91, 15},     {"brindle_switch_01.png", 2, 1, 80, 61},
-    {"brindle_switch_02.png", 2, 0, 80, 172}, {"brindle_knob_01.png", 65, 32, 18, 86},
-    {"brindle_knob_01.png", 65, 32, 115, 86},
+  const struct
+  {
+    const char* file;
+    int frames, frame, x, y;
+  } layers[] = {
+      {"brindle_led.png", 2, 1, 91, 15},        {"brindle_switch_01.png", 2, 1, 80, 61},
+      {"brindle_switch_02.png", 2, 0, 80, 172}, {"brindle_knob_01.png", 65, 32, 18, 86},
+      {"brindle_knob_01.png", 65, 32, 115, 86},
   };
   for (const auto& l : layers) {
     ASSERT_TRUE(LoadTestPng(res + l.file, strip));
@@ -54,8 +59,7 @@ TEST(EditorCommand, SnapshotsAndParameterLines)
   ASSERT_TRUE(LoadTestPng(dir / "default.png", shot));
   int mismatches = 0;
   for (int y = 0; y < want.h; ++y)
-    for (int x = 0; x < want.w; ++x)
-      mismatches += !std::equal(want.At(x, y), want.At(x, y) + 3, shot.At(x, y));
+    for (int x = 0; x < want.w; ++x) mismatches += !std::equal(want.At(x, y), want.At(x, y) + 3, shot.At(x, y));
   EXPECT_EQ(mismatches, 0);
 }
 
@@ -69,24 +73,24 @@ TEST(EditorCommand, RefusalsAreOneLineAndWriteNothing)
     const char* mention;
   };
   const Case cases[] = {
-    {"--click 1,2", 2, "--snapshot"},
-    {"--display :99999", 1, "cannot open the X display ':99999'"},
-    {"--snapshot OUT --click 10", 2, "malformed"},
-    {"--snapshot OUT --click 10,abc", 2, "malformed"},
-    {"--snapshot OUT --click 10.5,3", 2, "malformed"},
-    {"--snapshot OUT --drag 1,2,3", 2, "malformed"},
-    {"--snapshot OUT --drag 1,2,3,4,ctrl", 2, "malformed"},
-    {"--snapshot OUT --wheel 1,2,nan", 2, "malformed"},
-    {"--snapshot OUT --ticks -1", 2, "malformed"},
-    {"--snapshot OUT --bogus 1", 2, "unknown option"},
-    {"--snapshot OUT stray", 2, "unexpected"},
-    {"--snapshot OUT --key ctrl-x", 2, "unknown key"},
-    {"--snapshot OUT --set Bogus=1", 1, "unknown parameter 'Bogus'"},
-    {"--snapshot OUT --set Level=7", 1, "outside"},
-    {"--snapshot OUT --set Effect=Maybe", 1, "not a value of Effect"},
-    {"--snapshot OUT --set Level", 1, "NAME=VALUE"},
-    {"--snapshot OUT --component /nonexistent.component", 1, "/nonexistent.component"},
-    {"--snapshot OUT --preset /dev/zero", 1, "/dev/zero"},
+      {"--click 1,2", 2, "--snapshot"},
+      {"--display :99999", 1, "cannot open the X display ':99999'"},
+      {"--snapshot OUT --click 10", 2, "malformed"},
+      {"--snapshot OUT --click 10,abc", 2, "malformed"},
+      {"--snapshot OUT --click 10.5,3", 2, "malformed"},
+      {"--snapshot OUT --drag 1,2,3", 2, "malformed"},
+      {"--snapshot OUT --drag 1,2,3,4,ctrl", 2, "malformed"},
+      {"--snapshot OUT --wheel 1,2,nan", 2, "malformed"},
+      {"--snapshot OUT --ticks -1", 2, "malformed"},
+      {"--snapshot OUT --bogus 1", 2, "unknown option"},
+      {"--snapshot OUT stray", 2, "unexpected"},
+      {"--snapshot OUT --key ctrl-x", 2, "unknown key"},
+      {"--snapshot OUT --set Bogus=1", 1, "unknown parameter 'Bogus'"},
+      {"--snapshot OUT --set Level=7", 1, "outside"},
+      {"--snapshot OUT --set Effect=Maybe", 1, "not a value of Effect"},
+      {"--snapshot OUT --set Level", 1, "NAME=VALUE"},
+      {"--snapshot OUT --component /nonexistent.component", 1, "/nonexistent.component"},
+      {"--snapshot OUT --preset /dev/zero", 1, "/dev/zero"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);

@@ -100,39 +100,41 @@ TEST_F(EditorHostTest, EveryInteractionShowsTheRightPicture)
     float effect, cabinet, level, attack;
   };
   const Case cases[] = {
-    {"fresh instance", [](EditorHost&, ComponentHost&) {}, Look{}, 1, 1, 0.5f, 0.5f},
-    {"footswitch held", [](EditorHost& e, ComponentHost&) { e.Press(104, 196); },
-     Look{0, 1, 1, 0.5, 0.5, false}, 0, 1, 0.5f, 0.5f},
-    {"footswitch clicked", [](EditorHost& e, ComponentHost&) { e.Click(104, 196); },
-     Look{0, 1, 0, 0.5, 0.5, false}, 0, 1, 0.5f, 0.5f},
-    {"footswitch clicked twice",
-     [&](EditorHost& e, ComponentHost&) { e.Click(104, 196), apart(e), e.Click(104, 196); }, Look{}, 1, 1, 0.5f,
-     0.5f},
-    {"cabinet switched off", [](EditorHost& e, ComponentHost&) { e.Click(104, 73); },
-     Look{1, 0, 0, 0.5, 0.5, false}, 1, 0, 0.5f, 0.5f},
-    {"host automates Effect off", [](EditorHost&, ComponentHost& h) { h.SetParameter(kEffect, 0); },
-     Look{0, 1, 0, 0.5, 0.5, false}, 0, 1, 0.5f, 0.5f},
-    // 30 pixels up over a 75-pixel knob at gearing 4: +0.1; with shift ten times less.
-    {"Level dragged up", [](EditorHost& e, ComponentHost&) { e.Drag(55, 120, 0, -30); },
-     Look{1, 1, 0, 0.6, 0.5, false}, 1, 1, 0.6f, 0.5f},
-    {"Level dragged up finely", [](EditorHost& e, ComponentHost&) { e.Drag(55, 120, 0, -30, NSShiftKeyMask); },
-     Look{1, 1, 0, 0.51, 0.5, false}, 1, 1, 0.51f, 0.5f},
-    {"Attack dragged past the bottom", [](EditorHost& e, ComponentHost&) { e.Drag(150, 100, 0, 400); },
-     Look{1, 1, 0, 0.5, 0.0, false}, 1, 1, 0.5f, 0.0f},
-    {"Attack wheeled up 5", [](EditorHost& e, ComponentHost&) { e.Wheel(150, 120, 5); },
-     Look{1, 1, 0, 0.5, 0.55, false}, 1, 1, 0.5f, 0.55f},
-    {"background clicked outside the about area", [](EditorHost& e, ComponentHost&) { e.Click(150, 300); },
-     Look{}, 1, 1, 0.5f, 0.5f},
-    {"about area clicked", [](EditorHost& e, ComponentHost&) { e.Click(20, 40); },
-     Look{1, 1, 0, 0.5, 0.5, true}, 1, 1, 0.5f, 0.5f},
-    {"about opened and closed",
-     [&](EditorHost& e, ComponentHost&) { e.Click(20, 40), apart(e), e.Click(100, 300); }, Look{}, 1, 1, 0.5f, 0.5f},
-    {"events outside the editor", [](EditorHost& e, ComponentHost&) {
-       e.Click(-50, 40), e.Drag(300, 500, 10, 10), e.Wheel(-1, -1, 3);
-     }, Look{}, 1, 1, 0.5f, 0.5f},
-    {"hostile wheel deltas", [](EditorHost& e, ComponentHost&) {
-       e.Wheel(55, 120, std::nan("")), e.Wheel(55, 120, 0.6), e.Wheel(150, 120, 1e300);
-     }, Look{1, 1, 0, 0.5, 1.0, false}, 1, 1, 0.5f, 1.0f},
+      {"fresh instance", [](EditorHost&, ComponentHost&) {}, Look{}, 1, 1, 0.5f, 0.5f},
+      {"footswitch held", [](EditorHost& e, ComponentHost&) { e.Press(104, 196); }, Look{0, 1, 1, 0.5, 0.5, false}, 0,
+       1, 0.5f, 0.5f},
+      {"footswitch clicked", [](EditorHost& e, ComponentHost&) { e.Click(104, 196); }, Look{0, 1, 0, 0.5, 0.5, false},
+       0, 1, 0.5f, 0.5f},
+      {"footswitch clicked twice",
+       [&](EditorHost& e, ComponentHost&) { e.Click(104, 196), apart(e), e.Click(104, 196); }, Look{}, 1, 1, 0.5f,
+       0.5f},
+      {"cabinet switched off", [](EditorHost& e, ComponentHost&) { e.Click(104, 73); }, Look{1, 0, 0, 0.5, 0.5, false},
+       1, 0, 0.5f, 0.5f},
+      {"host automates Effect off", [](EditorHost&, ComponentHost& h) { h.SetParameter(kEffect, 0); },
+       Look{0, 1, 0, 0.5, 0.5, false}, 0, 1, 0.5f, 0.5f},
+      // 30 pixels up over a 75-pixel knob at gearing 4: +0.1; with shift ten times less.
+      {"Level dragged up", [](EditorHost& e, ComponentHost&) { e.Drag(55, 120, 0, -30); },
+       Look{1, 1, 0, 0.6, 0.5, false}, 1, 1, 0.6f, 0.5f},
+      {"Level dragged up finely", [](EditorHost& e, ComponentHost&) { e.Drag(55, 120, 0, -30, NSShiftKeyMask); },
+       Look{1, 1, 0, 0.51, 0.5, false}, 1, 1, 0.51f, 0.5f},
+      {"Attack dragged past the bottom", [](EditorHost& e, ComponentHost&) { e.Drag(150, 100, 0, 400); },
+       Look{1, 1, 0, 0.5, 0.0, false}, 1, 1, 0.5f, 0.0f},
+      {"Attack wheeled up 5", [](EditorHost& e, ComponentHost&) { e.Wheel(150, 120, 5); },
+       Look{1, 1, 0, 0.5, 0.55, false}, 1, 1, 0.5f, 0.55f},
+      {"background clicked outside the about area", [](EditorHost& e, ComponentHost&) { e.Click(150, 300); }, Look{}, 1,
+       1, 0.5f, 0.5f},
+      {"about area clicked", [](EditorHost& e, ComponentHost&) { e.Click(20, 40); }, Look{1, 1, 0, 0.5, 0.5, true}, 1,
+       1, 0.5f, 0.5f},
+      {"about opened and closed", [&](EditorHost& e, ComponentHost&) { e.Click(20, 40), apart(e), e.Click(100, 300); },
+       Look{}, 1, 1, 0.5f, 0.5f},
+      {"events outside the editor",
+       [](EditorHost& e, ComponentHost&) { e.Click(-50, 40), e.Drag(300, 500, 10, 10), e.Wheel(-1, -1, 3); }, Look{}, 1,
+       1, 0.5f, 0.5f},
+      {"hostile wheel deltas",
+       [](EditorHost& e, ComponentHost&) {
+         e.Wheel(55, 120, std::nan("")), e.Wheel(55, 120, 0.6), e.Wheel(150, 120, 1e300);
+       },
+       Look{1, 1, 0, 0.5, 1.0, false}, 1, 1, 0.5f, 1.0f},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -162,7 +162,8 @@ TEST(ComponentHost, ParametersTextsPresetsAndChannelsThroughTheUnit)
 TEST(ComponentRender, BitIdenticalToTheDirectEngine)
 {
   TempDir dir;
-  struct Case {
+  struct Case
+  {
     int channels, rate, frames;
     const char* options;
   };
@@ -186,7 +187,8 @@ TEST(ComponentRender, BitIdenticalToTheDirectEngine)
     EXPECT_TRUE(SameBits(component, ReadSamples(dir / "direct.wav")));
   }
   // The bundle can be named explicitly or through the environment.
-  RunResult r = RunBrindle("render " + (dir / "in.wav") + " " + (dir / "named.wav") + " --quiet --component " + BundlePath());
+  RunResult r =
+      RunBrindle("render " + (dir / "in.wav") + " " + (dir / "named.wav") + " --quiet --component " + BundlePath());
   ASSERT_EQ(r.status, 0) << r.err;
   r = RunBrindle("render " + (dir / "in.wav") + " " + (dir / "env.wav") + " --quiet --engine component",
                  "BRINDLE_COMPONENT=" + BundlePath());

@@ -21,7 +21,10 @@
 
 namespace hosttest {
 
-inline std::string Exe() { return BRINDLE_EXE; }
+inline std::string Exe()
+{
+  return BRINDLE_EXE;
+}
 
 // The bundle the build puts beside the program's folder.
 inline std::string BundlePath()
@@ -30,7 +33,8 @@ inline std::string BundlePath()
   return exe.substr(0, exe.rfind('/')) + "/../Brindle.component";
 }
 
-struct RunResult {
+struct RunResult
+{
   int status = -1;
   std::string out, err;
 };

@@ -14,16 +14,17 @@
 
 namespace {
 
-struct Expected {
+struct Expected
+{
   const char* file;
   int width, frameHeight, frames;
   bool opaque; // else every frame's corners are transparent
 };
 
 const Expected kPictures[] = {
-  {"background.png", 208, 326, 1, true},      {"brindle_led.png", 26, 26, 2, false},
-  {"brindle_switch_01.png", 48, 24, 2, false}, {"brindle_switch_02.png", 48, 48, 2, false},
-  {"brindle_knob_01.png", 75, 75, 65, false},  {"brindle_about.png", 198, 160, 1, true},
+    {"background.png", 208, 326, 1, true},       {"brindle_led.png", 26, 26, 2, false},
+    {"brindle_switch_01.png", 48, 24, 2, false}, {"brindle_switch_02.png", 48, 48, 2, false},
+    {"brindle_knob_01.png", 75, 75, 65, false},  {"brindle_about.png", 198, 160, 1, true},
 };
 
 int RunGenerator(const std::string& args)
@@ -79,8 +80,8 @@ TEST(MakeImages, FreshRunMatchesCommittedPictures)
     // Controls are blended onto the enclosure: clear corners in every frame. Panels are opaque.
     for (int f = 0; f < e.frames; f++) {
       const int top = f * e.frameHeight, bottom = top + e.frameHeight - 1, right = e.width - 1;
-      for (unsigned int p : {Pixel(*fresh, 0, top), Pixel(*fresh, right, top), Pixel(*fresh, 0, bottom),
-                             Pixel(*fresh, right, bottom)})
+      for (unsigned int p :
+           {Pixel(*fresh, 0, top), Pixel(*fresh, right, top), Pixel(*fresh, 0, bottom), Pixel(*fresh, right, bottom)})
         EXPECT_EQ(Raster_GetA(p), e.opaque ? 255 : 0) << "frame " << f;
     }
     if (e.opaque) {
@@ -104,16 +105,17 @@ TEST(MakeImages, FramesShowTheirStates)
 TEST(MakeImages, CommandLine)
 {
   TempDir dir;
-  const struct {
+  const struct
+  {
     std::string args;
     int status;
   } cases[] = {
-    {"--help", 0},
-    {"", 2},                                 // no folder
-    {"-x", 2},                               // unknown option
-    {"a b", 2},                              // two folders
-    {"/proc/brindle-no-such/out", 1},        // cannot be created
-    {"/dev/null", 1},                        // exists, not a folder
+      {"--help", 0},
+      {"", 2},                          // no folder
+      {"-x", 2},                        // unknown option
+      {"a b", 2},                       // two folders
+      {"/proc/brindle-no-such/out", 1}, // cannot be created
+      {"/dev/null", 1},                 // exists, not a folder
   };
   for (const auto& c : cases) EXPECT_EQ(RunGenerator(c.args), c.status) << c.args;
   EXPECT_TRUE(dir.Entries().empty());

@@ -21,7 +21,8 @@
 
 namespace {
 
-struct PlotRun {
+struct PlotRun
+{
   int status;
   std::string out, err;
 };
@@ -99,7 +100,8 @@ TEST(PlotCommand, RefusalsLeaveNoOutput)
   const std::string old = "\x89PNG\r\n\x1a\nold";
   std::ofstream(dir / "keep.png") << old;
   const std::string a = dir / "a.wav";
-  struct Case {
+  struct Case
+  {
     std::string args;
     int status;
     const char* message;

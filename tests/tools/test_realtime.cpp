@@ -34,18 +34,47 @@ void* volatile gSink;
 TEST(RealtimeProbe, CountsWhatItIntercepts)
 {
   std::mutex heldElsewhere;
-  const struct {
+  const struct
+  {
     const char* name;
     void (*action)(std::mutex&);
     RealtimeCounts expected;
   } cases[] = {
       {"nothing", [](std::mutex&) {}, {0, 0, 0, 0}},
-      {"malloc and free", [](std::mutex&) { gSink = std::malloc(24); std::free(gSink); }, {1, 1, 0, 0}},
-      {"new and delete", [](std::mutex&) { int* p = new int(3); gSink = p; delete p; }, {1, 1, 0, 0}},
-      {"vector growth", [](std::mutex&) { std::vector<int> v(5); v.resize(500); gSink = v.data(); }, {2, 2, 0, 0}},
+      {"malloc and free",
+       [](std::mutex&) {
+         gSink = std::malloc(24);
+         std::free(gSink);
+       },
+       {1, 1, 0, 0}},
+      {"new and delete",
+       [](std::mutex&) {
+         int* p = new int(3);
+         gSink = p;
+         delete p;
+       },
+       {1, 1, 0, 0}},
+      {"vector growth",
+       [](std::mutex&) {
+         std::vector<int> v(5);
+         v.resize(500);
+         gSink = v.data();
+       },
+       {2, 2, 0, 0}},
       {"free of null", [](std::mutex&) { std::free(nullptr); }, {0, 0, 0, 0}},
-      {"uncontended lock", [](std::mutex&) { std::mutex m; m.lock(); m.unlock(); }, {0, 0, 1, 0}},
-      {"contended lock", [](std::mutex& m) { m.lock(); m.unlock(); }, {0, 0, 1, 1}},
+      {"uncontended lock",
+       [](std::mutex&) {
+         std::mutex m;
+         m.lock();
+         m.unlock();
+       },
+       {0, 0, 1, 0}},
+      {"contended lock",
+       [](std::mutex& m) {
+         m.lock();
+         m.unlock();
+       },
+       {0, 0, 1, 1}},
   };
   ASSERT_TRUE(RealtimeProbe::CountsAllocations());
   for (const auto& c : cases) {

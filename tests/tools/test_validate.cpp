@@ -146,7 +146,8 @@ Component ValidateChecks::sFaulty = nullptr;
 
 TEST_F(ValidateChecks, EachCheckCatchesItsFault)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     CheckFunction check;
     int argument;
@@ -242,8 +243,8 @@ TEST(ValidateCommand, OneLinePerCheckAndASummary)
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(LineCount(missing.err), 1) << missing.err;
   EXPECT_TRUE(missing.out.empty());
-  for (const char* bad : {"--seed 0", "--seed 1.5", "--frobnicate", "--level 0", "--level 11", "--level 2.5",
-                          "--repeat 0", "--repeat x"})
+  for (const char* bad :
+       {"--seed 0", "--seed 1.5", "--frobnicate", "--level 0", "--level 11", "--level 2.5", "--repeat 0", "--repeat x"})
     EXPECT_EQ(RunBrindle(std::string("validate ") + bad).status, 2) << bad;
 }
 
@@ -265,6 +266,8 @@ TEST(ValidateCommand, LevelsAddChecksAndRepetitionsPrintReplayableSeeds)
   EXPECT_NE(r.out.find(summary), std::string::npos) << r.out;
   // Without --seed a fresh one is printed.
   const RunResult a = RunBrindle("validate --level 1"), b = RunBrindle("validate --level 1");
-  const auto seedOf = [](const std::string& out) { return out.substr(out.find("seed "), out.find(')') - out.find("seed ")); };
+  const auto seedOf = [](const std::string& out) {
+    return out.substr(out.find("seed "), out.find(')') - out.find("seed "));
+  };
   EXPECT_NE(seedOf(a.out), seedOf(b.out));
 }

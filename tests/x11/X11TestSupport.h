@@ -23,11 +23,11 @@ inline void Pump(double seconds)
 
 // Skips the test, saying which program is missing, when the X tools are not installed. A modal
 // window that xdotool failed to answer would wait forever: the alarm ends the process instead.
-#define X11_REQUIRE_TOOLS()                                                                          \
-  do {                                                                                              \
-    const std::string missing = x11test::Missing({"Xvfb", "xdotool", "xwd"});                       \
-    if (!missing.empty()) GTEST_SKIP() << missing << " is not installed (scripts/packages.txt)";    \
-    alarm(60);                                                                                      \
+#define X11_REQUIRE_TOOLS()                                                                                            \
+  do {                                                                                                                 \
+    const std::string missing = x11test::Missing({"Xvfb", "xdotool", "xwd"});                                          \
+    if (!missing.empty()) GTEST_SKIP() << missing << " is not installed (scripts/packages.txt)";                       \
+    alarm(60);                                                                                                         \
   } while (0)
 
 // An Xvfb with the X11 backend installed on it for the scope; the headless backend comes back after.

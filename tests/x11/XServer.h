@@ -40,8 +40,7 @@ inline std::string Missing(const std::vector<std::string>& programs)
 
 // Starts a program; its standard output goes to `outFd` when given (>= 0), its errors nowhere when
 // quiet.
-inline pid_t Spawn(const std::vector<std::string>& args, const std::string& display, int outFd = -1,
-                   bool quiet = false)
+inline pid_t Spawn(const std::vector<std::string>& args, const std::string& display, int outFd = -1, bool quiet = false)
 {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e)
@@ -84,8 +83,7 @@ public:
   {
     int fds[2];
     if (pipe(fds) != 0) return;
-    mPid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp",
-                  "-noreset"},
+    mPid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
                  "", -1, true);
     close(fds[1]);
     std::string number;
@@ -162,8 +160,7 @@ inline bool DumpWindow(const std::string& display, unsigned long window, WindowP
       const uint8_t* p = &d[start + size_t(y) * bytesPerLine + x * 4];
       const uint32_t v = byteOrder ? (uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3])
                                    : (uint32_t(p[3]) << 24 | p[2] << 16 | p[1] << 8 | p[0]);
-      out.rgb[size_t(y) * width + x] =
-          channel(v, redMask) << 16 | channel(v, greenMask) << 8 | channel(v, blueMask);
+      out.rgb[size_t(y) * width + x] = channel(v, redMask) << 16 | channel(v, greenMask) << 8 | channel(v, blueMask);
     }
   return true;
 }

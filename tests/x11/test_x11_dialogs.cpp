@@ -23,8 +23,7 @@ struct Act
 std::vector<std::string> Keys(const std::string& text, std::vector<std::string> then)
 {
   std::vector<std::string> keys = {"key"};
-  for (char c : text)
-    keys.push_back(c == ' ' ? "space" : c == '.' ? "period" : c == '/' ? "slash" : std::string(1, c));
+  for (char c : text) keys.push_back(c == ' ' ? "space" : c == '.' ? "period" : c == '/' ? "slash" : std::string(1, c));
   keys.insert(keys.end(), then.begin(), then.end());
   return keys;
 }
@@ -33,8 +32,8 @@ pid_t Answer(const std::string& display, const std::string& title, const Act& ac
 {
   std::vector<std::string> args = {"sh", "-c",
                                    "xdotool search --sync --onlyvisible --name \"$0\" mousemove --window %1 " +
-                                     std::to_string(act.x) + " " + std::to_string(act.y) +
-                                     " && sleep 0.3 && exec xdotool \"$@\"",
+                                       std::to_string(act.x) + " " + std::to_string(act.y) +
+                                       " && sleep 0.3 && exec xdotool \"$@\"",
                                    title};
   args.insert(args.end(), act.then.begin(), act.then.end());
   return x11test::Spawn(args, display);
@@ -58,14 +57,14 @@ TEST(X11Dialogs, AlertsAreAnsweredByKeysAndButtons)
     CFOptionFlags response;
   };
   const Case cases[] = {
-    {Act{20, 20, {"key", "Return"}}, kCFUserNotificationDefaultResponse},
-    {Act{20, 20, {"key", "Escape"}}, kCFUserNotificationCancelResponse},
-    {Act{340, 77, {"click", "1"}}, kCFUserNotificationDefaultResponse},
-    {Act{250, 77, {"click", "1"}}, kCFUserNotificationAlternateResponse},
-    {Act{50, 77, {"click", "1"}}, kCFUserNotificationOtherResponse},
-    // A press that leaves the button before the release presses nothing; Return then answers.
-    {Act{250, 77, {"mousedown", "1", "mousemove_relative", "--", "-100", "-57", "mouseup", "1", "key", "Return"}},
-     kCFUserNotificationDefaultResponse},
+      {Act{20, 20, {"key", "Return"}}, kCFUserNotificationDefaultResponse},
+      {Act{20, 20, {"key", "Escape"}}, kCFUserNotificationCancelResponse},
+      {Act{340, 77, {"click", "1"}}, kCFUserNotificationDefaultResponse},
+      {Act{250, 77, {"click", "1"}}, kCFUserNotificationAlternateResponse},
+      {Act{50, 77, {"click", "1"}}, kCFUserNotificationOtherResponse},
+      // A press that leaves the button before the release presses nothing; Return then answers.
+      {Act{250, 77, {"mousedown", "1", "mousemove_relative", "--", "-100", "-57", "mouseup", "1", "key", "Return"}},
+       kCFUserNotificationDefaultResponse},
   };
   CFStringRef header = Text("Replace the preset?"), message = Text("It has unsaved changes."),
               replace = Text("Replace"), keep = Text("Keep"), other = Text("Other");
@@ -99,20 +98,29 @@ TEST(X11Dialogs, FileWindowsTakeTypedNamesAndListChoices)
   };
   // The list shows "../", "sub/", then "a.fxb" (b.txt is not an allowed type) in rows of 20 from y 32.
   const Case cases[] = {
-    {true, Act{20, 20, Keys("take two", {"Return"})}, folder + "/take two.fxb"},
-    {true, Act{20, 20, Keys("sub/x.fxb", {"Return"})}, folder + "/sub/x.fxb"},
-    {true, Act{20, 20, {"key", "Escape"}}, ""},
-    {false, Act{100, 82, {"click", "--repeat", "2", "--delay", "80", "1"}}, folder + "/a.fxb"},
-    {false, Act{20, 20, Keys("a.fxb", {"Return"})}, folder + "/a.fxb"},
-    // Not an allowed type, then a name that does not exist: both refused, and Escape cancels.
-    {false, Act{20, 20, Keys("b.txt", {"Return", "BackSpace", "BackSpace", "BackSpace", "BackSpace", "BackSpace",
-                                      "z", "z", "period", "f", "x", "b", "Return", "Escape"})},
-     ""},
-    // Into a folder by double-click, then back out through "../" to choose the file.
-    {false, Act{100, 62, {"click", "--repeat", "2", "--delay", "80", "1", "sleep", "0.6", "mousemove_relative", "--",
-                          "0", "-20", "click", "--repeat", "2", "--delay", "80", "1", "sleep", "0.6",
-                          "mousemove_relative", "0", "40", "click", "--repeat", "2", "--delay", "80", "1"}},
-     folder + "/a.fxb"},
+      {true, Act{20, 20, Keys("take two", {"Return"})}, folder + "/take two.fxb"},
+      {true, Act{20, 20, Keys("sub/x.fxb", {"Return"})}, folder + "/sub/x.fxb"},
+      {true, Act{20, 20, {"key", "Escape"}}, ""},
+      {false, Act{100, 82, {"click", "--repeat", "2", "--delay", "80", "1"}}, folder + "/a.fxb"},
+      {false, Act{20, 20, Keys("a.fxb", {"Return"})}, folder + "/a.fxb"},
+      // Not an allowed type, then a name that does not exist: both refused, and Escape cancels.
+      {false,
+       Act{20, 20,
+           Keys("b.txt", {"Return", "BackSpace", "BackSpace", "BackSpace", "BackSpace", "BackSpace", "z", "z", "period",
+                          "f", "x", "b", "Return", "Escape"})},
+       ""},
+      // Into a folder by double-click, then back out through "../" to choose the file.
+      {false, Act{100, 62, {"click",    "--repeat", "2",
+                            "--delay",  "80",       "1",
+                            "sleep",    "0.6",      "mousemove_relative",
+                            "--",       "0",        "-20",
+                            "click",    "--repeat", "2",
+                            "--delay",  "80",       "1",
+                            "sleep",    "0.6",      "mousemove_relative",
+                            "0",        "40",       "click",
+                            "--repeat", "2",        "--delay",
+                            "80",       "1"}},
+       folder + "/a.fxb"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);
@@ -160,12 +168,12 @@ TEST(X11Dialogs, MenusChooseByPointerAndKeysAndDismiss)
     NSMenuItem* expected;
   };
   const Case cases[] = {
-    {Act{40, 12, {"click", "1"}}, one},
-    {Act{40, 32, {"click", "1", "key", "Escape"}}, nullptr},  // disabled: no choice
-    {Act{40, 12, {"key", "Down", "Right", "Return"}}, deep},
-    {Act{40, 59, {"mousemove_relative", "130", "0", "sleep", "0.2", "click", "1"}}, deep},
-    {Act{40, 12, {"mousemove", "400", "400", "click", "1"}}, nullptr},
-    {Act{40, 12, {"key", "Escape"}}, nullptr},
+      {Act{40, 12, {"click", "1"}}, one},
+      {Act{40, 32, {"click", "1", "key", "Escape"}}, nullptr}, // disabled: no choice
+      {Act{40, 12, {"key", "Down", "Right", "Return"}}, deep},
+      {Act{40, 59, {"mousemove_relative", "130", "0", "sleep", "0.2", "click", "1"}}, deep},
+      {Act{40, 12, {"mousemove", "400", "400", "click", "1"}}, nullptr},
+      {Act{40, 12, {"key", "Escape"}}, nullptr},
   };
   const CGFloat height = BrindleHost::Backend().DisplaySize().height;
   for (const Case& c : cases) {

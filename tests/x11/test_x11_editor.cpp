@@ -28,24 +28,30 @@ struct Gesture
   int x, y, dy;
 };
 const Gesture kGestures[] = {
-  {Kind::kClick, 106, 199, 0},    // the footswitch
-  {Kind::kDrag, 57, 133, -24},    // the Level knob, upwards
-  {Kind::kWheelUp, 157, 133, 0},  // the Attack knob
-  {Kind::kWheelUp, 157, 133, 0},
-  {Kind::kWheelDown, 157, 133, 0},
-  {Kind::kClick, 106, 75, 0},     // the cabinet switch
+    {Kind::kClick, 106, 199, 0},   // the footswitch
+    {Kind::kDrag, 57, 133, -24},   // the Level knob, upwards
+    {Kind::kWheelUp, 157, 133, 0}, // the Attack knob
+    {Kind::kWheelUp, 157, 133, 0}, {Kind::kWheelDown, 157, 133, 0}, {Kind::kClick, 106, 75, 0}, // the cabinet switch
 };
 
 std::vector<std::string> XdotoolArgs(const Gesture& g, unsigned long window)
 {
   const std::string w = std::to_string(window);
-  auto at = [&](int y) { return std::vector<std::string>{"mousemove", "--window", w, std::to_string(g.x), std::to_string(y)}; };
+  auto at = [&](int y) {
+    return std::vector<std::string>{"mousemove", "--window", w, std::to_string(g.x), std::to_string(y)};
+  };
   std::vector<std::string> args = at(g.y);
   auto add = [&args](std::vector<std::string> more) { args.insert(args.end(), more.begin(), more.end()); };
   switch (g.kind) {
-  case Kind::kClick: add({"click", "1"}); break;
-  case Kind::kWheelUp: add({"click", "4"}); break;
-  case Kind::kWheelDown: add({"click", "5"}); break;
+  case Kind::kClick:
+    add({"click", "1"});
+    break;
+  case Kind::kWheelUp:
+    add({"click", "4"});
+    break;
+  case Kind::kWheelDown:
+    add({"click", "5"});
+    break;
   case Kind::kDrag:
     add({"mousedown", "1"});
     for (int step = 1; step <= 4; ++step) add(at(g.y + g.dy * step / 4));
@@ -79,9 +85,12 @@ TEST(X11Editor, GesturesReachTheControlsAndTheWindowShowsWhatHeadlessShows)
   ASSERT_TRUE(headless.Open(reference.Unit(), error)) << error;
   headless.Ticks(2);
   for (const Gesture& g : kGestures) {
-    if (g.kind == Kind::kClick) headless.Click(g.x - 2, g.y - 3);
-    else if (g.kind == Kind::kDrag) headless.Drag(g.x - 2, g.y - 3, 0, g.dy);
-    else headless.Wheel(g.x - 2, g.y - 3, g.kind == Kind::kWheelUp ? 1 : -1);
+    if (g.kind == Kind::kClick)
+      headless.Click(g.x - 2, g.y - 3);
+    else if (g.kind == Kind::kDrag)
+      headless.Drag(g.x - 2, g.y - 3, 0, g.dy);
+    else
+      headless.Wheel(g.x - 2, g.y - 3, g.kind == Kind::kWheelUp ? 1 : -1);
     headless.Ticks(3);
   }
   headless.Ticks(5);
@@ -146,7 +155,8 @@ TEST(X11Editor, HostWindowReferencesHoldAChildAndUnknownOnesAreRefused)
     bool known;
   };
   // A window id nobody made, and one far out of any client's range: trapped errors, not a crash.
-  const Case cases[] = {{"the host's window", hostWindow, true}, {"unused id", hostWindow + 0x777, false},
+  const Case cases[] = {{"the host's window", hostWindow, true},
+                        {"unused id", hostWindow + 0x777, false},
                         {"out of range", 0x7FFFFFFFul, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -24,17 +24,18 @@ TEST(X11Mapping, PixelWordsKeepColoursOnEveryLayout)
     uint32_t word; // as stored, read back in host order
   };
   const Case cases[] = {
-    {"depth 24", {0xFF0000, 0xFF00, 0xFF, 24, false}, 0x00123456},
-    {"depth 32 with alpha", {0xFF0000, 0xFF00, 0xFF, 32, false}, 0xFF123456},
-    {"blue first", {0xFF, 0xFF00, 0xFF0000, 24, false}, 0x00563412},
-    {"other byte order", {0xFF0000, 0xFF00, 0xFF, 24, true}, 0x56341200},
-    {"other byte order, depth 32", {0xFF0000, 0xFF00, 0xFF, 32, true}, 0x563412FF},
-    // 10-bit channels repeat the high bits, so full scale stays full scale.
-    {"10-bit channels", {0x3FF00000, 0xFFC00, 0x3FF, 32, false}, 0xC0000000 | 0x048 << 20 | 0x0D0 << 10 | 0x159},
+      {"depth 24", {0xFF0000, 0xFF00, 0xFF, 24, false}, 0x00123456},
+      {"depth 32 with alpha", {0xFF0000, 0xFF00, 0xFF, 32, false}, 0xFF123456},
+      {"blue first", {0xFF, 0xFF00, 0xFF0000, 24, false}, 0x00563412},
+      {"other byte order", {0xFF0000, 0xFF00, 0xFF, 24, true}, 0x56341200},
+      {"other byte order, depth 32", {0xFF0000, 0xFF00, 0xFF, 32, true}, 0x563412FF},
+      // 10-bit channels repeat the high bits, so full scale stays full scale.
+      {"10-bit channels", {0x3FF00000, 0xFFC00, 0x3FF, 32, false}, 0xC0000000 | 0x048 << 20 | 0x0D0 << 10 | 0x159},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    for (const auto& [pixel, layout] : {std::make_pair(store, kBackingStoreLayout), std::make_pair(frame, kContextFrameLayout)}) {
+    for (const auto& [pixel, layout] :
+         {std::make_pair(store, kBackingStoreLayout), std::make_pair(frame, kContextFrameLayout)}) {
       uint32_t out[2] = {0, 0};
       ConvertPixels(pixel, 4, layout, reinterpret_cast<uint8_t*>(out), 4, c.layout, 1, 1);
       EXPECT_EQ(out[0], c.word);
@@ -58,12 +59,19 @@ TEST(X11Mapping, KeysModifiersAndClickCountsReadAsOnAMac)
     const char* characters;
   };
   const Key keys[] = {
-    {XK_Return, "\r", 0x24, "\r"},        {XK_BackSpace, "\b", 0x33, "\x7f"}, {XK_Left, "", 0x7B, "\xEF\x9C\x82"},
-    {XK_Up, "", 0x7E, "\xEF\x9C\x80"},    {XK_a, "a", 0x00, "a"},             {XK_A, "A", 0x00, "A"},
-    {XK_m, "m", 0x2E, "m"},               {XK_1, "1", 0x12, "1"},             {XK_eacute, "\xE9", 0xFFFF, "\xC3\xA9"},
-    {0x10020AC, "", 0xFFFF, "\xE2\x82\xAC"}, // the euro sign as a Unicode key symbol
-    {XK_a, "\x01", 0x00, "a"},            // Control-A: the symbol's own character
-    {XK_Shift_L, "", 0xFFFF, ""},         {0x7FFFFFFF, "", 0xFFFF, ""},
+      {XK_Return, "\r", 0x24, "\r"},
+      {XK_BackSpace, "\b", 0x33, "\x7f"},
+      {XK_Left, "", 0x7B, "\xEF\x9C\x82"},
+      {XK_Up, "", 0x7E, "\xEF\x9C\x80"},
+      {XK_a, "a", 0x00, "a"},
+      {XK_A, "A", 0x00, "A"},
+      {XK_m, "m", 0x2E, "m"},
+      {XK_1, "1", 0x12, "1"},
+      {XK_eacute, "\xE9", 0xFFFF, "\xC3\xA9"},
+      {0x10020AC, "", 0xFFFF, "\xE2\x82\xAC"}, // the euro sign as a Unicode key symbol
+      {XK_a, "\x01", 0x00, "a"},               // Control-A: the symbol's own character
+      {XK_Shift_L, "", 0xFFFF, ""},
+      {0x7FFFFFFF, "", 0xFFFF, ""},
   };
   for (const Key& k : keys) {
     SCOPED_TRACE(k.keysym);
@@ -85,11 +93,11 @@ TEST(X11Mapping, KeysModifiersAndClickCountsReadAsOnAMac)
     long count;
   };
   const Press presses[] = {
-    {1, 1000, 10, 10, 1}, {1, 1400, 12, 13, 2}, {1, 1800, 14, 14, 3}, // each within 500 ms and 4 px
-    {1, 2400, 14, 14, 1},                                             // too late
-    {1, 2500, 19, 14, 1},                                             // too far
-    {3, 2600, 19, 14, 1},                                             // another button
-    {3, 0xFFFFFF00ul, 19, 14, 1}, {3, 0x100000010ul, 19, 14, 2},      // across the server clock's wrap
+      {1, 1000, 10, 10, 1},         {1, 1400, 12, 13, 2},          {1, 1800, 14, 14, 3}, // each within 500 ms and 4 px
+      {1, 2400, 14, 14, 1},                                                              // too late
+      {1, 2500, 19, 14, 1},                                                              // too far
+      {3, 2600, 19, 14, 1},                                                              // another button
+      {3, 0xFFFFFF00ul, 19, 14, 1}, {3, 0x100000010ul, 19, 14, 2}, // across the server clock's wrap
   };
   ClickCounter counter;
   for (const Press& p : presses) EXPECT_EQ(counter.Press(p.button, p.time, p.x, p.y), p.count) << p.time;

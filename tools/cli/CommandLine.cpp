@@ -20,9 +20,12 @@ bool ParseRealInRange(const char* text, double lo, double hi, double& value)
 
 bool ParseOnOff(const char* text, int& value)
 {
-  if (!std::strcmp(text, "on")) value = 1;
-  else if (!std::strcmp(text, "off")) value = 0;
-  else return false;
+  if (!std::strcmp(text, "on"))
+    value = 1;
+  else if (!std::strcmp(text, "off"))
+    value = 0;
+  else
+    return false;
   return true;
 }
 

@@ -47,7 +47,8 @@ bool MakeFolders(const std::string& path, std::string& error)
   return true;
 }
 
-struct Variant {
+struct Variant
+{
   const char* file;
   RenderSettings settings;
 };
@@ -126,7 +127,8 @@ int RunDemoCommand(int argc, char** argv)
   if (!SnapshotEditor(bundle, nullptr, editorPicture, error)) return CommandFailure("demo", error);
   std::printf("wrote %s (the editor)\n", editorPicture.c_str());
   const std::string pressedPicture = folder + "/brindle-editor-footswitch.png";
-  if (!SnapshotEditor(bundle, [](EditorHost& editor) { editor.Press(104, 196); }, pressedPicture, error))
+  if (!SnapshotEditor(
+          bundle, [](EditorHost& editor) { editor.Press(104, 196); }, pressedPicture, error))
     return CommandFailure("demo", error);
   std::printf("wrote %s (the editor, footswitch held down)\n", pressedPicture.c_str());
 

@@ -22,41 +22,40 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: brindle editor [--snapshot OUT.png] [options] [events]\n"
-    "\n"
-    "Without --snapshot, opens the editor in a window on the X display ($DISPLAY, or --display)\n"
-    "and prints one line per parameter change as you make it (name, value, display text), until\n"
-    "the window is closed or Ctrl-C.\n"
-    "\n"
-    "With --snapshot:\n"
-    "Opens the Brindle component's editor the way a host does (the component's Cocoa view property,\n"
-    "the view factory class in the bundle, a view in a window of its own), replays the events in\n"
-    "order, lets the redraw timer run, and writes what the window shows as a PNG. Afterwards it\n"
-    "prints one line per parameter: its name, its value and its display text.\n"
-    "\n"
-    "Coordinates are editor pixels: origin at the top left, x to the right, y down (the editor is\n"
-    "208 x 326). A point outside the editor is delivered like any other and hits nothing.\n"
-    "\n"
-    "options:\n"
-    "  --snapshot OUT.png     where to write the picture\n"
-    "  --display NAME         the X display for the window (default: $DISPLAY)\n"
-    "  --preset FILE          restore the state in FILE (.aupreset, .fxp or .fxb) first\n"
-    "  --set NAME=VALUE       set a parameter as a host would, before the events; VALUE is the\n"
-    "                         parameter's own value (Level=0.8, Effect=0) or one of its value\n"
-    "                         texts (Effect=Off); may be repeated\n"
-    "  --component PATH       the component bundle, Brindle's or another plug-in's (default:\n"
-    "                         $BRINDLE_COMPONENT, else Brindle's, built next to this program)\n"
-    "  -h, --help             this text\n"
-    "\n"
-    "events (in the order given):\n"
-    "  --click X,Y            press and release the left button\n"
-    "  --double-click X,Y     two clicks within the double-click interval\n"
-    "  --right-click X,Y      press and release the right button\n"
-    "  --drag X,Y,DX,DY[,shift]  press at X,Y, move by DX,DY, release (shift: fine adjustment)\n"
-    "  --wheel X,Y,D          turn the wheel by D (positive: up)\n"
-    "  --key K                a key: one printable character, or space, left, right, up, down\n"
-    "  --ticks N              let the redraw timer run N times (25 per second)\n";
+const char kUsage[] = "usage: brindle editor [--snapshot OUT.png] [options] [events]\n"
+                      "\n"
+                      "Without --snapshot, opens the editor in a window on the X display ($DISPLAY, or --display)\n"
+                      "and prints one line per parameter change as you make it (name, value, display text), until\n"
+                      "the window is closed or Ctrl-C.\n"
+                      "\n"
+                      "With --snapshot:\n"
+                      "Opens the Brindle component's editor the way a host does (the component's Cocoa view property,\n"
+                      "the view factory class in the bundle, a view in a window of its own), replays the events in\n"
+                      "order, lets the redraw timer run, and writes what the window shows as a PNG. Afterwards it\n"
+                      "prints one line per parameter: its name, its value and its display text.\n"
+                      "\n"
+                      "Coordinates are editor pixels: origin at the top left, x to the right, y down (the editor is\n"
+                      "208 x 326). A point outside the editor is delivered like any other and hits nothing.\n"
+                      "\n"
+                      "options:\n"
+                      "  --snapshot OUT.png     where to write the picture\n"
+                      "  --display NAME         the X display for the window (default: $DISPLAY)\n"
+                      "  --preset FILE          restore the state in FILE (.aupreset, .fxp or .fxb) first\n"
+                      "  --set NAME=VALUE       set a parameter as a host would, before the events; VALUE is the\n"
+                      "                         parameter's own value (Level=0.8, Effect=0) or one of its value\n"
+                      "                         texts (Effect=Off); may be repeated\n"
+                      "  --component PATH       the component bundle, Brindle's or another plug-in's (default:\n"
+                      "                         $BRINDLE_COMPONENT, else Brindle's, built next to this program)\n"
+                      "  -h, --help             this text\n"
+                      "\n"
+                      "events (in the order given):\n"
+                      "  --click X,Y            press and release the left button\n"
+                      "  --double-click X,Y     two clicks within the double-click interval\n"
+                      "  --right-click X,Y      press and release the right button\n"
+                      "  --drag X,Y,DX,DY[,shift]  press at X,Y, move by DX,DY, release (shift: fine adjustment)\n"
+                      "  --wheel X,Y,D          turn the wheel by D (positive: up)\n"
+                      "  --key K                a key: one printable character, or space, left, right, up, down\n"
+                      "  --ticks N              let the redraw timer run N times (25 per second)\n";
 
 int Usage(const std::string& message)
 {
@@ -111,7 +110,8 @@ bool DescribeParameter(ComponentHost& host, AudioUnitParameterID id, AudioUnitPa
 {
   info = AudioUnitParameterInfo{};
   UInt32 size = sizeof(info);
-  if (AudioUnitGetProperty(host.Unit(), kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &size) != noErr)
+  if (AudioUnitGetProperty(host.Unit(), kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &size) !=
+      noErr)
     return false;
   name = info.cfNameString ? StringFromCF(info.cfNameString) : info.name;
   ReleaseParameterInfoNames(info);
@@ -173,7 +173,8 @@ std::string ParameterName(ComponentHost& host, AudioUnitParameterID id)
 {
   AudioUnitParameterInfo info{};
   UInt32 size = sizeof(info);
-  if (AudioUnitGetProperty(host.Unit(), kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &size) != noErr)
+  if (AudioUnitGetProperty(host.Unit(), kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info, &size) !=
+      noErr)
     return "parameter " + std::to_string(id);
   const std::string name = info.cfNameString ? StringFromCF(info.cfNameString) : info.name;
   ReleaseParameterInfoNames(info);
@@ -235,11 +236,16 @@ int RunEditorCommand(int argc, char** argv)
       value = argv[++i];
     }
 
-    if (name == "--snapshot") snapshotPath = value;
-    else if (name == "--preset") presetPath = value;
-    else if (name == "--component") componentPath = value;
-    else if (name == "--display") displayName = value;
-    else if (name == "--set") settingTexts.push_back(value);
+    if (name == "--snapshot")
+      snapshotPath = value;
+    else if (name == "--preset")
+      presetPath = value;
+    else if (name == "--component")
+      componentPath = value;
+    else if (name == "--display")
+      displayName = value;
+    else if (name == "--set")
+      settingTexts.push_back(value);
     else {
       EditorEvent event;
       event.kind = name.substr(2);
@@ -267,7 +273,8 @@ int RunEditorCommand(int argc, char** argv)
   Component component = nullptr;
   if (!LoadEffectComponent(ResolveComponentPath(componentPath), component, error)) return Fail(error);
   ComponentHost host;
-  if (OSStatus status = host.Open(component); status != noErr) return Fail("cannot open the component: " + DescribeStatus(status));
+  if (OSStatus status = host.Open(component); status != noErr)
+    return Fail("cannot open the component: " + DescribeStatus(status));
 
   if (!presetPath.empty()) {
     AUPresetContents preset;
@@ -287,7 +294,9 @@ int RunEditorCommand(int argc, char** argv)
   }
 
   if (snapshotPath.empty()) {
-    const auto print = [&host](AudioUnitParameterID id, AudioUnitParameterValue value) { PrintParameter(host, id, value); };
+    const auto print = [&host](AudioUnitParameterID id, AudioUnitParameterValue value) {
+      PrintParameter(host, id, value);
+    };
     if (!RunEditorWindow(host.Unit(), displayName, print, error)) return Fail(error);
     return 0;
   }
@@ -297,13 +306,20 @@ int RunEditorCommand(int argc, char** argv)
   editor.Ticks(2); // the first repaint
   for (const EditorEvent& event : events) {
     const auto n = [&event](size_t i) { return static_cast<int>(event.numbers[i]); };
-    if (event.kind == "click") editor.Click(n(0), n(1));
-    else if (event.kind == "double-click") editor.DoubleClick(n(0), n(1));
-    else if (event.kind == "right-click") editor.RightClick(n(0), n(1));
-    else if (event.kind == "drag") editor.Drag(n(0), n(1), n(2), n(3), event.shift ? static_cast<unsigned long>(NSShiftKeyMask) : 0ul);
-    else if (event.kind == "wheel") editor.Wheel(n(0), n(1), event.numbers[2]);
-    else if (event.kind == "ticks") editor.Ticks(n(0));
-    else if (event.kind == "key" && !editor.Key(event.key, error)) return Usage(error);
+    if (event.kind == "click")
+      editor.Click(n(0), n(1));
+    else if (event.kind == "double-click")
+      editor.DoubleClick(n(0), n(1));
+    else if (event.kind == "right-click")
+      editor.RightClick(n(0), n(1));
+    else if (event.kind == "drag")
+      editor.Drag(n(0), n(1), n(2), n(3), event.shift ? static_cast<unsigned long>(NSShiftKeyMask) : 0ul);
+    else if (event.kind == "wheel")
+      editor.Wheel(n(0), n(1), event.numbers[2]);
+    else if (event.kind == "ticks")
+      editor.Ticks(n(0));
+    else if (event.kind == "key" && !editor.Key(event.key, error))
+      return Usage(error);
     editor.Ticks(1);
   }
   editor.Ticks(2); // let the timer pick up whatever the last event left stale

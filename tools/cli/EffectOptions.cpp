@@ -17,8 +17,8 @@ int EffectOptionIndex(const std::string& name)
 
 } // namespace
 
-bool SplitOption(int argc, char** argv, int& i, std::initializer_list<const char*> otherValueOptions,
-                 std::string& name, std::string& value, std::string& error)
+bool SplitOption(int argc, char** argv, int& i, std::initializer_list<const char*> otherValueOptions, std::string& name,
+                 std::string& value, std::string& error)
 {
   const std::string arg = argv[i];
   const size_t eq = arg.find('=');

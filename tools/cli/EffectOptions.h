@@ -8,7 +8,8 @@
 #include <string>
 
 // One control setting: the effect's parameter index and its real value (on/off as 1/0).
-struct EffectSetting {
+struct EffectSetting
+{
   int index = 0;
   double value = 0.0;
 };
@@ -22,8 +23,8 @@ enum class EffectOptionResult {
 // Splits argv[i], known to start with "--", into name and value: "--name=value", or "--name VALUE"
 // when the name is one of the four control options or in otherValueOptions (i then steps past the
 // value). False, with the usage message in error, for an unknown option or a missing value.
-bool SplitOption(int argc, char** argv, int& i, std::initializer_list<const char*> otherValueOptions,
-                 std::string& name, std::string& value, std::string& error);
+bool SplitOption(int argc, char** argv, int& i, std::initializer_list<const char*> otherValueOptions, std::string& name,
+                 std::string& value, std::string& error);
 
 // Reads the value of a control option.
 EffectOptionResult ParseEffectOption(const std::string& name, const std::string& value, EffectSetting& setting,

@@ -10,17 +10,16 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: brindle info [options]\n"
-    "\n"
-    "Opens the Brindle component and prints its identity, its parameters (name, unit, range,\n"
-    "current value and its text, value strings), channel configurations, latency, tail time and\n"
-    "factory presets.\n"
-    "\n"
-    "options:\n"
-    "  --component PATH   the Brindle.component bundle (default: $BRINDLE_COMPONENT, else the one\n"
-    "                     beside this program, else the installed one)\n"
-    "  -h, --help         this text\n";
+const char kUsage[] = "usage: brindle info [options]\n"
+                      "\n"
+                      "Opens the Brindle component and prints its identity, its parameters (name, unit, range,\n"
+                      "current value and its text, value strings), channel configurations, latency, tail time and\n"
+                      "factory presets.\n"
+                      "\n"
+                      "options:\n"
+                      "  --component PATH   the Brindle.component bundle (default: $BRINDLE_COMPONENT, else the one\n"
+                      "                     beside this program, else the installed one)\n"
+                      "  -h, --help         this text\n";
 
 int Fail(const std::string& message)
 {
@@ -30,17 +29,28 @@ int Fail(const std::string& message)
 std::string UnitText(const AudioUnitParameterInfo& info)
 {
   switch (info.unit) {
-  case kAudioUnitParameterUnit_Generic: return "generic";
-  case kAudioUnitParameterUnit_Indexed: return "indexed";
-  case kAudioUnitParameterUnit_Boolean: return "boolean";
-  case kAudioUnitParameterUnit_Percent: return "percent";
-  case kAudioUnitParameterUnit_Seconds: return "seconds";
-  case kAudioUnitParameterUnit_Hertz: return "hertz";
-  case kAudioUnitParameterUnit_Decibels: return "decibels";
-  case kAudioUnitParameterUnit_LinearGain: return "linear gain";
-  case kAudioUnitParameterUnit_Milliseconds: return "milliseconds";
-  case kAudioUnitParameterUnit_CustomUnit: return "\"" + StringFromCF(info.unitName) + "\"";
-  default: return "unit " + std::to_string(info.unit);
+  case kAudioUnitParameterUnit_Generic:
+    return "generic";
+  case kAudioUnitParameterUnit_Indexed:
+    return "indexed";
+  case kAudioUnitParameterUnit_Boolean:
+    return "boolean";
+  case kAudioUnitParameterUnit_Percent:
+    return "percent";
+  case kAudioUnitParameterUnit_Seconds:
+    return "seconds";
+  case kAudioUnitParameterUnit_Hertz:
+    return "hertz";
+  case kAudioUnitParameterUnit_Decibels:
+    return "decibels";
+  case kAudioUnitParameterUnit_LinearGain:
+    return "linear gain";
+  case kAudioUnitParameterUnit_Milliseconds:
+    return "milliseconds";
+  case kAudioUnitParameterUnit_CustomUnit:
+    return "\"" + StringFromCF(info.unitName) + "\"";
+  default:
+    return "unit " + std::to_string(info.unit);
   }
 }
 
@@ -138,8 +148,10 @@ int RunInfoCommand(int argc, char** argv)
   Float64 latency = 0.0, tail = 0.0;
   const OSStatus latencyStatus = host.Get(kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, latency);
   const OSStatus tailStatus = host.Get(kAudioUnitProperty_TailTime, kAudioUnitScope_Global, 0, tail);
-  std::printf("latency: %s\n", latencyStatus == noErr ? (Number(latency) + " s").c_str() : DescribeStatus(latencyStatus).c_str());
-  std::printf("tail time: %s\n", tailStatus == noErr ? (Number(tail) + " s").c_str() : DescribeStatus(tailStatus).c_str());
+  std::printf("latency: %s\n",
+              latencyStatus == noErr ? (Number(latency) + " s").c_str() : DescribeStatus(latencyStatus).c_str());
+  std::printf("tail time: %s\n",
+              tailStatus == noErr ? (Number(tail) + " s").c_str() : DescribeStatus(tailStatus).c_str());
 
   std::vector<std::pair<int, std::string>> presets;
   host.FactoryPresets(presets);

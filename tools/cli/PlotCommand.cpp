@@ -12,19 +12,18 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: brindle plot IN [IN2 ...] -o OUT.png [--title TEXT] [--force]\n"
-    "\n"
-    "Draws one row per sound file: its waveform over the whole length (min/max and RMS per pixel\n"
-    "column) beside its long-term average spectrum (20 Hz - 20 kHz, dBFS). With several files the\n"
-    "first is the reference, repeated in grey behind the other spectra. Channels are mixed to mono.\n"
-    "\n"
-    "options:\n"
-    "  -o, --out OUT.png   the picture to write (replaced only when the whole picture is written;\n"
-    "                      '-' is standard output); never one of the inputs\n"
-    "  --title TEXT        heading of the picture (default \"Brindle plot\")\n"
-    "  --force             replace OUT even when it holds something other than a PNG picture\n"
-    "  --                  every later argument is an input file\n";
+const char kUsage[] = "usage: brindle plot IN [IN2 ...] -o OUT.png [--title TEXT] [--force]\n"
+                      "\n"
+                      "Draws one row per sound file: its waveform over the whole length (min/max and RMS per pixel\n"
+                      "column) beside its long-term average spectrum (20 Hz - 20 kHz, dBFS). With several files the\n"
+                      "first is the reference, repeated in grey behind the other spectra. Channels are mixed to mono.\n"
+                      "\n"
+                      "options:\n"
+                      "  -o, --out OUT.png   the picture to write (replaced only when the whole picture is written;\n"
+                      "                      '-' is standard output); never one of the inputs\n"
+                      "  --title TEXT        heading of the picture (default \"Brindle plot\")\n"
+                      "  --force             replace OUT even when it holds something other than a PNG picture\n"
+                      "  --                  every later argument is an input file\n";
 
 int UsageError(const std::string& message)
 {
@@ -85,6 +84,7 @@ int RunPlotCommand(int argc, char** argv)
   }
   // The report must not mix into a picture written to standard output.
   const bool toStdout = out == "-" || out == "/dev/stdout" || out == "/dev/fd/1";
-  std::fprintf(toStdout ? stderr : stdout, "wrote %s (%zu row%s)\n", out.c_str(), inputs.size(), inputs.size() == 1 ? "" : "s");
+  std::fprintf(toStdout ? stderr : stdout, "wrote %s (%zu row%s)\n", out.c_str(), inputs.size(),
+               inputs.size() == 1 ? "" : "s");
   return 0;
 }

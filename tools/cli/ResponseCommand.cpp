@@ -24,15 +24,14 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: brindle response -o OUT.png [--level X] [--cabinet on|off] [--rate R]\n"
-    "\n"
-    "Draws the magnitude response of Brindle's linear stages - the tone stage times the Level gain,\n"
-    "and the cabinet - measured by their impulse response at rate R (default 44100 Hz).\n"
-    "The curve is normalised to its peak, whose gain is written on the picture.\n"
-    "  --level X      \"Level\", 0 to 1 (default 0.5)\n"
-    "  --cabinet S    on (default) or off\n"
-    "  --rate R       sample rate in Hz, 8000 to 192000\n";
+const char kUsage[] = "usage: brindle response -o OUT.png [--level X] [--cabinet on|off] [--rate R]\n"
+                      "\n"
+                      "Draws the magnitude response of Brindle's linear stages - the tone stage times the Level gain,\n"
+                      "and the cabinet - measured by their impulse response at rate R (default 44100 Hz).\n"
+                      "The curve is normalised to its peak, whose gain is written on the picture.\n"
+                      "  --level X      \"Level\", 0 to 1 (default 0.5)\n"
+                      "  --cabinet S    on (default) or off\n"
+                      "  --rate R       sample rate in Hz, 8000 to 192000\n";
 
 constexpr int kFFTSize = 16384;
 constexpr int kWidth = 640, kHeight = 380;
@@ -72,8 +71,7 @@ public:
   {
     const IColor grid(255, 222, 222, 216), frame(255, 120, 120, 120);
     IRECT inner(mRect.left, mRect.top, mRect.right - 1, mRect.bottom - 1);
-    for (int db = 10; db < 100; db += 10)
-      g->DrawHorizontalLine(&grid, &inner, static_cast<float>(1.0 - db / 100.0));
+    for (int db = 10; db < 100; db += 10) g->DrawHorizontalLine(&grid, &inner, static_cast<float>(1.0 - db / 100.0));
     for (double hz : kGridHz)
       if (hz > mMinHz && hz < mMaxHz)
         g->DrawVerticalLine(&grid, &inner, static_cast<float>(std::log(hz / mMinHz) / std::log(mMaxHz / mMinHz)));
@@ -105,8 +103,10 @@ double PeakMagnitude(const std::vector<double>& impulse, double* peakHz, double 
 std::string FormatHz(double hz)
 {
   char text[32];
-  if (hz >= 1000.0) std::snprintf(text, sizeof text, "%gk", hz / 1000.0);
-  else std::snprintf(text, sizeof text, "%g", hz);
+  if (hz >= 1000.0)
+    std::snprintf(text, sizeof text, "%gk", hz / 1000.0);
+  else
+    std::snprintf(text, sizeof text, "%g", hz);
   return text;
 }
 
@@ -190,10 +190,12 @@ bool DrawResponsePicture(const std::vector<ResponseCurve>& curves, const std::st
   const double logSpan = std::log(maxHz / minHz);
   const int graphW = kGraphRect.Width() - 1;
   std::vector<double> ticks = {minHz};
-  for (double hz : GridControl::kGridHz) if (hz > minHz && hz < maxHz) ticks.push_back(hz);
+  for (double hz : GridControl::kGridHz)
+    if (hz > minHz && hz < maxHz) ticks.push_back(hz);
   for (double hz : ticks) {
     const int x = kGraphRect.left + static_cast<int>(graphW * std::log(hz / minHz) / logSpan);
-    graphics->AttachControl(new ITextControl(nullptr, IRECT(x - 24, kGraphRect.bottom + 2, x + 24, kGraphRect.bottom + 16),
+    graphics->AttachControl(new ITextControl(nullptr,
+                                             IRECT(x - 24, kGraphRect.bottom + 2, x + 24, kGraphRect.bottom + 16),
                                              &axisStyle, FormatHz(hz).c_str()));
   }
   graphics->AttachControl(new ITextControl(nullptr, IRECT(kGraphRect.left, kHeight - 18, kGraphRect.right, kHeight - 4),
@@ -203,9 +205,8 @@ bool DrawResponsePicture(const std::vector<ResponseCurve>& curves, const std::st
   for (size_t i = 0; i < curves.size(); ++i) {
     IText keyStyle(11, &curves[i].color, nullptr, IText::kStyleBold, IText::kAlignLeft);
     const int top = kGraphRect.bottom - 20 - 14 * static_cast<int>(curves.size() - 1 - i);
-    graphics->AttachControl(
-        new ITextControl(nullptr, IRECT(kGraphRect.left + 8, top, kGraphRect.left + 300, top + 14), &keyStyle,
-                         curves[i].name.c_str()));
+    graphics->AttachControl(new ITextControl(nullptr, IRECT(kGraphRect.left + 8, top, kGraphRect.left + 300, top + 14),
+                                             &keyStyle, curves[i].name.c_str()));
   }
 
   IRECT all(0, 0, kWidth, kHeight);
@@ -227,7 +228,8 @@ int RunResponseCommand(int argc, char** argv)
     if (arg == "-o" || arg == "--level" || arg == "--cabinet" || arg == "--rate") {
       if (!hasValue) return CommandUsageError("response", arg + " needs a value");
       const char* value = argv[++i];
-      if (arg == "-o") out = value;
+      if (arg == "-o")
+        out = value;
       else if (arg == "--level" && !ParseRealInRange(value, 0.0, 1.0, curve.level))
         return CommandUsageError("response", "--level takes a number from 0 to 1, not '" + std::string(value) + "'");
       else if (arg == "--cabinet" && !ParseOnOff(value, curve.cabinet))

@@ -15,28 +15,27 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: brindle save-preset OUT.{aupreset,fxp,fxb} [options]\n"
-    "\n"
-    "Opens the Brindle component, applies the settings and writes its state, chosen by OUT's\n"
-    "extension: .aupreset (the class-info dictionary as a property list, as a host saves a\n"
-    "preset), .fxp (a program: the preset name and its parameter values) or .fxb (a bank: every\n"
-    "preset, the current one holding the state).\n"
-    "\n"
-    "options:\n"
-    "  --preset FILE      start from the state in FILE (.aupreset, .fxp or .fxb) instead of the\n"
-    "                     defaults; a bank's other presets are kept in an .fxb output\n"
-    "  --level X          output level, 0 to 1\n"
-    "  --attack X         fuzz attack, 0 to 1\n"
-    "  --effect on|off    fuzz effect\n"
-    "  --cabinet on|off   speaker cabinet\n"
-    "  --component PATH   the Brindle.component bundle (default: $BRINDLE_COMPONENT, else the one\n"
-    "                     beside this program, else the installed one)\n"
-    "  --force            replace OUT even when it holds something other than a property list\n"
-    "  -h, --help         this text\n"
-    "  --                 the argument after it is OUT, even when it starts with '-'\n"
-    "\n"
-    "OUT may be '-' (standard output); it is never the --preset file.\n";
+const char kUsage[] = "usage: brindle save-preset OUT.{aupreset,fxp,fxb} [options]\n"
+                      "\n"
+                      "Opens the Brindle component, applies the settings and writes its state, chosen by OUT's\n"
+                      "extension: .aupreset (the class-info dictionary as a property list, as a host saves a\n"
+                      "preset), .fxp (a program: the preset name and its parameter values) or .fxb (a bank: every\n"
+                      "preset, the current one holding the state).\n"
+                      "\n"
+                      "options:\n"
+                      "  --preset FILE      start from the state in FILE (.aupreset, .fxp or .fxb) instead of the\n"
+                      "                     defaults; a bank's other presets are kept in an .fxb output\n"
+                      "  --level X          output level, 0 to 1\n"
+                      "  --attack X         fuzz attack, 0 to 1\n"
+                      "  --effect on|off    fuzz effect\n"
+                      "  --cabinet on|off   speaker cabinet\n"
+                      "  --component PATH   the Brindle.component bundle (default: $BRINDLE_COMPONENT, else the one\n"
+                      "                     beside this program, else the installed one)\n"
+                      "  --force            replace OUT even when it holds something other than a property list\n"
+                      "  -h, --help         this text\n"
+                      "  --                 the argument after it is OUT, even when it starts with '-'\n"
+                      "\n"
+                      "OUT may be '-' (standard output); it is never the --preset file.\n";
 
 int Usage(const std::string& message)
 {
@@ -99,11 +98,11 @@ int RunSavePresetCommand(int argc, char** argv)
 
   std::string error;
   if (!CheckOutputIsNoInput({presetPath}, outPath, error) ||
-      (!force && !CheckReplacesSameKind(outPath,
-                                        PresetFormatOf(outPath) == PresetFormat::kAUPreset
-                                          ? OutputContent::kPropertyList
-                                          : OutputContent::kProgramOrBank,
-                                        error)))
+      (!force &&
+       !CheckReplacesSameKind(outPath,
+                              PresetFormatOf(outPath) == PresetFormat::kAUPreset ? OutputContent::kPropertyList
+                                                                                 : OutputContent::kProgramOrBank,
+                              error)))
     return Fail(error);
   AUPresetContents start;
   // The codec checks the starting preset and, for program and bank output, builds the file.

@@ -16,12 +16,11 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: brindle show-preset FILE\n"
-    "\n"
-    "Prints what the preset FILE (.aupreset, .fxp or .fxb) holds: its format, the plug-in it\n"
-    "belongs to and that plug-in's version, each preset's name and every parameter's value and\n"
-    "display text. A file the plug-in would refuse is reported in one line.\n";
+const char kUsage[] = "usage: brindle show-preset FILE\n"
+                      "\n"
+                      "Prints what the preset FILE (.aupreset, .fxp or .fxb) holds: its format, the plug-in it\n"
+                      "belongs to and that plug-in's version, each preset's name and every parameter's value and\n"
+                      "display text. A file the plug-in would refuse is reported in one line.\n";
 
 std::string DecimalVersionText(int decimal)
 {

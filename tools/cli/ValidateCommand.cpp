@@ -13,25 +13,24 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: brindle validate [options]\n"
-    "\n"
-    "Validates an effect component (Brindle's or any other bundle's) through its entry point\n"
-    "alone, the way a host's validator does: open/close, required properties, parameters and\n"
-    "their texts, channel configurations,\n"
-    "rendering at 11025 to 192000 Hz in slices of 1 to 4096 frames, bypass, reset, the saved\n"
-    "state and presets, formats, listeners and notifiers, upstream connections, reconfiguration,\n"
-    "hostile values and states, real-time safety, the editor and long sessions, as the level\n"
-    "asks. Prints PASS or FAIL per check and a summary; exits with 1 when any check fails.\n"
-    "\n"
-    "options:\n"
-    "  --component PATH   the component bundle (default: $BRINDLE_COMPONENT, else Brindle's\n"
-    "                     beside this program, else the installed one)\n"
-    "  --level N          strictness from 1 to 10 (default 5): each level adds checks, 10 runs all\n"
-    "  --repeat N         runs the checks N times (default 1), each time with the next seed\n"
-    "  --seed N           seed of the random values and noise (default: a new one, printed, so\n"
-    "                     that a run can be replayed)\n"
-    "  -h, --help         this text\n";
+const char kUsage[] = "usage: brindle validate [options]\n"
+                      "\n"
+                      "Validates an effect component (Brindle's or any other bundle's) through its entry point\n"
+                      "alone, the way a host's validator does: open/close, required properties, parameters and\n"
+                      "their texts, channel configurations,\n"
+                      "rendering at 11025 to 192000 Hz in slices of 1 to 4096 frames, bypass, reset, the saved\n"
+                      "state and presets, formats, listeners and notifiers, upstream connections, reconfiguration,\n"
+                      "hostile values and states, real-time safety, the editor and long sessions, as the level\n"
+                      "asks. Prints PASS or FAIL per check and a summary; exits with 1 when any check fails.\n"
+                      "\n"
+                      "options:\n"
+                      "  --component PATH   the component bundle (default: $BRINDLE_COMPONENT, else Brindle's\n"
+                      "                     beside this program, else the installed one)\n"
+                      "  --level N          strictness from 1 to 10 (default 5): each level adds checks, 10 runs all\n"
+                      "  --repeat N         runs the checks N times (default 1), each time with the next seed\n"
+                      "  --seed N           seed of the random values and noise (default: a new one, printed, so\n"
+                      "                     that a run can be replayed)\n"
+                      "  -h, --help         this text\n";
 
 int Usage(const std::string& message)
 {
@@ -84,7 +83,8 @@ int RunValidateCommand(int argc, char** argv)
       context.seed = static_cast<std::uint32_t>(number);
       seeded = true;
     } else if (name == "--level") {
-      if (!ParseWhole(value, 1, 10, number)) return Usage("--level must be a whole number from 1 to 10, not '" + value + "'");
+      if (!ParseWhole(value, 1, 10, number))
+        return Usage("--level must be a whole number from 1 to 10, not '" + value + "'");
       context.level = static_cast<int>(number);
     } else if (name == "--repeat") {
       if (!ParseWhole(value, 1, 1000000, number))
@@ -119,8 +119,8 @@ int RunValidateCommand(int argc, char** argv)
     for (const ValidateCheck& check : table) {
       const CheckOutcome outcome = check.run(context, check.argument);
       (outcome.pass ? passed : failed)++;
-      std::printf("%s  %s%s%s\n", outcome.pass ? "PASS" : "FAIL", check.name.c_str(), outcome.detail.empty() ? "" : ": ",
-                  outcome.detail.c_str());
+      std::printf("%s  %s%s%s\n", outcome.pass ? "PASS" : "FAIL", check.name.c_str(),
+                  outcome.detail.empty() ? "" : ": ", outcome.detail.c_str());
       std::fflush(stdout);
     }
   }

@@ -20,7 +20,8 @@
 
 namespace {
 
-struct PlistDeleter {
+struct PlistDeleter
+{
   void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
 };
 using PlistPtr = std::unique_ptr<void, PlistDeleter>;
@@ -105,9 +106,12 @@ CFMutableDictionaryRef AUPresetToDictionary(const AUPresetContents& contents)
   AUPresetContents c = contents;
   bool ok = true;
   for (int i = 0; i < 4 && ok; ++i)
-    ok = SetValue(dictionary, kIntegerKeys[i], CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt32Type, IntegerField(c, i)));
-  ok = ok && SetValue(dictionary, "name", CFStringCreateWithCString(kCFAllocatorDefault, c.name.c_str(), kCFStringEncodingUTF8));
-  ok = ok && SetValue(dictionary, "data", CFDataCreate(kCFAllocatorDefault, c.data.data(), static_cast<CFIndex>(c.data.size())));
+    ok = SetValue(dictionary, kIntegerKeys[i],
+                  CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt32Type, IntegerField(c, i)));
+  ok = ok && SetValue(dictionary, "name",
+                      CFStringCreateWithCString(kCFAllocatorDefault, c.name.c_str(), kCFStringEncodingUTF8));
+  ok = ok && SetValue(dictionary, "data",
+                      CFDataCreate(kCFAllocatorDefault, c.data.data(), static_cast<CFIndex>(c.data.size())));
   if (!ok) {
     CFRelease(dictionary);
     return nullptr;
@@ -123,8 +127,7 @@ std::string AUPresetToXml(const AUPresetContents& contents)
     plist_dict_set_item(root.get(), kIntegerKeys[i],
                         plist_new_uint(static_cast<std::uint64_t>(static_cast<std::int64_t>(*IntegerField(c, i)))));
   plist_dict_set_item(root.get(), "name", plist_new_string(c.name.c_str()));
-  plist_dict_set_item(root.get(), "data",
-                      plist_new_data(reinterpret_cast<const char*>(c.data.data()), c.data.size()));
+  plist_dict_set_item(root.get(), "data", plist_new_data(reinterpret_cast<const char*>(c.data.data()), c.data.size()));
   char* xml = nullptr;
   uint32_t length = 0;
   plist_to_xml(root.get(), &xml, &length);

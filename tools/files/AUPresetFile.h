@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-struct AUPresetContents {
+struct AUPresetContents
+{
   std::int32_t version = 0;
   std::int32_t type = 0;
   std::int32_t subtype = 0;

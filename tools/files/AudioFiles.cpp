@@ -68,8 +68,7 @@ SafeSoundWriter::~SafeSoundWriter()
   Abandon();
 }
 
-bool SafeSoundWriter::Open(const std::string& path, int format, int channels, int sampleRate,
-                           std::string& error)
+bool SafeSoundWriter::Open(const std::string& path, int format, int channels, int sampleRate, std::string& error)
 {
   OutputTarget target;
   if (!ResolveOutputTarget(path, target, error)) return false;
@@ -147,8 +146,8 @@ bool SafeSoundWriter::Commit(std::string& error)
   const int closeErr = sf_close(mFile);
   mFile = nullptr;
   if (closeErr != 0 || (mStream && mStream->Failed())) {
-    error = std::string("cannot finish the output: ") +
-            (closeErr != 0 ? sf_error_number(closeErr) : std::strerror(EPIPE));
+    error =
+        std::string("cannot finish the output: ") + (closeErr != 0 ? sf_error_number(closeErr) : std::strerror(EPIPE));
     Abandon();
     return false;
   }

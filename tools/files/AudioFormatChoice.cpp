@@ -62,14 +62,20 @@ int ContainerForName(const std::string& name, int* subtype)
   const std::string wanted = Lower(name);
   if (wanted.empty()) return 0;
   // Common spellings libsndfile's own table does not list.
-  static const struct {
+  static const struct
+  {
     const char* name;
     int major, subtype;
-  } kAliases[] = {{"wav", SF_FORMAT_WAV, 0},  {"wave", SF_FORMAT_WAV, 0},
-                  {"aif", SF_FORMAT_AIFF, 0}, {"aifc", SF_FORMAT_AIFF, 0},
-                  {"ogg", SF_FORMAT_OGG, 0},  {"opus", SF_FORMAT_OGG, SF_FORMAT_OPUS},
-                  {"snd", SF_FORMAT_AU, 0},   {"svx", SF_FORMAT_SVX, 0},
-                  {"mp3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III}, {"mp2", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_II}};
+  } kAliases[] = {{"wav", SF_FORMAT_WAV, 0},
+                  {"wave", SF_FORMAT_WAV, 0},
+                  {"aif", SF_FORMAT_AIFF, 0},
+                  {"aifc", SF_FORMAT_AIFF, 0},
+                  {"ogg", SF_FORMAT_OGG, 0},
+                  {"opus", SF_FORMAT_OGG, SF_FORMAT_OPUS},
+                  {"snd", SF_FORMAT_AU, 0},
+                  {"svx", SF_FORMAT_SVX, 0},
+                  {"mp3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III},
+                  {"mp2", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_II}};
   for (const auto& alias : kAliases) {
     if (wanted == alias.name) {
       if (subtype) *subtype = alias.subtype;

@@ -52,8 +52,7 @@ bool WavDataFrames(const std::string& path, std::int64_t& promised, std::int64_t
   return false;
 }
 
-std::string CutShortWarning(const std::string& path, int format, std::int64_t declaredFrames,
-                            std::int64_t framesRead)
+std::string CutShortWarning(const std::string& path, int format, std::int64_t declaredFrames, std::int64_t framesRead)
 {
   struct stat st;
   if (path == "-" || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::string();

@@ -12,5 +12,4 @@ bool WavDataFrames(const std::string& path, std::int64_t& promised, std::int64_t
 
 // A warning when the input at path (libsndfile format word, the frame count it declared, the frames
 // actually read) was cut short; empty when all is well or nothing can be told (standard input).
-std::string CutShortWarning(const std::string& path, int format, std::int64_t declaredFrames,
-                            std::int64_t framesRead);
+std::string CutShortWarning(const std::string& path, int format, std::int64_t declaredFrames, std::int64_t framesRead);

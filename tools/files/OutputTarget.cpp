@@ -83,8 +83,7 @@ int OpenStreamOutput(const OutputTarget& target, std::string& error)
 {
   const int fd = target.path == "-" ? dup(STDOUT_FILENO)
                                     : open(target.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0)
-    error = "cannot write '" + target.path + "': " + std::strerror(errno);
+  if (fd < 0) error = "cannot write '" + target.path + "': " + std::strerror(errno);
   return fd;
 }
 

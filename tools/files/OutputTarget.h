@@ -17,7 +17,8 @@ enum class OutputKind {
   kStream   // written straight into: standard output, a device, a FIFO
 };
 
-struct OutputTarget {
+struct OutputTarget
+{
   OutputKind kind = OutputKind::kReplace;
   // kReplace: the file to create or replace, symlinks followed. kStream: the name to open, or "-".
   std::string path;

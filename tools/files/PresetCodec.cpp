@@ -96,8 +96,8 @@ bool PresetCodec::Save(const std::string& path, std::string& error)
   if (format == PresetFormat::kAUPreset) return WriteAUPresetFile(path, ToAUPreset(), error);
   PresetFileBytes bytes;
   std::string reason;
-  const bool built = format == PresetFormat::kFXP ? mPlug->BuildProgramFile(&bytes, &reason)
-                                                  : mPlug->BuildBankFile(&bytes, &reason);
+  const bool built =
+      format == PresetFormat::kFXP ? mPlug->BuildProgramFile(&bytes, &reason) : mPlug->BuildBankFile(&bytes, &reason);
   if (!built || !WritePresetFile(path.c_str(), bytes, &reason)) {
     error = built ? reason : "cannot build '" + path + "': " + reason;
     return false;

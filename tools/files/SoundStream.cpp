@@ -26,15 +26,32 @@ std::string SoundStream::StreamedWavHeader(int subtype, int channels, int sample
 {
   unsigned tag = 1, bits = 0; // WAVE_FORMAT_PCM
   switch (subtype) {
-  case SF_FORMAT_PCM_U8: bits = 8; break;
-  case SF_FORMAT_PCM_16: bits = 16; break;
-  case SF_FORMAT_PCM_24: bits = 24; break;
-  case SF_FORMAT_PCM_32: bits = 32; break;
-  case SF_FORMAT_FLOAT: tag = 3, bits = 32; break; // WAVE_FORMAT_IEEE_FLOAT
-  case SF_FORMAT_DOUBLE: tag = 3, bits = 64; break;
-  case SF_FORMAT_ALAW: tag = 6, bits = 8; break;
-  case SF_FORMAT_ULAW: tag = 7, bits = 8; break;
-  default: return std::string();
+  case SF_FORMAT_PCM_U8:
+    bits = 8;
+    break;
+  case SF_FORMAT_PCM_16:
+    bits = 16;
+    break;
+  case SF_FORMAT_PCM_24:
+    bits = 24;
+    break;
+  case SF_FORMAT_PCM_32:
+    bits = 32;
+    break;
+  case SF_FORMAT_FLOAT:
+    tag = 3, bits = 32;
+    break; // WAVE_FORMAT_IEEE_FLOAT
+  case SF_FORMAT_DOUBLE:
+    tag = 3, bits = 64;
+    break;
+  case SF_FORMAT_ALAW:
+    tag = 6, bits = 8;
+    break;
+  case SF_FORMAT_ULAW:
+    tag = 7, bits = 8;
+    break;
+  default:
+    return std::string();
   }
   const unsigned blockAlign = static_cast<unsigned>(channels) * bits / 8;
   const bool plainPcm = tag == 1;

@@ -337,8 +337,8 @@ OSStatus ComponentHost::ChannelConfigurations(std::vector<AUChannelInfo>& config
   configs.clear();
   UInt32 size = 0;
   Boolean writable = false;
-  OSStatus status = AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_SupportedNumChannels,
-                                             kAudioUnitScope_Global, 0, &size, &writable);
+  OSStatus status = AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0,
+                                             &size, &writable);
   if (status != noErr || size == 0) return status;
   configs.resize(size / sizeof(AUChannelInfo));
   status = AudioUnitGetProperty(mUnit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0,

@@ -49,7 +49,8 @@ std::string FourCharText(OSType code);
 // A readable name for a status: "kAudioUnitErr_InvalidProperty (-10879)", or the number alone.
 std::string DescribeStatus(OSStatus status);
 
-struct HostFormat {
+struct HostFormat
+{
   double sampleRate = 44100.0;
   int inChannels = 2;
   int outChannels = 2;
@@ -119,8 +120,8 @@ public:
   OSStatus FactoryPresets(std::vector<std::pair<int, std::string>>& presets);
 
 private:
-  static OSStatus FeedInput(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time,
-                            UInt32 bus, UInt32 frames, AudioBufferList* data);
+  static OSStatus FeedInput(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time, UInt32 bus,
+                            UInt32 frames, AudioBufferList* data);
 
   AudioUnit mUnit = nullptr;
   bool mInitialized = false;

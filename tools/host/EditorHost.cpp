@@ -39,8 +39,8 @@ struct NamedKey
 
 // Apple's virtual key codes; the arrows report AppKit's function-key characters.
 const NamedKey kNamedKeys[] = {
-  {"space", 49, ' '},     {"left", 123, 0xF702}, {"right", 124, 0xF703}, {"down", 125, 0xF701},
-  {"up", 126, 0xF700},    {"return", 36, '\r'},  {"tab", 48, '\t'},
+    {"space", 49, ' '},  {"left", 123, 0xF702}, {"right", 124, 0xF703}, {"down", 125, 0xF701},
+    {"up", 126, 0xF700}, {"return", 36, '\r'},  {"tab", 48, '\t'},
 };
 
 } // namespace
@@ -60,7 +60,8 @@ bool EditorHost::Open(AudioUnit unit, std::string& error)
 
   AudioUnitCocoaViewInfo info = {nullptr, {nullptr}};
   UInt32 size = sizeof(info);
-  const OSStatus status = AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size);
+  const OSStatus status =
+      AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size);
   if (status != noErr) {
     error = "the component offers no editor view (" + DescribeStatus(status) + ")";
     return false;

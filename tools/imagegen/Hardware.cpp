@@ -35,7 +35,8 @@ void DrawScrew(ImageCanvas& canvas, double cx, double cy, double radius, double 
   canvas.FillCircle(cx, cy, radius, kChrome.Scaled(0.85));
   ShadeDisc(canvas, cx, cy, radius, 0.45);
   const double a = degrees * M_PI / 180.0, dx = std::cos(a) * (radius - 1.0), dy = std::sin(a) * (radius - 1.0);
-  const std::vector<POINT> slot = {{static_cast<int>(std::lround(cx - dx - 0.5)), static_cast<int>(std::lround(cy - dy - 0.5))},
-                                   {static_cast<int>(std::lround(cx + dx - 0.5)), static_cast<int>(std::lround(cy + dy - 0.5))}};
+  const std::vector<POINT> slot = {
+      {static_cast<int>(std::lround(cx - dx - 0.5)), static_cast<int>(std::lround(cy - dy - 0.5))},
+      {static_cast<int>(std::lround(cx + dx - 0.5)), static_cast<int>(std::lround(cy + dy - 0.5))}};
   canvas.Polyline(slot, 1, kBlack, 0.75f);
 }

@@ -99,9 +99,8 @@ void ImageCanvas::FillRoundRect(int l, int t, int r, int b, int radius, Rgb colo
 
 void ImageCanvas::FillPolygon(const std::vector<POINT>& points, Rgb color, float alpha)
 {
-  WithObjects(nullptr, CreateSolidBrushAlpha(ContextColor(color), alpha), [&] {
-    GDI_Polygon(mBitmap.getDC(), points.data(), static_cast<int>(points.size()));
-  });
+  WithObjects(nullptr, CreateSolidBrushAlpha(ContextColor(color), alpha),
+              [&] { GDI_Polygon(mBitmap.getDC(), points.data(), static_cast<int>(points.size())); });
 }
 
 void ImageCanvas::Polyline(const std::vector<POINT>& points, int width, Rgb color, float alpha)
@@ -192,8 +191,8 @@ void ImageCanvas::ToStraightAlpha()
         continue;
       }
       auto straight = [a](int c) { return std::min(255, (c * 255 + a / 2) / a); };
-      row[x] = Raster_RGBA(straight(Raster_GetR(row[x])), straight(Raster_GetG(row[x])),
-                           straight(Raster_GetB(row[x])), a);
+      row[x] =
+          Raster_RGBA(straight(Raster_GetR(row[x])), straight(Raster_GetG(row[x])), straight(Raster_GetB(row[x])), a);
     }
   }
 }

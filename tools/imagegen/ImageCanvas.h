@@ -11,7 +11,8 @@
 #include <functional>
 #include <vector>
 
-struct Rgb {
+struct Rgb
+{
   int r = 0, g = 0, b = 0;
   // Each channel scaled by factor (1 = unchanged), clamped to 0..255.
   Rgb Scaled(double factor) const;

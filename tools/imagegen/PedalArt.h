@@ -8,18 +8,19 @@
 #include <string>
 
 // The two font files all lettering comes from.
-struct ArtFonts {
+struct ArtFonts
+{
   std::string bold;
   std::string regular;
 };
 
 // The colours the pictures share, so that the controls sit on the enclosure as one object.
 namespace Palette {
-constexpr Rgb kPaint{116, 68, 30};     // the enclosure's brindle-brown enamel
-constexpr Rgb kStreak{38, 20, 8};      // the darker brindle stripes
-constexpr Rgb kEdge{26, 17, 11};       // beyond the enclosure's rounded corners
-constexpr Rgb kCream{242, 228, 198};   // lettering
-constexpr Rgb kChrome{196, 196, 190};  // screws, bezels, nuts and caps
+constexpr Rgb kPaint{116, 68, 30};    // the enclosure's brindle-brown enamel
+constexpr Rgb kStreak{38, 20, 8};     // the darker brindle stripes
+constexpr Rgb kEdge{26, 17, 11};      // beyond the enclosure's rounded corners
+constexpr Rgb kCream{242, 228, 198};  // lettering
+constexpr Rgb kChrome{196, 196, 190}; // screws, bezels, nuts and caps
 constexpr Rgb kBlack{0, 0, 0};
 constexpr Rgb kWhite{255, 255, 255};
 } // namespace Palette
@@ -30,7 +31,7 @@ void DrawLamp(ImageCanvas& canvas, bool lit);                    // 26 x 26
 void DrawToggle(ImageCanvas& canvas, bool on);                   // 48 x 24
 void DrawFootswitch(ImageCanvas& canvas, bool pressed);          // 48 x 48
 // The knob with its pointer turned by degrees clockwise from straight up.
-void DrawKnob(ImageCanvas& canvas, double degrees);              // 75 x 75
+void DrawKnob(ImageCanvas& canvas, double degrees); // 75 x 75
 
 // Light falling from the upper left onto a dome of the given radius around (cx, cy): about 1 at the
 // centre, up to 1 + strength towards the light, down to 1 - strength away from it.

@@ -63,8 +63,10 @@ void DrawToggle(ImageCanvas& c, bool on)
   ShadeDisc(c, cx, cy, 5.5, 0.6);
   // The bat lever pointing towards the side it is thrown to, with its shadow on the enclosure.
   const double dir = on ? 1.0 : -1.0, tip = cx + dir * 17.0;
-  const std::vector<POINT> lever = {{Round(cx), Round(cy - 2.5)}, {Round(tip), Round(cy - 2)},
-                                    {Round(tip), Round(cy + 2)}, {Round(cx), Round(cy + 2.5)}};
+  const std::vector<POINT> lever = {{Round(cx), Round(cy - 2.5)},
+                                    {Round(tip), Round(cy - 2)},
+                                    {Round(tip), Round(cy + 2)},
+                                    {Round(cx), Round(cy + 2.5)}};
   std::vector<POINT> shade = lever;
   for (POINT& p : shade) p.y += 2;
   c.FillPolygon(shade, kBlack, 0.35f);

@@ -16,31 +16,31 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: brindle_make_images OUTDIR\n"
-    "Draws the editor's pictures (background, lamp, switches, knob strip, about panel) and writes\n"
-    "them as PNG files into OUTDIR, which is created when missing.\n";
+const char kUsage[] = "usage: brindle_make_images OUTDIR\n"
+                      "Draws the editor's pictures (background, lamp, switches, knob strip, about panel) and writes\n"
+                      "them as PNG files into OUTDIR, which is created when missing.\n";
 
 const ArtFonts kFonts = {"/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
                          "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"};
 
 constexpr int kKnobFrames = 65;
 
-struct Picture {
+struct Picture
+{
   const char* file;
   int width, frameHeight, frames;
   std::function<void(ImageCanvas&, int frame)> draw;
 };
 
 const Picture kPictures[] = {
-  {"background.png", 208, 326, 1, [](ImageCanvas& c, int) { DrawBackground(c, kFonts); }},
-  {"brindle_led.png", 26, 26, 2, [](ImageCanvas& c, int f) { DrawLamp(c, f == 1); }},
-  {"brindle_switch_01.png", 48, 24, 2, [](ImageCanvas& c, int f) { DrawToggle(c, f == 1); }},
-  {"brindle_switch_02.png", 48, 48, 2, [](ImageCanvas& c, int f) { DrawFootswitch(c, f == 1); }},
-  // The pointer sweeps 270 degrees, from 7 o'clock at frame 0 to 5 o'clock at the last frame.
-  {"brindle_knob_01.png", 75, 75, kKnobFrames,
-   [](ImageCanvas& c, int f) { DrawKnob(c, -135.0 + 270.0 * f / (kKnobFrames - 1)); }},
-  {"brindle_about.png", 198, 160, 1, [](ImageCanvas& c, int) { DrawAbout(c, kFonts); }},
+    {"background.png", 208, 326, 1, [](ImageCanvas& c, int) { DrawBackground(c, kFonts); }},
+    {"brindle_led.png", 26, 26, 2, [](ImageCanvas& c, int f) { DrawLamp(c, f == 1); }},
+    {"brindle_switch_01.png", 48, 24, 2, [](ImageCanvas& c, int f) { DrawToggle(c, f == 1); }},
+    {"brindle_switch_02.png", 48, 48, 2, [](ImageCanvas& c, int f) { DrawFootswitch(c, f == 1); }},
+    // The pointer sweeps 270 degrees, from 7 o'clock at frame 0 to 5 o'clock at the last frame.
+    {"brindle_knob_01.png", 75, 75, kKnobFrames,
+     [](ImageCanvas& c, int f) { DrawKnob(c, -135.0 + 270.0 * f / (kKnobFrames - 1)); }},
+    {"brindle_about.png", 198, 160, 1, [](ImageCanvas& c, int) { DrawAbout(c, kFonts); }},
 };
 
 bool FontsUsable()

@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <vector>
 
-struct EnvelopeColumn {
+struct EnvelopeColumn
+{
   float min = 0;
   float max = 0;
   float rms = 0;

@@ -7,7 +7,8 @@
 
 namespace {
 
-struct FontChoice {
+struct FontChoice
+{
   int pixels;
   int weight;
 };

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-struct FigureColor {
+struct FigureColor
+{
   int r = 0, g = 0, b = 0;
   // This colour laid over white with the given weight (0 = white, 1 = the colour).
   FigureColor Tint(double weight) const;

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-struct PlotInput {
+struct PlotInput
+{
   std::string path;
   std::string title; // empty: the file's name
 };

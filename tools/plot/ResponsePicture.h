@@ -7,7 +7,8 @@
 
 #include "graphics/IGraphicsTypes.h"
 
-struct ResponseCurve {
+struct ResponseCurve
+{
   double level = 0.5; // "Level", 0..1
   int cabinet = 1;    // 1 on, 0 off
   double rate = 44100.0;

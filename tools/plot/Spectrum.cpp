@@ -108,7 +108,6 @@ AverageSpectrum ComputeAverageSpectrum(const float* samples, size_t count, doubl
     ++frames;
   }
   result.magnitude.resize(power.size());
-  for (size_t k = 0; k < power.size(); ++k)
-    result.magnitude[k] = std::sqrt(power[k] / static_cast<double>(frames));
+  for (size_t k = 0; k < power.size(); ++k) result.magnitude[k] = std::sqrt(power[k] / static_cast<double>(frames));
   return result;
 }

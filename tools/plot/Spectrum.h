@@ -13,7 +13,8 @@
 // false, with data untouched, otherwise.
 bool FastFourierTransform(std::vector<std::complex<double>>& data);
 
-struct AverageSpectrum {
+struct AverageSpectrum
+{
   int fftSize = 0;
   double sampleRate = 0;
   std::vector<double> magnitude; // fftSize / 2 + 1 bins, bin k at k * sampleRate / fftSize Hz

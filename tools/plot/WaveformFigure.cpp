@@ -43,12 +43,13 @@ const FigureColor kText{30, 30, 30};
 const FigureColor kMuted{100, 100, 100};
 const FigureColor kReference{150, 150, 150};
 
-const FigureColor kRowColors[] = {{52, 101, 164}, {226, 118, 30}, {196, 40, 40}, {122, 62, 154},
+const FigureColor kRowColors[] = {{52, 101, 164}, {226, 118, 30}, {196, 40, 40},  {122, 62, 154},
                                   {46, 139, 87},  {0, 139, 139},  {150, 110, 40}, {200, 60, 140}};
 
 const char kMinus[] = "\xE2\x88\x92"; // U+2212, a proper minus sign for labels
 
-struct PlotRect {
+struct PlotRect
+{
   int x, y, w, h;
   int Bottom() const { return y + h; }
   int Right() const { return x + w; }
@@ -121,8 +122,8 @@ void DrawWaveform(FigureCanvas& canvas, const PlotRect& r, const FigureRow& row,
     const double v = k * amplitudeStep;
     const int y = AmplitudeToY(r, v, range);
     canvas.FillRect(r.x, y, r.w, 1, std::fabs(v) < 1e-9 ? kFrame.Tint(0.6) : kGrid);
-    canvas.Text(r.x - 6, y - canvas.LineHeight(FigureCanvas::kSmall) / 2, FormatNumber(v, "%g"),
-                FigureCanvas::kSmall, kMuted, FigureCanvas::kAlignRight);
+    canvas.Text(r.x - 6, y - canvas.LineHeight(FigureCanvas::kSmall) / 2, FormatNumber(v, "%g"), FigureCanvas::kSmall,
+                kMuted, FigureCanvas::kAlignRight);
   }
   // Time grid and ticks.
   const double seconds = row.sampleRate > 0 ? row.samples.size() / row.sampleRate : 0.0;
@@ -167,8 +168,7 @@ std::vector<POINT> SpectrumCurve(const PlotRect& r, const AverageSpectrum& spect
 }
 
 void DrawSpectrum(FigureCanvas& canvas, const PlotRect& r, const AverageSpectrum& spectrum,
-                  const AverageSpectrum* reference, const std::string& referenceTitle, double topDb,
-                  FigureColor color)
+                  const AverageSpectrum* reference, const std::string& referenceTitle, double topDb, FigureColor color)
 {
   canvas.FillRect(r.x, r.y, r.w, r.h, kPlotBackground);
   const int smallHalf = canvas.LineHeight(FigureCanvas::kSmall) / 2;
@@ -203,8 +203,7 @@ void DrawSpectrum(FigureCanvas& canvas, const PlotRect& r, const AverageSpectrum
     const int textWidth = canvas.TextWidth(legend, FigureCanvas::kSmall);
     const int x = r.Right() - 10 - textWidth;
     const int y = r.y + 7;
-    canvas.FillRect(x - 28, y - 2, textWidth + 34, canvas.LineHeight(FigureCanvas::kSmall) + 2, kPlotBackground,
-                    0.85f);
+    canvas.FillRect(x - 28, y - 2, textWidth + 34, canvas.LineHeight(FigureCanvas::kSmall) + 2, kPlotBackground, 0.85f);
     canvas.FillRect(x - 24, y + smallHalf, 16, 1, kReference);
     canvas.Text(x, y, legend, FigureCanvas::kSmall, kMuted);
   }
@@ -248,8 +247,7 @@ std::unique_ptr<FigureCanvas> DrawComparisonFigure(const ComparisonFigure& figur
     while (fftSize > kMinFftSize && row.samples.size() < static_cast<size_t>(fftSize)) fftSize /= 2;
     spectra.push_back(ComputeAverageSpectrum(row.samples.data(), row.samples.size(), row.sampleRate, fftSize));
     for (float s : row.samples) peak = std::max(peak, static_cast<double>(std::fabs(s)));
-    for (double hz = kLowHz; hz < kHighHz; hz *= 1.02)
-      topDb = std::max(topDb, spectra.back().LevelDbAt(hz, -300));
+    for (double hz = kLowHz; hz < kHighHz; hz *= 1.02) topDb = std::max(topDb, spectra.back().LevelDbAt(hz, -300));
   }
   // One amplitude scale for all rows, just above the loudest peak (a tenth of full scale at the
   // least, so near-silence is not blown up into noise).

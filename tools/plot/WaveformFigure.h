@@ -10,14 +10,16 @@
 #include <string>
 #include <vector>
 
-struct FigureRow {
+struct FigureRow
+{
   std::string title;          // e.g. "Fuzz, cabinet off"
   std::string detail;         // smaller text after the title, e.g. the file and its format
   std::vector<float> samples; // mono
   double sampleRate = 44100;
 };
 
-struct ComparisonFigure {
+struct ComparisonFigure
+{
   std::string title;
   std::string subtitle;
   std::vector<FigureRow> rows;

@@ -30,8 +30,8 @@ public:
 
   bool SetParam(int index, double value, std::string& error) override
   {
-    const OSStatus status = mHost.SetParameter(static_cast<AudioUnitParameterID>(index),
-                                               static_cast<AudioUnitParameterValue>(value));
+    const OSStatus status =
+        mHost.SetParameter(static_cast<AudioUnitParameterID>(index), static_cast<AudioUnitParameterValue>(value));
     return status == noErr || Fail("the component refused parameter " + std::to_string(index), status, error);
   }
 

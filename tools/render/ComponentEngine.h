@@ -12,8 +12,9 @@
 #include <optional>
 #include <string>
 
-struct ComponentEngineOptions {
-  std::string bundlePath;              // resolved bundle folder
+struct ComponentEngineOptions
+{
+  std::string bundlePath;                 // resolved bundle folder
   std::optional<AUPresetContents> preset; // restored before any setting when present
 };
 

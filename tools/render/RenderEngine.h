@@ -9,7 +9,8 @@
 #include <memory>
 #include <string>
 
-struct RenderFormat {
+struct RenderFormat
+{
   double sampleRate = 44100.0;
   int channels = 2; // 1 or 2
   int maxFrames = 512;

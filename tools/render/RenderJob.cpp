@@ -36,8 +36,8 @@ bool RenderFile(const std::string& inPath, const std::string& outPath, const Ren
   if (!reader.Open(inPath, error)) return false;
   const int channels = reader.Channels();
   if (channels != 1 && channels != 2) {
-    error = "'" + inPath + "' has " + std::to_string(channels) +
-            " channels; only mono and stereo files can be processed";
+    error =
+        "'" + inPath + "' has " + std::to_string(channels) + " channels; only mono and stereo files can be processed";
     return false;
   }
   RenderFormat format;
@@ -86,7 +86,8 @@ bool RenderFile(const std::string& inPath, const std::string& outPath, const Ren
   if (!cut.empty()) stats.warnings.push_back(cut);
   stats.clipped = writer.ClippedSamples();
   if (stats.clipped > 0)
-    stats.warnings.push_back(std::to_string(stats.clipped) + " samples clipped at full scale (the output's encoding "
+    stats.warnings.push_back(std::to_string(stats.clipped) +
+                             " samples clipped at full scale (the output's encoding "
                              "holds no more; a float output or a lower --level keeps them)");
   return true;
 }

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-struct RenderSettings {
+struct RenderSettings
+{
   // Unset values keep the plug-in's defaults.
   bool hasLevel = false;
   double level = 0.0; // "Level", 0..1
@@ -23,7 +24,8 @@ struct RenderSettings {
   std::string type;      // output container name ("wav", "flac"); empty: from the output's name
 };
 
-struct RenderStats {
+struct RenderStats
+{
   std::int64_t frames = 0;
   double seconds = 0.0; // time spent inside the engine
   double sampleRate = 0.0;

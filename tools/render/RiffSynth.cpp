@@ -7,26 +7,26 @@
 
 namespace {
 
-struct Note {
-  double beat;     // start, in eighth notes
-  double length;   // in eighth notes
-  int root;        // MIDI note of the chord's root
-  bool palmMuted;  // short, damped pluck
+struct Note
+{
+  double beat;    // start, in eighth notes
+  double length;  // in eighth notes
+  int root;       // MIDI note of the chord's root
+  bool palmMuted; // short, damped pluck
 };
 
 // E-minor chug with a G and A lift and a Bb passing chord, two bars at 132 bpm, played twice.
 const Note kRiff[] = {
-    {0, 1, 40, true},  {1, 1, 40, true},  {2, 2, 43, false}, {4, 1, 40, true},
-    {5, 1, 40, true},  {6, 2, 45, false}, {8, 1, 40, true},  {9, 1, 40, true},
-    {10, 1, 46, false}, {11, 1, 45, false}, {12, 4, 40, false},
+    {0, 1, 40, true}, {1, 1, 40, true}, {2, 2, 43, false},  {4, 1, 40, true},   {5, 1, 40, true},   {6, 2, 45, false},
+    {8, 1, 40, true}, {9, 1, 40, true}, {10, 1, 46, false}, {11, 1, 45, false}, {12, 4, 40, false},
 };
 constexpr double kEighthSeconds = 60.0 / 132.0 / 2.0;
 constexpr int kRepeats = 2;
 constexpr double kBarsBeats = 16.0;
 
 // Adds one plucked string at frequency f starting at 'start' for 'frames' samples.
-void Pluck(std::vector<float>& out, int sampleRate, size_t start, size_t frames, double f, double gain,
-           double damping, std::uint32_t& seed)
+void Pluck(std::vector<float>& out, int sampleRate, size_t start, size_t frames, double f, double gain, double damping,
+           std::uint32_t& seed)
 {
   const size_t period = static_cast<size_t>(std::lround(sampleRate / f));
   if (period < 2) return;

@@ -23,7 +23,7 @@
 // The sanitizer runtimes' allocation hooks. Declared here because GCC ships no
 // <sanitizer/allocator_interface.h>; the signature is the runtimes' own.
 extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*, size_t),
-                                                          void (*freeHook)(const volatile void*));
+                                                         void (*freeHook)(const volatile void*));
 #endif
 
 namespace {
@@ -66,8 +66,14 @@ LockFunction RealTryLock()
 }
 
 #ifdef BRINDLE_PROBE_SANITIZER_HOOKS
-void MallocHook(const volatile void*, size_t) { CountAllocation(); }
-void FreeHook(const volatile void* p) { CountFree(p); }
+void MallocHook(const volatile void*, size_t)
+{
+  CountAllocation();
+}
+void FreeHook(const volatile void* p)
+{
+  CountFree(p);
+}
 const bool sHooked = __sanitizer_install_malloc_and_free_hooks(MallocHook, FreeHook) != 0;
 #else
 const bool sHooked = true;
@@ -122,15 +128,42 @@ void* operator new(size_t size)
   if (void* p = malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
-void* operator new[](size_t size) { return operator new(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return malloc(size ? size : 1); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return malloc(size ? size : 1); }
-void operator delete(void* p) noexcept { free(p); }
-void operator delete[](void* p) noexcept { free(p); }
-void operator delete(void* p, size_t) noexcept { free(p); }
-void operator delete[](void* p, size_t) noexcept { free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { free(p); }
+void* operator new[](size_t size)
+{
+  return operator new(size);
+}
+void* operator new(size_t size, const std::nothrow_t&) noexcept
+{
+  return malloc(size ? size : 1);
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept
+{
+  return malloc(size ? size : 1);
+}
+void operator delete(void* p) noexcept
+{
+  free(p);
+}
+void operator delete[](void* p) noexcept
+{
+  free(p);
+}
+void operator delete(void* p, size_t) noexcept
+{
+  free(p);
+}
+void operator delete[](void* p, size_t) noexcept
+{
+  free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+  free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept
+{
+  free(p);
+}
 #endif
 
 RealtimeProbe::RealtimeProbe()
@@ -142,11 +175,26 @@ RealtimeProbe::RealtimeProbe()
   tArmed = true;
 }
 
-RealtimeProbe::~RealtimeProbe() { tArmed = false; }
+RealtimeProbe::~RealtimeProbe()
+{
+  tArmed = false;
+}
 
-RealtimeCounts RealtimeProbe::Counts() const { return tCounts; }
+RealtimeCounts RealtimeProbe::Counts() const
+{
+  return tCounts;
+}
 
-void RealtimeProbe::Pause() { tArmed = false; }
-void RealtimeProbe::Resume() { tArmed = true; }
+void RealtimeProbe::Pause()
+{
+  tArmed = false;
+}
+void RealtimeProbe::Resume()
+{
+  tArmed = true;
+}
 
-bool RealtimeProbe::CountsAllocations() { return sHooked; }
+bool RealtimeProbe::CountsAllocations()
+{
+  return sHooked;
+}

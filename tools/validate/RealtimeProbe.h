@@ -14,7 +14,8 @@
 // Only the opening thread is counted; scopes do not nest.
 #pragma once
 
-struct RealtimeCounts {
+struct RealtimeCounts
+{
   long allocations = 0;
   long frees = 0;
   long locks = 0;          // pthread_mutex_lock calls

@@ -46,7 +46,8 @@ std::vector<ValidateCheck> ValidateCheckTable()
       {"render thread and parameter thread at once", CheckRenderWhileSettingParameters, 0, 7},
       {"real-time safety through the entry (1000 renders)", CheckRealtimeSafety, 0, 8},
       {"real-time safety through fast dispatch (1000 renders)", CheckRealtimeSafety, 1, 8},
-      {"editor opened and closed through the Cocoa view (20 times), gestures from a control drag", CheckEditorOpenClose, 20, 9},
+      {"editor opened and closed through the Cocoa view (20 times), gestures from a control drag", CheckEditorOpenClose,
+       20, 9},
       {"1000 open/initialize/render/close cycles", CheckLongSession, 1000, 10},
   };
   table.insert(table.end(), rest.begin(), rest.end());

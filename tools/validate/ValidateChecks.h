@@ -11,7 +11,8 @@
 
 using CheckFunction = CheckOutcome (*)(ValidateContext& context, int argument);
 
-struct ValidateCheck {
+struct ValidateCheck
+{
   std::string name;
   CheckFunction run;
   int argument;

@@ -15,7 +15,10 @@ using namespace validate;
 
 namespace {
 
-std::string Label(const ParameterDescription& p) { return std::to_string(p.id) + " \"" + p.name + "\""; }
+std::string Label(const ParameterDescription& p)
+{
+  return std::to_string(p.id) + " \"" + p.name + "\"";
+}
 
 // Every parameter's name and value, for a failure message: "(Level 0.5, Attack 1)".
 std::string ParameterValues(ComponentHost& host)
@@ -82,9 +85,13 @@ void ReleaseReply(AudioUnitPropertyID id, std::vector<unsigned char>& bytes)
   case kAudioUnitProperty_ClassInfo:
   case kAudioUnitProperty_ParameterValueStrings:
   case kAudioUnitProperty_FactoryPresets:
-  case kAudioUnitProperty_ElementName: release(0); break;
+  case kAudioUnitProperty_ElementName:
+    release(0);
+    break;
   case kAudioUnitProperty_CurrentPreset:
-  case kAudioUnitProperty_PresentPreset: release(offsetof(AUPreset, presetName)); break;
+  case kAudioUnitProperty_PresentPreset:
+    release(offsetof(AUPreset, presetName));
+    break;
   case kAudioUnitProperty_CocoaUI:
     release(offsetof(AudioUnitCocoaViewInfo, mCocoaAUViewBundleLocation));
     release(offsetof(AudioUnitCocoaViewInfo, mCocoaAUViewClass));
@@ -95,7 +102,8 @@ void ReleaseReply(AudioUnitPropertyID id, std::vector<unsigned char>& bytes)
     ReleaseParameterInfoNames(info);
     break;
   }
-  default: break;
+  default:
+    break;
   }
 }
 
@@ -159,12 +167,14 @@ CheckOutcome CheckHostileParameterValues(ValidateContext& context, int)
   std::vector<ParameterDescription> params;
   if (!DescribeParameters(host, params, error)) return Fail(error);
   const float inf = std::numeric_limits<float>::infinity();
-  const float hostile[] = {NAN, -NAN, inf, -inf, std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
-                           1e-45f, -1e30f, 1e30f};
+  const float hostile[] = {
+      NAN,    -NAN,   inf,  -inf, std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
+      1e-45f, -1e30f, 1e30f};
   for (const ParameterDescription& p : params) {
     for (float value : hostile) {
       host.SetParameter(p.id, value); // refusing or clamping are both fine
-      if (!(error = ParametersInRange(host)).empty()) return Fail("after setting " + std::to_string(value) + ": " + error);
+      if (!(error = ParametersInRange(host)).empty())
+        return Fail("after setting " + std::to_string(value) + ": " + error);
       if (!(error = RendersClean(host, context.seed)).empty())
         return Fail(Label(p) + " = " + std::to_string(value) + ": " + error);
     }
@@ -236,12 +246,14 @@ CheckOutcome CheckFormatsReadBack(ValidateContext& context, int)
         set.mBitsPerChannel = 32;
         OSStatus status = host.Set(kAudioUnitProperty_StreamFormat, scope, 0, set);
         if (status != noErr)
-          return Fail(std::to_string(channels) + " channels at " + std::to_string(rate) + " Hz refused: " + DescribeStatus(status));
+          return Fail(std::to_string(channels) + " channels at " + std::to_string(rate) +
+                      " Hz refused: " + DescribeStatus(status));
         AudioStreamBasicDescription back{};
         status = host.Get(kAudioUnitProperty_StreamFormat, scope, 0, back);
         if (status != noErr || std::memcmp(&set, &back, sizeof set) != 0)
           return Fail(std::to_string(channels) + " channels at " + std::to_string(rate) + " Hz read back as " +
-                      std::to_string(back.mChannelsPerFrame) + " channels at " + std::to_string(back.mSampleRate) + " Hz");
+                      std::to_string(back.mChannelsPerFrame) + " channels at " + std::to_string(back.mSampleRate) +
+                      " Hz");
       }
     }
   }
@@ -270,7 +282,9 @@ CheckOutcome CheckEveryReadableProperty(ValidateContext& context, int)
       if (status != noErr)
         return Fail("property " + std::to_string(id) + " in scope " + std::to_string(scope) +
                     ": info answered, get refused with " + DescribeStatus(status));
-      if (got > size) return Fail("property " + std::to_string(id) + " wrote " + std::to_string(got) + " bytes into " + std::to_string(size));
+      if (got > size)
+        return Fail("property " + std::to_string(id) + " wrote " + std::to_string(got) + " bytes into " +
+                    std::to_string(size));
       ReleaseReply(id, bytes);
       ++read;
     }
@@ -280,7 +294,8 @@ CheckOutcome CheckEveryReadableProperty(ValidateContext& context, int)
 
 CheckOutcome CheckReconfigureLiveInstance(ValidateContext& context, int)
 {
-  struct Setup {
+  struct Setup
+  {
     double rate;
     int channels;
   };
@@ -290,7 +305,8 @@ CheckOutcome CheckReconfigureLiveInstance(ValidateContext& context, int)
   if (!PrepareHost(context, live, Stereo(44100, 512), error)) return Fail(error);
   if (!(error = RendersClean(live, context.seed)).empty()) return Fail(error);
   for (const Setup& s : setups) {
-    const std::string what = std::to_string(s.channels) + " channels at " + std::to_string(static_cast<int>(s.rate)) + " Hz";
+    const std::string what =
+        std::to_string(s.channels) + " channels at " + std::to_string(static_cast<int>(s.rate)) + " Hz";
     live.Uninitialize();
     HostFormat format{s.rate, s.channels, s.channels, 512};
     OSStatus status = live.Configure(format);
@@ -306,8 +322,10 @@ CheckOutcome CheckReconfigureLiveInstance(ValidateContext& context, int)
     Noise noise(context.seed);
     Planar in(s.channels, 512), a(s.channels, 512), b(s.channels, 512);
     for (auto& channel : in.data) noise.Fill(channel.data(), 512, 0.5f);
-    if ((status = live.Render(in.in.data(), a.out.data(), 512)) != noErr) return Fail(what + " render: " + DescribeStatus(status));
-    if ((status = fresh.Render(in.in.data(), b.out.data(), 512)) != noErr) return Fail(what + " fresh render: " + DescribeStatus(status));
+    if ((status = live.Render(in.in.data(), a.out.data(), 512)) != noErr)
+      return Fail(what + " render: " + DescribeStatus(status));
+    if ((status = fresh.Render(in.in.data(), b.out.data(), 512)) != noErr)
+      return Fail(what + " fresh render: " + DescribeStatus(status));
     if (!(error = FindBadSample(a, s.channels, 512)).empty()) return Fail(what + ": " + error);
     for (int c = 0; c < s.channels; ++c)
       if (std::memcmp(a.data[c].data(), b.data[c].data(), 512 * sizeof(float)) != 0)

@@ -19,7 +19,8 @@ double Milliseconds(std::chrono::steady_clock::duration d)
   return std::chrono::duration<double, std::milli>(d).count();
 }
 
-struct RequiredProperty {
+struct RequiredProperty
+{
   const char* name;
   AudioUnitPropertyID id;
   AudioUnitScope scope;
@@ -32,21 +33,28 @@ struct RequiredProperty {
 const RequiredProperty kProperties[] = {
     {"ClassInfo", kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, sizeof(CFPropertyListRef), 0, true},
     {"SampleRate", kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, sizeof(Float64), 0, true},
-    {"ParameterList", kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, 0, sizeof(AudioUnitParameterID), false},
-    {"ParameterInfo", kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 0, sizeof(AudioUnitParameterInfo), 0, false},
-    {"StreamFormat (input)", kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, sizeof(AudioStreamBasicDescription), 0, true},
-    {"StreamFormat (output)", kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, sizeof(AudioStreamBasicDescription), 0, true},
+    {"ParameterList", kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, 0, sizeof(AudioUnitParameterID),
+     false},
+    {"ParameterInfo", kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 0, sizeof(AudioUnitParameterInfo), 0,
+     false},
+    {"StreamFormat (input)", kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0,
+     sizeof(AudioStreamBasicDescription), 0, true},
+    {"StreamFormat (output)", kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0,
+     sizeof(AudioStreamBasicDescription), 0, true},
     {"ElementCount (input)", kAudioUnitProperty_ElementCount, kAudioUnitScope_Input, 0, sizeof(UInt32), 0, false},
     {"ElementCount (output)", kAudioUnitProperty_ElementCount, kAudioUnitScope_Output, 0, sizeof(UInt32), 0, false},
     {"Latency", kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, sizeof(Float64), 0, false},
     {"TailTime", kAudioUnitProperty_TailTime, kAudioUnitScope_Global, 0, sizeof(Float64), 0, false},
-    {"SupportedNumChannels", kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0, 0, sizeof(AUChannelInfo), false},
-    {"MaximumFramesPerSlice", kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, sizeof(UInt32), 0, true},
+    {"SupportedNumChannels", kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0, 0,
+     sizeof(AUChannelInfo), false},
+    {"MaximumFramesPerSlice", kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, sizeof(UInt32), 0,
+     true},
     {"BypassEffect", kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, sizeof(UInt32), 0, true},
     {"LastRenderError", kAudioUnitProperty_LastRenderError, kAudioUnitScope_Global, 0, sizeof(OSStatus), 0, false},
     {"FactoryPresets", kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, sizeof(CFArrayRef), 0, false},
     {"PresentPreset", kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, sizeof(AUPreset), 0, true},
-    {"FastDispatch (render)", kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect, sizeof(void*), 0, false},
+    {"FastDispatch (render)", kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect,
+     sizeof(void*), 0, false},
 };
 
 // What the property's value must satisfy beyond its size; "" when it does. Releases what it gets.
@@ -60,7 +68,8 @@ std::string CheckValue(ComponentHost& host, const RequiredProperty& property, st
     as(object);
     if (!object) return "no object returned";
     const bool dictionary = CFGetTypeID(object) == CFDictionaryGetTypeID();
-    const bool nonEmptyArray = CFGetTypeID(object) == CFArrayGetTypeID() && CFArrayGetCount(static_cast<CFArrayRef>(object)) > 0;
+    const bool nonEmptyArray =
+        CFGetTypeID(object) == CFArrayGetTypeID() && CFArrayGetCount(static_cast<CFArrayRef>(object)) > 0;
     CFRelease(object);
     if (property.id == kAudioUnitProperty_ClassInfo && !dictionary) return "not a dictionary";
     if (property.id == kAudioUnitProperty_FactoryPresets && !nonEmptyArray) return "not a non-empty array";
@@ -80,8 +89,8 @@ std::string CheckValue(ComponentHost& host, const RequiredProperty& property, st
   case kAudioUnitProperty_StreamFormat: {
     AudioStreamBasicDescription f{};
     as(f);
-    if (f.mFormatID != kAudioFormatLinearPCM || !(f.mFormatFlags & kAudioFormatFlagIsFloat) || f.mBitsPerChannel != 32 ||
-        f.mChannelsPerFrame < 1)
+    if (f.mFormatID != kAudioFormatLinearPCM || !(f.mFormatFlags & kAudioFormatFlagIsFloat) ||
+        f.mBitsPerChannel != 32 || f.mChannelsPerFrame < 1)
       return "not 32-bit float linear PCM with channels";
     return "";
   }
@@ -173,7 +182,8 @@ CheckOutcome CheckRequiredProperty(ValidateContext& context, int index)
   if (opened != noErr) return Fail("open: " + DescribeStatus(opened));
   UInt32 size = 0;
   Boolean writable = false;
-  OSStatus status = AudioUnitGetPropertyInfo(host.Unit(), property.id, property.scope, property.element, &size, &writable);
+  OSStatus status =
+      AudioUnitGetPropertyInfo(host.Unit(), property.id, property.scope, property.element, &size, &writable);
   if (status != noErr) return Fail("property info: " + DescribeStatus(status));
   if (property.size ? size != property.size : (size == 0 || size % property.unit != 0))
     return Fail("reported size " + std::to_string(size));

@@ -94,7 +94,9 @@ CheckOutcome CheckParameterValueStrings(ValidateContext& context, int)
       // The text of each value is its value string.
       std::string text;
       host.ValueText(p.id, static_cast<float>(p.info.minValue + i), text);
-      if (text != texts[i]) return Fail(Label(p) + ": value " + std::to_string(i) + " reads \"" + text + "\", listed as \"" + texts[i] + "\"");
+      if (text != texts[i])
+        return Fail(Label(p) + ": value " + std::to_string(i) + " reads \"" + text + "\", listed as \"" + texts[i] +
+                    "\"");
     }
     ++withStrings;
   }
@@ -121,7 +123,7 @@ CheckOutcome CheckParameterSetAndReadBack(ValidateContext& context, int)
     // Beyond the range the value is clamped.
     const float span = p.info.maxValue - p.info.minValue;
     const std::pair<float, float> outside[] = {{p.info.maxValue + span, p.info.maxValue},
-                                                {p.info.minValue - span, p.info.minValue}};
+                                               {p.info.minValue - span, p.info.minValue}};
     for (const auto& [value, clamped] : outside) {
       host.SetParameter(p.id, value);
       AudioUnitParameterValue back = NAN;
@@ -153,7 +155,8 @@ CheckOutcome CheckParameterTextRoundTrip(ValidateContext& context, int)
       if (!std::isfinite(parsed) || parsed < p.info.minValue || parsed > p.info.maxValue)
         return Fail(Label(p) + ": \"" + text + "\" read as " + std::to_string(parsed));
       if (IsIndexed(p.info) && parsed != value)
-        return Fail(Label(p) + ": \"" + text + "\" read as " + std::to_string(parsed) + ", not " + std::to_string(value));
+        return Fail(Label(p) + ": \"" + text + "\" read as " + std::to_string(parsed) + ", not " +
+                    std::to_string(value));
       status = host.ValueText(p.id, parsed, again);
       if (status != noErr || again != text)
         return Fail(Label(p) + ": " + std::to_string(value) + " -> \"" + text + "\" -> " + std::to_string(parsed) +

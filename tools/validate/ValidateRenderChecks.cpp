@@ -57,7 +57,8 @@ CheckOutcome CheckOversizeRenderRefused(ValidateContext& context, int)
   for (auto& channel : out.data) std::fill(channel.begin(), channel.end(), 7.0f);
   const long pulls = host.InputPulls();
   const OSStatus status = host.Render(in.in.data(), out.out.data(), kMaxFrames + 1);
-  if (status == noErr) return Fail(std::to_string(kMaxFrames + 1) + " frames accepted with a maximum of " + std::to_string(kMaxFrames));
+  if (status == noErr)
+    return Fail(std::to_string(kMaxFrames + 1) + " frames accepted with a maximum of " + std::to_string(kMaxFrames));
   if (host.InputPulls() != pulls) return Fail("refused, but pulled input first");
   for (const auto& channel : out.data)
     for (float v : channel)
@@ -79,12 +80,14 @@ CheckOutcome CheckBypass(ValidateContext& context, int)
   std::string failure = SwitchBypass(host, true);
   if (!failure.empty()) return Fail(failure);
   OSStatus status;
-  if ((status = host.Render(in.in.data(), out.out.data(), 512)) != noErr) return Fail("bypassed render: " + DescribeStatus(status));
+  if ((status = host.Render(in.in.data(), out.out.data(), 512)) != noErr)
+    return Fail("bypassed render: " + DescribeStatus(status));
   for (int c = 0; c < 2; ++c)
     if (std::memcmp(in.data[c].data(), out.data[c].data(), 512 * sizeof(float)) != 0)
       return Fail("bypassed output of channel " + std::to_string(c) + " differs from its input");
   if (!(failure = SwitchBypass(host, false)).empty()) return Fail(failure);
-  if ((status = host.Render(in.in.data(), out.out.data(), 512)) != noErr) return Fail("render: " + DescribeStatus(status));
+  if ((status = host.Render(in.in.data(), out.out.data(), 512)) != noErr)
+    return Fail("render: " + DescribeStatus(status));
   if (std::memcmp(in.data[0].data(), out.data[0].data(), 512 * sizeof(float)) == 0)
     return Fail("output still equals input with bypass off");
   return Pass();

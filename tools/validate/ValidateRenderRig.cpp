@@ -9,8 +9,7 @@ namespace validate {
 RenderRig::RenderRig(int channels, int maxFrames, std::uint32_t seed)
     : mChannels(channels), mNoise(seed), mInput(channels, maxFrames), mOutput(channels, maxFrames),
       mList(offsetof(AudioBufferList, mBuffers) + sizeof(AudioBuffer) * static_cast<size_t>(channels), 0)
-{
-}
+{}
 
 OSStatus RenderRig::Attach(AudioUnit unit)
 {
@@ -39,8 +38,10 @@ OSStatus RenderRig::Feed(void* refCon, AudioUnitRenderActionFlags*, const AudioT
   for (UInt32 j = 0; j < data->mNumberBuffers && static_cast<int>(j) < rig->mChannels; ++j) {
     AudioBuffer& buffer = data->mBuffers[j];
     float* source = rig->mInput.data[j].data();
-    if (!buffer.mData) buffer.mData = source;
-    else std::memcpy(buffer.mData, source, frames * sizeof(float));
+    if (!buffer.mData)
+      buffer.mData = source;
+    else
+      std::memcpy(buffer.mData, source, frames * sizeof(float));
   }
   return noErr;
 }
@@ -58,9 +59,10 @@ OSStatus RenderRig::Render(double sampleTime, int frames, bool fast, bool nullOu
   time.mSampleTime = sampleTime;
   time.mFlags = kAudioTimeStampSampleTimeValid;
   AudioUnitRenderActionFlags flags = 0;
-  const OSStatus status = fast ? (mFastRender ? mFastRender(mFastPlug, &flags, &time, 0, static_cast<UInt32>(frames), list)
-                                              : kAudioUnitErr_InvalidProperty)
-                               : AudioUnitRender(mUnit, &flags, &time, 0, static_cast<UInt32>(frames), list);
+  const OSStatus status =
+      fast ? (mFastRender ? mFastRender(mFastPlug, &flags, &time, 0, static_cast<UInt32>(frames), list)
+                          : kAudioUnitErr_InvalidProperty)
+           : AudioUnitRender(mUnit, &flags, &time, 0, static_cast<UInt32>(frames), list);
   if (status != noErr) return status;
   for (int c = 0; c < mChannels; ++c) {
     const void* data = list->mBuffers[c].mData;

@@ -17,7 +17,8 @@ namespace {
 
 constexpr int kFrames = 256;
 
-struct NotifyLog {
+struct NotifyLog
+{
   std::vector<AudioUnitRenderActionFlags> flags;
 };
 
@@ -44,7 +45,8 @@ bool SameAudio(const Planar& a, const Planar& b, int channels, int frames)
   return true;
 }
 
-struct EventLog {
+struct EventLog
+{
   std::vector<AudioUnitEventType> types;
 };
 
@@ -53,7 +55,8 @@ void LogEvent(void* refCon, void*, const AudioUnitEvent* event, UInt64, AudioUni
   static_cast<EventLog*>(refCon)->types.push_back(event->mEventType);
 }
 
-struct PropertyLog {
+struct PropertyLog
+{
   std::vector<AudioUnitPropertyID> ids;
 };
 
@@ -95,8 +98,10 @@ CheckOutcome CheckPullOncePerSampleTime(ValidateContext& context, int)
     const OSStatus status = rig.Render(512, kFrames);
     if (status != noErr) return Fail("render: " + DescribeStatus(status));
   }
-  if (rig.Pulls() != 1) return Fail("two renders at one sample time pulled input " + std::to_string(rig.Pulls()) + " times");
-  if (rig.Render(512 + kFrames, kFrames) != noErr || rig.Pulls() != 2) return Fail("the next sample time pulled no input");
+  if (rig.Pulls() != 1)
+    return Fail("two renders at one sample time pulled input " + std::to_string(rig.Pulls()) + " times");
+  if (rig.Render(512 + kFrames, kFrames) != noErr || rig.Pulls() != 2)
+    return Fail("the next sample time pulled no input");
   return Pass();
 }
 
@@ -157,9 +162,11 @@ CheckOutcome CheckUpstreamConnection(ValidateContext& context, int)
       if (list->mBuffers[c].mData != out.out[c])
         std::memcpy(out.out[c], list->mBuffers[c].mData, kFrames * sizeof(float));
     // Reference: render the source, hand its output to the second unit as input.
-    if ((status = refSourceRig.Render(block * kFrames, kFrames)) != noErr) return Fail("reference: " + DescribeStatus(status));
+    if ((status = refSourceRig.Render(block * kFrames, kFrames)) != noErr)
+      return Fail("reference: " + DescribeStatus(status));
     for (int c = 0; c < 2; ++c) refSinkRig.Input().data[c] = refSourceRig.Output().data[c];
-    if ((status = refSinkRig.Render(block * kFrames, kFrames)) != noErr) return Fail("reference: " + DescribeStatus(status));
+    if ((status = refSinkRig.Render(block * kFrames, kFrames)) != noErr)
+      return Fail("reference: " + DescribeStatus(status));
     if (!SameAudio(out, refSinkRig.Output(), 2, kFrames))
       return Fail(std::string("block ") + std::to_string(block) + (fast ? " (fast dispatch)" : "") +
                   ": the chained output differs from the two units rendered one after the other");
@@ -188,8 +195,10 @@ CheckOutcome CheckPropertyListeners(ValidateContext& context, int)
   host.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, rate);
   host.Set(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, preset);
   const std::vector<AudioUnitPropertyID> expected(std::begin(watched), std::end(watched));
-  if (log.ids != expected) return Fail(std::to_string(log.ids.size()) + " of 3 property changes heard, or in another order");
-  for (AudioUnitPropertyID id : watched) AudioUnitRemovePropertyListenerWithUserData(host.Unit(), id, LogProperty, &log);
+  if (log.ids != expected)
+    return Fail(std::to_string(log.ids.size()) + " of 3 property changes heard, or in another order");
+  for (AudioUnitPropertyID id : watched)
+    AudioUnitRemovePropertyListenerWithUserData(host.Unit(), id, LogProperty, &log);
   host.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, on);
   if (log.ids.size() != 3) return Fail("a removed listener still hears changes");
   return Pass();
@@ -271,8 +280,7 @@ CheckOutcome CheckEditorOpenClose(ValidateContext& context, int cycles)
   editor.Close();
   AUListenerDispose(listener);
   if (!changingDrags) return Fail("no drag across the editor changed a parameter");
-  if (!shaped)
-    return Fail(std::to_string(events) + " events from a parameter-changing drag, not begin, changes, end");
+  if (!shaped) return Fail(std::to_string(events) + " events from a parameter-changing drag, not begin, changes, end");
   return Pass(std::to_string(cycles) + " views, " + std::to_string(events) + " events from one drag");
 }
 
@@ -282,7 +290,8 @@ CheckOutcome CheckLongSession(ValidateContext& context, int cycles)
   for (int i = 0; i < cycles; ++i) {
     ComponentHost host;
     std::string error;
-    if (!PrepareHost(context, host, Stereo(44100, 64), error)) return Fail("cycle " + std::to_string(i + 1) + ": " + error);
+    if (!PrepareHost(context, host, Stereo(44100, 64), error))
+      return Fail("cycle " + std::to_string(i + 1) + ": " + error);
     Planar in(2, 64), out(2, 64);
     const OSStatus status = host.Render(in.in.data(), out.out.data(), 64);
     if (status != noErr) return Fail("cycle " + std::to_string(i + 1) + " render: " + DescribeStatus(status));

@@ -75,7 +75,8 @@ CheckOutcome CheckStateRoundTrip(ValidateContext& context, int)
 {
   ComponentHost first, second;
   std::string error;
-  if (!PrepareHost(context, first, Stereo(44100, 512), error) || !PrepareHost(context, second, Stereo(44100, 512), error))
+  if (!PrepareHost(context, first, Stereo(44100, 512), error) ||
+      !PrepareHost(context, second, Stereo(44100, 512), error))
     return Fail(error);
   Noise noise(context.seed);
   if (!(error = Randomize(first, noise)).empty()) return Fail(error);
@@ -92,7 +93,9 @@ CheckOutcome CheckStateRoundTrip(ValidateContext& context, int)
     AudioUnitParameterValue a = NAN, b = NAN;
     first.GetParameter(id, a);
     second.GetParameter(id, b);
-    if (a != b) return Fail("parameter " + std::to_string(id) + " reads " + std::to_string(b) + " after restore, not " + std::to_string(a));
+    if (a != b)
+      return Fail("parameter " + std::to_string(id) + " reads " + std::to_string(b) + " after restore, not " +
+                  std::to_string(a));
   }
   std::vector<float> audioFirst, audioSecond;
   if (!(error = RenderNoise(first, context.seed, 8, audioFirst)).empty()) return Fail(error);
@@ -155,8 +158,10 @@ CheckOutcome CheckNoiseOutputClean(ValidateContext& context, int)
     for (int block = 0; block < 260; ++block) { // 2 s of noise, 1 s of silence
       const bool loud = block < 172;
       for (auto& channel : in.data) {
-        if (loud) noise.Fill(channel.data(), 512, 1.0f);
-        else std::fill(channel.begin(), channel.end(), 0.0f);
+        if (loud)
+          noise.Fill(channel.data(), 512, 1.0f);
+        else
+          std::fill(channel.begin(), channel.end(), 0.0f);
       }
       const OSStatus status = host.Render(in.in.data(), out.out.data(), 512);
       if (status != noErr) return Fail("render: " + DescribeStatus(status));
@@ -191,8 +196,10 @@ CheckOutcome CheckRenderWhileSettingParameters(ValidateContext& context, int)
   for (int block = 0; block < 400 && renderError.empty(); ++block) {
     for (auto& channel : in.data) noise.Fill(channel.data(), 256, 0.5f);
     const OSStatus status = host.Render(in.in.data(), out.out.data(), 256);
-    if (status != noErr) renderError = "render: " + DescribeStatus(status);
-    else renderError = FindBadSample(out, 2, 256);
+    if (status != noErr)
+      renderError = "render: " + DescribeStatus(status);
+    else
+      renderError = FindBadSample(out, 2, 256);
   }
   rendering = false;
   setter.join();

@@ -47,8 +47,8 @@ std::string FindBadSample(const Planar& audio, int channels, int frames, bool al
     for (int i = 0; i < frames; ++i) {
       const float v = audio.data[static_cast<size_t>(c)][static_cast<size_t>(i)];
       const int kind = std::fpclassify(v);
-      const char* what = kind == FP_NAN        ? "NaN"
-                         : kind == FP_INFINITE ? "infinity"
+      const char* what = kind == FP_NAN                            ? "NaN"
+                         : kind == FP_INFINITE                     ? "infinity"
                          : kind == FP_SUBNORMAL && !allowSubnormal ? "denormal"
                                                                    : nullptr;
       if (what) return std::string(what) + " at channel " + std::to_string(c) + " frame " + std::to_string(i);

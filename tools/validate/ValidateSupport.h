@@ -10,19 +10,27 @@
 #include <utility>
 #include <vector>
 
-struct CheckOutcome {
+struct CheckOutcome
+{
   bool pass = true;
   std::string detail; // reason for a failure; optional note for a pass
 };
 
-struct ValidateContext {
+struct ValidateContext
+{
   Component component = nullptr;
   std::uint32_t seed = 1;
   int level = 5; // strictness 1..10; some checks do more at higher levels
 };
 
-inline CheckOutcome Pass(std::string note = {}) { return {true, std::move(note)}; }
-inline CheckOutcome Fail(std::string reason) { return {false, std::move(reason)}; }
+inline CheckOutcome Pass(std::string note = {})
+{
+  return {true, std::move(note)};
+}
+inline CheckOutcome Fail(std::string reason)
+{
+  return {false, std::move(reason)};
+}
 
 // Shared helpers for the checks.
 namespace validate {
@@ -51,7 +59,8 @@ private:
 };
 
 // Planar audio for up to ComponentHost::kMaxChannels channels.
-struct Planar {
+struct Planar
+{
   Planar(int channels, int frames);
   std::vector<std::vector<float>> data;
   std::vector<const float*> in;
@@ -69,7 +78,8 @@ HostFormat Stereo(double rate, int maxFrames);
 std::string FindBadSample(const Planar& audio, int channels, int frames, bool allowSubnormal = false);
 
 // Parameter IDs with their info; false with a reason.
-struct ParameterDescription {
+struct ParameterDescription
+{
   AudioUnitParameterID id;
   AudioUnitParameterInfo info; // names released; cfNameString and unitName are null
   std::string name;

@@ -97,9 +97,9 @@ int main(int argc, char** argv)
     return 2;
   }
   const Picture pictures[] = {
-    {"gain_background.png", kGainEditorWidth, kGainEditorHeight, 1, [](ImageCanvas& c, int) { DrawBackground(c); }},
-    {"gain_knob.png", kGainKnobSize, kGainKnobSize, kGainKnobFrames,
-     [](ImageCanvas& c, int f) { DrawKnob(c, -135.0 + 270.0 * f / (kGainKnobFrames - 1)); }},
+      {"gain_background.png", kGainEditorWidth, kGainEditorHeight, 1, [](ImageCanvas& c, int) { DrawBackground(c); }},
+      {"gain_knob.png", kGainKnobSize, kGainKnobSize, kGainKnobFrames,
+       [](ImageCanvas& c, int f) { DrawKnob(c, -135.0 + 270.0 * f / (kGainKnobFrames - 1)); }},
   };
   for (const Picture& picture : pictures) {
     if (!WritePicture(picture, argv[1])) {

@@ -32,14 +32,14 @@ inline std::string MakeTestBundle()
   const std::string bundle = TestBundleFolder() / "MacHost.component";
   std::system(("mkdir -p '" + bundle + "/Contents/Resources'").c_str());
   std::ofstream(bundle + "/Contents/Info.plist")
-    << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-       "<key>CFBundleIdentifier</key><string>"
-    << kMacTestBundleID << "</string><key>CFBundleExecutable</key><string>MacHost</string></dict></plist>\n";
+      << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+         "<key>CFBundleIdentifier</key><string>"
+      << kMacTestBundleID << "</string><key>CFBundleExecutable</key><string>MacHost</string></dict></plist>\n";
   std::ofstream(bundle + "/Contents/MacHost.so") << "not loaded";
   const char* source = std::getenv("BRINDLE_SOURCE_DIR");
   std::system(("cp '" + std::string(source ? source : ".") + "/resources/img/brindle_led.png' '" + bundle +
                "/Contents/Resources/led.png'")
-                .c_str());
+                  .c_str());
   std::ofstream(bundle + "/Contents/Resources/corrupt.png") << "\x89PNG\r\n\x1a\nthis is no image";
   NSAutoreleasePool pool;
   NSBundle::bundleWithPath(NSString::stringWithUTF8String(bundle.c_str()));
@@ -70,9 +70,8 @@ public:
 private:
   void Note(const char* what, int a, int b, IMouseMod* m)
   {
-    mLog.push_back(std::string(what) + " " + std::to_string(a) + "," + std::to_string(b) + " " +
-                   (m->left ? "L" : "") + (m->right ? "R" : "") + (m->shift ? "S" : "") + (m->control ? "C" : "") +
-                   (m->alt ? "A" : ""));
+    mLog.push_back(std::string(what) + " " + std::to_string(a) + "," + std::to_string(b) + " " + (m->left ? "L" : "") +
+                   (m->right ? "R" : "") + (m->shift ? "S" : "") + (m->control ? "C" : "") + (m->alt ? "A" : ""));
   }
 };
 

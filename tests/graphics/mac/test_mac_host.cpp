@@ -16,15 +16,15 @@ TEST(MacHost, ImagesAreFoundByBareNameInTheBundle)
     int w, h; // 0, 0: no image
   };
   const Case cases[] = {
-    {"resources/img/led.png", 26, 52}, // folders are ignored
-    {"deep/er/led.PNG", 26, 52},       // the extension ignores case
-    {"led", 0, 0},                     // no '.': the whole name is compared with "png"
-    {"png", 0, 0},                     // accepted as a name, but there is no png.png
-    {"led.jpg", 0, 0},
-    {"led.png.txt", 0, 0},
-    {"missing.png", 0, 0},
-    {"corrupt.png", 0, 0},
-    {nullptr, 0, 0},
+      {"resources/img/led.png", 26, 52}, // folders are ignored
+      {"deep/er/led.PNG", 26, 52},       // the extension ignores case
+      {"led", 0, 0},                     // no '.': the whole name is compared with "png"
+      {"png", 0, 0},                     // accepted as a name, but there is no png.png
+      {"led.jpg", 0, 0},
+      {"led.png.txt", 0, 0},
+      {"missing.png", 0, 0},
+      {"corrupt.png", 0, 0},
+      {nullptr, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name ? c.name : "(null)");
@@ -61,12 +61,12 @@ TEST(MacHost, AlertsPathsAndPrompts)
     const char* buttons; // default / alternate / other as shown
   };
   const Alert alerts[] = {
-    {4, kCFUserNotificationDefaultResponse, 1, "Yes/No/"},
-    {4, kCFUserNotificationAlternateResponse, 7, "Yes/No/"},
-    {3, kCFUserNotificationOtherResponse, 2, "Yes/No/Cancel"},
-    {3, kCFUserNotificationCancelResponse, 0, "Yes/No/Cancel"},
-    {1, kCFUserNotificationAlternateResponse, 7, "OK/Cancel/"},
-    {0, kCFUserNotificationDefaultResponse, 1, "OK//"},
+      {4, kCFUserNotificationDefaultResponse, 1, "Yes/No/"},
+      {4, kCFUserNotificationAlternateResponse, 7, "Yes/No/"},
+      {3, kCFUserNotificationOtherResponse, 2, "Yes/No/Cancel"},
+      {3, kCFUserNotificationCancelResponse, 0, "Yes/No/Cancel"},
+      {1, kCFUserNotificationAlternateResponse, 7, "OK/Cancel/"},
+      {0, kCFUserNotificationDefaultResponse, 1, "OK//"},
   };
   for (const Alert& a : alerts) {
     SCOPED_TRACE(a.type);
@@ -103,16 +103,18 @@ TEST(MacHost, AlertsPathsAndPrompts)
     const char* dirAfter;
   };
   const Prompt prompts[] = {
-    {kFileSave, "", "", "", "~/Desktop"},
-    {kFileSave, "/tmp/presets/", "/tmp/presets/lead.fxp", "/tmp/presets/lead.fxp", "/tmp/presets/"},
-    {kFileOpen, "", "/data/bank.fxb", "/data/bank.fxb", "/data/"},
-    {kFileOpen, "/x/", "", "", "/x/"},
+      {kFileSave, "", "", "", "~/Desktop"},
+      {kFileSave, "/tmp/presets/", "/tmp/presets/lead.fxp", "/tmp/presets/lead.fxp", "/tmp/presets/"},
+      {kFileOpen, "", "/data/bank.fxb", "/data/bank.fxb", "/data/"},
+      {kFileOpen, "/x/", "", "", "/x/"},
   };
   for (const Prompt& p : prompts) {
     SCOPED_TRACE(p.answer);
     backend->ClearRecords();
-    if (p.action == kFileSave) backend->QueueSavePanel(p.answer);
-    else backend->QueueOpenPanel(p.answer);
+    if (p.action == kFileSave)
+      backend->QueueSavePanel(p.answer);
+    else
+      backend->QueueOpenPanel(p.answer);
     Core_String file, folder;
     file.Set("suggested.fxp");
     folder.Set(p.startDir);
@@ -202,8 +204,8 @@ TEST(MacHost, EmbedsInAHostWindowAndLeavesItClean)
     CGRect hostFrame;
     double childX; // the editor is centred when the host window is wider
   };
-  const Case cases[] = {{CGRectMake(100, 50, 400, 500), 200}, {CGRectMake(100, 50, 150, 500), 100},
-                        {CGRectMake(0, 0, 201, 100), 0}};
+  const Case cases[] = {
+      {CGRectMake(100, 50, 400, 500), 200}, {CGRectMake(100, 50, 150, 500), 100}, {CGRectMake(0, 0, 201, 100), 0}};
   for (const Case& c : cases) {
     void* ref = backend->CreateHostWindowRef(c.hostFrame);
     editor.graphics->AttachSubWindow(ref);

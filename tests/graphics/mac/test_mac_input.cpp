@@ -20,32 +20,31 @@ TEST(MacInput, MouseWheelAndKeysReachTheEditorAsItCountsThem)
     const char* logged; // "" for nothing
   };
   const Case cases[] = {
-    // The view reads (int)x - 2 and height - (int)y - 3.
-    {"left press", [](MacEditor& e) { e.Mouse(NSLeftMouseDown, 10.7, 305.8); }, "down 8,18 L"},
-    {"command click is a right click", [](MacEditor& e) { e.Mouse(NSLeftMouseDown, 10, 300, NSCommandKeyMask); },
-     "down 8,23 LR"},
-    {"right button", [](MacEditor& e) { e.Mouse(NSRightMouseDown, 10, 300, NSShiftKeyMask); }, "down 8,23 RS"},
-    {"modifiers", [](MacEditor& e) { e.Mouse(NSLeftMouseDown, 10, 300, NSControlKeyMask | NSAlternateKeyMask); },
-     "down 8,23 LCA"},
-    {"double click", [](MacEditor& e) { e.Mouse(NSLeftMouseDown, 10, 300, 0, 2); }, "dbl 8,23 L"},
-    {"triple click", [](MacEditor& e) { e.Mouse(NSLeftMouseDown, 10, 300, 0, 3); }, "dbl 8,23 L"},
-    {"right double click is a press", [](MacEditor& e) { e.Mouse(NSRightMouseDown, 10, 300, 0, 2); },
-     "down 8,23 R"},
-    {"wheel under one step", [](MacEditor& e) { BrindleHost::Mouse(e.window).Wheel(NSMakePoint(50, 50), 0.6); },
-     "wheel 0,0 L"},
-    {"wheel down", [](MacEditor& e) { BrindleHost::Mouse(e.window).Wheel(NSMakePoint(50, 50), -2.7); },
-     "wheel -2,0 L"},
-    {"wheel of nothing", [](MacEditor& e) { BrindleHost::Mouse(e.window).Wheel(NSMakePoint(50, 50), std::nan("")); },
-     "wheel 0,0 L"},
-    {"space", [](MacEditor& e) { BrindleHost::PressKey(e.window, 49, " "); }, "key 0"},
-    {"left arrow", [](MacEditor& e) { BrindleHost::PressKey(e.window, 123, "\xEF\x9C\x82"); }, "key 3"},
-    {"up arrow", [](MacEditor& e) { BrindleHost::PressKey(e.window, 126, "\xEF\x9C\x80"); }, "key 1"},
-    {"digit 7", [](MacEditor& e) { BrindleHost::PressKey(e.window, 26, "7"); }, "key 12"},
-    {"capital Z", [](MacEditor& e) { BrindleHost::PressKey(e.window, 6, "Z"); }, "key 40"},
-    {"small a", [](MacEditor& e) { BrindleHost::PressKey(e.window, 0, "a"); }, "key 15"},
-    {"punctuation", [](MacEditor& e) { BrindleHost::PressKey(e.window, 43, ","); }, ""},
-    {"two characters", [](MacEditor& e) { BrindleHost::PressKey(e.window, 0, "ab"); }, ""},
-    {"no characters", [](MacEditor& e) { BrindleHost::PressKey(e.window, 0, ""); }, ""},
+      // The view reads (int)x - 2 and height - (int)y - 3.
+      {"left press", [](MacEditor& e) { e.Mouse(NSLeftMouseDown, 10.7, 305.8); }, "down 8,18 L"},
+      {"command click is a right click", [](MacEditor& e) { e.Mouse(NSLeftMouseDown, 10, 300, NSCommandKeyMask); },
+       "down 8,23 LR"},
+      {"right button", [](MacEditor& e) { e.Mouse(NSRightMouseDown, 10, 300, NSShiftKeyMask); }, "down 8,23 RS"},
+      {"modifiers", [](MacEditor& e) { e.Mouse(NSLeftMouseDown, 10, 300, NSControlKeyMask | NSAlternateKeyMask); },
+       "down 8,23 LCA"},
+      {"double click", [](MacEditor& e) { e.Mouse(NSLeftMouseDown, 10, 300, 0, 2); }, "dbl 8,23 L"},
+      {"triple click", [](MacEditor& e) { e.Mouse(NSLeftMouseDown, 10, 300, 0, 3); }, "dbl 8,23 L"},
+      {"right double click is a press", [](MacEditor& e) { e.Mouse(NSRightMouseDown, 10, 300, 0, 2); }, "down 8,23 R"},
+      {"wheel under one step", [](MacEditor& e) { BrindleHost::Mouse(e.window).Wheel(NSMakePoint(50, 50), 0.6); },
+       "wheel 0,0 L"},
+      {"wheel down", [](MacEditor& e) { BrindleHost::Mouse(e.window).Wheel(NSMakePoint(50, 50), -2.7); },
+       "wheel -2,0 L"},
+      {"wheel of nothing", [](MacEditor& e) { BrindleHost::Mouse(e.window).Wheel(NSMakePoint(50, 50), std::nan("")); },
+       "wheel 0,0 L"},
+      {"space", [](MacEditor& e) { BrindleHost::PressKey(e.window, 49, " "); }, "key 0"},
+      {"left arrow", [](MacEditor& e) { BrindleHost::PressKey(e.window, 123, "\xEF\x9C\x82"); }, "key 3"},
+      {"up arrow", [](MacEditor& e) { BrindleHost::PressKey(e.window, 126, "\xEF\x9C\x80"); }, "key 1"},
+      {"digit 7", [](MacEditor& e) { BrindleHost::PressKey(e.window, 26, "7"); }, "key 12"},
+      {"capital Z", [](MacEditor& e) { BrindleHost::PressKey(e.window, 6, "Z"); }, "key 40"},
+      {"small a", [](MacEditor& e) { BrindleHost::PressKey(e.window, 0, "a"); }, "key 15"},
+      {"punctuation", [](MacEditor& e) { BrindleHost::PressKey(e.window, 43, ","); }, ""},
+      {"two characters", [](MacEditor& e) { BrindleHost::PressKey(e.window, 0, "ab"); }, ""},
+      {"no characters", [](MacEditor& e) { BrindleHost::PressKey(e.window, 0, ""); }, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -72,11 +71,11 @@ TEST(MacInput, ValueEntryFiltersWhatIsTyped)
     const char* shown;
   };
   const Case cases[] = {
-    {"75\r", "75"},          // digits
-    {"-1.5e2\r", "-1.52"},   // letters are refused, a sign and points are not
-    {"1.2.3\r", "1.2.3"},    // the formatter does not count points
-    {"abc\r", ""},           // nothing acceptable
-    {"12345678901234567890123456789012345\r", "12345678901234567890123456789012"}, // 32 at most
+      {"75\r", "75"},        // digits
+      {"-1.5e2\r", "-1.52"}, // letters are refused, a sign and points are not
+      {"1.2.3\r", "1.2.3"},  // the formatter does not count points
+      {"abc\r", ""},         // nothing acceptable
+      {"12345678901234567890123456789012345\r", "12345678901234567890123456789012"}, // 32 at most
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
@@ -156,7 +155,7 @@ TEST(MacInput, PopupMenusComeBackWithTheChosenItem)
     int chosen;
   };
   const Case cases[] = {
-    {{0}, &menu, 0}, {{3, 1}, &sub, 1}, {{2}, nullptr, -1}, {{1}, nullptr, -1}, {{}, nullptr, -1},
+      {{0}, &menu, 0}, {{3, 1}, &sub, 1}, {{2}, nullptr, -1}, {{1}, nullptr, -1}, {{}, nullptr, -1},
   };
   for (const Case& c : cases) {
     backend->ClearRecords();
