@@ -6,16 +6,7 @@
 set -eu
 bundle=$1 wavtool=$2 checker=$3 work=$4
 uri=urn:tallowby:gain
-rm -rf "$work" && mkdir -p "$work/path"
-# A folder holding only this bundle, so that lilv reads nothing else of the build tree.
-ln -s "$bundle" "$work/path/"
-export LV2_PATH="$work/path"
-
-fail() { echo "FAIL: $*"; exit 1; }
-
-lv2ls > "$work/ls.txt"
-grep -qx "$uri#mono" "$work/ls.txt" || fail "lv2ls does not list $uri#mono"
-grep -qx "$uri#stereo" "$work/ls.txt" || fail "lv2ls does not list $uri#stereo"
+. "$(dirname "$0")/../lv2/lilv_common.sh"
 [ "$(wc -l < "$work/ls.txt")" -eq 2 ] || fail "lv2ls lists more than Gain's two variants"
 
 for variant in mono stereo; do
@@ -27,16 +18,7 @@ for variant in mono stereo; do
 done
 grep -qF "Symbol:      in_r" "$work/info-stereo.txt" || fail "stereo variant has no in_r"
 
-schemas=""
-for d in /usr/lib/lv2/schemas.lv2 /usr/lib/lv2/core.lv2 /usr/lib/lv2/atom.lv2 /usr/lib/lv2/buf-size.lv2 \
-         /usr/lib/lv2/options.lv2 /usr/lib/lv2/state.lv2 /usr/lib/lv2/urid.lv2 /usr/lib/lv2/units.lv2 \
-         /usr/lib/lv2/presets.lv2 /usr/lib/lv2/port-props.lv2 /usr/lib/lv2/ui.lv2 /usr/lib/lv2/parameters.lv2 \
-         /usr/lib/lv2/port-groups.lv2; do
-  schemas="$schemas $(ls "$d"/*.ttl | tr '\n' ' ')"
-done
-# shellcheck disable=SC2086
-sord_validate $schemas "$bundle"/*.ttl > "$work/validate.txt" 2>&1 || { cat "$work/validate.txt"; fail "sord_validate"; }
-grep -q "^Found 0 errors" "$work/validate.txt" || { cat "$work/validate.txt"; fail "sord_validate found errors"; }
+validate_turtle
 
 "$wavtool" make "$work/in-1.wav" 1 44100 2000
 "$wavtool" make "$work/in-2.wav" 2 48000 2000
