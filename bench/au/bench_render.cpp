@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "au/IEffectAU.h"
@@ -113,52 +114,83 @@ void BaseFloatPath(benchmark::State& state)
   delete plug;
 }
 
-// Through the adapter: `fast` uses the fast-dispatch render function as hosts do,
-// otherwise AudioUnitRender goes through the Component Manager and the entry.
+// A host's side of the render call: the component opened for a block size with the input pulled
+// from HostInput, two float output buffers, and a running timestamp. `fast` renders through the
+// fast-dispatch function as hosts do, otherwise AudioUnitRender goes through the Component
+// Manager and the entry.
+class HostRender
+{
+public:
+  explicit HostRender(int frames)
+      : mFrames(frames), mUnit(OpenComponent(BrindleComponent())), mOut0(static_cast<size_t>(frames)),
+        mOut1(static_cast<size_t>(frames))
+  {
+    if (!mUnit) return;
+    UInt32 maxFrames = static_cast<UInt32>(frames);
+    AudioUnitSetProperty(mUnit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &maxFrames,
+                         sizeof(maxFrames));
+    AURenderCallbackStruct cb = {HostInput, nullptr};
+    AudioUnitSetProperty(mUnit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb, sizeof(cb));
+    AudioUnitInitialize(mUnit);
+    UInt32 size = sizeof(mRenderProc);
+    AudioUnitGetProperty(mUnit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect,
+                         &mRenderProc, &size);
+    mStorage = GetComponentInstanceStorage(mUnit);
+    std::memset(&mTimeStamp, 0, sizeof(mTimeStamp));
+    mTimeStamp.mFlags = kAudioTimeStampSampleTimeValid;
+  }
+  ~HostRender()
+  {
+    if (mUnit) CloseComponent(mUnit);
+  }
+  HostRender(const HostRender&) = delete;
+  HostRender& operator=(const HostRender&) = delete;
+
+  bool IsOpen() const { return mUnit != nullptr; }
+  const float* Output() const { return mOut0.data(); }
+
+  OSStatus Block(bool fast)
+  {
+    AudioBufferList* list = reinterpret_cast<AudioBufferList*>(mListBytes);
+    list->mNumberBuffers = 2;
+    list->mBuffers[0] = {1, static_cast<UInt32>(mFrames * sizeof(float)), mOut0.data()};
+    list->mBuffers[1] = {1, static_cast<UInt32>(mFrames * sizeof(float)), mOut1.data()};
+    AudioUnitRenderActionFlags flags = 0;
+    const UInt32 n = static_cast<UInt32>(mFrames);
+    const OSStatus r = fast ? mRenderProc(mStorage, &flags, &mTimeStamp, 0, n, list)
+                            : AudioUnitRender(mUnit, &flags, &mTimeStamp, 0, n, list);
+    mTimeStamp.mSampleTime += mFrames;
+    return r;
+  }
+
+private:
+  int mFrames;
+  ComponentInstance mUnit;
+  AudioUnitRenderProc mRenderProc = nullptr;
+  void* mStorage = nullptr;
+  std::vector<float> mOut0, mOut1;
+  alignas(AudioBufferList) unsigned char mListBytes[sizeof(AudioBufferList) + sizeof(AudioBuffer)];
+  AudioTimeStamp mTimeStamp;
+};
+
 void Render(benchmark::State& state, bool fast)
 {
   const int frames = static_cast<int>(state.range(0));
-  ComponentInstance unit = OpenComponent(BrindleComponent());
-  if (!unit) {
+  HostRender host(frames);
+  if (!host.IsOpen()) {
     state.SkipWithError("open failed");
     return;
   }
-  UInt32 maxFrames = static_cast<UInt32>(frames);
-  AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &maxFrames,
-                       sizeof(maxFrames));
-  AURenderCallbackStruct cb = {HostInput, nullptr};
-  AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb, sizeof(cb));
-  AudioUnitInitialize(unit);
-  AudioUnitRenderProc renderProc = nullptr;
-  UInt32 size = sizeof(renderProc);
-  AudioUnitGetProperty(unit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect,
-                       &renderProc, &size);
-  void* storage = GetComponentInstanceStorage(unit);
-
-  std::vector<float> out0(static_cast<size_t>(frames)), out1(static_cast<size_t>(frames));
-  unsigned char listBytes[sizeof(AudioBufferList) + sizeof(AudioBuffer)];
-  AudioBufferList* list = reinterpret_cast<AudioBufferList*>(listBytes);
-  list->mNumberBuffers = 2;
-  AudioTimeStamp ts;
-  std::memset(&ts, 0, sizeof(ts));
-  ts.mFlags = kAudioTimeStampSampleTimeValid;
   for (auto _ : state) {
-    list->mBuffers[0] = {1, static_cast<UInt32>(frames * sizeof(float)), out0.data()};
-    list->mBuffers[1] = {1, static_cast<UInt32>(frames * sizeof(float)), out1.data()};
-    AudioUnitRenderActionFlags flags = 0;
-    const OSStatus r = fast ? renderProc(storage, &flags, &ts, 0, static_cast<UInt32>(frames), list)
-                            : AudioUnitRender(unit, &flags, &ts, 0, static_cast<UInt32>(frames), list);
-    if (r != noErr) {
+    if (host.Block(fast) != noErr) {
       state.SkipWithError("render failed");
       break;
     }
-    ts.mSampleTime += frames;
-    benchmark::DoNotOptimize(out0.data());
+    benchmark::DoNotOptimize(host.Output());
     benchmark::ClobberMemory();
   }
   state.counters["ns/frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * frames,
                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-  CloseComponent(unit);
 }
 
 void RenderFastDispatch(benchmark::State& state)
@@ -177,7 +209,7 @@ void Overhead(benchmark::State& state, bool fast)
 {
   using Clock = std::chrono::steady_clock;
   const int frames = static_cast<int>(state.range(0));
-  Brindle* plug = static_cast<Brindle*>(MakeAUPlug<Brindle, BrindleIdentity>());
+  const std::unique_ptr<Brindle> plug(static_cast<Brindle*>(MakeAUPlug<Brindle, BrindleIdentity>()));
   plug->SetBlockSize(frames);
   plug->OnParamReset();
   std::vector<double> in0(gSignal.left.begin(), gSignal.left.begin() + frames);
@@ -186,30 +218,11 @@ void Overhead(benchmark::State& state, bool fast)
   double* inputs[2] = {in0.data(), in1.data()};
   double* outputs[2] = {dOut0.data(), dOut1.data()};
 
-  ComponentInstance unit = OpenComponent(BrindleComponent());
-  if (!unit) {
+  HostRender host(frames);
+  if (!host.IsOpen()) {
     state.SkipWithError("open failed");
-    delete plug;
     return;
   }
-  UInt32 maxFrames = static_cast<UInt32>(frames);
-  AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &maxFrames,
-                       sizeof(maxFrames));
-  AURenderCallbackStruct cb = {HostInput, nullptr};
-  AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb, sizeof(cb));
-  AudioUnitInitialize(unit);
-  AudioUnitRenderProc renderProc = nullptr;
-  UInt32 size = sizeof(renderProc);
-  AudioUnitGetProperty(unit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect,
-                       &renderProc, &size);
-  void* storage = GetComponentInstanceStorage(unit);
-  std::vector<float> out0(static_cast<size_t>(frames)), out1(static_cast<size_t>(frames));
-  unsigned char listBytes[sizeof(AudioBufferList) + sizeof(AudioBuffer)];
-  AudioBufferList* list = reinterpret_cast<AudioBufferList*>(listBytes);
-  list->mNumberBuffers = 2;
-  AudioTimeStamp ts;
-  std::memset(&ts, 0, sizeof(ts));
-  ts.mFlags = kAudioTimeStampSampleTimeValid;
 
   // The fastest of each side over the run: a block slowed by an interruption tells nothing about
   // either path, and both sides see many blocks from the same moments.
@@ -218,21 +231,16 @@ void Overhead(benchmark::State& state, bool fast)
     const Clock::time_point t0 = Clock::now();
     plug->ProcessDoubleReplacing(inputs, outputs, frames);
     const Clock::time_point t1 = Clock::now();
-    list->mBuffers[0] = {1, static_cast<UInt32>(frames * sizeof(float)), out0.data()};
-    list->mBuffers[1] = {1, static_cast<UInt32>(frames * sizeof(float)), out1.data()};
-    AudioUnitRenderActionFlags flags = 0;
-    const OSStatus r = fast ? renderProc(storage, &flags, &ts, 0, static_cast<UInt32>(frames), list)
-                            : AudioUnitRender(unit, &flags, &ts, 0, static_cast<UInt32>(frames), list);
+    const OSStatus r = host.Block(fast);
     const Clock::time_point t2 = Clock::now();
     if (r != noErr) {
       state.SkipWithError("render failed");
       break;
     }
-    ts.mSampleTime += frames;
     bestDirect = std::min(bestDirect, t1 - t0);
     bestRender = std::min(bestRender, t2 - t1);
     benchmark::DoNotOptimize(dOut0.data());
-    benchmark::DoNotOptimize(out0.data());
+    benchmark::DoNotOptimize(host.Output());
     benchmark::ClobberMemory();
   }
   const double direct = std::chrono::duration<double, std::nano>(bestDirect).count() / frames;
@@ -240,8 +248,6 @@ void Overhead(benchmark::State& state, bool fast)
   state.counters["direct ns/frame"] = direct;
   state.counters["render ns/frame"] = render;
   state.counters["overhead %"] = 100.0 * (render - direct) / direct;
-  CloseComponent(unit);
-  delete plug;
 }
 
 void OverheadFastDispatch(benchmark::State& state)
