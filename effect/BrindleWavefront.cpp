@@ -31,6 +31,7 @@
 #include "effect/BrindleChain.h"
 #include "plugcore/AudioPath.h"
 
+#include <cfloat>
 #include <cstdint>
 #include <type_traits>
 #include <utility>
@@ -110,8 +111,22 @@ template <int NL>
 struct alignas(64) LaneConstants
 {
   double b0[NL], b1[NL], b2[NL], a1[NL], a2[NL], gain[NL];
+};
+
+template <int NL>
+struct alignas(64) LaneLags
+{
   std::int64_t lag[NL];
 };
+template <int NL>
+constexpr LaneLags<NL> MakeLaneLags()
+{
+  LaneLags<NL> t{};
+  for (int g = 0; g < NL; ++g) t.lag[g] = LaneLag(g);
+  return t;
+}
+template <int NL>
+constexpr LaneLags<NL> kLaneLags = MakeLaneLags<NL>();
 
 // Renders one block. NS is the number of stages: 12 without, 22 with the cabinet.
 template <int NS, int W>
@@ -130,24 +145,28 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
   constexpr int kGainVector = kBrindleFirstCabStage / W;
   const std::int64_t outLag = LaneLag(NS - 1);
 
+  // Slots into lanes, whole arrays at a time (this runs on every block); the padding lanes get
+  // zero coefficients and histories.
   LaneConstants<NL> k;
   alignas(64) double sx1[NL], sx2[NL], sy1[NL], sy2[NL];
-  for (int g = 0; g < NL; ++g) {
-    const bool real = g < NS;
-    const int slot = real ? g : 0;
-    k.b0[g] = real ? dsp.b0[slot] : 0.0;
-    k.b1[g] = real ? dsp.b1[slot] : 0.0;
-    k.b2[g] = real ? dsp.b2[slot] : 0.0;
-    k.a1[g] = real ? dsp.a1[slot] : 0.0;
-    k.a2[g] = real ? dsp.a2[slot] : 0.0;
-    // Slot 12 receives slot 11's output times the output gain (x * 1.0 is exact elsewhere).
-    k.gain[g] = (kCabinet && g == kBrindleFirstCabStage) ? settings.outputGain : 1.0;
-    k.lag[g] = LaneLag(g);
-    sx1[g] = real ? dsp.x1[slot] : 0.0;
-    sx2[g] = real ? dsp.x2[slot] : 0.0;
-    sy1[g] = real ? dsp.y1[slot] : 0.0;
-    sy2[g] = real ? dsp.y2[slot] : 0.0;
-  }
+  const auto toLanes = [](double* lanes, const double* slots) __attribute__((always_inline))
+  {
+    __builtin_memcpy(lanes, slots, NS * sizeof(double));
+    for (int g = NS; g < NL; ++g) lanes[g] = 0.0;
+  };
+  toLanes(k.b0, dsp.b0);
+  toLanes(k.b1, dsp.b1);
+  toLanes(k.b2, dsp.b2);
+  toLanes(k.a1, dsp.a1);
+  toLanes(k.a2, dsp.a2);
+  toLanes(sx1, dsp.x1);
+  toLanes(sx2, dsp.x2);
+  toLanes(sy1, dsp.y1);
+  toLanes(sy2, dsp.y2);
+  // Slot 12 receives slot 11's output times the output gain (x * 1.0 is exact elsewhere).
+  for (int g = 0; g < NL; ++g) k.gain[g] = 1.0;
+  if (kCabinet) k.gain[kBrindleFirstCabStage] = settings.outputGain;
+  const LaneLags<NL>& lags = kLaneLags<NL>;
   // Each lane's output of the latest batch its vector ran, one row per step: row[s][1 + g] is
   // lane g's. A lane's input is its left neighbour's output, so vector v loads its inputs from
   // row[s][v * W] on, one double to the left of its outputs, without a shuffle. row[s][0] holds
@@ -171,6 +190,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
   // freely and only the inside ones keep their new state at the end. Lanes outside compute on
   // whatever their neighbours left in the row; only lanes outside read those outputs.
   enum Mode { kAllInside, kStepMasked, kBatchMasked };
+  enum Phase { kSteady, kFill, kDrain, kEdge };
   auto runVector = [&](auto vTag, auto masked, std::int64_t t0) __attribute__((always_inline))
   {
     constexpr int v = decltype(vTag)::value;
@@ -204,7 +224,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
       __builtin_memcpy(row[s] + 1 + v * W, &o, sizeof(V));
       if (kMode == kStepMasked) {
         I lag;
-        __builtin_memcpy(&lag, kk->lag + v * W, sizeof(I));
+        __builtin_memcpy(&lag, lags.lag + v * W, sizeof(I));
         // One unsigned compare covers both ends: samples before 0 wrap to huge numbers.
         const I on = (U)(t0 + s - lag) < (std::uint64_t)frames;
         x2 = on ? x1 : x2;
@@ -220,7 +240,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     }
     if (kMode == kBatchMasked) {
       I lag;
-      __builtin_memcpy(&lag, kk->lag + v * W, sizeof(I));
+      __builtin_memcpy(&lag, lags.lag + v * W, sizeof(I));
       const I on = (U)(t0 - lag) < (std::uint64_t)frames;
       V old;
       __builtin_memcpy(&old, sx1 + v * W, sizeof(V));
@@ -238,15 +258,21 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     __builtin_memcpy(sy2 + v * W, &y2, sizeof(V));
   };
 
-  // One batch from step t0. kEdge: the batch may reach past either end of the block, so vectors
-  // are checked for lanes outside it and only the samples inside are read and written.
-  auto runBatch = [&](std::int64_t t0, auto edgeTag) __attribute__((always_inline))
+  // One batch from step t0, in one of four phases. kSteady: every lane of every vector has its
+  // sample inside the block. kFill: the batch's input lies inside the block and no output is due
+  // yet. kDrain: the input has ended and every step delivers an output. kEdge: anything else
+  // (short blocks, a batch across the input's end); there vectors are checked for lanes outside
+  // the block and only the samples inside are read and written.
+  auto runBatch = [&](std::int64_t t0, auto phaseTag) __attribute__((always_inline))
   {
-    constexpr bool kEdge = decltype(edgeTag)::value;
+    constexpr Phase kPhase = decltype(phaseTag)::value;
+    constexpr bool kChecked = kPhase != kSteady;
     // The input sum (with the noise floor) for the batch's steps, zero past the block. Inside
     // the block t0 and the noise index are multiples of 4 (the table's length is too), so the
-    // sums go four at a time.
-    if (!kEdge) {
+    // sums go four at a time. Once the input has ended, lane 0 is outside the block and nothing
+    // reads its input (lanes outside compute on whatever is in the row).
+    if (kPhase == kDrain) {
+    } else if (kPhase == kSteady || kPhase == kFill) {
 #pragma GCC unroll 8
       for (int q = 0; q < K; q += 4) {
         Sum4 a, b, n;
@@ -290,7 +316,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     Descending<NV>::Run([&](auto vTag) __attribute__((always_inline)) {
       constexpr int v = decltype(vTag)::value;
       constexpr std::integral_constant<Mode, kAllInside> allInside{};
-      if (!kEdge) {
+      if (!kChecked) {
         runVector(vTag, allInside, t0);
         return;
       }
@@ -299,16 +325,17 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
       // A lane is inside the block while 0 <= t - lag < frames.
       const std::int64_t firstLag = LaneLag(kFirst), lastLag = LaneLag(kLast);
       if (t0 + K <= firstLag || t0 >= frames + lastLag) return; // no lane of this vector has a sample in the batch
-      if (t0 >= lastLag && t0 + K <= frames + firstLag)
+      if ((kPhase == kDrain || t0 >= lastLag) && (kPhase == kFill || t0 + K <= frames + firstLag))
         runVector(vTag, allInside, t0);
-      else if (frames % K != 0 && t0 - frames < lastLag && firstLag < t0 - frames + K)
+      else if (kPhase != kFill && frames % K != 0 && t0 - frames < lastLag && firstLag < t0 - frames + K)
         runVector(vTag, std::integral_constant<Mode, kStepMasked>{}, t0); // a lane ends in the batch
       else
         runVector(vTag, std::integral_constant<Mode, kBatchMasked>{}, t0);
     });
 
     // The last stage finished samples t0 - outLag .. t0 + K - 1 - outLag.
-    if (!kEdge) {
+    if (kPhase == kFill) return;
+    if (kPhase == kSteady || kPhase == kDrain) {
 #pragma GCC unroll 8
       for (int q = 0; q < K; q += 4) {
         Sum4 result;
@@ -334,18 +361,45 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
 
   // Batches in which every lane of every vector has its sample inside the block need no checks:
   // from the batch where the last stage starts (outLag, a multiple of K) until the input ends.
+  // outLag is a multiple of K; so is t0.
   const std::int64_t steps = frames + outLag;
   std::int64_t t0 = 0;
-  for (; t0 < outLag && t0 < steps; t0 += K) runBatch(t0, std::true_type{});
-  for (; t0 + K <= frames; t0 += K) runBatch(t0, std::false_type{});
-  for (; t0 < steps; t0 += K) runBatch(t0, std::true_type{});
+  for (; t0 < outLag && t0 + K <= frames; t0 += K) runBatch(t0, std::integral_constant<Phase, kFill>{});
+  for (; t0 < outLag && t0 < steps; t0 += K) runBatch(t0, std::integral_constant<Phase, kEdge>{});
+  for (; t0 + K <= frames; t0 += K) runBatch(t0, std::integral_constant<Phase, kSteady>{});
+  for (; t0 < frames; t0 += K) runBatch(t0, std::integral_constant<Phase, kEdge>{});
+  for (; t0 + K <= steps; t0 += K) runBatch(t0, std::integral_constant<Phase, kDrain>{});
+  for (; t0 < steps; t0 += K) runBatch(t0, std::integral_constant<Phase, kEdge>{});
 
-  for (int g = 0; g < NS; ++g) {
-    dsp.x1[g] = sx1[g];
-    dsp.x2[g] = sx2[g];
-    dsp.y1[g] = sy1[g];
-    dsp.y2[g] = sy2[g];
+  // The histories go back settled, lane by lane as BrindleSettleHistories settles a slot: all four
+  // cleared if any is not finite, the outputs' cleared if both have faded below the normal range.
+  for (int v = 0; v < NV; ++v) {
+    V x1, x2, y1, y2;
+    __builtin_memcpy(&x1, sx1 + v * W, sizeof(V));
+    __builtin_memcpy(&x2, sx2 + v * W, sizeof(V));
+    __builtin_memcpy(&y1, sy1 + v * W, sizeof(V));
+    __builtin_memcpy(&y2, sy2 + v * W, sizeof(V));
+    const U magnitude = U{} + 0x7fffffffffffffffu;
+    const V ax1 = (V)((U)x1 & magnitude), ax2 = (V)((U)x2 & magnitude);
+    const V ay1 = (V)((U)y1 & magnitude), ay2 = (V)((U)y2 & magnitude);
+    const I finite = (ax1 <= DBL_MAX) & (ax2 <= DBL_MAX) & (ay1 <= DBL_MAX) & (ay2 <= DBL_MAX);
+    const I keepOutputs = finite & ~((ay1 < DBL_MIN) & (ay2 < DBL_MIN));
+    const V zero{};
+    x1 = finite ? x1 : zero;
+    x2 = finite ? x2 : zero;
+    y1 = keepOutputs ? y1 : zero;
+    y2 = keepOutputs ? y2 : zero;
+    __builtin_memcpy(sx1 + v * W, &x1, sizeof(V));
+    __builtin_memcpy(sx2 + v * W, &x2, sizeof(V));
+    __builtin_memcpy(sy1 + v * W, &y1, sizeof(V));
+    __builtin_memcpy(sy2 + v * W, &y2, sizeof(V));
   }
+  __builtin_memcpy(dsp.x1, sx1, NS * sizeof(double));
+  __builtin_memcpy(dsp.x2, sx2, NS * sizeof(double));
+  __builtin_memcpy(dsp.y1, sy1, NS * sizeof(double));
+  __builtin_memcpy(dsp.y2, sy2, NS * sizeof(double));
+  // Slots this chain skipped (the cabinet's, when it is off) are settled as the plain loop would.
+  if (NS < kBrindleNumStages) BrindleSettleHistories(dsp);
 }
 
 BRINDLE_AUDIO_PATH void PassThroughSum(const BrindleBlock& block)
@@ -446,10 +500,9 @@ BRINDLE_AUDIO_PATH void RunKernel(BrindleKernel kernel, AuDSP& dsp, const Brindl
     break;
 #endif
   default:
-    BrindleProcessPlain(dsp, settings, noiseTable, block); // settles its own histories
-    return;
+    BrindleProcessPlain(dsp, settings, noiseTable, block);
+    break;
   }
-  BrindleSettleHistories(dsp);
 }
 } // namespace
 
