@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <type_traits>
 
 namespace {
 struct StageDesign
@@ -80,15 +81,18 @@ BRINDLE_AUDIO_PATH void BrindleCab(AuDSP& dsp, double input, double& output)
   output = y;
 }
 
-BRINDLE_AUDIO_PATH void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
-                                            const BrindleBlock& block)
+namespace {
+template <typename Block>
+BRINDLE_AUDIO_PATH void ProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+                                     const Block& block)
 {
+  typedef typename std::remove_pointer<decltype(block.out0)>::type Sample;
   int noiseIndex = 0;
   for (int i = 0; i < block.frames; ++i) {
     const double s = block.in0[i] + block.in1[i];
     if (!settings.effectOn) {
-      block.out1[i] = s;
-      block.out0[i] = s;
+      block.out1[i] = static_cast<Sample>(s);
+      block.out0[i] = static_cast<Sample>(s);
       continue;
     }
     const double x = s + noiseTable[noiseIndex];
@@ -96,10 +100,23 @@ BRINDLE_AUDIO_PATH void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& s
     double y;
     BrindleDriveA(dsp, settings.drive, settings.attack, settings.outputGain, x, y);
     if (settings.cabinetOn) BrindleCab(dsp, y, y);
-    block.out1[i] = y;
-    block.out0[i] = y;
+    block.out1[i] = static_cast<Sample>(y);
+    block.out0[i] = static_cast<Sample>(y);
   }
   if (settings.effectOn && block.frames > 0) BrindleSettleHistories(dsp);
+}
+} // namespace
+
+BRINDLE_AUDIO_PATH void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+                                            const BrindleBlock& block)
+{
+  ProcessPlain(dsp, settings, noiseTable, block);
+}
+
+BRINDLE_AUDIO_PATH void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+                                            const BrindleFloatOutBlock& block)
+{
+  ProcessPlain(dsp, settings, noiseTable, block);
 }
 
 void BrindleSettleHistories(AuDSP& dsp)

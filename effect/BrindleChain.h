@@ -42,6 +42,18 @@ struct BrindleBlock
   int frames;
 };
 
+// The same with single-precision outputs, as a host's buffers are: each output sample is the
+// double result rounded to float exactly as a cast rounds it, written without a double buffer in
+// between.
+struct BrindleFloatOutBlock
+{
+  const double* in0;
+  const double* in1;
+  float* out0;
+  float* out1;
+  int frames;
+};
+
 // Full reset of the filter bank, then slots 0..21 designed for the sample rate.
 void BrindleDesignFilters(AuDSP& dsp, double sampleRate);
 
@@ -60,8 +72,12 @@ void BrindleSettleHistories(AuDSP& dsp);
 
 void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                          const BrindleBlock& block);
+void BrindleProcessPlain(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+                         const BrindleFloatOutBlock& block);
 void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                         const BrindleBlock& block);
+void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+                        const BrindleFloatOutBlock& block);
 
 // The builds behind BrindleProcessFast, all bit-identical: the plain loop, the wavefront for the
 // baseline instruction set (generic vectors), and the wavefront for AVX2 and for AVX-512.
@@ -72,3 +88,5 @@ BrindleKernel BrindleFastKernel();
 // Runs the given kernel; false (and nothing done) when this CPU cannot run it.
 bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings,
                               const double* noiseTable, const BrindleBlock& block);
+bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings,
+                              const double* noiseTable, const BrindleFloatOutBlock& block);

@@ -34,6 +34,8 @@ public:
   void Reset() override;
   void OnParamChange(int paramIdx) override;
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+  // The same rendering straight into the host's single-precision buffers.
+  bool ProcessDoubleToSingle(double** inputs, float** outputs, int nFrames) override;
 
   // (Re)applies every parameter, designs the filters for the current sample rate and refills the
   // noise table from the process-wide generator.

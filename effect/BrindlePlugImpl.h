@@ -122,6 +122,14 @@ BRINDLE_AUDIO_PATH void BrindlePlug<TAdapter>::ProcessDoubleReplacing(double** i
 }
 
 template <class TAdapter>
+BRINDLE_AUDIO_PATH bool BrindlePlug<TAdapter>::ProcessDoubleToSingle(double** inputs, float** outputs, int nFrames)
+{
+  const BrindleFloatOutBlock block{inputs[0], inputs[1], outputs[0], outputs[1], nFrames};
+  BrindleProcessFast(mDSP, CurrentSettings(), mNoiseTable, block);
+  return true;
+}
+
+template <class TAdapter>
 void BrindlePlug<TAdapter>::DriveA(double input, double& output)
 {
   BrindleDriveA(mDSP, mDrive.load(std::memory_order_relaxed), mAttack.load(std::memory_order_relaxed),

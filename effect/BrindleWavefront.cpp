@@ -34,6 +34,7 @@
 #include <cfloat>
 #include <cstdint>
 #include <type_traits>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -106,6 +107,21 @@ struct Descending
   }
 };
 
+// Four results to both outputs: as they are, or rounded to float (the conversion rounds as a cast
+// does, and runs once for both outputs).
+BRINDLE_ALWAYS_INLINE void StoreFour(double* out0, double* out1, const Lanes<4>::V& result)
+{
+  __builtin_memcpy(out1, &result, sizeof(result));
+  __builtin_memcpy(out0, &result, sizeof(result));
+}
+BRINDLE_ALWAYS_INLINE void StoreFour(float* out0, float* out1, const Lanes<4>::V& result)
+{
+  typedef float Float4 __attribute__((vector_size(16)));
+  const Float4 narrow = __builtin_convertvector(result, Float4);
+  __builtin_memcpy(out1, &narrow, sizeof(narrow));
+  __builtin_memcpy(out0, &narrow, sizeof(narrow));
+}
+
 // Per-lane constants, laid out so that lane vectors load straight from them.
 template <int NL>
 struct alignas(64) LaneConstants
@@ -129,10 +145,11 @@ template <int NL>
 constexpr LaneLags<NL> kLaneLags = MakeLaneLags<NL>();
 
 // Renders one block. NS is the number of stages: 12 without, 22 with the cabinet.
-template <int NS, int W>
+template <int NS, int W, typename Block>
 BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& settings, const double* noise,
-                                        const BrindleBlock& block)
+                                        const Block& block)
 {
+  typedef typename std::remove_pointer<decltype(block.out0)>::type Sample;
   typedef typename Lanes<W>::V V;
   typedef typename Lanes<W>::I I;
   typedef typename Lanes<W>::U U;
@@ -342,8 +359,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
 #pragma GCC unroll 8
         for (int s = 0; s < 4; ++s) result[s] = row[q + s][NS];
         if (!kCabinet) result = result * gain; // without the cabinet the gain is the chain's last step
-        __builtin_memcpy(block.out1 + (t0 + q - outLag), &result, sizeof(Sum4));
-        __builtin_memcpy(block.out0 + (t0 + q - outLag), &result, sizeof(Sum4));
+        StoreFour(block.out0 + (t0 + q - outLag), block.out1 + (t0 + q - outLag), result);
       }
       return;
     }
@@ -353,8 +369,8 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
       if (n >= 0 && n < frames) {
         double result = row[s][NS];
         if (!kCabinet) result = result * gain;
-        block.out1[n] = result;
-        block.out0[n] = result;
+        block.out1[n] = static_cast<Sample>(result);
+        block.out0[n] = static_cast<Sample>(result);
       }
     }
   };
@@ -402,10 +418,12 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
   if (NS < kBrindleNumStages) BrindleSettleHistories(dsp);
 }
 
-BRINDLE_AUDIO_PATH void PassThroughSum(const BrindleBlock& block)
+template <typename Block>
+BRINDLE_AUDIO_PATH void PassThroughSum(const Block& block)
 {
+  typedef typename std::remove_pointer<decltype(block.out0)>::type Sample;
   for (int i = 0; i < block.frames; ++i) {
-    const double s = block.in0[i] + block.in1[i];
+    const Sample s = static_cast<Sample>(block.in0[i] + block.in1[i]);
     block.out1[i] = s;
     block.out0[i] = s;
   }
@@ -417,8 +435,9 @@ BRINDLE_AUDIO_PATH void PassThroughSum(const BrindleBlock& block)
 namespace {
 // The same source for wider registers. No FMA is enabled and contraction is off, so every
 // operation rounds exactly as in the portable build: the output does not depend on the CPU.
+template <typename Block>
 __attribute__((target("avx2"))) void RenderAvx2(AuDSP& dsp, const BrindleSettings& s, const double* noise,
-                                                const BrindleBlock& b)
+                                                const Block& b)
 {
   if (s.cabinetOn)
     RunWavefront<22, 4>(dsp, s, noise, b);
@@ -426,8 +445,9 @@ __attribute__((target("avx2"))) void RenderAvx2(AuDSP& dsp, const BrindleSetting
     RunWavefront<12, 4>(dsp, s, noise, b);
 }
 
-__attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) void
-RenderAvx512(AuDSP& dsp, const BrindleSettings& s, const double* noise, const BrindleBlock& b)
+template <typename Block>
+__attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) void RenderAvx512(AuDSP& dsp, const BrindleSettings& s,
+                                                                                const double* noise, const Block& b)
 {
   if (s.cabinetOn)
     RunWavefront<22, 8>(dsp, s, noise, b);
@@ -438,7 +458,8 @@ RenderAvx512(AuDSP& dsp, const BrindleSettings& s, const double* noise, const Br
 #endif
 
 namespace {
-BRINDLE_AUDIO_PATH void RenderPortable(AuDSP& dsp, const BrindleSettings& s, const double* noise, const BrindleBlock& b)
+template <typename Block>
+BRINDLE_AUDIO_PATH void RenderPortable(AuDSP& dsp, const BrindleSettings& s, const double* noise, const Block& b)
 {
   if (s.cabinetOn)
     RunWavefront<22, 4>(dsp, s, noise, b);
@@ -479,8 +500,9 @@ BrindleKernel BrindleFastKernel()
 
 namespace {
 // Runs a kernel the caller has already found this CPU able to run.
+template <typename Block>
 BRINDLE_AUDIO_PATH void RunKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings,
-                                  const double* noiseTable, const BrindleBlock& block)
+                                  const double* noiseTable, const Block& block)
 {
   if (block.frames <= 0) return;
   if (!settings.effectOn) {
@@ -506,8 +528,29 @@ BRINDLE_AUDIO_PATH void RunKernel(BrindleKernel kernel, AuDSP& dsp, const Brindl
 }
 } // namespace
 
+namespace {
+template <typename Block>
+BRINDLE_AUDIO_PATH void ProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+                                    const Block& block)
+{
+  // Filling and draining the wavefront costs about as much as ten plain samples, so short
+  // blocks go through the plain loop (same bits either way). BrindleFastKernel has checked the
+  // CPU once; the render path does not ask again.
+  const BrindleKernel kernel = block.frames < kMinWavefrontFrames ? BrindleKernel::kPlain : BrindleFastKernel();
+  RunKernel(kernel, dsp, settings, noiseTable, block);
+}
+} // namespace
+
 bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings,
                               const double* noiseTable, const BrindleBlock& block)
+{
+  if (!BrindleKernelAvailable(kernel)) return false;
+  RunKernel(kernel, dsp, settings, noiseTable, block);
+  return true;
+}
+
+bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings,
+                              const double* noiseTable, const BrindleFloatOutBlock& block)
 {
   if (!BrindleKernelAvailable(kernel)) return false;
   RunKernel(kernel, dsp, settings, noiseTable, block);
@@ -517,9 +560,11 @@ bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSet
 BRINDLE_AUDIO_PATH void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                                            const BrindleBlock& block)
 {
-  // Filling and draining the wavefront costs about as much as ten plain samples, so short
-  // blocks go through the plain loop (same bits either way). BrindleFastKernel has checked the
-  // CPU once; the render path does not ask again.
-  const BrindleKernel kernel = block.frames < kMinWavefrontFrames ? BrindleKernel::kPlain : BrindleFastKernel();
-  RunKernel(kernel, dsp, settings, noiseTable, block);
+  ProcessFast(dsp, settings, noiseTable, block);
+}
+
+BRINDLE_AUDIO_PATH void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
+                                           const BrindleFloatOutBlock& block)
+{
+  ProcessFast(dsp, settings, noiseTable, block);
 }

@@ -53,6 +53,7 @@ IEffectBase::IEffectBase(int nParams, const char* channelIOStr, int nPresets, co
   // The data arrays never change size after this, so the channels' slot pointers stay valid.
   if (mInData.Resize(maxIn)) mInData.Zero();
   if (mOutData.Resize(maxOut)) mOutData.Zero();
+  if (mHostOutData.Resize(maxOut)) mHostOutData.Zero();
   for (int i = 0; i < mInData.GetSize(); ++i) {
     InChannel* channel = new InChannel;
     channel->mDataSlot = mInData.Get() + i;

@@ -144,6 +144,12 @@ public:
   virtual void PresetsChangedByHost() {}
   // Sizes every scratch buffer to blockSize doubles (zeroed) when the size changes.
   virtual void SetBlockSize(int blockSize);
+  // For a product that can write the host's single-precision outputs itself. ProcessBuffers(float)
+  // offers it the double inputs and, when every output channel is connected to a host buffer, those
+  // buffers; a product that renders into them returns true, and the double outputs and the
+  // write-back are skipped. What it writes must be exactly what the write-back would have written:
+  // its double result rounded to float. Default: declines (false), nothing written.
+  virtual bool ProcessDoubleToSingle(double** /*inputs*/, float** /*outputs*/, int /*nFrames*/) { return false; }
 
   // ---- Channel configuration ----
 
@@ -351,4 +357,6 @@ protected:
 
 private:
   void ParseChannelIO(const char* channelIOStr, int* maxIn, int* maxOut);
+
+  Core_TypedBuf<float*> mHostOutData; // the outputs' host buffers, for ProcessDoubleToSingle
 };

@@ -36,6 +36,21 @@ inline bool SlotsReady(const Core_TypedBuf<double*>& inData, const Core_TypedBuf
   return true;
 }
 
+// Every output channel's host buffer, when every one is connected and has one: then a product's
+// own single-precision rendering writes exactly the buffers the write-back would.
+BRINDLE_AUDIO_PATH inline bool AllHostOutputs(const Core_PtrList<IEffectBase::OutChannel>& channels,
+                                              Core_TypedBuf<float*>& hostOut)
+{
+  const int n = channels.GetSize();
+  if (hostOut.GetSize() != n) return false;
+  for (int i = 0; i < n; ++i) {
+    const IEffectBase::OutChannel* channel = channels.Get(i);
+    if (!channel->mConnected || !channel->mHostBuffer) return false;
+    hostOut.Get()[i] = channel->mHostBuffer;
+  }
+  return true;
+}
+
 BRINDLE_AUDIO_PATH inline void WriteBack(const Core_PtrList<IEffectBase::OutChannel>& channels, int nFrames,
                                          bool accumulate)
 {
@@ -205,6 +220,8 @@ BRINDLE_AUDIO_PATH void IEffectBase::ProcessBuffers(float /*sampleType*/, int nF
 {
   nFrames = ClampToBlock(nFrames, mBlockSize);
   if (nFrames <= 0 || !SlotsReady(mInData, mOutData)) return;
+  if (AllHostOutputs(mOutChannels, mHostOutData) && ProcessDoubleToSingle(mInData.Get(), mHostOutData.Get(), nFrames))
+    return;
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
   WriteBack(mOutChannels, nFrames, false);
 }

@@ -259,6 +259,33 @@ TEST(BrindleProcess, StereoMonoAndEffectOffMatchTheChain)
     }
   }
 
+  // Through the base's single-precision path (a host's float buffers), the product renders into
+  // the host's buffers itself: the result must be the double chain's, rounded as a cast rounds.
+  {
+    Brindle single(Info());
+    single.SetBlockSize(n);
+    single.SetInputChannelConnections(0, 2, true);
+    single.SetOutputChannelConnections(0, 2, true);
+    std::vector<float> fl(n), fr(n), f0(n), f1(n);
+    std::vector<double> wl(n), wr(n), e0(n), e1(n);
+    for (int i = 0; i < n; ++i) {
+      wl[i] = fl[i] = static_cast<float>(left[i]);
+      wr[i] = fr[i] = static_cast<float>(right[i]);
+    }
+    AuDSP reference = single.GetDSP();
+    BrindleProcessPlain(reference, BrindleSettings{}, single.GetNoiseTable(),
+                        {wl.data(), wr.data(), e0.data(), e1.data(), n});
+    float* ins[2] = {fl.data(), fr.data()};
+    float* outs[2] = {f0.data(), f1.data()};
+    single.AttachInputBuffers(0, 2, ins, n);
+    single.AttachOutputBuffers(0, 2, outs);
+    single.ProcessBuffers(0.0f, n);
+    for (int i = 0; i < n; ++i) {
+      ASSERT_EQ(f0[i], static_cast<float>(e0[i])) << i;
+      ASSERT_EQ(f1[i], static_cast<float>(e0[i])) << i;
+    }
+  }
+
   // "Effect" Off: both outputs are the plain sum, whatever the other settings; filters rest.
   SetParam(plug, 2, 0.0);
   SetParam(plug, 0, 1.0);

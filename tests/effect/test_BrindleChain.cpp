@@ -170,9 +170,10 @@ TEST_P(BrindleChainKernel, BitIdenticalToPlainAcrossSizesAndSettings)
         st.attack = attack;
         st.drive = 5.0 * attack;
         st.outputGain = 4.0 * levels[seed % 3];
-        AuDSP plain, fast;
-        BrindleDesignFilters(plain, 44100.0);
-        BrindleDesignFilters(fast, 44100.0);
+        // single and plainSingle render straight to float: each sample must be the double
+        // result rounded as a cast rounds it.
+        AuDSP plain, fast, single, plainSingle;
+        for (AuDSP* d : {&plain, &fast, &single, &plainSingle}) BrindleDesignFilters(*d, 44100.0);
         // A run of blocks of varying size; state must carry across blocks identically.
         for (int size : sizes) {
           Signal sig = MakeSignal(size, seed++, scale);
@@ -180,13 +181,22 @@ TEST_P(BrindleChainKernel, BitIdenticalToPlainAcrossSizesAndSettings)
           BrindleProcessPlain(plain, st, noise.data(), {sig.left.data(), sig.right.data(), p0.data(), p1.data(), size});
           BrindleProcessWithKernel(kernel, fast, st, noise.data(),
                                    {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
+          std::vector<float> s0(size), s1(size, 99.f), ps0(size), ps1(size, 99.f);
+          BrindleProcessWithKernel(kernel, single, st, noise.data(),
+                                   BrindleFloatOutBlock{sig.left.data(), sig.right.data(), s0.data(), s1.data(), size});
+          BrindleProcessPlain(plainSingle, st, noise.data(),
+                              BrindleFloatOutBlock{sig.left.data(), sig.right.data(), ps0.data(), ps1.data(), size});
           for (int i = 0; i < size; ++i) {
             ASSERT_TRUE(SameBits(p0[i], f0[i]))
                 << "cab " << cabinet << " attack " << attack << " scale " << scale << " size " << size << " frame " << i
                 << ": " << p0[i] << " vs " << f0[i];
             ASSERT_TRUE(SameBits(f0[i], f1[i]));
+            const float rounded = static_cast<float>(p0[i]);
+            for (float got : {s0[i], s1[i], ps0[i], ps1[i]})
+              ASSERT_EQ(std::memcmp(&got, &rounded, sizeof got), 0) << "float output, size " << size << " frame " << i;
           }
           ExpectSameState(plain, fast);
+          ExpectSameState(plain, single);
         }
       }
     }
@@ -337,11 +347,16 @@ TEST(BrindleChainBlocks, EffectOffSumsAndLeavesFiltersAlone)
   const double right[] = {0.5, 0.5, -3.0};
   for (int fast = 0; fast < 2; ++fast) {
     double o0[3], o1[3];
+    float f0[3], f1[3];
     const BrindleBlock b{left, right, o0, o1, 3};
+    const BrindleFloatOutBlock fb{left, right, f0, f1, 3};
     fast ? BrindleProcessFast(d, st, noise.data(), b) : BrindleProcessPlain(d, st, noise.data(), b);
+    fast ? BrindleProcessFast(d, st, noise.data(), fb) : BrindleProcessPlain(d, st, noise.data(), fb);
     EXPECT_EQ(o0[0], 0.75);
     EXPECT_EQ(o1[1], -1.0);
     EXPECT_EQ(o0[2], 0.0);
+    EXPECT_EQ(f1[0], 0.75f);
+    EXPECT_EQ(f0[1], -1.0f);
     EXPECT_EQ(std::memcmp(&before, &d, sizeof d), 0);
   }
 }

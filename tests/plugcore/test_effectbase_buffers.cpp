@@ -110,6 +110,76 @@ TEST(EffectBaseBuffers, FloatAttachConvertsAndWritesBackOnlyConnectedOutputs)
   for (int s = 0; s < kBlock; ++s) EXPECT_EQ(out0[s], 2.0f * s);
 }
 
+namespace {
+// Renders single precision itself when offered (three times the input, so that its output and the
+// doubling double path can be told apart), unless told to decline.
+class SinglePlug : public DoublingPlug
+{
+public:
+  bool ProcessDoubleToSingle(double** inputs, float** outputs, int nFrames) override
+  {
+    ++mSingleCalls;
+    if (mDecline) return false;
+    for (int c = 0; c < NOutChannels(); ++c)
+      for (int s = 0; s < nFrames; ++s) outputs[c][s] = static_cast<float>(3.0 * inputs[c][s]);
+    return true;
+  }
+  bool mDecline = false;
+  int mSingleCalls = 0;
+};
+} // namespace
+
+TEST(EffectBaseBuffers, ProductWritesHostFloatsOnlyWhenEveryOutputHasAHostBuffer)
+{
+  enum Route { kFloatOut, kOneOutputUnconnected, kDoubleOut, kDeclined, kAccumulating, kBypassed };
+  struct Case
+  {
+    Route route;
+    bool offered;     // ProcessDoubleToSingle is asked
+    float expectOut0; // output 0 at frame 1 (input 1.0)
+  };
+  const Case cases[] = {
+      {kFloatOut, true, 3.0f},              // straight into the host's buffers
+      {kOneOutputUnconnected, false, 2.0f}, // the write-back must leave that buffer alone
+      {kDoubleOut, false, 2.0f},            // double outputs go to the host as they are
+      {kDeclined, true, 2.0f},              // the double path and write-back take over
+      {kAccumulating, false, 7.0f + 2.0f},  // adds to the host's samples
+      {kBypassed, false, 1.0f},             // pass-through
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.route));
+    SinglePlug plug;
+    plug.SetBlockSize(kBlock);
+    ConnectAll(plug);
+    plug.mDecline = c.route == kDeclined;
+    if (c.route == kOneOutputUnconnected) plug.SetOutputChannelConnections(1, 1, false);
+    std::vector<float> in0(kBlock, 1.0f), in1(kBlock, 1.0f), out0(kBlock, 7.f), out1(kBlock, 7.f);
+    std::vector<double> dOut0(kBlock, 7.0), dOut1(kBlock, 7.0);
+    float* ins[] = {in0.data(), in1.data()};
+    float* outs[] = {out0.data(), out1.data()};
+    double* dOuts[] = {dOut0.data(), dOut1.data()};
+    plug.AttachInputBuffers(0, 2, ins, kBlock);
+    if (c.route == kDoubleOut)
+      plug.AttachOutputBuffers(0, 2, dOuts);
+    else
+      plug.AttachOutputBuffers(0, 2, outs);
+    if (c.route == kAccumulating)
+      plug.ProcessBuffersAccumulating(0.0f, kBlock);
+    else if (c.route == kBypassed)
+      plug.PassThroughBuffers(0.0f, kBlock);
+    else
+      plug.ProcessBuffers(0.0f, kBlock);
+    EXPECT_EQ(plug.mSingleCalls, c.offered ? 1 : 0);
+    EXPECT_EQ(c.route == kDoubleOut ? static_cast<float>(dOut0[1]) : out0[1], c.expectOut0);
+    if (c.route == kOneOutputUnconnected) {
+      EXPECT_EQ(out1[1], 7.f);
+    }
+    if (c.route == kFloatOut) {
+      EXPECT_EQ(plug.mCalls, 0); // no double pass behind its back
+    }
+  }
+}
+
 TEST(EffectBaseBuffers, PassThroughCopiesInputsAndZeroesTheRest)
 {
   DoublingPlug stereo;
