@@ -18,13 +18,15 @@
 // inside keep the others' state through a lane mask: once per batch, as lanes start on batch
 // boundaries and end on them too unless a lane's last sample falls inside a batch, which alone
 // is masked step by step. Filter histories live in AuDSP between blocks; the kernel loads them
-// into lanes and stores them back, so no latency is added and plain and fast calls mix freely.
+// into lanes and stores them back settled (as BrindleSettleHistories does), so no latency is
+// added and plain and fast calls mix freely.
 //
 // The memoryless parts ride along: the input sum enters lane 0 (summed four frames at a time
 // inside the block); slot 1's outputs of a batch run through fuzz and mix as one K-lane vector whose
 // results enter slot 2 two batches later, so that the shaper is off the critical path; the
 // output gain is a multiplier vector that is 1.0 in every lane but slot 12's input (x * 1.0 is
-// exact), or the chain's last step without the cabinet.
+// exact), or the chain's last step without the cabinet. Outputs are written as doubles or, for a
+// host's single-precision buffers, rounded to float on the way out.
 //
 // W is 8 with AVX-512 and 4 with AVX2; the portable build uses W = 4 generic vectors, which the
 // compiler lowers to SSE2 or scalar code.
