@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "graphics/IGraphics.h"
+#include "graphics/IGraphicsOffscreen.h"
 #include "graphics/IPopupMenu.h"
 #include "raster/Raster_MemBitmap.h"
 #include "raster/Raster_SysBitmap.h"
@@ -57,18 +57,16 @@ inline Raster_MemBitmap* MakeStripedImage(int w, int h)
   return image;
 }
 
-class TestGraphics : public IGraphics
+class TestGraphics : public IGraphicsOffscreen
 {
 public:
-  using IGraphics::IGraphics;
+  using IGraphicsOffscreen::IGraphicsOffscreen;
 
   bool DrawScreen(IRECT* r) override
   {
     mScreens.push_back(*r);
     return true;
   }
-  void ForceEndUserEdit() override {}
-  int ShowMessageBox(const char*, const char*, int) override { return 0; }
   IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* r) override
   {
     mMenuTexts.clear();
@@ -84,18 +82,6 @@ public:
     mEntryText = text;
     mEntryRect = *r;
   }
-  void HostPath(Core_String*) override {}
-  void PluginPath(Core_String*) override {}
-  void DesktopPath(Core_String*) override {}
-  void AppSupportPath(Core_String*) override {}
-  void PromptForFile(Core_String* file, EFileAction, Core_String*, char*) override { file->Set(""); }
-  bool PromptForColor(IColor*, char*) override { return false; }
-  bool OpenURL(const char*, const char*, const char*, const char*) override { return false; }
-  void* OpenWindow(void*) override { return nullptr; }
-  using IGraphics::OpenWindow;
-  void CloseWindow() override {}
-  void* GetWindow() override { return nullptr; }
-  void UpdateTooltips() override {}
   // Images come from mImages (id -> size); an id not listed is missing.
   Raster_IBitmap* OSLoadBitmap(int id, const char*) override
   {

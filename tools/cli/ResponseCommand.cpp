@@ -10,7 +10,7 @@
 #include "effect/BrindleChain.h"
 #include "graphics/IBitmapControls.h"
 #include "graphics/IFreqResponseGraph.h"
-#include "graphics/IGraphics.h"
+#include "graphics/IGraphicsOffscreen.h"
 #include "graphics/ITextControl.h"
 #include "raster/Raster_SysBitmap.h"
 #include "tools/files/PngWriter.h"
@@ -36,31 +36,6 @@ const char kUsage[] = "usage: brindle response -o OUT.png [--level X] [--cabinet
 constexpr int kFFTSize = 16384;
 constexpr int kWidth = 640, kHeight = 380;
 const IRECT kGraphRect(60, 44, 620, 334);
-
-// An editor with no window: drawing goes to its canvas only.
-class PictureGraphics : public IGraphics
-{
-public:
-  PictureGraphics(int w, int h) : IGraphics(nullptr, w, h, 0) {}
-  bool DrawScreen(IRECT*) override { return true; }
-  void ForceEndUserEdit() override {}
-  int ShowMessageBox(const char*, const char*, int) override { return 0; }
-  IPopupMenu* CreateIPopupMenu(IPopupMenu*, IRECT*) override { return nullptr; }
-  void CreateTextEntry(IControl*, IText*, IRECT*, const char*, IParam*) override {}
-  void HostPath(Core_String*) override {}
-  void PluginPath(Core_String*) override {}
-  void DesktopPath(Core_String*) override {}
-  void AppSupportPath(Core_String*) override {}
-  void PromptForFile(Core_String* file, EFileAction, Core_String*, char*) override { file->Set(""); }
-  bool PromptForColor(IColor*, char*) override { return false; }
-  bool OpenURL(const char*, const char*, const char*, const char*) override { return false; }
-  void* OpenWindow(void*) override { return nullptr; }
-  using IGraphics::OpenWindow;
-  void CloseWindow() override {}
-  void* GetWindow() override { return nullptr; }
-  void UpdateTooltips() override {}
-  Raster_IBitmap* OSLoadBitmap(int, const char*) override { return nullptr; }
-};
 
 // The graph's frame and its 10 dB and decade grid.
 class GridControl : public IControl
@@ -155,7 +130,7 @@ bool DrawResponsePicture(const std::vector<ResponseCurve>& curves, const std::st
     return false;
   }
 
-  auto graphics = std::make_unique<PictureGraphics>(kWidth, kHeight);
+  auto graphics = std::make_unique<IGraphicsOffscreen>(nullptr, kWidth, kHeight);
   graphics->PrepDraw();
   const IColor background(255, 250, 250, 246);
   graphics->AttachPanelBackground(&background);
