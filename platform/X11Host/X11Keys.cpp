@@ -1,6 +1,8 @@
 // Key symbols, modifiers and click counts in AppKit's terms.
 #include <X11Host/X11Keys.h>
 
+#include <Foundation/NSString.h>
+
 #include <X11/X.h>
 #include <X11/keysym.h>
 
@@ -11,25 +13,20 @@ namespace BrindleHost {
 
 namespace {
 
+// UTF-8 of one code point (nothing for one beyond Unicode), through UTF-16 as NSString keeps it.
 std::string Utf8(unsigned long code)
 {
-  std::string out;
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x110000) {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
+  if (code >= 0x110000) return std::string();
+  unichar units[2];
+  size_t count = 1;
+  if (code < 0x10000) {
+    units[0] = static_cast<unichar>(code);
+  } else {
+    units[0] = static_cast<unichar>(0xD800 + ((code - 0x10000) >> 10));
+    units[1] = static_cast<unichar>(0xDC00 + ((code - 0x10000) & 0x3FF));
+    count = 2;
   }
-  return out;
+  return NSStringEncodeUTF8(units, count);
 }
 
 struct SpecialKey

@@ -3,6 +3,7 @@
 #include <AppKit/AppKit.h>
 #include <AudioUnit/AUCocoaUIView.h>
 #include <BrindleHost/Headless.h>
+#include <Foundation/NSString.h>
 
 #include <algorithm>
 #include <cmath>
@@ -12,23 +13,6 @@
 #include "tools/host/ComponentHost.h"
 
 namespace {
-
-// UTF-8 of one character.
-std::string Utf8(unsigned code)
-{
-  std::string out;
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-  return out;
-}
 
 struct NamedKey
 {
@@ -191,7 +175,8 @@ bool EditorHost::Key(const std::string& name, std::string& error)
   }
   for (const NamedKey& key : kNamedKeys) {
     if (name == key.name) {
-      BrindleHost::PressKey(mWindow, key.keyCode, Utf8(key.character).c_str());
+      const unichar character = static_cast<unichar>(key.character);
+      BrindleHost::PressKey(mWindow, key.keyCode, NSStringEncodeUTF8(&character, 1).c_str());
       return true;
     }
   }
