@@ -36,7 +36,6 @@
 #include <cfloat>
 #include <cstdint>
 #include <type_traits>
-#include <type_traits>
 #include <utility>
 
 namespace {
@@ -49,7 +48,8 @@ namespace {
 constexpr int kBatch = 4;
 // Below this many frames the fill and drain cost more than the plain loop.
 constexpr int kMinWavefrontFrames = 12;
-static_assert(kBrindleNoiseTableSize % 4 == 0 && kBatch % 4 == 0, "four noise values never wrap");
+static_assert(kBatch == 4, "a batch's input sums, fuzz and outputs each fill one four-lane vector");
+static_assert(kBrindleNoiseTableSize % 4 == 0, "four noise values never wrap");
 
 template <int W>
 struct Lanes;
@@ -124,6 +124,30 @@ BRINDLE_ALWAYS_INLINE void StoreFour(float* out0, float* out1, const Lanes<4>::V
   __builtin_memcpy(out0, &narrow, sizeof(narrow));
 }
 
+// Vector 0's input at step s: lane 0 takes the input sum and lane 2 the fuzz and mix, the others
+// their left neighbours' outputs, taken from this vector's own outputs of the batch before. Those
+// were stored as one vector and are loaded as one, so the store forwards to the load (scalar
+// stores of the sum and the fuzz under a vector load cannot be forwarded: the load would wait
+// until they reach the cache).
+// (Results through a reference: these are compiled outside the AVX builds' target attribute.)
+BRINDLE_ALWAYS_INLINE void FirstVectorInput(int s, const Lanes<4>::V& own, const Lanes<4>::V& inSum,
+                                            const Lanes<4>::V& fuzz, Lanes<4>::V& in)
+{
+  typedef Lanes<4>::I M;
+  // {inSum[s], own[0], fuzz[s], own[2]}: a cross-lane shuffle per two steps, an in-lane one per step
+  const Lanes<4>::V pair =
+      s < 2 ? __builtin_shuffle(inSum, fuzz, M{0, 1, 4, 5}) : __builtin_shuffle(inSum, fuzz, M{2, 3, 6, 7});
+  in = s % 2 == 0 ? __builtin_shuffle(pair, own, M{0, 4, 2, 6}) : __builtin_shuffle(pair, own, M{1, 4, 3, 6});
+}
+BRINDLE_ALWAYS_INLINE void FirstVectorInput(int s, const Lanes<8>::V& own, const Lanes<4>::V& inSum,
+                                            const Lanes<4>::V& fuzz, Lanes<8>::V& in)
+{
+  Lanes<8>::V x{};
+  x[0] = inSum[s];
+  x[2] = fuzz[s];
+  in = __builtin_shuffle(x, own, Lanes<8>::I{0, 8, 2, 10, 11, 12, 13, 14});
+}
+
 // Per-lane constants, laid out so that lane vectors load straight from them.
 template <int NL>
 struct alignas(64) LaneConstants
@@ -187,11 +211,11 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
   if (kCabinet) k.gain[kBrindleFirstCabStage] = settings.outputGain;
   const LaneLags<NL>& lags = kLaneLags<NL>;
   // Each lane's output of the latest batch its vector ran, one row per step: row[s][1 + g] is
-  // lane g's. A lane's input is its left neighbour's output, so vector v loads its inputs from
-  // row[s][v * W] on, one double to the left of its outputs, without a shuffle. row[s][0] holds
-  // the batch's input sum for lane 0 and row[s][2] is overwritten by the fuzz and mix for slot 2
-  // once the fuzz has read slot 1's output. Rows are padded to whole cache lines; zero at first so
-  // that lanes outside the block compute on harmless numbers.
+  // lane g's. A lane's input is its left neighbour's output, so vector v > 0 loads its inputs
+  // from row[s][v * W] on, one double to the left of its outputs, without a shuffle; vector 0
+  // takes the input sum and the fuzz and mix from registers (FirstVectorInput). Rows are padded
+  // to whole cache lines; zero at first so that lanes outside the block compute on harmless
+  // numbers.
   constexpr int kRow = (NL + 1 + 7) / 8 * 8;
   alignas(64) double row[K][kRow] = {};
   const double drive = settings.drive;
@@ -200,7 +224,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
   const double gain = settings.outputGain;
   const std::int64_t frames = block.frames;
   int noiseIndex = 0;
-  Sum4 slot1Pending[K / 4] = {};
+  Sum4 slot1Pending{};
 
   // K steps of vector v, from step t0 on, in one of three modes. kAllInside: every lane has all
   // K samples inside [0, frames). kStepMasked: a lane's samples end inside the batch, so each step
@@ -210,7 +234,8 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
   // whatever their neighbours left in the row; only lanes outside read those outputs.
   enum Mode { kAllInside, kStepMasked, kBatchMasked };
   enum Phase { kSteady, kFill, kDrain, kEdge };
-  auto runVector = [&](auto vTag, auto masked, std::int64_t t0) __attribute__((always_inline))
+  auto runVector = [&](auto vTag, auto masked, std::int64_t t0, const Sum4& inSum, const Sum4& fuzz)
+      __attribute__((always_inline))
   {
     constexpr int v = decltype(vTag)::value;
     constexpr Mode kMode = decltype(masked)::value;
@@ -232,7 +257,13 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
 #pragma GCC unroll 8
     for (int s = 0; s < K; ++s) {
       V in;
-      __builtin_memcpy(&in, row[s] + v * W, sizeof(V));
+      if constexpr (v == 0) {
+        V own;
+        __builtin_memcpy(&own, row[s] + 1, sizeof(V));
+        FirstVectorInput(s, own, inSum, fuzz, in);
+      } else {
+        __builtin_memcpy(&in, row[s] + v * W, sizeof(V));
+      }
       if (kCabinet && v == kGainVector) {
         V g;
         __builtin_memcpy(&g, kk->gain + v * W, sizeof(V));
@@ -289,31 +320,23 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     // The input sum (with the noise floor) for the batch's steps, zero past the block. Inside
     // the block t0 and the noise index are multiples of 4 (the table's length is too), so the
     // sums go four at a time. Once the input has ended, lane 0 is outside the block and nothing
-    // reads its input (lanes outside compute on whatever is in the row).
-    if (kPhase == kDrain) {
-    } else if (kPhase == kSteady || kPhase == kFill) {
-#pragma GCC unroll 8
-      for (int q = 0; q < K; q += 4) {
-        Sum4 a, b, n;
-        __builtin_memcpy(&a, block.in0 + t0 + q, sizeof(Sum4));
-        __builtin_memcpy(&b, block.in1 + t0 + q, sizeof(Sum4));
-        __builtin_memcpy(&n, noise + noiseIndex, sizeof(Sum4));
-        const Sum4 x = a + b + n;
-#pragma GCC unroll 8
-        for (int s = 0; s < 4; ++s) row[q + s][0] = x[s];
-        noiseIndex += 4;
-        if (noiseIndex == kBrindleNoiseTableSize)
-          noiseIndex = 0; // blocks longer than the table reuse it from the start
-      }
-    } else {
+    // reads its input.
+    Sum4 inSum{};
+    if (kPhase == kSteady || kPhase == kFill) {
+      Sum4 a, b, n;
+      __builtin_memcpy(&a, block.in0 + t0, sizeof(Sum4));
+      __builtin_memcpy(&b, block.in1 + t0, sizeof(Sum4));
+      __builtin_memcpy(&n, noise + noiseIndex, sizeof(Sum4));
+      inSum = a + b + n;
+      noiseIndex += 4;
+      if (noiseIndex == kBrindleNoiseTableSize) noiseIndex = 0; // blocks longer than the table reuse it from the start
+    } else if (kPhase == kEdge) {
 #pragma GCC unroll 8
       for (int s = 0; s < K; ++s) {
         const std::int64_t t = t0 + s;
         if (t < frames) {
-          row[s][0] = block.in0[t] + block.in1[t] + noise[noiseIndex];
+          inSum[s] = block.in0[t] + block.in1[t] + noise[noiseIndex];
           if (++noiseIndex == kBrindleNoiseTableSize) noiseIndex = 0;
-        } else {
-          row[s][0] = 0.0;
         }
       }
     }
@@ -321,22 +344,17 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     // the batch before wait in slot1Pending. Taking them straight from the batch before would
     // put the shaper's latency on a chain running through every batch (slot 1, shaper, slot 2,
     // slot 1 of the next batch) that then sets the pace of the whole wavefront.
+    Sum4 slot1, fuzz;
 #pragma GCC unroll 8
-    for (int q = 0; q < K; q += 4) {
-      Sum4 slot1, fuzz;
-#pragma GCC unroll 8
-      for (int s = 0; s < 4; ++s) slot1[s] = row[q + s][kFuzzSlot];
-      FuzzAndMix(slot1Pending[q / 4], drive, wet, dry, fuzz);
-      slot1Pending[q / 4] = slot1;
-#pragma GCC unroll 8
-      for (int s = 0; s < 4; ++s) row[q + s][kFuzzSlot] = fuzz[s];
-    }
+    for (int s = 0; s < K; ++s) slot1[s] = row[s][kFuzzSlot];
+    FuzzAndMix(slot1Pending, drive, wet, dry, fuzz);
+    slot1Pending = slot1;
 
     Descending<NV>::Run([&](auto vTag) __attribute__((always_inline)) {
       constexpr int v = decltype(vTag)::value;
       constexpr std::integral_constant<Mode, kAllInside> allInside{};
       if (!kChecked) {
-        runVector(vTag, allInside, t0);
+        runVector(vTag, allInside, t0, inSum, fuzz);
         return;
       }
       constexpr int kFirst = v * W;
@@ -345,24 +363,21 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
       const std::int64_t firstLag = LaneLag(kFirst), lastLag = LaneLag(kLast);
       if (t0 + K <= firstLag || t0 >= frames + lastLag) return; // no lane of this vector has a sample in the batch
       if ((kPhase == kDrain || t0 >= lastLag) && (kPhase == kFill || t0 + K <= frames + firstLag))
-        runVector(vTag, allInside, t0);
+        runVector(vTag, allInside, t0, inSum, fuzz);
       else if (kPhase != kFill && frames % K != 0 && t0 - frames < lastLag && firstLag < t0 - frames + K)
-        runVector(vTag, std::integral_constant<Mode, kStepMasked>{}, t0); // a lane ends in the batch
+        runVector(vTag, std::integral_constant<Mode, kStepMasked>{}, t0, inSum, fuzz); // a lane ends in the batch
       else
-        runVector(vTag, std::integral_constant<Mode, kBatchMasked>{}, t0);
+        runVector(vTag, std::integral_constant<Mode, kBatchMasked>{}, t0, inSum, fuzz);
     });
 
     // The last stage finished samples t0 - outLag .. t0 + K - 1 - outLag.
     if (kPhase == kFill) return;
     if (kPhase == kSteady || kPhase == kDrain) {
+      Sum4 result;
 #pragma GCC unroll 8
-      for (int q = 0; q < K; q += 4) {
-        Sum4 result;
-#pragma GCC unroll 8
-        for (int s = 0; s < 4; ++s) result[s] = row[q + s][NS];
-        if (!kCabinet) result = result * gain; // without the cabinet the gain is the chain's last step
-        StoreFour(block.out0 + (t0 + q - outLag), block.out1 + (t0 + q - outLag), result);
-      }
+      for (int s = 0; s < K; ++s) result[s] = row[s][NS];
+      if (!kCabinet) result = result * gain; // without the cabinet the gain is the chain's last step
+      StoreFour(block.out0 + (t0 - outLag), block.out1 + (t0 - outLag), result);
       return;
     }
 #pragma GCC unroll 8
@@ -460,13 +475,13 @@ __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) void RenderAvx512(
 #endif
 
 namespace {
-template <typename Block>
+template <int W, typename Block>
 BRINDLE_AUDIO_PATH void RenderPortable(AuDSP& dsp, const BrindleSettings& s, const double* noise, const Block& b)
 {
   if (s.cabinetOn)
-    RunWavefront<22, 4>(dsp, s, noise, b);
+    RunWavefront<22, W>(dsp, s, noise, b);
   else
-    RunWavefront<12, 4>(dsp, s, noise, b);
+    RunWavefront<12, W>(dsp, s, noise, b);
 }
 } // namespace
 
@@ -475,6 +490,7 @@ bool BrindleKernelAvailable(BrindleKernel kernel)
   switch (kernel) {
   case BrindleKernel::kPlain:
   case BrindleKernel::kPortable:
+  case BrindleKernel::kPortableWide:
     return true;
 #if defined(__x86_64__) || defined(__i386__)
   case BrindleKernel::kAvx2:
@@ -513,7 +529,10 @@ BRINDLE_AUDIO_PATH void RunKernel(BrindleKernel kernel, AuDSP& dsp, const Brindl
   }
   switch (kernel) {
   case BrindleKernel::kPortable:
-    RenderPortable(dsp, settings, noiseTable, block);
+    RenderPortable<4>(dsp, settings, noiseTable, block);
+    break;
+  case BrindleKernel::kPortableWide:
+    RenderPortable<8>(dsp, settings, noiseTable, block);
     break;
 #if defined(__x86_64__) || defined(__i386__)
   case BrindleKernel::kAvx2:

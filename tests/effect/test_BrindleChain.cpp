@@ -140,12 +140,13 @@ class BrindleChainKernel : public ::testing::TestWithParam<BrindleKernel>
 
 std::string KernelName(const ::testing::TestParamInfo<BrindleKernel>& info)
 {
-  static const char* const names[] = {"Plain", "Portable", "Avx2", "Avx512"};
+  static const char* const names[] = {"Plain", "Portable", "Avx2", "Avx512", "PortableWide"};
   return names[static_cast<int>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, BrindleChainKernel,
-                         ::testing::Values(BrindleKernel::kPortable, BrindleKernel::kAvx2, BrindleKernel::kAvx512),
+                         ::testing::Values(BrindleKernel::kPortable, BrindleKernel::kAvx2, BrindleKernel::kAvx512,
+                                           BrindleKernel::kPortableWide),
                          KernelName);
 
 TEST_P(BrindleChainKernel, BitIdenticalToPlainAcrossSizesAndSettings)
