@@ -81,9 +81,7 @@ void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const doubl
 
 // The builds behind BrindleProcessFast, all bit-identical: the plain loop, the wavefront for the
 // baseline instruction set (generic vectors), and the wavefront for AVX2 and for AVX-512.
-// kPortableWide is the AVX-512 build's eight-lane source for the baseline instruction set: too
-// slow to use, it proves that source's results on machines without AVX-512.
-enum class BrindleKernel { kPlain, kPortable, kAvx2, kAvx512, kPortableWide };
+enum class BrindleKernel { kPlain, kPortable, kAvx2, kAvx512 };
 bool BrindleKernelAvailable(BrindleKernel kernel);
 // The kernel BrindleProcessFast uses for blocks that are not short.
 BrindleKernel BrindleFastKernel();

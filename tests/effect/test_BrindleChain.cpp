@@ -1,5 +1,6 @@
 // The Brindle chain: the wavefront renderer against the plain per-sample loop (bit for bit, over
 // many block sizes, settings and block sequences), filter set-up, noise table and block rules.
+#include "WideWavefront.h"
 #include "effect/BrindleChain.h"
 
 #include <gtest/gtest.h>
@@ -135,24 +136,49 @@ TEST(BrindleChainNoise, TableIsARunningSumOfTheGenerator)
   rand_state = saved;
 }
 
-class BrindleChainKernel : public ::testing::TestWithParam<BrindleKernel>
+// A build of the wavefront: one of the product's kernels, or the eight-lane source built for the
+// baseline instruction set here (see WideWavefront.h).
+struct WavefrontBuild
+{
+  const char* name;
+  BrindleKernel kernel;
+  bool wide;
+
+  bool Available() const { return wide || BrindleKernelAvailable(kernel); }
+  void Run(AuDSP& dsp, const BrindleSettings& settings, const double* noise, const BrindleBlock& block) const
+  {
+    RunAny(dsp, settings, noise, block);
+  }
+  void Run(AuDSP& dsp, const BrindleSettings& settings, const double* noise, const BrindleFloatOutBlock& block) const
+  {
+    RunAny(dsp, settings, noise, block);
+  }
+
+private:
+  template <typename Block>
+  void RunAny(AuDSP& dsp, const BrindleSettings& settings, const double* noise, const Block& block) const
+  {
+    if (wide)
+      RunWideWavefront(dsp, settings, noise, block);
+    else
+      BrindleProcessWithKernel(kernel, dsp, settings, noise, block);
+  }
+};
+
+class BrindleChainKernel : public ::testing::TestWithParam<WavefrontBuild>
 {};
 
-std::string KernelName(const ::testing::TestParamInfo<BrindleKernel>& info)
-{
-  static const char* const names[] = {"Plain", "Portable", "Avx2", "Avx512", "PortableWide"};
-  return names[static_cast<int>(info.param)];
-}
-
 INSTANTIATE_TEST_SUITE_P(Builds, BrindleChainKernel,
-                         ::testing::Values(BrindleKernel::kPortable, BrindleKernel::kAvx2, BrindleKernel::kAvx512,
-                                           BrindleKernel::kPortableWide),
-                         KernelName);
+                         ::testing::Values(WavefrontBuild{"Portable", BrindleKernel::kPortable, false},
+                                           WavefrontBuild{"Avx2", BrindleKernel::kAvx2, false},
+                                           WavefrontBuild{"Avx512", BrindleKernel::kAvx512, false},
+                                           WavefrontBuild{"PortableWide", BrindleKernel::kPortable, true}),
+                         [](const ::testing::TestParamInfo<WavefrontBuild>& p) { return p.param.name; });
 
 TEST_P(BrindleChainKernel, BitIdenticalToPlainAcrossSizesAndSettings)
 {
-  const BrindleKernel kernel = GetParam();
-  if (!BrindleKernelAvailable(kernel)) GTEST_SKIP() << "this CPU cannot run the kernel";
+  const WavefrontBuild& build = GetParam();
+  if (!build.Available()) GTEST_SKIP() << "this CPU cannot run the kernel";
   std::vector<double> noise(kBrindleNoiseTableSize);
   BrindleFillNoiseTable(noise.data());
   // Around the pipeline's depth (48 steps without the cabinet, 88 with it) and around multiples of
@@ -180,11 +206,10 @@ TEST_P(BrindleChainKernel, BitIdenticalToPlainAcrossSizesAndSettings)
           Signal sig = MakeSignal(size, seed++, scale);
           std::vector<double> p0(size), p1(size), f0(size), f1(size, 99.0);
           BrindleProcessPlain(plain, st, noise.data(), {sig.left.data(), sig.right.data(), p0.data(), p1.data(), size});
-          BrindleProcessWithKernel(kernel, fast, st, noise.data(),
-                                   {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
+          build.Run(fast, st, noise.data(), {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
           std::vector<float> s0(size), s1(size, 99.f), ps0(size), ps1(size, 99.f);
-          BrindleProcessWithKernel(kernel, single, st, noise.data(),
-                                   BrindleFloatOutBlock{sig.left.data(), sig.right.data(), s0.data(), s1.data(), size});
+          build.Run(single, st, noise.data(),
+                    BrindleFloatOutBlock{sig.left.data(), sig.right.data(), s0.data(), s1.data(), size});
           BrindleProcessPlain(plainSingle, st, noise.data(),
                               BrindleFloatOutBlock{sig.left.data(), sig.right.data(), ps0.data(), ps1.data(), size});
           for (int i = 0; i < size; ++i) {
@@ -210,8 +235,8 @@ TEST_P(BrindleChainKernel, NonFiniteBurstsHealWithinOneBlock)
   // agree with the plain loop on every frame (any NaN counts as equal to any NaN), the block
   // after the burst must be finite, and from there on the chain must sound exactly like a chain
   // whose histories start from zero.
-  const BrindleKernel kernel = GetParam();
-  if (!BrindleKernelAvailable(kernel)) GTEST_SKIP() << "this CPU cannot run the kernel";
+  const WavefrontBuild& build = GetParam();
+  if (!build.Available()) GTEST_SKIP() << "this CPU cannot run the kernel";
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double big = std::numeric_limits<double>::max();
@@ -257,8 +282,7 @@ TEST_P(BrindleChainKernel, NonFiniteBurstsHealWithinOneBlock)
       }
       std::vector<double> p0(256), p1(256), f0(256), f1(256), r0(256), r1(256);
       BrindleProcessPlain(plain, st, noise.data(), {sig.left.data(), sig.right.data(), p0.data(), p1.data(), 256});
-      BrindleProcessWithKernel(kernel, fast, st, noise.data(),
-                               {sig.left.data(), sig.right.data(), f0.data(), f1.data(), 256});
+      build.Run(fast, st, noise.data(), {sig.left.data(), sig.right.data(), f0.data(), f1.data(), 256});
       if (b >= 2)
         BrindleProcessPlain(fresh, st, noise.data(), {sig.left.data(), sig.right.data(), r0.data(), r1.data(), 256});
       for (int i = 0; i < 256; ++i) {
@@ -280,8 +304,8 @@ TEST_P(BrindleChainKernel, BlocksLongerThanTheNoiseTableWrapLikeThePlainLoop)
 {
   // The inner batches step through the noise table four entries at a time; the wrap at its end
   // must land where the plain loop's does, with and without the cabinet and at any block end.
-  const BrindleKernel kernel = GetParam();
-  if (!BrindleKernelAvailable(kernel)) GTEST_SKIP() << "this CPU cannot run the kernel";
+  const WavefrontBuild& build = GetParam();
+  if (!build.Available()) GTEST_SKIP() << "this CPU cannot run the kernel";
   // Audible table entries, so that an entry read at the wrong index changes the output.
   std::vector<double> noise(kBrindleNoiseTableSize);
   std::mt19937 rng(5);
@@ -297,8 +321,7 @@ TEST_P(BrindleChainKernel, BlocksLongerThanTheNoiseTableWrapLikeThePlainLoop)
       const Signal sig = MakeSignal(size, 77, 0.3);
       std::vector<double> p0(size), p1(size), f0(size), f1(size);
       BrindleProcessPlain(plain, st, noise.data(), {sig.left.data(), sig.right.data(), p0.data(), p1.data(), size});
-      BrindleProcessWithKernel(kernel, fast, st, noise.data(),
-                               {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
+      build.Run(fast, st, noise.data(), {sig.left.data(), sig.right.data(), f0.data(), f1.data(), size});
       for (int i = 0; i < size; ++i)
         ASSERT_TRUE(SameBits(p0[i], f0[i]) && SameBits(p0[i], f1[i]))
             << "cab " << cabinet << " size " << size << " frame " << i;
