@@ -14,8 +14,7 @@ void RunWide(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTab
 }
 } // namespace
 
-void RunWideWavefront(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
-                      const BrindleBlock& block)
+void RunWideWavefront(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable, const BrindleBlock& block)
 {
   RunWide(dsp, settings, noiseTable, block);
 }

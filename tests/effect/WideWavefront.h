@@ -4,7 +4,6 @@
 
 #include "effect/BrindleChain.h"
 
-void RunWideWavefront(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
-                      const BrindleBlock& block);
+void RunWideWavefront(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable, const BrindleBlock& block);
 void RunWideWavefront(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                       const BrindleFloatOutBlock& block);
