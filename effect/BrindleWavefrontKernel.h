@@ -353,11 +353,15 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
     // the batch before wait in slot1Pending. Taking them straight from the batch before would
     // put the shaper's latency on a chain running through every batch (slot 1, shaper, slot 2,
     // slot 1 of the next batch) that then sets the pace of the whole wavefront.
-    Sum4 slot1, fuzz;
+    // Once slot 2 has finished the block (most of the drain) nothing reads them.
+    Sum4 fuzz{};
+    if (kPhase != kDrain || t0 < frames + LaneLag(kFuzzSlot)) {
+      Sum4 slot1;
 #pragma GCC unroll 8
-    for (int s = 0; s < K; ++s) slot1[s] = row[s][kFuzzSlot];
-    FuzzAndMix(slot1Pending, drive, wet, dry, fuzz);
-    slot1Pending = slot1;
+      for (int s = 0; s < K; ++s) slot1[s] = row[s][kFuzzSlot];
+      FuzzAndMix(slot1Pending, drive, wet, dry, fuzz);
+      slot1Pending = slot1;
+    }
 
     Descending<NV>::Run([&](auto vTag) __attribute__((always_inline)) {
       constexpr int v = decltype(vTag)::value;
