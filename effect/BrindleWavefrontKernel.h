@@ -14,7 +14,8 @@
 // vector runs its K steps on its own, its coefficients and history held in registers, and the
 // vectors go from last to first so that one row of outputs per step serves as both the previous
 // batch's (read) and this batch's (written); a vector reads its inputs one lane to the left of
-// where it writes, so moving outputs on to the next stage takes no shuffle. Vectors with no lane
+// where it writes, so moving outputs on to the next stage takes no shuffle (but in vector 0, whose
+// lanes 0 and 2 take the input sum and the fuzz, see FirstVectorInput). Vectors with no lane
 // inside the block during the pipeline's fill and drain are skipped; vectors with some lanes
 // inside keep the others' state through a lane mask: once per batch, as lanes start on batch
 // boundaries and end on them too unless a lane's last sample falls inside a batch, which alone
