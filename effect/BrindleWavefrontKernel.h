@@ -450,3 +450,5 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
 }
 
 } // namespace brindle_wavefront
+
+#undef BRINDLE_ALWAYS_INLINE // the kernel's own; includers need not see it
