@@ -1,12 +1,12 @@
 #include "containers/Core_Mutex.h"
 
 namespace {
-// A per-thread address serves as the thread's identity: unique among live threads,
-// never null, and cheaper to compare than pthread ids.
+// The thread's pthread handle serves as its identity: unique among live threads and never null. Not a
+// thread-local: in a dynamically loaded bundle the first touch of one on a new audio thread allocates
+// its block, and leak checkers mishandle those blocks.
 const void* CurrentThreadId()
 {
-  static thread_local char tag;
-  return &tag;
+  return reinterpret_cast<const void*>(pthread_self());
 }
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "containers/Core_String.h"
 
@@ -64,13 +65,23 @@ void CompileTimestamp(const char* date, const char* time, Core_String* out)
 
 const char* AppendTimestamp(const char* date, const char* time, const char* text)
 {
-  static thread_local Core_String result;
+  // Per thread and trivially destructible: a thread-local with a destructor in a loaded bundle runs
+  // at thread exit from the C library, where leak checkers trip over it. Over-long text is cut, the
+  // stamp always kept.
+  static thread_local char result[512];
   Core_String stamp;
   CompileTimestamp(date, time, &stamp);
-  result.Set(text ? text : "");
-  result.Append(" ");
-  result.Append(stamp.Get());
-  return result.Get();
+  const size_t stampLength = std::strlen(stamp.Get());
+  const size_t room = sizeof(result) - stampLength - 2; // the space and the terminator
+  size_t textLength = text ? std::strlen(text) : 0;
+  if (textLength > room) {
+    textLength = room;
+    while (textLength > 0 && (static_cast<unsigned char>(text[textLength]) & 0xC0) == 0x80) --textLength;
+  }
+  if (textLength) std::memcpy(result, text, textLength);
+  result[textLength] = ' ';
+  std::memcpy(result + textLength + 1, stamp.Get(), stampLength + 1);
+  return result;
 }
 
 Timer::Timer() : mLastTime(std::clock()) {}

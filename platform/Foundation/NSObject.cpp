@@ -8,12 +8,10 @@
 
 namespace {
 
-// Open pools of this thread, innermost last.
-std::vector<NSAutoreleasePool*>& PoolStack()
-{
-  static thread_local std::vector<NSAutoreleasePool*> sStack;
-  return sStack;
-}
+// Innermost open pool of this thread; each pool links to the one it was opened in. A plain pointer,
+// so that the thread-local has no destructor: the C library runs those of a loaded library at thread
+// exit, which leak checkers handle badly.
+thread_local NSAutoreleasePool* tInnermost = nullptr;
 
 } // namespace
 
@@ -70,9 +68,9 @@ void NSObject::controlTextDidEndEditing(NSNotification*) {}
 
 // ---- Pools ----
 
-NSAutoreleasePool::NSAutoreleasePool()
+NSAutoreleasePool::NSAutoreleasePool() : mOuter(tInnermost)
 {
-  PoolStack().push_back(this);
+  tInnermost = this;
 }
 
 NSAutoreleasePool* NSAutoreleasePool::alloc()
@@ -86,18 +84,18 @@ NSAutoreleasePool::~NSAutoreleasePool()
 {
   if (!mOpen) return;
   // Pools opened inside this one and never closed end with it, innermost first.
-  auto& stack = PoolStack();
-  auto self = std::find(stack.begin(), stack.end(), this);
-  while (self != stack.end() && stack.back() != this) {
-    NSAutoreleasePool* inner = stack.back();
+  bool onThisThread = false;
+  for (NSAutoreleasePool* pool = tInnermost; pool && !onThisThread; pool = pool->mOuter) onThisThread = pool == this;
+  while (onThisThread && tInnermost != this) {
+    NSAutoreleasePool* inner = tInnermost;
     inner->releaseObjects();
     inner->mOpen = false;
-    stack.pop_back();
+    tInnermost = inner->mOuter;
     if (inner->mOnHeap) delete inner;
   }
   releaseObjects();
   mOpen = false;
-  if (!stack.empty() && stack.back() == this) stack.pop_back();
+  if (tInnermost == this) tInnermost = mOuter;
 }
 
 void NSAutoreleasePool::releaseObjects()
@@ -122,8 +120,7 @@ void NSAutoreleasePool::drain()
 void NSAutoreleasePool::addObject(NSObject* object)
 {
   if (!object) return;
-  auto& stack = PoolStack();
-  if (stack.empty()) {
+  if (!tInnermost) {
     static bool sWarned = false;
     if (!sWarned) {
       sWarned = true;
@@ -132,11 +129,10 @@ void NSAutoreleasePool::addObject(NSObject* object)
     }
     return;
   }
-  stack.back()->mObjects.push_back(object);
+  tInnermost->mObjects.push_back(object);
 }
 
 NSUInteger NSAutoreleasePool::pendingCount()
 {
-  auto& stack = PoolStack();
-  return stack.empty() ? 0 : stack.back()->mObjects.size();
+  return tInnermost ? tInnermost->mObjects.size() : 0;
 }

@@ -100,6 +100,7 @@ public:
 private:
   void releaseObjects();
   std::vector<NSObject*> mObjects;
+  NSAutoreleasePool* mOuter; // the pool this one was opened in
   bool mOnHeap = false;
   bool mOpen = true;
 };

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <regex>
 #include <string>
+#include <thread>
 
 #include "containers/Core_String.h"
 #include "plugcore/HostInfo.h"
@@ -138,6 +139,17 @@ TEST(Timestamps, CompileTimestampCutsToMinutes)
   EXPECT_EQ(Stamp("Dec", "1:2"), "[Dec 1:2]"); // too short to drop a character
   EXPECT_EQ(Stamp(nullptr, nullptr), "[ ]");
   EXPECT_STREQ(AppendTimestamp("Jan  2 2027", "08:15:00", "Brindle"), "Brindle [Jan 2 08:15]");
+  // Over-long text is cut on a character boundary and the stamp is kept whole.
+  std::string umlauts;
+  for (int i = 0; i < 400; ++i) umlauts += "\xC3\xA4";
+  const std::string stamped = AppendTimestamp("Jan  2 2027", "08:15:00", umlauts.c_str());
+  EXPECT_LT(stamped.size(), 512u);
+  EXPECT_EQ(stamped.substr(stamped.size() - 14), " [Jan 2 08:15]");
+  EXPECT_EQ((stamped.size() - 14) % 2, 0u) << "a two-byte character was split";
+  // Each thread keeps its own text.
+  std::string other;
+  std::thread([&] { other = AppendTimestamp("Jan  2 2027", "08:15:00", "other"); }).join();
+  EXPECT_EQ(other, "other [Jan 2 08:15]");
 }
 
 TEST(Timestamps, CurrentTimeFormatAndOffset)
