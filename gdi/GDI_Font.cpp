@@ -5,6 +5,7 @@
 #include "gdi/GDI_Lock.h"
 #include "gdi/GDI_Paint.h"
 #include "gdi/GDI_Surface.h"
+#include "gdi/GDI_UTF8.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -45,27 +46,6 @@ FT_Library Library()
 double EmboldenStrength(const GDI_Font* font)
 {
   return font->mSize / 24.0;
-}
-
-// Decodes one UTF-8 character (1-4 bytes); malformed bytes stand for themselves.
-int DecodeUtf8(const unsigned char* p, int len, unsigned int* cp)
-{
-  const unsigned c = p[0];
-  auto cont = [&](int i) { return i < len && (p[i] & 0xC0) == 0x80; };
-  if (c >= 0xC2 && c <= 0xDF && cont(1)) {
-    *cp = ((c & 0x1F) << 6) | (p[1] & 0x3F);
-    return 2;
-  }
-  if (c >= 0xE0 && c <= 0xEF && cont(1) && cont(2)) {
-    *cp = ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
-    return 3;
-  }
-  if (c >= 0xF0 && c <= 0xF4 && cont(1) && cont(2) && cont(3)) {
-    *cp = ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
-    return 4;
-  }
-  *cp = c;
-  return 1;
 }
 
 bool LoadGlyph(GDI_Font* font, unsigned int glyph)
@@ -222,13 +202,12 @@ void GDI_FontLayoutLine(GDI_Font* font, const char* text, int len, GDI_LineLayou
   if (!font || !text || len <= 0) return;
   // Resolving the fallback face may consult fontconfig, which takes this lock too (it is recursive).
   GDI_Lock lock(GDI_FreeTypeMutex());
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   double pen = 0.0;
   GDI_Font* previousFont = nullptr;
   unsigned int previous = 0;
   for (int i = 0; i < len;) {
     unsigned int cp = 0;
-    i += DecodeUtf8(p + i, len - i, &cp);
+    i += GDI_DecodeUTF8(text + i, len - i, &cp);
     if (cp == '\t') cp = ' ';
     GDI_Font* from = font;
     unsigned int glyph = FT_Get_Char_Index(font->mFace, cp);

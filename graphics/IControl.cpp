@@ -34,6 +34,9 @@ void IControl::OnMouseDblClick(int, int, IMouseMod*)
 
 void IControl::OnMouseWheel(int, int, IMouseMod* mod, int d)
 {
+  // The wheel adjusts a parameter. A control without one shows a value someone else sets (a lamp) or
+  // changes on a click (an overlay); the wheel must not change it behind the plug-in's back.
+  if (mParamIdx < 0) return;
   const bool fine = mod && (mod->control || mod->shift);
   mValue += d * (fine ? 0.001 : 0.01);
   SetDirty(true);
@@ -91,6 +94,8 @@ void IControl::SetDirty(bool pushParamToPlug)
   mDirty = true;
 
   if (!pushParamToPlug || !mPlug || mParamIdx < 0) return;
+  // The user's value is newer than one another thread posted to the editor before it.
+  if (auto* graphics = dynamic_cast<IGraphics*>(mPlug->GetGUI())) graphics->DropPostedParam(mParamIdx);
   mPlug->SetParameterFromGUI(mParamIdx, mValue);
 
   const IParam* param = mPlug->GetParam(mParamIdx);

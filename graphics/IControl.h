@@ -42,7 +42,7 @@ public:
   virtual void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod);
   // Restores the default value, once one is known.
   virtual void OnMouseDblClick(int x, int y, IMouseMod* mod);
-  // d steps of 0.01, or of 0.001 with control or shift held.
+  // d steps of 0.01, or of 0.001 with control or shift held; nothing without a parameter.
   virtual void OnMouseWheel(int x, int y, IMouseMod* mod, int d);
   virtual bool OnKeyDown(int x, int y, int key);
   virtual void OnMouseOver(int x, int y, IMouseMod* mod);

@@ -171,18 +171,23 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
     if (!param) return;
     value = param->GetNormalized(value);
   }
-  if (IsUIThread())
+  if (IsUIThread()) {
+    // An older value posted from another thread must not overwrite this one at the next redraw.
+    DropPostedParam(paramIdx);
     SetParameterFromPlugNow(paramIdx, value);
-  else
+  } else {
     mPostedParams.Post(paramIdx, value);
+  }
 }
 
 void IGraphics::SetControlFromPlug(int controlIdx, double normalizedValue)
 {
-  if (IsUIThread())
+  if (IsUIThread()) {
+    mPostedControls.Drop(controlIdx);
     SetControlFromPlugNow(controlIdx, normalizedValue);
-  else
+  } else {
     mPostedControls.Post(controlIdx, normalizedValue);
+  }
 }
 
 void IGraphics::SetParameterFromPlugNow(int paramIdx, double normalizedValue)
@@ -208,6 +213,7 @@ void IGraphics::ApplyPostedValues()
 
 void IGraphics::SetParameterFromGUI(int paramIdx, double normalizedValue)
 {
+  DropPostedParam(paramIdx);
   for (int i = 0, n = NControls(); i < n; ++i) {
     IControl* control = GetControl(i);
     if (control->ParamIdx() == paramIdx) control->SetValueFromUserInput(normalizedValue);

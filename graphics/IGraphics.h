@@ -15,7 +15,8 @@
 // that last called SetUIThread) except SetParameterFromPlug and SetControlFromPlug, which any thread may
 // call while holding the plug-in's mutex. Called on another thread they only post the value (latest value
 // wins, no allocation, no lock, no drawing); IsDirty applies the posted values first, in index order,
-// through the same code as a call on the user-interface thread.
+// through the same code as a call on the user-interface thread. A value set on the user-interface thread
+// (by the plug-in or by the user) drops what was posted for the same parameter or control before it.
 
 #include <atomic>
 #include <memory>
@@ -115,6 +116,9 @@ public:
   void SetControlFromPlug(int controlIdx, double normalizedValue) override;
   // As if the user had moved the controls bound to paramIdx (the value also goes to the plug-in).
   void SetParameterFromGUI(int paramIdx, double normalizedValue);
+  // Forgets a value for paramIdx that another thread posted and the editor has not applied yet: a value
+  // the user-interface thread sets (the plug-in's or the user's) is newer. User-interface thread only.
+  void DropPostedParam(int paramIdx) { mPostedParams.Drop(paramIdx); }
   void SetAllControlsDirty();
   void SetStrictDrawing(bool strict);
 
@@ -138,6 +142,10 @@ public:
   void OnMouseOut();
   bool OnKeyDown(int x, int y, int key);
   void ReleaseMouseCapture();
+  // Ends a press still in progress as if the button had gone up where the mouse was last seen: the
+  // capturing control gets its release and, when it is bound, the host the end of the gesture. For a
+  // platform whose view goes away during a press. Nothing happens without a capture.
+  void EndMousePress();
   // The capturing control, else the topmost visible, not grayed control hit at (x, y); -1 for none.
   int GetMouseControlIdx(int x, int y, bool mouseOver = false);
   int GetParamIdxForPTAutomation(int x, int y);

@@ -39,10 +39,16 @@ bool IGraphics::Draw(IRECT* rect)
 
   if (mStrictDrawing) {
     mClipRect = *rect;
+    const IRECT editor(0, 0, mWidth, mHeight);
     for (int i = 0; i < n; ++i) {
       IControl* control = GetControl(i);
-      if (!control->IsHidden() && rect->Intersects(*control->GetRECT())) control->Draw(this);
-      control->SetClean();
+      // Only a control whose area this pass repaints is up to date afterwards; one outside it keeps its
+      // dirty state for the pass that reaches it. A hidden control's area is repainted without it; a
+      // control with no area, or none inside the editor, has nothing any pass could repaint.
+      const IRECT* area = control->GetRECT();
+      const bool reached = rect->Intersects(*area);
+      if (reached && !control->IsHidden()) control->Draw(this);
+      if (reached || area->IsEmpty() || !editor.Intersects(*area)) control->SetClean();
     }
   } else {
     IControl* background = GetControl(0);

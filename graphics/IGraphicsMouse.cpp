@@ -25,6 +25,13 @@ void IGraphics::ReleaseMouseCapture()
   mLastMouseX = mLastMouseY = -1;
 }
 
+void IGraphics::EndMousePress()
+{
+  if (mCaptureIdx < 0) return;
+  IMouseMod released; // no button: it is not held any more
+  OnMouseUp(mLastMouseX, mLastMouseY, &released);
+}
+
 void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
 {
   ReleaseMouseCapture();

@@ -27,6 +27,13 @@ bool IGraphicsParamMailbox::Post(int index, double value)
   return true;
 }
 
+void IGraphicsParamMailbox::Drop(int index)
+{
+  if (index < 0 || index >= Capacity()) return;
+  // mAnyPending stays as it is: Take finds nothing in this slot and moves on.
+  SlotAt(index).mPending.store(false, std::memory_order_release);
+}
+
 void IGraphicsParamMailbox::Clear()
 {
   mAnyPending.store(false, std::memory_order_relaxed);

@@ -51,6 +51,11 @@ public:
     return applied;
   }
 
+  // User-interface thread only: forgets the value posted for index, if any. For a value set on the
+  // user-interface thread, which is newer than anything posted before it; a post that races with the drop
+  // is newer still and may stay.
+  void Drop(int index);
+
   // User-interface thread only: forgets every posted value.
   void Clear();
 

@@ -46,9 +46,10 @@ public:
   virtual int GetLineHeight() = 0;
 };
 
-// Reads one character: 2- and 3-byte sequences give their code, a 4-byte sequence (lead 0xF0-0xF4)
-// gives a space; anything else - ASCII, stray continuation bytes, overlong or surrogate forms,
-// sequences cut short, bytes 0xF5 and up - is one character equal to its first byte. Answers the bytes
+// Reads one character with GDI_DecodeUTF8 (gdi/GDI_UTF8.h): well-formed 2- and 3-byte sequences give
+// their code, a well-formed 4-byte sequence gives a space (the cache keeps 16-bit codes); anything else -
+// ASCII, stray continuation bytes, overlong or surrogate forms, code points past U+10FFFF, sequences cut
+// short, bytes 0xC0, 0xC1 and 0xF5 up - is one character equal to its first byte. Answers the bytes
 // consumed (0 only at the terminating zero).
 int utf8char(const char* p, unsigned short* out);
 // The same reading at most avail bytes: a sequence the end cuts short is its first byte alone.

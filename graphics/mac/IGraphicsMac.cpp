@@ -21,6 +21,8 @@ IGraphicsMac::IGraphicsMac(IEffectBase* plug, int width, int height, int frameRa
 
 IGraphicsMac::~IGraphicsMac()
 {
+  // The plug-in is being destroyed: no gesture is ended towards it (see CloseWindow).
+  ReleaseMouseCapture();
   CloseWindow();
   // A host window still attached would otherwise outlive its editor.
   if (mHostWindow) RemoveSubWindow();
@@ -204,7 +206,8 @@ void IGraphicsMac::PromptForFile(Core_String* file, EFileAction action, Core_Str
   NSString* startDir = NSString::stringWithUTF8String(dir ? dir->Get() : "~/Desktop");
   file->Set("");
 
-  // Extensions are separated by single spaces; empty pieces are kept as they come.
+  // Extensions are separated by spaces. The empty pieces that doubled, leading or trailing spaces make
+  // name no type and are left out, so a list with no extension in it allows any type.
   NSMutableArray* types = NSMutableArray::array();
   if (extensions) {
     std::string all(extensions);
@@ -217,12 +220,13 @@ void IGraphicsMac::PromptForFile(Core_String* file, EFileAction action, Core_Str
       start = space + 1;
     }
   }
+  NSArray* allowed = types->count() ? types : nullptr; // no type: any type, as AppKit reads nil
 
   NSInteger result = 0;
   NSString* chosen = nullptr;
   if (action == kFileSave) {
     NSSavePanel* panel = NSSavePanel::savePanel();
-    panel->setAllowedFileTypes(types);
+    panel->setAllowedFileTypes(allowed);
     panel->setAllowsOtherFileTypes(NO);
     result = panel->runModalForDirectory(startDir, startName);
     chosen = panel->filename();
@@ -231,7 +235,7 @@ void IGraphicsMac::PromptForFile(Core_String* file, EFileAction action, Core_Str
     panel->setCanChooseFiles(YES);
     panel->setCanChooseDirectories(NO);
     panel->setResolvesAliases(YES);
-    result = panel->runModalForDirectory(startDir, startName, types);
+    result = panel->runModalForDirectory(startDir, startName, allowed);
     chosen = panel->filename();
   }
   if (result == NSOKButton && chosen) {
@@ -324,6 +328,9 @@ void IGraphicsMac::RemoveSubWindow()
 void IGraphicsMac::CloseWindow()
 {
   if (!mView) return;
+  // The release of a press in progress would go to this view, which is going away: the press ends here,
+  // so the host sees the end of its gesture and the next view shows the control released.
+  EndMousePress();
   IGRAPHICS_COCOA* view = mView;
   view->removeAllToolTips();
   view->killTimer();
@@ -366,7 +373,7 @@ void IGraphicsMac::UpdateTooltips()
     IControl* control = GetControl(i);
     const char* tooltip = control->GetTooltip();
     IRECT hit = *control->GetHitRECT();
-    if (tooltip && !control->IsHidden() && !hit.IsEmpty()) mView->registerToolTip(hit);
+    if (tooltip && *tooltip && !control->IsHidden() && !hit.IsEmpty()) mView->registerToolTip(hit);
   }
 }
 

@@ -5,9 +5,12 @@
 // floor((1901 + 483) * 20 / 2048 + 1.5) = 24, so one line answers 25.
 
 #include "gdi/GDI_Font.h"
+#include "gdi/GDI_UTF8.h"
 #include "tests/gdi/GdiTestUtil.h"
 
+#include <algorithm>
 #include <climits>
+#include <memory>
 #include <string>
 
 namespace {
@@ -431,4 +434,46 @@ TEST(GdiSyntheticStyles, FaceWithoutBoldOrItalicAndWithLineGap)
   SelectObject(b.dc(), kNoFont);
   DeleteObject(regular);
   DeleteObject(bold);
+}
+
+// The shared reader at the edges of each sequence length and of the ranges it refuses; every case sits
+// in storage of exactly its size, so a read past the end shows under the sanitizer.
+TEST(GdiUTF8, WellFormedSequencesOnlyElseTheFirstByte)
+{
+  const struct
+  {
+    const char* bytes;
+    int avail, used;
+    unsigned int code;
+  } cases[] = {
+      {"\x7F", 1, 1, 0x7F},
+      {"\xC2\x80", 2, 2, 0x80},
+      {"\xDF\xBF", 2, 2, 0x7FF},
+      {"\xE0\xA0\x80", 3, 3, 0x800},
+      {"\xED\x9F\xBF", 3, 3, 0xD7FF},
+      {"\xEE\x80\x80", 3, 3, 0xE000},
+      {"\xEF\xBF\xBF", 3, 3, 0xFFFF},
+      {"\xF0\x90\x80\x80", 4, 4, 0x10000},
+      {"\xF0\x9F\x98\x80", 4, 4, 0x1F600},
+      {"\xF4\x8F\xBF\xBF", 4, 4, 0x10FFFF},
+      {"\xC1\xBF", 2, 1, 0xC1},         // overlong
+      {"\xE0\x9F\xBF", 3, 1, 0xE0},     // overlong
+      {"\xF0\x8F\xBF\xBF", 4, 1, 0xF0}, // overlong
+      {"\xED\xA0\x80", 3, 1, 0xED},     // surrogate half
+      {"\xF4\x90\x80\x80", 4, 1, 0xF4}, // past U+10FFFF
+      {"\xF0\x9F\x98\x80", 3, 1, 0xF0}, // cut short by the end
+      {"\xE2\x28\xA1", 3, 1, 0xE2},     // cut short by a byte that does not continue it
+      {"\xE2\x82\x28", 3, 1, 0xE2},
+      {"\xBF", 1, 1, 0xBF},
+      {"\xF8\x88\x80\x80\x80", 5, 1, 0xF8},
+      {"", 1, 1, 0},
+      {"A", 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    std::unique_ptr<char[]> buf(new char[c.avail > 0 ? c.avail : 1]);
+    std::copy(c.bytes, c.bytes + c.avail, buf.get());
+    unsigned int code = 0xBEEF;
+    EXPECT_EQ(GDI_DecodeUTF8(buf.get(), c.avail, &code), c.used) << c.bytes;
+    EXPECT_EQ(code, c.code) << c.bytes;
+  }
 }

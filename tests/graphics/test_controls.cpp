@@ -211,6 +211,62 @@ TEST(IBitmapControls, MouseRulesOfSwitchesFootswitchKnobsAndOverlay)
   EXPECT_EQ(overlay->GetValue(), 0.0);
 }
 
+// The wheel changes a parameter, so a control with none ignores it: a lamp that shows what the plug-in
+// tells it, an overlay that opens from a click. A right click on a switch is a press like any other (the
+// switches' prompt is off): it steps the value inside one begin/end pair.
+TEST(IBitmapControls, WheelMovesBoundControlsOnlyAndRightClicksPressSwitches)
+{
+  EditorFixture f;
+  IBitmap two(nullptr, 10, 20, 2), strip(nullptr, 10, 650, 65), about(nullptr, 60, 40, 1);
+  auto* lamp = f.Add<IBitmapControl>(0, 0, -1, &two);
+  const int lampIdx = f.graphics->NControls() - 1;
+  auto* sw = f.Add<ISwitchControl>(20, 0, 3, &two);
+  auto* foot = f.Add<IOnOffControl>(40, 0, 2, &two);
+  auto* knob = f.Add<IKnobMultiControl>(60, 0, 0, &strip);
+  auto* overlay = f.Add<IBitmapOverlayControl>(0, 30, -1, &about, IRECT(0, 30, 10, 40));
+  f.Attach();
+  f.graphics->SetControlFromPlug(lampIdx, 1.0);
+  IRECT all(0, 0, 100, 80);
+  f.graphics->Draw(&all);
+
+  struct Wheel
+  {
+    const char* what;
+    int x, y, d;
+    IControl* control;
+    double expected;
+    bool sent;
+  };
+  const Wheel wheels[] = {
+      {"lamp", 5, 5, -60, lamp, 1.0, false},
+      {"closed overlay's target", 5, 35, 100, overlay, 0.0, false},
+      {"knob", 65, 5, 10, knob, 0.6, true},
+      {"switch", 25, 5, -100, sw, 0.0, true},
+  };
+  for (const Wheel& w : wheels) {
+    SCOPED_TRACE(w.what);
+    f.plug.mInformed.clear();
+    f.graphics->OnMouseWheel(w.x, w.y, nullptr, w.d);
+    EXPECT_NEAR(w.control->GetValue(), w.expected, 1e-12);
+    EXPECT_EQ(w.control->IsDirty(), w.sent);
+    EXPECT_EQ(f.plug.mInformed.size(), w.sent ? 1u : 0u);
+    f.graphics->Draw(&all);
+  }
+  EXPECT_EQ(f.graphics->GetMouseControlIdx(30, 50), -1); // the overlay is still closed
+
+  f.plug.mEvents.clear();
+  IMouseMod right(false, true);
+  const double footBefore = foot->GetValue();
+  f.graphics->OnMouseDown(25, 5, &right);
+  f.graphics->OnMouseUp(25, 5, &right);
+  f.graphics->OnMouseDown(45, 5, &right);
+  f.graphics->OnMouseUp(45, 5, &right);
+  EXPECT_EQ(sw->GetValue(), 1.0);
+  EXPECT_EQ(foot->GetValue(), 1.0 - footBefore);
+  EXPECT_EQ(foot->GetPressState(), 1);
+  EXPECT_EQ(f.plug.mEvents, (std::vector<std::string>{"B3", "E3", "B2", "E2"}));
+}
+
 TEST(IBitmapControls, FrameChoiceShowsOnTheCanvas)
 {
   EditorFixture f(40, 40);

@@ -29,6 +29,10 @@ TEST(IGraphicsDrawCycle, WhichControlsDrawClipAndBecomeClean)
       // The rect's right and bottom edges touch C; its left and top edges touching B do not count.
       {"strict: edges", true, {}, {}, IRECT(30, 30, 50, 50), {"bg", "C"}, IRECT(30, 30, 50, 50), {}},
       {"strict: hidden never drawn, still cleaned", true, {3}, {3}, full, {"bg", "A", "B"}, full, {}},
+      // A partial repaint leaves whatever it did not reach dirty, hidden or not: its area is still stale.
+      {"strict: a control outside the rect stays dirty", true, {}, {1, 3}, a, {"bg", "A", "B"}, a, {3}},
+      {"strict: a hidden control outside the rect too", true, {3}, {1, 3}, b, {"bg", "A", "B"}, b, {3}},
+      {"strict: an empty rect draws and cleans nothing", true, {}, {2}, {}, {}, {}, {2}},
       {"loose: dirty background redraws all shown", false, {3}, {0, 3}, {}, {"bg", "A", "B"}, full, {3}},
       {"loose: A repaints beneath and above it", false, {}, {1}, {}, {"bg", "A", "B"}, a, {}},
       {"loose: each dirty control in turn", false, {}, {1, 3}, {}, {"bg", "A", "B", "bg", "C"}, c, {}},

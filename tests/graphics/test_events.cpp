@@ -54,6 +54,34 @@ TEST(IGraphicsEvents, PressDragReleaseCaptureAndHostBracketing)
   EXPECT_EQ(e.graphics->GetCaptureIdx(), -1);
 }
 
+// A press that a closing view cuts short ends once, where the mouse was last seen; without a press in
+// progress there is nothing to end.
+TEST(IGraphicsEvents, EndingAPressInProgress)
+{
+  const struct
+  {
+    const char* what;
+    int x, y; // the press, (-1, -1) for none
+    int dragX, dragY;
+    std::vector<std::string> calls, host;
+  } cases[] = {
+      {"bound", 15, 15, 20, 25, {"A:down(15,15)", "A:drag(5,10)", "A:up(20,25)"}, {"B0", "E0"}},
+      {"unbound", 50, 20, 50, 20, {"B:down(50,20)", "B:up(50,20)"}, {}},
+      {"no press", -1, -1, 0, 0, {}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Events e;
+    if (c.x >= 0) e.graphics->OnMouseDown(c.x, c.y, nullptr);
+    e.graphics->OnMouseDrag(c.dragX, c.dragY, nullptr);
+    e.graphics->EndMousePress();
+    e.graphics->EndMousePress(); // ended already
+    EXPECT_EQ(e.Calls(), c.calls);
+    EXPECT_EQ(e.plug.mEvents, c.host);
+    EXPECT_EQ(e.graphics->GetCaptureIdx(), -1);
+  }
+}
+
 TEST(IGraphicsEvents, DoubleClickWheelHoverKeysAndAutomation)
 {
   Events e;

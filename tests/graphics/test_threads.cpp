@@ -33,6 +33,14 @@ TEST(IGraphicsParamMailbox, LatestValueWinsInIndexOrder)
   EXPECT_EQ(taken, (std::vector<std::pair<int, double>>{{2, 0.2}, {70, 0.7}}));
   EXPECT_EQ(box.Take([&](int, double) { ADD_FAILURE(); }), 0);
   box.Post(5, 1.0);
+  box.Post(6, 0.6);
+  box.Drop(5);
+  box.Drop(-1); // out of range: nothing
+  box.Drop(IGraphicsParamMailbox::kMaxSlots);
+  taken.clear();
+  EXPECT_EQ(box.Take([&](int i, double v) { taken.push_back({i, v}); }), 1);
+  EXPECT_EQ(taken, (std::vector<std::pair<int, double>>{{6, 0.6}}));
+  box.Post(5, 1.0);
   box.Clear();
   EXPECT_EQ(box.Take([&](int, double) { ADD_FAILURE(); }), 0);
 }
@@ -96,4 +104,82 @@ TEST(IGraphicsThreads, ValuesFromAHostThreadReachTheControls)
   EXPECT_EQ(level->GetValue(), 0.25);
   f.graphics->SetControlFromPlug(lampIdx, 0.0);
   EXPECT_EQ(lamp->GetValue(), 0.0);
+}
+
+// A value set on the editor's own thread is newer than anything another thread posted before it: the
+// older post must not overwrite it at the next redraw. A post made after it still wins, and posts for other
+// parameters and controls stay.
+TEST(IGraphicsThreads, ADirectValueDropsOlderPostsForTheSameTarget)
+{
+  enum Kind {
+    kPostParam,   // SetParameterFromPlug from another thread
+    kPostControl, // SetControlFromPlug from another thread
+    kParam,       // SetParameterFromPlug on the editor's thread
+    kControl,     // SetControlFromPlug on the editor's thread
+    kGUI,         // SetParameterFromGUI on the editor's thread
+    kUser,        // the user moves the knob of parameter 0
+  };
+  struct Step
+  {
+    Kind kind;
+    int target; // parameter 0 or 3, or control 2 (the lamp)
+    double value;
+  };
+  struct Case
+  {
+    const char* name;
+    std::vector<Step> steps;
+    double level, trim, lamp;
+  };
+  const Case cases[] = {
+      {"post then direct", {{kPostParam, 0, 0.9}, {kParam, 0, 0.3}}, 0.3, 0.5, 0.0},
+      {"direct then post", {{kParam, 0, 0.3}, {kPostParam, 0, 0.9}}, 0.9, 0.5, 0.0},
+      {"other parameter's post stays", {{kPostParam, 0, 0.9}, {kPostParam, 3, 0.2}, {kParam, 0, 0.3}}, 0.3, 0.2, 0.0},
+      {"control post then direct", {{kPostControl, 2, 1.0}, {kControl, 2, 0.0}}, 0.5, 0.5, 0.0},
+      {"control direct then post", {{kControl, 2, 0.0}, {kPostControl, 2, 1.0}}, 0.5, 0.5, 1.0},
+      {"a control does not drop a parameter", {{kPostParam, 0, 0.9}, {kControl, 2, 1.0}}, 0.9, 0.5, 1.0},
+      {"the user's value is newer too", {{kPostParam, 0, 0.9}, {kGUI, 0, 0.25}}, 0.25, 0.5, 0.0},
+      {"the user's drag is newer too", {{kPostParam, 0, 0.9}, {kUser, 0, 0.4}}, 0.4, 0.5, 0.0},
+      {"twice posted, once direct", {{kPostParam, 3, 0.8}, {kPostParam, 3, 0.7}, {kParam, 3, 0.1}}, 0.5, 0.1, 0.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EditorFixture f(60, 40);
+    f.graphics->mImages[9200] = {4, 195};
+    IBitmap strip = f.graphics->LoadIBitmap(9200, "knob.png", 65);
+    auto* level = f.Add<IKnobMultiControl>(0, 0, 0, &strip);
+    auto* trim = f.Add<IKnobMultiControl>(10, 0, 3, &strip);
+    auto* lamp = f.Add<IBitmapControl>(20, 0, -1, &strip);
+    const int lampIdx = f.graphics->NControls() - 1;
+    ASSERT_EQ(lampIdx, 2);
+    f.Attach();
+    for (const Step& s : c.steps) {
+      switch (s.kind) {
+      case kPostParam:
+        std::thread([&] { f.graphics->SetParameterFromPlug(s.target, s.value, true); }).join();
+        break;
+      case kPostControl:
+        std::thread([&] { f.graphics->SetControlFromPlug(s.target, s.value); }).join();
+        break;
+      case kParam:
+        f.graphics->SetParameterFromPlug(s.target, s.value, true);
+        break;
+      case kControl:
+        f.graphics->SetControlFromPlug(s.target, s.value);
+        break;
+      case kGUI:
+        f.graphics->SetParameterFromGUI(s.target, s.value);
+        break;
+      case kUser:
+        level->SetValue(s.value);
+        level->SetDirty(true);
+        break;
+      }
+    }
+    IRECT r;
+    f.graphics->IsDirty(&r);
+    EXPECT_DOUBLE_EQ(level->GetValue(), c.level);
+    EXPECT_DOUBLE_EQ(trim->GetValue(), c.trim);
+    EXPECT_DOUBLE_EQ(lamp->GetValue(), c.lamp);
+  }
 }

@@ -1,6 +1,7 @@
 // Cached fonts: UTF-8 reading, the glyph cache, measuring, alignment and clipping, the two drawing
 // paths, and glyph blending.
 
+#include "gdi/GDI_Font.h"
 #include "raster/Raster_BlitSIMD.h"
 #include "raster/Raster_Fill.h"
 #include "raster/Raster_Font.h"
@@ -15,6 +16,8 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -89,6 +92,77 @@ TEST(RasterUTF8, DecodesAndNeverReadsPastTheEnd)
   unsigned short code;
   EXPECT_EQ(utf8char("\xE2\x82\xAC!", &code), 3);
   EXPECT_EQ(code, 0x20AC);
+}
+
+// Malformed UTF-8 reads as the same characters on the cached-font path and on the drawing-context path:
+// whatever is not a well-formed sequence (overlong forms, surrogate halves, code points past U+10FFFF,
+// sequences cut short, bytes that never start one) is its first byte standing for itself, and the walk
+// goes on with the next byte. The context's layout of the bad text must equal its layout of the
+// characters the cache reads, written out well-formed.
+TEST(RasterUTF8, BadSequencesReadTheSameOnBothPaths)
+{
+  const struct
+  {
+    const char* bytes;
+    std::vector<unsigned> codes; // between the 'a' and 'z' around each case
+  } cases[] = {
+      {"\xC0\x80", {0xC0, 0x80}},                     // overlong NUL
+      {"\xC1\xBF", {0xC1, 0xBF}},                     // overlong 2-byte form
+      {"\xE0\x80\x80", {0xE0, 0x80, 0x80}},           // overlong 3-byte form
+      {"\xE0\x9F\xBF", {0xE0, 0x9F, 0xBF}},           // overlong U+07FF
+      {"\xED\xA0\x80", {0xED, 0xA0, 0x80}},           // surrogate halves
+      {"\xED\xBF\xBF", {0xED, 0xBF, 0xBF}},           //
+      {"\xF0\x80\x80\x80", {0xF0, 0x80, 0x80, 0x80}}, // overlong 4-byte forms
+      {"\xF0\x8F\xBF\xBF", {0xF0, 0x8F, 0xBF, 0xBF}}, //
+      {"\xF4\x90\x80\x80", {0xF4, 0x90, 0x80, 0x80}}, // past U+10FFFF
+      {"\xF5\x80\x80\x80", {0xF5, 0x80, 0x80, 0x80}}, // no lead byte at all
+      {"\xE2\x82", {0xE2, 0x82}},                     // cut short by the next character
+      {"\x80\xBF\xFE\xFF", {0x80, 0xBF, 0xFE, 0xFF}}, // strays
+      {"\xC3\xA9\xE2\x82\xAC", {0xE9, 0x20AC}},       // well-formed, for contrast
+      {"\xEF\xBF\xBD\xED\x9F\xBF", {0xFFFD, 0xD7FF}}, // the last 3-byte forms before and after the gap
+  };
+  std::unique_ptr<GDI_Font, void (*)(GDI_Font*)> font(GDI_FontOpenLabel(14), GDI_FontRelease);
+  if (!font) GTEST_SKIP() << "no font installed";
+  const auto encode = [](const std::vector<unsigned>& codes) {
+    std::string out;
+    for (unsigned c : codes) {
+      if (c < 0x80) {
+        out += static_cast<char>(c);
+      } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+      } else {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+      }
+    }
+    return out;
+  };
+  const auto layout = [&font](const std::string& text) {
+    GDI_LineLayout line;
+    GDI_FontLayoutLine(font.get(), text.data(), static_cast<int>(text.size()), &line);
+    std::vector<std::pair<GDI_Font*, unsigned>> glyphs;
+    for (const GDI_PlacedGlyph& g : line.mGlyphs) glyphs.push_back({g.mFont, g.mGlyph});
+    return glyphs;
+  };
+  for (const auto& c : cases) {
+    const std::string text = std::string("a") + c.bytes + "z";
+    SCOPED_TRACE(text);
+    std::vector<unsigned> read;
+    for (size_t at = 0; at < text.size();) {
+      unsigned short code = 0;
+      const int n = Raster_UTF8Char(text.data() + at, static_cast<int>(text.size() - at), &code);
+      ASSERT_GT(n, 0);
+      at += static_cast<size_t>(n);
+      read.push_back(code);
+    }
+    std::vector<unsigned> want = {'a'};
+    want.insert(want.end(), c.codes.begin(), c.codes.end());
+    want.push_back('z');
+    EXPECT_EQ(read, want);
+    EXPECT_EQ(layout(text), layout(encode(want)));
+  }
 }
 
 TEST(RasterCachedFont, MeasuresAndCachesEachGlyphOnce)

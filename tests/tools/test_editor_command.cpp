@@ -1,6 +1,8 @@
 // `brindle editor`: the picture it saves, the parameter lines it prints, and its refusals.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tests/tools/test_editor_composite.h"
 #include "tests/tools/test_host_support.h"
 
@@ -24,6 +26,10 @@ TEST(EditorCommand, SnapshotsAndParameterLines)
        "Level 0.5 \"0.500\"\nAttack 0.75 \"0.750\"\nEffect 1 \"On\"\nCabinet 0 \"Off\"\n"},
       {"--double-click 55,120 --right-click 55,120 --wheel 55,120,-2.7",
        "Level 0.48 \"0.480\"\nAttack 0.5 \"0.500\"\nEffect 1 \"On\"\nCabinet 1 \"On\"\n"},
+      // A drag far beyond the editor is a bounded number of motion events that still ends where it should
+      // (one every 4 pixels took minutes for this one).
+      {"--drag=150,120,0,-1000000000 --drag 55,120,0,1000000000",
+       "Level 0 \"0.000\"\nAttack 1 \"1.000\"\nEffect 1 \"On\"\nCabinet 1 \"On\"\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
@@ -35,6 +41,21 @@ TEST(EditorCommand, SnapshotsAndParameterLines)
     ASSERT_TRUE(LoadTestPng(out, shot));
     EXPECT_EQ(shot.w, 208);
     EXPECT_EQ(shot.h, 326);
+  }
+
+  // A picture on standard output stays a PNG alone; the parameter lines go to standard error instead.
+  for (const char* to : {"-", "/dev/stdout"}) {
+    SCOPED_TRACE(to);
+    const hosttest::RunResult r = RunBrindle(std::string("editor --set Effect=Off --snapshot ") + to);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string pngEnd("IEND\xAE\x42\x60\x82", 8);
+    ASSERT_GT(r.out.size(), pngEnd.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - pngEnd.size()), pngEnd);
+    std::ofstream(dir / "stdout.png", std::ios::binary) << r.out;
+    TestImage shot;
+    ASSERT_TRUE(LoadTestPng(dir / "stdout.png", shot));
+    EXPECT_EQ(shot.w, 208);
+    EXPECT_EQ(r.err, "Level 0.5 \"0.500\"\nAttack 0.5 \"0.500\"\nEffect 0 \"Off\"\nCabinet 1 \"On\"\n");
   }
 
   // The default picture is the background with the lamp lit, the cabinet on, the footswitch up and
@@ -55,12 +76,16 @@ TEST(EditorCommand, SnapshotsAndParameterLines)
     ASSERT_TRUE(LoadTestPng(res + l.file, strip));
     CompositeFrame(want, strip, l.frames, l.frame, l.x, l.y);
   }
-  ASSERT_EQ(RunBrindle("editor --snapshot " + (dir / "default.png")).status, 0);
-  ASSERT_TRUE(LoadTestPng(dir / "default.png", shot));
-  int mismatches = 0;
-  for (int y = 0; y < want.h; ++y)
-    for (int x = 0; x < want.w; ++x) mismatches += !std::equal(want.At(x, y), want.At(x, y) + 3, shot.At(x, y));
-  EXPECT_EQ(mismatches, 0);
+  // The wheel over the lamp or the about panel's target changes nothing: neither has a parameter.
+  for (const char* events : {"", "--wheel 100,20,-60 --wheel 40,45,100"}) {
+    SCOPED_TRACE(events);
+    ASSERT_EQ(RunBrindle("editor --snapshot " + (dir / "default.png") + " " + events).status, 0);
+    ASSERT_TRUE(LoadTestPng(dir / "default.png", shot));
+    int mismatches = 0;
+    for (int y = 0; y < want.h; ++y)
+      for (int x = 0; x < want.w; ++x) mismatches += !std::equal(want.At(x, y), want.At(x, y) + 3, shot.At(x, y));
+    EXPECT_EQ(mismatches, 0);
+  }
 }
 
 TEST(EditorCommand, RefusalsAreOneLineAndWriteNothing)
@@ -88,7 +113,11 @@ TEST(EditorCommand, RefusalsAreOneLineAndWriteNothing)
       {"--snapshot OUT --set Bogus=1", 1, "unknown parameter 'Bogus'"},
       {"--snapshot OUT --set Level=7", 1, "outside"},
       {"--snapshot OUT --set Effect=Maybe", 1, "not a value of Effect"},
-      {"--snapshot OUT --set Level", 1, "NAME=VALUE"},
+      {"--snapshot OUT --set Level", 2, "NAME=VALUE"},
+      {"--snapshot OUT --set=", 2, "NAME=VALUE"},
+      {"--snapshot OUT --set =1", 2, "NAME=VALUE"},
+      {"--snapshot=", 2, "--snapshot needs a file name"},
+      {"--snapshot= --set Level=1", 2, "--snapshot needs a file name"},
       {"--snapshot OUT --component /nonexistent.component", 1, "/nonexistent.component"},
       {"--snapshot OUT --preset /dev/zero", 1, "/dev/zero"},
   };

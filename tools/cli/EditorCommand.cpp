@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -38,7 +40,8 @@ const char kUsage[] = "usage: brindle editor [--snapshot OUT.png] [options] [eve
                       "208 x 326). A point outside the editor is delivered like any other and hits nothing.\n"
                       "\n"
                       "options:\n"
-                      "  --snapshot OUT.png     where to write the picture\n"
+                      "  --snapshot OUT.png     where to write the picture; - for standard output, and then\n"
+                      "                         the parameter lines go to standard error\n"
                       "  --display NAME         the X display for the window (default: $DISPLAY)\n"
                       "  --preset FILE          restore the state in FILE (.aupreset, .fxp or .fxb) first\n"
                       "  --set NAME=VALUE       set a parameter as a host would, before the events; VALUE is the\n"
@@ -124,15 +127,18 @@ struct Setting
   AudioUnitParameterValue value;
 };
 
-// NAME=VALUE against the unit's parameters: the name as the unit gives it (any case), the value as a
-// number within the parameter's range or as one of its value texts.
+// NAME=VALUE with neither part empty; checked with the other arguments, before the unit is opened.
+bool IsSettingForm(const std::string& text)
+{
+  const size_t equals = text.find('=');
+  return equals != std::string::npos && equals != 0 && equals + 1 != text.size();
+}
+
+// NAME=VALUE (of IsSettingForm) against the unit's parameters: the name as the unit gives it (any case),
+// the value as a number within the parameter's range or as one of its value texts.
 bool ParseSetting(ComponentHost& host, const std::string& text, Setting& out, std::string& error)
 {
   const size_t equals = text.find('=');
-  if (equals == std::string::npos || equals == 0 || equals + 1 == text.size()) {
-    error = "--set wants NAME=VALUE, not '" + text + "'";
-    return false;
-  }
   const std::string name = text.substr(0, equals), valueText = text.substr(equals + 1);
   std::vector<AudioUnitParameterID> ids;
   host.ParameterList(ids);
@@ -189,7 +195,7 @@ void PrintParameter(ComponentHost& host, AudioUnitParameterID id, AudioUnitParam
   std::fflush(stdout); // a line as each change happens, also into a pipe
 }
 
-void PrintParameters(ComponentHost& host)
+void PrintParameters(ComponentHost& host, FILE* out)
 {
   std::vector<AudioUnitParameterID> ids;
   host.ParameterList(ids);
@@ -201,8 +207,18 @@ void PrintParameters(ComponentHost& host)
     host.GetParameter(id, value);
     std::string text;
     host.ValueText(id, value, text);
-    std::printf("%s %.6g \"%s\"\n", name.c_str(), static_cast<double>(value), text.c_str());
+    std::fprintf(out, "%s %.6g \"%s\"\n", name.c_str(), static_cast<double>(value), text.c_str());
   }
+}
+
+// True when the picture goes to standard output: "-", or a name for the file standard output is open on
+// (/dev/stdout, /dev/fd/1, the file it was redirected to).
+bool WritesToStandardOutput(const std::string& path)
+{
+  if (path == "-") return true;
+  struct stat named, out;
+  return stat(path.c_str(), &named) == 0 && fstat(STDOUT_FILENO, &out) == 0 && named.st_dev == out.st_dev &&
+         named.st_ino == out.st_ino;
 }
 
 } // namespace
@@ -236,17 +252,20 @@ int RunEditorCommand(int argc, char** argv)
       value = argv[++i];
     }
 
-    if (name == "--snapshot")
+    if (name == "--snapshot") {
+      // Refused rather than read as no --snapshot, which would open a window instead.
+      if (value.empty()) return Usage("--snapshot needs a file name ('-' for standard output)");
       snapshotPath = value;
-    else if (name == "--preset")
+    } else if (name == "--preset")
       presetPath = value;
     else if (name == "--component")
       componentPath = value;
     else if (name == "--display")
       displayName = value;
-    else if (name == "--set")
+    else if (name == "--set") {
+      if (!IsSettingForm(value)) return Usage("--set wants NAME=VALUE, not '" + value + "'");
       settingTexts.push_back(value);
-    else {
+    } else {
       EditorEvent event;
       event.kind = name.substr(2);
       bool ok = false;
@@ -328,6 +347,7 @@ int RunEditorCommand(int argc, char** argv)
   if (!editor.Snapshot(picture)) return Fail("the editor window shows nothing");
   if (!WritePngFile(&picture, snapshotPath, error)) return Fail(error);
   editor.Close();
-  PrintParameters(host);
+  // A picture on standard output is the whole of it there; the lines go beside it, to standard error.
+  PrintParameters(host, WritesToStandardOutput(snapshotPath) ? stderr : stdout);
   return 0;
 }

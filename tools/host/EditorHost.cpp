@@ -151,7 +151,10 @@ void EditorHost::Drag(int x, int y, int dx, int dy, unsigned long flags)
 {
   if (!mMouse) return;
   Press(x, y, flags);
-  const int steps = std::max(1, (std::max(std::abs(dx), std::abs(dy)) + 3) / 4);
+  // Steps of at most 4 pixels, but a bounded number of them: a drag far past the editor takes longer
+  // steps instead of millions of events. The last step lands exactly on (x + dx, y + dy).
+  const long long longest = std::max(std::llabs(static_cast<long long>(dx)), std::llabs(static_cast<long long>(dy)));
+  const int steps = static_cast<int>(std::clamp((longest + 3) / 4, 1LL, static_cast<long long>(kMaxDragSteps)));
   for (int i = 1; i <= steps; ++i) {
     const Point p = WindowPoint(x + static_cast<int>(static_cast<long long>(dx) * i / steps),
                                 y + static_cast<int>(static_cast<long long>(dy) * i / steps));

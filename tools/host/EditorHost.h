@@ -47,7 +47,9 @@ public:
   void Click(int x, int y, unsigned long flags = 0);
   void DoubleClick(int x, int y);
   void RightClick(int x, int y);
-  // Press at (x, y), move by (dx, dy) in steps of at most 4 pixels, release.
+  // Press at (x, y), move by (dx, dy) in steps of at most 4 pixels, release. A drag longer than
+  // kMaxDragSteps such steps moves in kMaxDragSteps equal ones.
+  static constexpr int kMaxDragSteps = 256;
   void Drag(int x, int y, int dx, int dy, unsigned long flags = 0);
   void Press(int x, int y, unsigned long flags = 0);
   void Release();

@@ -2,6 +2,10 @@
 // tooltips, and the editor surviving its windows.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "graphics/IBitmapControls.h"
 #include "tests/graphics/mac/MacHostFixture.h"
 
@@ -129,6 +133,22 @@ TEST(MacHost, AlertsPathsAndPrompts)
     EXPECT_EQ(asked.mFile, "suggested.fxp");
   }
 
+  // Empty pieces of the extension list name no type; a list of none allows any type.
+  const struct
+  {
+    const char* extensions;
+    std::vector<std::string> types;
+  } lists[] = {{" fxp  fxb ", {"fxp", "fxb"}}, {"", {}}, {"   ", {}}};
+  for (const auto& l : lists) {
+    backend->ClearRecords();
+    backend->QueueSavePanel("");
+    Core_String file, folder;
+    std::string extensions = l.extensions;
+    editor.graphics->PromptForFile(&file, kFileSave, &folder, &extensions[0]);
+    ASSERT_EQ(backend->Panels().size(), 1u);
+    EXPECT_EQ(backend->Panels()[0].mRequest.mAllowedTypes, l.types) << '"' << l.extensions << '"';
+  }
+
   // URLs: web addresses as they are, anything else as a file.
   backend->ClearRecords();
   EXPECT_TRUE(editor.graphics->OpenURL("https://example.com/brindle"));
@@ -166,6 +186,9 @@ TEST(MacHost, TooltipsResizeAndReopening)
 {
   MacEditor editor;
   editor.control->SetTooltip("the whole editor");
+  auto* blank = new ModControl(&editor.plug, IRECT(0, 0, 10, 10));
+  blank->SetTooltip(""); // an empty tooltip is none
+  editor.graphics->AttachControl(blank);
   editor.graphics->EnableTooltips(true);
   editor.Close();
   editor.Open();
@@ -225,6 +248,63 @@ TEST(MacHost, EmbedsInAHostWindowAndLeavesItClean)
     backend->DestroyHostWindowRef(ref);
   }
   EXPECT_EQ(backend->NativeWindowCount(), windowsBefore);
+}
+
+// A view that goes away while the footswitch is held must end the gesture (the host sees the end once)
+// and leave the switch released, so that the next view shows it up.
+TEST(MacHost, ClosingDuringAPressEndsTheGesture)
+{
+  MakeTestBundle();
+  MacEditor editor;
+  IBitmap led = editor.graphics->LoadIBitmap(9003, "led.png", 2);
+  ASSERT_EQ(led.mWidth, 26);
+  auto* foot = new IOnOffControl(&editor.plug, 10, 10, 2, &led);
+  editor.graphics->AttachControl(foot);
+  const auto footPixels = [&editor] {
+    std::vector<unsigned int> pixels;
+    Raster_SysBitmap* canvas = editor.graphics->GetCanvas();
+    for (int y = 10; y < 36; ++y)
+      for (int x = 10; x < 36; ++x) pixels.push_back(canvas->getBits()[y * canvas->getRowSpan() + x]);
+    return pixels;
+  };
+  BrindleHost_RunLoopAdvance(0.1);
+  const std::vector<unsigned int> released = footPixels();
+
+  struct Case
+  {
+    const char* what;
+    std::function<void(MacEditor&)> close;
+  };
+  const Case cases[] = {
+      {"the host removes the view", [](MacEditor& e) { e.Close(); }},
+      {"the editor closes its view", [](MacEditor& e) { e.graphics->CloseWindow(); }},
+      {"a new view replaces it", [](MacEditor& e) { e.graphics->OpenWindow(nullptr); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (!editor.window) editor.Open();
+    if (editor.graphics->GetWindow() != editor.view) {
+      editor.Close();
+      editor.Open();
+    }
+    BrindleHost_RunLoopAdvance(0.1);
+    editor.plug.mEvents.clear();
+    editor.Mouse(NSLeftMouseDown, 22, 326 - 20 - 3); // editor (20, 20)
+    ASSERT_EQ(editor.plug.mEvents, (std::vector<std::string>{"B2"}));
+    BrindleHost_RunLoopAdvance(0.1);
+    EXPECT_NE(footPixels(), released);
+
+    c.close(editor);
+    EXPECT_EQ(editor.plug.mEvents, (std::vector<std::string>{"B2", "E2"}));
+    EXPECT_EQ(foot->GetPressState(), 1);
+    EXPECT_EQ(editor.graphics->GetCaptureIdx(), -1);
+
+    editor.Close();
+    editor.Open();
+    BrindleHost_RunLoopAdvance(0.1);
+    EXPECT_EQ(footPixels(), released);
+    EXPECT_EQ(editor.plug.mEvents, (std::vector<std::string>{"B2", "E2"}));
+  }
 }
 
 } // namespace
