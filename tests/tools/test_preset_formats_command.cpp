@@ -1,6 +1,7 @@
 // The command line's program and bank files: save-preset, render --preset and show-preset with
 // .fxp and .fxb, agreeing with .aupreset to the last bit, and hostile files refused in one line
 // with nothing written.
+#include "plugcore/PresetFiles.h"
 #include "tools/files/AUPresetFile.h"
 
 #include "test_host_support.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 using namespace hosttest;
@@ -111,4 +113,79 @@ TEST(PresetFormatsCommand, HostileFilesAreRefusedInOneLineWithNothingWritten)
   const RunResult r = RunBrindle("save-preset " + (dir / "out.preset"));
   EXPECT_EQ(r.status, 2);
   EXPECT_FALSE(Exists(dir / "out.preset"));
+}
+
+TEST(PresetFormatsCommand, ConversionsKeepTheCurrentProgramTheNamesAndWhatASwitchMeans)
+{
+  TempDir dir;
+  WriteSignal(dir / "in.wav", 2, 44100, 3000);
+  // A bank of three named programs with the last one current, and that program alone.
+  ASSERT_EQ(RunBrindle("save-preset " + (dir / "base.fxp")).status, 0);
+  PresetFileBytes bytes;
+  std::string error;
+  FXPProgram base;
+  ASSERT_TRUE(ReadPresetFile((dir / "base.fxp").c_str(), &bytes, &error)) << error;
+  ASSERT_TRUE(ParseFXP(bytes.data(), bytes.size(), &base, &error)) << error;
+  FXBBank bank;
+  bank.mPlugID = base.mPlugID;
+  bank.mPlugVersion = base.mPlugVersion;
+  bank.mNumPresets = 3;
+  bank.mCurrentPreset = 2;
+  for (int p = 0; p < 3; ++p) {
+    FXPProgram program = base;
+    program.mName = "Prog " + std::to_string(p);
+    program.mValues[0] = 0.2f + 0.3f * static_cast<float>(p);
+    program.mValues[2] = p == 2 ? 0.0f : 1.0f;
+    bank.mPrograms.push_back(program);
+  }
+  ASSERT_TRUE(BuildFXB(bank, &bytes, &error)) << error;
+  WriteText(dir / "bank.fxb", std::string(bytes.begin(), bytes.end()));
+  ASSERT_TRUE(BuildFXP(bank.mPrograms[2], &bytes, &error)) << error;
+  WriteText(dir / "p2.fxp", std::string(bytes.begin(), bytes.end()));
+  // A host's state holding 0.7 for "Effect": the plug-in reads a switch by its whole part, so off.
+  ASSERT_EQ(RunBrindle("save-preset " + (dir / "base.aupreset")).status, 0);
+  AUPresetContents half;
+  ASSERT_TRUE(ReadAUPresetFile(dir / "base.aupreset", half, error)) << error;
+  const double seven = 0.7;
+  ASSERT_GE(half.data.size(), 3 * sizeof(double));
+  std::memcpy(half.data.data() + 2 * sizeof(double), &seven, sizeof seven);
+  half.name = "Half";
+  ASSERT_TRUE(WriteAUPresetFile(dir / "half.aupreset", half, error)) << error;
+
+  struct Conversion
+  {
+    const char* from;
+    const char* to;
+    std::vector<const char*> shown;
+  };
+  const Conversion conversions[] = {
+      {"bank.fxb", "b.aupreset", {"preset: \"Prog 2\"", "Level        0.8", "Effect       0            Off"}},
+      {"bank.fxb", "b.fxp", {"preset: \"Prog 2\"", "Level        0.8"}},
+      {"bank.fxb", "b.fxb", {"presets: 3, current 2", "0 \"Prog 0\"", "1 \"Prog 1\"", "2 \"Prog 2\""}},
+      {"p2.fxp", "p.aupreset", {"preset: \"Prog 2\""}},
+      {"half.aupreset", "h.fxp", {"preset: \"Half\"", "Effect       0            Off"}},
+      {"half.aupreset", "h.fxb", {"0 \"Half\"", "Effect       0            Off"}},
+  };
+  for (const Conversion& c : conversions) {
+    SCOPED_TRACE(std::string(c.from) + " -> " + c.to);
+    RunResult r = RunBrindle("save-preset " + (dir / c.to) + " --preset " + (dir / c.from));
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = RunBrindle("show-preset " + (dir / c.to));
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* line : c.shown) EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+  }
+
+  // What a preset renders is what the preset it was converted from renders.
+  const auto render = [&](const std::string& name, const std::string& options) {
+    const RunResult r = RunBrindle("render " + (dir / "in.wav") + " " + (dir / name) + " --quiet " + options);
+    EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+    return ReadSamples(dir / name);
+  };
+  const std::vector<float> program2 = render("p2.wav", "--preset " + (dir / "p2.fxp"));
+  EXPECT_TRUE(SameBits(program2, render("bank.wav", "--preset " + (dir / "bank.fxb"))));
+  EXPECT_TRUE(SameBits(program2, render("b.wav", "--preset " + (dir / "b.fxb"))));
+  const std::vector<float> off = render("off.wav", "--effect off");
+  EXPECT_TRUE(SameBits(off, render("half.wav", "--preset " + (dir / "half.aupreset"))));
+  EXPECT_TRUE(SameBits(off, render("h.wav", "--preset " + (dir / "h.fxp"))));
+  EXPECT_FALSE(SameBits(off, render("on.wav", "--effect on")));
 }

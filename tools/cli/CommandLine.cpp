@@ -40,3 +40,20 @@ int CommandFailure(const char* command, const std::string& message)
   std::fprintf(stderr, "brindle %s: %s\n", command, message.c_str());
   return 1;
 }
+
+namespace {
+int gStdoutError = 0; // the first reason a flush of standard output failed
+} // namespace
+
+bool FlushStandardOutput()
+{
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  if (gStdoutError == 0) gStdoutError = errno != 0 ? errno : EIO;
+  return false;
+}
+
+int StandardOutputError()
+{
+  return gStdoutError;
+}

@@ -13,3 +13,8 @@ bool ParseOnOff(const char* text, int& value);
 int CommandUsageError(const char* command, const std::string& message);
 // Reports that `brindle <command>` failed, on stderr; returns 1.
 int CommandFailure(const char* command, const std::string& message);
+
+// Flushes standard output; false when it or an earlier write into it failed, keeping the first
+// reason for StandardOutputError (0 while every write got through).
+bool FlushStandardOutput();
+int StandardOutputError();

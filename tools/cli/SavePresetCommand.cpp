@@ -35,7 +35,9 @@ const char kUsage[] = "usage: brindle save-preset OUT.{aupreset,fxp,fxb} [option
                       "  -h, --help         this text\n"
                       "  --                 the argument after it is OUT, even when it starts with '-'\n"
                       "\n"
-                      "OUT may be '-' (standard output); it is never the --preset file.\n";
+                      "OUT may be '-' (standard output, which gets the .aupreset property list); it is never the\n"
+                      "--preset file. A file OUT is replaced only once complete, keeping its mode, owner, links\n"
+                      "and symlink; devices and FIFOs are written straight into.\n";
 
 int Usage(const std::string& message)
 {
@@ -93,16 +95,16 @@ int RunSavePresetCommand(int argc, char** argv)
     outPath = arg;
   }
   if (outPath.empty()) return Usage("expected an output file");
-  if (PresetFormatOf(outPath) == PresetFormat::kUnknown)
-    return Usage("the output file must end in .aupreset, .fxp or .fxb");
+  // Standard output has no extension to choose by: it gets the property list hosts exchange.
+  const PresetFormat outFormat = outPath == "-" ? PresetFormat::kAUPreset : PresetFormatOf(outPath);
+  if (outFormat == PresetFormat::kUnknown) return Usage("the output file must end in .aupreset, .fxp or .fxb");
 
   std::string error;
   if (!CheckOutputIsNoInput({presetPath}, outPath, error) ||
-      (!force &&
-       !CheckReplacesSameKind(outPath,
-                              PresetFormatOf(outPath) == PresetFormat::kAUPreset ? OutputContent::kPropertyList
-                                                                                 : OutputContent::kProgramOrBank,
-                              error)))
+      (!force && !CheckReplacesSameKind(outPath,
+                                        outFormat == PresetFormat::kAUPreset ? OutputContent::kPropertyList
+                                                                             : OutputContent::kProgramOrBank,
+                                        error)))
     return Fail(error);
   AUPresetContents start;
   // The codec checks the starting preset and, for program and bank output, builds the file.
@@ -132,7 +134,9 @@ int RunSavePresetCommand(int argc, char** argv)
   const bool ok = AUPresetFromDictionary(static_cast<CFDictionaryRef>(state), contents, error);
   CFRelease(state);
   if (!ok) return Fail(error);
-  if (PresetFormatOf(outPath) == PresetFormat::kAUPreset) {
+  // The component names its state after its own current preset; a converted preset keeps its name.
+  if (!presetPath.empty()) contents.name = start.name;
+  if (outFormat == PresetFormat::kAUPreset) {
     if (!WriteAUPresetFile(outPath, contents, error)) return Fail(error);
     return 0;
   }

@@ -29,6 +29,30 @@ std::string DecimalVersionText(int decimal)
   return text;
 }
 
+// A name from the file as it can be shown on a terminal: control characters (escape sequences
+// among them, and their UTF-8 C1 forms), backslashes and quotes are written as escapes.
+std::string Printable(const std::string& text)
+{
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const bool c1 = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+    if (c < 0x20 || c == 0x7F || c1) {
+      const unsigned code = c1 ? static_cast<unsigned char>(text[++i]) : c;
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", code);
+      out += escaped;
+    } else if (c == '\\' || c == '"') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 // One line per parameter, from the plug-in's current values.
 void PrintParameters(IEffectBase& plug)
 {
@@ -77,7 +101,7 @@ int RunShowPresetCommand(int argc, char** argv)
     std::printf("plug-in: %s/%s/%s, version %s\n", FourCharText(static_cast<OSType>(state.type)).c_str(),
                 FourCharText(static_cast<OSType>(state.subtype)).c_str(),
                 FourCharText(static_cast<OSType>(state.manufacturer)).c_str(), version + 1);
-    std::printf("preset: \"%s\"\n", state.name.c_str());
+    std::printf("preset: \"%s\"\n", Printable(state.name).c_str());
     PrintParameters(plug);
     return 0;
   }
@@ -87,7 +111,7 @@ int RunShowPresetCommand(int argc, char** argv)
     std::printf("format: .fxp program, %s form\n", program.mIsChunk ? "chunk" : "parameter");
     std::printf("plug-in: %s, version %s\n", PresetFileCodeText(program.mPlugID).c_str(),
                 DecimalVersionText(program.mPlugVersion).c_str());
-    std::printf("preset: \"%s\"\n", program.mName.c_str());
+    std::printf("preset: \"%s\"\n", Printable(program.mName).c_str());
     PrintParameters(plug);
     return 0;
   default:
@@ -103,7 +127,7 @@ int RunShowPresetCommand(int argc, char** argv)
     // The plug-in holds what it could take of the bank; show its presets.
     for (int p = 0; p < plug.NPresets(); ++p) {
       plug.RestorePreset(p);
-      std::printf("%d \"%s\"\n", p, plug.GetPresetName(p));
+      std::printf("%d \"%s\"\n", p, Printable(plug.GetPresetName(p)).c_str());
       PrintParameters(plug);
     }
     return 0;
@@ -115,7 +139,7 @@ int RunShowPresetCommand(int argc, char** argv)
       const float v = prog.mValues[static_cast<size_t>(i)];
       plug.GetParam(i)->SetNormalized(v < 0.0f ? 0.0 : (v > 1.0f ? 1.0 : v));
     }
-    std::printf("%zu \"%s\"\n", p, prog.mName.c_str());
+    std::printf("%zu \"%s\"\n", p, Printable(prog.mName).c_str());
     PrintParameters(plug);
   }
   return 0;

@@ -121,11 +121,11 @@ int RunValidateCommand(int argc, char** argv)
       (outcome.pass ? passed : failed)++;
       std::printf("%s  %s%s%s\n", outcome.pass ? "PASS" : "FAIL", check.name.c_str(),
                   outcome.detail.empty() ? "" : ": ", outcome.detail.c_str());
-      std::fflush(stdout);
+      FlushStandardOutput();
     }
   }
   std::printf("%d checks: %d passed, %d failed\n", passed + failed, passed, failed);
   if (failed) std::printf("replay with: brindle validate --level %d --seed %u\n", context.level, firstSeed);
-  std::fflush(stdout);
+  FlushStandardOutput();
   return failed ? 1 : 0;
 }

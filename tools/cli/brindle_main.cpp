@@ -42,6 +42,14 @@ int Dispatch(const char* command, int argc, char** argv)
   return 2;
 }
 
+// A command's report that could not be written (a full disk, a closed pipe) is a failure, whatever
+// the command made of its work.
+int FinishStandardOutput(const char* command, int status)
+{
+  if (FlushStandardOutput() || status != 0) return status;
+  return CommandFailure(command, std::string("cannot write standard output: ") + std::strerror(StandardOutputError()));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -53,14 +61,14 @@ int main(int argc, char** argv)
   const char* command = argv[1];
   if (!std::strcmp(command, "--help") || !std::strcmp(command, "-h") || !std::strcmp(command, "help")) {
     std::fputs(kUsage, stdout);
-    return 0;
+    return FinishStandardOutput(command, 0);
   }
   if (!std::strcmp(command, "--version") || !std::strcmp(command, "version")) {
     std::printf("brindle %s\n", BrindleIdentity::kVersionString);
-    return 0;
+    return FinishStandardOutput(command, 0);
   }
   try {
-    return Dispatch(command, argc - 2, argv + 2);
+    return FinishStandardOutput(command, Dispatch(command, argc - 2, argv + 2));
   } catch (const std::bad_alloc&) {
     return CommandFailure(command, "out of memory");
   } catch (const std::exception& e) {

@@ -266,39 +266,7 @@ bool WriteAUPresetFile(const std::string& path, const AUPresetContents& contents
     error = "cannot encode the preset";
     return false;
   }
-  OutputTarget target;
-  if (!ResolveOutputTarget(path, target, error)) return false;
-  std::string temp = TempPatternFor(target.path);
-  const int fd = target.kind == OutputKind::kStream ? OpenStreamOutput(target, error) : mkstemp(&temp[0]);
-  if (fd < 0) {
-    if (target.kind == OutputKind::kReplace) error = "cannot write '" + path + "': " + std::strerror(errno);
-    return false;
-  }
-  size_t written = 0;
-  while (written < xml.size()) {
-    const ssize_t n = write(fd, xml.data() + written, xml.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    written += static_cast<size_t>(n);
-  }
-  const int savedErrno = errno;
-  if (target.kind == OutputKind::kStream) {
-    const bool closed = close(fd) == 0;
-    if (written == xml.size() && closed) return true;
-    error = "cannot write '" + path + "': " + std::strerror(savedErrno);
-    return false;
-  }
-  const bool complete = written == xml.size() && fsync(fd) == 0;
-  if (close(fd) != 0 || !complete) {
-    error = "cannot write '" + path + "': " + std::strerror(written == xml.size() ? errno : savedErrno);
-    unlink(temp.c_str());
-    return false;
-  }
-  if (!MoveOutputIntoPlace(temp, target.path, error)) {
-    unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  return WriteOutputFile(path, xml, error);
 }
 
 bool CheckAUPresetIdentity(const AUPresetContents& contents, OSType type, OSType subtype, OSType manufacturer,

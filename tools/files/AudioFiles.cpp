@@ -5,45 +5,40 @@
 #include "tools/files/OutputTarget.h"
 #include "tools/files/SoundStream.h"
 
-#include <atomic>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-// The one temporary file in flight, for the signal handler (async-signal-safe access only).
-char gTempPath[4096];
-std::atomic<bool> gTempActive{false};
-
-void RemoveTempAndExit(int sig)
-{
-  if (gTempActive.load()) unlink(gTempPath);
-  signal(sig, SIG_DFL);
-  raise(sig);
-}
-
-} // namespace
-
-void InstallTempFileCleanup()
-{
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, RemoveTempAndExit);
-}
-
 SoundReader::~SoundReader()
 {
   if (mFile) sf_close(mFile);
+  if (mSpool) std::fclose(mSpool);
 }
 
 bool SoundReader::Open(const std::string& path, std::string& error)
 {
   mInfo = SF_INFO{};
-  mFile = sf_open(path.c_str(), SFM_READ, &mInfo);
+  if (path == "-" && lseek(STDIN_FILENO, 0, SEEK_CUR) < 0) {
+    // Most decoders (FLAC's among them) look back and ahead in their file, which a pipe cannot do:
+    // standard input is first copied into an unnamed temporary file.
+    mSpool = std::tmpfile();
+    char buffer[1 << 16];
+    bool copied = mSpool != nullptr;
+    for (ssize_t n; copied && (n = read(STDIN_FILENO, buffer, sizeof buffer)) != 0;) {
+      if (n < 0 && errno == EINTR) continue;
+      copied = n > 0 && std::fwrite(buffer, 1, static_cast<size_t>(n), mSpool) == static_cast<size_t>(n);
+    }
+    if (!copied || std::fflush(mSpool) != 0 || lseek(fileno(mSpool), 0, SEEK_SET) != 0) {
+      error = std::string("cannot read standard input: ") + std::strerror(errno);
+      return false;
+    }
+    mFile = sf_open_fd(fileno(mSpool), SFM_READ, &mInfo, SF_FALSE);
+  } else {
+    mFile = sf_open(path.c_str(), SFM_READ, &mInfo);
+  }
   if (!mFile) {
     error = "cannot read '" + path + "': " + sf_strerror(nullptr);
     return false;
@@ -70,8 +65,7 @@ SafeSoundWriter::~SafeSoundWriter()
 
 bool SafeSoundWriter::Open(const std::string& path, int format, int channels, int sampleRate, std::string& error)
 {
-  OutputTarget target;
-  if (!ResolveOutputTarget(path, target, error)) return false;
+  Abandon();
   SF_INFO info{};
   info.channels = channels;
   info.samplerate = sampleRate;
@@ -84,37 +78,16 @@ bool SafeSoundWriter::Open(const std::string& path, int format, int channels, in
   mCountClips = subtype != SF_FORMAT_FLOAT && subtype != SF_FORMAT_DOUBLE;
   mClipped = 0;
   mChannels = channels;
-  if (target.kind == OutputKind::kStream) {
-    const int fd = OpenStreamOutput(target, error);
-    if (fd < 0) return false;
-    mStream = std::make_unique<SoundStream>();
-    mFile = mStream->Open(fd, path, format, channels, sampleRate, error);
-    if (!mFile) {
-      mStream.reset();
-      return false;
-    }
-  } else {
-    mPath = target.path;
-    const std::string pattern = TempPatternFor(mPath);
-    if (pattern.size() >= sizeof gTempPath) {
-      error = "output path too long";
-      return false;
-    }
-    std::strcpy(gTempPath, pattern.c_str());
-    const int fd = mkstemp(gTempPath);
-    if (fd < 0) {
-      error = "cannot create a file in '" + FolderOf(mPath) + "': " + std::strerror(errno);
-      return false;
-    }
-    mTempPath = gTempPath;
-    gTempActive.store(true);
-    mFile = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
-    if (!mFile) {
-      error = std::string("cannot write '") + path + "': " + sf_strerror(nullptr);
-      close(fd);
-      Abandon();
-      return false;
-    }
+  mOutput = std::make_unique<SafeOutput>();
+  if (!mOutput->Open(path, error)) {
+    mOutput.reset();
+    return false;
+  }
+  mStream = std::make_unique<SoundStream>();
+  mFile = mStream->Open(mOutput->Fd(), path, format, channels, sampleRate, error);
+  if (!mFile) {
+    Abandon();
+    return false;
   }
   // Integer formats clip rather than wrap around when the effect goes past full scale.
   sf_command(mFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
@@ -123,14 +96,25 @@ bool SafeSoundWriter::Open(const std::string& path, int format, int channels, in
   return true;
 }
 
+std::string SafeSoundWriter::Failure(const std::string& what, long frames, long written) const
+{
+  if (mStream->Failed()) return WriteFailure(mOutput->Name(), mStream->Errno());
+  if (mFile && sf_error(mFile) != SF_ERR_NO_ERROR) return what + ": " + sf_strerror(mFile);
+  if (frames > written)
+    return what + ": the encoder took " + std::to_string(written) + " of " + std::to_string(frames) +
+           " frames (are there samples that are not finite numbers?)";
+  return what;
+}
+
 bool SafeSoundWriter::Write(const float* interleaved, long frames, std::string& error)
 {
   if (mCountClips) {
     const float* end = interleaved + static_cast<size_t>(frames) * mChannels;
     for (const float* s = interleaved; s != end; ++s) mClipped += *s > 1.0f || *s < -1.0f;
   }
-  if (sf_writef_float(mFile, interleaved, frames) != frames || (mStream && mStream->Failed())) {
-    error = std::string("write error: ") + sf_strerror(mFile);
+  const sf_count_t written = sf_writef_float(mFile, interleaved, frames);
+  if (written != frames || mStream->Failed()) {
+    error = Failure("cannot write '" + mOutput->Name() + "'", frames, static_cast<long>(written));
     return false;
   }
   return true;
@@ -142,26 +126,18 @@ bool SafeSoundWriter::Commit(std::string& error)
     error = "nothing to commit";
     return false;
   }
-  sf_write_sync(mFile);
   const int closeErr = sf_close(mFile);
   mFile = nullptr;
-  if (closeErr != 0 || (mStream && mStream->Failed())) {
-    error =
-        std::string("cannot finish the output: ") + (closeErr != 0 ? sf_error_number(closeErr) : std::strerror(EPIPE));
+  const bool finished = mStream->Finish();
+  if (closeErr != 0 || !finished) {
+    error = mStream->Failed() ? WriteFailure(mOutput->Name(), mStream->Errno())
+                              : "cannot finish '" + mOutput->Name() + "': " + sf_error_number(closeErr);
     Abandon();
     return false;
   }
-  if (mStream) {
-    mStream.reset();
-    return true;
-  }
-  if (!MoveOutputIntoPlace(mTempPath, mPath, error)) {
-    Abandon();
-    return false;
-  }
-  mTempPath.clear();
-  gTempActive.store(false);
-  return true;
+  const bool ok = mOutput->Commit(error);
+  Abandon();
+  return ok;
 }
 
 void SafeSoundWriter::Abandon()
@@ -171,9 +147,5 @@ void SafeSoundWriter::Abandon()
     mFile = nullptr;
   }
   mStream.reset();
-  if (!mTempPath.empty()) {
-    unlink(mTempPath.c_str());
-    mTempPath.clear();
-  }
-  gTempActive.store(false);
+  mOutput.reset();
 }

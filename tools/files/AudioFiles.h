@@ -8,13 +8,17 @@
 // chunk, whose time stamp would make identical renders differ.
 #pragma once
 
+#include "tools/files/OutputFiles.h"
+
 #include <sndfile.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 
 class SoundStream;
+class SafeOutput;
 
 class SoundReader
 {
@@ -37,6 +41,7 @@ public:
 private:
   SNDFILE* mFile = nullptr;
   SF_INFO mInfo{};
+  std::FILE* mSpool = nullptr; // standard input from a pipe, copied to where it can be read again
 };
 
 class SafeSoundWriter
@@ -58,14 +63,13 @@ public:
   std::int64_t ClippedSamples() const { return mClipped; }
 
 private:
+  // The message for a failed write or close: the system's reason when a byte did not get through.
+  std::string Failure(const std::string& what, long frames, long written) const;
+
   SNDFILE* mFile = nullptr;
-  std::unique_ptr<SoundStream> mStream; // set when writing straight into a stream
+  std::unique_ptr<SafeOutput> mOutput;
+  std::unique_ptr<SoundStream> mStream;
   int mChannels = 0;
   bool mCountClips = false;
   std::int64_t mClipped = 0;
-  std::string mPath;
-  std::string mTempPath;
 };
-
-// Removes the temporary output of an interrupted run; installed for SIGINT, SIGTERM and SIGHUP.
-void InstallTempFileCleanup();

@@ -23,13 +23,58 @@ std::string ExtensionOf(const std::string& path)
   return dot == std::string::npos || dot == 0 ? std::string() : base.substr(dot + 1);
 }
 
+// A sink that takes and forgets whatever is written, for trying an encoder out.
+struct DiscardSink
+{
+  sf_count_t position = 0, length = 0;
+};
+
+sf_count_t SinkLength(void* self)
+{
+  return static_cast<DiscardSink*>(self)->length;
+}
+
+sf_count_t SinkSeek(sf_count_t offset, int whence, void* self)
+{
+  DiscardSink& s = *static_cast<DiscardSink*>(self);
+  const sf_count_t base = whence == SEEK_SET ? 0 : (whence == SEEK_CUR ? s.position : s.length);
+  if (base + offset < 0) return -1;
+  return s.position = base + offset;
+}
+
+sf_count_t SinkRead(void*, sf_count_t, void*)
+{
+  return 0;
+}
+
+sf_count_t SinkWrite(const void*, sf_count_t count, void* self)
+{
+  DiscardSink& s = *static_cast<DiscardSink*>(self);
+  s.position += count;
+  if (s.position > s.length) s.length = s.position;
+  return count;
+}
+
+sf_count_t SinkTell(void* self)
+{
+  return static_cast<DiscardSink*>(self)->position;
+}
+
+// libsndfile's format check passes some pairs its writers then refuse (MPEG Layer III inside WAV),
+// so a candidate counts only when a writer really opens with it.
 bool Writable(int format, int channels, int sampleRate)
 {
   SF_INFO info{};
   info.format = format;
   info.channels = channels;
   info.samplerate = sampleRate;
-  return sf_format_check(&info) != 0;
+  if (!sf_format_check(&info)) return false;
+  DiscardSink sink;
+  SF_VIRTUAL_IO io{&SinkLength, &SinkSeek, &SinkRead, &SinkWrite, &SinkTell};
+  SNDFILE* file = sf_open_virtual(&io, SFM_WRITE, &info, &sink);
+  if (!file) return false;
+  sf_close(file);
+  return true;
 }
 
 // Encodings to try for an input encoding, nearest first: the same, then wider, then narrower.

@@ -89,12 +89,12 @@ int OpenStreamOutput(const OutputTarget& target, std::string& error)
 
 bool IsSameFile(const std::string& a, const std::string& b)
 {
-  // "-" as an output is whatever standard output was redirected to, perhaps the input itself.
-  const auto statOf = [](const std::string& path, struct stat& st) {
-    return path == "-" ? fstat(STDOUT_FILENO, &st) == 0 : stat(path.c_str(), &st) == 0;
+  // "-" is whatever standard input or output was redirected from or to, perhaps the other file.
+  const auto statOf = [](const std::string& path, int fd, struct stat& st) {
+    return path == "-" ? fstat(fd, &st) == 0 : stat(path.c_str(), &st) == 0;
   };
   struct stat sa, sb;
-  if (a == "-" || !statOf(a, sa) || !statOf(b, sb)) return false;
+  if (a.empty() || !statOf(a, STDIN_FILENO, sa) || !statOf(b, STDOUT_FILENO, sb)) return false;
   // Devices such as /dev/null can be read and written in one run without harm.
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino && S_ISREG(sa.st_mode);
 }

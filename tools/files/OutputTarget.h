@@ -31,7 +31,7 @@ bool ResolveOutputTarget(const std::string& given, OutputTarget& target, std::st
 int OpenStreamOutput(const OutputTarget& target, std::string& error);
 
 // True when both names exist and are the same regular file (same device and inode), links followed;
-// b may be "-", standard output.
+// a may be "-", standard input, and b "-", standard output.
 bool IsSameFile(const std::string& a, const std::string& b);
 
 // False, with a message naming the input, when output is the same file as any of inputs.

@@ -1,26 +1,44 @@
-// libpng encoding into a temporary file, then rename into place.
+// libpng encoding through the safe output path.
 #include "tools/files/PngWriter.h"
 
 #include "raster/Raster_IBitmap.h"
 #include "tools/files/OutputFiles.h"
-#include "tools/files/OutputTarget.h"
 
 #include <png.h>
 
-#include <cerrno>
 #include <csetjmp>
-#include <cstdio>
-#include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string>
 #include <vector>
 
 namespace {
 
-// Only plain data lives in this frame, since libpng reports errors by longjmp-ing back into it.
-bool EncodeRows(FILE* file, int width, int height, unsigned char** rows)
+// Where libpng's bytes go, and the system's reason when they do not get there.
+struct PngSink
 {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  SafeOutput* out;
+  std::string error;
+};
+
+void WriteBytes(png_structp png, png_bytep data, size_t count)
+{
+  PngSink* sink = static_cast<PngSink*>(png_get_io_ptr(png));
+  if (!sink->out->WriteAll(data, count, sink->error)) png_error(png, "write failed");
+}
+
+void FlushNothing(png_structp) {}
+
+// The caller says what failed; libpng's own messages would add a second line.
+void SilentError(png_structp png, png_const_charp)
+{
+  png_longjmp(png, 1);
+}
+
+void SilentWarning(png_structp, png_const_charp) {}
+
+// Only plain data lives in this frame, since libpng reports errors by longjmp-ing back into it.
+bool EncodeRows(PngSink* sink, int width, int height, unsigned char** rows)
+{
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, &SilentError, &SilentWarning);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
   if (!info) {
@@ -31,7 +49,7 @@ bool EncodeRows(FILE* file, int width, int height, unsigned char** rows)
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, file);
+  png_set_write_fn(png, sink, &WriteBytes, &FlushNothing);
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -68,37 +86,12 @@ bool WritePngFile(Raster_IBitmap* bitmap, const std::string& path, std::string& 
     }
   }
 
-  OutputTarget target;
-  if (!ResolveOutputTarget(path, target, error)) return false;
-  const bool stream = target.kind == OutputKind::kStream;
-  std::string temp = TempPatternFor(target.path);
-  std::vector<char> name(temp.begin(), temp.end());
-  name.push_back('\0');
-  const int fd = stream ? OpenStreamOutput(target, error) : mkstemp(name.data());
-  if (fd < 0) {
-    if (!stream) error = "cannot create a file in '" + FolderOf(target.path) + "': " + std::strerror(errno);
+  SafeOutput out;
+  if (!out.Open(path, error)) return false;
+  PngSink sink{&out, std::string()};
+  if (!EncodeRows(&sink, width, height, rows.data())) {
+    error = sink.error.empty() ? "cannot write '" + path + "': the PNG encoder failed" : sink.error;
     return false;
   }
-  temp = stream ? std::string() : std::string(name.data());
-  FILE* file = fdopen(fd, "wb");
-  if (!file) {
-    error = std::string("cannot write '") + path + "': " + std::strerror(errno);
-    close(fd);
-    if (!stream) unlink(temp.c_str());
-    return false;
-  }
-  const bool encoded = EncodeRows(file, width, height, rows.data());
-  const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
-  const bool closed = std::fclose(file) == 0;
-  if (!encoded || !flushed || !closed) {
-    error = "cannot write '" + path + "': " + (encoded ? std::strerror(errno) : "the PNG encoder failed");
-    if (!stream) unlink(temp.c_str());
-    return false;
-  }
-  if (stream) return true;
-  if (!MoveOutputIntoPlace(temp, target.path, error)) {
-    unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  return out.Commit(error);
 }

@@ -4,8 +4,10 @@
 #include "BrindleIdentity.h"
 #include "au/AUPlugFactory.h"
 #include "effect/Brindle.h"
+#include "plugcore/IParam.h"
 #include "plugcore/ByteChunk.h"
 #include "plugcore/PresetFiles.h"
+#include "tools/files/OutputFiles.h"
 #include "tools/host/ComponentHost.h"
 
 #include <cctype>
@@ -63,8 +65,20 @@ bool PresetCodec::Load(const std::string& path, std::string& error)
     error = reason;
     return false;
   }
-  const bool ok = format == PresetFormat::kFXP ? mPlug->LoadProgramFile(bytes.data(), bytes.size(), &reason)
-                                               : mPlug->LoadBankFile(bytes.data(), bytes.size(), &reason);
+  bool ok = format == PresetFormat::kFXP ? mPlug->LoadProgramFile(bytes.data(), bytes.size(), &reason)
+                                         : mPlug->LoadBankFile(bytes.data(), bytes.size(), &reason);
+  mBank = FXBBank{};
+  if (ok && format == PresetFormat::kFXB && ParseFXB(bytes.data(), bytes.size(), &mBank, &reason) && !mBank.mIsChunk) {
+    // The plug-in keeps fewer presets than a bank may hold: the bank's current program is the state,
+    // and the bank is kept whole for an .fxb written from it.
+    const int current = mBank.mCurrentPreset;
+    PresetFileBytes program;
+    if (current >= 0 && current < static_cast<int>(mBank.mPrograms.size()) &&
+        BuildFXP(mBank.mPrograms[static_cast<size_t>(current)], &program, &reason))
+      ok = mPlug->LoadProgramFile(program.data(), program.size(), &reason);
+  } else {
+    mBank = FXBBank{};
+  }
   if (!ok) error = "'" + path + "' is not a usable " + (format == PresetFormat::kFXP ? ".fxp" : ".fxb") + ": " + reason;
   return ok;
 }
@@ -76,6 +90,7 @@ bool PresetCodec::LoadAsState(const std::string& path, AUPresetContents& state, 
     state = ToAUPreset();
     return true;
   }
+  mBank = FXBBank{};
   AUPresetContents read;
   if (!ReadAUPresetFile(path, read, error)) return false;
   if (!FromAUPreset(read, error)) {
@@ -94,15 +109,27 @@ bool PresetCodec::Save(const std::string& path, std::string& error)
     return false;
   }
   if (format == PresetFormat::kAUPreset) return WriteAUPresetFile(path, ToAUPreset(), error);
+  // Program and bank files keep normalized values that load snapped to the step grid, while the
+  // plug-in acts on a stepped value by its type: a bool from 0.5 up is on, an int or enum counts
+  // by its whole part (0.7 is 0). Stored that way, a converted preset means what the original did.
+  for (int i = 0; i < mPlug->NParams(); ++i) {
+    IParam* param = mPlug->GetParam(i);
+    if (param->Type() == IParam::kTypeBool)
+      param->Set(param->Bool() ? 1.0 : 0.0);
+    else if (param->Type() == IParam::kTypeInt || param->Type() == IParam::kTypeEnum)
+      param->Set(std::trunc(param->Value()));
+  }
+  mPlug->ModifyCurrentPreset(nullptr);
   PresetFileBytes bytes;
   std::string reason;
-  const bool built =
-      format == PresetFormat::kFXP ? mPlug->BuildProgramFile(&bytes, &reason) : mPlug->BuildBankFile(&bytes, &reason);
-  if (!built || !WritePresetFile(path.c_str(), bytes, &reason)) {
-    error = built ? reason : "cannot build '" + path + "': " + reason;
+  const bool built = format == PresetFormat::kFXP ? mPlug->BuildProgramFile(&bytes, &reason)
+                     : mBank.mPrograms.empty()    ? mPlug->BuildBankFile(&bytes, &reason)
+                                                  : BuildBankOverLoaded(&bytes, &reason);
+  if (!built) {
+    error = "cannot build '" + path + "': " + reason;
     return false;
   }
-  return true;
+  return WriteOutputFile(path, std::string(bytes.begin(), bytes.end()), error);
 }
 
 AUPresetContents PresetCodec::ToAUPreset()
@@ -160,4 +187,19 @@ bool PresetCodec::FromAUPreset(const AUPresetContents& state, std::string& error
   }
   mPlug->ModifyCurrentPreset(state.name.c_str());
   return true;
+}
+
+bool PresetCodec::BuildBankOverLoaded(PresetFileBytes* out, std::string* error)
+{
+  PresetFileBytes bytes;
+  FXPProgram current;
+  if (!mPlug->BuildProgramFile(&bytes, error) || !ParseFXP(bytes.data(), bytes.size(), &current, error)) return false;
+  FXBBank bank = mBank;
+  bank.mPlugVersion = current.mPlugVersion;
+  const int index = bank.mCurrentPreset >= 0 && bank.mCurrentPreset < static_cast<int>(bank.mPrograms.size())
+                        ? bank.mCurrentPreset
+                        : 0;
+  bank.mCurrentPreset = index;
+  bank.mPrograms[static_cast<size_t>(index)] = current;
+  return BuildFXB(bank, out, error);
 }

@@ -8,6 +8,7 @@
 // Nothing here knows the parameters: names, values and texts come from the plug-in object.
 #pragma once
 
+#include "plugcore/PresetFiles.h"
 #include "tools/files/AUPresetFile.h"
 
 #include <memory>
@@ -36,7 +37,8 @@ public:
   // ToAUPreset of what was loaded.
   bool LoadAsState(const std::string& path, AUPresetContents& state, std::string& error);
   // Writes the plug-in object's state in the format of path's extension: the current preset (name
-  // and values) for .aupreset and .fxp, every preset for .fxb. Nothing is written on failure.
+  // and values) for .aupreset and .fxp, every preset for .fxb (every program of a loaded bank, the
+  // current one holding the state). Nothing is written on failure.
   bool Save(const std::string& path, std::string& error);
 
   // The class-info state of the current preset name and parameter values, as the component
@@ -48,5 +50,9 @@ public:
   IEffectBase& Plug();
 
 private:
+  // The loaded bank with the plug-in's current state in place of its current program.
+  bool BuildBankOverLoaded(PresetFileBytes* out, std::string* error);
+
   std::unique_ptr<IEffectBase> mPlug;
+  FXBBank mBank; // a parameter-form bank as loaded, kept whole for an .fxb output
 };

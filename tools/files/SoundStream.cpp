@@ -1,9 +1,11 @@
 // Streamed WAV headers and libsndfile's virtual I/O onto a descriptor.
 #include "tools/files/SoundStream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -77,50 +79,62 @@ std::string SoundStream::StreamedWavHeader(int subtype, int channels, int sample
   return header;
 }
 
-SoundStream::~SoundStream()
-{
-  if (mFd >= 0) close(mFd);
-}
-
 SNDFILE* SoundStream::Open(int fd, const std::string& name, int format, int channels, int sampleRate,
                            std::string& error)
 {
   mFd = fd;
+  mPosition = 0;
+  mMemory.clear();
+  mFailed = false;
   SF_INFO info{};
   info.channels = channels;
   info.samplerate = sampleRate;
   info.format = format;
-  const bool seekable = lseek(fd, 0, SEEK_CUR) >= 0;
-  if (seekable || (format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV) {
-    SNDFILE* file = sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
-    if (!file) error = "cannot write '" + name + "': " + sf_strerror(nullptr);
-    return file;
-  }
-  const int subtype = format & SF_FORMAT_SUBMASK;
-  const std::string header = StreamedWavHeader(subtype, channels, sampleRate);
-  if (header.empty()) {
-    error = "cannot stream this WAV encoding into '" + name + "'; write it to a file";
-    return nullptr;
-  }
-  if (!WriteAll(header.data(), header.size())) {
-    error = "cannot write '" + name + "': " + std::strerror(errno);
-    return nullptr;
-  }
-  info.format = SF_FORMAT_RAW | subtype | SF_ENDIAN_LITTLE;
   SF_VIRTUAL_IO io{&Length, &Seek, &Read, &Write, &Tell};
+  const off_t start = lseek(fd, 0, SEEK_CUR);
+  if (start >= 0) {
+    mMode = Mode::kSeekable;
+    mPosition = start;
+  } else if ((format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV) {
+    mMode = Mode::kMemory;
+  } else {
+    mMode = Mode::kRawAfterHeader;
+    const int subtype = format & SF_FORMAT_SUBMASK;
+    const std::string header = StreamedWavHeader(subtype, channels, sampleRate);
+    if (header.empty()) {
+      error = "cannot stream this WAV encoding into '" + name + "'; write it to a file";
+      return nullptr;
+    }
+    if (!WriteAll(header.data(), header.size())) {
+      error = "cannot write '" + name + "': " + std::strerror(mErrno);
+      return nullptr;
+    }
+    info.format = SF_FORMAT_RAW | subtype | SF_ENDIAN_LITTLE;
+  }
   SNDFILE* file = sf_open_virtual(&io, SFM_WRITE, &info, this);
-  if (!file) error = "cannot write '" + name + "': " + sf_strerror(nullptr);
+  if (!file) error = "cannot write '" + name + "': " + (mFailed ? std::strerror(mErrno) : sf_strerror(nullptr));
   return file;
+}
+
+bool SoundStream::Finish()
+{
+  if (mMode != Mode::kMemory || mFailed) return !mFailed;
+  mMode = Mode::kRawAfterHeader;
+  const std::string bytes = std::move(mMemory);
+  mMemory.clear();
+  return WriteAll(bytes.data(), bytes.size());
 }
 
 bool SoundStream::WriteAll(const void* bytes, size_t count)
 {
+  if (mFailed) return false;
   const char* p = static_cast<const char*>(bytes);
   while (count > 0) {
     const ssize_t n = write(mFd, p, count);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       mFailed = true;
+      mErrno = n < 0 ? errno : EIO;
       return false;
     }
     p += n;
@@ -132,25 +146,56 @@ bool SoundStream::WriteAll(const void* bytes, size_t count)
 
 sf_count_t SoundStream::Length(void* self)
 {
-  return static_cast<SoundStream*>(self)->mPosition;
+  SoundStream& s = *static_cast<SoundStream*>(self);
+  if (s.mMode == Mode::kMemory) return static_cast<sf_count_t>(s.mMemory.size());
+  struct stat st;
+  if (s.mMode == Mode::kSeekable && fstat(s.mFd, &st) == 0 && S_ISREG(st.st_mode)) return st.st_size;
+  return s.mPosition;
 }
 
-// Raw data is written front to back; only "where am I" seeks can succeed.
 sf_count_t SoundStream::Seek(sf_count_t offset, int whence, void* self)
 {
   SoundStream& s = *static_cast<SoundStream*>(self);
-  const sf_count_t target = whence == SEEK_SET ? offset : s.mPosition + offset;
-  return target == s.mPosition ? target : -1;
+  if (s.mMode == Mode::kSeekable) {
+    const off_t at = lseek(s.mFd, static_cast<off_t>(offset), whence);
+    if (at >= 0) s.mPosition = at;
+    return at;
+  }
+  const sf_count_t base = whence == SEEK_SET ? 0 : (whence == SEEK_CUR ? s.mPosition : Length(self));
+  const sf_count_t target = base + offset;
+  // Raw data after a header is written front to back; only "where am I" seeks can succeed.
+  if (s.mMode == Mode::kRawAfterHeader) return target == s.mPosition ? target : -1;
+  if (target < 0) return -1;
+  s.mPosition = target;
+  return target;
 }
 
-sf_count_t SoundStream::Read(void*, sf_count_t, void*)
+sf_count_t SoundStream::Read(void* buffer, sf_count_t count, void* self)
 {
-  return 0;
+  SoundStream& s = *static_cast<SoundStream*>(self);
+  if (s.mMode == Mode::kSeekable) {
+    const ssize_t n = read(s.mFd, buffer, static_cast<size_t>(count));
+    if (n <= 0) return 0;
+    s.mPosition += n;
+    return n;
+  }
+  if (s.mMode != Mode::kMemory || s.mPosition >= static_cast<sf_count_t>(s.mMemory.size())) return 0;
+  const sf_count_t n = std::min<sf_count_t>(count, static_cast<sf_count_t>(s.mMemory.size()) - s.mPosition);
+  std::memcpy(buffer, s.mMemory.data() + s.mPosition, static_cast<size_t>(n));
+  s.mPosition += n;
+  return n;
 }
 
 sf_count_t SoundStream::Write(const void* buffer, sf_count_t count, void* self)
 {
   SoundStream& s = *static_cast<SoundStream*>(self);
+  if (s.mMode == Mode::kMemory) {
+    const size_t end = static_cast<size_t>(s.mPosition + count);
+    if (s.mMemory.size() < end) s.mMemory.resize(end);
+    std::memcpy(&s.mMemory[static_cast<size_t>(s.mPosition)], buffer, static_cast<size_t>(count));
+    s.mPosition += count;
+    return count;
+  }
   const sf_count_t before = s.mPosition;
   s.WriteAll(buffer, static_cast<size_t>(count));
   return s.mPosition - before;
