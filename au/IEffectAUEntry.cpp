@@ -165,6 +165,9 @@ ComponentResult IEffectAU::DoSelector(ComponentParameters* params)
   case kAudioUnitInitializeSelect:
     if (!CheckLegalIO()) return badComponentSelector;
     mIsInitialized = true;
+    // A (re)initialised unit starts a new stream: no history of the last one, and the sample
+    // rate a stream format set since is taken up now.
+    Reset();
     OnParamReset();
     OnActivate(true);
     return noErr;

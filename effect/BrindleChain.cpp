@@ -89,7 +89,7 @@ BRINDLE_AUDIO_PATH void ProcessPlain(AuDSP& dsp, const BrindleSettings& settings
   typedef typename std::remove_pointer<decltype(block.out0)>::type Sample;
   int noiseIndex = 0;
   for (int i = 0; i < block.frames; ++i) {
-    const double s = block.in0[i] + block.in1[i];
+    const double s = BrindleInputSample(block.in0[i]) + BrindleInputSample(block.in1[i]);
     if (!settings.effectOn) {
       block.out1[i] = static_cast<Sample>(s);
       block.out0[i] = static_cast<Sample>(s);

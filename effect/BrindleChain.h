@@ -10,14 +10,22 @@
 // block. Blocks longer than the table wrap around to entry 0 again, so any block length is safe.
 // In-place use (an output buffer equal to an input buffer) is allowed.
 //
+// Both take a NaN or infinite input sample as silence (0.0) where it enters, before the sum: one
+// such sample would otherwise turn the rest of the block into NaN, which a host mixes into its bus
+// and every plug-in after this one. Finite samples enter unchanged, to the last bit.
+//
 // Both end every block that ran the filters with BrindleSettleHistories: histories that decayed
 // into denormal numbers are set to zero (a constant input leaves the 95 Hz high-pass ringing
-// there for good, at several times the cost of a normal sample), and histories poisoned by an
-// infinite or NaN input are cleared so that the effect is heard again from the next block on.
+// there for good, at several times the cost of a normal sample), and histories poisoned by a
+// finite input so large that the arithmetic overflows are cleared so that the effect is heard
+// again from the next block on.
 #pragma once
 
 #include "effect/AuDSP.h"
 #include "effect/BrindleNoise.h"
+
+#include <cfloat>
+#include <cmath>
 
 constexpr int kBrindleNumStages = 22;     // biquad slots 0..21
 constexpr int kBrindleFirstCabStage = 12; // slots 12..21 form the cabinet
@@ -53,6 +61,13 @@ struct BrindleFloatOutBlock
   float* out1;
   int frames;
 };
+
+// An input sample as the chain takes it: NaN and the infinities are silence, anything else stays.
+inline double BrindleInputSample(double x)
+{
+  // NaN fails every comparison, so "at most DBL_MAX" lets only finite values through.
+  return std::fabs(x) <= DBL_MAX ? x : 0.0;
+}
 
 // Full reset of the filter bank, then slots 0..21 designed for the sample rate.
 void BrindleDesignFilters(AuDSP& dsp, double sampleRate);

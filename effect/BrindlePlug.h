@@ -31,6 +31,7 @@ public:
   explicit BrindlePlug(InstanceInfo instanceInfo);
   ~BrindlePlug() override = default;
 
+  // Clears every filter history; a sample rate other than the last Init's runs Init again.
   void Reset() override;
   void OnParamChange(int paramIdx) override;
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;

@@ -99,7 +99,11 @@ void BrindlePlug<TAdapter>::Reset()
   if (!(mFilterSampleRate == mPrevSampleRate)) {
     mPrevSampleRate = mFilterSampleRate;
     Init();
+    return;
   }
+  // Same rate: the design and the noise table stay, but a host resets (or deactivates and
+  // activates) to start a new stream, which must not begin with the last one's tail.
+  mDSP.biquadFilterReset();
 }
 
 template <class TAdapter>

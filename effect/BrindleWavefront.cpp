@@ -14,7 +14,7 @@ BRINDLE_AUDIO_PATH void PassThroughSum(const Block& block)
 {
   typedef typename std::remove_pointer<decltype(block.out0)>::type Sample;
   for (int i = 0; i < block.frames; ++i) {
-    const Sample s = static_cast<Sample>(block.in0[i] + block.in1[i]);
+    const Sample s = static_cast<Sample>(BrindleInputSample(block.in0[i]) + BrindleInputSample(block.in1[i]));
     block.out1[i] = s;
     block.out0[i] = s;
   }

@@ -24,7 +24,8 @@
 // added and plain and fast calls mix freely.
 //
 // The memoryless parts ride along: the input sum enters lane 0 (summed four frames at a time
-// inside the block); slot 1's outputs of a batch run through fuzz and mix as one K-lane vector whose
+// inside the block, NaN and infinite samples taken as silence as in the plain loop); slot 1's
+// outputs of a batch run through fuzz and mix as one K-lane vector whose
 // results enter slot 2 two batches later, so that the shaper is off the critical path; the
 // output gain is a multiplier vector that is 1.0 in every lane but slot 12's input (x * 1.0 is
 // exact), or the chain's last step without the cabinet. Outputs are written as doubles or, for a
@@ -156,6 +157,15 @@ BRINDLE_ALWAYS_INLINE void FirstVectorInput(int s, const Lanes<8>::V& own, const
   const Lanes<8>::V wide = __builtin_shufflevector(pair, pair, 0, 1, 2, 3, 4, 5, 6, 7);
   in = s % 2 == 0 ? __builtin_shuffle(wide, own, M{0, 8, 2, 10, 11, 12, 13, 14})
                   : __builtin_shuffle(wide, own, M{1, 8, 3, 10, 11, 12, 13, 14});
+}
+
+// Four input samples as the chain takes them (BrindleInputSample): lanes holding NaN or an
+// infinity become 0.0, the others keep their bits.
+BRINDLE_ALWAYS_INLINE void SilenceNonFinite(Lanes<4>::V& x)
+{
+  typedef Lanes<4>::U U;
+  const Lanes<4>::V magnitude = (Lanes<4>::V)((U)x & (U{} + 0x7fffffffffffffffu));
+  x = magnitude <= DBL_MAX ? x : Lanes<4>::V{};
 }
 
 // Per-lane constants, laid out so that lane vectors load straight from them.
@@ -337,6 +347,8 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
       __builtin_memcpy(&a, block.in0 + t0, sizeof(Sum4));
       __builtin_memcpy(&b, block.in1 + t0, sizeof(Sum4));
       __builtin_memcpy(&n, noise + noiseIndex, sizeof(Sum4));
+      SilenceNonFinite(a);
+      SilenceNonFinite(b);
       inSum = a + b + n;
       noiseIndex += 4;
       if (noiseIndex == kBrindleNoiseTableSize) noiseIndex = 0; // blocks longer than the table reuse it from the start
@@ -345,7 +357,7 @@ BRINDLE_ALWAYS_INLINE void RunWavefront(AuDSP& dsp, const BrindleSettings& setti
       for (int s = 0; s < K; ++s) {
         const std::int64_t t = t0 + s;
         if (t < frames) {
-          inSum[s] = block.in0[t] + block.in1[t] + noise[noiseIndex];
+          inSum[s] = BrindleInputSample(block.in0[t]) + BrindleInputSample(block.in1[t]) + noise[noiseIndex];
           if (++noiseIndex == kBrindleNoiseTableSize) noiseIndex = 0;
         }
       }

@@ -1,7 +1,7 @@
 # brindle_lv2_bundle(): a product's LV2 bundle <NAME>.lv2/ in the build tree.
 #
 #   brindle_lv2_bundle(NAME <Name> PREFIX <PREFIX> TEMPLATE <ClassTemplate> IMPL_HEADER <header>
-#                      LIBRARIES <libs...> [CATEGORY <lv2 class>] [RUNTIME_LIBRARIES <shared libs...>]
+#                      LIBRARIES <libs...> [CATEGORY <lv2 class>] [PLATFORM]
 #                      [OUTPUT_DIRECTORY <dir>] [NO_INSTALL])
 #
 # PREFIX is the prefix brindle_plugin_identity() set in the caller's scope: <PREFIX>_LV2_URI,
@@ -9,15 +9,20 @@
 # from LV2Entry.cpp.in: it includes IMPL_HEADER, instantiates TEMPLATE<IEffectLV2> and exports
 # lv2_descriptor, the library's only exported symbol. The same entry is linked into a small
 # program that writes manifest.ttl, <Name>.ttl and presets.ttl from the product at build time.
-# RUNTIME_LIBRARIES (shared libraries the product needs when loaded) are copied into the bundle,
-# which the library finds through its $ORIGIN run path. The bundle goes into OUTPUT_DIRECTORY
-# (default: the top of the build tree). Targets: <Name>_lv2 (the library), <Name>_lv2_bundle
-# (everything; built by default). `cmake --install` puts the bundle in lib/lv2 unless NO_INSTALL.
+# The library carries all the framework code it uses, hidden (brindle_hidden_bundle_library):
+# a host may load bundles built from other versions of the framework beside it. PLATFORM, for
+# products whose code reaches the platform stand-ins (an editor), links a private copy of those
+# in too. The bundle goes into OUTPUT_DIRECTORY (default: the top of the build tree). Targets:
+# <Name>_lv2 (the library), <Name>_lv2_bundle (everything; built by default). `cmake --install`
+# puts the bundle in lib/lv2 unless NO_INSTALL.
 set(BRINDLE_LV2_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "")
 
 function(brindle_lv2_bundle)
-  cmake_parse_arguments(ARG "NO_INSTALL" "NAME;PREFIX;TEMPLATE;IMPL_HEADER;CATEGORY;OUTPUT_DIRECTORY"
-                        "LIBRARIES;RUNTIME_LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "NO_INSTALL;PLATFORM" "NAME;PREFIX;TEMPLATE;IMPL_HEADER;CATEGORY;OUTPUT_DIRECTORY"
+                        "LIBRARIES" ${ARGN})
+  if(ARG_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "brindle_lv2_bundle: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
+  endif()
   foreach(key NAME PREFIX TEMPLATE IMPL_HEADER)
     if(NOT ARG_${key})
       message(FATAL_ERROR "brindle_lv2_bundle: ${key} is missing")
@@ -52,17 +57,18 @@ function(brindle_lv2_bundle)
 
   add_library(${name}_lv2 MODULE $<TARGET_OBJECTS:${name}_lv2_entry>)
   target_link_libraries(${name}_lv2 PRIVATE brindle_lv2 ${ARG_LIBRARIES})
-  target_link_options(${name}_lv2 PRIVATE -Wl,--version-script=${BRINDLE_LV2_DIR}/exports.map -Wl,--no-undefined)
+  set(platform_arg)
+  if(ARG_PLATFORM)
+    set(platform_arg PLATFORM)
+  endif()
+  brindle_hidden_bundle_library(${name}_lv2 EXPORTS lv2_descriptor ${platform_arg})
+  # Nothing of ours beside it to find at run time (builds before this one put the shared platform
+  # library there).
+  file(REMOVE ${bundle}/libbrindle_platform.so)
   set_target_properties(${name}_lv2 PROPERTIES
     OUTPUT_NAME ${name} PREFIX "" SUFFIX ".so"
     LIBRARY_OUTPUT_DIRECTORY ${bundle}
-    BUILD_WITH_INSTALL_RPATH ON INSTALL_RPATH "$ORIGIN"
-    LINK_DEPENDS ${BRINDLE_LV2_DIR}/exports.map)
-  foreach(lib IN LISTS ARG_RUNTIME_LIBRARIES)
-    add_custom_command(TARGET ${name}_lv2 POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${lib}> ${bundle}/
-      VERBATIM)
-  endforeach()
+    SKIP_BUILD_RPATH ON)
 
   add_executable(${name}_lv2_ttl ${BRINDLE_LV2_DIR}/LV2BundleTool.cpp $<TARGET_OBJECTS:${name}_lv2_entry>)
   target_link_libraries(${name}_lv2_ttl PRIVATE brindle_lv2_ttl ${ARG_LIBRARIES})

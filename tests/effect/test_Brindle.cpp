@@ -191,19 +191,27 @@ TEST(BrindleSetup, InitDesignsFiltersAndNoiseFromTheSharedGenerator)
   EXPECT_EQ(rand_state, 2124690u);
 }
 
-TEST(BrindleSetup, ResetRebuildsOnlyForANewRate)
+TEST(BrindleSetup, ResetClearsHistoriesAndRebuildsOnlyForANewRate)
 {
   Brindle plug(Info());
   std::vector<double> in(300, 0.25), out0(300), out1(300);
   double* ins[2] = {in.data(), in.data()};
   double* outs[2] = {out0.data(), out1.data()};
   plug.ProcessDoubleReplacing(ins, outs, 300);
-  const double history = plug.GetDSP().y1[5];
   const double noise0 = plug.GetNoiseTable()[100];
-  ASSERT_NE(history, 0.0);
+  const AuDSP designed = plug.GetDSP();
+  ASSERT_NE(designed.y1[5], 0.0);
 
-  plug.Reset(); // same 44100: nothing changes
-  EXPECT_EQ(plug.GetDSP().y1[5], history);
+  // Same 44100: every history cleared, the design and the noise table kept.
+  plug.Reset();
+  for (int s = 0; s < AuDSP::kNumBiquads; ++s) {
+    EXPECT_EQ(plug.GetDSP().x1[s], 0.0) << s;
+    EXPECT_EQ(plug.GetDSP().x2[s], 0.0) << s;
+    EXPECT_EQ(plug.GetDSP().y1[s], 0.0) << s;
+    EXPECT_EQ(plug.GetDSP().y2[s], 0.0) << s;
+    EXPECT_EQ(plug.GetDSP().b0[s], designed.b0[s]) << s;
+    EXPECT_EQ(plug.GetDSP().a2[s], designed.a2[s]) << s;
+  }
   EXPECT_EQ(plug.GetNoiseTable()[100], noise0);
 
   plug.SetSampleRate(48000.0);

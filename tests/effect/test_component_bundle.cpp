@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <thread>
 #include <vector>
@@ -427,4 +428,87 @@ TEST_F(BrindleBundleTest, ParameterChangesWhileRenderingThroughFastDispatch)
   EXPECT_TRUE(allFinite);
   EXPECT_GE(changes.load(), 500);
   CloseComponent(unit);
+}
+
+namespace {
+// A host input that is either silent or loud: a full-scale square wave, the worst tail to leave.
+struct SwitchedSource
+{
+  bool loud = false;
+  static OSStatus Callback(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
+                           AudioBufferList* list)
+  {
+    const bool loud = static_cast<SwitchedSource*>(refCon)->loud;
+    for (UInt32 c = 0; c < list->mNumberBuffers; ++c) {
+      float* data = static_cast<float*>(list->mBuffers[c].mData);
+      for (UInt32 i = 0; i < nFrames; ++i) {
+        const long n = static_cast<long>(ts->mSampleTime) + static_cast<long>(i);
+        data[i] = loud ? ((n / 40) % 2 ? 0.95f : -0.95f) : 0.0f;
+      }
+    }
+    return noErr;
+  }
+};
+} // namespace
+
+TEST_F(BrindleBundleTest, EveryActivationStartsWithoutTheLastStreamsTail)
+{
+  // After a loud passage, each row's host calls start a new stream at the same rate. The silence
+  // rendered then must come out exactly as this instance's first silence did (the filters' design
+  // and the noise table belong to the instance and stay): nothing of the loud passage's tail.
+  enum Step { kUninitialize, kInitialize, kReset };
+  struct Row
+  {
+    const char* what;
+    std::vector<Step> steps;
+  };
+  const Row rows[] = {
+      {"Reset", {kReset}},
+      {"Uninitialize, Initialize", {kUninitialize, kInitialize}},
+      {"Uninitialize, Reset, Initialize", {kUninitialize, kReset, kInitialize}},
+      {"Reset twice", {kReset, kReset}},
+  };
+  constexpr UInt32 kFrames = 512;
+  constexpr int kBlocks = 5; // longer than the 44 ms tail at 44.1 kHz
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ComponentInstance unit = OpenComponent(Find(kAufx));
+    ASSERT_NE(unit, nullptr);
+    // Closed on every way out, so that a failing row leaves the bundle free to unload.
+    const std::unique_ptr<ComponentInstanceRecord, OSErr (*)(ComponentInstance)> closer(unit, CloseComponent);
+    SwitchedSource source;
+    AURenderCallbackStruct cb = {SwitchedSource::Callback, &source};
+    ASSERT_EQ(
+        AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb, sizeof(cb)),
+        noErr);
+    ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+    double sampleTime = 0.0;
+    auto render = [&](std::vector<float>& out) {
+      HostBuffers buffers(2, kFrames);
+      for (int b = 0; b < kBlocks; ++b) {
+        AudioUnitRenderActionFlags flags = 0;
+        const AudioTimeStamp ts = SampleTimeStamp(sampleTime);
+        sampleTime += kFrames;
+        ASSERT_EQ(AudioUnitRender(unit, &flags, &ts, 0, kFrames, buffers.List()), noErr);
+        out.insert(out.end(), buffers.Channel(0), buffers.Channel(0) + kFrames);
+      }
+    };
+    std::vector<float> first, loud, after;
+    render(first);
+    source.loud = true;
+    render(loud);
+    for (Step step : row.steps) {
+      const OSStatus status = step == kUninitialize ? AudioUnitUninitialize(unit)
+                              : step == kInitialize ? AudioUnitInitialize(unit)
+                                                    : AudioUnitReset(unit, kAudioUnitScope_Global, 0);
+      ASSERT_EQ(status, noErr);
+    }
+    source.loud = false;
+    render(after);
+    ASSERT_EQ(after.size(), first.size());
+    for (size_t i = 0; i < first.size(); ++i)
+      ASSERT_EQ(std::memcmp(&after[i], &first[i], sizeof(float)), 0)
+          << "frame " << i << ": " << after[i] << " vs " << first[i];
+    EXPECT_GT(std::fabs(loud[kFrames]), 0.1f); // the loud passage was loud
+  }
 }
