@@ -250,6 +250,9 @@ TEST(BrindleFileSafety, PipesStandardInputAndUnusualInputsReadBack)
       {"B render in.mp3 from-mp3.flac", "from-mp3.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, ""},
       {"B render whole.aiff from-aiff.wav", "from-aiff.wav", 0, ""},
       {"B render cut.aiff from-cut.wav", "from-cut.wav", 0, "promises 3000 frames, holds 2000"},
+      // Appended to a file: the bytes before it stay, the completed header lands after them.
+      {"printf JUNK > app.bin && B render in.wav - --type flac >> app.bin && tail -c +5 app.bin > app.flac", "app.flac",
+       SF_FORMAT_FLAC | SF_FORMAT_PCM_24, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -266,6 +269,7 @@ TEST(BrindleFileSafety, PipesStandardInputAndUnusualInputsReadBack)
       EXPECT_EQ(r.err, "");
     }
   }
+  EXPECT_EQ(Slurp(dir / "app.bin").substr(0, 4), "JUNK");
   // The pipe carries the very bytes a file gets: the stream header complete, nothing after the end.
   EXPECT_EQ(ReadableFrames(dir / "piped.flac"), 3000);
   ASSERT_EQ(Sh(dir, "B render in.wav file.flac").status, 0);

@@ -196,9 +196,11 @@ sf_count_t SoundStream::Write(const void* buffer, sf_count_t count, void* self)
     s.mPosition += count;
     return count;
   }
+  // After a failed write the bytes are taken and dropped: the failure is reported from Failed(), and
+  // libsndfile, told of it, skips freeing some encoders' state (Vorbis) when the file is closed.
   const sf_count_t before = s.mPosition;
-  s.WriteAll(buffer, static_cast<size_t>(count));
-  return s.mPosition - before;
+  if (!s.WriteAll(buffer, static_cast<size_t>(count))) s.mPosition = before + count;
+  return count;
 }
 
 sf_count_t SoundStream::Tell(void* self)
