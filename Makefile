@@ -30,12 +30,13 @@ demo: deps $(BUILD)/CMakeCache.txt
 	./$(BUILD)/tools/brindle demo
 
 # PREFIX/bin/brindle, PREFIX/lib/brindle/ (the bundle and the platform library),
-# PREFIX/lib/lv2/Brindle.lv2/ and PREFIX/share/man/man1/brindle.1, staged under DESTDIR when given.
-# The program is configured with PREFIX so that it finds the installed bundle. For LV2 hosts alone,
-# copying build/Brindle.lv2 into ~/.lv2 is a user install.
+# PREFIX/lib/lv2/Brindle.lv2/, PREFIX/lib/clap/Brindle.clap (with Brindle.clap-resources/) and
+# PREFIX/share/man/man1/brindle.1, staged under DESTDIR when given. The program is configured with PREFIX
+# so that it finds the installed bundle. For LV2 or CLAP hosts alone, copying build/Brindle.lv2 into
+# ~/.lv2, or build/Brindle.clap and build/Brindle.clap-resources into ~/.clap, is a user install.
 install: deps $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
-	cmake --build $(BUILD) -j $(JOBS) --target brindle Brindle_lv2_bundle
+	cmake --build $(BUILD) -j $(JOBS) --target brindle Brindle_lv2_bundle Brindle_clap
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD)
 
 # Suites that drive real X windows and real plug-in hosts, by test name; they run as a stage of their own.
@@ -83,7 +84,6 @@ SOAK_SECONDS ?= 600
 soak: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target brindle_soak
 	./$(BUILD)/tools/brindle_soak --seconds $(SOAK_SECONDS)
-
 
 # Every fuzz target runs for a bounded time after the suites: 20 s each here (FUZZ_SECONDS on the
 # command line overrides it), FUZZ_SECONDS (default 60) each through `make fuzz`.

@@ -1,0 +1,42 @@
+#pragma once
+// ClapEditorWindow: a plug-in's editor inside an X window the host owns (CLAP's "x11" window API,
+// embedded, never floating).
+//
+// The editor's view goes into a window of the editor's size, made as a child of the host's window by
+// the X11 window backend, which draws it and turns X input into the events the editor reads. Nothing
+// runs by itself: the host's timer calls Idle, which delivers the X events already queued, fires the
+// editor's redraw timer and shows what changed, without blocking.
+//
+// The backend is process-wide (within the module, which carries its own copy of the platform): the
+// first open window installs it, the last one closed puts the headless one back and closes the X
+// connection. Main thread only.
+#include <string>
+
+class IGraphics;
+class NSWindow;
+
+class ClapEditorWindow
+{
+public:
+  ClapEditorWindow() = default;
+  ~ClapEditorWindow();
+  ClapEditorWindow(const ClapEditorWindow&) = delete;
+  ClapEditorWindow& operator=(const ClapEditorWindow&) = delete;
+
+  // Opens the editor as a child of the X window `parent` on the display $DISPLAY names, hidden until
+  // Show. False, with a one-line reason, when there is no display or `parent` is no window on it.
+  bool Open(IGraphics* editor, unsigned long parent, std::string* error);
+  // Closes the editor's view and the window; the editor stays (its plug-in owns it).
+  void Close();
+  bool IsOpen() const { return mWindow != nullptr; }
+  void Show(bool visible);
+  // Delivers queued X events, runs the timers that are due and redraws.
+  void Idle();
+  // The editor's own X window, 0 when none is open.
+  unsigned long XWindow() const;
+
+private:
+  IGraphics* mEditor = nullptr;
+  NSWindow* mWindow = nullptr; // owned
+  bool mHoldsDisplay = false;
+};

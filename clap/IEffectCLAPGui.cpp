@@ -1,0 +1,108 @@
+// IEffectCLAP: the editor in the host's X11 window, driven by the host's timer.
+#include "clap/IEffectCLAP.h"
+
+#include <cstring>
+#include <string>
+
+#include "clap/ClapEditorWindow.h"
+#include "graphics/IGraphics.h"
+
+namespace {
+
+IGraphics* Editor(const IEffectBase& plug)
+{
+  return dynamic_cast<IGraphics*>(plug.GetGUI());
+}
+
+} // namespace
+
+bool IEffectCLAP::GuiApiSupported(const char* api, bool floating) const
+{
+  return api && std::strcmp(api, CLAP_WINDOW_API_X11) == 0 && !floating && Editor(*this);
+}
+
+bool IEffectCLAP::GuiCreate(const char* api, bool floating)
+{
+  if (!OnMainThread() || Stage() == kCreated || mGuiCreated) {
+    LogMisbehaviour("gui create off the main thread, before init or twice");
+    return false;
+  }
+  if (!GuiApiSupported(api, floating)) return false;
+  // The editor's events and redraws need a regular call on the main thread; only the host can give
+  // one here.
+  if (!mHostTimers) {
+    LogMisbehaviour("the editor needs the host's timer-support");
+    return false;
+  }
+  clap_id timer = CLAP_INVALID_ID;
+  if (!mHostTimers->register_timer(mInfo.mHost, kEditorTimerMs, &timer) || timer == CLAP_INVALID_ID) return false;
+  mTimer = timer;
+  mEditorWindow = std::make_unique<ClapEditorWindow>();
+  mGuiCreated = true;
+  return true;
+}
+
+void IEffectCLAP::GuiDestroy()
+{
+  if (!mGuiCreated || !OnMainThread()) {
+    LogMisbehaviour("gui destroy without create or off the main thread");
+    return;
+  }
+  mEditorWindow.reset();
+  if (mTimer != CLAP_INVALID_ID) mHostTimers->unregister_timer(mInfo.mHost, mTimer);
+  mTimer = CLAP_INVALID_ID;
+  mGuiCreated = false;
+}
+
+bool IEffectCLAP::GuiSize(uint32_t* width, uint32_t* height) const
+{
+  const IGraphics* editor = Editor(*this);
+  if (!editor || !width || !height || !OnMainThread()) return false;
+  *width = static_cast<uint32_t>(editor->Width());
+  *height = static_cast<uint32_t>(editor->Height());
+  return true;
+}
+
+bool IEffectCLAP::GuiAdjustSize(uint32_t* width, uint32_t* height) const
+{
+  return GuiSize(width, height);
+}
+
+bool IEffectCLAP::GuiSetSize(uint32_t width, uint32_t height) const
+{
+  uint32_t w = 0, h = 0;
+  return GuiSize(&w, &h) && w == width && h == height;
+}
+
+bool IEffectCLAP::GuiSetParent(const clap_window_t* window)
+{
+  if (!mGuiCreated || !OnMainThread() || !window || !window->api ||
+      std::strcmp(window->api, CLAP_WINDOW_API_X11) != 0) {
+    LogMisbehaviour("gui set_parent without create, off the main thread or with another window system");
+    return false;
+  }
+  std::string error;
+  if (!mEditorWindow->Open(Editor(*this), window->x11, &error)) {
+    LogMisbehaviour(error.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool IEffectCLAP::GuiShow(bool visible)
+{
+  if (!mGuiCreated || !mEditorWindow->IsOpen() || !OnMainThread()) return false;
+  mEditorWindow->Show(visible);
+  return true;
+}
+
+void IEffectCLAP::OnTimer(clap_id timer)
+{
+  if (!mGuiCreated || timer != mTimer || !OnMainThread()) return;
+  mEditorWindow->Idle();
+}
+
+unsigned long IEffectCLAP::GuiXWindow() const
+{
+  return mEditorWindow ? mEditorWindow->XWindow() : 0;
+}

@@ -1,0 +1,242 @@
+// Brindle's editor through "clap.gui", in a parent window on a private Xvfb, driven by the host's
+// timer: made, shown, hidden and destroyed many times, at its one size; refused by a host that offers
+// no timer. (Named X11...: `make test` runs the suites with real windows in a stage of their own.)
+#include <gtest/gtest.h>
+// After GoogleTest: Xlib's macros (None, Bool) would rename its identifiers.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <set>
+
+#include "tests/clap/ClapTestHost.h"
+#include "tests/x11/XServer.h"
+
+namespace {
+
+class X11ClapEditor : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    const std::string missing = x11test::Missing({"Xvfb"});
+    if (!missing.empty()) GTEST_SKIP() << missing << " is not installed (scripts/packages.txt)";
+    alarm(120);
+    mServer = std::make_unique<x11test::Xvfb>();
+    ASSERT_FALSE(mServer->Display().empty());
+    setenv("DISPLAY", mServer->Display().c_str(), 1); // the editor opens the display the host is on
+    mDisplay = XOpenDisplay(mServer->Display().c_str());
+    ASSERT_NE(mDisplay, nullptr);
+    mParent = XCreateSimpleWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, 300, 400, 0, 0, 0);
+    XMapWindow(mDisplay, mParent);
+    XSync(mDisplay, False);
+  }
+  void TearDown() override
+  {
+    if (mDisplay) XCloseDisplay(mDisplay);
+    alarm(0);
+  }
+  // Distinct colours in the editor's area of the host's window: a blank window has one.
+  size_t Colours()
+  {
+    XSync(mDisplay, False);
+    XImage* image = XGetImage(mDisplay, mParent, 0, 0, 208, 326, AllPlanes, ZPixmap);
+    if (!image) return 0;
+    std::set<unsigned long> colours;
+    for (int y = 0; y < 326; y += 3)
+      for (int x = 0; x < 208; x += 3) colours.insert(XGetPixel(image, x, y));
+    XDestroyImage(image);
+    return colours.size();
+  }
+  // Windows inside the host's window, as its X server sees them.
+  unsigned Children()
+  {
+    XSync(mDisplay, False);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    if (!XQueryTree(mDisplay, mParent, &root, &parent, &children, &n)) return 0;
+    if (children) XFree(children);
+    return n;
+  }
+
+  std::unique_ptr<x11test::Xvfb> mServer;
+  Display* mDisplay = nullptr;
+  Window mParent = 0;
+};
+
+} // namespace
+
+TEST_F(X11ClapEditor, EmbeddedInTheHostsWindowAsOftenAsAsked)
+{
+  ClapModule module(BRINDLE_CLAP_MODULE);
+  ASSERT_TRUE(module.Loaded()) << module.Error();
+  StrictHost host;
+  StrictPlugin plugin(host, module.Factory(), "com.tallowby.clap.Brindle.stereo");
+  ASSERT_TRUE(plugin.Ok());
+  const auto* gui = plugin.Ext<clap_plugin_gui_t>(CLAP_EXT_GUI);
+  const auto* timer = plugin.Ext<clap_plugin_timer_support_t>(CLAP_EXT_TIMER_SUPPORT);
+  ASSERT_TRUE(gui && timer);
+  const clap_plugin_t* p = plugin.Raw();
+
+  EXPECT_TRUE(gui->is_api_supported(p, CLAP_WINDOW_API_X11, false));
+  EXPECT_FALSE(gui->is_api_supported(p, CLAP_WINDOW_API_X11, true));
+  EXPECT_FALSE(gui->is_api_supported(p, "wayland", false));
+  const char* api = nullptr;
+  bool floating = true;
+  ASSERT_TRUE(gui->get_preferred_api(p, &api, &floating));
+  EXPECT_STREQ(api, CLAP_WINDOW_API_X11);
+  EXPECT_FALSE(floating);
+  EXPECT_FALSE(gui->create(p, "wayland", false));
+  EXPECT_FALSE(gui->create(p, CLAP_WINDOW_API_X11, true));
+  EXPECT_TRUE(host.mTimers.empty());
+
+  ASSERT_TRUE(plugin.Activate()); // an editor opens beside the audio as well as without it
+  for (int cycle = 0; cycle < 20; ++cycle) {
+    SCOPED_TRACE(cycle);
+    ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_X11, false));
+    ASSERT_EQ(host.mTimers.size(), 1u);
+    uint32_t w = 0, h = 0;
+    ASSERT_TRUE(gui->get_size(p, &w, &h));
+    EXPECT_EQ(w, 208u);
+    EXPECT_EQ(h, 326u);
+    EXPECT_FALSE(gui->can_resize(p));
+    uint32_t aw = 500, ah = 500;
+    EXPECT_TRUE(gui->adjust_size(p, &aw, &ah));
+    EXPECT_EQ(aw, 208u);
+    EXPECT_EQ(ah, 326u);
+    EXPECT_FALSE(gui->set_size(p, 300, 300));
+    EXPECT_TRUE(gui->set_size(p, 208, 326));
+    if (cycle % 5 == 0) {
+      const clap_window_t other = {"win32", {0}};
+      EXPECT_FALSE(gui->set_parent(p, &other));
+    }
+    const clap_window_t window = {CLAP_WINDOW_API_X11, {mParent}};
+    ASSERT_TRUE(gui->set_parent(p, &window));
+    EXPECT_EQ(Children(), 1u);
+    for (int shown = 0; shown < 1 + cycle % 3; ++shown) {
+      EXPECT_TRUE(gui->show(p));
+      for (int tick = 0; tick < 3; ++tick) timer->on_timer(p, host.mTimers.front());
+      // The editor's own pictures, found through the module's resources, fill its window.
+      if (cycle == 0 && shown == 0) {
+        EXPECT_GT(Colours(), 20u);
+      }
+      EXPECT_TRUE(gui->hide(p));
+    }
+    if (cycle % 2 == 0) { // destroyed while shown, or while hidden
+      EXPECT_TRUE(gui->show(p));
+    }
+    gui->destroy(p);
+    EXPECT_TRUE(host.mTimers.empty());
+    EXPECT_EQ(Children(), 0u);
+  }
+  // Left open when the host destroys the plug-in: closed with it.
+  ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_X11, false));
+  const clap_window_t window = {CLAP_WINDOW_API_X11, {mParent}};
+  ASSERT_TRUE(gui->set_parent(p, &window));
+  EXPECT_TRUE(gui->show(p));
+  plugin.Deactivate();
+  EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
+}
+
+TEST_F(X11ClapEditor, RefusedCleanlyWhereItCannotRun)
+{
+  ClapModule module(BRINDLE_CLAP_MODULE);
+  ASSERT_TRUE(module.Loaded()) << module.Error();
+  // A host without timer-support: no editor, and no thread started to stand in for its timer.
+  StrictHost bare(StrictHost::kOffersNothing);
+  {
+    StrictPlugin plugin(bare, module.Factory(), "com.tallowby.clap.Brindle.mono");
+    const auto* gui = plugin.Ext<clap_plugin_gui_t>(CLAP_EXT_GUI);
+    ASSERT_NE(gui, nullptr);
+    EXPECT_TRUE(gui->is_api_supported(plugin.Raw(), CLAP_WINDOW_API_X11, false));
+    EXPECT_FALSE(gui->create(plugin.Raw(), CLAP_WINDOW_API_X11, false));
+    const clap_window_t window = {CLAP_WINDOW_API_X11, {mParent}};
+    EXPECT_FALSE(gui->set_parent(plugin.Raw(), &window));
+    EXPECT_FALSE(gui->show(plugin.Raw()));
+    gui->destroy(plugin.Raw()); // without create: nothing to do
+  }
+  EXPECT_EQ(Children(), 0u);
+
+  StrictHost host;
+  StrictPlugin plugin(host, module.Factory(), "com.tallowby.clap.Brindle.mono");
+  const auto* gui = plugin.Ext<clap_plugin_gui_t>(CLAP_EXT_GUI);
+  const clap_plugin_t* p = plugin.Raw();
+  // A parent that is no window, and calls from the audio thread.
+  ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_X11, false));
+  EXPECT_FALSE(gui->create(p, CLAP_WINDOW_API_X11, false));
+  const clap_window_t bogus = {CLAP_WINDOW_API_X11, {0x7fff0000ul}};
+  EXPECT_FALSE(gui->set_parent(p, &bogus));
+  EXPECT_FALSE(gui->show(p));
+  bool shownFromAudio = true;
+  const clap_window_t window = {CLAP_WINDOW_API_X11, {mParent}};
+  ASSERT_TRUE(gui->set_parent(p, &window));
+  host.OnAudioThread([&] { shownFromAudio = gui->show(p); });
+  EXPECT_FALSE(shownFromAudio);
+  gui->destroy(p);
+  EXPECT_TRUE(host.mTimers.empty());
+  EXPECT_EQ(Children(), 0u);
+  EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
+}
+
+TEST_F(X11ClapEditor, WhatTheUserDoesReachesTheHost)
+{
+  if (!x11test::Missing({"xdotool"}).empty()) GTEST_SKIP() << "xdotool is not installed (scripts/packages.txt)";
+  ClapModule module(BRINDLE_CLAP_MODULE);
+  ASSERT_TRUE(module.Loaded()) << module.Error();
+  StrictHost host;
+  StrictPlugin plugin(host, module.Factory(), "com.tallowby.clap.Brindle.stereo");
+  const auto* gui = plugin.Ext<clap_plugin_gui_t>(CLAP_EXT_GUI);
+  const auto* timer = plugin.Ext<clap_plugin_timer_support_t>(CLAP_EXT_TIMER_SUPPORT);
+  const auto* params = plugin.Ext<clap_plugin_params_t>(CLAP_EXT_PARAMS);
+  const clap_plugin_t* p = plugin.Raw();
+  ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_X11, false));
+  const clap_window_t window = {CLAP_WINDOW_API_X11, {mParent}};
+  ASSERT_TRUE(gui->set_parent(p, &window));
+  ASSERT_TRUE(gui->show(p));
+  // The host's timer runs until the editor has asked for a flush, and the host then flushes.
+  auto collect = [&] {
+    OutputEvents out;
+    for (int tick = 0; tick < 300 && host.mFlushRequests == 0; ++tick) {
+      timer->on_timer(p, host.mTimers.front());
+      usleep(10000);
+    }
+    // A few more ticks: a gesture's end follows its values.
+    for (int tick = 0; tick < 10; ++tick) timer->on_timer(p, host.mTimers.front());
+    params->flush(p, nullptr, out.List());
+    host.mFlushRequests = 0;
+    return out.mSeen;
+  };
+  for (int tick = 0; tick < 5; ++tick) timer->on_timer(p, host.mTimers.front());
+  const std::string parent = std::to_string(mParent);
+
+  // The footswitch turns "Effect" off (view offsets as in the X11 editor tests).
+  ASSERT_EQ(x11test::Xdotool(mServer->Display(), {"mousemove", "--window", parent, "106", "199", "click", "1"}), 0);
+  auto seen = collect();
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_EQ(seen.front().mType, CLAP_EVENT_PARAM_GESTURE_BEGIN);
+  EXPECT_EQ(seen.back().mType, CLAP_EVENT_PARAM_GESTURE_END);
+  for (size_t i = 1; i + 1 < seen.size(); ++i) {
+    EXPECT_EQ(seen[i].mType, CLAP_EVENT_PARAM_VALUE);
+    EXPECT_EQ(seen[i].mValue, 0.0);
+  }
+  for (const auto& s : seen) EXPECT_EQ(s.mParamID, 2u);
+
+  // The Level knob dragged upwards: values rising inside one gesture.
+  ASSERT_EQ(x11test::Xdotool(mServer->Display(),
+                             {"mousemove", "--window", parent, "48", "123", "mousedown", "1", "mousemove", "--window",
+                              parent, "48", "103", "mousemove", "--window", parent, "48", "83", "mouseup", "1"}),
+            0);
+  seen = collect();
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_EQ(seen.front().mType, CLAP_EVENT_PARAM_GESTURE_BEGIN);
+  EXPECT_EQ(seen.back().mType, CLAP_EVENT_PARAM_GESTURE_END);
+  for (const auto& s : seen) EXPECT_EQ(s.mParamID, 0u);
+  EXPECT_GT(seen[seen.size() - 2].mValue, 0.5);
+  double level = 0.0;
+  ASSERT_TRUE(params->get_value(p, 0, &level));
+  EXPECT_EQ(level, seen[seen.size() - 2].mValue);
+  gui->destroy(p);
+  EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
+}
