@@ -40,7 +40,7 @@ install: deps $(BUILD)/CMakeCache.txt
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD)
 
 # Suites that drive real X windows and real plug-in hosts, by test name; they run as a stage of their own.
-WINDOW_AND_HOST_TESTS := ^(X11|Lv2Host|Jalv)
+WINDOW_AND_HOST_TESTS := ^(X11|Lv2Host|Jalv|PlayJack|PlayWindow)
 # Each stage says how long it took; `make test` ends with the table of all of them.
 TIMED    := ./scripts/timed.sh
 STAGE_LOG ?= $(CURDIR)/$(BUILD)/stage-times.txt

@@ -11,3 +11,4 @@ int RunShowPresetCommand(int argc, char** argv);
 int RunPlotCommand(int argc, char** argv);
 int RunEditorCommand(int argc, char** argv);
 int RunResponseCommand(int argc, char** argv);
+int RunPlayCommand(int argc, char** argv);
