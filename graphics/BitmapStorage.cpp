@@ -50,6 +50,14 @@ bool BitmapStorage::Remove(Raster_IBitmap* bitmap)
   return false;
 }
 
+bool BitmapStorage::Contains(const Raster_IBitmap* bitmap)
+{
+  Core_MutexLock lock(mMutex);
+  for (int i = 0, n = mBitmaps.GetSize(); i < n; ++i)
+    if (mBitmaps.Get(i)->mBitmap == bitmap) return true;
+  return false;
+}
+
 int BitmapStorage::Count()
 {
   Core_MutexLock lock(mMutex);

@@ -36,6 +36,8 @@ public:
   // Removes the first key holding this bitmap and deletes the bitmap; true when it was found. A bitmap the
   // cache does not hold is left alone.
   bool Remove(Raster_IBitmap* bitmap);
+  // True when some key holds this bitmap.
+  bool Contains(const Raster_IBitmap* bitmap);
   // Number of keys (for diagnostics and tests).
   int Count();
 

@@ -61,7 +61,7 @@ void IGraphics::ShowMouseCursor() {}
 
 void IGraphics::PrepDraw()
 {
-  mCanvas = std::make_unique<Raster_SysBitmap>(mWidth, mHeight);
+  mCanvas = std::make_unique<Raster_SysBitmap>(ScaledWidth(), ScaledHeight());
   mScratch = std::make_unique<Raster_MemBitmap>(0, 0, 4);
   if (mPlug) mPostedParams.Reserve(mPlug->NParams());
   mPostedControls.Reserve(NControls());

@@ -21,6 +21,7 @@
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "containers/Core_PtrList.h"
 #include "containers/Core_String.h"
@@ -83,6 +84,9 @@ public:
   virtual void UpdateTooltips() = 0;
   // The image id/name decoded, or null when it cannot be found or read.
   virtual Raster_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
+  // Called after SetScale changed the scale, with the canvas already rebuilt: a platform resizes its
+  // view to ScaledWidth() x ScaledHeight() here.
+  virtual void OnScaleChanged();
 
   // ---- Construction, threads ----
 
@@ -92,6 +96,31 @@ public:
   // Makes the calling thread the user-interface thread (a platform calls it when it opens a window).
   void SetUIThread();
   bool IsUIThread() const;
+
+  // ---- Display scale ----
+  //
+  // The layout, the controls, their values and every editor call keep editor pixels; only the canvas and
+  // what is drawn into it are device pixels, ToDevice(editor) of them. At a scale other than 1 bitmaps come
+  // from the nearest larger image set (name@2x.png, name@3x.png beside name.png) reduced to the scale, and
+  // text is laid out at the scaled size. A platform maps its view's pixels back with FromDevice.
+
+  static constexpr double kMinScale = 1.0;
+  static constexpr double kMaxScale = 3.0;
+  // Sets the display scale, held in kMinScale..kMaxScale (a value that is not a number counts as 1).
+  // When it changes and the canvas exists, the canvas is rebuilt at the new size, every control is marked
+  // dirty and OnScaleChanged tells the platform. The entry point for every host's scale factor.
+  void SetScale(double scale);
+  double GetScale() const { return mScale; }
+  int ScaledWidth() const { return ToDevice(mWidth); }
+  int ScaledHeight() const { return ToDevice(mHeight); }
+  // Editor coordinate -> device pixel edge: floor(v * scale + 0.5); the identity at scale 1.
+  int ToDevice(int v) const;
+  IRECT ToDevice(const IRECT& r) const;
+  // Device pixel -> the editor pixel it lies in: the largest v with ToDevice(v) <= px, so a device pixel
+  // lies in ToDevice(r) exactly when its editor pixel lies in r. The identity at scale 1.
+  int FromDevice(int px) const;
+  // The editor rectangle covering a device rectangle.
+  IRECT FromDevice(const IRECT& r) const;
 
   // ---- Attaching controls (the editor owns every control passed in; null is ignored) ----
 
@@ -254,6 +283,15 @@ protected:
   void SetControlFromPlugNow(int controlIdx, double normalizedValue);
   void DeleteControls();
   void ReserveControlSlots();
+  // The image to draw for bitmap at the current scale (the bitmap's own at scale 1), and the device
+  // pixels per editor pixel across and down it.
+  Raster_IBitmap* ScaledImage(const IBitmap* bitmap, double* scaleX, double* scaleY);
+  // The scaled set for one image: a larger set reduced (or, without one, the image itself enlarged)
+  // frame by frame to the current scale. The caller owns the result; null for an empty image.
+  Raster_IBitmap* MakeScaledImage(const IBitmap* bitmap);
+  // Blits image (srcX, srcY onwards) into the device rectangle dest of the canvas, clipped to the draw
+  // pass's rectangle in device pixels.
+  bool BlitToCanvas(Raster_IBitmap* image, const IRECT& dest, int srcX, int srcY, const IChannelBlend* blend);
 
   Core_PtrList<IControl> mControls; // owned, in attach order
   IEffectBase* mPlug;
@@ -268,10 +306,13 @@ protected:
   int mHoverIdx = -1;
   int mLastMouseX = 0, mLastMouseY = 0;
   int mLastClickedParam = -1;
+  double mScale = 1.0;
   bool mTrackHover = false;
   bool mStrictDrawing = true;
   bool mTooltipsEnabled = false;
   std::unique_ptr<IControl> mKeyCatcher;
+  // Scaled copies of images the cache does not own, kept until the next Draw.
+  std::vector<std::unique_ptr<Raster_IBitmap>> mUncachedScaled;
 
 private:
   std::atomic<std::thread::id> mUIThread;

@@ -5,6 +5,7 @@
 #include "graphics/BitmapStorage.h"
 #include "graphics/IGraphics.h"
 #include "graphics/IGraphicsConvert.h"
+#include "graphics/ScaledBitmapStorage.h"
 #include "raster/Raster_Blit.h"
 #include "raster/Raster_Fill.h"
 #include "raster/Raster_MemBitmap.h"
@@ -33,6 +34,7 @@ bool IGraphics::IsDirty(IRECT* rect)
 
 bool IGraphics::Draw(IRECT* rect)
 {
+  mUncachedScaled.clear();
   const int n = NControls();
   if (n == 0) return true;
   if (!rect) return false;
@@ -86,6 +88,7 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* name, int nFrames, bool frame
   if (!image) {
     // Loaded outside the cache's lock; two editors loading the same id at once each keep an entry.
     image = OSLoadBitmap(id, name);
+    if (image) ScaledBitmapStorage::Instance().NoteSource(image, id, name);
     // A missing image still gets an (empty) entry, so that the editor opens and the id stays stable.
     if (!image) image = new Raster_MemBitmap(0, 0, 4);
     storage.Add(image, id);
@@ -100,7 +103,12 @@ void IGraphics::RetainBitmap(IBitmap* bitmap)
 
 void IGraphics::ReleaseBitmap(IBitmap* bitmap)
 {
-  if (bitmap && BitmapStorage::Instance().Remove(bitmap->mImage)) bitmap->mImage = nullptr;
+  if (!bitmap) return;
+  const Raster_IBitmap* image = bitmap->mImage;
+  if (BitmapStorage::Instance().Remove(bitmap->mImage)) {
+    ScaledBitmapStorage::Instance().Forget(image);
+    bitmap->mImage = nullptr;
+  }
 }
 
 IBitmap IGraphics::ScaleBitmap(IBitmap* bitmap, int w, int h)
@@ -132,18 +140,29 @@ unsigned int* IGraphics::GetBits()
 
 // ---- Bitmap drawing ----
 
-bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int srcX, int srcY, const IChannelBlend* blend)
+bool IGraphics::BlitToCanvas(Raster_IBitmap* image, const IRECT& dest, int srcX, int srcY, const IChannelBlend* blend)
 {
-  if (!bitmap || !dest || !mCanvas) return true;
-  IRECT area = dest->Intersection(mClipRect);
+  if (!mCanvas) return true;
+  IRECT area = dest.Intersection(ToDevice(mClipRect));
   // The canvas bounds every coordinate below, so no offset can overflow; the raster blit clips the same way.
   area = area.Intersection(IRECT(0, 0, mCanvas->getWidth(), mCanvas->getHeight()));
   if (area.IsEmpty() || area.Width() <= 0 || area.Height() <= 0) return true;
-  const int sx = GraphicsClampToInt(static_cast<long long>(srcX) + area.left - dest->left);
-  const int sy = GraphicsClampToInt(static_cast<long long>(srcY) + area.top - dest->top);
-  Raster_Blit(mCanvas.get(), bitmap->mImage, area.left, area.top, sx, sy, area.Width(), area.Height(),
-              GraphicsWeight(blend), GraphicsFillMode(blend));
+  const int sx = GraphicsClampToInt(static_cast<long long>(srcX) + area.left - dest.left);
+  const int sy = GraphicsClampToInt(static_cast<long long>(srcY) + area.top - dest.top);
+  Raster_Blit(mCanvas.get(), image, area.left, area.top, sx, sy, area.Width(), area.Height(), GraphicsWeight(blend),
+              GraphicsFillMode(blend));
   return true;
+}
+
+bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int srcX, int srcY, const IChannelBlend* blend)
+{
+  if (!bitmap || !dest || !mCanvas) return true;
+  if (mScale == 1.0) return BlitToCanvas(bitmap->mImage, *dest, srcX, srcY, blend);
+  double scaleX = 1.0, scaleY = 1.0;
+  Raster_IBitmap* image = ScaledImage(bitmap, &scaleX, &scaleY);
+  // A frame offset lands on the scaled image's frame edge: frames were scaled one by one.
+  return BlitToCanvas(image, ToDevice(*dest), GraphicsToInt(std::floor(srcX * scaleX + 0.5)),
+                      GraphicsToInt(std::floor(srcY * scaleY + 0.5)), blend);
 }
 
 bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int state, const IChannelBlend* blend)
@@ -165,12 +184,17 @@ bool IGraphics::DrawRotatedBitmap(IBitmap* bitmap, int centreX, int centreY, dou
                                   const IChannelBlend* blend)
 {
   if (!bitmap || !mCanvas) return true;
-  const int w = bitmap->mWidth, h = bitmap->mHeight;
-  Raster_RotatedBlit(mCanvas.get(), bitmap->mImage, GraphicsClampToInt(static_cast<long long>(centreX) - w / 2),
+  double scaleX = 1.0, scaleY = 1.0;
+  Raster_IBitmap* image = ScaledImage(bitmap, &scaleX, &scaleY);
+  const int w = mScale == 1.0 ? bitmap->mWidth : image->getWidth();
+  const int h = mScale == 1.0 ? bitmap->mHeight : image->getHeight();
+  centreX = ToDevice(centreX);
+  centreY = ToDevice(centreY);
+  Raster_RotatedBlit(mCanvas.get(), image, GraphicsClampToInt(static_cast<long long>(centreX) - w / 2),
                      GraphicsClampToInt(static_cast<long long>(centreY) - h / 2), w, h, 0.0f, 0.0f,
                      static_cast<float>(w), static_cast<float>(h), static_cast<float>(angle), false,
                      GraphicsWeight(blend), GraphicsFillMode(blend) | RASTER_BLEND_FILTER_BILINEAR, 0.0f,
-                     static_cast<float>(yOffsetZeroDeg));
+                     static_cast<float>(yOffsetZeroDeg * scaleY));
   return true;
 }
 
@@ -179,23 +203,29 @@ bool IGraphics::DrawRotatedMask(IBitmap* base, IBitmap* mask, IBitmap* top, int 
 {
   if (!base || !mask || !top || !base->mImage) return true;
   if (!mScratch) mScratch = std::make_unique<Raster_MemBitmap>(0, 0, 4);
-  const int w = base->mWidth, h = base->mHeight;
+  double scaleX = 1.0, scaleY = 1.0;
+  Raster_IBitmap* baseImage = ScaledImage(base, &scaleX, &scaleY);
+  Raster_IBitmap* maskImage = ScaledImage(mask, &scaleX, &scaleY);
+  Raster_IBitmap* topImage = ScaledImage(top, &scaleX, &scaleY);
+  const int w = mScale == 1.0 ? base->mWidth : baseImage->getWidth();
+  const int h = mScale == 1.0 ? base->mHeight : baseImage->getHeight();
   const float radians = static_cast<float>(angleDegrees * kPi / 180.0);
   const float centreDx = (w % 2 == 0) ? 0.0f : -0.5f;
 
-  Raster_Copy(mScratch.get(), base->mImage);
+  Raster_Copy(mScratch.get(), baseImage);
   Raster_ClearRect(mScratch.get(), 0, 0, w, h, 0xFFFFFF00u, 0);
-  Raster_RotatedBlit(mScratch.get(), mask->mImage, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w), static_cast<float>(h),
+  Raster_RotatedBlit(mScratch.get(), maskImage, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w), static_cast<float>(h),
                      radians, true, 1.0f,
                      RASTER_BLEND_ADD | RASTER_BLEND_USE_SOURCE_ALPHA | RASTER_BLEND_FILTER_BILINEAR, centreDx, 0.0f);
-  Raster_RotatedBlit(mScratch.get(), top->mImage, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w), static_cast<float>(h),
+  Raster_RotatedBlit(mScratch.get(), topImage, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w), static_cast<float>(h),
                      radians, true, 1.0f,
                      RASTER_BLEND_COPY | RASTER_BLEND_USE_SOURCE_ALPHA | RASTER_BLEND_FILTER_BILINEAR, centreDx, 0.0f);
 
-  IBitmap composed(mScratch.get(), w, h);
-  IRECT dest(x, y, GraphicsClampToInt(static_cast<long long>(x) + w),
-             GraphicsClampToInt(static_cast<long long>(y) + h));
-  return DrawBitmap(&composed, &dest, 0, 0, blend);
+  x = ToDevice(x);
+  y = ToDevice(y);
+  const IRECT dest(x, y, GraphicsClampToInt(static_cast<long long>(x) + w),
+                   GraphicsClampToInt(static_cast<long long>(y) + h));
+  return BlitToCanvas(mScratch.get(), dest, 0, 0, blend);
 }
 
 // ---- Pixels and fills ----
@@ -203,7 +233,14 @@ bool IGraphics::DrawRotatedMask(IBitmap* base, IBitmap* mask, IBitmap* top, int 
 bool IGraphics::DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend, bool)
 {
   if (!color) return false;
-  Raster_PutPixel(mCanvas.get(), GraphicsToInt(x + 0.5), GraphicsToInt(y + 0.5), color->ToPixelWord(),
+  const int px = GraphicsToInt(x + 0.5), py = GraphicsToInt(y + 0.5);
+  if (mScale == 1.0) {
+    Raster_PutPixel(mCanvas.get(), px, py, color->ToPixelWord(), GraphicsWeight(blend), GraphicsLineMode(blend));
+    return true;
+  }
+  // One editor pixel is a block of device pixels.
+  const IRECT block = ToDevice(IRECT(px, py, GraphicsClampToInt(px + 1LL), GraphicsClampToInt(py + 1LL)));
+  Raster_FillRect(mCanvas.get(), block.left, block.top, block.Width(), block.Height(), color->ToPixelWord(),
                   GraphicsWeight(blend), GraphicsLineMode(blend));
   return true;
 }
@@ -211,20 +248,26 @@ bool IGraphics::DrawPoint(const IColor* color, float x, float y, const IChannelB
 bool IGraphics::ForcePixel(const IColor* color, int x, int y)
 {
   if (!color || !mCanvas || !mCanvas->getBits()) return false;
-  if (x < 0 || y < 0 || x >= mCanvas->getWidth() || y >= mCanvas->getHeight()) return false;
-  mCanvas->getBits()[static_cast<long>(y) * mCanvas->getRowSpan() + x] = color->ToPixelWord();
+  if (x < 0 || y < 0 || ToDevice(x) >= mCanvas->getWidth() || ToDevice(y) >= mCanvas->getHeight()) return false;
+  // One editor pixel is a block of device pixels (one pixel at scale 1).
+  const int right = ToDevice(x + 1) < mCanvas->getWidth() ? ToDevice(x + 1) : mCanvas->getWidth();
+  const int bottom = ToDevice(y + 1) < mCanvas->getHeight() ? ToDevice(y + 1) : mCanvas->getHeight();
+  for (int py = ToDevice(y); py < bottom; ++py)
+    for (int px = ToDevice(x); px < right; ++px)
+      mCanvas->getBits()[static_cast<long>(py) * mCanvas->getRowSpan() + px] = color->ToPixelWord();
   return true;
 }
 
 IColor IGraphics::GetPoint(int x, int y)
 {
-  return IColor::FromPixelWord(Raster_GetPixel(mCanvas.get(), x, y));
+  return IColor::FromPixelWord(Raster_GetPixel(mCanvas.get(), ToDevice(x), ToDevice(y)));
 }
 
 bool IGraphics::FillIRect(const IColor* color, IRECT* rect, const IChannelBlend* blend)
 {
   if (!color || !rect) return false;
-  Raster_FillRect(mCanvas.get(), rect->left, rect->top, rect->Width(), rect->Height(), color->ToPixelWord(),
+  const IRECT area = ToDevice(*rect);
+  Raster_FillRect(mCanvas.get(), area.left, area.top, area.Width(), area.Height(), color->ToPixelWord(),
                   GraphicsWeight(blend), GraphicsFillMode(blend));
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <vector>
 
 #include "graphics/IGraphics.h"
 #include "graphics/IGraphicsConvert.h"
@@ -31,6 +32,12 @@ bool IGraphics::DrawLine(const IColor* color, float x1, float y1, float x2, floa
 {
   // A NaN would truncate to a real pixel and draw a line nobody asked for.
   if (!color || !AllFinite({x1, y1, x2, y2})) return false;
+  // Positions scale; the line stays one device pixel wide.
+  const float k = static_cast<float>(mScale);
+  x1 *= k;
+  y1 *= k;
+  x2 *= k;
+  y2 *= k;
   Raster_Line(mCanvas.get(), GraphicsToInt(x1), GraphicsToInt(y1), GraphicsToInt(x2), GraphicsToInt(y2),
               color->ToPixelWord(), GraphicsWeight(blend), GraphicsLineMode(blend), antiAlias);
   return true;
@@ -46,14 +53,16 @@ bool IGraphics::DrawRadialLine(const IColor* color, float cx, float cy, float an
 bool IGraphics::DrawVerticalLine(const IColor* color, int x, int y1, int y2)
 {
   if (!color) return false;
-  Raster_Line(mCanvas.get(), x, y1, x, y2, color->ToPixelWord(), 1.0f, 0, false);
+  Raster_Line(mCanvas.get(), ToDevice(x), ToDevice(y1), ToDevice(x), ToDevice(y2), color->ToPixelWord(), 1.0f, 0,
+              false);
   return true;
 }
 
 bool IGraphics::DrawHorizontalLine(const IColor* color, int y, int x1, int x2)
 {
   if (!color) return false;
-  Raster_Line(mCanvas.get(), x1, y, x2, y, color->ToPixelWord(), 1.0f, 0, false);
+  Raster_Line(mCanvas.get(), ToDevice(x1), ToDevice(y), ToDevice(x2), ToDevice(y), color->ToPixelWord(), 1.0f, 0,
+              false);
   return true;
 }
 
@@ -71,9 +80,11 @@ bool IGraphics::DrawHorizontalLine(const IColor* color, IRECT* rect, float f)
   return DrawHorizontalLine(color, y, rect->left, rect->right);
 }
 
-bool IGraphics::DrawRect(const IColor* color, IRECT* rect)
+bool IGraphics::DrawRect(const IColor* color, IRECT* editorRect)
 {
-  if (!color || !rect) return false;
+  if (!color || !editorRect) return false;
+  IRECT deviceRect = ToDevice(*editorRect);
+  IRECT* rect = &deviceRect;
   const unsigned int word = color->ToPixelWord();
   Raster_IBitmap* canvas = mCanvas.get();
   Raster_Line(canvas, rect->left, rect->top, rect->right, rect->top, word, 1.0f, 0, false);
@@ -87,7 +98,8 @@ bool IGraphics::DrawArc(const IColor* color, float cx, float cy, float r, float 
                         const IChannelBlend* blend, bool antiAlias)
 {
   if (!color) return false;
-  Raster_Arc(mCanvas.get(), cx, cy, r, minAngle, maxAngle, color->ToPixelWord(), GraphicsWeight(blend),
+  const float k = static_cast<float>(mScale);
+  Raster_Arc(mCanvas.get(), cx * k, cy * k, r * k, minAngle, maxAngle, color->ToPixelWord(), GraphicsWeight(blend),
              GraphicsFillMode(blend), antiAlias);
   return true;
 }
@@ -95,15 +107,19 @@ bool IGraphics::DrawArc(const IColor* color, float cx, float cy, float r, float 
 bool IGraphics::DrawCircle(const IColor* color, float cx, float cy, float r, const IChannelBlend* blend, bool antiAlias)
 {
   if (!color) return false;
-  Raster_Circle(mCanvas.get(), cx, cy, r, color->ToPixelWord(), GraphicsWeight(blend), GraphicsFillMode(blend),
-                antiAlias);
+  const float k = static_cast<float>(mScale);
+  Raster_Circle(mCanvas.get(), cx * k, cy * k, r * k, color->ToPixelWord(), GraphicsWeight(blend),
+                GraphicsFillMode(blend), antiAlias);
   return true;
 }
 
-bool IGraphics::RoundRect(const IColor* color, IRECT* rect, const IChannelBlend* blend, int cornerRadius,
+bool IGraphics::RoundRect(const IColor* color, IRECT* editorRect, const IChannelBlend* blend, int cornerRadius,
                           bool antiAlias)
 {
-  if (!color || !rect) return false;
+  if (!color || !editorRect) return false;
+  IRECT deviceRect = ToDevice(*editorRect);
+  IRECT* rect = &deviceRect;
+  cornerRadius = ToDevice(cornerRadius);
   Raster_RoundRect(mCanvas.get(), static_cast<float>(rect->left), static_cast<float>(rect->top),
                    static_cast<float>(rect->Width()), static_cast<float>(rect->Height()), cornerRadius,
                    color->ToPixelWord(), GraphicsWeight(blend), GraphicsFillMode(blend), antiAlias);
@@ -113,14 +129,19 @@ bool IGraphics::RoundRect(const IColor* color, IRECT* rect, const IChannelBlend*
 bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend, bool antiAlias)
 {
   if (!color) return false;
-  Raster_FillCircle(mCanvas.get(), static_cast<float>(cx), static_cast<float>(cy), r, color->ToPixelWord(),
+  const float k = static_cast<float>(mScale);
+  Raster_FillCircle(mCanvas.get(), static_cast<float>(cx) * k, static_cast<float>(cy) * k, r * k, color->ToPixelWord(),
                     GraphicsWeight(blend), GraphicsFillMode(blend), antiAlias);
   return true;
 }
 
-bool IGraphics::FillRoundRect(const IColor* color, IRECT* rect, const IChannelBlend* blend, int cr, bool antiAlias)
+bool IGraphics::FillRoundRect(const IColor* color, IRECT* editorRect, const IChannelBlend* blend, int cr,
+                              bool antiAlias)
 {
-  if (!color || !rect) return false;
+  if (!color || !editorRect) return false;
+  IRECT deviceRect = ToDevice(*editorRect);
+  IRECT* rect = &deviceRect;
+  cr = ToDevice(cr);
   const unsigned int word = color->ToPixelWord();
   const float weight = GraphicsWeight(blend);
   const int mode = GraphicsFillMode(blend);
@@ -146,14 +167,25 @@ bool IGraphics::FillTriangle(const IColor* color, int x1, int y1, int x2, int y2
                              const IChannelBlend* blend)
 {
   if (!color) return false;
-  Raster_FillTriangle(mCanvas.get(), x1, y1, x2, y2, x3, y3, color->ToPixelWord(), GraphicsWeight(blend),
-                      GraphicsFillMode(blend));
+  Raster_FillTriangle(mCanvas.get(), ToDevice(x1), ToDevice(y1), ToDevice(x2), ToDevice(y2), ToDevice(x3), ToDevice(y3),
+                      color->ToPixelWord(), GraphicsWeight(blend), GraphicsFillMode(blend));
   return true;
 }
 
 bool IGraphics::FillIConvexPolygon(const IColor* color, int* x, int* y, int npoints, const IChannelBlend* blend)
 {
   if (!color || !x || !y || npoints < 3) return false;
+  std::vector<int> dx, dy;
+  if (mScale != 1.0) {
+    dx.reserve(static_cast<size_t>(npoints));
+    dy.reserve(static_cast<size_t>(npoints));
+    for (int i = 0; i < npoints; ++i) {
+      dx.push_back(ToDevice(x[i]));
+      dy.push_back(ToDevice(y[i]));
+    }
+    x = dx.data();
+    y = dy.data();
+  }
   Raster_FillConvexPolygon(mCanvas.get(), x, y, npoints, color->ToPixelWord(), GraphicsWeight(blend),
                            GraphicsFillMode(blend));
   return true;

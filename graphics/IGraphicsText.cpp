@@ -1,6 +1,7 @@
 // IGraphics: text through the cached raster fonts, and text from bitmap fonts.
 
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -71,7 +72,17 @@ bool IGraphics::DrawIText(IText* text, char* str, IRECT* rect, bool measure)
 {
   if (!str || !*str) return true;
   if (!text || !rect) return false;
-  Raster_IFont* font = text->mCachedFont ? text->mCachedFont : CacheFont(text);
+  // Measuring answers in editor pixels, so it uses the editor's font; drawing at another scale lays the
+  // text out again at the scaled size, rather than enlarging the editor-size glyphs.
+  IText scaledText;
+  IText* style = text;
+  if (!measure && mScale != 1.0) {
+    scaledText = *text;
+    scaledText.mSize = GraphicsToInt(std::floor(text->mSize * mScale + 0.5));
+    scaledText.mCachedFont = nullptr;
+    style = &scaledText;
+  }
+  Raster_IFont* font = style->mCachedFont ? style->mCachedFont : CacheFont(style);
   if (!font) return false;
 
   font->SetTextColor(text->mColor.ToPixelWord());
@@ -83,7 +94,8 @@ bool IGraphics::DrawIText(IText* text, char* str, IRECT* rect, bool measure)
   if ((text->mColor.alpha & 0xFF) < 255) format |= TEXT_USEFGALPHA;
 
   if (!measure) {
-    RECT r = {rect->left, rect->top, rect->right, rect->bottom};
+    const IRECT area = ToDevice(*rect);
+    RECT r = {area.left, area.top, area.right, area.bottom};
     font->DrawText(mCanvas.get(), str, -1, &r, format);
     return true;
   }

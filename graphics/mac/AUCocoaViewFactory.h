@@ -19,8 +19,8 @@ public:
   unsigned interfaceVersion() override { return 0; }
   NSString* description() override;
   // A new view onto the plug-in's editor (autoreleased, as AppKit hands objects out), or nil when
-  // the unit has no plug-in object or the plug-in has no editor. The size is not used: the editor's
-  // size is fixed.
+  // the unit has no plug-in object or the plug-in has no editor. The editor's layout is fixed; a
+  // preferred size (both sides above 0) sets its display scale to fit that size (1 to 3 times).
   NSView* uiViewForAudioUnit(AudioUnit unit, NSSize size) override;
 
   IEffectBase* GetPlug() const { return mPlug; }

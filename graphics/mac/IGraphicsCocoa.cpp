@@ -1,6 +1,8 @@
 // The editor's view: timer, repaint, mouse, wheel and keys.
 #include "graphics/mac/IGraphicsCocoa.h"
 
+#include <algorithm>
+
 #include <climits>
 #include <cmath>
 
@@ -87,7 +89,7 @@ IGRAPHICS_COCOA* IGRAPHICS_COCOA::initWithIGraphics(IGraphicsMac* graphics)
   init();
   mGraphics = graphics;
   if (!graphics) return this;
-  initWithFrame(NSMakeRect(0, 0, graphics->Width(), graphics->Height()));
+  initWithFrame(NSMakeRect(0, 0, graphics->ScaledWidth(), graphics->ScaledHeight()));
   NSAutoreleasePool pool;
   mTimer = NSTimer::timerWithTimeInterval(1.0 / graphics->FPS(), this, OnTimerSelector(), nullptr, YES);
   NSRunLoop::currentRunLoop()->addTimer(mTimer, NSString::stringWithCFString(kCFRunLoopCommonModes));
@@ -120,11 +122,23 @@ void IGRAPHICS_COCOA::viewDidMoveToWindow()
 void IGRAPHICS_COCOA::drawRect(NSRect rect)
 {
   if (!mGraphics) return;
-  const int height = mGraphics->Height();
+  const int height = mGraphics->ScaledHeight();
   const int x = static_cast<int>(rect.origin.x), y = static_cast<int>(rect.origin.y);
   const int w = static_cast<int>(rect.size.width), h = static_cast<int>(rect.size.height);
-  IRECT r(x, height - y - h, x + w, height - y);
+  // The view's pixels are device pixels; the editor repaints the editor area covering them.
+  IRECT r = mGraphics->FromDevice(IRECT(x, height - y - h, x + w, height - y));
   mGraphics->Draw(&r);
+}
+
+void IGRAPHICS_COCOA::setFrame(NSRect frame)
+{
+  if (mGraphics && mGraphics->Width() > 0 && mGraphics->Height() > 0 &&
+      (frame.size.width != mGraphics->ScaledWidth() || frame.size.height != mGraphics->ScaledHeight())) {
+    // SetScale resizes the view through this function again, with the exact size.
+    mGraphics->SetScale(std::min(frame.size.width / mGraphics->Width(), frame.size.height / mGraphics->Height()));
+    frame.size = NSMakeSize(mGraphics->ScaledWidth(), mGraphics->ScaledHeight());
+  }
+  NSView::setFrame(frame);
 }
 
 void IGRAPHICS_COCOA::onTimer(NSTimer* timer)
@@ -132,16 +146,18 @@ void IGRAPHICS_COCOA::onTimer(NSTimer* timer)
   if (timer != mTimer || !mGraphics) return;
   IRECT r;
   if (!mGraphics->IsDirty(&r)) return;
+  r = mGraphics->ToDevice(r);
   setNeedsDisplayInRect(
-      NSMakeRect(r.left, mGraphics->Height() - r.bottom - 1, r.right - r.left + 1, r.bottom - r.top + 1));
+      NSMakeRect(r.left, mGraphics->ScaledHeight() - r.bottom - 1, r.right - r.left + 1, r.bottom - r.top + 1));
 }
 
 void IGRAPHICS_COCOA::getMouseXY(NSEvent* event, int* x, int* y)
 {
   if (!mGraphics) return;
   const NSPoint p = convertPoint(event->locationInWindow(), nullptr);
-  mPrevX = *x = static_cast<int>(p.x) - 2;
-  mPrevY = *y = mGraphics->Height() - static_cast<int>(p.y) - 3;
+  // The pointer's device pixel, then the editor pixel it lies in.
+  mPrevX = *x = mGraphics->FromDevice(static_cast<int>(p.x) - 2);
+  mPrevY = *y = mGraphics->FromDevice(mGraphics->ScaledHeight() - static_cast<int>(p.y) - 3);
 }
 
 void IGRAPHICS_COCOA::forwardMouse(NSEvent* event, bool rightButton, bool ignoredWhileEditing,
@@ -237,8 +253,10 @@ void IGRAPHICS_COCOA::removeFromSuperview()
 void IGRAPHICS_COCOA::registerToolTip(IRECT r)
 {
   if (!mGraphics) return;
-  addToolTipRect(NSMakeRect(r.left, mGraphics->Height() - r.bottom - 1, r.right - r.left + 1, r.bottom - r.top + 1),
-                 this, nullptr);
+  r = mGraphics->ToDevice(r);
+  addToolTipRect(
+      NSMakeRect(r.left, mGraphics->ScaledHeight() - r.bottom - 1, r.right - r.left + 1, r.bottom - r.top + 1), this,
+      nullptr);
 }
 
 NSString* IGRAPHICS_COCOA::view_stringForToolTip(NSView* /*view*/, NSInteger /*tag*/, NSPoint /*point*/,

@@ -39,6 +39,9 @@ public:
   BOOL acceptsFirstMouse(NSEvent* event) override;
   void viewDidMoveToWindow() override;
   void drawRect(NSRect rect) override;
+  // A host that sizes the view asks for the editor scaled to fit that size (1 to 3 times); the view
+  // takes the exact scaled size.
+  void setFrame(NSRect frame) override;
   void onTimer(NSTimer* timer);
   void getMouseXY(NSEvent* event, int* x, int* y);
 

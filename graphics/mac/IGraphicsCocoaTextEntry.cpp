@@ -36,8 +36,10 @@ void IGRAPHICS_COCOA::createTextEntry(IControl* control, IParam* param, IText* t
   mTextFieldView = NSTextField::alloc()->initWithFrame(r);
 
   IText style = text ? *text : IText();
+  // The field lies over the scaled editor, so its lettering is scaled with it.
+  const double scale = mGraphics ? mGraphics->GetScale() : 1.0;
   mTextFieldView->setFont(NSFont::fontWithName(NSString::stringWithUTF8String(style.mFace),
-                                               static_cast<float>(static_cast<int>(style.mSize * 0.9))));
+                                               static_cast<float>(static_cast<int>(style.mSize * 0.9 * scale))));
   switch (style.mAlign) {
   case IText::kAlignLeft:
     mTextFieldView->setAlignment(0);

@@ -28,12 +28,19 @@ IGraphicsMac::~IGraphicsMac()
   if (mHostWindow) RemoveSubWindow();
 }
 
-void IGraphicsMac::ToViewRect(const IRECT* r, double* x, double* y, double* w, double* h) const
+void IGraphicsMac::ToViewRect(const IRECT* editorRect, double* x, double* y, double* w, double* h) const
 {
+  const IRECT device = ToDevice(*editorRect);
+  const IRECT* r = &device;
   *x = r->left;
-  *y = Height() - r->bottom - 1;
+  *y = ScaledHeight() - r->bottom - 1;
   *w = r->right - r->left + 1;
   *h = r->bottom - r->top + 1;
+}
+
+void IGraphicsMac::OnScaleChanged()
+{
+  if (mView) mView->setFrameSize(NSMakeSize(ScaledWidth(), ScaledHeight()));
 }
 
 bool IGraphicsMac::DrawScreen(IRECT* /*r*/)
@@ -58,7 +65,7 @@ bool IGraphicsMac::DrawScreen(IRECT* /*r*/)
   CGContextRelease(canvasContext);
   if (!image) return false;
   // The whole canvas every time; the view's repaint clip keeps the rest of the screen as it is.
-  CGContextDrawImage(screen, CGRectMake(0, 0, canvas->getWidth(), Height()), image);
+  CGContextDrawImage(screen, CGRectMake(0, 0, canvas->getWidth(), ScaledHeight()), image);
   CGImageRelease(image);
   return true;
 }
@@ -78,7 +85,7 @@ void IGraphicsMac::Resize(int w, int h)
 {
   if (w == Width() && h == Height()) return;
   IGraphics::Resize(w, h);
-  if (mView) mView->setFrameSize(NSMakeSize(w, h));
+  if (mView) mView->setFrameSize(NSMakeSize(ScaledWidth(), ScaledHeight()));
 }
 
 bool IGraphicsMac::WindowIsOpen()
@@ -287,9 +294,10 @@ void IGraphicsMac::AttachSubWindow(void* hostWindowRef)
   host->setReleasedWhenClosed(YES);
 
   const NSRect frame = host->frame();
-  const double offset = frame.size.width > Width() ? std::floor((frame.size.width - Width()) * 0.5) : 0.0;
+  const int width = ScaledWidth(), height = ScaledHeight();
+  const double offset = frame.size.width > width ? std::floor((frame.size.width - width) * 0.5) : 0.0;
   NSWindow* child = CUSTOM_COCOA_WINDOW::alloc()->initWithContentRect(
-      NSMakeRect(frame.origin.x + offset, frame.origin.y, Width(), Height()), 0, NSBackingStoreBuffered, NO);
+      NSMakeRect(frame.origin.x + offset, frame.origin.y, width, height), 0, NSBackingStoreBuffered, NO);
   child->setOpaque(YES);
   child->setCanHide(YES);
   child->setHasShadow(NO);

@@ -49,6 +49,8 @@ public:
   void ShowMouseCursor() override;
   void UpdateTooltips() override;
   Raster_IBitmap* OSLoadBitmap(int id, const char* name) override;
+  // Resizes the open view to the scaled size.
+  void OnScaleChanged() override;
 
   // The same as OpenWindow(parentView).
   void* OpenCocoaWindow(void* parentView);
@@ -60,7 +62,8 @@ public:
   static int GetUserOSVersion();
 
 private:
-  // Editor rectangle -> view rectangle (the view's y axis points up; each side one pixel larger).
+  // Editor rectangle -> view rectangle in device pixels (the view's y axis points up; each side one pixel
+  // larger).
   void ToViewRect(const IRECT* r, double* x, double* y, double* w, double* h) const;
 
   IGRAPHICS_COCOA* mView = nullptr; // retained while open

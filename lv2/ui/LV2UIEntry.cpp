@@ -1,7 +1,11 @@
 #include "lv2/ui/LV2UIEntry.h"
 
 #include <CoreFoundation/CoreFoundation.h>
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
+#include <lv2/urid/urid.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +23,9 @@ struct LV2UIInstance
   // Declared first, destroyed last: the window closes before the editor it shows goes.
   std::unique_ptr<IEffectLV2UIPlug> mPlug;
   LV2UIWindow mWindow;
+  const LV2UI_Resize* mResize = nullptr;
+  LV2_URID mScaleFactor = 0, mFloat = 0; // 0 when the host maps no URIs
+  float mReportedScale = 1.0f;           // what options get hands out (it must outlive the call)
 };
 
 void Refuse(const LV2UIProduct& product, const std::string& why)
@@ -74,6 +81,64 @@ LV2UIInstance* Instance(LV2UI_Handle handle)
   return static_cast<LV2UIInstance*>(handle);
 }
 
+// The host's ui:scaleFactor among options (an atom:Float), or 0 when it gives none that can be read.
+float ScaleFactorIn(const LV2UIInstance& instance, const LV2_Options_Option* options)
+{
+  if (!instance.mScaleFactor) return 0.0f;
+  for (const LV2_Options_Option* o = options; o && o->key; ++o) {
+    if (o->key != instance.mScaleFactor || o->type != instance.mFloat || o->size != sizeof(float) || !o->value)
+      continue;
+    float value;
+    std::memcpy(&value, o->value, sizeof(value));
+    if (std::isfinite(value) && value > 0.0f) return value;
+  }
+  return 0.0f;
+}
+
+void ReportSize(LV2UIInstance& instance)
+{
+  if (instance.mResize && instance.mResize->ui_resize)
+    instance.mResize->ui_resize(instance.mResize->handle, instance.mWindow.Width(), instance.mWindow.Height());
+}
+
+// Options interface: the host may change ui:scaleFactor while the editor is open, and read it back.
+uint32_t GetOptions(LV2_Handle handle, LV2_Options_Option* options)
+{
+  LV2UIInstance* instance = Instance(handle);
+  if (!instance || !instance->mScaleFactor) return LV2_OPTIONS_ERR_UNKNOWN;
+  uint32_t result = LV2_OPTIONS_SUCCESS;
+  for (LV2_Options_Option* o = options; o && o->key; ++o) {
+    if (o->key != instance->mScaleFactor) {
+      result |= LV2_OPTIONS_ERR_BAD_KEY;
+      continue;
+    }
+    const IGraphics* editor = instance->mPlug ? dynamic_cast<IGraphics*>(instance->mPlug->GetGUI()) : nullptr;
+    instance->mReportedScale = editor ? static_cast<float>(editor->GetScale()) : 1.0f;
+    o->size = sizeof(float);
+    o->type = instance->mFloat;
+    o->value = &instance->mReportedScale;
+  }
+  return result;
+}
+
+uint32_t SetOptions(LV2_Handle handle, const LV2_Options_Option* options)
+{
+  try {
+    LV2UIInstance* instance = Instance(handle);
+    if (!instance) return LV2_OPTIONS_ERR_UNKNOWN;
+    const float scale = ScaleFactorIn(*instance, options);
+    if (scale <= 0.0f) return LV2_OPTIONS_ERR_BAD_KEY;
+    const int width = instance->mWindow.Width(), height = instance->mWindow.Height();
+    if (!instance->mWindow.SetScale(scale)) return LV2_OPTIONS_ERR_UNKNOWN;
+    if (instance->mWindow.Width() != width || instance->mWindow.Height() != height) ReportSize(*instance);
+    return LV2_OPTIONS_SUCCESS;
+  } catch (...) {
+    return LV2_OPTIONS_ERR_UNKNOWN;
+  }
+}
+
+const LV2_Options_Interface kOptionsInterface = {&GetOptions, &SetOptions};
+
 int Idle(LV2UI_Handle handle)
 {
   try {
@@ -118,17 +183,23 @@ LV2UI_Handle LV2UIInstantiate(const LV2UIProduct& product, const char* pluginURI
     info.mFirstControlPort = firstControlPort;
 
     auto instance = std::make_unique<LV2UIInstance>();
+    if (auto* map = static_cast<const LV2_URID_Map*>(FeatureData(features, LV2_URID__map)); map && map->map) {
+      instance->mScaleFactor = map->map(map->handle, LV2_UI__scaleFactor);
+      instance->mFloat = map->map(map->handle, LV2_ATOM__Float);
+    }
+    // Without the host's factor the editor follows the display, as the host's own toolkit would.
+    const float scale =
+        ScaleFactorIn(*instance, static_cast<const LV2_Options_Option*>(FeatureData(features, LV2_OPTIONS__options)));
     instance->mPlug = product.mMake(info);
     IGraphics* editor = instance->mPlug ? dynamic_cast<IGraphics*>(instance->mPlug->GetGUI()) : nullptr;
     std::string error;
-    if (!instance->mWindow.Open(editor, parent, &error)) {
+    if (!instance->mWindow.Open(editor, parent, &error, scale)) {
       Refuse(product, error);
       return nullptr;
     }
     if (widget) *widget = reinterpret_cast<LV2UI_Widget>(static_cast<uintptr_t>(instance->mWindow.XWindow()));
-    auto* resize = static_cast<const LV2UI_Resize*>(FeatureData(features, LV2_UI__resize));
-    if (resize && resize->ui_resize)
-      resize->ui_resize(resize->handle, instance->mWindow.Width(), instance->mWindow.Height());
+    instance->mResize = static_cast<const LV2UI_Resize*>(FeatureData(features, LV2_UI__resize));
+    ReportSize(*instance);
     return instance.release();
   } catch (...) {
     Refuse(product, "the editor could not be made");
@@ -157,5 +228,6 @@ void LV2UIPortEvent(LV2UI_Handle handle, uint32_t portIndex, uint32_t bufferSize
 const void* LV2UIExtensionData(const char* uri)
 {
   if (uri && std::strcmp(uri, LV2_UI__idleInterface) == 0) return &kIdleInterface;
+  if (uri && std::strcmp(uri, LV2_OPTIONS__interface) == 0) return &kOptionsInterface;
   return nullptr;
 }

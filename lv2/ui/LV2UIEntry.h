@@ -12,10 +12,13 @@
 //   - makes the bundle folder known to the bundle registry, so that the editor finds its images,
 //     which the bundle carries as Contents/Resources/ beside Contents/Info.plist (whose
 //     CFBundleIdentifier is the product's bundle identifier);
-//   - builds the product, opens its editor in the parent (LV2UIWindow.h) and tells the host the
-//     editor's size through ui:resize when offered; the widget is the editor's X window.
+//   - builds the product, opens its editor in the parent (LV2UIWindow.h) at the host's
+//     ui:scaleFactor (an options feature, with urid:map; else the display's scale) and tells the host
+//     the editor's scaled size through ui:resize when offered; the widget is the editor's X window.
 //
-// The host drives the editor through ui:idleInterface (extension data). Refusals are one line on
+// The host drives the editor through ui:idleInterface (extension data); through opts:interface it may
+// set a new ui:scaleFactor while the editor is open, which makes the window again at the new size in
+// the same parent (a new widget) and tells the host the size through ui:resize. Refusals are one line on
 // standard error. Nothing thrown inside reaches the host.
 
 #include <lv2/ui/ui.h>
@@ -40,5 +43,6 @@ LV2UI_Handle LV2UIInstantiate(const LV2UIProduct& product, const char* pluginURI
 void LV2UICleanup(LV2UI_Handle handle);
 // Control ports take protocol 0 (one float); anything else is ignored.
 void LV2UIPortEvent(LV2UI_Handle handle, uint32_t portIndex, uint32_t bufferSize, uint32_t format, const void* buffer);
-// The idle interface for LV2_UI__idleInterface; null for anything else.
+// The idle interface for LV2_UI__idleInterface, the options interface for LV2_OPTIONS__interface; null
+// for anything else.
 const void* LV2UIExtensionData(const char* uri);

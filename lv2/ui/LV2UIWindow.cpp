@@ -34,7 +34,7 @@ LV2UIWindow::~LV2UIWindow()
   Close();
 }
 
-bool LV2UIWindow::Open(IGraphics* editor, unsigned long parent, std::string* error)
+bool LV2UIWindow::Open(IGraphics* editor, unsigned long parent, std::string* error, double scale)
 {
   Close();
   if (!editor) {
@@ -44,21 +44,30 @@ bool LV2UIWindow::Open(IGraphics* editor, unsigned long parent, std::string* err
   if (!AcquireDisplay(error)) return false;
   mHoldsDisplay = true;
   NSApplicationLoad();
-  NSAutoreleasePool pool;
-
   mEditor = editor;
-  NSView* view = static_cast<NSView*>(editor->OpenWindow(nullptr));
+  mParent = parent;
+  editor->SetScale(scale > 0.0 ? scale : BrindleHost::X11DisplayScale());
+  if (!MakeWindow(error)) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool LV2UIWindow::MakeWindow(std::string* error)
+{
+  NSAutoreleasePool pool;
+  NSView* view = static_cast<NSView*>(mEditor->OpenWindow(nullptr));
   const NSRect frame = view->frame();
   mWidth = static_cast<int>(frame.size.width);
   mHeight = static_cast<int>(frame.size.height);
 
-  BrindleHost::X11SetParentForNewWindows(parent);
+  BrindleHost::X11SetParentForNewWindows(mParent);
   mWindow = NSWindow::alloc()->initWithContentRect(NSMakeRect(0, 0, mWidth, mHeight), 0, NSBackingStoreBuffered, NO);
   BrindleHost::X11SetParentForNewWindows(0);
   mWindow->setReleasedWhenClosed(NO); // released by Close, also after the host destroyed it
   if (!BrindleHost::X11WindowOf(mWindow)) {
-    if (error) *error = "the host's parent window " + std::to_string(parent) + " is no X window";
-    Close();
+    if (error) *error = "the host's parent window " + std::to_string(mParent) + " is no X window";
     return false;
   }
   mWindow->contentView()->addSubview(view);
@@ -67,19 +76,36 @@ bool LV2UIWindow::Open(IGraphics* editor, unsigned long parent, std::string* err
   return true;
 }
 
-void LV2UIWindow::Close()
+void LV2UIWindow::DropWindow()
 {
   NSAutoreleasePool pool;
   if (mEditor) mEditor->CloseWindow();
-  mEditor = nullptr;
   if (mWindow) {
     mWindow->close();
     mWindow->release(); // destroys the X window while the backend that made it is still there
     mWindow = nullptr;
   }
+  mWidth = mHeight = 0;
+}
+
+bool LV2UIWindow::SetScale(double scale)
+{
+  if (!mWindow || !mEditor) return false;
+  const int width = mWidth, height = mHeight;
+  mEditor->SetScale(scale);
+  if (mEditor->ScaledWidth() == width && mEditor->ScaledHeight() == height) return true;
+  // The window's picture has a fixed size, so a new size is a new window in the same place.
+  DropWindow();
+  return MakeWindow(nullptr);
+}
+
+void LV2UIWindow::Close()
+{
+  DropWindow();
+  mEditor = nullptr;
+  mParent = 0;
   if (mHoldsDisplay) ReleaseDisplay();
   mHoldsDisplay = false;
-  mWidth = mHeight = 0;
 }
 
 bool LV2UIWindow::Idle()

@@ -8,6 +8,9 @@
 //
 // The X connection is shared by every editor open in the process: the first Open installs the X11
 // backend, the last Close puts the headless one back and closes the connection. UI thread only.
+//
+// The editor is drawn at a display scale: the host's, or else the display's own (GDK_SCALE, Xft.dpi).
+// A new scale while open makes the window again at the new size in the same parent.
 
 #include <string>
 
@@ -23,9 +26,12 @@ public:
   LV2UIWindow& operator=(const LV2UIWindow&) = delete;
 
   // Opens the editor (whose views are AppKit's, as IGraphicsMac makes them) as a child of the X
-  // window `parent` on the display $DISPLAY names. False, with
+  // window `parent` on the display $DISPLAY names, at `scale` (0 or below: the display's). False, with
   // a one-line reason, when there is no display or `parent` is no window on it.
-  bool Open(IGraphics* editor, unsigned long parent, std::string* error);
+  bool Open(IGraphics* editor, unsigned long parent, std::string* error, double scale = 0.0);
+  // Draws the editor at another scale (held in 1..3); when its size changes the window is made again
+  // at the new size (XWindow changes). False when nothing is open or the window cannot be made again.
+  bool SetScale(double scale);
   // Closes the editor's view and the window; the editor itself stays (its plug-in owns it).
   void Close();
   // Delivers pending X events, runs the timers that are due and redraws. False once the window is
@@ -38,7 +44,11 @@ public:
   unsigned long XWindow() const;
 
 private:
+  bool MakeWindow(std::string* error);
+  void DropWindow();
+
   IGraphics* mEditor = nullptr;
+  unsigned long mParent = 0;
   NSWindow* mWindow = nullptr; // owned
   bool mHoldsDisplay = false;
   int mWidth = 0, mHeight = 0;

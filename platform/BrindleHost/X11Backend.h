@@ -48,6 +48,15 @@ unsigned long X11WindowOf(NSWindow* window);
  * parent just before it makes its window. False when the installed backend is not the X11 one. */
 bool X11SetParentForNewWindows(unsigned long parent);
 
+/* The scale (1 to 3) editors on the installed X11 backend's display are drawn at: $GDK_SCALE when it is a
+ * whole number of at least 1, else the display's Xft.dpi resource over 96, else 1. Without the X11
+ * backend only $GDK_SCALE counts. */
+double X11DisplayScale();
+/* The same rule over the two texts, either of which may be null. */
+double ScaleFromSettings(const char* gdkScale, const char* xftDpi);
+/* The value of Xft.dpi in an X resource database text ("Xft.dpi:\t144\n..."); empty when absent. */
+std::string XftDpiFromResources(const char* resources);
+
 } // namespace BrindleHost
 
 #endif

@@ -6,6 +6,7 @@
 
 #include <AppKit/AppKit.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -37,12 +38,18 @@ const char kUsage[] = "usage: brindle editor [--snapshot OUT.png] [options] [eve
                       "prints one line per parameter: its name, its value and its display text.\n"
                       "\n"
                       "Coordinates are editor pixels: origin at the top left, x to the right, y down (the editor is\n"
-                      "208 x 326). A point outside the editor is delivered like any other and hits nothing.\n"
+                      "208 x 326). A point outside the editor is delivered like any other and hits nothing. With\n"
+                      "--scale they stay editor pixels: each lands in the middle of the larger pixel block, and a\n"
+                      "drag moves that many editor pixels.\n"
                       "\n"
                       "options:\n"
                       "  --snapshot OUT.png     where to write the picture; - for standard output, and then\n"
                       "                         the parameter lines go to standard error\n"
                       "  --display NAME         the X display for the window (default: $DISPLAY)\n"
+                      "  --scale S              the editor drawn S times larger, 1 to 3 (1.5, 2 ...): the snapshot is\n"
+                      "                         the larger picture (416 x 652 at 2). Without it the snapshot is at\n"
+                      "                         1, and the window follows the display: GDK_SCALE, else the X\n"
+                      "                         resource Xft.dpi over 96\n"
                       "  --preset FILE          restore the state in FILE (.aupreset, .fxp or .fxb) first\n"
                       "  --set NAME=VALUE       set a parameter as a host would, before the events; VALUE is the\n"
                       "                         parameter's own value (Level=0.8, Effect=0) or one of its value\n"
@@ -226,6 +233,7 @@ bool WritesToStandardOutput(const std::string& path)
 int RunEditorCommand(int argc, char** argv)
 {
   std::string componentPath, presetPath, snapshotPath, displayName;
+  double scale = 0.0; // none given
   std::vector<std::string> settingTexts;
   std::vector<EditorEvent> events;
   for (int i = 0; i < argc; ++i) {
@@ -262,7 +270,12 @@ int RunEditorCommand(int argc, char** argv)
       componentPath = value;
     else if (name == "--display")
       displayName = value;
-    else if (name == "--set") {
+    else if (name == "--scale") {
+      char* end = nullptr;
+      scale = std::strtod(value.c_str(), &end);
+      if (value.empty() || *end != '\0' || !(scale >= 1.0 && scale <= 3.0))
+        return Usage("--scale wants a number from 1 to 3, not '" + value + "'");
+    } else if (name == "--set") {
       if (!IsSettingForm(value)) return Usage("--set wants NAME=VALUE, not '" + value + "'");
       settingTexts.push_back(value);
     } else {
@@ -316,15 +329,21 @@ int RunEditorCommand(int argc, char** argv)
     const auto print = [&host](AudioUnitParameterID id, AudioUnitParameterValue value) {
       PrintParameter(host, id, value);
     };
-    if (!RunEditorWindow(host.Unit(), displayName, print, error)) return Fail(error);
+    if (!RunEditorWindow(host.Unit(), displayName, print, error, scale)) return Fail(error);
     return 0;
   }
 
   EditorHost editor;
-  if (!editor.Open(host.Unit(), error)) return Fail(error);
+  if (!editor.Open(host.Unit(), error, scale > 0.0 ? scale : 1.0)) return Fail(error);
   editor.Ticks(2); // the first repaint
+  // Editor pixels to the view's: a point to the middle of its pixel block, and a drag from one such
+  // point to another, so that it covers exactly the editor pixels asked for.
+  const double factor = editor.Scale();
+  const auto toInt = [](double v) { return static_cast<int>(std::max(-2e9, std::min(2e9, v))); };
+  const auto point = [factor, toInt](double v) { return toInt(std::floor((v + 0.5) * factor)); };
+  const auto length = [&point, toInt](double from, double by) { return toInt(1.0 * point(from + by) - point(from)); };
   for (const EditorEvent& event : events) {
-    const auto n = [&event](size_t i) { return static_cast<int>(event.numbers[i]); };
+    const auto n = [&event, &point](size_t i) { return point(event.numbers[i]); };
     if (event.kind == "click")
       editor.Click(n(0), n(1));
     else if (event.kind == "double-click")
@@ -332,11 +351,12 @@ int RunEditorCommand(int argc, char** argv)
     else if (event.kind == "right-click")
       editor.RightClick(n(0), n(1));
     else if (event.kind == "drag")
-      editor.Drag(n(0), n(1), n(2), n(3), event.shift ? static_cast<unsigned long>(NSShiftKeyMask) : 0ul);
+      editor.Drag(n(0), n(1), length(event.numbers[0], event.numbers[2]), length(event.numbers[1], event.numbers[3]),
+                  event.shift ? static_cast<unsigned long>(NSShiftKeyMask) : 0ul);
     else if (event.kind == "wheel")
       editor.Wheel(n(0), n(1), event.numbers[2]);
     else if (event.kind == "ticks")
-      editor.Ticks(n(0));
+      editor.Ticks(static_cast<int>(event.numbers[0]));
     else if (event.kind == "key" && !editor.Key(event.key, error))
       return Usage(error);
     editor.Ticks(1);

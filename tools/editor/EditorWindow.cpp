@@ -64,7 +64,7 @@ void OnEvent(void* refCon, void*, const AudioUnitEvent* event, UInt64, AudioUnit
 } // namespace
 
 bool RunEditorWindow(AudioUnit unit, const std::string& display, const ParameterChangeHandler& onChange,
-                     std::string& error)
+                     std::string& error, double scale)
 {
   BrindleHost::X11Options options;
   options.mDisplay = display;
@@ -72,6 +72,7 @@ bool RunEditorWindow(AudioUnit unit, const std::string& display, const Parameter
   std::unique_ptr<BrindleHost::IWindowBackend> backend = BrindleHost::MakeX11Backend(options, &error);
   if (!backend) return false;
   BrindleHost::SetBackend(std::move(backend));
+  if (scale <= 0.0) scale = BrindleHost::X11DisplayScale();
 
   Listening listening{&onChange, {}};
   AUEventListenerRef listener = nullptr;
@@ -85,7 +86,7 @@ bool RunEditorWindow(AudioUnit unit, const std::string& display, const Parameter
   {
     SignalScope signals;
     EditorHost editor;
-    opened = editor.Open(unit, error);
+    opened = editor.Open(unit, error, scale);
     if (opened) {
       NSRunLoop* loop = NSRunLoop::mainRunLoop();
       while (!sInterrupted && editor.Window()->isVisible()) loop->runUntilTime(loop->now() + 0.1);

@@ -12,6 +12,8 @@ using ParameterChangeHandler = std::function<void(AudioUnitParameterID, AudioUni
 // Installs the X11 window backend, opens the editor of `unit` in a window, and calls onChange for
 // every parameter change the editor makes (a repeat of the value last reported is left out). Runs
 // until the window closes or SIGINT/SIGTERM arrives, then closes the editor and restores the
-// headless backend. False with a one-line message when there is no display or no editor.
+// headless backend. False with a one-line message when there is no display or no editor. The editor
+// is drawn at scale (1 to 3); 0 or below follows the display
+// (BrindleHost::X11DisplayScale).
 bool RunEditorWindow(AudioUnit unit, const std::string& display, const ParameterChangeHandler& onChange,
-                     std::string& error);
+                     std::string& error, double scale = 0.0);

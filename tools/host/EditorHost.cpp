@@ -36,7 +36,7 @@ EditorHost::~EditorHost()
   Close();
 }
 
-bool EditorHost::Open(AudioUnit unit, std::string& error)
+bool EditorHost::Open(AudioUnit unit, std::string& error, double scale)
 {
   Close();
   NSApplicationLoad();
@@ -78,6 +78,12 @@ bool EditorHost::Open(AudioUnit unit, std::string& error)
     return false;
   }
 
+  const NSRect made = view->frame();
+  mMadeWidth = static_cast<int>(made.size.width);
+  if (scale != 1.0 && std::isfinite(scale) && scale > 0.0) {
+    view->setFrameSize(
+        NSMakeSize(std::floor(made.size.width * scale + 0.5), std::floor(made.size.height * scale + 0.5)));
+  }
   const NSRect frame = view->frame();
   mWidth = static_cast<int>(frame.size.width);
   mHeight = static_cast<int>(frame.size.height);
@@ -105,7 +111,7 @@ void EditorHost::Close()
     mWindow->release();
     mWindow = nullptr;
   }
-  mWidth = mHeight = 0;
+  mWidth = mHeight = mMadeWidth = 0;
 }
 
 EditorHost::Point EditorHost::WindowPoint(int x, int y) const

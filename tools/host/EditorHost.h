@@ -34,14 +34,19 @@ public:
   EditorHost(const EditorHost&) = delete;
   EditorHost& operator=(const EditorHost&) = delete;
 
-  // False with a one-line message when the unit offers no view or the view cannot be made.
-  bool Open(AudioUnit unit, std::string& error);
+  // False with a one-line message when the unit offers no view or the view cannot be made. A scale
+  // other than 1 sizes the view, as made, that many times larger before it goes into the window (the
+  // way a host on a high-density screen asks for a larger editor); the view may settle on another size,
+  // and Width and Height give the one it took. Events and snapshots are then in the view's pixels.
+  bool Open(AudioUnit unit, std::string& error, double scale = 1.0);
   void Close();
   bool IsOpen() const { return mView != nullptr; }
   NSWindow* Window() const { return mWindow; }
   NSView* View() const { return mView; }
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
+  // View pixels per pixel of the view as the plug-in made it (1 unless Open's scale took).
+  double Scale() const { return mMadeWidth > 0 ? static_cast<double>(mWidth) / mMadeWidth : 1.0; }
 
   // Modifier flags are AppKit's (shift 1 << 17, control 1 << 18, option 1 << 19, command 1 << 20).
   void Click(int x, int y, unsigned long flags = 0);
@@ -76,5 +81,6 @@ private:
   NSView* mView = nullptr;     // retained while open
   std::unique_ptr<BrindleHost::Mouse> mMouse;
   int mWidth = 0, mHeight = 0;
+  int mMadeWidth = 0;
   unsigned long long mBytesAtOpen = 0;
 };

@@ -34,10 +34,21 @@ Rgb Rgb::Mix(const Rgb& other, double amount) const
              Channel(b + (other.b - b) * amount)};
 }
 
-ImageCanvas::ImageCanvas(int width, int height) : mBitmap(width, height)
+ImageCanvas::ImageCanvas(int width, int height, int scale)
+    : mScale(scale > 0 ? scale : 1), mBitmap(width * mScale, height * mScale)
 {
   // A memory context starts zeroed: every pixel transparent.
   if (HDC__* dc = mBitmap.getDC()) SetBkMode(dc, TRANSPARENT);
+}
+
+std::vector<POINT> ImageCanvas::S(const std::vector<POINT>& points) const
+{
+  std::vector<POINT> scaled = points;
+  for (POINT& p : scaled) {
+    p.x = S(p.x);
+    p.y = S(p.y);
+  }
+  return scaled;
 }
 
 void ImageCanvas::WithObjects(HGDIOBJ__* pen, HGDIOBJ__* brush, const std::function<void()>& draw)
@@ -56,7 +67,7 @@ void ImageCanvas::WithObjects(HGDIOBJ__* pen, HGDIOBJ__* brush, const std::funct
 void ImageCanvas::FillRect(int l, int t, int r, int b, Rgb color, float alpha)
 {
   HGDIOBJ__* brush = CreateSolidBrushAlpha(ContextColor(color), alpha);
-  const RECT box = {l, t, r, b};
+  const RECT box = {S(l), S(t), S(r), S(b)};
   GDI_FillRect(mBitmap.getDC(), &box, brush);
   DeleteObject(brush);
 }
@@ -64,7 +75,7 @@ void ImageCanvas::FillRect(int l, int t, int r, int b, Rgb color, float alpha)
 void ImageCanvas::FillEllipse(int l, int t, int r, int b, Rgb color, float alpha)
 {
   WithObjects(nullptr, CreateSolidBrushAlpha(ContextColor(color), alpha),
-              [&] { Ellipse(mBitmap.getDC(), l, t, r, b); });
+              [&] { Ellipse(mBitmap.getDC(), S(l), S(t), S(r), S(b)); });
 }
 
 void ImageCanvas::FillCircle(double cx, double cy, double rad, Rgb color, float alpha)
@@ -75,9 +86,10 @@ void ImageCanvas::FillCircle(double cx, double cy, double rad, Rgb color, float 
 
 void ImageCanvas::StrokeCircle(double cx, double cy, double rad, int width, Rgb color, float alpha)
 {
-  WithObjects(CreatePenAlpha(PS_SOLID, width, ContextColor(color), alpha), nullptr, [&] {
-    Ellipse(mBitmap.getDC(), static_cast<int>(std::lround(cx - rad)), static_cast<int>(std::lround(cy - rad)),
-            static_cast<int>(std::lround(cx + rad)), static_cast<int>(std::lround(cy + rad)));
+  // Rounded to the picture's own pixels first, so that every scale draws the same circle.
+  WithObjects(CreatePenAlpha(PS_SOLID, S(width), ContextColor(color), alpha), nullptr, [&] {
+    Ellipse(mBitmap.getDC(), S(static_cast<int>(std::lround(cx - rad))), S(static_cast<int>(std::lround(cy - rad))),
+            S(static_cast<int>(std::lround(cx + rad))), S(static_cast<int>(std::lround(cy + rad))));
   });
 }
 
@@ -99,20 +111,27 @@ void ImageCanvas::FillRoundRect(int l, int t, int r, int b, int radius, Rgb colo
 
 void ImageCanvas::FillPolygon(const std::vector<POINT>& points, Rgb color, float alpha)
 {
-  WithObjects(nullptr, CreateSolidBrushAlpha(ContextColor(color), alpha),
-              [&] { GDI_Polygon(mBitmap.getDC(), points.data(), static_cast<int>(points.size())); });
+  WithObjects(nullptr, CreateSolidBrushAlpha(ContextColor(color), alpha), [&] {
+    const std::vector<POINT> scaled = S(points);
+    GDI_Polygon(mBitmap.getDC(), scaled.data(), static_cast<int>(scaled.size()));
+  });
 }
 
 void ImageCanvas::Polyline(const std::vector<POINT>& points, int width, Rgb color, float alpha)
 {
-  WithObjects(CreatePenAlpha(PS_SOLID, width, ContextColor(color), alpha), nullptr, [&] {
-    const int count = static_cast<int>(points.size());
-    PolyPolyline(mBitmap.getDC(), points.data(), &count, 1);
+  WithObjects(CreatePenAlpha(PS_SOLID, S(width), ContextColor(color), alpha), nullptr, [&] {
+    const std::vector<POINT> scaled = S(points);
+    const int count = static_cast<int>(scaled.size());
+    PolyPolyline(mBitmap.getDC(), scaled.data(), &count, 1);
   });
 }
 
 void ImageCanvas::VerticalGradient(int l, int t, int r, int b, Rgb top, Rgb bottom)
 {
+  l = S(l);
+  t = S(t);
+  r = S(r);
+  b = S(b);
   const int h = b - t;
   if (h <= 0 || r <= l) return;
   // Per-row steps reach the bottom colour on the last row.
@@ -125,7 +144,7 @@ void ImageCanvas::VerticalGradient(int l, int t, int r, int b, Rgb top, Rgb bott
 int ImageCanvas::Text(const char* fontFile, int size, const char* text, RECT box, Rgb color, int format)
 {
   HDC__* dc = mBitmap.getDC();
-  HGDIOBJ__* font = GDI_CreateFontFromFile(fontFile, size, ANTIALIASED_QUALITY);
+  HGDIOBJ__* font = GDI_CreateFontFromFile(fontFile, S(size), ANTIALIASED_QUALITY);
   if (!dc || !font) {
     DeleteObject(font);
     return -1;
@@ -134,32 +153,88 @@ int ImageCanvas::Text(const char* fontFile, int size, const char* text, RECT box
   SetTextColor(dc, ContextColor(color));
   RECT measure = box;
   GDI_DrawText(dc, text, -1, &measure, format | TEXT_CALCRECT);
-  GDI_DrawText(dc, text, -1, &box, format & ~TEXT_CALCRECT);
+  int width = measure.right - measure.left;
+  if (mScale == 1 || !(format & TEXT_SINGLELINE)) {
+    box = RECT{S(box.left), S(box.top), S(box.right), S(box.bottom)};
+    GDI_DrawText(dc, text, -1, &box, format & ~TEXT_CALCRECT);
+  } else {
+    // The larger font is not exactly the 1x font enlarged (hinting, rounded metrics), so the line is
+    // centred on where the 1x line lies, scaled, rather than placed in the box afresh: the lettering
+    // then sits where the 1x picture has it.
+    const RECT line = LineBox(fontFile, size, text, box, format);
+    const int w = measure.right - measure.left, h = measure.bottom - measure.top;
+    RECT at = {S(line.left) + (S(line.right - line.left) - w) / 2, S(line.top) + (S(line.bottom - line.top) - h) / 2,
+               S(box.right), S(box.bottom)};
+    at.right = std::max(at.right, at.left + w);
+    at.bottom = std::max(at.bottom, at.top + h);
+    GDI_DrawText(dc, text, -1, &at,
+                 (format & ~(TEXT_CALCRECT | TEXT_CENTER | TEXT_RIGHT | TEXT_VCENTER | TEXT_BOTTOM)) | TEXT_NOCLIP);
+    width = line.right - line.left;
+  }
   SelectObject(dc, previous);
   DeleteObject(font);
-  return measure.right - measure.left;
+  return mScale == 1 ? width : (format & TEXT_SINGLELINE) ? width : (width + mScale / 2) / mScale;
+}
+
+RECT ImageCanvas::LineBox(const char* fontFile, int size, const char* text, RECT box, int format)
+{
+  RECT measure = {0, 0, 0, 0};
+  HDC__* dc = mBitmap.getDC();
+  HGDIOBJ__* font = GDI_CreateFontFromFile(fontFile, size, ANTIALIASED_QUALITY);
+  if (dc && font) {
+    HGDIOBJ__* previous = SelectObject(dc, font);
+    GDI_DrawText(dc, text, -1, &measure, (format | TEXT_CALCRECT) & ~(TEXT_CENTER | TEXT_RIGHT | TEXT_VCENTER));
+    SelectObject(dc, previous);
+  }
+  DeleteObject(font);
+  // Placed in the box as the drawing context places a line.
+  const long long w = measure.right - measure.left, h = measure.bottom - measure.top;
+  long long x = box.left, y = box.top;
+  if (format & TEXT_RIGHT)
+    x = static_cast<long long>(box.right) - w;
+  else if (format & TEXT_CENTER)
+    x += (static_cast<long long>(box.right) - box.left) / 2 - w / 2;
+  if (format & TEXT_BOTTOM)
+    y = static_cast<long long>(box.bottom) - h;
+  else if (format & TEXT_VCENTER)
+    y += (static_cast<long long>(box.bottom) - box.top) / 2 - h / 2;
+  return RECT{static_cast<int>(x), static_cast<int>(y), static_cast<int>(x + w), static_cast<int>(y + h)};
 }
 
 int ImageCanvas::TextWidth(const char* fontFile, int size, const char* text)
 {
-  return Text(fontFile, size, text, RECT{0, 0, 0, 0}, Rgb{}, TEXT_CALCRECT | TEXT_SINGLELINE | TEXT_NOPREFIX);
+  // Measured with the 1x font at every scale: layout decisions taken from widths (a size that fits)
+  // must come out the same in every set, whatever the larger font's unhinted widths say.
+  HDC__* dc = mBitmap.getDC();
+  HGDIOBJ__* font = GDI_CreateFontFromFile(fontFile, size, ANTIALIASED_QUALITY);
+  if (!dc || !font) {
+    DeleteObject(font);
+    return -1;
+  }
+  HGDIOBJ__* previous = SelectObject(dc, font);
+  RECT measure = {0, 0, 0, 0};
+  GDI_DrawText(dc, text, -1, &measure, TEXT_CALCRECT | TEXT_SINGLELINE | TEXT_NOPREFIX);
+  SelectObject(dc, previous);
+  DeleteObject(font);
+  return measure.right - measure.left;
 }
 
 void ImageCanvas::Shade(int l, int t, int r, int b, const std::function<double(double, double)>& light)
 {
   Raster_PixelWord* bits = mBitmap.getBits();
   if (!bits) return;
-  l = std::max(l, 0);
-  t = std::max(t, 0);
-  r = std::min(r, Width());
-  b = std::min(b, Height());
+  l = std::max(S(l), 0);
+  t = std::max(S(t), 0);
+  r = std::min(S(r), mBitmap.getWidth());
+  b = std::min(S(b), mBitmap.getHeight());
+  const double k = mScale;
   for (int y = t; y < b; y++) {
     Raster_PixelWord* row = Raster_ImageRow(&mBitmap, bits, y);
     for (int x = l; x < r; x++) {
       const Raster_PixelWord p = row[x];
       const int a = Raster_GetA(p);
       if (!a) continue;
-      const double f = light(x + 0.5, y + 0.5);
+      const double f = light((x + 0.5) / k, (y + 0.5) / k);
       // Premultiplied colour may not exceed its alpha.
       auto scale = [&](int c) { return std::min(a, Channel(c * f)); };
       row[x] = Raster_RGBA(scale(Raster_GetR(p)), scale(Raster_GetG(p)), scale(Raster_GetB(p)), a);
@@ -171,7 +246,7 @@ void ImageCanvas::Clipped(int l, int t, int r, int b, const std::function<void()
 {
   HDC__* dc = mBitmap.getDC();
   GDI_PushClipRegion(dc);
-  const RECT clip = {l, t, r, b};
+  const RECT clip = {S(l), S(t), S(r), S(b)};
   GDI_SetClipRegion(dc, &clip);
   draw();
   GDI_PopClipRegion(dc);
@@ -181,9 +256,9 @@ void ImageCanvas::ToStraightAlpha()
 {
   Raster_PixelWord* bits = mBitmap.getBits();
   if (!bits) return;
-  for (int y = 0; y < Height(); y++) {
+  for (int y = 0; y < mBitmap.getHeight(); y++) {
     Raster_PixelWord* row = Raster_ImageRow(&mBitmap, bits, y);
-    for (int x = 0; x < Width(); x++) {
+    for (int x = 0; x < mBitmap.getWidth(); x++) {
       const int a = Raster_GetA(row[x]);
       if (a == 255) continue;
       if (a == 0) {

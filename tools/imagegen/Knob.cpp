@@ -28,10 +28,13 @@ void BlendTurned(ImageCanvas& canvas, ImageCanvas& layer, double degrees)
 {
   const double a = degrees * M_PI / 180.0, s = std::sin(a), co = std::cos(a);
   // Pixel indices sample pixel centres; the frame centre (37.5, 37.5) is index 37.
-  const double k = canvas.Width() / 2.0 - 0.5;
+  // In the bitmaps' own pixels, whatever scale they are drawn at.
+  Raster_IBitmap& target = canvas.Bitmap();
+  Raster_IBitmap& source = layer.Bitmap();
+  const double k = target.getWidth() / 2.0 - 0.5;
   const double u0 = k - k * (co + s), v0 = k - k * (co - s);
-  Raster_DeltaBlit(&canvas.Bitmap(), &layer.Bitmap(), 0, 0, canvas.Width(), canvas.Height(), (float)u0, (float)v0,
-                   (float)layer.Width(), (float)layer.Height(), co, -s, s, co, 0.0, 0.0, false, 1.0f,
+  Raster_DeltaBlit(&target, &source, 0, 0, target.getWidth(), target.getHeight(), (float)u0, (float)v0,
+                   (float)source.getWidth(), (float)source.getHeight(), co, -s, s, co, 0.0, 0.0, false, 1.0f,
                    RASTER_BLEND_COPY | RASTER_BLEND_FILTER_BILINEAR | RASTER_BLEND_USE_SOURCE_ALPHA);
 }
 
@@ -47,7 +50,7 @@ void DrawKnob(ImageCanvas& c, double degrees)
 
   // Knurling: one upright ridge, dealt round the body in 9-degree steps (kept inside the body's
   // opaque part so the filtered edges never reach its rim).
-  ImageCanvas knurl(c.Width(), c.Height());
+  ImageCanvas knurl(c.Width(), c.Height(), c.Scale());
   MakeLayer(knurl, kWhite);
   knurl.FillRect(37, 12, 38, 15, kWhite, 0.22f);
   for (int i = 0; i < 40; i++) BlendTurned(c, knurl, degrees + i * 9.0);
@@ -64,7 +67,7 @@ void DrawKnob(ImageCanvas& c, double degrees)
   });
   c.StrokeCircle(cx, cy, kCapR, 1, kWhite, 0.10f);
 
-  ImageCanvas pointer(c.Width(), c.Height());
+  ImageCanvas pointer(c.Width(), c.Height(), c.Scale());
   MakeLayer(pointer, kPointer);
   pointer.FillRect(36, 12, 39, 31, kPointer);
   BlendTurned(c, pointer, degrees);

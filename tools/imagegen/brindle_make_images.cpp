@@ -1,5 +1,6 @@
 // brindle_make_images OUTDIR: draws the editor's six pictures and writes them as PNG files into
-// OUTDIR. The lettering comes from two font files named by path, so the pictures are the same on
+// OUTDIR, once at their own size and again, from the same drawing, at two and three times it for
+// high-density screens (name@2x.png, name@3x.png). The lettering comes from two font files named by path, so the pictures are the same on
 // every machine that has Debian's fonts-dejavu-core, whatever else is installed.
 #include "tools/files/PngWriter.h"
 #include "tools/imagegen/PedalArt.h"
@@ -18,12 +19,14 @@ namespace {
 
 const char kUsage[] = "usage: brindle_make_images OUTDIR\n"
                       "Draws the editor's pictures (background, lamp, switches, knob strip, about panel) and writes\n"
-                      "them as PNG files into OUTDIR, which is created when missing.\n";
+                      "them as PNG files into OUTDIR, which is created when missing: NAME.png at the editor's own\n"
+                      "size, NAME@2x.png and NAME@3x.png drawn at two and three times it.\n";
 
 const ArtFonts kFonts = {"/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
                          "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"};
 
 constexpr int kKnobFrames = 65;
+constexpr int kScales[] = {1, 2, 3};
 
 struct Picture
 {
@@ -58,25 +61,35 @@ bool FontsUsable()
   return ok;
 }
 
-bool WritePicture(const Picture& picture, const std::string& dir)
+// "name.png" at scale 1, "name@2x.png" at 2.
+std::string FileName(const char* file, int scale)
 {
-  Raster_MemBitmap strip(picture.width, picture.frameHeight * picture.frames);
+  const std::string name = file;
+  if (scale == 1) return name;
+  const size_t dot = name.rfind('.');
+  return name.substr(0, dot) + "@" + std::to_string(scale) + "x" + name.substr(dot);
+}
+
+bool WritePicture(const Picture& picture, int scale, const std::string& dir)
+{
+  const int frameHeight = picture.frameHeight * scale;
+  Raster_MemBitmap strip(picture.width * scale, frameHeight * picture.frames);
   if (!strip.getBits()) {
     std::fprintf(stderr, "brindle_make_images: out of memory for %s\n", picture.file);
     return false;
   }
   for (int f = 0; f < picture.frames; f++) {
-    ImageCanvas canvas(picture.width, picture.frameHeight);
+    ImageCanvas canvas(picture.width, picture.frameHeight, scale);
     if (!canvas.IsValid()) {
       std::fprintf(stderr, "brindle_make_images: out of memory for %s\n", picture.file);
       return false;
     }
     picture.draw(canvas, f);
     canvas.ToStraightAlpha();
-    Raster_Blit(&strip, &canvas.Bitmap(), 0, f * picture.frameHeight, nullptr, 1.0f, RASTER_BLEND_COPY);
+    Raster_Blit(&strip, &canvas.Bitmap(), 0, f * frameHeight, nullptr, 1.0f, RASTER_BLEND_COPY);
   }
   std::string error;
-  if (!WritePngFile(&strip, dir + "/" + picture.file, error)) {
+  if (!WritePngFile(&strip, dir + "/" + FileName(picture.file, scale), error)) {
     std::fprintf(stderr, "brindle_make_images: %s\n", error.c_str());
     return false;
   }
@@ -111,7 +124,8 @@ int main(int argc, char** argv)
     return 1;
   }
   if (!FontsUsable()) return 1;
-  for (const Picture& picture : kPictures)
-    if (!WritePicture(picture, dir)) return 1;
+  for (int scale : kScales)
+    for (const Picture& picture : kPictures)
+      if (!WritePicture(picture, scale, dir)) return 1;
   return 0;
 }
