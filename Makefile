@@ -65,7 +65,8 @@ test-asan: deps
 
 # The suites with threads in them, under ThreadSanitizer (the others have nothing for it to find).
 TSAN_TESTS := tests/containers/test_containers tests/plugcore/test_plugcore tests/gdi/test_gdi \
-              tests/platform/test_platform tests/graphics/test_graphics tests/au/test_au
+              tests/platform/test_platform tests/graphics/test_graphics tests/au/test_au \
+              tests/clap/test_clap tests/clap/test_clap_brindle
 tsan: deps
 	@$(TIMED) "TSan configure" cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DBRINDLE_SANITIZE=thread -DBRINDLE_BENCH=OFF $(WERROR)

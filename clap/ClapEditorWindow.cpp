@@ -98,6 +98,19 @@ void ClapEditorWindow::Idle()
   NSRunLoop::mainRunLoop()->runUntilTime(backend.Now());
 }
 
+void ClapEditorWindow::HandleEvents()
+{
+  if (!mWindow) return;
+  NSAutoreleasePool pool;
+  BrindleHost::IWindowBackend& backend = BrindleHost::Backend();
+  backend.WaitUntil(backend.Now());
+}
+
+int ClapEditorWindow::ConnectionFd() const
+{
+  return mWindow ? BrindleHost::X11ConnectionFd() : -1;
+}
+
 unsigned long ClapEditorWindow::XWindow() const
 {
   return mWindow ? BrindleHost::X11WindowOf(mWindow) : 0;

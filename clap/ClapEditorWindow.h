@@ -5,7 +5,10 @@
 // The editor's view goes into a window of the editor's size, made as a child of the host's window by
 // the X11 window backend, which draws it and turns X input into the events the editor reads. Nothing
 // runs by itself: the host's timer calls Idle, which delivers the X events already queued, fires the
-// editor's redraw timer and shows what changed, without blocking.
+// editor's redraw timer and shows what changed, without blocking. A host that watches file
+// descriptors may also call HandleEvents whenever ConnectionFd is readable, so that input is handled
+// as it arrives rather than on the next tick; Idle still delivers what Xlib read into its own queue
+// meanwhile (the descriptor no longer shows those).
 //
 // The backend is process-wide (within the module, which carries its own copy of the platform): the
 // first open window installs it, the last one closed puts the headless one back and closes the X
@@ -32,6 +35,11 @@ public:
   void Show(bool visible);
   // Delivers queued X events, runs the timers that are due and redraws.
   void Idle();
+  // Delivers the X events that have arrived, without waiting and without running timers.
+  void HandleEvents();
+  // The X connection's file descriptor while the window is open, else -1. It stays the same while any
+  // window of the module is open, and may differ after the last one closed.
+  int ConnectionFd() const;
   // The editor's own X window, 0 when none is open.
   unsigned long XWindow() const;
 

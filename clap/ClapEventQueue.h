@@ -4,7 +4,7 @@
 // flush on either). One writer and one reader at a time; the ABI never runs process and flush at once,
 // so the reader side may move between threads. Fixed capacity, no allocation after construction, no
 // lock: a full queue drops the newest entry (the host then misses one intermediate value of a drag,
-// never a gesture's end, which is kept room for).
+// never the end of a gesture it saw begin, which is kept room for).
 #include <atomic>
 #include <cstddef>
 #include <cstdint>

@@ -106,7 +106,7 @@ const clap_plugin_render_t kRender = {
     },
 };
 
-// ---- clap.gui and clap.timer-support ----
+// ---- clap.gui, clap.timer-support and clap.posix-fd-support ----
 const clap_plugin_gui_t kGui = {
     [](const clap_plugin_t* p, const char* api, bool floating) {
       return CallMain(p, false, [&](IEffectCLAP& plug) { return plug.GuiApiSupported(api, floating); });
@@ -145,6 +145,9 @@ const clap_plugin_gui_t kGui = {
 };
 const clap_plugin_timer_support_t kTimerSupport = {
     [](const clap_plugin_t* p, clap_id timer) { CallVoid(p, [&](IEffectCLAP& plug) { plug.OnTimer(timer); }); }};
+const clap_plugin_posix_fd_support_t kFdSupport = {[](const clap_plugin_t* p, int fd, clap_posix_fd_flags_t flags) {
+  CallVoid(p, [&](IEffectCLAP& plug) { plug.OnFd(fd, flags); });
+}};
 
 // ---- the plug-in record ----
 bool Init(const clap_plugin_t* p)
@@ -207,7 +210,8 @@ const void* GetExtension(const clap_plugin_t* p, const char* id)
                   {CLAP_EXT_TAIL, &kTail},
                   {CLAP_EXT_RENDER, &kRender},
                   {CLAP_EXT_GUI, &kGui},
-                  {CLAP_EXT_TIMER_SUPPORT, &kTimerSupport}};
+                  {CLAP_EXT_TIMER_SUPPORT, &kTimerSupport},
+                  {CLAP_EXT_POSIX_FD_SUPPORT, &kFdSupport}};
   for (const auto& offered : kOffered)
     if (std::strcmp(id, offered.mID) == 0) return offered.mTable;
   return nullptr;

@@ -38,6 +38,7 @@ IEffectCLAP::IEffectCLAP(InstanceInfo info, int nParams, const char* channelIOSt
   SetOutputChannelConnections(mNOut, NOutChannels() - mNOut, false);
   mInPtrs.assign(static_cast<size_t>(mNIn > 0 ? mNIn : 0), nullptr);
   mOutPtrs.assign(static_cast<size_t>(mNOut > 0 ? mNOut : 0), nullptr);
+  mBeginDropped.assign(static_cast<size_t>(NParams() > 0 ? NParams() : 0), false);
 }
 
 IEffectCLAP::~IEffectCLAP()
@@ -82,6 +83,8 @@ bool IEffectCLAP::Init()
   mHostState = HostExtension<clap_host_state_t>(host, CLAP_EXT_STATE);
   mHostTimers = HostExtension<clap_host_timer_support_t>(host, CLAP_EXT_TIMER_SUPPORT);
   if (mHostTimers && (!mHostTimers->register_timer || !mHostTimers->unregister_timer)) mHostTimers = nullptr;
+  mHostFds = HostExtension<clap_host_posix_fd_support_t>(host, CLAP_EXT_POSIX_FD_SUPPORT);
+  if (mHostFds && (!mHostFds->register_fd || !mHostFds->modify_fd || !mHostFds->unregister_fd)) mHostFds = nullptr;
   if (mNIn <= 0 || mNOut <= 0) return false;
   mStage.store(kInitialized, std::memory_order_release);
   return true;
@@ -199,17 +202,21 @@ bool IEffectCLAP::SetRenderMode(clap_plugin_render_mode mode)
   return true;
 }
 
-void IEffectCLAP::QueueForHost(const ClapHostEvent& event)
+bool IEffectCLAP::QueueForHost(const ClapHostEvent& event)
 {
-  mToHost.Push(event);
+  const bool queued = mToHost.Push(event);
   // The host collects the queue at its next process call; while it is not processing, it is asked
   // for a flush.
   if (Stage() != kProcessing && mHostParams && mHostParams->request_flush) mHostParams->request_flush(mInfo.mHost);
+  return queued;
 }
 
 void IEffectCLAP::BeginInformHostOfParamChange(int idx)
 {
-  if (idx >= 0 && idx < NParams()) QueueForHost({ClapHostEvent::kGestureBegin, static_cast<uint32_t>(idx), 0.0});
+  if (idx < 0 || idx >= NParams()) return;
+  // A gesture the full queue could not begin is left out whole: the host never sees an end alone.
+  mBeginDropped[static_cast<size_t>(idx)] =
+      !QueueForHost({ClapHostEvent::kGestureBegin, static_cast<uint32_t>(idx), 0.0});
 }
 
 void IEffectCLAP::InformHostOfParamChange(int idx, double /*normalizedValue*/)
@@ -223,7 +230,11 @@ void IEffectCLAP::InformHostOfParamChange(int idx, double /*normalizedValue*/)
 
 void IEffectCLAP::EndInformHostOfParamChange(int idx)
 {
-  if (idx >= 0 && idx < NParams()) QueueForHost({ClapHostEvent::kGestureEnd, static_cast<uint32_t>(idx), 0.0});
+  if (idx < 0 || idx >= NParams()) return;
+  if (mBeginDropped[static_cast<size_t>(idx)])
+    mBeginDropped[static_cast<size_t>(idx)] = false;
+  else
+    QueueForHost({ClapHostEvent::kGestureEnd, static_cast<uint32_t>(idx), 0.0});
 }
 
 void IEffectCLAP::InformHostOfProgramChange()

@@ -18,7 +18,8 @@
 // lock-free queue (ClapEventQueue.h), emitted from the next process or flush.
 //
 // The product builds its editor with every instance (it is cheap while nobody shows it); "clap.gui"
-// shows it inside the host's X11 window, run by the host's timer (IEffectCLAPGui.cpp).
+// shows it inside the host's X11 window, run by the host's timer and, when the host watches file
+// descriptors, by the X connection's readiness (IEffectCLAPGui.cpp).
 //
 // Threads: Process and Flush run on the audio thread while active (Flush on the main thread while
 // inactive) and allocate nothing; a parameter event takes the product's lock, which only a main-thread
@@ -109,7 +110,9 @@ public:
   //
   // Created only with a host that offers "clap.timer-support", whose timer then runs the editor's X
   // events and redraws on the host's main thread; without it, create is refused rather than a
-  // thread started behind the host's back. Main thread only, as the ABI has it.
+  // thread started behind the host's back. A host that also offers "clap.posix-fd-support" is asked to
+  // watch the X connection while the editor's window is open, and OnFd then handles input as it
+  // arrives; the timer still redraws. Main thread only, as the ABI has it.
   bool GuiApiSupported(const char* api, bool floating) const;
   bool GuiCreate(const char* api, bool floating);
   void GuiDestroy();
@@ -120,6 +123,7 @@ public:
   bool GuiSetParent(const clap_window_t* window);
   bool GuiShow(bool visible);
   void OnTimer(clap_id timer);
+  void OnFd(int fd, clap_posix_fd_flags_t flags);
   unsigned long GuiXWindow() const; // the editor's X window while one is open (tests)
 
   // ---- Latency, tail, render ----
@@ -158,8 +162,12 @@ private:
   void ApplyEvent(const clap_event_header_t* event);
   void ProcessPiece(const clap_process_t* process, uint32_t start, uint32_t end);
   void DrainToHost(const clap_output_events_t* out);
-  void QueueForHost(const ClapHostEvent& event);
+  // False when the queue was full and the event is lost.
+  bool QueueForHost(const ClapHostEvent& event);
   bool ValidBuffers(const clap_process_t* process) const;
+  // Asks the host to watch the open editor's X connection, or to stop (IEffectCLAPGui.cpp).
+  void WatchConnection();
+  void UnwatchConnection();
 
   InstanceInfo mInfo;
   int mNIn = 0, mNOut = 0; // the variant's channel counts
@@ -173,11 +181,14 @@ private:
   const clap_host_params_t* mHostParams = nullptr;
   const clap_host_state_t* mHostState = nullptr;
   const clap_host_timer_support_t* mHostTimers = nullptr;
+  const clap_host_posix_fd_support_t* mHostFds = nullptr;
   // The editor's place in the host (IEffectCLAPGui.cpp).
   std::unique_ptr<ClapEditorWindow> mEditorWindow;
   bool mGuiCreated = false;
   clap_id mTimer = CLAP_INVALID_ID;
+  int mWatchedFd = -1; // registered with the host
   ClapEventQueue mToHost{kHostQueueSize};
-  std::vector<float*> mInPtrs; // per-piece channel pointers handed to the base
+  std::vector<bool> mBeginDropped; // per parameter, editor thread only: its gesture's end is left out too
+  std::vector<float*> mInPtrs;     // per-piece channel pointers handed to the base
   std::vector<float*> mOutPtrs;
 };

@@ -1,4 +1,5 @@
-// IEffectCLAP: the editor in the host's X11 window, driven by the host's timer.
+// IEffectCLAP: the editor in the host's X11 window, driven by the host's timer and, when the host
+// watches file descriptors, by its X connection's readiness.
 #include "clap/IEffectCLAP.h"
 
 #include <cstring>
@@ -48,6 +49,7 @@ void IEffectCLAP::GuiDestroy()
     LogMisbehaviour("gui destroy without create or off the main thread");
     return;
   }
+  UnwatchConnection(); // before the last window closes the connection and its number is free again
   mEditorWindow.reset();
   if (mTimer != CLAP_INVALID_ID) mHostTimers->unregister_timer(mInfo.mHost, mTimer);
   mTimer = CLAP_INVALID_ID;
@@ -82,10 +84,12 @@ bool IEffectCLAP::GuiSetParent(const clap_window_t* window)
     return false;
   }
   std::string error;
+  UnwatchConnection(); // a second parent: the window is made anew, maybe on a new connection
   if (!mEditorWindow->Open(Editor(*this), window->x11, &error)) {
     LogMisbehaviour(error.c_str());
     return false;
   }
+  WatchConnection();
   return true;
 }
 
@@ -100,6 +104,36 @@ void IEffectCLAP::OnTimer(clap_id timer)
 {
   if (!mGuiCreated || timer != mTimer || !OnMainThread()) return;
   mEditorWindow->Idle();
+}
+
+void IEffectCLAP::OnFd(int fd, clap_posix_fd_flags_t flags)
+{
+  if (!mGuiCreated || !OnMainThread() || fd < 0 || fd != mWatchedFd) {
+    LogMisbehaviour("on_fd for a descriptor not registered or off the main thread");
+    return;
+  }
+  // A broken connection stays ready for good and the watch is level-triggered: stop watching rather
+  // than spin the host's loop; the timer goes on as without the watch.
+  if (flags & CLAP_POSIX_FD_ERROR) {
+    UnwatchConnection();
+    return;
+  }
+  if (flags & CLAP_POSIX_FD_READ) mEditorWindow->HandleEvents();
+}
+
+void IEffectCLAP::WatchConnection()
+{
+  const int fd = mEditorWindow ? mEditorWindow->ConnectionFd() : -1;
+  if (!mHostFds || fd < 0 || mWatchedFd >= 0) return;
+  // Refused: the timer alone still runs the editor, a tick later.
+  if (mHostFds->register_fd(mInfo.mHost, fd, CLAP_POSIX_FD_READ)) mWatchedFd = fd;
+}
+
+void IEffectCLAP::UnwatchConnection()
+{
+  if (mWatchedFd < 0) return;
+  mHostFds->unregister_fd(mInfo.mHost, mWatchedFd);
+  mWatchedFd = -1;
 }
 
 unsigned long IEffectCLAP::GuiXWindow() const

@@ -95,3 +95,8 @@ static_assert(sizeof(clap_plugin_gui_t) == 15 * sizeof(void*), "gui table");
 static_assert(sizeof(clap_host_gui_t) == 5 * sizeof(void*), "host gui table");
 static_assert(sizeof(clap_host_timer_support_t) == 16 && sizeof(clap_host_posix_fd_support_t) == 24,
               "host service tables");
+static_assert(sizeof(clap_plugin_timer_support_t) == 8 && sizeof(clap_plugin_posix_fd_support_t) == 8,
+              "plug-in service tables");
+static_assert(CLAP_POSIX_FD_READ == 1 && CLAP_POSIX_FD_WRITE == 2 && CLAP_POSIX_FD_ERROR == 4 &&
+                  sizeof(clap_posix_fd_flags_t) == 4,
+              "descriptor flags");

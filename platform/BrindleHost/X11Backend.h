@@ -57,6 +57,10 @@ double ScaleFromSettings(const char* gdkScale, const char* xftDpi);
 /* The value of Xft.dpi in an X resource database text ("Xft.dpi:\t144\n..."); empty when absent. */
 std::string XftDpiFromResources(const char* resources);
 
+/* The file descriptor of the installed X11 backend's display connection, readable when the server
+ * has sent something, for a host's event loop to watch; -1 without the X11 backend. */
+int X11ConnectionFd();
+
 } // namespace BrindleHost
 
 #endif

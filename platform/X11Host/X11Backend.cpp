@@ -186,6 +186,12 @@ bool X11SetParentForNewWindows(unsigned long parent)
   return true;
 }
 
+int X11ConnectionFd()
+{
+  X11Backend* backend = InstalledX11Backend();
+  return backend ? ConnectionNumber(backend->XDisplay()) : -1;
+}
+
 X11Backend::X11Backend(Display* display, const X11Options& options)
     : mDisplay(display), mOptions(options), mStart(std::chrono::steady_clock::now())
 {

@@ -1,6 +1,8 @@
 #include "tests/clap/ClapTestHost.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <cstring>
@@ -130,34 +132,95 @@ const void* StrictHost::GetExtension(const clap_host_t* host, const char* id)
         return true;
       },
   };
+  // Every misuse is a breach and refused, as a host's reactor would refuse it.
   static const clap_host_posix_fd_support_t kFds = {
-      [](const clap_host_t* h, int fd, clap_posix_fd_flags_t) {
-        Of(h).RequireMain("register_fd");
-        Of(h).mFds.push_back(fd);
-        return fd >= 0;
+      [](const clap_host_t* h, int fd, clap_posix_fd_flags_t flags) {
+        StrictHost& target = Of(h);
+        target.RequireMain("register_fd");
+        if (!target.CheckFd("register_fd", fd, flags, false)) return false;
+        target.mFds.push_back({fd, flags});
+        return true;
       },
-      [](const clap_host_t* h, int, clap_posix_fd_flags_t) {
-        Of(h).RequireMain("modify_fd");
+      [](const clap_host_t* h, int fd, clap_posix_fd_flags_t flags) {
+        StrictHost& target = Of(h);
+        target.RequireMain("modify_fd");
+        if (!target.CheckFd("modify_fd", fd, flags, true)) return false;
+        target.FindFd(fd)->mFlags = flags;
         return true;
       },
       [](const clap_host_t* h, int fd) {
         StrictHost& target = Of(h);
         target.RequireMain("unregister_fd");
-        const auto it = std::find(target.mFds.begin(), target.mFds.end(), fd);
-        if (it == target.mFds.end()) return false;
-        target.mFds.erase(it);
+        WatchedFd* watched = target.FindFd(fd);
+        if (!watched) {
+          target.Violation("unregister_fd of a descriptor not registered");
+          return false;
+        }
+        target.mFds.erase(target.mFds.begin() + (watched - target.mFds.data()));
         return true;
       },
   };
 
   if (!std::strcmp(id, CLAP_EXT_TIMER_SUPPORT)) return &kTimers;
-  if (!std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT)) return &kFds;
+  if (!std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT)) return self.mOffer == kOffersAll ? &kFds : nullptr;
   if (!std::strcmp(id, CLAP_EXT_THREAD_CHECK)) return &kThreadCheck;
   if (!std::strcmp(id, CLAP_EXT_LOG)) return &kLog;
   if (!std::strcmp(id, CLAP_EXT_PARAMS)) return &kParams;
   if (!std::strcmp(id, CLAP_EXT_STATE)) return &kState;
   if (!std::strcmp(id, CLAP_EXT_LATENCY)) return &kLatency;
   return nullptr;
+}
+
+StrictHost::WatchedFd* StrictHost::FindFd(int fd)
+{
+  for (WatchedFd& watched : mFds)
+    if (watched.mFd == fd) return &watched;
+  return nullptr;
+}
+
+bool StrictHost::CheckFd(const char* call, int fd, clap_posix_fd_flags_t flags, bool registered)
+{
+  constexpr clap_posix_fd_flags_t kAll = CLAP_POSIX_FD_READ | CLAP_POSIX_FD_WRITE | CLAP_POSIX_FD_ERROR;
+  std::string what;
+  if (fd < 0 || fcntl(fd, F_GETFD) == -1)
+    what = "a descriptor that is not open";
+  else if (flags == 0 || (flags & ~kAll) != 0)
+    what = "flags " + std::to_string(flags);
+  else if ((FindFd(fd) != nullptr) != registered)
+    what = registered ? "a descriptor not registered" : "a descriptor registered already";
+  if (what.empty()) return true;
+  Violation(std::string(call) + " with " + what);
+  return false;
+}
+
+int StrictHost::RunFds(const clap_plugin_t* plugin, const clap_plugin_posix_fd_support_t* fds, int timeoutMs)
+{
+  std::vector<pollfd> polled;
+  for (const WatchedFd& watched : mFds) {
+    const short events = static_cast<short>(((watched.mFlags & CLAP_POSIX_FD_READ) ? POLLIN : 0) |
+                                            ((watched.mFlags & CLAP_POSIX_FD_WRITE) ? POLLOUT : 0));
+    polled.push_back({watched.mFd, events, 0});
+  }
+  if (polled.empty() || poll(polled.data(), polled.size(), timeoutMs) <= 0) return 0;
+  int calls = 0;
+  for (const pollfd& p : polled) {
+    clap_posix_fd_flags_t flags = 0;
+    if (p.revents & POLLIN) flags |= CLAP_POSIX_FD_READ;
+    if (p.revents & POLLOUT) flags |= CLAP_POSIX_FD_WRITE;
+    if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) flags |= CLAP_POSIX_FD_ERROR;
+    // A descriptor the plug-in let go of during this turn is not reported.
+    if (flags == 0 || !FindFd(p.fd)) continue;
+    fds->on_fd(plugin, p.fd, flags);
+    ++calls;
+  }
+  return calls;
+}
+
+void StrictHost::PluginDestroyed()
+{
+  if (--mLivePlugins > 0) return;
+  if (!mTimers.empty()) Violation("a timer still registered after the last plug-in was destroyed");
+  if (!mFds.empty()) Violation("a descriptor still registered after the last plug-in was destroyed");
 }
 
 void StrictHost::OnAudioThread(const std::function<void()>& work)
@@ -176,6 +239,7 @@ StrictPlugin::StrictPlugin(StrictHost& host, const clap_plugin_factory_t* factor
   if (!factory) return;
   mPlugin = factory->create_plugin(factory, host.Host(), id);
   if (!mPlugin) return;
+  host.PluginMade();
   if (!mPlugin->desc || !clap_version_is_compatible(mPlugin->desc->clap_version) || !mPlugin->init ||
       !mPlugin->destroy || !mPlugin->process || !mPlugin->get_extension) {
     host.Violation("the plug-in record is incomplete or of an incompatible version");
@@ -190,6 +254,7 @@ StrictPlugin::~StrictPlugin()
   if (!mPlugin) return;
   if (mActive) Deactivate();
   mPlugin->destroy(mPlugin);
+  mHost.PluginDestroyed();
 }
 
 const void* StrictPlugin::Extension(const char* id)

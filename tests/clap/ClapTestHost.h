@@ -4,10 +4,11 @@
 //   module's path and deinit when done.
 // - StrictHost is the host record. It offers every host extension our plug-ins may ask for
 //   ("clap.thread-check", "clap.log", "clap.params", "clap.state", "clap.latency",
-//   "clap.timer-support", "clap.posix-fd-support") or, built with
-//   kOffersNothing, none at all. Whatever the plug-in calls on it is checked against the thread the
-//   ABI assigns it and against the lifecycle (no host call before init); every breach is recorded
-//   in Violations(). The thread that made the host is its main thread; OnAudioThread runs a piece of
+//   "clap.timer-support", "clap.posix-fd-support"), all but the last (kOffersNoFds), or none at all
+//   (kOffersNothing). Whatever the plug-in calls on it is checked against the thread the ABI assigns
+//   it and against the lifecycle (no host call before init); descriptors must be valid, registered
+//   once, with flags the ABI defines; timers and descriptors still registered when the host's last
+//   plug-in is destroyed are breaches too. Every breach is recorded in Violations(). The thread that made the host is its main thread; OnAudioThread runs a piece of
 //   work on a thread of its own that the thread-check answers as the audio thread.
 // - StrictPlugin creates and initializes a plug-in and takes it through the lifecycle only in the
 //   orders the ABI allows, asking for each extension before using it (a test calls the record's
@@ -52,7 +53,7 @@ private:
 class StrictHost
 {
 public:
-  enum EOffer { kOffersAll, kOffersNothing };
+  enum EOffer { kOffersAll, kOffersNoFds, kOffersNothing };
   explicit StrictHost(EOffer offer = kOffersAll, clap_version_t version = CLAP_VERSION);
   StrictHost(const StrictHost&) = delete;
   StrictHost& operator=(const StrictHost&) = delete;
@@ -64,6 +65,13 @@ public:
   void OnAudioThread(const std::function<void()>& work);
   bool IsMainThread() const { return std::this_thread::get_id() == mMainThread; }
   static bool IsAudioThread();
+
+  // One turn of the host's event loop over the registered descriptors: waits up to timeoutMs for one
+  // to be ready as registered and hands each ready one to the plug-in's on_fd. The number of calls.
+  int RunFds(const clap_plugin_t* plugin, const clap_plugin_posix_fd_support_t* fds, int timeoutMs);
+  // StrictPlugin counts the host's live plug-ins.
+  void PluginMade() { ++mLivePlugins; }
+  void PluginDestroyed();
 
   // Host calls are allowed once a plug-in's init has begun (StrictPlugin says when).
   void AllowHostCalls() { mHostCallsAllowed = true; }
@@ -77,17 +85,27 @@ public:
   int mRescans = 0;
   std::vector<std::string> mLogged; // "severity: message"
   std::vector<clap_id> mTimers;     // registered and not yet unregistered
-  std::vector<int> mFds;            // likewise
+  struct WatchedFd
+  {
+    int mFd;
+    clap_posix_fd_flags_t mFlags;
+  };
+  std::vector<WatchedFd> mFds; // likewise
 
 private:
   static const void* GetExtension(const clap_host_t* host, const char* id);
   static StrictHost& Of(const clap_host_t* host) { return *static_cast<StrictHost*>(host->host_data); }
   void RequireMain(const char* call);
+  WatchedFd* FindFd(int fd);
+  // False, with a breach recorded, unless fd is open, flags are a mask of the ABI's and fd is (or is
+  // not yet) registered.
+  bool CheckFd(const char* call, int fd, clap_posix_fd_flags_t flags, bool registered);
 
   EOffer mOffer;
   clap_host_t mHost;
   std::thread::id mMainThread;
   bool mHostCallsAllowed = false;
+  int mLivePlugins = 0;
   std::vector<std::string> mViolations; // appended only from the main thread or under the audio join
 };
 

@@ -331,9 +331,9 @@ TEST(ClapLifecycle, ExtensionsOfferedAndAudioPorts)
                         channels == 1 ? "com.tallowby.clap.Gain.mono" : "com.tallowby.clap.Gain.stereo");
     ASSERT_TRUE(plugin.Ok());
     for (const char* id : {CLAP_EXT_AUDIO_PORTS, CLAP_EXT_PARAMS, CLAP_EXT_STATE, CLAP_EXT_LATENCY, CLAP_EXT_TAIL,
-                           CLAP_EXT_RENDER, CLAP_EXT_GUI, CLAP_EXT_TIMER_SUPPORT})
+                           CLAP_EXT_RENDER, CLAP_EXT_GUI, CLAP_EXT_TIMER_SUPPORT, CLAP_EXT_POSIX_FD_SUPPORT})
       EXPECT_NE(plugin.Raw()->get_extension(plugin.Raw(), id), nullptr) << id;
-    for (const char* id : {"clap.audio-ports-config", "clap.note-ports", "clap.posix-fd-support", "", "clap.gui.draft"})
+    for (const char* id : {"clap.audio-ports-config", "clap.note-ports", "clap.posix-fd", "", "clap.gui.draft"})
       EXPECT_EQ(plugin.Raw()->get_extension(plugin.Raw(), id), nullptr) << id;
 
     const auto* ports = plugin.Ext<clap_plugin_audio_ports_t>(CLAP_EXT_AUDIO_PORTS);

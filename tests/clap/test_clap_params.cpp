@@ -145,6 +145,27 @@ TEST(ClapParams, EditorChangesReachTheHostWithGestures)
   EXPECT_LE(out.mSeen.size(), IEffectCLAP::kHostQueueSize);
   EXPECT_EQ(out.mSeen.front().mType, CLAP_EVENT_PARAM_GESTURE_BEGIN);
   EXPECT_EQ(out.mSeen.back().mType, CLAP_EVENT_PARAM_GESTURE_END);
+
+  // Two gestures at once (a control that moves two parameters) begun while values have filled the
+  // queue: the one that finds no room is left out whole, and the other still ends.
+  for (int i = 0; i < 2000; ++i) plug->SetParameterFromGUI(0, (i % 100) / 100.0);
+  plug->BeginInformHostOfParamChange(1);
+  plug->BeginInformHostOfParamChange(0);
+  plug->SetParameterFromGUI(0, 0.3);
+  plug->EndInformHostOfParamChange(0);
+  plug->EndInformHostOfParamChange(1);
+  out.Clear();
+  params->flush(plugin, nullptr, out.List());
+  int open[2] = {0, 0};
+  for (const auto& seen : out.mSeen) {
+    ASSERT_LT(seen.mParamID, 2u);
+    if (seen.mType == CLAP_EVENT_PARAM_GESTURE_BEGIN) ++open[seen.mParamID];
+    if (seen.mType == CLAP_EVENT_PARAM_GESTURE_END) {
+      EXPECT_EQ(open[seen.mParamID]--, 1) << "an end without its beginning";
+    }
+  }
+  EXPECT_EQ(open[0], 0);
+  EXPECT_EQ(open[1], 0);
   plugin->destroy(plugin);
   EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
 }
