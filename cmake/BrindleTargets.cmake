@@ -16,15 +16,21 @@ function(brindle_library name)
   endif()
 endfunction()
 
-# brindle_test(NAME SOURCES ... [DEPS ...]) — one GoogleTest binary, its cases registered with CTest.
+# brindle_test(NAME SOURCES ... [DEPS ...] [RESOURCE_LOCK NAME]) — one GoogleTest binary, its cases
+# registered with CTest; cases sharing a RESOURCE_LOCK (a JACK server, say) never run at the same time.
 function(brindle_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "SOURCES;DEPS" ${ARGN})
   find_package(GTest REQUIRED)
   include(GoogleTest)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  # The lock goes first: discovery writes the environment's list out as separate words.
+  set(lock)
+  if(ARG_RESOURCE_LOCK)
+    set(lock RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "BRINDLE_SOURCE_DIR=${PROJECT_SOURCE_DIR};BRINDLE_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    PROPERTIES ${lock} ENVIRONMENT "BRINDLE_SOURCE_DIR=${PROJECT_SOURCE_DIR};BRINDLE_BINARY_DIR=${PROJECT_BINARY_DIR}")
 endfunction()
 
 # brindle_bench(NAME SOURCES ... [DEPS ...])

@@ -95,8 +95,11 @@ public:
     mName = "brindle-play-" + std::to_string(getpid()) + "-" + std::to_string(sCount++);
     setenv("JACK_DEFAULT_SERVER", mName.c_str(), 1);
     setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-    mServer = Start({"jackd", "-n", mName, "-d", "dummy", "-r", std::to_string(rate), "-p", std::to_string(period)},
-                    folder + "/jackd");
+    // A long client timeout: on a machine busy with other tests, the default half second lets a
+    // client's opening request time out ("communication error with the server").
+    mServer = Start(
+        {"jackd", "-n", mName, "-t", "10000", "-d", "dummy", "-r", std::to_string(rate), "-p", std::to_string(period)},
+        folder + "/jackd");
     mReady = mServer.pid > 0 && Wait(Start({"jack_wait", "-w", "-t", "10"}, folder + "/wait").pid, 15) == 0;
   }
   ~DummyServer()
