@@ -30,17 +30,18 @@ demo: deps $(BUILD)/CMakeCache.txt
 	./$(BUILD)/tools/brindle demo
 
 # PREFIX/bin/brindle, PREFIX/lib/brindle/ (the bundle and the platform library),
-# PREFIX/lib/lv2/Brindle.lv2/, PREFIX/lib/clap/Brindle.clap (with Brindle.clap-resources/) and
-# PREFIX/share/man/man1/brindle.1, staged under DESTDIR when given. The program is configured with PREFIX
-# so that it finds the installed bundle. For LV2 or CLAP hosts alone, copying build/Brindle.lv2 into
-# ~/.lv2, or build/Brindle.clap and build/Brindle.clap-resources into ~/.clap, is a user install.
+# PREFIX/lib/lv2/Brindle.lv2/, PREFIX/lib/clap/Brindle.clap (with Brindle.clap-resources/),
+# PREFIX/lib/vst3/Brindle.vst3/ and PREFIX/share/man/man1/brindle.1, staged under DESTDIR when given. The
+# program is configured with PREFIX so that it finds the installed bundle. For LV2, CLAP or VST3 hosts
+# alone, copying build/Brindle.lv2 into ~/.lv2, build/Brindle.clap and build/Brindle.clap-resources into
+# ~/.clap, or build/Brindle.vst3 into ~/.vst3, is a user install.
 install: deps $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
-	cmake --build $(BUILD) -j $(JOBS) --target brindle Brindle_lv2_bundle Brindle_clap
+	cmake --build $(BUILD) -j $(JOBS) --target brindle Brindle_lv2_bundle Brindle_clap Brindle_vst3
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD)
 
 # Suites that drive real X windows and real plug-in hosts, by test name; they run as a stage of their own.
-WINDOW_AND_HOST_TESTS := ^(X11|Lv2Host|Jalv|PlayJack|PlayWindow)
+WINDOW_AND_HOST_TESTS := ^(X11|Lv2Host|Jalv|PlayJack|PlayWindow|ArdourVst3)
 # Each stage says how long it took; `make test` ends with the table of all of them.
 TIMED    := ./scripts/timed.sh
 STAGE_LOG ?= $(CURDIR)/$(BUILD)/stage-times.txt

@@ -38,6 +38,7 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"au", {"containers", "plugcore", "platform"}},
     {"lv2", {"containers", "plugcore", "product"}},
     {"clap", {"containers", "plugcore", "graphics", "platform", "product"}},
+    {"vst3", {"containers", "plugcore", "graphics", "platform", "clap", "product"}},
     {"lv2/ui", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "lv2", "product"}},
     {"au/component", {"containers", "plugcore", "platform", "au", "graphics/mac", "identity", "product"}},
     {"effect", {"containers", "gdi", "raster", "plugcore", "graphics", "graphics/mac", "platform", "au", "identity"}},
