@@ -43,35 +43,64 @@ bool ClapEditorWindow::Open(IGraphics* editor, unsigned long parent, std::string
   if (!AcquireDisplay(error)) return false;
   mHoldsDisplay = true;
   NSApplicationLoad();
-  NSAutoreleasePool pool;
-
   mEditor = editor;
-  NSView* view = static_cast<NSView*>(editor->OpenWindow(nullptr));
+  mParent = parent;
+  if (!MakeWindow(error)) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool ClapEditorWindow::MakeWindow(std::string* error)
+{
+  NSAutoreleasePool pool;
+  NSView* view = static_cast<NSView*>(mEditor->OpenWindow(nullptr));
   const NSRect frame = view->frame();
-  BrindleHost::X11SetParentForNewWindows(parent);
+  BrindleHost::X11SetParentForNewWindows(mParent);
   mWindow = NSWindow::alloc()->initWithContentRect(NSMakeRect(0, 0, frame.size.width, frame.size.height), 0,
                                                    NSBackingStoreBuffered, NO);
   BrindleHost::X11SetParentForNewWindows(0);
-  mWindow->setReleasedWhenClosed(NO); // released by Close
+  mWindow->setReleasedWhenClosed(NO); // released by DropWindow
   if (!BrindleHost::X11WindowOf(mWindow)) {
-    if (error) *error = "the host's parent window " + std::to_string(parent) + " is no X window";
-    Close();
+    if (error) *error = "the host's parent window " + std::to_string(mParent) + " is no X window";
+    DropWindow();
     return false;
   }
   mWindow->contentView()->addSubview(view);
   return true;
 }
 
-void ClapEditorWindow::Close()
+void ClapEditorWindow::DropWindow()
 {
   NSAutoreleasePool pool;
   if (mEditor) mEditor->CloseWindow();
-  mEditor = nullptr;
   if (mWindow) {
     mWindow->close();
     mWindow->release(); // destroys the X window while the backend that made it is still there
     mWindow = nullptr;
   }
+}
+
+bool ClapEditorWindow::Refit()
+{
+  if (!mWindow) return false;
+  const NSRect frame = mWindow->frame();
+  if (static_cast<int>(frame.size.width) == mEditor->ScaledWidth() &&
+      static_cast<int>(frame.size.height) == mEditor->ScaledHeight())
+    return true;
+  const bool visible = mWindow->isVisible();
+  DropWindow();
+  if (!MakeWindow(nullptr)) return false;
+  Show(visible);
+  return true;
+}
+
+void ClapEditorWindow::Close()
+{
+  DropWindow();
+  mEditor = nullptr;
+  mParent = 0;
   if (mHoldsDisplay) ReleaseDisplay();
   mHoldsDisplay = false;
 }

@@ -10,6 +10,10 @@
 // as it arrives rather than on the next tick; Idle still delivers what Xlib read into its own queue
 // meanwhile (the descriptor no longer shows those).
 //
+// The window has the editor's size at its display scale. The picture behind a window has a fixed size,
+// so a new scale while open (Refit) makes the window again at the new size in the same parent, on the
+// same connection, shown or hidden as it was.
+//
 // The backend is process-wide (within the module, which carries its own copy of the platform): the
 // first open window installs it, the last one closed puts the headless one back and closes the X
 // connection. Main thread only.
@@ -32,6 +36,10 @@ public:
   // Closes the editor's view and the window; the editor stays (its plug-in owns it).
   void Close();
   bool IsOpen() const { return mWindow != nullptr; }
+  // After the editor's scale changed: while open and no longer the editor's size, the window is made
+  // again at that size (XWindow changes, ConnectionFd stays). False when it could not be: then nothing
+  // is open, though the connection stays until Close.
+  bool Refit();
   void Show(bool visible);
   // Delivers queued X events, runs the timers that are due and redraws.
   void Idle();
@@ -44,7 +52,11 @@ public:
   unsigned long XWindow() const;
 
 private:
+  bool MakeWindow(std::string* error);
+  void DropWindow();
+
   IGraphics* mEditor = nullptr;
+  unsigned long mParent = 0;
   NSWindow* mWindow = nullptr; // owned
   bool mHoldsDisplay = false;
 };

@@ -123,7 +123,9 @@ const clap_plugin_gui_t kGui = {
       return Call(p, false, [&](IEffectCLAP& plug) { return plug.GuiCreate(api, floating); });
     },
     [](const clap_plugin_t* p) { CallVoid(p, [](IEffectCLAP& plug) { plug.GuiDestroy(); }); },
-    [](const clap_plugin_t*, double) { return false; }, // no scaling: the editor is drawn in pixels
+    [](const clap_plugin_t* p, double scale) {
+      return Call(p, false, [&](IEffectCLAP& plug) { return plug.GuiSetScale(scale); });
+    },
     [](const clap_plugin_t* p, uint32_t* w, uint32_t* h) {
       return Call(p, false, [&](IEffectCLAP& plug) { return plug.GuiSize(w, h); });
     },

@@ -85,6 +85,8 @@ bool IEffectCLAP::Init()
   if (mHostTimers && (!mHostTimers->register_timer || !mHostTimers->unregister_timer)) mHostTimers = nullptr;
   mHostFds = HostExtension<clap_host_posix_fd_support_t>(host, CLAP_EXT_POSIX_FD_SUPPORT);
   if (mHostFds && (!mHostFds->register_fd || !mHostFds->modify_fd || !mHostFds->unregister_fd)) mHostFds = nullptr;
+  mHostGui = HostExtension<clap_host_gui_t>(host, CLAP_EXT_GUI);
+  if (mHostGui && !mHostGui->request_resize) mHostGui = nullptr;
   if (mNIn <= 0 || mNOut <= 0) return false;
   mStage.store(kInitialized, std::memory_order_release);
   return true;

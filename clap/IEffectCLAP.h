@@ -106,16 +106,23 @@ public:
   // a value outside its parameter's range is refused and leaves every parameter as it was.
   bool LoadState(const clap_istream_t* stream);
 
-  // ---- Editor (IEffectCLAPGui.cpp): embedded in the host's X11 window, of a fixed size ----
+  // ---- Editor (IEffectCLAPGui.cpp): embedded in the host's X11 window, of a fixed size at its scale ----
   //
   // Created only with a host that offers "clap.timer-support", whose timer then runs the editor's X
   // events and redraws on the host's main thread; without it, create is refused rather than a
   // thread started behind the host's back. A host that also offers "clap.posix-fd-support" is asked to
   // watch the X connection while the editor's window is open, and OnFd then handles input as it
   // arrives; the timer still redraws. Main thread only, as the ABI has it.
+  //
+  // Sizes are physical pixels, as X11's are in CLAP: the editor's size at the scale the host set
+  // (1 from create until it sets one).
   bool GuiApiSupported(const char* api, bool floating) const;
   bool GuiCreate(const char* api, bool floating);
   void GuiDestroy();
+  // The host's factor, held to what the editor draws (IGraphics::SetScale): true when applied as
+  // given. A new size while the window is open remakes it at that size and asks the host for the
+  // room through "clap.gui"'s request_resize when offered.
+  bool GuiSetScale(double scale);
   bool GuiSize(uint32_t* width, uint32_t* height) const;
   // The only size there is.
   bool GuiAdjustSize(uint32_t* width, uint32_t* height) const;
@@ -182,6 +189,7 @@ private:
   const clap_host_state_t* mHostState = nullptr;
   const clap_host_timer_support_t* mHostTimers = nullptr;
   const clap_host_posix_fd_support_t* mHostFds = nullptr;
+  const clap_host_gui_t* mHostGui = nullptr;
   // The editor's place in the host (IEffectCLAPGui.cpp).
   std::unique_ptr<ClapEditorWindow> mEditorWindow;
   bool mGuiCreated = false;

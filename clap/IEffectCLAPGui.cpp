@@ -38,6 +38,8 @@ bool IEffectCLAP::GuiCreate(const char* api, bool floating)
   clap_id timer = CLAP_INVALID_ID;
   if (!mHostTimers->register_timer(mInfo.mHost, kEditorTimerMs, &timer) || timer == CLAP_INVALID_ID) return false;
   mTimer = timer;
+  // A new editor starts at 1 until the host sets its factor.
+  Editor(*this)->SetScale(1.0);
   mEditorWindow = std::make_unique<ClapEditorWindow>();
   mGuiCreated = true;
   return true;
@@ -56,12 +58,37 @@ void IEffectCLAP::GuiDestroy()
   mGuiCreated = false;
 }
 
+bool IEffectCLAP::GuiSetScale(double scale)
+{
+  if (!mGuiCreated || !OnMainThread()) {
+    LogMisbehaviour("gui set_scale without create or off the main thread");
+    return false;
+  }
+  IGraphics* editor = Editor(*this);
+  const int width = editor->ScaledWidth(), height = editor->ScaledHeight();
+  editor->SetScale(scale);
+  const bool applied = editor->GetScale() == scale;
+  if (!mEditorWindow->IsOpen() || (editor->ScaledWidth() == width && editor->ScaledHeight() == height)) return applied;
+  if (!mEditorWindow->Refit()) {
+    // The window could not be made again: the host's next set_parent opens it anew.
+    UnwatchConnection();
+    mEditorWindow->Close();
+    LogMisbehaviour("the editor's window could not be made again at its new scale");
+    return false;
+  }
+  // A host that refuses the room still gets the editor at its factor, clipped by its window.
+  if (mHostGui)
+    mHostGui->request_resize(mInfo.mHost, static_cast<uint32_t>(editor->ScaledWidth()),
+                             static_cast<uint32_t>(editor->ScaledHeight()));
+  return applied;
+}
+
 bool IEffectCLAP::GuiSize(uint32_t* width, uint32_t* height) const
 {
   const IGraphics* editor = Editor(*this);
   if (!editor || !width || !height || !OnMainThread()) return false;
-  *width = static_cast<uint32_t>(editor->Width());
-  *height = static_cast<uint32_t>(editor->Height());
+  *width = static_cast<uint32_t>(editor->ScaledWidth());
+  *height = static_cast<uint32_t>(editor->ScaledHeight());
   return true;
 }
 

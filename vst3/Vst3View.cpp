@@ -22,6 +22,8 @@ IGraphics* Editor(IEffectVST3& plug)
 Vst3View::Vst3View(FUnknown* owner, IEffectVST3& plug) : mOwner(owner), mPlug(plug)
 {
   mOwner->addRef();
+  // A new view starts at 1 until the host sets its factor.
+  if (IGraphics* editor = Editor(mPlug)) editor->SetScale(1.0);
 }
 
 Vst3View::~Vst3View()
@@ -112,7 +114,7 @@ tresult Vst3View::getSize(ViewRect* size)
 {
   const IGraphics* editor = Editor(mPlug);
   if (!size || !editor) return kInvalidArgument;
-  *size = ViewRect{0, 0, editor->Width(), editor->Height()};
+  *size = ViewRect{0, 0, editor->ScaledWidth(), editor->ScaledHeight()};
   return kResultOk;
 }
 
@@ -141,7 +143,20 @@ tresult Vst3View::checkSizeConstraint(ViewRect* rect)
 
 tresult Vst3View::setContentScaleFactor(float factor)
 {
-  return factor == 1.0f ? kResultOk : kResultFalse;
+  IGraphics* editor = Editor(mPlug);
+  if (!editor) return kResultFalse;
+  const int width = editor->ScaledWidth(), height = editor->ScaledHeight();
+  editor->SetScale(factor);
+  const tresult applied = editor->GetScale() == static_cast<double>(factor) ? kResultTrue : kResultFalse;
+  if (!mWindow || (editor->ScaledWidth() == width && editor->ScaledHeight() == height)) return applied;
+  if (!mWindow->Refit()) {
+    Detach(); // the host's next attached opens it anew
+    return kResultFalse;
+  }
+  // A frame that refuses still gets the editor at its factor, clipped by its window.
+  ViewRect size{0, 0, editor->ScaledWidth(), editor->ScaledHeight()};
+  if (mFrame) mFrame->resizeView(this, &size);
+  return applied;
 }
 
 void Vst3View::onTimer()

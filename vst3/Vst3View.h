@@ -2,10 +2,13 @@
 // Vst3View: a product's editor as VST3's editor view, embedded in the host's X11 window.
 //
 // The editor is the product's own (it builds one with every instance); the view shows it inside the
-// window the host attaches it to, at the editor's one size, and may be attached and removed any number
-// of times. Nothing runs by itself: the run loop the host offers through its plug frame calls the
-// view's timer (events, redraws) and, when the host watches it, the X connection's descriptor. A host
-// without a run loop gets a refusal rather than a thread behind its back. Main thread only.
+// window the host attaches it to, at the editor's size at the host's content scale (1 for a new view
+// until the host sets one), and may be attached and removed any number of times. A new size while
+// attached remakes the window at that size and asks the frame to resize the view.
+//
+// Nothing runs by itself: the run loop the host offers through its plug frame calls the view's timer
+// (events, redraws) and, when the host watches it, the X connection's descriptor. A host without a
+// run loop gets a refusal rather than a thread behind its back. Main thread only.
 #include <atomic>
 #include <memory>
 
@@ -45,7 +48,8 @@ public:
   vst3::tresult canResize() override { return vst3::kResultFalse; }
   vst3::tresult checkSizeConstraint(vst3::ViewRect* rect) override;
 
-  // The editor is drawn at one scale for now: 1 is accepted, any other refused.
+  // The factor is held to what the editor draws (IGraphics::SetScale: 1..3, not a number is 1) and
+  // applied either way; kResultTrue when applied as given, else kResultFalse.
   vst3::tresult setContentScaleFactor(float factor) override;
 
   void onTimer() override;

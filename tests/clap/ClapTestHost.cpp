@@ -161,7 +161,29 @@ const void* StrictHost::GetExtension(const clap_host_t* host, const char* id)
       },
   };
 
+  // An embedded editor only asks to be resized; a zero size is no size.
+  static const clap_host_gui_t kGui = {
+      [](const clap_host_t* h) { Of(h).Violation("resize_hints_changed from an editor that cannot be resized"); },
+      [](const clap_host_t* h, uint32_t width, uint32_t height) {
+        StrictHost& target = Of(h);
+        target.RequireMain("gui.request_resize"); // any thread, but ours come from the main one
+        if (width == 0 || height == 0) target.Violation("gui.request_resize to an empty size");
+        target.mResizeRequests.push_back({width, height});
+        return target.mAcceptsResize;
+      },
+      [](const clap_host_t* h) {
+        Of(h).Violation("gui.request_show: ours never asks");
+        return false;
+      },
+      [](const clap_host_t* h) {
+        Of(h).Violation("gui.request_hide: ours never asks");
+        return false;
+      },
+      [](const clap_host_t* h, bool) { Of(h).Violation("gui.closed from an embedded editor"); },
+  };
+
   if (!std::strcmp(id, CLAP_EXT_TIMER_SUPPORT)) return &kTimers;
+  if (!std::strcmp(id, CLAP_EXT_GUI)) return &kGui;
   if (!std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT)) return self.mOffer == kOffersAll ? &kFds : nullptr;
   if (!std::strcmp(id, CLAP_EXT_THREAD_CHECK)) return &kThreadCheck;
   if (!std::strcmp(id, CLAP_EXT_LOG)) return &kLog;

@@ -4,12 +4,14 @@
 //   module's path and deinit when done.
 // - StrictHost is the host record. It offers every host extension our plug-ins may ask for
 //   ("clap.thread-check", "clap.log", "clap.params", "clap.state", "clap.latency",
-//   "clap.timer-support", "clap.posix-fd-support"), all but the last (kOffersNoFds), or none at all
-//   (kOffersNothing). Whatever the plug-in calls on it is checked against the thread the ABI assigns
-//   it and against the lifecycle (no host call before init); descriptors must be valid, registered
-//   once, with flags the ABI defines; timers and descriptors still registered when the host's last
-//   plug-in is destroyed are breaches too. Every breach is recorded in Violations(). The thread that made the host is its main thread; OnAudioThread runs a piece of
-//   work on a thread of its own that the thread-check answers as the audio thread.
+//   "clap.timer-support", "clap.gui", "clap.posix-fd-support"), all but the last (kOffersNoFds), or
+//   none at all (kOffersNothing). Whatever the plug-in calls on it is checked against the thread the
+//   ABI assigns it and against the lifecycle (no host call before init); descriptors must be valid,
+//   registered once, with flags the ABI defines; timers and descriptors still registered when the
+//   host's last plug-in is destroyed are breaches too; of "clap.gui" an embedded editor may only ask
+//   to be resized (recorded, answered with mAcceptsResize). Every breach is recorded in Violations().
+//   The thread that made the host is its main thread; OnAudioThread runs a piece of work on a thread
+//   of its own that the thread-check answers as the audio thread.
 // - StrictPlugin creates and initializes a plug-in and takes it through the lifecycle only in the
 //   orders the ABI allows, asking for each extension before using it (a test calls the record's
 //   functions directly to behave badly on purpose).
@@ -91,6 +93,12 @@ public:
     clap_posix_fd_flags_t mFlags;
   };
   std::vector<WatchedFd> mFds; // likewise
+  struct Size
+  {
+    uint32_t mWidth, mHeight;
+  };
+  std::vector<Size> mResizeRequests; // clap.gui's request_resize, in order
+  bool mAcceptsResize = true;        // its answer
 
 private:
   static const void* GetExtension(const clap_host_t* host, const char* id);

@@ -1,16 +1,19 @@
 // Brindle's editor through "clap.gui", in a parent window on a private Xvfb, driven by the host's
-// timer and by its watch on the editor's X connection: made, shown, hidden and destroyed many times,
-// at its one size; refused by a host that offers no timer. (Named X11...: `make test` runs the suites
-// with real windows in a stage of their own.)
+// timer and by its watch on the editor's X connection: made, shown, hidden and destroyed many times;
+// drawn at the host's scale, also when it changes while open; refused by a host that offers no timer.
+// (Named X11...: `make test` runs the suites with real windows in a stage of their own.)
 #include <gtest/gtest.h>
 // After GoogleTest: Xlib's macros (None, Bool) would rename its identifiers.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <set>
+#include <string>
 
 #include "tests/clap/ClapTestHost.h"
 #include "tests/x11/XServer.h"
@@ -20,17 +23,21 @@ namespace {
 class X11ClapEditor : public ::testing::Test
 {
 protected:
+  // A screen and a host window of these sizes.
+  explicit X11ClapEditor(const char* screen = "640x480x24", unsigned parentWidth = 300, unsigned parentHeight = 400)
+      : mScreen(screen), mParentWidth(parentWidth), mParentHeight(parentHeight)
+  {}
   void SetUp() override
   {
     const std::string missing = x11test::Missing({"Xvfb"});
     if (!missing.empty()) GTEST_SKIP() << missing << " is not installed (scripts/packages.txt)";
     alarm(120);
-    mServer = std::make_unique<x11test::Xvfb>();
+    mServer = std::make_unique<x11test::Xvfb>(mScreen);
     ASSERT_FALSE(mServer->Display().empty());
     setenv("DISPLAY", mServer->Display().c_str(), 1); // the editor opens the display the host is on
     mDisplay = XOpenDisplay(mServer->Display().c_str());
     ASSERT_NE(mDisplay, nullptr);
-    mParent = XCreateSimpleWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, 300, 400, 0, 0, 0);
+    mParent = XCreateSimpleWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, mParentWidth, mParentHeight, 0, 0, 0);
     XMapWindow(mDisplay, mParent);
     XSync(mDisplay, False);
   }
@@ -40,16 +47,32 @@ protected:
     alarm(0);
   }
   // Distinct colours in the editor's area of the host's window: a blank window has one.
-  size_t Colours()
+  size_t Colours() { return ColoursIn(mParent, 0, 0, 208, 326); }
+  size_t ColoursIn(Window window, int left, int top, int width, int height)
   {
     XSync(mDisplay, False);
-    XImage* image = XGetImage(mDisplay, mParent, 0, 0, 208, 326, AllPlanes, ZPixmap);
+    XImage* image = XGetImage(mDisplay, window, left, top, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                              AllPlanes, ZPixmap);
     if (!image) return 0;
     std::set<unsigned long> colours;
-    for (int y = 0; y < 326; y += 3)
-      for (int x = 0; x < 208; x += 3) colours.insert(XGetPixel(image, x, y));
+    for (int y = 0; y < height; y += 3)
+      for (int x = 0; x < width; x += 3) colours.insert(XGetPixel(image, x, y));
     XDestroyImage(image);
     return colours.size();
+  }
+  // The editor's window (the host window's one child) as the server has it; false when there is none.
+  bool EditorWindow(Window* window, XWindowAttributes* attributes)
+  {
+    XSync(mDisplay, False);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    if (!XQueryTree(mDisplay, mParent, &root, &parent, &children, &n) || n != 1) {
+      if (children) XFree(children);
+      return false;
+    }
+    *window = children[0];
+    XFree(children);
+    return XGetWindowAttributes(mDisplay, *window, attributes) != 0;
   }
   // Windows inside the host's window, as its X server sees them.
   unsigned Children()
@@ -72,9 +95,18 @@ protected:
     XFlush(mDisplay);
   }
 
+  std::string mScreen;
+  unsigned mParentWidth, mParentHeight;
   std::unique_ptr<x11test::Xvfb> mServer;
   Display* mDisplay = nullptr;
   Window mParent = 0;
+};
+
+// Room for the editor at scale 3 (624 x 978).
+class X11ClapEditorAtScale : public X11ClapEditor
+{
+protected:
+  X11ClapEditorAtScale() : X11ClapEditor("1280x1024x24", 1000, 1000) {}
 };
 
 } // namespace
@@ -319,4 +351,174 @@ TEST_F(X11ClapEditor, WhatTheUserDoesReachesTheHost)
     gui->destroy(p);
     EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
   }
+}
+
+TEST_F(X11ClapEditorAtScale, DrawnAtTheHostsScale)
+{
+  ClapModule module(BRINDLE_CLAP_MODULE);
+  ASSERT_TRUE(module.Loaded()) << module.Error();
+  StrictHost host;
+  StrictPlugin plugin(host, module.Factory(), "com.tallowby.clap.Brindle.stereo");
+  ASSERT_TRUE(plugin.Ok());
+  const auto* gui = plugin.Ext<clap_plugin_gui_t>(CLAP_EXT_GUI);
+  const auto* timer = plugin.Ext<clap_plugin_timer_support_t>(CLAP_EXT_TIMER_SUPPORT);
+  ASSERT_TRUE(gui && timer);
+  const clap_plugin_t* p = plugin.Raw();
+  const clap_window_t window = {CLAP_WINDOW_API_X11, {mParent}};
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+
+  // Before create there is no editor to scale; nor from the audio thread.
+  EXPECT_FALSE(gui->set_scale(p, 2.0));
+  ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_X11, false));
+  bool fromAudio = true;
+  host.OnAudioThread([&] { fromAudio = gui->set_scale(p, 2.0); });
+  EXPECT_FALSE(fromAudio);
+  uint32_t w = 0, h = 0;
+  ASSERT_TRUE(gui->get_size(p, &w, &h));
+  EXPECT_EQ(w, 208u);
+  EXPECT_EQ(h, 326u);
+  gui->destroy(p);
+
+  // The factor as the host sends it (X11 sizes are physical pixels): held to 1..3, and true only when
+  // applied as given. The window made in set_parent has the size reported.
+  const struct
+  {
+    double mScale;
+    bool mApplied;
+    uint32_t mWidth, mHeight;
+  } kFactors[] = {
+      {1.0, true, 208, 326},  {1.5, true, 312, 489},   {2.0, true, 416, 652},   {3.0, true, 624, 978},
+      {0.5, false, 208, 326}, {kNaN, false, 208, 326}, {-2.0, false, 208, 326}, {0.0, false, 208, 326},
+      {4.0, false, 624, 978}, {kInf, false, 624, 978}, {1.25, true, 260, 408},
+  };
+  for (const auto& factor : kFactors) {
+    SCOPED_TRACE(factor.mScale);
+    ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_X11, false));
+    ASSERT_TRUE(gui->get_size(p, &w, &h)); // a new editor starts at 1 until the host says otherwise
+    EXPECT_EQ(w, 208u);
+    EXPECT_EQ(h, 326u);
+    EXPECT_EQ(gui->set_scale(p, factor.mScale), factor.mApplied);
+    ASSERT_TRUE(gui->get_size(p, &w, &h));
+    EXPECT_EQ(w, factor.mWidth);
+    EXPECT_EQ(h, factor.mHeight);
+    uint32_t aw = 1, ah = 1;
+    EXPECT_TRUE(gui->adjust_size(p, &aw, &ah));
+    EXPECT_EQ(aw, factor.mWidth);
+    EXPECT_EQ(ah, factor.mHeight);
+    EXPECT_TRUE(gui->set_size(p, factor.mWidth, factor.mHeight));
+    EXPECT_FALSE(gui->can_resize(p)); // one size at a given scale
+    ASSERT_TRUE(gui->set_parent(p, &window));
+    EXPECT_TRUE(gui->show(p));
+    Window editor = 0;
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(EditorWindow(&editor, &attributes));
+    EXPECT_EQ(attributes.width, static_cast<int>(factor.mWidth));
+    EXPECT_EQ(attributes.height, static_cast<int>(factor.mHeight));
+    gui->destroy(p);
+  }
+  EXPECT_TRUE(host.mResizeRequests.empty()); // every size was asked for before set_parent
+
+  // A change while open: the window takes the new size in the same parent, shown or hidden as it was,
+  // still run by the same timer and watch, and the host is asked for the room when the size changed.
+  ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_X11, false));
+  ASSERT_TRUE(gui->set_parent(p, &window));
+  ASSERT_TRUE(gui->show(p));
+  ASSERT_EQ(host.mTimers.size(), 1u);
+  ASSERT_EQ(host.mFds.size(), 1u);
+  const clap_id timerID = host.mTimers.front();
+  const int watched = host.mFds.front().mFd;
+  const struct
+  {
+    double mScale;
+    bool mApplied, mShown, mRequested;
+    uint32_t mWidth, mHeight;
+  } kChanges[] = {
+      {2.0, true, true, true, 416, 652},    {2.0, true, true, false, 416, 652},  {1.5, true, false, true, 312, 489},
+      {kNaN, false, false, true, 208, 326}, {0.5, false, true, false, 208, 326}, {3.0, true, true, true, 624, 978},
+      {9.0, false, true, false, 624, 978},  {2.0, true, true, true, 416, 652},
+  };
+  for (const auto& change : kChanges) {
+    SCOPED_TRACE(change.mScale);
+    ASSERT_TRUE(gui->show(p));
+    if (!change.mShown) {
+      ASSERT_TRUE(gui->hide(p));
+    }
+    const size_t requests = host.mResizeRequests.size();
+    EXPECT_EQ(gui->set_scale(p, change.mScale), change.mApplied);
+    ASSERT_TRUE(gui->get_size(p, &w, &h));
+    EXPECT_EQ(w, change.mWidth);
+    EXPECT_EQ(h, change.mHeight);
+    ASSERT_EQ(host.mResizeRequests.size(), requests + (change.mRequested ? 1 : 0));
+    if (change.mRequested) {
+      EXPECT_EQ(host.mResizeRequests.back().mWidth, change.mWidth);
+      EXPECT_EQ(host.mResizeRequests.back().mHeight, change.mHeight);
+    }
+    Window editor = 0;
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(EditorWindow(&editor, &attributes)); // one window in the host's, never two
+    EXPECT_EQ(attributes.width, static_cast<int>(change.mWidth));
+    EXPECT_EQ(attributes.height, static_cast<int>(change.mHeight));
+    EXPECT_EQ(attributes.map_state, change.mShown ? IsViewable : IsUnmapped);
+    ASSERT_EQ(host.mTimers.size(), 1u);
+    EXPECT_EQ(host.mTimers.front(), timerID);
+    ASSERT_EQ(host.mFds.size(), 1u);
+    EXPECT_EQ(host.mFds.front().mFd, watched);
+    for (int tick = 0; tick < 3; ++tick) timer->on_timer(p, timerID);
+  }
+
+  // The picture at 2 fills all of its 416 x 652: the part beyond the 1x editor's corner is drawn too.
+  ASSERT_TRUE(gui->show(p));
+  for (int tick = 0; tick < 5; ++tick) timer->on_timer(p, timerID);
+  Window editor = 0;
+  XWindowAttributes attributes{};
+  ASSERT_TRUE(EditorWindow(&editor, &attributes));
+  ASSERT_EQ(attributes.width, 416);
+  ASSERT_EQ(attributes.height, 652);
+  EXPECT_GT(ColoursIn(editor, 0, 0, 416, 652), 20u);
+  EXPECT_GT(ColoursIn(editor, 208, 326, 208, 326), 10u);
+
+  // The footswitch at its scaled place (its 1x place times 2, outside a 1x editor) turns Effect off.
+  if (x11test::Missing({"xdotool"}).empty()) {
+    const auto* fds = plugin.Ext<clap_plugin_posix_fd_support_t>(CLAP_EXT_POSIX_FD_SUPPORT);
+    const auto* params = plugin.Ext<clap_plugin_params_t>(CLAP_EXT_PARAMS);
+    const std::string parent = std::to_string(mParent);
+    ASSERT_EQ(x11test::Xdotool(mServer->Display(), {"mousemove", "--window", parent, "212", "398", "click", "1"}), 0);
+    for (int turn = 0; turn < 300 && host.mFlushRequests == 0; ++turn) {
+      host.RunFds(p, fds, 10);
+      timer->on_timer(p, timerID);
+    }
+    for (int turn = 0; turn < 10; ++turn) host.RunFds(p, fds, 20);
+    OutputEvents out;
+    params->flush(p, nullptr, out.List());
+    bool effectOff = false;
+    for (const auto& seen : out.mSeen)
+      effectOff |= seen.mType == CLAP_EVENT_PARAM_VALUE && seen.mParamID == 2u && seen.mValue == 0.0;
+    EXPECT_TRUE(effectOff);
+  }
+
+  // The host's window gone under the open editor: a new scale cannot make the window again, so the
+  // editor closes, gives its watch back and says why; a new parent opens it again at the new size.
+  XDestroyWindow(mDisplay, mParent);
+  XSync(mDisplay, False);
+  const size_t logged = host.mLogged.size();
+  EXPECT_FALSE(gui->set_scale(p, 1.0));
+  EXPECT_GT(host.mLogged.size(), logged);
+  EXPECT_TRUE(host.mFds.empty());
+  EXPECT_FALSE(gui->show(p));
+  timer->on_timer(p, timerID);
+  mParent = XCreateSimpleWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, 400, 400, 0, 0, 0);
+  XMapWindow(mDisplay, mParent);
+  XSync(mDisplay, False);
+  const clap_window_t again = {CLAP_WINDOW_API_X11, {mParent}};
+  ASSERT_TRUE(gui->set_parent(p, &again));
+  EXPECT_TRUE(gui->show(p));
+  ASSERT_TRUE(EditorWindow(&editor, &attributes));
+  EXPECT_EQ(attributes.width, 208);
+  EXPECT_EQ(attributes.height, 326);
+  EXPECT_EQ(host.mFds.size(), 1u);
+  gui->destroy(p);
+  EXPECT_TRUE(host.mTimers.empty());
+  EXPECT_TRUE(host.mFds.empty());
+  EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
 }
