@@ -211,7 +211,14 @@ TEST(PlayJack, LiveOnADummyServer)
       const Child play = Start(args, folder + "/play");
       const std::string listing = WaitForPorts(folder, run.ports);
       for (const std::string& p : run.ports) EXPECT_NE(listing.find(p + "\n"), std::string::npos) << listing;
-      const std::string connections = Output({"jack_lsp", "-c"}, folder + "/lsp");
+      // The pedal connects its ports after it has registered them: wait for the links it should make.
+      std::string connections;
+      for (const double end = Seconds() + 10; Seconds() < end; usleep(50000)) {
+        connections = Output({"jack_lsp", "-c"}, folder + "/lsp");
+        bool all = true;
+        for (const auto& [a, b] : run.linked) all = all && Connected(connections, a, b);
+        if (all) break;
+      }
       for (const auto& [a, b] : run.linked) EXPECT_TRUE(Connected(connections, a, b)) << a << " -> " << b;
       for (const auto& [a, b] : run.apart) EXPECT_FALSE(Connected(connections, a, b)) << a << " -> " << b;
       kill(play.pid, SIGINT);
