@@ -2,14 +2,18 @@
 // its entry alone (the Component Manager and the AudioUnit* calls, as a host validator does) and
 // answers PASS or FAIL with a one-line reason. The table lists them in the order they run; a check
 // may carry an argument (a sample rate, a property index) so one function serves several lines.
+// A check that other formats share has a second function, run through a plug-in driver (CLAP,
+// VST3) with the same argument; a line without one does not apply to them.
 #pragma once
 
+#include "tools/validate/ValidateDriverSupport.h"
 #include "tools/validate/ValidateSupport.h"
 
 #include <string>
 #include <vector>
 
 using CheckFunction = CheckOutcome (*)(ValidateContext& context, int argument);
+using DriverCheckFunction = CheckOutcome (*)(DriverContext& context, int argument);
 
 struct ValidateCheck
 {
@@ -17,6 +21,7 @@ struct ValidateCheck
   CheckFunction run;
   int argument;
   int level = 1; // the lowest strictness level that runs it
+  DriverCheckFunction driverRun = nullptr;
 };
 
 // Every check, in running order; with a level, only those that level runs.
@@ -56,3 +61,23 @@ CheckOutcome CheckUpstreamConnection(ValidateContext&, int);
 CheckOutcome CheckRealtimeSafety(ValidateContext&, int fastDispatch);
 CheckOutcome CheckEditorOpenClose(ValidateContext&, int cycles);
 CheckOutcome CheckLongSession(ValidateContext&, int cycles);
+
+// The same checks through a plug-in driver.
+CheckOutcome DriverOpenCloseTimes(DriverContext&, int);
+CheckOutcome DriverRepeatedOpenClose(DriverContext&, int cycles);
+CheckOutcome DriverParameterInfo(DriverContext&, int);
+CheckOutcome DriverParameterValueStrings(DriverContext&, int);
+CheckOutcome DriverParameterSetAndReadBack(DriverContext&, int);
+CheckOutcome DriverParameterTextRoundTrip(DriverContext&, int);
+CheckOutcome DriverRenderAtRate(DriverContext&, int sampleRate);
+CheckOutcome DriverOversizeRenderRefused(DriverContext&, int);
+CheckOutcome DriverReset(DriverContext&, int);
+CheckOutcome DriverStateRoundTrip(DriverContext&, int);
+CheckOutcome DriverForeignStateRefused(DriverContext&, int);
+CheckOutcome DriverNoiseOutputClean(DriverContext&, int);
+CheckOutcome DriverReconfigureLiveInstance(DriverContext&, int);
+CheckOutcome DriverHostileParameterValues(DriverContext&, int);
+CheckOutcome DriverRandomStates(DriverContext&, int);
+CheckOutcome DriverRenderWhileReadingParameters(DriverContext&, int);
+CheckOutcome DriverRealtimeSafety(DriverContext&, int);
+CheckOutcome DriverLongSession(DriverContext&, int cycles);
