@@ -11,7 +11,7 @@ FUZZ_TARGETS := png_memory:png state_dictionary:state_dictionary aupreset:aupres
 PREFIX  ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps build demo install test test-main test-asan tsan bench bench-lv2 fuzz clean stage-log-reset
+.PHONY: all deps build demo install test test-main test-asan tsan bench bench-all bench-lv2 fuzz clean stage-log-reset
 
 all: build
 
@@ -96,7 +96,12 @@ test: stage-log-reset test-main test-asan tsan fuzz
 stage-log-reset:
 	@mkdir -p $(dir $(STAGE_LOG)) && : > $(STAGE_LOG)
 
+# The speed goals in one table (bench/bench_table.py): every row the fastest of 20 short repetitions,
+# pinned to one core. `make bench-all` runs every benchmark program in full.
 bench: build
+	@python3 bench/bench_table.py $(BUILD)
+
+bench-all: build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done
 
 # lilv's lv2bench: Brindle's mono LV2 variant beside guitarix's fuzz plug-ins and swh's foverdrive.

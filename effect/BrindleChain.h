@@ -98,8 +98,10 @@ void BrindleProcessFast(AuDSP& dsp, const BrindleSettings& settings, const doubl
 // baseline instruction set (generic vectors), and the wavefront for AVX2 and for AVX-512.
 enum class BrindleKernel { kPlain, kPortable, kAvx2, kAvx512 };
 bool BrindleKernelAvailable(BrindleKernel kernel);
-// The kernel BrindleProcessFast uses for blocks that are not short.
+// The widest kernel BrindleProcessFast uses on this CPU, and the one it uses for a block of this
+// length through the chain with or without the cabinet.
 BrindleKernel BrindleFastKernel();
+BrindleKernel BrindleFastKernelFor(int frames, bool cabinetOn);
 // Runs the given kernel; false (and nothing done) when this CPU cannot run it.
 bool BrindleProcessWithKernel(BrindleKernel kernel, AuDSP& dsp, const BrindleSettings& settings,
                               const double* noiseTable, const BrindleBlock& block);

@@ -2,6 +2,8 @@
 #include "effect/BrindleWavefrontKernel.h"
 #include "plugcore/AudioPath.h"
 
+#include <climits>
+
 namespace {
 
 using brindle_wavefront::RunWavefront;
@@ -79,14 +81,63 @@ bool BrindleKernelAvailable(BrindleKernel kernel)
   }
 }
 
+namespace {
+// The kernels BrindleProcessFast runs, by block length, settled once per process from what the CPU
+// has. Filling and draining the wavefront costs about as much as ten plain samples, so short blocks
+// take the plain loop (same bits either way). With AVX-512 the eight-lane build has fewer, wider
+// vectors: faster in the steady state of the full chain, but its pipeline fills and drains in
+// coarser steps, and below a few hundred frames the four-lane AVX2 build is ahead. Without the
+// cabinet the twelve stages fill three four-lane vectors exactly but leave a quarter of two
+// eight-lane ones idle, and AVX2 is ahead at every length (all measured with bench_effect).
+// The portable build of the wavefront is kept for its proof of bit-identity on any target, but with
+// only 16 narrow registers it spills and loses to the plain loop, which is used instead.
+struct KernelChoice
+{
+  int mWideFrom[2]; // by chain (without, with the cabinet): blocks of at least this many run mWide
+  BrindleKernel mWide;
+  int mNarrowFrom; // shorter blocks of at least this many run mNarrow, the rest the plain loop
+  BrindleKernel mNarrow;
+};
+
+constexpr int kAvx512MinFrames = 256;
+constexpr int kNever = INT_MAX;
+
+KernelChoice ChooseKernels()
+{
+  const bool avx2 = BrindleKernelAvailable(BrindleKernel::kAvx2);
+  if (BrindleKernelAvailable(BrindleKernel::kAvx512))
+    return avx2 ? KernelChoice{{kNever, kAvx512MinFrames},
+                               BrindleKernel::kAvx512,
+                               kMinWavefrontFrames,
+                               BrindleKernel::kAvx2}
+                : KernelChoice{
+                      {kMinWavefrontFrames, kMinWavefrontFrames}, BrindleKernel::kAvx512, 0, BrindleKernel::kPlain};
+  if (avx2)
+    return KernelChoice{{kMinWavefrontFrames, kMinWavefrontFrames}, BrindleKernel::kAvx2, 0, BrindleKernel::kPlain};
+  return KernelChoice{{0, 0}, BrindleKernel::kPlain, 0, BrindleKernel::kPlain};
+}
+
+const KernelChoice& Kernels()
+{
+  static const KernelChoice choice = ChooseKernels();
+  return choice;
+}
+
+BRINDLE_AUDIO_PATH BrindleKernel KernelFor(const KernelChoice& choice, int frames, bool cabinetOn)
+{
+  if (frames >= choice.mWideFrom[cabinetOn ? 1 : 0]) return choice.mWide;
+  return frames >= choice.mNarrowFrom ? choice.mNarrow : BrindleKernel::kPlain;
+}
+} // namespace
+
 BrindleKernel BrindleFastKernel()
 {
-  // The portable build of the wavefront is kept for its proof of bit-identity on any target, but
-  // with only 16 narrow registers it spills and loses to the plain loop, which is used instead.
-  static const BrindleKernel best = BrindleKernelAvailable(BrindleKernel::kAvx512) ? BrindleKernel::kAvx512
-                                    : BrindleKernelAvailable(BrindleKernel::kAvx2) ? BrindleKernel::kAvx2
-                                                                                   : BrindleKernel::kPlain;
-  return best;
+  return Kernels().mWide;
+}
+
+BrindleKernel BrindleFastKernelFor(int frames, bool cabinetOn)
+{
+  return KernelFor(Kernels(), frames, cabinetOn);
 }
 
 namespace {
@@ -124,10 +175,9 @@ template <typename Block>
 BRINDLE_AUDIO_PATH void ProcessFast(AuDSP& dsp, const BrindleSettings& settings, const double* noiseTable,
                                     const Block& block)
 {
-  // Filling and draining the wavefront costs about as much as ten plain samples, so short
-  // blocks go through the plain loop (same bits either way). BrindleFastKernel has checked the
-  // CPU once; the render path does not ask again.
-  const BrindleKernel kernel = block.frames < kMinWavefrontFrames ? BrindleKernel::kPlain : BrindleFastKernel();
+  // Kernels() has checked the CPU once (BrindleFastKernel, called when the plug-in is built); the
+  // render path does not ask again.
+  const BrindleKernel kernel = KernelFor(Kernels(), block.frames, settings.cabinetOn);
   RunKernel(kernel, dsp, settings, noiseTable, block);
 }
 } // namespace

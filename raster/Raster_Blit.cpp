@@ -101,9 +101,21 @@ void Raster_BlitRect(Raster_IBitmap* dest, Raster_IBitmap* src, long long dstx, 
   }
   if ((mode & (RASTER_BLEND_MODE_MASK | RASTER_BLEND_USE_SOURCE_ALPHA)) == RASTER_BLEND_COPY) {
     if (alpha == 1.0f) {
+      // Whole rows back to back on both sides, in separate memory: one copy, which is what the rows
+      // one after another amount to.
+      const size_t rowBytes = (size_t)w * 4;
+      const long contiguous = (long)rowBytes;
+      if (destStep == contiguous && srcStep == contiguous) {
+        const size_t bytes = rowBytes * (size_t)h;
+        const uintptr_t from = (uintptr_t)s, to = (uintptr_t)d;
+        if (to + bytes <= from || from + bytes <= to) {
+          memcpy(d, s, bytes);
+          return;
+        }
+      }
       // Row by row from the top, like every other mode, also where source and destination overlap;
       // memmove because a bitmap blitted onto itself may overlap within a row.
-      for (int y = 0; y < h; y++) memmove(rowAt(d, destStep, y), rowAt(s, srcStep, y), (size_t)w * 4);
+      for (int y = 0; y < h; y++) memmove(rowAt(d, destStep, y), rowAt(s, srcStep, y), rowBytes);
       return;
     }
     if (alpha == 0.5f) {

@@ -13,6 +13,10 @@ bool Raster_BlitSimdEnabled();
 // Switch the vectorised paths on or off for the whole process (not thread-safe; meant for tests and
 // benchmarks). Without SIMD support compiled in they stay off.
 void Raster_SetBlitSimdEnabled(bool on);
+// Whether the AVX2 forms are used where the CPU has them (on by default); off, the SSE2 forms run alone.
+// The same caveats as above.
+bool Raster_BlitAvx2Enabled();
+void Raster_SetBlitAvx2Enabled(bool on);
 
 // Source-alpha copy at full weight, n pixels from s onto d.
 void Raster_SIMD_CopySourceAlphaRow(Raster_PixelWord* d, const Raster_PixelWord* s, int n);
@@ -38,6 +42,10 @@ void Raster_SIMD_ColumnSums(uint16_t* sums, const Raster_PixelWord* const* rows,
 // (c1 - c0) * rowCount. Every channel total must stay below 65536.
 void Raster_SIMD_BoxFromColumnSums(Raster_PixelWord* out, const uint16_t* sums, const int* first, const int* last,
                                    int rowCount, int n);
+
+// The same for n pixels whose windows are three columns wide and two apart (halving): out[i] averages
+// the columns [c0 + 2i, c0 + 2i + 3) of sums. sums holds two columns past the last window.
+void Raster_SIMD_BoxHalving3(Raster_PixelWord* out, const uint16_t* sums, int c0, int rowCount, int n);
 
 // Opaque copy of a w x h glyph-mask block (rows maskSpan bytes apart) in colour word c (alpha byte 255)
 // onto d (rows destStep bytes apart): each pixel with coverage m > 0 gets the copy kernel at weight

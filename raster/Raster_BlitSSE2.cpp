@@ -2,6 +2,7 @@
 // the scalar kernel exactly; where SSE2 is not available (or BRINDLE_RASTER_NO_SIMD is defined) the same
 // entry points run plain scalar code and the switch stays off.
 
+#include "raster/Raster_BlitAVX2.h"
 #include "raster/Raster_BlitSIMD.h"
 #include "raster/Raster_BlitSSE2Config.h"
 #include "raster/Raster_Template_Blit2.h"
@@ -79,7 +80,7 @@ inline __m128i copySourceAlpha4(__m128i sv, __m128i dv, __m128i weight)
 
 void Raster_SIMD_CopySourceAlphaRow(Raster_PixelWord* d, const Raster_PixelWord* s, int n)
 {
-  int i = 0;
+  int i = Raster_BlitAvx2Active() ? Raster_AVX2_CopySourceAlphaRow(d, s, n) : 0;
   for (; i + 4 <= n; i += 4) {
     const __m128i sv = _mm_loadu_si128((const __m128i*)(s + i));
     const __m128i dv = _mm_loadu_si128((const __m128i*)(d + i));
@@ -91,7 +92,7 @@ void Raster_SIMD_CopySourceAlphaRow(Raster_PixelWord* d, const Raster_PixelWord*
 void Raster_SIMD_CopySourceAlphaWeightedRow(Raster_PixelWord* d, const Raster_PixelWord* s, int n, int alpha)
 {
   const __m128i weight = _mm_set1_epi32(alpha);
-  int i = 0;
+  int i = Raster_BlitAvx2Active() ? Raster_AVX2_CopySourceAlphaWeightedRow(d, s, n, alpha) : 0;
   for (; i + 4 <= n; i += 4) {
     const __m128i sv = _mm_loadu_si128((const __m128i*)(s + i));
     const __m128i dv = _mm_loadu_si128((const __m128i*)(d + i));

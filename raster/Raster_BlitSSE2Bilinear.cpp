@@ -10,6 +10,7 @@
 // signed 16-bit lane, so every multiply-add works on a weight's high and low bytes separately and the
 // total is rebuilt as (high << 8) + low, which is exact.
 
+#include "raster/Raster_BlitAVX2.h"
 #include "raster/Raster_BlitSIMD.h"
 #include "raster/Raster_BlitSSE2Config.h"
 #include "raster/Raster_Template_Blit2.h"
@@ -179,6 +180,12 @@ void Raster_SIMD_BilinearRow(Raster_PixelWord* out, const Raster_PixelWord* top,
   if (du > 65536 || du < -65536) {
     rowWideSteps(out, top, bottom, u0, du, yf, n);
     return;
+  }
+  if (Raster_BlitAvx2Active()) {
+    const int done = Raster_AVX2_BilinearNarrowRow(out, top, bottom, u0, du, yf, n);
+    out += done;
+    u0 = (int)(u0 + (long long)done * du);
+    n -= done;
   }
   ColumnTable table;
   for (int i = 0; i < n; i += ColumnTable::kMaxPixels) {

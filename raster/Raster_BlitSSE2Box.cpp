@@ -2,6 +2,7 @@
 // With equal weights the box is (sum of taps) / (number of taps); the sums are built per source column
 // once per destination row and then added across each pixel's window.
 
+#include "raster/Raster_BlitAVX2.h"
 #include "raster/Raster_BlitSIMD.h"
 #include "raster/Raster_BlitSSE2Config.h"
 
@@ -26,8 +27,11 @@ Raster_PixelWord boxScalar(const uint16_t* sums, int first, int last, int rowCou
     for (int k = 0; k < 4; k++) t[k] += sums[4 * c + k];
   const unsigned count = (unsigned)((last - first) * rowCount);
   Raster_PixelWord out = 0;
-  if (count)
-    for (int k = 0; k < 4; k++) out |= (t[k] / count) << (8 * k);
+  if (!count) return out;
+  // t / count through a rounded-up reciprocal: exact while t * count < 2^32, and every total here is
+  // below 65536 and every count below 65536.
+  const uint64_t reciprocal = uint64_t{0xFFFFFFFF} / count + 1;
+  for (int k = 0; k < 4; k++) out |= (Raster_PixelWord)((t[k] * reciprocal) >> 32) << (8 * k);
   return out;
 }
 
@@ -72,7 +76,7 @@ void Raster_SIMD_ColumnSums(uint16_t* sums, const Raster_PixelWord* const* rows,
   // Even bytes (A, G) and odd bytes (R, B) are summed in separate 16-bit lanes without unpacking; one
   // interleave per four columns restores the A, R, G, B order.
   const __m128i evenBytes = _mm_set1_epi16(0xFF);
-  int i = 0;
+  int i = Raster_BlitAvx2Active() ? Raster_AVX2_ColumnSums(sums, rows, rowCount, x0, n) : 0;
   for (; i + 4 <= n; i += 4) {
     __m128i even = _mm_setzero_si128(), odd = _mm_setzero_si128();
     for (int r = 0; r < rowCount; r++) {
@@ -95,6 +99,16 @@ void Raster_SIMD_BoxFromColumnSums(Raster_PixelWord* out, const uint16_t* sums, 
   const int count3 = 3 * rowCount;
   if (count3 <= DivisionTable::kMaxCount && table.mExact[count3]) {
     const __m128i magic = _mm_set1_epi16((short)table.mMagic[count3]);
+    if (Raster_BlitAvx2Active()) {
+      // Groups of four three-column windows; a pixel with another window (at the clamp edges) goes
+      // the general way and the groups resume after it.
+      while (i + 4 <= n) {
+        i += Raster_AVX2_Box3FromColumnSums(out + i, sums, first + i, last + i, n - i, table.mMagic[count3]);
+        if (i + 4 > n) break;
+        out[i] = boxScalar(sums, first[i], last[i], rowCount);
+        i++;
+      }
+    }
     for (; i + 2 <= n; i += 2) {
       if (last[i] - first[i] != 3 || last[i + 1] - first[i + 1] != 3) {
         out[i] = boxScalar(sums, first[i], last[i], rowCount);
@@ -114,6 +128,29 @@ void Raster_SIMD_BoxFromColumnSums(Raster_PixelWord* out, const uint16_t* sums, 
   for (; i < n; i++) out[i] = boxScalar(sums, first[i], last[i], rowCount);
 }
 
+void Raster_SIMD_BoxHalving3(Raster_PixelWord* out, const uint16_t* sums, int c0, int rowCount, int n)
+{
+  const DivisionTable& table = divisionTable();
+  const int count3 = 3 * rowCount;
+  int i = 0;
+  if (count3 <= DivisionTable::kMaxCount && table.mExact[count3]) {
+    const uint16_t* c = sums + 4 * c0;
+    if (Raster_BlitAvx2Active()) i = Raster_AVX2_BoxHalving3(out, c, n, table.mMagic[count3]);
+    const __m128i magic = _mm_set1_epi16((short)table.mMagic[count3]);
+    for (; i + 2 <= n; i += 2) {
+      // Columns k = 2i on: (k, k + 2) + (k + 1, k + 3) + (k + 2, k + 4) are pixels i and i + 1.
+      const __m128i a = _mm_loadu_si128((const __m128i*)(c + 8 * i));
+      const __m128i b = _mm_loadu_si128((const __m128i*)(c + 8 * i + 8));
+      const __m128i e = _mm_loadl_epi64((const __m128i*)(c + 8 * i + 16));
+      const __m128i total =
+          _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi64(a, b), _mm_unpackhi_epi64(a, b)), _mm_unpacklo_epi64(b, e));
+      const __m128i q = _mm_mulhi_epu16(total, magic);
+      _mm_storel_epi64((__m128i*)(out + i), _mm_packus_epi16(q, q));
+    }
+  }
+  for (; i < n; i++) out[i] = boxScalar(sums, c0 + 2 * i, c0 + 2 * i + 3, rowCount);
+}
+
 #else
 
 void Raster_SIMD_ColumnSums(uint16_t* sums, const Raster_PixelWord* const* rows, int rowCount, int x0, int n)
@@ -125,6 +162,11 @@ void Raster_SIMD_BoxFromColumnSums(Raster_PixelWord* out, const uint16_t* sums, 
                                    int rowCount, int n)
 {
   for (int i = 0; i < n; i++) out[i] = boxScalar(sums, first[i], last[i], rowCount);
+}
+
+void Raster_SIMD_BoxHalving3(Raster_PixelWord* out, const uint16_t* sums, int c0, int rowCount, int n)
+{
+  for (int i = 0; i < n; i++) out[i] = boxScalar(sums, c0 + 2 * i, c0 + 2 * i + 3, rowCount);
 }
 
 #endif

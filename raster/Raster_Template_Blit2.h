@@ -277,6 +277,21 @@ private:
       last[(size_t)x] -= (int)colMin;
     }
     const int cols = (int)(colMax - colMin);
+    // Halving (the usual 2:1 reduction): the longest stretch of three-column windows two columns
+    // apart goes through the row that needs no per-pixel windows.
+    int runBegin = xBegin, runEnd = xBegin;
+    for (int x = xBegin; x < xEnd;) {
+      int e = x;
+      while (e < xEnd && last[(size_t)e] - first[(size_t)e] == 3 &&
+             (e == x || first[(size_t)e] == first[(size_t)e - 1] + 2))
+        e++;
+      if (e - x > runEnd - runBegin) {
+        runBegin = x;
+        runEnd = e;
+      }
+      x = e > x ? e : x + 1;
+    }
+    if (runEnd - runBegin < 4) runBegin = runEnd = xEnd;
     constexpr bool kDirect = std::is_same<K, _Raster_CombinePixelsClobberNoClamp>::value;
     std::vector<uint16_t> sums((size_t)cols * 4 + 8);
     std::vector<Raster_PixelWord> row(kDirect ? 0 : (size_t)(xEnd - xBegin));
@@ -292,8 +307,14 @@ private:
       }
       Raster_SIMD_ColumnSums(sums.data(), rows, rowCount, (int)colMin, cols);
       Raster_PixelWord* d = rowAt(dest, destRowStep, y) + xBegin;
-      Raster_SIMD_BoxFromColumnSums(kDirect ? d : row.data(), sums.data(), first.data() + xBegin, last.data() + xBegin,
-                                    rowCount, xEnd - xBegin);
+      Raster_PixelWord* out = kDirect ? d : row.data();
+      Raster_SIMD_BoxFromColumnSums(out, sums.data(), first.data() + xBegin, last.data() + xBegin, rowCount,
+                                    runBegin - xBegin);
+      if (runEnd > runBegin)
+        Raster_SIMD_BoxHalving3(out + (runBegin - xBegin), sums.data(), first[(size_t)runBegin], rowCount,
+                                runEnd - runBegin);
+      Raster_SIMD_BoxFromColumnSums(out + (runEnd - xBegin), sums.data(), first.data() + runEnd, last.data() + runEnd,
+                                    rowCount, xEnd - runEnd);
       if (!kDirect) offerRow<K>(d, row.data(), xEnd - xBegin, alpha);
     }
   }

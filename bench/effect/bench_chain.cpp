@@ -87,8 +87,8 @@ void Chain(benchmark::State& state)
 void Sizes(benchmark::internal::Benchmark* b)
 {
   b->ArgNames({"frames", "cabinet", "input"});
-  for (int frames : {32, 64, 128, 512, 4096}) b->Args({frames, 1, kMusic});
-  b->Args({512, 0, kMusic});
+  for (int frames : {32, 64, 128, 192, 256, 384, 512, 4096}) b->Args({frames, 1, kMusic});
+  for (int frames : {64, 256, 512, 4096}) b->Args({frames, 0, kMusic});
   for (int input : {kNoise, kDC, kSilence})
     for (int frames : {64, 512}) b->Args({frames, 1, input});
 }

@@ -455,6 +455,48 @@ TEST(BrindleChainFast, InPlaceAndMixedWithPlainCalls)
   ExpectSameState(plain, fast);
 }
 
+// The fast path's kernel by block length and chain: only kernels this CPU runs, the plain loop for
+// blocks too short to fill the wavefront, never a narrower build for a longer block, and with both
+// AVX builds the four-lane one for short blocks and for the chain without the cabinet (faster
+// there) and the eight-lane one for long blocks through the full chain.
+TEST(BrindleChainFast, KernelChoiceByBlockLength)
+{
+  const auto width = [](BrindleKernel k) {
+    return k == BrindleKernel::kAvx512 ? 2 : k == BrindleKernel::kAvx2 ? 1 : 0;
+  };
+  const int sizes[] = {0, 1, 11, 12, 32, 64, 128, 255, 256, 512, 4096, 1 << 20};
+  for (bool cabinet : {false, true}) {
+    BrindleKernel previous = BrindleKernel::kPlain;
+    for (int frames : sizes) {
+      const BrindleKernel k = BrindleFastKernelFor(frames, cabinet);
+      EXPECT_TRUE(BrindleKernelAvailable(k)) << frames;
+      EXPECT_NE(k, BrindleKernel::kPortable) << frames;
+      EXPECT_GE(width(k), width(previous)) << frames;
+      EXPECT_LE(width(k), width(BrindleFastKernel())) << frames;
+      EXPECT_TRUE(frames >= 12 || k == BrindleKernel::kPlain) << frames;
+      previous = k;
+    }
+  }
+  EXPECT_EQ(BrindleFastKernelFor(1 << 20, true), BrindleFastKernel());
+  struct Expected
+  {
+    int frames;
+    bool cabinet;
+    BrindleKernel withBoth, withAvx2;
+  };
+  const Expected table[] = {{64, true, BrindleKernel::kAvx2, BrindleKernel::kAvx2},
+                            {512, true, BrindleKernel::kAvx512, BrindleKernel::kAvx2},
+                            {64, false, BrindleKernel::kAvx2, BrindleKernel::kAvx2},
+                            {4096, false, BrindleKernel::kAvx2, BrindleKernel::kAvx2}};
+  const bool avx2 = BrindleKernelAvailable(BrindleKernel::kAvx2);
+  const bool avx512 = BrindleKernelAvailable(BrindleKernel::kAvx512);
+  if (!avx2) return; // the plain loop throughout (or AVX-512 alone), checked above
+  for (const Expected& e : table) {
+    const BrindleKernel want = avx512 ? e.withBoth : e.withAvx2;
+    EXPECT_EQ(BrindleFastKernelFor(e.frames, e.cabinet), want) << e.frames << " " << e.cabinet;
+  }
+}
+
 TEST(BrindleChainBlocks, EffectOffSumsAndLeavesFiltersAlone)
 {
   std::vector<double> noise(kBrindleNoiseTableSize, 1.0); // would be obvious if it leaked in

@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -187,6 +188,40 @@ TEST(RasterBlit, CopyTakesTheSourceSize)
     for (int x = 0; x < 5; x++) EXPECT_EQ(dest.getBits()[y * dest.getRowSpan() + x], src.get(x, y));
   Raster_Copy(nullptr, &src);
   Raster_Copy(&dest, nullptr);
+}
+
+TEST(RasterBlit, OpaqueCopyOfWholeRowsMatchesRowByRow)
+{
+  // Rows back to back on both sides go as one copy; every case must give what copying row after row
+  // from the top gives: separate bitmaps, the same bitmap one row up and one row down (overlapping),
+  // and a narrower rectangle (rows not back to back).
+  struct Case
+  {
+    bool same;
+    int dstx, dsty, left, top, right, bottom;
+  };
+  const Case cases[] = {{false, 0, 0, 0, 0, 6, 5}, {true, 0, 0, 0, 1, 6, 5},  {true, 0, 1, 0, 0, 6, 4},
+                        {false, 0, 0, 0, 0, 6, 3}, {false, 0, 2, 0, 0, 6, 5}, {false, 1, 0, 0, 0, 5, 5}};
+  for (const Case& c : cases) {
+    Raster_MemBitmap src(6, 5, 1), other(6, 5, 1);
+    ASSERT_EQ(src.getRowSpan(), 6);
+    for (int i = 0; i < 30; i++) {
+      src.getBits()[i] = 0x01020304u * (Raster_PixelWord)(i + 1);
+      other.getBits()[i] = 0xEEu + (Raster_PixelWord)i;
+    }
+    Raster_MemBitmap& dest = c.same ? src : other;
+    std::vector<Raster_PixelWord> want(dest.getBits(), dest.getBits() + 30);
+    const std::vector<Raster_PixelWord> from(src.getBits(), src.getBits() + 30);
+    // Row after row from the top, reading the source as the rows before left it.
+    const std::vector<Raster_PixelWord>& reads = c.same ? want : from;
+    for (int y = 0; y < c.bottom - c.top && c.dsty + y < 5; y++)
+      for (int x = 0; x < c.right - c.left && c.dstx + x < 6; x++)
+        want[(c.dsty + y) * 6 + c.dstx + x] = reads[(c.top + y) * 6 + c.left + x];
+    Raster_Blit(&dest, &src, c.dstx, c.dsty, c.left, c.top, c.right - c.left, c.bottom - c.top, 1.0f,
+                RASTER_BLEND_COPY);
+    EXPECT_EQ(std::vector<Raster_PixelWord>(dest.getBits(), dest.getBits() + 30), want)
+        << c.same << " " << c.dstx << "," << c.dsty << " from " << c.left << "," << c.top;
+  }
 }
 
 TEST(RasterBlit, OverlappingOpaqueCopyWalksRowsTopDown)

@@ -1,5 +1,6 @@
 // Seeded random blits: every operation runs once through the plain scalar loops and once with the
-// vectorised paths on, and both results (padding included) must be identical. A failure names its seed;
+// vectorised paths on (the widest this CPU has, and SSE2 alone), and the results (padding included)
+// must be identical. A failure names its seed;
 // BRINDLE_BLIT_SEED=<seed> replays that one iteration alone.
 
 #include "raster/Raster_Blit.h"
@@ -109,9 +110,12 @@ void checkSeed(unsigned seed)
   TestBitmap src(sw, sh, rng() % 2), scalarDest(dw, dh, rng() % 2);
   randomFill(src, rng);
   randomFill(scalarDest, rng);
-  TestBitmap fastDest(dw, dh, scalarDest.isFlipped());
+  TestBitmap fastDest(dw, dh, scalarDest.isFlipped()), sse2Dest(dw, dh, scalarDest.isFlipped());
   for (int y = 0; y < dh; y++)
-    for (int x = 0; x < dw; x++) fastDest.set(x, y, scalarDest.get(x, y));
+    for (int x = 0; x < dw; x++) {
+      fastDest.set(x, y, scalarDest.get(x, y));
+      sse2Dest.set(x, y, scalarDest.get(x, y));
+    }
 
   std::string what;
   {
@@ -121,17 +125,22 @@ void checkSeed(unsigned seed)
   {
     SimdSwitch on(true);
     runOnce(seed, fastDest, src);
+    Avx2Switch sse2Only(false);
+    runOnce(seed, sse2Dest, src);
   }
   EXPECT_TRUE(scalarDest.padIntact()) << "seed " << seed << ": " << what;
-  if (scalarDest.snapshot() == fastDest.snapshot()) return;
-  for (int y = 0; y < dh; y++)
-    for (int x = 0; x < dw; x++)
-      if (scalarDest.get(x, y) != fastDest.get(x, y)) {
-        ADD_FAILURE() << "seed " << seed << " (source " << sw << "x" << sh << ", dest " << dw << "x" << dh
-                      << "): " << what << " differs first at " << x << "," << y << ": scalar 0x" << std::hex
-                      << scalarDest.get(x, y) << ", fast 0x" << fastDest.get(x, y);
-        return;
-      }
+  for (TestBitmap* fast : {&fastDest, &sse2Dest}) {
+    if (scalarDest.snapshot() == fast->snapshot()) continue;
+    for (int y = 0; y < dh; y++)
+      for (int x = 0; x < dw; x++)
+        if (scalarDest.get(x, y) != fast->get(x, y)) {
+          ADD_FAILURE() << "seed " << seed << " (source " << sw << "x" << sh << ", dest " << dw << "x" << dh
+                        << "): " << what << (fast == &sse2Dest ? " (SSE2 alone)" : "") << " differs first at " << x
+                        << "," << y << ": scalar 0x" << std::hex << scalarDest.get(x, y) << ", fast 0x"
+                        << fast->get(x, y);
+          return;
+        }
+  }
 }
 
 } // namespace
@@ -147,23 +156,43 @@ TEST(RasterBlitRandom, FastPathsMatchTheScalarLoops)
 
 TEST(RasterBlitRandom, LargeScalesExerciseTheVectorRowsFully)
 {
-  // Sizes like the benchmark's, where whole vector blocks dominate.
+  // Sizes like the benchmark's, where whole vector blocks dominate; halvings of odd and even widths
+  // at whole and fractional offsets put the runs of two-apart box windows at every alignment.
+  struct Case
+  {
+    int from, to;
+    float srcx, alpha;
+  };
+  const Case cases[] = {{64, 16, 0.25f, 1.0f},  {64, 21, 0.25f, 1.0f},  {64, 32, 0.25f, 1.0f}, {64, 100, 0.25f, 1.0f},
+                        {64, 128, 0.25f, 1.0f}, {64, 32, 0.0f, 1.0f},   {64, 32, 1.0f, 1.0f},  {64, 31, 0.0f, 1.0f},
+                        {67, 33, 0.5f, 1.0f},   {67, 34, 1.75f, 1.0f},  {17, 8, 0.0f, 1.0f},   {9, 4, 1.0f, 1.0f},
+                        {64, 32, 0.0f, 0.6f},   {64, 128, 0.25f, 0.3f}, {61, 61, 0.0f, 0.77f}, {64, 31, 3.0f, 0.5f}};
   for (unsigned seed = 1; seed <= 4; seed++) {
-    std::mt19937 rng(seed);
-    TestBitmap src(64, 64, seed & 1);
-    randomFill(src, rng);
-    for (int to : {16, 21, 32, 100, 128}) {
+    for (const Case& c : cases) {
+      std::mt19937 rng(seed * 131 + (unsigned)c.to);
+      TestBitmap src(c.from, c.from, seed & 1);
+      randomFill(src, rng);
       for (int mode : {RASTER_BLEND_FILTER_BILINEAR, RASTER_BLEND_FILTER_BILINEAR | RASTER_BLEND_USE_SOURCE_ALPHA}) {
-        TestBitmap a(to, to, seed & 2), b(to, to, seed & 2);
+        TestBitmap scalar(c.to, c.to, seed & 2), fast(c.to, c.to, seed & 2), sse2(c.to, c.to, seed & 2);
+        for (TestBitmap* bm : {&scalar, &fast, &sse2}) {
+          std::mt19937 same(seed); // the same destination for all three
+          randomFill(*bm, same);
+        }
+        const float w = (float)c.from - c.srcx, h = (float)c.from - 0.5f;
         {
           SimdSwitch off(false);
-          Raster_ScaledBlit(&a, &src, 0, 0, to, to, 0.25f, 0, 64, 63.5f, 1.0f, mode);
+          Raster_ScaledBlit(&scalar, &src, 0, 0, c.to, c.to, c.srcx, 0, w, h, c.alpha, mode);
         }
         {
           SimdSwitch on(true);
-          Raster_ScaledBlit(&b, &src, 0, 0, to, to, 0.25f, 0, 64, 63.5f, 1.0f, mode);
+          Raster_ScaledBlit(&fast, &src, 0, 0, c.to, c.to, c.srcx, 0, w, h, c.alpha, mode);
+          Avx2Switch sse2Only(false);
+          Raster_ScaledBlit(&sse2, &src, 0, 0, c.to, c.to, c.srcx, 0, w, h, c.alpha, mode);
         }
-        EXPECT_EQ(a.snapshot(), b.snapshot()) << "seed " << seed << " size " << to << " mode " << mode;
+        EXPECT_EQ(scalar.snapshot(), fast.snapshot())
+            << "seed " << seed << " " << c.from << " -> " << c.to << " at " << c.srcx << " mode " << mode;
+        EXPECT_EQ(scalar.snapshot(), sse2.snapshot())
+            << "SSE2 alone, seed " << seed << " " << c.from << " -> " << c.to << " at " << c.srcx << " mode " << mode;
       }
     }
   }

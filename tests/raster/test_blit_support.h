@@ -83,6 +83,14 @@ struct SimdSwitch
   bool mWas;
 };
 
+// The same for the AVX2 forms (which run only where the CPU has AVX2): off, the SSE2 forms run alone.
+struct Avx2Switch
+{
+  explicit Avx2Switch(bool on) : mWas(Raster_BlitAvx2Enabled()) { Raster_SetBlitAvx2Enabled(on); }
+  ~Avx2Switch() { Raster_SetBlitAvx2Enabled(mWas); }
+  bool mWas;
+};
+
 } // namespace BlitTest
 
 using namespace BlitTest;
