@@ -11,7 +11,7 @@ FUZZ_TARGETS := png_memory:png state_dictionary:state_dictionary aupreset:aupres
 PREFIX  ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps build demo install test test-main test-asan tsan bench bench-all bench-lv2 fuzz clean stage-log-reset
+.PHONY: all deps build demo install test test-main test-asan tsan bench bench-lv2 fuzz clean stage-log-reset docs package
 
 all: build
 
@@ -35,10 +35,34 @@ demo: deps $(BUILD)/CMakeCache.txt
 # program is configured with PREFIX so that it finds the installed bundle. For LV2, CLAP or VST3 hosts
 # alone, copying build/Brindle.lv2 into ~/.lv2, build/Brindle.clap and build/Brindle.clap-resources into
 # ~/.clap, or build/Brindle.vst3 into ~/.vst3, is a user install.
+# The framework comes too, for plug-ins built outside this tree: PREFIX/include/brindle/, its libraries
+# in PREFIX/lib/brindle/ and the CMake package BrindleFramework in PREFIX/lib/cmake/ (docs/).
 install: deps $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
-	cmake --build $(BUILD) -j $(JOBS) --target brindle Brindle_lv2_bundle Brindle_clap Brindle_vst3
+	cmake --build $(BUILD) -j $(JOBS) --target brindle Brindle_lv2_bundle Brindle_clap Brindle_vst3 brindle_sdk
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD)
+
+# The framework's API reference from its public headers' comments, with docs/ as its pages:
+# $(BUILD)/docs/html/index.html.
+SDK_HEADERS := containers platform gdi raster plugcore lv2 clap vst3 au graphics tools/imagegen/ImageCanvas.h
+# The editor pictures in docs/controls.md are snapshots the command takes, headless, of Brindle's editor.
+docs: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target brindle
+	@mkdir -p $(BUILD)/docs/img
+	env -u DISPLAY ./$(BUILD)/tools/brindle editor --snapshot $(BUILD)/docs/img/editor-default.png >/dev/null
+	env -u DISPLAY ./$(BUILD)/tools/brindle editor --set Level=1 --set Attack=0 --set Effect=Off --set Cabinet=Off \
+	  --snapshot $(BUILD)/docs/img/editor-turned.png >/dev/null
+	DOCS_OUT=$(BUILD)/docs DOCS_INPUT="$(SDK_HEADERS)" doxygen docs/Doxyfile
+	@echo "the API reference: $(BUILD)/docs/html/index.html"
+
+# A Debian package of everything `make install` installs, for /usr: $(BUILD)/package/brindle_*.deb,
+# checked by lintian and unpacked into a scratch root to run (tests/sdk/package_check.sh).
+package: deps $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(BUILD) -j $(JOBS) --target brindle Brindle_lv2_bundle Brindle_clap Brindle_vst3 brindle_sdk
+	rm -f $(BUILD)/package/brindle_*.deb
+	cd $(BUILD) && cpack
+	./tests/sdk/package_check.sh $(BUILD)/package/brindle_*.deb
 
 # Suites that drive real X windows and real plug-in hosts, by test name; they run as a stage of their own.
 WINDOW_AND_HOST_TESTS := ^(X11|Lv2Host|Jalv|PlayJack|PlayWindow|ArdourVst3)

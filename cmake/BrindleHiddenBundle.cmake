@@ -57,7 +57,9 @@ function(_brindle_hidden_platform_objects)
   list(FILTER sources EXCLUDE REGEX "/X11Host/")
   pkg_check_modules(BRINDLE_HIDDEN_PLIST REQUIRED IMPORTED_TARGET GLOBAL libplist-2.0)
   add_library(brindle_hidden_platform OBJECT ${sources})
-  target_include_directories(brindle_hidden_platform PUBLIC ${PROJECT_SOURCE_DIR}/platform ${PROJECT_SOURCE_DIR})
+  target_include_directories(brindle_hidden_platform PUBLIC
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/platform> $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+    $<INSTALL_INTERFACE:include/brindle/platform> $<INSTALL_INTERFACE:include/brindle>)
   target_compile_options(brindle_hidden_platform PRIVATE -fvisibility=hidden -fvisibility-inlines-hidden)
   target_link_libraries(brindle_hidden_platform PUBLIC brindle_gdi PkgConfig::BRINDLE_HIDDEN_PLIST ${CMAKE_DL_LIBS}
                                                        Threads::Threads)

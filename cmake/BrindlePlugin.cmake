@@ -2,6 +2,8 @@
 # class-name suffix, LV2 URI, channel configurations) is written once, in a small CMake file that
 # sets PLUG_* variables (effect/Brindle.identity.cmake is one). Everything else is generated from it.
 
+set(BRINDLE_PLUGIN_TEMPLATES_DIR ${CMAKE_CURRENT_LIST_DIR}/templates CACHE INTERNAL "")
+
 # Four characters as the big-endian integer hosts use, e.g. "bdl3" -> 1650748467.
 function(brindle_four_char_code text out_var)
   string(LENGTH "${text}" length)
@@ -41,7 +43,7 @@ function(brindle_plugin_identity prefix file)
   set(PLUG_PREFIX ${prefix})
   set(PLUG_IDENTITY_FILE ${file})
   set(generated_dir ${PROJECT_BINARY_DIR}/generated/${prefix})
-  configure_file(${PROJECT_SOURCE_DIR}/cmake/templates/PlugIdentity.h.in
+  configure_file(${BRINDLE_PLUGIN_TEMPLATES_DIR}/PlugIdentity.h.in
                  ${generated_dir}/${prefix}Identity.h @ONLY)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${file})
   # Cache entries, so that every folder of the build (tools, installed files) sees them.

@@ -12,3 +12,5 @@ int RunPlotCommand(int argc, char** argv);
 int RunEditorCommand(int argc, char** argv);
 int RunResponseCommand(int argc, char** argv);
 int RunPlayCommand(int argc, char** argv);
+// Writes a new plug-in project built on the installed framework.
+int RunNewPluginCommand(int argc, char** argv);

@@ -25,6 +25,7 @@ const char kUsage[] =
     "  editor --snapshot OUT.png open the editor as a host does, replay mouse and key events, save its picture\n"
     "  response -o OUT.png       draw the magnitude response of the tone stage and cabinet\n"
     "  play [options]            run the effect live on a JACK server, with its editor in a window\n"
+    "  new-plugin DIR [options]  write a new plug-in project built on the installed framework\n"
     "\n"
     "'brindle <command> --help' describes each command; 'brindle --version' prints the version.\n";
 
@@ -40,6 +41,7 @@ int Dispatch(const char* command, int argc, char** argv)
   if (!std::strcmp(command, "editor")) return RunEditorCommand(argc, argv);
   if (!std::strcmp(command, "response")) return RunResponseCommand(argc, argv);
   if (!std::strcmp(command, "play")) return RunPlayCommand(argc, argv);
+  if (!std::strcmp(command, "new-plugin")) return RunNewPluginCommand(argc, argv);
   std::fprintf(stderr, "brindle: unknown command '%s' (try 'brindle --help')\n", command);
   return 2;
 }
