@@ -78,15 +78,15 @@ test-main: deps $(BUILD)/CMakeCache.txt
 	@$(TIMED) "format check" ./scripts/check-format.sh
 	@$(TIMED) "configure" cmake -S . -B $(BUILD) $(WERROR)
 	@$(TIMED) "build" cmake --build $(BUILD) -j $(JOBS)
-	@$(TIMED) "suite" sh -c 'cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -E "$(WINDOW_AND_HOST_TESTS)"'
-	@$(TIMED) "window and host tests" sh -c 'cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -R "$(WINDOW_AND_HOST_TESTS)"'
+	@$(TIMED) "suite" sh -c 'cd $(BUILD) && ctest --output-on-failure --timeout 600 -j $(JOBS) -E "$(WINDOW_AND_HOST_TESTS)"'
+	@$(TIMED) "window and host tests" sh -c 'cd $(BUILD) && ctest --output-on-failure --timeout 600 -j $(JOBS) -R "$(WINDOW_AND_HOST_TESTS)"'
 
 test-asan: deps
 	@$(TIMED) "ASan+UBSan configure" cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug \
 	  -DBRINDLE_SANITIZE=address,undefined -DBRINDLE_BENCH=OFF $(WERROR)
 	@$(TIMED) "ASan+UBSan build" cmake --build $(ASAN) -j $(JOBS)
 	@$(TIMED) "ASan+UBSan suite" sh -c 'cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 \
-	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)'
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure --timeout 600 -j $(JOBS)'
 
 # The suites with threads in them, under ThreadSanitizer (the others have nothing for it to find).
 TSAN_TESTS := tests/containers/test_containers tests/plugcore/test_plugcore tests/gdi/test_gdi \

@@ -26,6 +26,9 @@ namespace {
 // without children.
 unsigned long FindEditor(Display* display, Window window, int width = 208, int height = 326)
 {
+  // Windows come and go while the tree is walked (the host's, the editor rebuilt at a new scale): a
+  // window gone between two requests is skipped, not a fatal X error.
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   Window root = 0, parent = 0, *children = nullptr;
   unsigned count = 0;
   if (!XQueryTree(display, window, &root, &parent, &children, &count)) return 0;

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -38,10 +39,27 @@ inline std::string Missing(const std::vector<std::string>& programs)
   return "";
 }
 
-// Starts a program; its standard output goes to `outFd` when given (>= 0), its errors nowhere when
-// quiet.
+// Programs started and not yet waited for. A test that ends early (an X error's exit, a failed
+// assertion's return) must not leave them running: one that keeps the test's output open would keep
+// ctest waiting for it until its timeout.
+inline std::vector<pid_t>& Children()
+{
+  static std::vector<pid_t> children;
+  return children;
+}
+
+inline void KillChildren()
+{
+  for (pid_t pid : Children()) kill(pid, SIGKILL);
+  Children().clear();
+}
+
+// Starts a program; its standard output goes to `outFd` when given (>= 0), else nowhere, its errors
+// nowhere when quiet.
 inline pid_t Spawn(const std::vector<std::string>& args, const std::string& display, int outFd = -1, bool quiet = false)
 {
+  static const bool sCleanupInstalled = std::atexit(KillChildren) == 0;
+  (void)sCleanupInstalled;
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e)
     if (std::string(*e).rfind("DISPLAY=", 0) != 0) env.push_back(*e);
@@ -53,11 +71,15 @@ inline pid_t Spawn(const std::vector<std::string>& args, const std::string& disp
   envp.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (outFd >= 0) posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+  if (outFd >= 0)
+    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+  else
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   if (quiet) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   pid_t pid = -1;
   if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
+  if (pid > 0) Children().push_back(pid);
   return pid;
 }
 
@@ -65,6 +87,8 @@ inline pid_t Spawn(const std::vector<std::string>& args, const std::string& disp
 inline int Wait(pid_t pid, double seconds = 20)
 {
   if (pid <= 0) return -1;
+  auto& children = Children();
+  children.erase(std::remove(children.begin(), children.end(), pid), children.end());
   for (int waited = 0; waited < seconds * 100; ++waited) {
     int status = 0;
     if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
