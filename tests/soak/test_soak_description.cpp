@@ -1,4 +1,4 @@
-// The soak's LV2 description reader: ports read right from Turtle with nested blocks, strings
+// The LV2 description reader of the soak and the validator: ports read right from Turtle with nested blocks, strings
 // holding Turtle's own punctuation and decimal points, and a description it cannot use refused.
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "tools/soak/SoakLV2Ports.h"
+#include "tools/files/LV2Description.h"
 
 namespace fs = std::filesystem;
 
@@ -32,7 +32,7 @@ std::string Data(const std::string& control)
 
 } // namespace
 
-TEST(SoakLV2Description, ReadsPortsAndRefusesWhatItCannotUse)
+TEST(LV2Description, ReadsPortsAndRefusesWhatItCannotUse)
 {
   const fs::path bundle = fs::temp_directory_path() / ("brindle-soak-ttl-" + std::to_string(::getpid()));
   fs::create_directories(bundle);
@@ -44,19 +44,25 @@ TEST(SoakLV2Description, ReadsPortsAndRefusesWhatItCannotUse)
     bool readable;
     float minimum, maximum, fallback;
     bool toggled;
+    std::string label = ""; // lv2:name, else the symbol
+    bool enumeration = false;
   } cases[] = {
       {"plain range",
        "a lv2:InputPort , lv2:ControlPort ; lv2:index 1 ; lv2:symbol \"level\" ; "
        "lv2:default 0.5 ; lv2:minimum -2.5 ; lv2:maximum 10.0",
-       true, -2.5f, 10.0f, 0.5f, false},
+       true, -2.5f, 10.0f, 0.5f, false, "level"},
       // Scale points ahead of the range, with labels that look like Turtle.
       {"switch with scale points",
        "a lv2:InputPort , lv2:ControlPort ; lv2:index 1 ; lv2:symbol \"fx\" ; "
        "lv2:scalePoint [ rdfs:label \"Off.\" ; rdf:value 0 ] , "
        "[ rdfs:label \"On ] lv2:maximum 9 . ;\" ; rdf:value 1 ] ; "
        "lv2:default 1 ; lv2:minimum 0 ; lv2:maximum 1 ; "
-       "lv2:portProperty lv2:toggled , lv2:integer",
-       true, 0.0f, 1.0f, 1.0f, true},
+       "lv2:portProperty lv2:toggled , lv2:integer ; lv2:name \"Fx \\\"on\\\" ; [off].\"",
+       true, 0.0f, 1.0f, 1.0f, true, "Fx \"on\" ; [off]."},
+      {"enumeration",
+       "a lv2:InputPort , lv2:ControlPort ; lv2:index 1 ; lv2:symbol \"mode\" ; lv2:name \"Mode\" ; "
+       "lv2:default 2 ; lv2:minimum 0 ; lv2:maximum 3 ; lv2:portProperty lv2:integer , lv2:enumeration",
+       true, 0.0f, 3.0f, 2.0f, false, "Mode", true},
       {"no range", "a lv2:InputPort , lv2:ControlPort ; lv2:index 1 ; lv2:symbol \"x\"", false, 0, 0, 0, false},
       {"range upside down",
        "a lv2:InputPort , lv2:ControlPort ; lv2:index 1 ; lv2:symbol \"x\" ; "
@@ -76,7 +82,7 @@ TEST(SoakLV2Description, ReadsPortsAndRefusesWhatItCannotUse)
   };
   for (const auto& c : cases) {
     std::ofstream(bundle / "x.ttl") << Data(c.control);
-    SoakLV2Description d;
+    LV2Description d;
     std::string error;
     const bool read = ReadLV2Description(bundle.string(), "urn:x#p", d, error);
     ASSERT_EQ(read, c.readable) << c.name << ": " << error;
@@ -86,17 +92,25 @@ TEST(SoakLV2Description, ReadsPortsAndRefusesWhatItCannotUse)
     }
     EXPECT_EQ(d.binary, (bundle / "X.so").string()) << c.name;
     ASSERT_EQ(d.ports.size(), 3u) << c.name;
-    EXPECT_EQ(d.ports[0].kind, SoakLV2Port::kAudioIn) << c.name;
-    EXPECT_EQ(d.ports[2].kind, SoakLV2Port::kAudioOut) << c.name;
-    const SoakLV2Port& p = d.ports[1];
-    EXPECT_EQ(p.kind, SoakLV2Port::kControlIn) << c.name;
+    EXPECT_EQ(d.ports[0].kind, LV2Port::kAudioIn) << c.name;
+    EXPECT_EQ(d.ports[2].kind, LV2Port::kAudioOut) << c.name;
+    const LV2Port& p = d.ports[1];
+    EXPECT_EQ(p.kind, LV2Port::kControlIn) << c.name;
     EXPECT_EQ(p.minimum, c.minimum) << c.name;
     EXPECT_EQ(p.maximum, c.maximum) << c.name;
     EXPECT_EQ(p.fallback, c.fallback) << c.name;
     EXPECT_EQ(p.toggled, c.toggled) << c.name;
+    EXPECT_EQ(p.name, c.label) << c.name;
+    EXPECT_EQ(p.enumeration, c.enumeration) << c.name;
+    EXPECT_EQ(d.name, "P. [with] \"quotes\" ; and dots.") << c.name;
   }
+  // The manifest's plug-ins, in order.
+  std::string listError;
+  EXPECT_EQ(LV2PluginURIs(bundle.string(), listError), (std::vector<std::string>{"urn:x#other", "urn:x#p"}));
+  EXPECT_TRUE(LV2PluginURIs((bundle / "nowhere").string(), listError).empty());
+  EXPECT_FALSE(listError.empty());
   // A plug-in the manifest does not list, and a bundle without a manifest.
-  SoakLV2Description d;
+  LV2Description d;
   std::string error;
   EXPECT_FALSE(ReadLV2Description(bundle.string(), "urn:x#missing", d, error));
   EXPECT_FALSE(ReadLV2Description((bundle / "nowhere").string(), "urn:x#p", d, error));

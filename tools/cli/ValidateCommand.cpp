@@ -1,4 +1,4 @@
-// `brindle validate`: runs the validation table against the component, CLAP module or VST3 bundle
+// `brindle validate`: runs the validation table against the component, CLAP module, VST3 or LV2 bundle
 // and prints one line per check and a summary; the exit status is 1 when any check fails.
 #include "tools/cli/CommandLine.h"
 #include "tools/cli/Commands.h"
@@ -17,23 +17,24 @@ namespace {
 
 const char kUsage[] = "usage: brindle validate [options]\n"
                       "\n"
-                      "Validates an effect (Brindle's or any other plug-in's: a component, a CLAP module or a VST3\n"
-                      "bundle) through its entry point alone, the way a host's validator does: open/close,\n"
-                      "required properties, parameters and\n"
+                      "Validates an effect (Brindle's or any other plug-in's: a component, a CLAP module, a VST3\n"
+                      "or an LV2 bundle) through its entry point alone, the way a host's validator does:\n"
+                      "open/close, required properties, parameters and\n"
                       "their texts, channel configurations,\n"
                       "rendering at 11025 to 192000 Hz in slices of 1 to 4096 frames, bypass, reset, the saved\n"
                       "state and presets, formats, listeners and notifiers, upstream connections, reconfiguration,\n"
                       "hostile values and states, real-time safety, the editor and long sessions, as the level\n"
-                      "asks. A CLAP module or VST3 bundle runs the checks its format allows (the others are counted\n"
-                      "as not applicable). Prints PASS or FAIL per check and a summary; exits with 1 when any\n"
-                      "check fails.\n"
+                      "asks. A CLAP module, VST3 or LV2 bundle runs the checks its format allows (the others\n"
+                      "are counted as not applicable). Prints PASS or FAIL per check and a summary; exits with 1\n"
+                      "when any check fails.\n"
                       "\n"
                       "options:\n"
-                      "  --component PATH   a component bundle, a CLAP module (a file exporting clap_entry) or a\n"
-                      "                     .vst3 bundle (default: $BRINDLE_COMPONENT, else Brindle's component\n"
-                      "                     beside this program, else the installed one)\n"
+                      "  --component PATH   a component bundle, a CLAP module (a file exporting clap_entry), a\n"
+                      "                     .vst3 or .lv2 bundle (default: $BRINDLE_COMPONENT, else Brindle's\n"
+                      "                     component beside this program, else the installed one)\n"
                       "  --plugin ID        which plug-in of a module listing several (CLAP: the plug-in id;\n"
-                      "                     VST3: the class name; default: the stereo one, else the first)\n"
+                      "                     VST3: the class name; LV2: the URI; default: the stereo one, else\n"
+                      "                     the first)\n"
                       "  --level N          strictness from 1 to 10 (default 5): each level adds checks, 10 runs all\n"
                       "  --repeat N         runs the checks N times (default 1), each time with the next seed\n"
                       "  --seed N           seed of the random values and noise (default: a new one, printed, so\n"
@@ -67,7 +68,7 @@ int RunTable(PluginDriver* driver, ValidateContext& context, int repeat, const s
     driverContext.seed = context.seed;
     if (repeat > 1) std::printf("repetition %d of %d (seed %u)\n", round + 1, repeat, context.seed);
     for (const ValidateCheck& check : table) {
-      if (driver && !check.driverRun) {
+      if (driver && (!check.driverRun || (check.valueText && !driver->HasValueText()))) {
         ++notApplicable;
         continue;
       }

@@ -30,7 +30,7 @@ SoakLV2Host::~SoakLV2Host()
 bool SoakLV2Host::Open(const std::string& bundle, const std::string& uri, double rate, int maxFrames,
                        std::string& error)
 {
-  SoakLV2Description description;
+  LV2Description description;
   if (!ReadLV2Description(bundle, uri, description, error)) return false;
   mLibrary = dlopen(description.binary.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!mLibrary) {
@@ -77,18 +77,18 @@ bool SoakLV2Host::Open(const std::string& bundle, const std::string& uri, double
     return false;
   }
 
-  for (const SoakLV2Port& port : description.ports) {
+  for (const LV2Port& port : description.ports) {
     switch (port.kind) {
-    case SoakLV2Port::kAudioIn:
+    case LV2Port::kAudioIn:
       mAudioIn.push_back(port.index);
       break;
-    case SoakLV2Port::kAudioOut:
+    case LV2Port::kAudioOut:
       mAudioOut.push_back(port.index);
       break;
-    case SoakLV2Port::kControlIn:
+    case LV2Port::kControlIn:
       mControls.push_back(port);
       break;
-    case SoakLV2Port::kControlOut:
+    case LV2Port::kControlOut:
       break;
     }
   }
@@ -101,8 +101,8 @@ bool SoakLV2Host::Open(const std::string& bundle, const std::string& uri, double
     mQueued[i].store(mControls[i].fallback, std::memory_order_relaxed);
     mDescriptor->connect_port(mInstance, mControls[i].index, &mControlPorts[i]);
   }
-  for (const SoakLV2Port& port : description.ports)
-    if (port.kind == SoakLV2Port::kControlOut)
+  for (const LV2Port& port : description.ports)
+    if (port.kind == LV2Port::kControlOut)
       mDescriptor->connect_port(mInstance, port.index, &mOutputControls[port.index]);
   if (mDescriptor->activate) mDescriptor->activate(mInstance);
   mActive = true;

@@ -8,7 +8,7 @@
 // class); Restore may not, so it takes the lock each Run holds, as a host pauses its audio thread.
 #pragma once
 
-#include "tools/soak/SoakLV2Ports.h"
+#include "tools/files/LV2Description.h"
 
 #include <lv2/core/lv2.h>
 #include <lv2/options/options.h>
@@ -66,7 +66,7 @@ public:
   int AudioIns() const { return static_cast<int>(mAudioIn.size()); }
   int AudioOuts() const { return static_cast<int>(mAudioOut.size()); }
   // The control inputs, in port order.
-  const std::vector<SoakLV2Port>& Controls() const { return mControls; }
+  const std::vector<LV2Port>& Controls() const { return mControls; }
 
   // Audio thread: queued control values into the ports, then one run() over the caller's buffers.
   void Run(const float* const* in, float* const* out, int frames);
@@ -100,7 +100,7 @@ private:
   std::vector<LV2_Options_Option> mOptions;
 
   std::vector<std::uint32_t> mAudioIn, mAudioOut; // port indices
-  std::vector<SoakLV2Port> mControls;
+  std::vector<LV2Port> mControls;
   std::vector<float> mControlPorts;              // the memory the plug-in reads
   std::unique_ptr<std::atomic<float>[]> mQueued; // latest value asked for per control
   std::vector<float> mOutputControls;            // latency and any other output

@@ -219,7 +219,7 @@ void AutomationLoop(Run& run)
       run.counters.auAutomation.store(++auEvents, std::memory_order_relaxed);
     } else if (!controls.empty()) {
       const int c = static_cast<int>(random.Next() % controls.size());
-      const SoakLV2Port& port = controls[static_cast<size_t>(c)];
+      const LV2Port& port = controls[static_cast<size_t>(c)];
       run.lv2.QueueControl(c, PickValue(random, port.minimum, port.maximum, port.toggled || port.integer));
       run.counters.lv2Automation.store(++lv2Events, std::memory_order_relaxed);
     }

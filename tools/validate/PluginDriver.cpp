@@ -1,4 +1,4 @@
-// Which driver a path asks for: a .vst3 bundle, or a file exporting clap_entry.
+// Which driver a path asks for: a .vst3 or .lv2 bundle, or a file exporting clap_entry.
 #include "tools/validate/PluginDriver.h"
 
 #include <dlfcn.h>
@@ -30,10 +30,7 @@ std::unique_ptr<PluginDriver> OpenPluginDriver(const std::string& rawPath, const
   {};
   const bool exists = stat(path.c_str(), &info) == 0;
   if (EndsWith(path, ".vst3")) return OpenVst3Driver(path, plugin, error);
-  if (EndsWith(path, ".lv2")) {
-    error = path + ": LV2 bundles are not validated yet; validate the component, the .clap or the .vst3";
-    return nullptr;
-  }
+  if (EndsWith(path, ".lv2")) return OpenLv2Driver(path, plugin, error);
   if (EndsWith(path, ".clap")) return OpenClapDriver(path, plugin, error);
   // Any other regular file is a CLAP module if it exports the entry.
   if (exists && S_ISREG(info.st_mode)) {
@@ -42,7 +39,7 @@ std::unique_ptr<PluginDriver> OpenPluginDriver(const std::string& rawPath, const
       dlclose(handle);
       if (clap) return OpenClapDriver(path, plugin, error);
     }
-    error = path + ": not a plug-in (a .component or .vst3 bundle, or a module exporting clap_entry)";
+    error = path + ": not a plug-in (a .component, .vst3 or .lv2 bundle, or a module exporting clap_entry)";
     return nullptr;
   }
   recognised = false;

@@ -57,18 +57,22 @@ class PluginDriver
 {
 public:
   virtual ~PluginDriver() = default;
-  virtual const char* Format() const = 0; // "CLAP", "VST3"
+  virtual const char* Format() const = 0; // "CLAP", "VST3", "LV2"
+  // Whether the format turns values into text and back (LV2 does not: those checks do not apply).
+  virtual bool HasValueText() const { return true; }
   virtual std::string PluginName() const = 0;
   virtual std::string PluginId() const = 0;
   // A new instance, or null with the reason.
   virtual std::unique_ptr<PluginInstance> Create(std::string& error) = 0;
 };
 
-// The driver for the plug-in module at path: a CLAP module (a file exporting clap_entry) or a VST3
-// bundle. `plugin` picks one of several plug-ins by id (empty: the stereo one, else the first).
+// The driver for the plug-in module at path: a CLAP module (a file exporting clap_entry), a VST3
+// bundle or an LV2 bundle. `plugin` picks one of several plug-ins by id (LV2: the URI; empty: the
+// stereo one, else the first).
 // Null with a one-line reason when path is neither, or does not load. recognised tells whether the
 // path looked like one of these formats at all (false: try it as a component).
 std::unique_ptr<PluginDriver> OpenPluginDriver(const std::string& path, const std::string& plugin, bool& recognised,
                                                std::string& error);
 std::unique_ptr<PluginDriver> OpenClapDriver(const std::string& path, const std::string& plugin, std::string& error);
 std::unique_ptr<PluginDriver> OpenVst3Driver(const std::string& path, const std::string& plugin, std::string& error);
+std::unique_ptr<PluginDriver> OpenLv2Driver(const std::string& path, const std::string& plugin, std::string& error);

@@ -6,7 +6,7 @@ std::vector<ValidateCheck> ValidateCheckTable()
   // Level: 1 what every host reads, 3 rendering at the common rates, 5 (the default) what the
   // strict host validators check in a normal run, 7 hostile values and threads, 9 real-time
   // safety and the editor, 10 long sessions. The last column runs the line through a plug-in
-  // driver (CLAP, VST3).
+  // driver (CLAP, VST3, LV2).
   std::vector<ValidateCheck> table = {
       {"open and close times", CheckOpenCloseTimes, 0, 1, DriverOpenCloseTimes},
       {"100 open/close cycles", CheckRepeatedOpenClose, 100, 2, DriverRepeatedOpenClose},
@@ -16,10 +16,10 @@ std::vector<ValidateCheck> ValidateCheckTable()
     table.push_back({"property " + properties[i], CheckRequiredProperty, static_cast<int>(i), 1});
   const std::vector<ValidateCheck> rest = {
       {"parameter info", CheckParameterInfo, 0, 1, DriverParameterInfo},
-      {"parameter value strings", CheckParameterValueStrings, 0, 2, DriverParameterValueStrings},
+      {"parameter value strings", CheckParameterValueStrings, 0, 2, DriverParameterValueStrings, true},
       {"parameter set and read back (minimum, maximum, default, random, clamped)", CheckParameterSetAndReadBack, 0, 2,
        DriverParameterSetAndReadBack},
-      {"parameter text -> value -> text", CheckParameterTextRoundTrip, 0, 2, DriverParameterTextRoundTrip},
+      {"parameter text -> value -> text", CheckParameterTextRoundTrip, 0, 2, DriverParameterTextRoundTrip, true},
       {"writable flag of every automatable parameter", CheckWritableFlags, 0, 2},
       {"channel configurations: reported accepted, others refused", CheckChannelConfigurations, 0, 2},
       {"render at 11025 Hz (1, 64, 137, 512, 4096 frames)", CheckRenderAtRate, 11025, 4, DriverRenderAtRate},

@@ -22,6 +22,7 @@ struct ValidateCheck
   int argument;
   int level = 1; // the lowest strictness level that runs it
   DriverCheckFunction driverRun = nullptr;
+  bool valueText = false; // through a driver, only for a format with value text
 };
 
 // Every check, in running order; with a level, only those that level runs.

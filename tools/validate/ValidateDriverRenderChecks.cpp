@@ -183,7 +183,7 @@ CheckOutcome DriverRenderWhileReadingParameters(DriverContext& context, int)
       std::string text;
       if (!instance->GetValue(p.id, v) || !std::isfinite(v) || v < p.minimum || v > p.maximum)
         readError = Label(p) + " read " + std::to_string(v) + " while rendering";
-      else if (!instance->ValueToText(p.id, v, text))
+      else if (context.driver->HasValueText() && !instance->ValueToText(p.id, v, text))
         readError = Label(p) + " has no text for " + std::to_string(v) + " while rendering";
     }
   }

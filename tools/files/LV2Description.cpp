@@ -1,4 +1,4 @@
-#include "tools/soak/SoakLV2Ports.h"
+#include "tools/files/LV2Description.h"
 
 #include <algorithm>
 #include <cctype>
@@ -77,6 +77,27 @@ bool Has(const std::string& flat, const std::string& word)
   return false;
 }
 
+// The quoted string after `predicate` (it may hold spaces and escapes), unescaped.
+bool Text(const std::string& flat, const std::string& predicate, std::string& out)
+{
+  size_t at = flat.find(predicate);
+  while (at != std::string::npos && at + predicate.size() < flat.size() &&
+         !std::isspace(static_cast<unsigned char>(flat[at + predicate.size()])))
+    at = flat.find(predicate, at + 1);
+  if (at == std::string::npos) return false;
+  size_t i = at + predicate.size();
+  while (i < flat.size() && std::isspace(static_cast<unsigned char>(flat[i]))) ++i;
+  if (i >= flat.size() || flat[i] != '"') return false;
+  const size_t end = SkipString(flat, i);
+  if (end < i + 2 || flat[end - 1] != '"') return false;
+  out.clear();
+  for (size_t k = i + 1; k + 1 < end; ++k) {
+    if (flat[k] == '\\' && k + 2 < end) ++k;
+    out += flat[k];
+  }
+  return true;
+}
+
 bool Number(const std::string& flat, const std::string& predicate, float& out)
 {
   std::string text;
@@ -149,7 +170,7 @@ std::vector<std::string> LV2Blocks(const std::string& statement, const std::stri
   return blocks;
 }
 
-bool ReadLV2Description(const std::string& bundle, const std::string& uri, SoakLV2Description& out, std::string& error)
+bool ReadLV2Description(const std::string& bundle, const std::string& uri, LV2Description& out, std::string& error)
 {
   std::string manifest, data;
   if (!ReadText(bundle + "/manifest.ttl", manifest)) {
@@ -169,9 +190,11 @@ bool ReadLV2Description(const std::string& bundle, const std::string& uri, SoakL
     return false;
   }
   out.ports.clear();
-  for (const std::string& block : LV2Blocks(LV2Statement(data, uri), "lv2:port")) {
+  const std::string statement = LV2Statement(data, uri);
+  if (!Text(Flatten(statement), "doap:name", out.name)) out.name.clear();
+  for (const std::string& block : LV2Blocks(statement, "lv2:port")) {
     const std::string flat = Flatten(block);
-    SoakLV2Port port;
+    LV2Port port;
     float index = -1.0f;
     if (!Number(flat, "lv2:index", index) || index < 0 || !Object(flat, "lv2:symbol", port.symbol)) {
       error = "a port of <" + uri + "> has no index or symbol";
@@ -180,14 +203,14 @@ bool ReadLV2Description(const std::string& bundle, const std::string& uri, SoakL
     port.index = static_cast<std::uint32_t>(index);
     const bool input = Has(flat, "lv2:InputPort");
     if (Has(flat, "lv2:AudioPort"))
-      port.kind = input ? SoakLV2Port::kAudioIn : SoakLV2Port::kAudioOut;
+      port.kind = input ? LV2Port::kAudioIn : LV2Port::kAudioOut;
     else if (Has(flat, "lv2:ControlPort"))
-      port.kind = input ? SoakLV2Port::kControlIn : SoakLV2Port::kControlOut;
+      port.kind = input ? LV2Port::kControlIn : LV2Port::kControlOut;
     else {
       error = "port '" + port.symbol + "' is neither audio nor control";
       return false;
     }
-    if (port.kind == SoakLV2Port::kControlIn &&
+    if (port.kind == LV2Port::kControlIn &&
         (!Number(flat, "lv2:minimum", port.minimum) || !Number(flat, "lv2:maximum", port.maximum) ||
          !Number(flat, "lv2:default", port.fallback) || !(port.minimum <= port.maximum))) {
       error = "control port '" + port.symbol + "' has no usable range and default";
@@ -195,10 +218,11 @@ bool ReadLV2Description(const std::string& bundle, const std::string& uri, SoakL
     }
     port.toggled = Has(flat, "lv2:toggled");
     port.integer = Has(flat, "lv2:integer");
+    port.enumeration = Has(flat, "lv2:enumeration");
+    if (!Text(flat, "lv2:name", port.name) || port.name.empty()) port.name = port.symbol;
     out.ports.push_back(port);
   }
-  std::sort(out.ports.begin(), out.ports.end(),
-            [](const SoakLV2Port& a, const SoakLV2Port& b) { return a.index < b.index; });
+  std::sort(out.ports.begin(), out.ports.end(), [](const LV2Port& a, const LV2Port& b) { return a.index < b.index; });
   for (size_t i = 0; i < out.ports.size(); ++i)
     if (out.ports[i].index != i) {
       error = "the ports of <" + uri + "> are not numbered 0 to " + std::to_string(out.ports.size() - 1);
@@ -209,4 +233,23 @@ bool ReadLV2Description(const std::string& bundle, const std::string& uri, SoakL
     return false;
   }
   return true;
+}
+
+std::vector<std::string> LV2PluginURIs(const std::string& bundle, std::string& error)
+{
+  std::vector<std::string> uris;
+  std::string manifest;
+  if (!ReadText(bundle + "/manifest.ttl", manifest)) {
+    error = "no manifest.ttl in the LV2 bundle '" + bundle + "'";
+    return uris;
+  }
+  std::istringstream lines(manifest);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.size() < 3 || line[0] != '<' || line.back() != '>') continue;
+    const std::string uri = line.substr(1, line.size() - 2);
+    if (Has(Flatten(LV2Statement(manifest, uri)), "lv2:Plugin")) uris.push_back(uri);
+  }
+  if (uris.empty()) error = "the manifest of '" + bundle + "' lists no plug-in";
+  return uris;
 }
