@@ -62,6 +62,11 @@ function(brindle_lv2_bundle)
     set(platform_arg PLATFORM)
   endif()
   brindle_hidden_bundle_library(${name}_lv2 EXPORTS lv2_descriptor ${platform_arg})
+  if(ARG_PLATFORM)
+    # nodelete: the platform stand-ins inside keep process-wide registries from their static
+    # initializers; a host that unloads the library and loads it again would lose them each time.
+    target_link_options(${name}_lv2 PRIVATE -Wl,-z,nodelete)
+  endif()
   # Nothing of ours beside it to find at run time (builds before this one put the shared platform
   # library there).
   file(REMOVE ${bundle}/libbrindle_platform.so)
