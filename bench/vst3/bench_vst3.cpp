@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/FormatOverhead.h"
 #include "effect/BrindlePlugImpl.h"
 #include "vst3/IEffectVST3.h"
 
@@ -21,20 +22,6 @@ template class BrindlePlug<IEffectVST3>;
 using namespace vst3;
 
 namespace {
-constexpr int kMaxFrames = 512;
-
-struct Signal
-{
-  Signal() : left(kMaxFrames), right(kMaxFrames)
-  {
-    for (int i = 0; i < kMaxFrames; ++i) {
-      left[static_cast<size_t>(i)] = 0.3f * std::sin(i * 0.031f) + 0.05f * std::sin(i * 0.77f);
-      right[static_cast<size_t>(i)] = 0.25f * std::sin(i * 0.023f + 1.0f);
-    }
-  }
-  std::vector<float> left, right;
-};
-const Signal gSignal;
 
 // No parameter changes, as in most blocks a host sends.
 class NoChanges final : public IParameterChanges
@@ -56,7 +43,8 @@ public:
 class Vst3HostRig
 {
 public:
-  explicit Vst3HostRig(int frames) : mIn{gSignal.left, gSignal.right}, mOut(2, std::vector<float>(frames))
+  explicit Vst3HostRig(int frames)
+      : mIn{format_bench::TestSignal().left, format_bench::TestSignal().right}, mOut(2, std::vector<float>(frames))
   {
     mHandle = dlopen(BRINDLE_VST3_BINARY, RTLD_NOW | RTLD_LOCAL);
     auto entry = mHandle ? reinterpret_cast<bool (*)(void*)>(dlsym(mHandle, "ModuleEntry")) : nullptr;
@@ -72,7 +60,7 @@ public:
     if (mComponent->queryInterface(kIAudioProcessorIID.mBytes, &obj) != kResultOk) return;
     mProcessor = static_cast<IAudioProcessor*>(obj);
     SpeakerArrangement stereo = kArrStereo;
-    ProcessSetup setup{kRealtime, kSample32, kMaxFrames, 44100.0};
+    ProcessSetup setup{kRealtime, kSample32, format_bench::kMaxFrames, 44100.0};
     if (mComponent->initialize(nullptr) != kResultOk || mProcessor->setBusArrangements(&stereo, 1, &stereo, 1) != 0 ||
         mProcessor->setupProcessing(setup) != kResultOk || mComponent->setActive(1) != kResultOk ||
         mProcessor->setProcessing(1) != kResultOk)
@@ -134,35 +122,11 @@ std::unique_ptr<BrindlePlug<IEffectVST3>> DirectPlug(int frames)
   return plug;
 }
 
-struct DirectBuffers
-{
-  explicit DirectBuffers(int frames)
-      : in0(gSignal.left.begin(), gSignal.left.begin() + frames),
-        in1(gSignal.right.begin(), gSignal.right.begin() + frames), out0(static_cast<size_t>(frames)),
-        out1(static_cast<size_t>(frames))
-  {}
-  std::vector<double> in0, in1, out0, out1;
-  double* inputs[2] = {in0.data(), in1.data()};
-  double* outputs[2] = {out0.data(), out1.data()};
-};
-
-void PerFrame(benchmark::State& state, int frames)
-{
-  state.counters["ns/frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * frames,
-                                                  benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-
 void Direct(benchmark::State& state)
 {
   const int frames = static_cast<int>(state.range(0));
   auto plug = DirectPlug(frames);
-  DirectBuffers b(frames);
-  for (auto _ : state) {
-    plug->ProcessDoubleReplacing(b.inputs, b.outputs, frames);
-    benchmark::DoNotOptimize(b.out0.data());
-    benchmark::ClobberMemory();
-  }
-  PerFrame(state, frames);
+  format_bench::TimeDirect(state, *plug, frames);
 }
 
 void ThroughVst3(benchmark::State& state)
@@ -173,69 +137,33 @@ void ThroughVst3(benchmark::State& state)
     state.SkipWithError("Brindle.vst3 could not be loaded and started");
     return;
   }
-  for (auto _ : state) {
-    if (host.Block() != kResultOk) {
-      state.SkipWithError("process failed");
-      break;
-    }
+  format_bench::TimeThrough(state, frames, [&] {
+    const bool ok = host.Block() == kResultOk;
     benchmark::DoNotOptimize(host.Output());
-    benchmark::ClobberMemory();
-  }
-  PerFrame(state, frames);
+    return ok;
+  });
 }
 
-// Direct and VST3 process of the same block in alternation, each call timed on its own, so that
-// whatever else the machine does weighs on both sides alike.
 void Overhead(benchmark::State& state)
 {
-  using Clock = std::chrono::steady_clock;
   const int frames = static_cast<int>(state.range(0));
   auto plug = DirectPlug(frames);
-  DirectBuffers b(frames);
   Vst3HostRig host(frames);
   if (!host.Ready()) {
     state.SkipWithError("Brindle.vst3 could not be loaded and started");
     return;
   }
-  Clock::duration bestDirect = Clock::duration::max(), bestVst3 = Clock::duration::max();
-  std::vector<double> ratios;
-  for (auto _ : state) {
-    const Clock::time_point t0 = Clock::now();
-    plug->ProcessDoubleReplacing(b.inputs, b.outputs, frames);
-    const Clock::time_point t1 = Clock::now();
-    const tresult result = host.Block();
-    const Clock::time_point t2 = Clock::now();
-    if (result != kResultOk) {
-      state.SkipWithError("process failed");
-      break;
-    }
-    bestDirect = std::min(bestDirect, t1 - t0);
-    bestVst3 = std::min(bestVst3, t2 - t1);
-    ratios.push_back(std::chrono::duration<double>(t2 - t1) / std::chrono::duration<double>(t1 - t0));
-    benchmark::DoNotOptimize(b.out0.data());
+  format_bench::TimeOverhead(state, *plug, frames, "vst3", [&] {
+    const bool ok = host.Block() == kResultOk;
     benchmark::DoNotOptimize(host.Output());
-    benchmark::ClobberMemory();
-  }
-  const double direct = std::chrono::duration<double, std::nano>(bestDirect).count() / frames;
-  const double vst3 = std::chrono::duration<double, std::nano>(bestVst3).count() / frames;
-  state.counters["direct ns/frame"] = direct;
-  state.counters["vst3 ns/frame"] = vst3;
-  state.counters["overhead %"] = 100.0 * (vst3 - direct) / direct;
-  if (!ratios.empty()) {
-    std::nth_element(ratios.begin(), ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2), ratios.end());
-    state.counters["paired overhead %"] = 100.0 * (ratios[ratios.size() / 2] - 1.0);
-  }
-}
-
-double Fastest(const std::vector<double>& v)
-{
-  return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end());
+    return ok;
+  });
 }
 
 } // namespace
 
-BENCHMARK(Direct)->Arg(32)->Arg(512)->ComputeStatistics("min", Fastest);
-BENCHMARK(ThroughVst3)->Arg(32)->Arg(512)->ComputeStatistics("min", Fastest);
+BENCHMARK(Direct)->Arg(32)->Arg(512)->ComputeStatistics("min", format_bench::Fastest);
+BENCHMARK(ThroughVst3)->Arg(32)->Arg(512)->ComputeStatistics("min", format_bench::Fastest);
 BENCHMARK(Overhead)->Arg(32)->Arg(512);
 
 BENCHMARK_MAIN();
