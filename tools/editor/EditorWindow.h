@@ -4,10 +4,9 @@
 
 #include <AudioUnit/AudioUnit.h>
 
-#include <functional>
 #include <string>
 
-using ParameterChangeHandler = std::function<void(AudioUnitParameterID, AudioUnitParameterValue)>;
+#include "tools/editor/WindowSession.h"
 
 // Installs the X11 window backend, opens the editor of `unit` in a window, and calls onChange for
 // every parameter change the editor makes (a repeat of the value last reported is left out). Runs

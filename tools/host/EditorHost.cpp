@@ -29,6 +29,46 @@ const NamedKey kNamedKeys[] = {
 
 } // namespace
 
+NSView* MakeUnitEditorView(AudioUnit unit, std::string& error)
+{
+  AudioUnitCocoaViewInfo info = {nullptr, {nullptr}};
+  UInt32 size = sizeof(info);
+  const OSStatus status =
+      AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size);
+  if (status != noErr) {
+    error = "the component offers no editor view (" + DescribeStatus(status) + ")";
+    return nullptr;
+  }
+  char bundlePath[4096] = {};
+  const bool havePath = info.mCocoaAUViewBundleLocation &&
+                        CFURLGetFileSystemRepresentation(info.mCocoaAUViewBundleLocation, true,
+                                                         reinterpret_cast<UInt8*>(bundlePath), sizeof(bundlePath));
+  const std::string className = StringFromCF(info.mCocoaAUViewClass[0]);
+  if (info.mCocoaAUViewBundleLocation) CFRelease(info.mCocoaAUViewBundleLocation);
+  if (info.mCocoaAUViewClass[0]) CFRelease(info.mCocoaAUViewClass[0]);
+  if (!havePath || className.empty()) {
+    error = "the component's view property names no bundle or class";
+    return nullptr;
+  }
+
+  NSBundle* bundle = NSBundle::bundleWithPath(NSString::stringWithUTF8String(bundlePath));
+  Class viewClass = bundle ? bundle->classNamed(NSString::stringWithUTF8String(className.c_str())) : nullptr;
+  if (!viewClass) {
+    error = "no class '" + className + "' in the bundle at '" + bundlePath + "'";
+    return nullptr;
+  }
+  NSObject* factoryObject = viewClass->alloc()->init();
+  AUCocoaUIBase* factory = dynamic_cast<AUCocoaUIBase*>(factoryObject);
+  NSView* view = factory ? factory->uiViewForAudioUnit(unit, NSMakeSize(0, 0)) : nullptr;
+  if (view) view->retain();
+  factoryObject->release();
+  if (!view) {
+    error = "the view factory '" + className + "' made no view";
+    return nullptr;
+  }
+  return view;
+}
+
 EditorHost::EditorHost() = default;
 
 EditorHost::~EditorHost()
@@ -42,41 +82,8 @@ bool EditorHost::Open(AudioUnit unit, std::string& error, double scale)
   NSApplicationLoad();
   NSAutoreleasePool pool;
 
-  AudioUnitCocoaViewInfo info = {nullptr, {nullptr}};
-  UInt32 size = sizeof(info);
-  const OSStatus status =
-      AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size);
-  if (status != noErr) {
-    error = "the component offers no editor view (" + DescribeStatus(status) + ")";
-    return false;
-  }
-  char bundlePath[4096] = {};
-  const bool havePath = info.mCocoaAUViewBundleLocation &&
-                        CFURLGetFileSystemRepresentation(info.mCocoaAUViewBundleLocation, true,
-                                                         reinterpret_cast<UInt8*>(bundlePath), sizeof(bundlePath));
-  const std::string className = StringFromCF(info.mCocoaAUViewClass[0]);
-  if (info.mCocoaAUViewBundleLocation) CFRelease(info.mCocoaAUViewBundleLocation);
-  if (info.mCocoaAUViewClass[0]) CFRelease(info.mCocoaAUViewClass[0]);
-  if (!havePath || className.empty()) {
-    error = "the component's view property names no bundle or class";
-    return false;
-  }
-
-  NSBundle* bundle = NSBundle::bundleWithPath(NSString::stringWithUTF8String(bundlePath));
-  Class viewClass = bundle ? bundle->classNamed(NSString::stringWithUTF8String(className.c_str())) : nullptr;
-  if (!viewClass) {
-    error = "no class '" + className + "' in the bundle at '" + bundlePath + "'";
-    return false;
-  }
-  NSObject* factoryObject = viewClass->alloc()->init();
-  AUCocoaUIBase* factory = dynamic_cast<AUCocoaUIBase*>(factoryObject);
-  NSView* view = factory ? factory->uiViewForAudioUnit(unit, NSMakeSize(0, 0)) : nullptr;
-  if (view) view->retain();
-  factoryObject->release();
-  if (!view) {
-    error = "the view factory '" + className + "' made no view";
-    return false;
-  }
+  NSView* view = MakeUnitEditorView(unit, error);
+  if (!view) return false;
 
   const NSRect made = view->frame();
   mMadeWidth = static_cast<int>(made.size.width);

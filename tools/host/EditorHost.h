@@ -24,6 +24,10 @@ class NSView;
 class NSWindow;
 class Raster_MemBitmap;
 
+// The unit's editor view, made the way a host makes it (the Cocoa-view property's bundle and factory
+// class), retained for the caller; null with a one-line message when there is none.
+NSView* MakeUnitEditorView(AudioUnit unit, std::string& error);
+
 class EditorHost
 {
 public:
